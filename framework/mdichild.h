@@ -1,0 +1,97 @@
+// Base of every MDI document and tool window: a view of a model, command target, idle taker
+// and writer and reader of its own desktop record.
+#pragma once
+
+#include "framework/desktop.h"
+#include "framework/model.h"
+
+#include <QMdiSubWindow>
+#include <QRect>
+#include <functional>
+
+class QMdiArea;
+
+enum TWindowState : int32_t { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
+
+class TMDIChildForm : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    // Left, Top, Width and Height of this value leave the placement to the MDI area.
+    static constexpr int32_t DefaultPosition = INT32_MIN;
+    static constexpr int MinimumWidth = 240;
+    static constexpr int MinimumHeight = 100;
+
+    // Attaches the window to the model as a view (model may be null).
+    explicit TMDIChildForm(TModel* model, QWidget* parent = nullptr);
+    ~TMDIChildForm() override;
+
+    // Constructs a window and runs ModelAttached once construction is complete.
+    template <class T, class... Args> static T* Create(TModel* model, Args&&... args) {
+        T* form = new T(model, std::forward<Args>(args)...);
+        form->FinishCreate();
+        return form;
+    }
+
+    TModel* Model() const { return model_; }
+
+    virtual bool Idle(QObject* sender);
+    virtual void DoCommand(int cmd);
+    virtual bool IsCommandEnabled(int cmd);
+    virtual void ModelDestroyed();
+    virtual void ModelAttached();
+    virtual void UpdateModel();
+    virtual void UpdateAspekt(int code, NotifyData data);
+    virtual void ColorsChanged();
+    virtual void OptionsChanged();
+    virtual void LoadDesktop(TDesktopReader& reader);
+    virtual void RegisterInstance();
+    virtual void SaveDesktop(TDesktopWriter& writer);
+
+    // Placement of the next window created, shared by all window classes.
+    static void SetNextPlacement(int32_t left, int32_t top, int32_t width, int32_t height,
+                                 TWindowState state);
+    static void GetNextPlacement(int32_t& left, int32_t& top, int32_t& width, int32_t& height,
+                                 TWindowState& state);
+
+    // The normal (restored) rectangle, also while minimized or maximized; (-1, -1, -1, -1)
+    // before the window has one.
+    QRect GetNormalBounds() const;
+    TWindowState FormWindowState() const;
+
+    // This window's desktop record, framed so that a reader can skip it.
+    void SaveDesktopRecord(TDesktopWriter& writer);
+    // Reads one window record, creates the window in area with model and shows it. A record
+    // that cannot be read is skipped with an error box; null then.
+    static TMDIChildForm* LoadDesktopRecord(TDesktopReader& reader, QMdiArea* area, TModel* model);
+
+    // Runs ModelAttached unless that happened already.
+    void FinishCreate();
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void TrackNormalBounds();
+
+    TModel* model_ = nullptr;
+    bool attached_ = false;
+    QRect normalBounds_;
+    TWindowState initialState_ = wsNormal;
+    bool stateApplied_ = false;
+};
+
+// Window classes by name, for the desktop reader. A class registers once at start-up.
+using TMDIChildFactory = std::function<TMDIChildForm*(TModel*)>;
+void RegisterMDIChildClass(const QString& className, TMDIChildFactory factory);
+// Null when the name is not registered.
+const TMDIChildFactory* FindMDIChildClass(const QString& className);
+
+template <class T> void RegisterMDIChildClass() {
+    RegisterMDIChildClass(
+        QString::fromLatin1(T::staticMetaObject.className()),
+        [](TModel* model) -> TMDIChildForm* { return TMDIChildForm::Create<T>(model); });
+}

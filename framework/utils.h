@@ -1,0 +1,24 @@
+// Shared helpers: error boxes and the lookup of bitmap and table files.
+#pragma once
+
+#include <QString>
+
+// Configured directories (no trailing "/"); set by the main window from its settings.
+extern QString BitmapDir;
+extern QString TableDir;
+// Some window opened the help.
+extern bool HelpUsed;
+
+// An exclamation beep, then an error box with the single button OK.
+void ShowError(const QString& msg);
+// The same with a printf-style format (strings as UTF-8).
+void ShowErrorFmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// The first that exists: name itself, "Bitmaps/" + name, "../Bitmaps/" + name; otherwise
+// BitmapDir + "/" + name, also when that does not exist.
+QString FindBitmapFile(const QString& name);
+// The same with "Tables" and TableDir.
+QString FindTableFile(const QString& name);
+// The bare file name when name lies directly in BitmapDir (compared case-sensitively).
+QString MakeBitmapPathRelative(const QString& name);
+QString MakeTablePathRelative(const QString& name);

@@ -31,6 +31,8 @@ struct LcdTextBuffer {
     uint8_t text[kLcdSize];
     uint32_t changeCount;
     uint8_t writePosition;
+
+    bool operator==(const LcdTextBuffer&) const = default;
 };
 
 // Clock registers, two-digit year.
@@ -42,6 +44,8 @@ struct Clock {
     uint8_t day;
     uint8_t month;
     uint8_t year;
+
+    bool operator==(const Clock&) const = default;
 };
 
 struct MachineState {
@@ -68,6 +72,8 @@ struct MachineState {
     char printBuffer[kPrintCapacity + 1];
     uint32_t printLength;
     LcdTextBuffer lcd;
+
+    bool operator==(const MachineState&) const = default;
 };
 
 enum class EventKind : uint8_t {

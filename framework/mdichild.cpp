@@ -35,10 +35,8 @@ TMDIChildForm::TMDIChildForm(TModel* model, QWidget* parent)
 
     int32_t left, top, width, height;
     GetNextPlacement(left, top, width, height, initialState_);
-    if (width > 0 && height > 0) {
-        setGeometry(left, top, width, height);
-        normalBounds_ = QRect(left, top, width, height);
-    }
+    if (width > 0 && height > 0)
+        initialBounds_ = QRect(left, top, width, height);
     if (model_)
         model_->AddView(this);
 }
@@ -197,7 +195,12 @@ void TMDIChildForm::showEvent(QShowEvent* event) {
     FinishCreate();
     QMdiSubWindow::showEvent(event);
     if (!stateApplied_) {
+        // Placed only now: the MDI area places every window it receives unless it was moved.
         stateApplied_ = true;
+        if (initialBounds_.isValid()) {
+            setGeometry(initialBounds_);
+            normalBounds_ = initialBounds_;
+        }
         if (initialState_ == wsMaximized)
             showMaximized();
         else if (initialState_ == wsMinimized)

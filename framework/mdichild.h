@@ -80,6 +80,7 @@ private:
     TModel* model_ = nullptr;
     bool attached_ = false;
     QRect normalBounds_;
+    QRect initialBounds_;
     TWindowState initialState_ = wsNormal;
     bool stateApplied_ = false;
 };

@@ -237,13 +237,31 @@ void Machine::fileOperation(uint8_t n) {
     state.pc = savedPc;
 }
 
+// pc lives in a local while instructions run, so the compiler keeps it in a register.
 Event Machine::execute(uint32_t budget) {
+    uint16_t pc = state.pc;
+    Event event = run(pc, budget);
+    state.pc = pc;
+    return event;
+}
+
+inline Event Machine::run(uint16_t& pc, uint32_t budget) {
     auto& s = state.stack;
+    const uint8_t* memory = state.memory.data();
+    auto byte = [&]() -> uint8_t {
+        if (pc >= kMemoryEnd)
+            throw VmError::BadAddress;
+        return memory[pc++];
+    };
+    auto word = [&]() -> uint16_t {
+        uint16_t high = byte();
+        return static_cast<uint16_t>(high << 8 | byte());
+    };
     uint8_t previous = 0;
     uint32_t executed = 0;
     try {
         while (executed < budget) {
-            uint8_t op = fetchByte();
+            uint8_t op = byte();
             ++executed;
             switch (static_cast<Op>(op)) {
             case Op::ClearStack:
@@ -252,29 +270,29 @@ Event Machine::execute(uint32_t budget) {
             case Op::Pause:
                 return {EventKind::Pause, static_cast<uint16_t>(s[0]), executed};
             case Op::Jump:
-                state.pc = fetchWord();
+                pc = word();
                 break;
             case Op::JumpIfZero: {
-                uint16_t target = fetchWord();
+                uint16_t target = word();
                 if (s[0] == 0)
-                    state.pc = target;
+                    pc = target;
                 break;
             }
             case Op::Gosub: {
-                uint16_t target = fetchWord();
+                uint16_t target = word();
                 for (auto& slot : state.gosub) {
                     if (slot == 0) {
-                        slot = state.pc;
+                        slot = pc;
                         break;
                     }
                 }
-                state.pc = target;
+                pc = target;
                 break;
             }
             case Op::Return:
                 for (int i = kGosubDepth - 1; i >= 0; --i) {
                     if (state.gosub[i] != 0) {
-                        state.pc = state.gosub[i];
+                        pc = state.gosub[i];
                         state.gosub[i] = 0;
                         break;
                     }
@@ -283,22 +301,22 @@ Event Machine::execute(uint32_t budget) {
             case Op::Nop:
                 break;
             case Op::SystemCall:
-                return {EventKind::SystemCall, fetchWord(), executed};
+                return {EventKind::SystemCall, word(), executed};
             case Op::SkipByte:
             case Op::SkipByte2:
             case Op::SkipBaud:
-                fetchByte();
+                byte();
                 break;
             case Op::SkipWord:
-                fetchWord();
+                word();
                 break;
             case Op::PushPortBit: {
-                uint8_t n = fetchByte() & 31;
+                uint8_t n = byte() & 31;
                 push(Truth(n < 16 && (state.portValue >> n & 1)));
                 break;
             }
             case Op::PushPortByte: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 push(n < 2 ? static_cast<int16_t>(state.portValue >> 8 * n & 0xFF) : 0);
                 break;
             }
@@ -306,7 +324,7 @@ Event Machine::execute(uint32_t budget) {
                 push(static_cast<int16_t>(state.portValue));
                 break;
             case Op::SetPortBit: {
-                uint8_t n = fetchByte() & 31;
+                uint8_t n = byte() & 31;
                 if (n < 16) {
                     auto mask = static_cast<uint16_t>(1u << n);
                     if (s[0] & 0xFF)
@@ -318,7 +336,7 @@ Event Machine::execute(uint32_t budget) {
                 break;
             }
             case Op::SetPortByte: {
-                int shift = fetchByte() != 0 ? 8 : 0;
+                int shift = byte() != 0 ? 8 : 0;
                 auto mask = static_cast<uint16_t>(0xFF << shift);
                 state.portValue =
                     static_cast<uint16_t>((state.portValue & ~mask) | (s[0] & 0xFF) << shift);
@@ -330,38 +348,38 @@ Event Machine::execute(uint32_t budget) {
                 state.portDirection = 0xFFFF;
                 break;
             case Op::PushAdc: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 push(n < state.adc.size() ? state.adc[n] : 0);
                 break;
             }
             case Op::SetDac: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 if (n < state.dac.size())
                     state.dac[n] = static_cast<uint8_t>(s[0]);
                 break;
             }
             case Op::PushWord:
-                push(static_cast<int16_t>(fetchWord()));
+                push(static_cast<int16_t>(word()));
                 break;
             case Op::PushUserBit: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 push(Truth(n < 8 * state.user.size() && (state.user[n / 8] >> (n & 7) & 1)));
                 break;
             }
             case Op::PushUserByte: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 push(n < state.user.size() ? state.user[n] : 0);
                 break;
             }
             case Op::PushUserWord: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 push(n < state.user.size() / 2
                          ? static_cast<int16_t>(state.user[2 * n] | state.user[2 * n + 1] << 8)
                          : 0);
                 break;
             }
             case Op::SetUserBit: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 if (n < 8 * state.user.size()) {
                     auto mask = static_cast<uint8_t>(1u << (n & 7));
                     if (s[0] != 0)
@@ -372,13 +390,13 @@ Event Machine::execute(uint32_t budget) {
                 break;
             }
             case Op::SetUserByte: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 if (n < state.user.size())
                     state.user[n] = static_cast<uint8_t>(s[0]);
                 break;
             }
             case Op::SetUserWord: {
-                uint8_t n = fetchByte();
+                uint8_t n = byte();
                 if (n < state.user.size() / 2) {
                     state.user[2 * n] = static_cast<uint8_t>(s[0]);
                     state.user[2 * n + 1] = static_cast<uint8_t>(static_cast<uint16_t>(s[0]) >> 8);
@@ -386,25 +404,25 @@ Event Machine::execute(uint32_t budget) {
                 break;
             }
             case Op::TableRead: {
-                uint16_t table = fetchWord();
-                uint16_t back = state.pc;
-                state.pc = static_cast<uint16_t>(table + 2 * s[0]);
-                uint16_t value = fetchWord();
-                state.pc = back;
+                uint16_t table = word();
+                uint16_t back = pc;
+                pc = static_cast<uint16_t>(table + 2 * s[0]);
+                uint16_t value = word();
+                pc = back;
                 push(static_cast<int16_t>(value));
                 break;
             }
             case Op::PushRegister:
-                pushRegister(fetchByte());
+                pushRegister(byte());
                 break;
             case Op::SetRegister:
-                setRegister(fetchByte());
+                setRegister(byte());
                 break;
             case Op::PrintDecimal:
                 printDecimal(s[0]);
                 return {EventKind::Print, 0, executed};
             case Op::PrintText:
-                for (uint8_t c = fetchByte(); c != 0; c = fetchByte())
+                for (uint8_t c = byte(); c != 0; c = byte())
                     printChar(static_cast<char>(c));
                 return {EventKind::Print, 0, executed};
             case Op::PrintChar:
@@ -538,7 +556,9 @@ Event Machine::execute(uint32_t budget) {
                 break;
             case Op::FileOp: {
                 uint16_t before = state.fileLength;
-                fileOperation(fetchByte());
+                uint8_t n = byte();
+                state.pc = pc;
+                fileOperation(n);
                 if (state.fileLength != before)
                     return {EventKind::FileChanged, 0, executed};
                 break;
@@ -548,8 +568,8 @@ Event Machine::execute(uint32_t budget) {
                 break;
             case Op::PushUserByteJumpEq:
             case Op::PushUserWordJumpEq: {
-                uint8_t n = fetchByte();
-                uint16_t target = fetchWord();
+                uint8_t n = byte();
+                uint16_t target = word();
                 int16_t value = 0;
                 if (op == static_cast<uint8_t>(Op::PushUserByteJumpEq))
                     value = n < state.user.size() ? state.user[n] : 0;
@@ -557,13 +577,13 @@ Event Machine::execute(uint32_t budget) {
                     value = static_cast<int16_t>(state.user[2 * n] | state.user[2 * n + 1] << 8);
                 push(value);
                 if (s[0] == s[1])
-                    state.pc = target;
+                    pc = target;
                 break;
             }
             case Op::AddStoreByteJump:
             case Op::AddStoreWordJump: {
-                uint8_t n = fetchByte();
-                uint16_t target = fetchWord();
+                uint8_t n = byte();
+                uint16_t target = word();
                 s[0] = Wrap(s[1] + s[0]);
                 pop();
                 if (op == static_cast<uint8_t>(Op::AddStoreByteJump)) {
@@ -573,29 +593,29 @@ Event Machine::execute(uint32_t budget) {
                     state.user[2 * n] = static_cast<uint8_t>(s[0]);
                     state.user[2 * n + 1] = static_cast<uint8_t>(static_cast<uint16_t>(s[0]) >> 8);
                 }
-                state.pc = target;
+                pc = target;
                 break;
             }
             case Op::TogglePortBit: {
-                uint8_t n = fetchByte() & 31;
+                uint8_t n = byte() & 31;
                 if (n < 16)
                     state.portValue ^= static_cast<uint16_t>(1u << n);
                 break;
             }
             case Op::SetDirectionBit: {
-                uint8_t n = fetchByte() & 31;
+                uint8_t n = byte() & 31;
                 if (n < 16)
                     state.portDirection |= static_cast<uint16_t>(1u << n);
                 break;
             }
             case Op::ClearDirectionBit: {
-                uint8_t n = fetchByte() & 31;
+                uint8_t n = byte() & 31;
                 if (n < 16)
                     state.portDirection &= static_cast<uint16_t>(~(1u << n));
                 break;
             }
             case Op::ClearDirectionByte:
-                state.portDirection &= fetchByte() != 0 ? 0x00FF : 0xFF00;
+                state.portDirection &= byte() != 0 ? 0x00FF : 0xFF00;
                 break;
             case Op::ClearDirections:
                 state.portDirection = 0;
@@ -620,7 +640,7 @@ Event Machine::execute(uint32_t budget) {
                     return {EventKind::WaitLoop, 0, executed};
                 break;
             case Op::PageMarker:
-                return {EventKind::PageMarker, fetchWord(), executed};
+                return {EventKind::PageMarker, word(), executed};
             case Op::End:
                 return {EventKind::End, 0, executed};
             }

@@ -121,6 +121,7 @@ public:
     void pop();
 
 private:
+    Event run(uint16_t& pc, uint32_t budget);
     uint8_t fetchByte();
     uint16_t fetchWord();
     void storeByte(uint8_t value);

@@ -1,0 +1,48 @@
+// The BASIC compiler: source text in, byte code for the unit out, with the tables that the
+// simulator and the debugger need (statement starts, wait loops, symbols).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrin {
+
+// The image starts at this machine address, behind the memory header.
+inline constexpr uint16_t kCodeBase = 4;
+// Room for the image: the machine's memory less the header.
+inline constexpr uint32_t kMaxImage = 8180 - kCodeBase;
+
+struct Program {
+    std::vector<uint8_t> image; // instructions, the end opcode, then the tables
+    uint16_t basicBytes = 0;    // instructions including the end opcode
+    uint16_t tableBytes = 0;    // tables behind them
+    // Source line of the statement starting at each machine address, 0 elsewhere.
+    std::vector<uint16_t> statementLine;
+    // Machine addresses of the conditional jumps that close a WAIT loop.
+    std::vector<uint16_t> waitJumps;
+    // Upper-case variable name -> map code of its memory cell.
+    std::map<std::string, uint32_t> symbols;
+};
+
+struct CompileMessage {
+    int line;
+    std::string text; // Windows-1252
+};
+
+struct CompileOutput {
+    Program program;
+    std::vector<CompileMessage> errors; // sorted by line; empty on success
+};
+
+CompileOutput Compile(std::string_view source);
+
+// Map code of a resource written alone ("WORD[3]", "PORT[1]", "TIMER"); 0 when none.
+uint32_t ResourceMapCode(std::string_view name);
+
+// Every reserved word of the language, for the keyword file and for name checks.
+const std::vector<std::string_view>& Keywords();
+
+} // namespace kestrin

@@ -114,6 +114,7 @@ StepResult Simulator::step() {
             pendingInput_ = 0;
         }
         uint32_t budget = budget_;
+        uint32_t sleptTicks = 0;
         for (;;) {
             Event e = machine_.execute(budget);
             budget -= std::min(budget, e.executed);
@@ -126,6 +127,10 @@ StepResult Simulator::step() {
                 if (autoTiming) {
                     time_.sleep(uint32_t{e.value} * 20);
                     s.timer = static_cast<uint16_t>(s.timer + e.value);
+                    // A loop of short pauses must not keep the host away for long.
+                    sleptTicks += e.value;
+                    if (sleptTicks > kLongPauseTicks)
+                        return MakeStepResult(StepWaitLoop, lastPageMarker_);
                 }
                 break;
             case EventKind::SystemCall:

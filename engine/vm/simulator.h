@@ -68,8 +68,9 @@ struct HostTime {
 
 class Simulator {
 public:
-    // A step that has run this many instructions without an event hands control back with
-    // the wait-loop status; the next step continues where it stopped.
+    // A step that has run this many instructions, or slept more than a long pause, without an
+    // event hands control back with the wait-loop status; the next step continues where it
+    // stopped.
     static constexpr uint32_t kDefaultInstructionBudget = 1u << 20;
     static constexpr uint16_t kLongPauseTicks = 150;
 

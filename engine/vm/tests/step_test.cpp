@@ -132,27 +132,44 @@ TEST_F(Step, LcdAndLedStatuses) {
 }
 
 TEST_F(Step, ManyLcdCharactersDoNotMakeLaterStepsReportLcd) {
+    // Seven times 10000 characters, then a print and a page marker.
     P p;
-    p.op(Op::LcdFirstLine);
-    uint16_t loop = p.here();
-    p.push('z')
-        .op(Op::LcdChar)
-        .op(Op::PushUserWord, 0)
-        .push(1)
-        .op(Op::AddStoreWordJump)
-        .byte(0)
-        .word(0);
-    uint16_t back = static_cast<uint16_t>(p.here() - 2);
-    p.patch(back, loop);
+    uint16_t outer = p.here();
+    p.push(0).op(Op::SetUserWord, 0);
+    uint16_t inner = p.here();
+    p.push('z').op(Op::LcdChar);
+    p.op(Op::PushUserWord, 0).push(1).op(Op::Add).op(Op::SetUserWord, 0);
+    p.op(Op::PushUserWord, 0).push(10000).op(Op::Less).jump(Op::JumpIfZero, 0);
+    uint16_t innerExit = static_cast<uint16_t>(p.here() - 2);
+    p.jump(Op::Jump, inner);
+    p.patch(innerExit, p.here());
+    p.op(Op::PushUserByte, 5).push(1).op(Op::Add).op(Op::SetUserByte, 5);
+    p.op(Op::PushUserByte, 5).push(7).op(Op::Less).jump(Op::JumpIfZero, 0);
+    uint16_t done = static_cast<uint16_t>(p.here() - 2);
+    p.jump(Op::Jump, outer);
+    p.patch(done, p.here());
+    p.push(1).op(Op::PrintDecimal).op(Op::PageMarker).word(4).end();
     load(p);
-    for (int i = 0; i < 70000; ++i)
-        ASSERT_EQ(status(), StepLcdChanged);
-    // The unbounded loop above would never end; a program without LCD output reports other
-    // statuses only.
-    load(P().push(1).op(Op::PrintDecimal).op(Op::PageMarker).word(4).end());
-    EXPECT_EQ(status(), StepPrint);
+    int lcdSteps = 0;
+    while (status() == StepLcdChanged)
+        ++lcdSteps;
+    EXPECT_EQ(lcdSteps, 70000);
+    EXPECT_EQ(sim.getLCD()->changeCount, 70000u);
+    EXPECT_EQ(StepResultStatus(last), StepPrint);
     EXPECT_EQ(status(), StepPageMarker);
     EXPECT_EQ(status(), StepEnd);
+}
+
+TEST_F(Step, LoopOfShortPausesHandsBackControl) {
+    sim.setOptions(kOptionAutoTiming);
+    P p;
+    uint16_t loop = p.here();
+    p.push(100).op(Op::Pause).jump(Op::Jump, loop);
+    load(p);
+    EXPECT_EQ(sim.step(), MakeStepResult(StepWaitLoop, 0));
+    EXPECT_EQ(time.sleeps, (std::vector<uint32_t>{2000, 2000}));
+    EXPECT_EQ(status(), StepWaitLoop);
+    EXPECT_EQ(time.sleeps.size(), 4u);
 }
 
 TEST_F(Step, DivisionByZeroRestoresTheStepStart) {

@@ -61,8 +61,10 @@ bool Simulator::loadImage(const uint8_t* image, std::size_t length, uint16_t cod
 }
 
 void Simulator::refreshClock() {
-    machine_.state.clock = time_.localTime();
-    machine_.state.timer = static_cast<uint16_t>(time_.tickCount() / 20);
+    if (time_.localTime)
+        machine_.state.clock = time_.localTime();
+    if (time_.tickCount)
+        machine_.state.timer = static_cast<uint16_t>(time_.tickCount() / 20);
 }
 
 void Simulator::resetProgram() {

@@ -1,4 +1,6 @@
 // The step loop: statuses and their values, input, pauses, errors, budget.
+#include <stdexcept>
+
 #include "engine/vm/tests/program.h"
 
 namespace quendal::test {
@@ -225,13 +227,17 @@ TEST_F(Step, AddressBeyondMemoryIsError2) {
 }
 
 TEST_F(Step, FailingHostServiceIsError0) {
-    Simulator broken{HostTime{}}; // no clock at all
+    HostTime failing = time.host();
+    failing.sleep = [](uint32_t) { throw std::runtime_error("no timer"); };
+    Simulator broken{failing};
     broken.setOptions(kOptionAutoTiming);
     P p;
-    p.push(3).end();
+    p.push(3).push(10).op(Op::Pause).end();
     ASSERT_TRUE(broken.loadImage(p.bytes.data(), p.bytes.size(), 4));
+    broken.resetProgram();
     EXPECT_EQ(broken.step(), MakeStepResult(StepError, 0));
     EXPECT_EQ(broken.state().pc, kProgramStart);
+    EXPECT_EQ(broken.state().stack[0], 0);
 }
 
 TEST_F(Step, EndlessLoopReturnsAndContinuesExactly) {

@@ -262,6 +262,10 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
         button->setObjectName(QStringLiteral("BlockButton%1").arg(i + 1));
         button->setAutoRaise(true);
         button->setIconSize(QSize(40, 24));
+        // Hidden buttons keep their place, so the forward button does not wander.
+        QSizePolicy policy = button->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        button->setSizePolicy(policy);
         layout->addWidget(button);
         blockButtons_.push_back(button);
         buttons.push_back(button);

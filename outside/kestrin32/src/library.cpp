@@ -166,7 +166,10 @@ void Library::resetLocked(bool keepAnalogInputs) {
     auto& s = machine_.state;
     machine_.clearStacks();
     machine_.resetLcd();
+    // The kept file is there from the start, so FILELEN and FILEFREE count it before FOPEN.
     machine_.resetFile();
+    s.fileBase = machine_.fileBaseFromHeader();
+    s.fileLength = machine_.headerWord(1);
     s.pc = quendal::kProgramStart;
     s.portValue = initialPorts_;
     s.portDirection = 0;
@@ -475,11 +478,8 @@ bool Library::setValue(uint32_t symbol, int16_t v) {
     }
 }
 
-// While a file is open its live length counts; otherwise the length kept in the header.
 int Library::fileLengthLocked() const {
-    const auto& s = machine_.state;
-    uint16_t bytes = s.fileBase != 0 ? s.fileLength : machine_.headerWord(1);
-    return bytes / 2;
+    return machine_.state.fileLength / 2;
 }
 
 int Library::fileLength() {
@@ -494,7 +494,7 @@ void Library::dumpFile(int16_t* words) {
     if (!compiled_)
         return;
     const auto& s = machine_.state;
-    uint32_t base = s.fileBase != 0 ? s.fileBase : machine_.fileBaseFromHeader();
+    uint32_t base = s.fileBase;
     auto count = static_cast<uint32_t>(fileLengthLocked());
     count = std::min<uint32_t>(count, 4096);
     for (uint32_t i = 0; i < count && base + 2 * i + 1 < kMemoryEnd; ++i)

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,11 @@ namespace kestrin::test {
 
 struct RunResult {
     std::string output;
-    std::vector<int> lines;       // lines reported by step events 1 and 6, in order
-    std::vector<int> pauses;      // ticks of event 5
-    int waits = 0;                // events 4
-    int fileEvents = 0;           // events 6
-    uint32_t last = 0;            // the event that ended the run
+    std::vector<int> lines;  // lines reported by step events 1 and 6, in order
+    std::vector<int> pauses; // ticks of event 5
+    int waits = 0;           // events 4
+    int fileEvents = 0;      // events 6
+    uint32_t last = 0;       // the event that ended the run
     bool ended() const { return (last & 0xFFFF) == LinotrexEventEnd; }
     bool failed() const { return (last & 0xFFFF) == LinotrexEventError; }
     int errorCode() const { return static_cast<int>(last >> 16); }
@@ -55,27 +56,36 @@ public:
             uint32_t e = LinotrexStep(h_);
             r.last = e;
             switch (e & 0xFFFF) {
-            case LinotrexEventEnd: return r;
-            case LinotrexEventError: return r;
-            case LinotrexEventStep: r.lines.push_back(static_cast<int>(e >> 16)); break;
+            case LinotrexEventEnd:
+                return r;
+            case LinotrexEventError:
+                return r;
+            case LinotrexEventStep:
+                r.lines.push_back(static_cast<int>(e >> 16));
+                break;
             case LinotrexEventFileStep:
                 r.lines.push_back(static_cast<int>(e >> 16));
                 ++r.fileEvents;
                 break;
-            case LinotrexEventOutput: r.output += LinotrexGetOutputString(h_); break;
+            case LinotrexEventOutput:
+                r.output += LinotrexGetOutputString(h_);
+                break;
             case LinotrexEventWait:
                 ++r.waits;
                 if (onWait && !onWait(*this))
                     return r;
                 break;
-            case LinotrexEventPause: r.pauses.push_back(static_cast<int>(e >> 16)); break;
+            case LinotrexEventPause:
+                r.pauses.push_back(static_cast<int>(e >> 16));
+                break;
             case LinotrexEventInput:
                 if (inputs.empty())
                     return r;
                 LinotrexSetInputValue(h_, inputs.front());
                 inputs.pop_front();
                 break;
-            default: return r;
+            default:
+                return r;
             }
         }
         return r;
@@ -94,7 +104,7 @@ public:
     int value(const char* name) { return LinotrexGetValue(h_, LinotrexMapSymbol(h_, name)); }
 
     std::deque<int16_t> inputs;
-    bool (*onWait)(Session&) = nullptr;
+    std::function<bool(Session&)> onWait;
 
 private:
     LinotrexHandle h_;

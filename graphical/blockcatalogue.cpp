@@ -3,10 +3,9 @@
 #include <charconv>
 #include <cstring>
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QPainter>
 
+#include "framework/utils.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/modulebitmap.h"
 
@@ -29,11 +28,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
         start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
-}
-
-void ShowCatalogueError(const QString& message) {
-    QApplication::beep();
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
 
 QString MissingBitmapMessage(const std::string& name) {
@@ -154,7 +148,7 @@ TBlockTyp* TBlockGroupItem::GetBlock(int index) const {
 // ---- TBlockCatalogue
 
 TBlockCatalogue::TBlockCatalogue(ErrorHandler onError)
-    : onError_(onError ? std::move(onError) : ErrorHandler(ShowCatalogueError)) {}
+    : onError_(onError ? std::move(onError) : ErrorHandler(ShowError)) {}
 
 TBlockCatalogue::~TBlockCatalogue() = default;
 

@@ -2,6 +2,7 @@
 
 #include "graphical/blockcatalogue.h"
 #include "graphical/tests/fakeimageslibrary.h"
+#include "platform/qt/dialogs.h"
 
 namespace {
 
@@ -87,6 +88,20 @@ private slots:
         QCOMPARE(catalogue.FindBlockTyp(101)->Name, QString("Typ 101"));
         QCOMPARE(catalogue.Group(1)->Count(), 1);
         QCOMPARE(catalogue.Group(1)->GetBlock(0)->ID, 300);
+    }
+
+    void errorsGoToTheErrorBoxByDefault() {
+        platform::DialogRecorder recorder;
+        TBlockCatalogue catalogue;
+        auto library = MakeFakeLibrary({{"A", 1}});
+        library->blocks["A"] = "G100|B100|Eins|100\r\nG100|B100|Nochmal|100\r\n";
+        QVERIFY(catalogue.Load(std::move(library)));
+        std::vector<platform::MessageBoxRequest> boxes = recorder.Boxes();
+        QCOMPARE(boxes.size(), size_t(1));
+        QCOMPARE(boxes[0].kind, platform::BoxKind::Error);
+        QCOMPARE(boxes[0].text, QString("Blocktyp-ID 100 mehrfach gefunden!"));
+        QCOMPARE(recorder.Beeps(),
+                 std::vector<platform::BeepKind>{platform::BeepKind::Exclamation});
     }
 
     void malformedLineEndsOnlyItsGroup() {

@@ -166,7 +166,10 @@ private:
         return peek().kind == TokenKind::EndOfLine || peek().kind == TokenKind::EndOfText ||
                isSymbol(":") || isWord("ELSE");
     }
-    [[noreturn]] void fail(const std::string& text) const { throw Failure{peek().line, text}; }
+    // A token the scanner could not read explains itself better than what was expected.
+    [[noreturn]] void fail(const std::string& text) const {
+        throw Failure{peek().line, peek().kind == TokenKind::Bad ? peek().text : text};
+    }
     void expectSymbol(std::string_view s) {
         if (!isSymbol(s))
             fail("'" + std::string(s) + "' erwartet");
@@ -181,7 +184,10 @@ private:
     void report(int line, std::string text);
 
     // Code
-    void emit(uint8_t byte) { code_.push_back(byte); }
+    void emit(uint8_t byte) {
+        code_.push_back(byte);
+        codeLine_.push_back(line_);
+    }
     void emit(Op op) { emit(static_cast<uint8_t>(op)); }
     void emitWord(uint16_t w) {
         emit(static_cast<uint8_t>(w >> 8));
@@ -257,6 +263,8 @@ private:
     std::vector<Token> tokens_;
     size_t pos_ = 0;
     std::vector<uint8_t> code_;
+    std::vector<uint16_t> codeLine_;
+    uint16_t line_ = 0; // line of the statement being compiled
     std::vector<Label> labels_;
     std::map<std::string, int> userLabels_;
     std::vector<Fixup> fixups_;
@@ -836,7 +844,8 @@ void Parser::statements(bool thenPart) {
 void Parser::statement() {
     size_t entry = starts_.size();
     size_t size = code_.size();
-    starts_.emplace_back(here(), static_cast<uint16_t>(peek().line));
+    line_ = static_cast<uint16_t>(peek().line);
+    starts_.emplace_back(here(), line_);
     structural_ = false;
     ++statementCount_;
 
@@ -1363,7 +1372,7 @@ void Parser::finish() {
     for (const Frame& f : frames_)
         report(f.line, unclosed.at(f.kind));
     for (const Fixup& fx : fixups_)
-        if (labels_[fx.label].address < 0)
+        if (labels_[fx.label].address < 0 && !labels_[fx.label].name.empty())
             report(fx.line, "Sprungmarke #" + labels_[fx.label].name + " nicht definiert");
 
     // Each GOSUB belongs to the routine whose entry label stands last before it.
@@ -1444,6 +1453,7 @@ CompileOutput Parser::run() {
     }
     p.tableBytes = static_cast<uint16_t>(code_.size() - p.basicBytes);
     p.image = std::move(code_);
+    p.codeLine = std::move(codeLine_);
     p.statementLine.assign(kCodeBase + p.image.size(), 0);
     for (auto [address, line] : starts_)
         p.statementLine[address] = line;

@@ -21,6 +21,8 @@ struct Program {
     uint16_t tableBytes = 0;    // tables behind them
     // Source line of the statement starting at each machine address, 0 elsewhere.
     std::vector<uint16_t> statementLine;
+    // Source line of every image byte, for a step that stops inside a statement.
+    std::vector<uint16_t> codeLine;
     // Machine addresses of the conditional jumps that close a WAIT loop.
     std::vector<uint16_t> waitJumps;
     // Upper-case variable name -> map code of its memory cell.

@@ -275,6 +275,9 @@ uint32_t Library::step() {
             return stepDone();
         }
     }
+    // A long run inside one statement hands control back at that statement's line.
+    if (s.pc >= kCodeBase && s.pc - kCodeBase < static_cast<int>(program_.codeLine.size()))
+        currentLine_ = program_.codeLine[s.pc - kCodeBase];
     return stepDone();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/system.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace quendal {
@@ -71,6 +72,10 @@ std::string LedFirmwarePath(bool applicationBoard) {
 const char* ReadFirmwareFile(const std::string& path, uint8_t (&bytes)[kFirmwareAreaSize],
                              int32_t& count) {
     count = 0;
+    // A directory or device opens but is no file to read records from.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return kFirmwareFileNotFound;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return kFirmwareFileNotFound;

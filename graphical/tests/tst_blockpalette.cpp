@@ -149,6 +149,18 @@ private slots:
         QMenu menu;
         BuildBlockMenu(&menu, catalogue, [](int) {});
         QVERIFY(menu.actions().isEmpty());
+
+        // The whole palette shows and paints without a single group.
+        TBlockPalette barPalette(catalogue);
+        TBlockPaletteBar bar(barPalette, catalogue);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QVERIFY(!bar.grab().isNull());
+        QCOMPARE(bar.CBBlockKategorie()->currentIndex(), -1);
+        QVERIFY(!bar.BlockButton(0)->isVisible());
+        QVERIFY(!bar.BlockForwardButton()->isEnabled());
+        QTest::mouseClick(bar.BlockForwardButton(), Qt::LeftButton);
+        QVERIFY(barPalette.CurrentGroup() == nullptr);
     }
 
     void missingGlyphIsReported() {

@@ -1,0 +1,18 @@
+# Fails unless the library's dynamic symbol table defines exactly the three catalogue functions.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(names)
+foreach(line ${lines})
+    if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] (.+)$")
+        list(APPEND names ${CMAKE_MATCH_1})
+    endif()
+endforeach()
+list(SORT names)
+set(expected GetMoltraneBitmap GetMoltraneBlockGroups GetMoltraneBlocks)
+if(NOT names STREQUAL expected)
+    message(FATAL_ERROR "exported: ${names}; expected: ${expected}")
+endif()

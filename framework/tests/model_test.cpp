@@ -23,6 +23,7 @@ public:
 
     QString text;
     bool failWrites = false;
+    int waitDuringSave = -1;
 
     void Edit(const QString& newText);
 
@@ -40,6 +41,7 @@ protected:
         return true;
     }
     bool DoSave(const QString& fileName) override {
+        waitDuringSave = platform::WaitCursor::Depth();
         QFile file(fileName);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
@@ -213,6 +215,8 @@ private slots:
         model.SetFileName(name);
         model.Edit(QStringLiteral("hello"));
         QVERIFY(model.Save());
+        QCOMPARE(model.waitDuringSave, 1); // the hourglass shows while writing
+        QCOMPARE(platform::WaitCursor::Depth(), 0);
         QCOMPARE(ReadFile(name), QStringLiteral("hello"));
         QVERIFY(!model.Modified());
         QVERIFY(!model.CanUndo());

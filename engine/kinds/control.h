@@ -13,6 +13,14 @@ public:
         : CBlock(handle, OutNone, inputCount, nullptr, false) {}
     int InputType(int index) const override;
     bool IsStatementRoot() const override { return true; }
+    // A kind with a required input cannot be compiled without it.
+    bool IsComplete() const override;
+
+protected:
+    // The condition's code and a jump over the instruction of `skipped` bytes that follows when
+    // the condition is 0; nothing without a condition.
+    void EmitCondition(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                       NameList& fixups, int debug, int32_t skipped);
 };
 
 // Jump to the cell whose name the block holds.
@@ -22,6 +30,10 @@ public:
 
     explicit CGotoBlock(int32_t handle, int16_t inputCount = 1)
         : CControlBlock(handle, inputCount) {}
+    bool SetParam(const char* text) override;
+    const char* GetParam() override { return Target; }
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
     virtual uint8_t JumpOpcode() const { return static_cast<uint8_t>(Op::Jump); }
 
     char Target[kMaxTarget + 1] = {};
@@ -33,10 +45,12 @@ public:
     uint8_t JumpOpcode() const override { return static_cast<uint8_t>(Op::Gosub); }
 };
 
-// Jump to the i-th of a list of cell names, i given by the selector input.
+// Jump to the i-th of a list of cell names, one per line, i given by the selector input.
 class COnGotoBlock : public CGotoBlock {
 public:
     explicit COnGotoBlock(int32_t handle) : CGotoBlock(handle, -1) {}
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
 };
 
 class COnGosubBlock : public COnGotoBlock {
@@ -48,6 +62,8 @@ public:
 class CReturnBlock : public CControlBlock {
 public:
     explicit CReturnBlock(int32_t handle) : CControlBlock(handle, 1) {}
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
     virtual uint8_t FinalOpcode() const { return static_cast<uint8_t>(Op::Return); }
 };
 
@@ -57,9 +73,12 @@ public:
     uint8_t FinalOpcode() const override { return static_cast<uint8_t>(Op::End); }
 };
 
+// Loops until its input is not 0.
 class CWaitBlock : public CControlBlock {
 public:
     explicit CWaitBlock(int32_t handle) : CControlBlock(handle, -1) {}
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
 };
 
 } // namespace quendal

@@ -1,5 +1,7 @@
 #include "engine/kinds/exmemory.h"
 
+#include "engine/compiler.h"
+#include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
 #include <cstdio>
@@ -36,6 +38,20 @@ int CExMemoryBlock::InputType(int) const {
 bool CExMemoryBlock::SetParam(const char* text) {
     Number.Set(text);
     return Number.N <= Maximum;
+}
+
+void CExMemoryBlock::EmitNumbered(CMoltraneCompiler& compiler, Op op) const {
+    const uint8_t operand = NumberOperand(Handle(), Number.N, Maximum);
+    compiler.Emit(op);
+    compiler.Emit(operand);
+}
+
+void CWordPortBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::PushPort);
+}
+
+void CWordPortBlock::EmitStore(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::SetPort);
 }
 
 const char* CExMemoryBlock::FormatName(const char* format) {

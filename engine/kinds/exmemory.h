@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/kinds/memory.h"
+#include "engine/vm/opcodes.h"
 
 namespace quendal {
 
@@ -27,6 +28,8 @@ public:
     BlockNumber Number;
 
 protected:
+    // The opcode with the number's index as operand; a number outside 1..maximum fails.
+    void EmitNumbered(CMoltraneCompiler& compiler, Op op) const;
     // "FORMAT[n]" in this block's own buffer.
     const char* FormatName(const char* format);
     char Name[24] = {};
@@ -46,6 +49,8 @@ public:
     explicit CBitPortBlock(int32_t handle) : CIOPortBlock(handle, 16) { SetParam("1"); }
     const char* GetSymbolicName() override { return FormatName("PORT[%d]"); }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override { EmitNumbered(compiler, Op::PushPortBit); }
+    void EmitStore(CMoltraneCompiler& compiler) override { EmitNumbered(compiler, Op::SetPortBit); }
 };
 
 class CBytePortBlock : public CIOPortBlock {
@@ -53,6 +58,12 @@ public:
     explicit CBytePortBlock(int32_t handle) : CIOPortBlock(handle, 2) { SetParam("1"); }
     const char* GetSymbolicName() override { return FormatName("BYTEPORT[%d]"); }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::PushPortByte);
+    }
+    void EmitStore(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::SetPortByte);
+    }
 };
 
 // The whole port: no parameter, although its number text starts as "1" like the others.
@@ -64,6 +75,8 @@ public:
     const char* GetIndexDescription() override { return nullptr; }
     const char* GetSymbolicName() override { return "WORDPORT"; }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override;
+    void EmitStore(CMoltraneCompiler& compiler) override;
 };
 
 class CUserVariableBlock : public CExMemoryBlock {
@@ -77,6 +90,8 @@ public:
     explicit CUserBitBlock(int32_t handle) : CUserVariableBlock(handle, 192) { SetParam("1"); }
     const char* GetSymbolicName() override { return FormatName("BIT[%d]"); }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override { EmitNumbered(compiler, Op::PushUserBit); }
+    void EmitStore(CMoltraneCompiler& compiler) override { EmitNumbered(compiler, Op::SetUserBit); }
 };
 
 class CUserByteBlock : public CUserVariableBlock {
@@ -84,6 +99,12 @@ public:
     explicit CUserByteBlock(int32_t handle) : CUserVariableBlock(handle, 24) { SetParam("1"); }
     const char* GetSymbolicName() override { return FormatName("BYTE[%d]"); }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::PushUserByte);
+    }
+    void EmitStore(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::SetUserByte);
+    }
 };
 
 class CUserWordBlock : public CUserVariableBlock {
@@ -91,6 +112,12 @@ public:
     explicit CUserWordBlock(int32_t handle) : CUserVariableBlock(handle, 12) { SetParam("1"); }
     const char* GetSymbolicName() override { return FormatName("WORD[%d]"); }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::PushUserWord);
+    }
+    void EmitStore(CMoltraneCompiler& compiler) override {
+        EmitNumbered(compiler, Op::SetUserWord);
+    }
 };
 
 } // namespace quendal

@@ -36,8 +36,26 @@ int32_t CTimeOrDateInfoBlock::GetMapCode() const {
     return MakeMapCode(MapByte, MapRegister, Register);
 }
 
+void CTimeOrDateInfoBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::PushRegister);
+    compiler.Emit(Register);
+}
+
+void CTimeOrDateInfoBlock::EmitStore(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::SetRegister);
+    compiler.Emit(Register);
+}
+
 int CRandBlock::InputType(int) const {
     return OutNumber;
+}
+
+void CRandBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::Random);
+}
+
+void CRandBlock::EmitStore(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::RandomSeed);
 }
 
 } // namespace quendal

@@ -28,6 +28,8 @@ public:
     int InputType(int index) const override;
     const char* GetSymbolicName() override { return WatchName; }
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override;
+    void EmitStore(CMoltraneCompiler& compiler) override;
 
     const uint8_t Register;
     const char* const WatchName;
@@ -58,10 +60,13 @@ public:
     explicit CYearBlock(int32_t handle) : CTimeOrDateInfoBlock(handle, 0, "YEAR") {}
 };
 
+// Loads the next random number; storing seeds the generator with the value.
 class CRandBlock : public CMemoryBlock {
 public:
     explicit CRandBlock(int32_t handle) : CMemoryBlock(handle) {}
     int InputType(int index) const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override;
+    void EmitStore(CMoltraneCompiler& compiler) override;
 };
 
 } // namespace quendal

@@ -1,11 +1,28 @@
 #include "engine/kinds/source.h"
 
 #include "engine/compiler.h"
+#include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
 #include <cstdio>
 
 namespace quendal {
+
+namespace {
+
+constexpr int32_t kAdChannels = 8;
+
+void EmitOp(CMoltraneCompiler& compiler, Op op, uint8_t operand) {
+    compiler.Emit(op);
+    compiler.Emit(operand);
+}
+
+void EmitPush(CMoltraneCompiler& compiler, uint16_t value) {
+    compiler.Emit(Op::PushWord);
+    compiler.EmitWord(value);
+}
+
+} // namespace
 
 bool CADPortBlock::SetParam(const char* text) {
     Number.Set(text);
@@ -21,23 +38,129 @@ int32_t CADPortBlock::GetMapCode() const {
     return MakeMapCode(MapByte, MapAdc, static_cast<uint16_t>(Number.N - 1));
 }
 
+void CADPortBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushAdc, NumberOperand(Handle(), Number.N, kAdChannels));
+}
+
 int32_t CFreqBlock::GetMapCode() const {
     return MakeMapCode(MapWord, MapRegister, static_cast<uint8_t>(Register::Frequency));
 }
 
-CKeyboardBlock::CKeyboardBlock(int32_t handle, KindCounts& counts)
-    : CSourceBlock(handle, OutNumber), counts_(counts) {
-    counts_.Keyboard += 1;
+void CFreqBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Frequency));
 }
 
-CKeyboardBlock::~CKeyboardBlock() {
-    counts_.Keyboard -= 1;
+// Hour * 60 + minute.
+void CTimeInfoBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Hour));
+    EmitPush(compiler, 60);
+    compiler.Emit(Op::Multiply);
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Minute));
+    compiler.Emit(Op::Add);
 }
 
-void EmitKeyboardLibrary(CMoltraneCompiler&) {}
+// Month * 31 + day.
+void CDateInfoBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Month));
+    EmitPush(compiler, 31);
+    compiler.Emit(Op::Multiply);
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Day));
+    compiler.Emit(Op::Add);
+}
+
+void CTimerBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::Timer));
+}
+
+bool CConstValueBlock::SetParam(const char* text) {
+    char copy[10];
+    CopyParam(copy, text, 9);
+    Value = static_cast<int16_t>(static_cast<uint16_t>(DecimalValue(copy)));
+    std::snprintf(Text, sizeof Text, "%d", Value);
+    return true;
+}
+
+void CConstValueBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitPush(compiler, static_cast<uint16_t>(Value));
+}
+
+bool CConstCharBlock::SetParam(const char* text) {
+    CopyParam(Text, text, 3);
+    return true;
+}
+
+// A text shorter than two characters has no middle character: its terminator, 0, is the value.
+void CConstCharBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitPush(compiler, static_cast<unsigned char>(Text[1]));
+}
+
+bool CConstTextBlock::SetParam(const char* text) {
+    CopyParam(Text, text, kMaxText);
+    return true;
+}
+
+void CConstTextBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    for (const char* p = Text; *p != '\0'; ++p)
+        compiler.Emit(static_cast<uint8_t>(*p));
+}
+
+// Two-digit fields at characters 1-2 and 4-5; a short text gives 0 for a missing field.
+static uint8_t FieldValue(const char* text, int start) {
+    for (int i = 0; i < start; ++i)
+        if (text[i] == '\0')
+            return 0;
+    return static_cast<uint8_t>(DecimalValue(text + start, 2));
+}
+
+bool CConstTimeBlock::SetParam(const char* text) {
+    CopyParam(Text, text, 9);
+    Hour = FieldValue(Text, 0);
+    Minute = FieldValue(Text, 3);
+    return true;
+}
+
+void CConstTimeBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitPush(compiler, static_cast<uint16_t>(Hour * 60 + Minute));
+}
+
+bool CConstDateBlock::SetParam(const char* text) {
+    CopyParam(Text, text, 9);
+    Day = FieldValue(Text, 0);
+    Month = FieldValue(Text, 3);
+    return true;
+}
+
+void CConstDateBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitPush(compiler, static_cast<uint16_t>(Month * 31 + Day));
+}
+
+void CReadFileBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::FileOp, static_cast<uint8_t>(FileOp::Read));
+}
+
+void CFileEOFBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::FileEnd);
+}
 
 int32_t CFileFreeBlock::GetMapCode() const {
     return MakeMapCode(MapWord, MapRegister, static_cast<uint8_t>(Register::FileFree));
+}
+
+void CFileFreeBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    EmitOp(compiler, Op::PushRegister, static_cast<uint8_t>(Register::FileFree));
+}
+
+// Both serial inputs read the low byte of the host's value; the word form is never emitted.
+void CInputBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::InputByte);
+}
+
+void CGetBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::InputByte);
+}
+
+void CRXDBlock::EmitLoad(CMoltraneCompiler& compiler) {
+    compiler.Emit(Op::PushTrue);
 }
 
 } // namespace quendal

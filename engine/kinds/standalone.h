@@ -5,29 +5,48 @@
 
 namespace quendal {
 
-class COpenFileForWriteBlock : public CStandaloneBlock {
+// One data-file operation of the machine (opcode 70 and its operand).
+class CFileOperationBlock : public CStandaloneBlock {
 public:
-    explicit COpenFileForWriteBlock(int32_t handle) : CStandaloneBlock(handle) {}
+    CFileOperationBlock(int32_t handle, uint8_t operation)
+        : CStandaloneBlock(handle), Operation(operation) {}
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
+
+    const uint8_t Operation;
 };
 
-class COpenFileForAppendBlock : public CStandaloneBlock {
+class COpenFileForWriteBlock : public CFileOperationBlock {
 public:
-    explicit COpenFileForAppendBlock(int32_t handle) : CStandaloneBlock(handle) {}
+    explicit COpenFileForWriteBlock(int32_t handle) : CFileOperationBlock(handle, 2) {}
 };
 
-class COpenFileForReadBlock : public CStandaloneBlock {
+class COpenFileForAppendBlock : public CFileOperationBlock {
 public:
-    explicit COpenFileForReadBlock(int32_t handle) : CStandaloneBlock(handle) {}
+    explicit COpenFileForAppendBlock(int32_t handle) : CFileOperationBlock(handle, 3) {}
 };
 
-class CCloseFileBlock : public CStandaloneBlock {
+class COpenFileForReadBlock : public CFileOperationBlock {
 public:
-    explicit CCloseFileBlock(int32_t handle) : CStandaloneBlock(handle) {}
+    explicit COpenFileForReadBlock(int32_t handle) : CFileOperationBlock(handle, 1) {}
 };
 
+class CCloseFileBlock : public CFileOperationBlock {
+public:
+    explicit CCloseFileBlock(int32_t handle) : CFileOperationBlock(handle, 4) {}
+};
+
+// Rate code 1, 2, 4 or 8 for 1200 to 9600 bit/s.
 class CBaudBlock : public CStandaloneBlock {
 public:
     explicit CBaudBlock(int32_t handle) : CStandaloneBlock(handle) { SetParam("8"); }
+    bool SetParam(const char* text) override;
+    const char* GetParam() override { return Text; }
+    void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
+                      NameList& fixups, int debug) override;
+
+    int32_t RateCode = 8;
+    char Text[10] = {};
 };
 
 } // namespace quendal

@@ -165,20 +165,12 @@ void SimulatedUnit::run(const std::atomic<bool>& stopFlag) {
     prctl(PR_SET_TIMERSLACK, 1UL);
     auto lastActivity = std::chrono::steady_clock::now();
     while (!stopFlag) {
-        // In the middle of a paced download the next byte is due within a byte time or two;
-        // waiting for it awake keeps a sleeping thread's wake-up delay off the line.
-        bool awake = byteTime_.count() != 0 && protocol_.busy() &&
-                     std::chrono::steady_clock::now() - lastActivity < 4 * byteTime_;
         pollfd entry{fd_, POLLIN, 0};
-        int ready = poll(&entry, 1, awake ? 0 : 20);
+        int ready = poll(&entry, 1, 20);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             break;
-        }
-        if (ready == 0 && awake) {
-            std::this_thread::yield();
-            continue;
         }
         if (ready == 0) {
             if (protocol_.phase() == UnitProtocol::Phase::AfterCode &&

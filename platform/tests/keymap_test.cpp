@@ -1,12 +1,33 @@
 #include "platform/qt/keymap.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using platform::KeyStroke;
 using platform::MapKeyEvent;
 
 namespace {
+
+// Key events need the GUI's input devices, which only a GUI application owns and frees.
+class KeyMapTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "keymap_test";
+            static char* argv[] = {name, nullptr};
+            app = new QGuiApplication(argc, argv);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete app;
+        app = nullptr;
+    }
+    static inline QGuiApplication* app = nullptr;
+};
 
 KeyStroke Map(int key, Qt::KeyboardModifiers mods, const QString& text = {}, quint32 scan = 0) {
     QKeyEvent event(QEvent::KeyPress, key, mods, scan, 0, 0, text);
@@ -15,7 +36,7 @@ KeyStroke Map(int key, Qt::KeyboardModifiers mods, const QString& text = {}, qui
 
 } // namespace
 
-TEST(KeyMapTest, NavigationKeysAndModifiersTakeTheirVirtualKeys) {
+TEST_F(KeyMapTest, NavigationKeysAndModifiersTakeTheirVirtualKeys) {
     KeyStroke s = Map(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(s.virtualKey, 37);
     EXPECT_EQ(s.shift, 6);
@@ -38,7 +59,7 @@ TEST(KeyMapTest, NavigationKeysAndModifiersTakeTheirVirtualKeys) {
     EXPECT_EQ(Map(Qt::Key_5, Qt::KeypadModifier, "5").virtualKey, 101);
 }
 
-TEST(KeyMapTest, LettersAndDigitsKeepTheirKeyWithCtrl) {
+TEST_F(KeyMapTest, LettersAndDigitsKeepTheirKeyWithCtrl) {
     KeyStroke s = Map(Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)));
     EXPECT_EQ(s.virtualKey, 'Z');
     EXPECT_EQ(s.shift, 4);
@@ -47,7 +68,7 @@ TEST(KeyMapTest, LettersAndDigitsKeepTheirKeyWithCtrl) {
     EXPECT_EQ(s.shift, 6);
 }
 
-TEST(KeyMapTest, ShiftedDigitSymbolsMapBackToTheDigitKey) {
+TEST_F(KeyMapTest, ShiftedDigitSymbolsMapBackToTheDigitKey) {
     // a real X11 event carries the key code of the digit row
     KeyStroke s = Map(Qt::Key_section, Qt::ControlModifier | Qt::ShiftModifier, {}, 12);
     EXPECT_EQ(s.virtualKey, '3');
@@ -60,7 +81,7 @@ TEST(KeyMapTest, ShiftedDigitSymbolsMapBackToTheDigitKey) {
     EXPECT_EQ(Map(Qt::Key_Slash, Qt::NoModifier, "/").virtualKey, 191);
 }
 
-TEST(KeyMapTest, AltGrCharactersStayCharacters) {
+TEST_F(KeyMapTest, AltGrCharactersStayCharacters) {
     KeyStroke s = Map(Qt::Key_BraceLeft, Qt::ControlModifier | Qt::AltModifier, "{");
     EXPECT_EQ(s.virtualKey, 0);
     EXPECT_EQ(s.shift, 0);
@@ -73,7 +94,7 @@ TEST(KeyMapTest, AltGrCharactersStayCharacters) {
     EXPECT_EQ(s.shift, 12);
 }
 
-TEST(KeyMapTest, TypedCharactersBecomeWindows1252Bytes) {
+TEST_F(KeyMapTest, TypedCharactersBecomeWindows1252Bytes) {
     EXPECT_EQ(Map(Qt::Key_Udiaeresis, Qt::NoModifier, QString::fromUtf8("\xC3\xBC")).character,
               '\xFC');
     EXPECT_EQ(Map(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\xE2\x82\xAC")).character,

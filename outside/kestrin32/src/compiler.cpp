@@ -94,7 +94,7 @@ struct Failure {
 };
 
 struct Symbol {
-    enum class Kind : uint8_t { Variable, Constant, Table } kind;
+    enum class Kind : uint8_t { Variable, Constant, Table } kind = Kind::Variable;
     Place place;
     int16_t value = 0;
     int label = -1;
@@ -870,7 +870,9 @@ void Parser::statement() {
         std::string n = name();
         declareName(n);
         expectSymbol("=");
-        Symbol s{Symbol::Kind::Constant, {}, constant(), -1, 0};
+        Symbol s;
+        s.kind = Symbol::Kind::Constant;
+        s.value = constant();
         symbols_[n] = s;
     } else if (w == "TABLE") {
         tableStatement();
@@ -1123,7 +1125,9 @@ void Parser::dimStatement() {
         } else {
             p = allocate(area, n);
         }
-        symbols_[n] = Symbol{Symbol::Kind::Variable, p, 0, -1, 0};
+        Symbol s;
+        s.place = p;
+        symbols_[n] = s;
         if (!isSymbol(","))
             return;
         next();
@@ -1146,7 +1150,11 @@ void Parser::tableStatement() {
     }
     int id = newLabel();
     labels_[id].name = n;
-    symbols_[n] = Symbol{Symbol::Kind::Table, {}, 0, id, static_cast<int>(words.size())};
+    Symbol s;
+    s.kind = Symbol::Kind::Table;
+    s.label = id;
+    s.tableSize = static_cast<int>(words.size());
+    symbols_[n] = s;
     tables_.emplace_back(id, std::move(words));
 }
 

@@ -33,7 +33,7 @@ using Steps_t = std::vector<std::pair<int, int>>;
 
 } // namespace
 
-TEST(Stepping, EachStepRunsOneStatementAndNamesTheNextLine) {
+TEST(KestrinStepping, EachStepRunsOneStatementAndNamesTheNextLine) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\na = 1\r\na = a + 1 : a = a * 3\r\n' nichts\r\n"
                        "PRINT a\r\n"));
@@ -41,13 +41,13 @@ TEST(Stepping, EachStepRunsOneStatementAndNamesTheNextLine) {
     EXPECT_EQ(s.value("a"), 6);
 }
 
-TEST(Stepping, LoopsComeBackToTheirFirstStatement) {
+TEST(KestrinStepping, LoopsComeBackToTheirFirstStatement) {
     Session s;
     ASSERT_TRUE(s.load("DIM i AS WORD\r\nFOR i = 1 TO 2\r\n  i = i\r\nNEXT\r\nEND\r\n"));
     EXPECT_EQ(Steps(s, 6), (Steps_t{{1, 3}, {1, 4}, {1, 3}, {1, 4}, {1, 5}, {0, 0}}));
 }
 
-TEST(Stepping, OutputOfALineEndingAtAStatementStartStillReportsThatLine) {
+TEST(KestrinStepping, OutputOfALineEndingAtAStatementStartStillReportsThatLine) {
     Session s;
     ASSERT_TRUE(s.load("PRINT 1;\r\nPRINT 2;\r\n"));
     uint32_t r = LinotrexStep(s.handle());
@@ -57,7 +57,7 @@ TEST(Stepping, OutputOfALineEndingAtAStatementStartStillReportsThatLine) {
     EXPECT_STREQ(LinotrexGetOutputString(s.handle()), "");
 }
 
-TEST(Stepping, AnEndedProgramStartsAfreshAtTheNextStep) {
+TEST(KestrinStepping, AnEndedProgramStartsAfreshAtTheNextStep) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\nPORT[1] = 1\r\na = a + 1\r\nPRINT a\r\n"));
     EXPECT_EQ(s.run().output, "1\r\n");
@@ -66,7 +66,7 @@ TEST(Stepping, AnEndedProgramStartsAfreshAtTheNextStep) {
     EXPECT_EQ(s.run().output, "1\r\n");
 }
 
-TEST(Stepping, LongRunsInsideOneStatementHandControlBack) {
+TEST(KestrinStepping, LongRunsInsideOneStatementHandControlBack) {
     Session s;
     ASSERT_TRUE(s.load("PRINT 1\r\nDO\r\nLOOP\r\n"));
     RunResult r = s.run(5);
@@ -75,7 +75,7 @@ TEST(Stepping, LongRunsInsideOneStatementHandControlBack) {
     EXPECT_EQ(Value(r.last), 3);
 }
 
-TEST(Stepping, ErrorsRepeatFromTheStatementStart) {
+TEST(KestrinStepping, ErrorsRepeatFromTheStatementStart) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\nPRINT 5 / a\r\n"));
     uint32_t r = LinotrexStep(s.handle());
@@ -87,7 +87,7 @@ TEST(Stepping, ErrorsRepeatFromTheStatementStart) {
     EXPECT_EQ(s.run().output, "2\r\n");
 }
 
-TEST(Stepping, InputRepeatsUntilAValueIsGiven) {
+TEST(KestrinStepping, InputRepeatsUntilAValueIsGiven) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\nINPUT a\r\nPRINT a * 2\r\n"));
     EXPECT_EQ(Steps(s, 3), (Steps_t{{2, 0}, {2, 0}, {2, 0}}));
@@ -96,13 +96,13 @@ TEST(Stepping, InputRepeatsUntilAValueIsGiven) {
     EXPECT_EQ(s.run().output, "-42\r\n");
 }
 
-TEST(Stepping, PausesWaitForTheCaller) {
+TEST(KestrinStepping, PausesWaitForTheCaller) {
     Session s;
     ASSERT_TRUE(s.load("PAUSE 0\r\nPAUSE 200\r\nPAUSE -1\r\n"));
     EXPECT_EQ(Steps(s, 7), (Steps_t{{5, 0}, {1, 2}, {5, 200}, {1, 3}, {5, 65535}, {0, 0}, {5, 0}}));
 }
 
-TEST(Stepping, AutoTimingTakesTheClockFromThePc) {
+TEST(KestrinStepping, AutoTimingTakesTheClockFromThePc) {
     Session s(LinotrexAutoTiming);
     std::time_t now = std::time(nullptr);
     std::tm t{};
@@ -112,7 +112,7 @@ TEST(Stepping, AutoTimingTakesTheClockFromThePc) {
     EXPECT_EQ(s.run().output, expected + "\r\n");
 }
 
-TEST(Breakpoints, ValidExactlyWhereAStatementStarts) {
+TEST(KestrinBreakpoints, ValidExactlyWhereAStatementStarts) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\n#Anfang\r\nIF a THEN\r\n  a = 1\r\nELSE\r\n  a = 2\r\n"
                        "ENDIF\r\n\r\nWAIT a\r\nDO\r\nLOOP UNTIL a\r\nCONST X = 1\r\nEND\r\n"));
@@ -125,7 +125,7 @@ TEST(Breakpoints, ValidExactlyWhereAStatementStarts) {
     EXPECT_FALSE(LinotrexIsValidBreakPoint(s.handle(), 1));
 }
 
-TEST(Symbols, DeclaredNamesAnyCaseAndResources) {
+TEST(KestrinSymbols, DeclaredNamesAnyCaseAndResources) {
     Session s;
     ASSERT_TRUE(s.load("DIM Zaehler AS WORD, f AS BIT @ 33\r\nCONST K = 5\r\nZaehler = -7\r\n"
                        "f = 1\r\nPORT[3] = 1\r\nDA[2] = 77\r\n"));
@@ -144,7 +144,7 @@ TEST(Symbols, DeclaredNamesAnyCaseAndResources) {
     EXPECT_EQ(LinotrexMapSymbol(s.handle(), nullptr), 0u);
 }
 
-TEST(Symbols, SetValueChecksRanges) {
+TEST(KestrinSymbols, SetValueChecksRanges) {
     Session s;
     ASSERT_TRUE(s.load("DIM b AS BYTE, w AS WORD, f AS BIT\r\nPRINT PORT[2]; b; w; f\r\n"));
     LinotrexHandle h = s.handle();
@@ -171,7 +171,7 @@ TEST(Symbols, SetValueChecksRanges) {
     EXPECT_EQ(MakeLinotrexMapCode(3, 2, 15), 0x0302000Fu);
 }
 
-TEST(Messages, EveryErrorNamesItsLineInGerman) {
+TEST(KestrinMessages, EveryErrorNamesItsLineInGerman) {
     Session s;
     const std::string src = "DIM a AS WORD\r\n"
                             "a = b\r\n"
@@ -210,7 +210,7 @@ TEST(Messages, EveryErrorNamesItsLineInGerman) {
                                "Zeile 16: Sprungmarke #DOPPELT ist doppelt\r\n");
 }
 
-TEST(Messages, TheBufferTakesOnlyWholeLines) {
+TEST(KestrinMessages, TheBufferTakesOnlyWholeLines) {
     LinotrexHandle h = LinotrexCreate();
     char buffer[40];
     std::memset(buffer, 'x', sizeof buffer);
@@ -227,7 +227,7 @@ TEST(Messages, TheBufferTakesOnlyWholeLines) {
     LinotrexDestroy(h);
 }
 
-TEST(Messages, AFailedCompileLeavesNothingToRun) {
+TEST(KestrinMessages, AFailedCompileLeavesNothingToRun) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\na = 5\r\n"));
     EXPECT_GT(LinotrexGetCodeLength(s.handle()), 0);
@@ -239,7 +239,7 @@ TEST(Messages, AFailedCompileLeavesNothingToRun) {
     EXPECT_EQ(LinotrexCompile(s.handle(), ""), LinotrexCompileReadError);
 }
 
-TEST(Messages, ProgramsBeyondTheMemoryAreRefused) {
+TEST(KestrinMessages, ProgramsBeyondTheMemoryAreRefused) {
     Session s;
     std::string src = "DIM a AS WORD\r\n";
     for (int i = 0; i < 1200; ++i)

@@ -19,7 +19,7 @@ namespace {
 const char* kProgram = "DIM i AS WORD\r\nTABLE t = 1, 2, 3\r\nFOR i = 0 TO 2\r\n"
                        "PRINT t(i);\r\nNEXT\r\nPRINT FILEFREE\r\n";
 
-class Download : public ::testing::Test {
+class KestrinDownload : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(terminal.isOpen());
@@ -46,7 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(Download, SendsTheImageTheSimulatorRuns) {
+TEST_F(KestrinDownload, SendsTheImageTheSimulatorRuns) {
     ASSERT_TRUE(session.load(kProgram));
     int length =
         LinotrexGetCodeLength(session.handle()) + LinotrexGetSysCodeLength(session.handle());
@@ -60,7 +60,7 @@ TEST_F(Download, SendsTheImageTheSimulatorRuns) {
     EXPECT_EQ(session.run().output, "123" + std::to_string((8180 - 4 - length) / 2) + "\r\n");
 }
 
-TEST_F(Download, UnitFailuresGiveTheirCodes) {
+TEST_F(KestrinDownload, UnitFailuresGiveTheirCodes) {
     ASSERT_TRUE(session.load(kProgram));
     quendal::SimulatedUnitOptions wrong;
     wrong.wrongEchoAt = 5;
@@ -79,7 +79,7 @@ TEST_F(Download, UnitFailuresGiveTheirCodes) {
     EXPECT_EQ(LinotrexDownload(session.handle(), port), -2);
 }
 
-TEST_F(Download, NothingCompiledNothingSent) {
+TEST_F(KestrinDownload, NothingCompiledNothingSent) {
     startUnit();
     EXPECT_EQ(session.compile("x = 1\r\n") & 0xFFFF, 1);
     EXPECT_LE(LinotrexDownload(session.handle(), port), 0);
@@ -89,7 +89,7 @@ TEST_F(Download, NothingCompiledNothingSent) {
 }
 
 // The wrapper downloads on a worker thread while its main thread may compile and simulate.
-TEST_F(Download, RunsBesideTheMainThreadOnACopyOfTheImage) {
+TEST_F(KestrinDownload, RunsBesideTheMainThreadOnACopyOfTheImage) {
     ASSERT_TRUE(session.load(kProgram));
     const std::vector<uint8_t> sent = kestrin::Compile(kProgram).program.image;
     quendal::SimulatedUnitOptions paced;

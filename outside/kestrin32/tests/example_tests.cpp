@@ -33,7 +33,7 @@ void AddTicks(Session& s, int ticks) {
 
 } // namespace
 
-TEST(Examples, RunningLightWalksAndStops) {
+TEST(KestrinExamples, RunningLightWalksAndStops) {
     Session s;
     ASSERT_TRUE(s.load(Example("lauflicht.bas"))) << s.messages();
     LinotrexSetADC(s.handle(), 0, 64);
@@ -45,7 +45,7 @@ TEST(Examples, RunningLightWalksAndStops) {
     EXPECT_EQ(LinotrexGetPortState(s.handle()), 0x00FF0000u);
 }
 
-TEST(Examples, DataLoggerRecordsTenValues) {
+TEST(KestrinExamples, DataLoggerRecordsTenValues) {
     Session s;
     ASSERT_TRUE(s.load(Example("messwert.bas"))) << s.messages();
     const uint8_t values[] = {100, 5, 250, 100, 100, 100, 100, 100, 100, 100, 100};
@@ -69,7 +69,7 @@ TEST(Examples, DataLoggerRecordsTenValues) {
     EXPECT_EQ(words[2], 250);
 }
 
-TEST(Examples, GuessingGameAnswersEachTip) {
+TEST(KestrinExamples, GuessingGameAnswersEachTip) {
     Session s;
     ASSERT_TRUE(s.load(Example("zahlenraten.bas"))) << s.messages();
     // Without real time RANDOMIZE seeds 1808: 1808 * 251 AND &H7FFF MOD 100 + 1 = 25.
@@ -83,7 +83,7 @@ TEST(Examples, GuessingGameAnswersEachTip) {
 }
 
 // The keyword file as the editor reads it: words between the section lines.
-TEST(KeywordFile, ListsExactlyTheCompilersKeywords) {
+TEST(KestrinKeywordFile, ListsExactlyTheCompilersKeywords) {
     std::ifstream in(std::string(KESTRIN_SOURCE_DIR) + "/outside/kestrin32/harvel.TOK");
     ASSERT_TRUE(in);
     std::set<std::string> listed;

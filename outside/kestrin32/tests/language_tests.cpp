@@ -18,14 +18,14 @@ std::string Lines(std::initializer_list<const char*> lines) {
 
 } // namespace
 
-TEST(Declarations, VariablesOfEachWidthKeepTheirRange) {
+TEST(KestrinDeclarations, VariablesOfEachWidthKeepTheirRange) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM w AS WORD, b AS BYTE, f AS BIT", "w = 40000", "b = 300", "f = 5",
                               "PRINT w; \" \"; b; \" \"; f", "f = 0", "PRINT f"})),
               "-25536 44 -1\r\n0\r\n");
 }
 
-TEST(Declarations, OverlaysShareTheirCells) {
+TEST(KestrinDeclarations, OverlaysShareTheirCells) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM w AS WORD @ 2", "DIM lo AS BYTE @ 3, hi AS BYTE @ 4",
                               "DIM b0 AS BIT @ 17, b9 AS BIT @ 27", "w = &H0201 + &B1000000000",
@@ -34,7 +34,7 @@ TEST(Declarations, OverlaysShareTheirCells) {
               "1,4,-1,-1\r\n1025,4,-1\r\n");
 }
 
-TEST(Declarations, AutomaticPlacementAvoidsExplicitCells) {
+TEST(KestrinDeclarations, AutomaticPlacementAvoidsExplicitCells) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM a AS WORD @ 1", "DIM b AS WORD", "DIM c AS BYTE", "DIM d AS BIT",
                               "a = 1 : b = 2 : c = 3 : d = 1"})));
@@ -49,7 +49,7 @@ TEST(Declarations, AutomaticPlacementAvoidsExplicitCells) {
     EXPECT_EQ(LinotrexMapSymbol(s.handle(), "d"), MakeLinotrexMapCode(3, 1, 191));
 }
 
-TEST(Declarations, MemoryRunsOutAfterTwelveWords) {
+TEST(KestrinDeclarations, MemoryRunsOutAfterTwelveWords) {
     Session s;
     std::string src;
     for (int i = 0; i < 13; ++i)
@@ -58,7 +58,7 @@ TEST(Declarations, MemoryRunsOutAfterTwelveWords) {
     EXPECT_STREQ(s.messages(), "Zeile 13: kein Speicher mehr frei f\xFCr 'V12'\r\n");
 }
 
-TEST(Declarations, ConstantsAndTables) {
+TEST(KestrinDeclarations, ConstantsAndTables) {
     Session s;
     EXPECT_EQ(s.output(Lines({"CONST N = 3 * 4", "TABLE sq = 0, 1, 4, 9,", "  16, N * N",
                               "DIM i AS WORD", "FOR i = 0 TO 5", "PRINT sq(i); \" \";", "NEXT",
@@ -67,7 +67,7 @@ TEST(Declarations, ConstantsAndTables) {
     EXPECT_EQ(LinotrexGetSysCodeLength(s.handle()), 12);
 }
 
-TEST(Arithmetic, OperatorsFollowPrecedence) {
+TEST(KestrinArithmetic, OperatorsFollowPrecedence) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM a AS WORD, b AS WORD", "a = 7 : b = -3",
                               "PRINT a + b * 2; \",\"; (a + b) * 2; \",\"; a / b; \",\"; a MOD b",
@@ -77,7 +77,7 @@ TEST(Arithmetic, OperatorsFollowPrecedence) {
               "1,8,-2,1\r\n-3,28,-2,0\r\n-1,-1,-8,2\r\n-10-1,7\r\n");
 }
 
-TEST(Arithmetic, SixteenBitEdges) {
+TEST(KestrinArithmetic, SixteenBitEdges) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM a AS WORD", "a = 32767", "a = a + 1", "PRINT a", "a = -32768",
                               "PRINT a / -1; \",\"; ABS(a); \",\"; -a", "a = 300",
@@ -85,7 +85,7 @@ TEST(Arithmetic, SixteenBitEdges) {
               "-32768\r\n-32768,-32768,-32768\r\n24464,-1,-1\r\n");
 }
 
-TEST(Arithmetic, Functions) {
+TEST(KestrinArithmetic, Functions) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM a AS WORD", "a = -9",
                               "PRINT ABS(a); SGN(a); SGN(0); SGN(4); \",\"; SQR(10); SQR(-4); "
@@ -94,7 +94,7 @@ TEST(Arithmetic, Functions) {
               "9-101,30181\r\n3,-9,2\r\n");
 }
 
-TEST(Arithmetic, RandomNumbersRepeatAfterTheSameSeed) {
+TEST(KestrinArithmetic, RandomNumbersRepeatAfterTheSameSeed) {
     Session s;
     std::string out =
         s.output(Lines({"DIM i AS WORD", "RANDOMIZE 7", "PRINT RND; \",\";",
@@ -104,7 +104,7 @@ TEST(Arithmetic, RandomNumbersRepeatAfterTheSameSeed) {
     EXPECT_EQ(out, "1757,3,1757\r\n");
 }
 
-TEST(Arithmetic, DivisionByZeroStopsWithErrorOne) {
+TEST(KestrinArithmetic, DivisionByZeroStopsWithErrorOne) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM a AS WORD", "PRINT 1", "a = 5 / a", "PRINT 2"})));
     RunResult r = s.run();
@@ -113,13 +113,13 @@ TEST(Arithmetic, DivisionByZeroStopsWithErrorOne) {
     EXPECT_EQ(r.output, "1\r\n");
 }
 
-TEST(Arithmetic, ConstantDivisionByZeroIsACompileError) {
+TEST(KestrinArithmetic, ConstantDivisionByZeroIsACompileError) {
     Session s;
     EXPECT_EQ(s.compile("PRINT 1 / (2 - 2)\r\n") & 0xFFFF, 1);
     EXPECT_STREQ(s.messages(), "Zeile 1: Division durch Null\r\n");
 }
 
-TEST(Arithmetic, ExpressionsBeyondSevenStackEntriesAreRefused) {
+TEST(KestrinArithmetic, ExpressionsBeyondSevenStackEntriesAreRefused) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\nPRINT a + (a + (a + (a + (a + (a + 1)))))\r\n"));
     EXPECT_EQ(s.compile("DIM a AS WORD\r\nPRINT a + (a + (a + (a + (a + (a + (a + 1))))))\r\n"),
@@ -127,7 +127,7 @@ TEST(Arithmetic, ExpressionsBeyondSevenStackEntriesAreRefused) {
     EXPECT_NE(std::string(s.messages()).find("Zeile 2: Ausdruck zu komplex"), std::string::npos);
 }
 
-TEST(Arithmetic, TableReadsInsideDeepExpressionsKeepTheStackRight) {
+TEST(KestrinArithmetic, TableReadsInsideDeepExpressionsKeepTheStackRight) {
     Session s;
     EXPECT_EQ(s.output(Lines({"TABLE t = 10, 20, 30", "DIM i AS WORD", "i = 2",
                               "PRINT 1 - t(i) + 5 * t(i - 1) - t(0); \",\"; t(t(0) / 10)",
@@ -135,7 +135,7 @@ TEST(Arithmetic, TableReadsInsideDeepExpressionsKeepTheStackRight) {
               "61,20\r\n-10\r\n");
 }
 
-TEST(ControlFlow, IfOnOneLineWithElse) {
+TEST(KestrinControlFlow, IfOnOneLineWithElse) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM a AS WORD", "FOR a = 1 TO 3",
                               "IF a = 2 THEN PRINT \"zwei\" : PRINT \"!\" ELSE PRINT a",
@@ -144,7 +144,7 @@ TEST(ControlFlow, IfOnOneLineWithElse) {
               "1\r\nzwei\r\n!\r\nmittel\r\n3\r\ngross\r\n");
 }
 
-TEST(ControlFlow, BlockIfWithElseAndNesting) {
+TEST(KestrinControlFlow, BlockIfWithElseAndNesting) {
     Session s;
     EXPECT_EQ(
         s.output(Lines({"DIM a AS WORD", "FOR a = 1 TO 4", "IF a MOD 2 = 0 THEN", "  IF a = 4 THEN",
@@ -153,7 +153,7 @@ TEST(ControlFlow, BlockIfWithElseAndNesting) {
         "ungerade\r\ngerade\r\nungerade\r\nvier\r\n");
 }
 
-TEST(ControlFlow, GotoGosubReturnEnd) {
+TEST(KestrinControlFlow, GotoGosubReturnEnd) {
     Session s;
     EXPECT_EQ(s.output(Lines({"GOSUB #Hallo", "GOTO #Weiter", "PRINT \"nie\"", "#Weiter",
                               "GOSUB #Hallo : PRINT \"ende\"", "END", "#Hallo: PRINT \"hallo\"",
@@ -161,7 +161,7 @@ TEST(ControlFlow, GotoGosubReturnEnd) {
               "hallo\r\nhallo\r\nende\r\n");
 }
 
-TEST(ControlFlow, OnGotoAndOnGosubPickTheNthTarget) {
+TEST(KestrinControlFlow, OnGotoAndOnGosubPickTheNthTarget) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM i AS WORD", "FOR i = 0 TO 3", "ON i GOSUB #A, #B, #C",
                               "ON i GOTO #X, #Y", "PRINT \"-\";", "GOTO #N", "#X: PRINT \"x\";",
@@ -171,7 +171,7 @@ TEST(ControlFlow, OnGotoAndOnGosubPickTheNthTarget) {
               "-axbyc-");
 }
 
-TEST(ControlFlow, ForLoopsWithStepAndAtTheEndOfTheRange) {
+TEST(KestrinControlFlow, ForLoopsWithStepAndAtTheEndOfTheRange) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM i AS WORD, b AS BYTE", "FOR i = 10 TO 1 STEP -4",
                               "PRINT i; \" \";", "NEXT", "FOR i = 32765 TO 32767",
@@ -180,7 +180,7 @@ TEST(ControlFlow, ForLoopsWithStepAndAtTheEndOfTheRange) {
               "10 6 2 32765 32766 32767 254 255 5\r\n");
 }
 
-TEST(ControlFlow, DoAndWhileLoops) {
+TEST(KestrinControlFlow, DoAndWhileLoops) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM i AS WORD",
                               "i = 0",
@@ -212,7 +212,7 @@ TEST(ControlFlow, DoAndWhileLoops) {
               "3024-25\r\n");
 }
 
-TEST(ControlFlow, GosubNestingBeyondFourSlotsIsRefused) {
+TEST(KestrinControlFlow, GosubNestingBeyondFourSlotsIsRefused) {
     Session s;
     auto chain = [](int depth) {
         std::string src = "GOSUB #S1\r\nEND\r\n";
@@ -231,7 +231,7 @@ TEST(ControlFlow, GosubNestingBeyondFourSlotsIsRefused) {
     EXPECT_NE(std::string(s.messages()).find("rekursiver GOSUB"), std::string::npos);
 }
 
-TEST(InputOutput, InputGetPutAndRxd) {
+TEST(KestrinInputOutput, InputGetPutAndRxd) {
     Session s;
     s.inputs = {1234, 300, 65, 66};
     EXPECT_EQ(s.output(Lines({"DIM a AS WORD, b AS BYTE", "INPUT a", "GET b", "PRINT a; \",\"; b",
@@ -239,13 +239,13 @@ TEST(InputOutput, InputGetPutAndRxd) {
               "1234,44\r\nAC\r\n");
 }
 
-TEST(InputOutput, PrintSeparators) {
+TEST(KestrinInputOutput, PrintSeparators) {
     Session s;
     EXPECT_EQ(s.output(Lines({"PRINT 1, 2; 3;", "PRINT \"\"; \"a\",", "PRINT", "PRINT \"x\""})),
               "1 23a \r\nx\r\n");
 }
 
-TEST(InputOutput, PortsAndDirections) {
+TEST(KestrinInputOutput, PortsAndDirections) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"PORT[1] = 1", "PORT[16] = TRUE", "BYTEPORT[1] = BYTEPORT[1] OR 4",
                               "TOGGLE PORT[2]", "DIR PORT[9] OUT", "DIR BYTEPORT[2] IN",
@@ -261,7 +261,7 @@ TEST(InputOutput, PortsAndDirections) {
     EXPECT_EQ(LinotrexGetPortState(s.handle()), 0x00FF1234u);
 }
 
-TEST(InputOutput, AnalogInputsOutputsAndInitialPorts) {
+TEST(KestrinInputOutput, AnalogInputsOutputsAndInitialPorts) {
     Session s;
     LinotrexSetInitialPortState(s.handle(), 0x0101);
     ASSERT_TRUE(s.load("DA[2] = AD[3] + 1\r\nDA[1] = 300\r\nPRINT PORT[9]; PORT[2]\r\n"));
@@ -273,7 +273,7 @@ TEST(InputOutput, AnalogInputsOutputsAndInitialPorts) {
     EXPECT_EQ(LinotrexGetInitialPortState(s.handle()), 0x0101);
 }
 
-TEST(InputOutput, ClockTimerToneAndBaud) {
+TEST(KestrinInputOutput, ClockTimerToneAndBaud) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM t AS WORD", "YEAR = 126", "HOUR = 13 : MINUTE = 5",
                               "SECOND = 9 : DAY = 31 : MONTH = 12 : WEEKDAY = 4", "BAUD 2400",
@@ -287,7 +287,7 @@ TEST(InputOutput, ClockTimerToneAndBaud) {
     EXPECT_NE(s.compile("BAUD 1000\r\n") & 0xFFFF, 0);
 }
 
-TEST(InputOutput, WaitReportsEachPassUntilTheConditionHolds) {
+TEST(KestrinInputOutput, WaitReportsEachPassUntilTheConditionHolds) {
     Session s;
     ASSERT_TRUE(s.load("WAIT PORT[3]\r\nPRINT \"los\"\r\n"));
     int passes = 0;
@@ -303,7 +303,7 @@ TEST(InputOutput, WaitReportsEachPassUntilTheConditionHolds) {
     EXPECT_EQ(r.output, "los\r\n");
 }
 
-TEST(DataFile, WriteReadAppendAndKeepAcrossReset) {
+TEST(KestrinDataFile, WriteReadAppendAndKeepAcrossReset) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM v AS WORD, m AS WORD", "INPUT m", "IF m = 1 THEN",
                               "  FOPEN WRITE : FWRITE 7, -2 : FCLOSE", "  PRINT FILELEN;",
@@ -329,7 +329,7 @@ TEST(DataFile, WriteReadAppendAndKeepAcrossReset) {
     EXPECT_EQ(r.fileEvents, 0);
 }
 
-TEST(DataFile, UnclosedWritesAreLostAtReset) {
+TEST(KestrinDataFile, UnclosedWritesAreLostAtReset) {
     Session s;
     ASSERT_TRUE(s.load("FOPEN WRITE : FWRITE 1 : FCLOSE\r\nFOPEN APPEND : FWRITE 2, 3\r\n"));
     s.run();
@@ -338,7 +338,7 @@ TEST(DataFile, UnclosedWritesAreLostAtReset) {
     EXPECT_EQ(LinotrexGetFileLength(s.handle()), 1);
 }
 
-TEST(DataFile, FreeSpaceShrinksAndOverflowIsAMemoryError) {
+TEST(KestrinDataFile, FreeSpaceShrinksAndOverflowIsAMemoryError) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM f AS WORD", "f = FILEFREE", "FOPEN WRITE", "FWRITE 1",
                               "PRINT f - FILEFREE", "DO", "FWRITE 1", "LOOP"})));

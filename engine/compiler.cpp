@@ -5,6 +5,9 @@
 #include "engine/moltrane.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quendal {
 
@@ -128,8 +131,11 @@ int32_t CMoltrane::Compile() {
         DownloadCompiler.CompileProgram(Counts, ProgressCount, BreakFlag);
         SimulationCompiler.CompileProgram(Counts, ProgressCount, BreakFlag);
         if (Counts.Led > 0) {
-            const char* failure = quendal::ReadFirmwareFile(
-                quendal::LedFirmwarePath(applicationBoard), FirmwareBytes, FirmwareCount);
+            const std::string path =
+                FirmwareDirectory.empty()
+                    ? quendal::LedFirmwarePath(applicationBoard)
+                    : FirmwareDirectory + "/" + quendal::LedFirmwareFileName(applicationBoard);
+            const char* failure = quendal::ReadFirmwareFile(path, FirmwareBytes, FirmwareCount);
             if (failure != nullptr)
                 throw COMPILERERROR{-1, failure};
         }
@@ -160,22 +166,29 @@ int32_t CMoltrane::LoadTable(const char* name, const char* text) {
 }
 
 // "CODE.TXT": every byte that goes to the unit as a decimal number and a blank, the download
-// image first and then the LED firmware sent behind it. Written beside and renamed over the old
-// one so that a failed write never leaves half a dump.
+// image first and then the LED firmware sent behind it. Written to a fresh temporary file and
+// renamed over the old one, so that a failed write never leaves half a dump.
 static bool WriteCodeDump(const uint8_t* code, int32_t codeLength, const uint8_t* firmware,
                           int32_t firmwareCount) {
-    const char* tmpName = "CODE.TXT.tmp";
-    std::FILE* f = std::fopen(tmpName, "wb");
-    if (f == nullptr)
+    char tmpName[] = "CODE.TXT.XXXXXX";
+    const int fd = mkstemp(tmpName);
+    if (fd < 0)
         return false;
+    std::FILE* f = fdopen(fd, "wb");
+    if (f == nullptr) {
+        close(fd);
+        std::remove(tmpName);
+        return false;
+    }
     bool ok = true;
     for (int32_t i = 0; i < codeLength && ok; ++i)
         ok = std::fprintf(f, "%u ", static_cast<unsigned>(code[i])) > 0;
     for (int32_t i = 0; i < firmwareCount && ok; ++i)
         ok = std::fprintf(f, "%u ", static_cast<unsigned>(firmware[i])) > 0;
     ok = std::fclose(f) == 0 && ok;
+    // mkstemp creates the file for the owner only; a dump is an ordinary file.
     if (ok)
-        ok = std::rename(tmpName, "CODE.TXT") == 0;
+        ok = chmod(tmpName, 0644) == 0 && std::rename(tmpName, "CODE.TXT") == 0;
     if (!ok)
         std::remove(tmpName);
     return ok;

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace quendal {
 
@@ -53,6 +54,9 @@ struct CMoltrane {
     std::atomic<int32_t> ProgressCount{0};
     std::atomic<int32_t> ProgressTotal{0};
     std::atomic<int32_t> BreakFlag{0};
+
+    // Folder of the LED firmware files; empty: beside the running program.
+    std::string FirmwareDirectory;
 
     // Blocks that call for the keypad and LCD libraries and the LED firmware.
     quendal::KindCounts Counts;

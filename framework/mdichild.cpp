@@ -129,13 +129,10 @@ TMDIChildForm* TMDIChildForm::LoadDesktopRecord(TDesktopReader& reader, QMdiArea
     } catch (const std::exception& error) {
         delete form;
         reader.LeaveRecordsTo(depth);
-        SetNextPlacement(DefaultPosition, DefaultPosition, DefaultPosition, DefaultPosition,
-                         wsNormal);
         ShowError(QStringLiteral("Ein Fenster der Desktop-Datei wird übersprungen:\r\n%1")
                       .arg(QString::fromUtf8(error.what())));
         return nullptr;
     }
-    SetNextPlacement(DefaultPosition, DefaultPosition, DefaultPosition, DefaultPosition, wsNormal);
     form->show();
     return form;
 }

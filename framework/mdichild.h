@@ -62,7 +62,8 @@ public:
     // This window's desktop record, framed so that a reader can skip it.
     void SaveDesktopRecord(TDesktopWriter& writer);
     // Reads one window record, creates the window in area with model and shows it. A record
-    // that cannot be read is skipped with an error box; null then.
+    // that cannot be read is skipped with an error box; null then. A damaged frame leaves no
+    // way to the next record and raises EDesktopError.
     static TMDIChildForm* LoadDesktopRecord(TDesktopReader& reader, QMdiArea* area, TModel* model);
 
     // Runs ModelAttached unless that happened already.

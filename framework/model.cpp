@@ -105,8 +105,6 @@ TModel::~TModel() {
     }
     specialViews_.clear();
     ClearUndo();
-    // FreeData of a subclass has already run in the subclass's destructor, if it needs one.
-    TModel::FreeData();
 }
 
 void TModel::FreeData() {}

@@ -73,6 +73,8 @@ public:
     TModel(const TModel&) = delete;
     TModel& operator=(const TModel&) = delete;
 
+    // Frees the document data. The base destructor cannot reach a subclass's override, so a
+    // subclass calls it from its own destructor.
     virtual void FreeData();
     virtual void UpdateFromViews();
     virtual void NotifyViews(int code, NotifyData data);

@@ -314,6 +314,14 @@ private slots:
         QCOMPARE(boxes[0].kind, platform::BoxKind::Error);
         QVERIFY(boxes[1].text.contains(QStringLiteral("TFormOfAnotherVersion")));
         QCOMPARE(dialogs.Beeps().size(), size_t(2));
+
+        // A damaged frame cannot be stepped over: the reader stops there.
+        QByteArray broken = data;
+        broken[0] = 'Q';
+        TDesktopReader stopped(broken);
+        QVERIFY_THROWS_EXCEPTION(EDesktopError,
+                                 TMDIChildForm::LoadDesktopRecord(stopped, area, nullptr));
+        QCOMPARE(area->subWindowList().size(), 2);
     }
 };
 

@@ -373,3 +373,17 @@ TEST_F(ParaListTest, BadParagraphNumbersRaise) {
     ASSERT_EQ(list().DeletePara(&editor, 1), 0); // the only paragraph stays, emptied
     EXPECT_EQ(list().ParaCount(), 1);
 }
+
+TEST_F(ParaListTest, EditsReportTheLinesToRepaint) {
+    list().SetWrapColumn(10);
+    list().SetWordWrap(true);
+    Load("first\naaaa bbbb cccc dddd eeee ffff");
+    ASSERT_EQ(LinesOf(list()).size(), 4u);    // first | aaaa bbbb | cccc dddd | eeee ffff
+    ASSERT_EQ(Insert(2, 12, "x"), 0);         // "cxccc dddd " keeps its trailing blank on line 3
+    EXPECT_EQ(list().ChangedFirst(), 2);      // from the line before the change
+    EXPECT_EQ(list().ChangedLast(), 3);       // line 4 starts where it started, shifted by one
+    ASSERT_EQ(Insert(2, 1, "zzzzzzzzz "), 0); // one more line
+    EXPECT_EQ(list().ChangedFirst(), 2);
+    EXPECT_EQ(list().ChangedLast(), INT32_MAX);
+    EXPECT_EQ(list().LineCount(), 5);
+}

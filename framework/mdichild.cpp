@@ -35,8 +35,10 @@ TMDIChildForm::TMDIChildForm(TModel* model, QWidget* parent)
 
     int32_t left, top, width, height;
     GetNextPlacement(left, top, width, height, initialState_);
-    if (width > 0 && height > 0)
+    if (width > 0 && height > 0) {
         initialBounds_ = QRect(left, top, width, height);
+        setGeometry(initialBounds_);
+    }
     if (model_)
         model_->AddView(this);
 }

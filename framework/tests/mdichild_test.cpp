@@ -226,6 +226,20 @@ private slots:
         QCOMPARE(reader.ReadInteger(), 260);
         QCOMPARE(reader.ReadInteger(), 120);
         delete form;
+
+        // Placed but never shown: the placement is what it stores.
+        TMDIChildForm::SetNextPlacement(30, 40, 270, 130, wsNormal);
+        auto* unshown = TMDIChildForm::Create<TPlainForm>(nullptr);
+        TDesktopWriter placed;
+        unshown->SaveDesktopRecord(placed);
+        TDesktopReader check(placed.Data());
+        check.BeginRecord();
+        QCOMPARE(check.ReadString(), QStringLiteral("TPlainForm"));
+        QCOMPARE(check.ReadInteger(), 30);
+        QCOMPARE(check.ReadInteger(), 40);
+        QCOMPARE(check.ReadInteger(), 270);
+        QCOMPARE(check.ReadInteger(), 130);
+        delete unshown;
     }
 
     void desktopRoundTripOfSeveralWindows() {

@@ -544,7 +544,7 @@ void TParaList::SetUndoBufferSize(uint16_t size) {
 // ---------------------------------------------------------------------------------------------
 // Limits and bookmarks
 
-uint16_t TParaList::CheckRoom(int32_t paragraph, int32_t paragraphs, int64_t bytes) const {
+uint16_t TParaList::CheckRoom(int32_t paragraph, int32_t paragraphs, int64_t bytes) {
     if (paragraphs > 0 || paragraph > paraLimit_) {
         int64_t allowed = paraLimit_;
         if (paraLimit_ != NoLimit && paragraph <= paraLimit_ && last_->Length() == 0)
@@ -557,7 +557,7 @@ uint16_t TParaList::CheckRoom(int32_t paragraph, int32_t paragraphs, int64_t byt
     if (paragraph != 0 && paragraphs == 0) {
         // the stored length is 16-bit whatever the configured limit says
         const int64_t limit = std::min<int64_t>(paraLengthLimit_, MaxParaBytes);
-        const TParaNode* node = const_cast<TParaList*>(this)->Node(paragraph);
+        const TParaNode* node = Node(paragraph);
         if (node && node->Length() + bytes > limit)
             return VedErrParaLength;
     }

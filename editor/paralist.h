@@ -170,7 +170,7 @@ public:
 
     // Room for `paragraphs` new paragraphs and `bytes` more bytes in `paragraph`:
     // 0, 265 (paragraph limit), 267 (byte limit) or 268 (paragraph length).
-    uint16_t CheckRoom(int32_t paragraph, int32_t paragraphs, int64_t bytes) const;
+    uint16_t CheckRoom(int32_t paragraph, int32_t paragraphs, int64_t bytes);
 
     // --- bookmarks (0..9); paragraph 0 means not set
     void SetMarker(int n, int32_t paragraph, int32_t position);

@@ -149,14 +149,9 @@ uint8_t* TUndoBuffer::Append(TUndoType type, bool modified, int32_t paragraph, i
     DiscardRedo();
     if (!inGroup_)
         NextGroup(); // each record outside a bracket is a group of its own
-    if (dataLength > 0xFFFF || !MakeRoom(UndoHeaderSize + dataLength)) {
-        if (dataLength > 0xFFFF) {
-            // cannot be described by a record at all: the history before it is useless
-            Clear();
-            noRoom_ = inGroup_;
-        }
+    // a record larger than the block (any data above 64K) empties the history here
+    if (!MakeRoom(UndoHeaderSize + dataLength))
         return nullptr;
-    }
     const int offset = undoBytes_;
     const uint16_t prevSize =
         current_ < 0 ? 0 : static_cast<uint16_t>(TUndoNode::Size(At(current_)));

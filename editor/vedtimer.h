@@ -43,7 +43,8 @@ public:
     void SetTriggerEnabled(int32_t handle, bool enabled);
 
     // The timer message: fires every enabled trigger that is due (27 ms of slack), its own
-    // event first, then OnAllTriggers; one-shot triggers are removed after firing.
+    // event first, then OnAllTriggers; one-shot triggers are removed after firing. An exception
+    // of an event passes to the caller, whose timer binding hands it to the application.
     void Check();
 
     uint16_t Period() const { return period_; } // 0 = stopped

@@ -19,6 +19,8 @@ namespace {
 constexpr int kStackEntries = 7;
 constexpr int kGosubSlots = 4;
 constexpr int kMaxErrors = 100;
+constexpr int kMaxNesting = 100;
+constexpr int kMaxNodes = 1000;
 
 const std::vector<std::string_view> kKeywords = {
     "ABS",      "AD",      "AND",   "APPEND", "AS",       "BAUD",     "BEEP",  "BIT",       "BYTE",
@@ -225,8 +227,23 @@ private:
     ExprPtr parseProduct();
     ExprPtr parseUnary();
     ExprPtr parsePrimary();
+    // Deep nesting and huge expressions are refused before they can exhaust the stack.
+    struct Nesting {
+        explicit Nesting(Parser& p) : parser(p) {
+            if (parser.nesting_ >= kMaxNesting)
+                parser.fail("zu tief geschachtelt");
+            ++parser.nesting_;
+        }
+        ~Nesting() { --parser.nesting_; }
+        Parser& parser;
+    };
+    ExprPtr node() {
+        if (++nodes_ > kMaxNodes)
+            fail("Ausdruck zu lang");
+        return std::make_unique<Expr>();
+    }
     ExprPtr number(int32_t v) {
-        auto e = std::make_unique<Expr>();
+        auto e = node();
         e->value = Wrap(v);
         return e;
     }
@@ -277,6 +294,8 @@ private:
     std::vector<uint16_t> waitJumps_;
     std::vector<CompileMessage> errors_;
     int statementCount_ = 0;
+    int nesting_ = 0;
+    int nodes_ = 0;           // expression nodes of the current statement
     bool structural_ = false; // the statement just parsed emits no steppable code
 };
 
@@ -360,7 +379,7 @@ ExprPtr Parser::unary(Op op, ExprPtr a) {
             break;
         }
     }
-    auto e = std::make_unique<Expr>();
+    auto e = node();
     e->kind = Expr::Kind::Unary;
     e->op = op;
     e->a = std::move(a);
@@ -412,7 +431,7 @@ ExprPtr Parser::binary(Op op, ExprPtr a, ExprPtr b) {
             break;
         }
     }
-    auto e = std::make_unique<Expr>();
+    auto e = node();
     e->kind = Expr::Kind::Binary;
     e->op = op;
     e->a = std::move(a);
@@ -479,6 +498,7 @@ ExprPtr Parser::parseProduct() {
 }
 
 ExprPtr Parser::parseUnary() {
+    Nesting guard(*this);
     if (isSymbol("-")) {
         next();
         return unary(Op::Negate, parseUnary());
@@ -535,7 +555,7 @@ ExprPtr Parser::parsePrimary() {
     }
     auto simple = [&](Expr::Kind kind) {
         next();
-        auto e = std::make_unique<Expr>();
+        auto e = node();
         e->kind = kind;
         return e;
     };
@@ -556,7 +576,7 @@ ExprPtr Parser::parsePrimary() {
     if (auto place = resource()) {
         if (!place->readable)
             fail("'" + place->name + "' kann nur geschrieben werden");
-        auto e = std::make_unique<Expr>();
+        auto e = node();
         e->kind = Expr::Kind::Load;
         e->place = *place;
         return e;
@@ -569,13 +589,13 @@ ExprPtr Parser::parsePrimary() {
     if (s.kind == Symbol::Kind::Constant)
         return number(s.value);
     if (s.kind == Symbol::Kind::Variable) {
-        auto e = std::make_unique<Expr>();
+        auto e = node();
         e->kind = Expr::Kind::Load;
         e->place = s.place;
         return e;
     }
     expectSymbol("(");
-    auto e = std::make_unique<Expr>();
+    auto e = node();
     e->kind = Expr::Kind::Table;
     e->label = s.label;
     e->a = expression();
@@ -847,6 +867,7 @@ void Parser::statement() {
     line_ = static_cast<uint16_t>(peek().line);
     starts_.emplace_back(here(), line_);
     structural_ = false;
+    nodes_ = 0;
     ++statementCount_;
 
     const Token& t = peek();
@@ -1159,6 +1180,7 @@ void Parser::tableStatement() {
 }
 
 void Parser::ifStatement() {
+    Nesting guard(*this);
     int line = next().line;
     condition();
     if (isWord("GOTO")) {
@@ -1243,8 +1265,9 @@ void Parser::nextStatement() {
     Frame* f = top(Frame::Kind::For, "NEXT ohne FOR");
     if (peek().kind == TokenKind::Word && !isWord("ELSE")) {
         Place p = target();
+        // The loop still closes here, so that one slip does not disturb every later block.
         if (p.area != f->variable.area || p.index != f->variable.index)
-            fail("NEXT passt nicht zur FOR-Variablen '" + f->variable.name + "'");
+            report(peek().line, "NEXT passt nicht zur FOR-Variablen '" + f->variable.name + "'");
     }
     // A loop that reaches its limit ends there, so that a limit at the end of the value
     // range does not wrap around.
@@ -1388,29 +1411,31 @@ void Parser::finish() {
     for (const GosubSite& g : gosubs_)
         if (labels_[g.label].address >= 0)
             entries.push_back(g.label);
-    std::sort(entries.begin(), entries.end());
+    std::sort(entries.begin(), entries.end(),
+              [&](int x, int y) { return labels_[x].order < labels_[y].order; });
     entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
-    auto owner = [&](const GosubSite& g) {
-        int best = -1;
-        for (int e : entries)
-            if (labels_[e].order <= g.order && (best < 0 || labels_[e].order > labels_[best].order))
-                best = e;
-        return best;
-    };
+    std::vector<int> owners(gosubs_.size());
+    std::map<int, std::vector<size_t>> sitesOf;
+    for (size_t k = 0; k < gosubs_.size(); ++k) {
+        auto it = std::upper_bound(entries.begin(), entries.end(), gosubs_[k].order,
+                                   [&](int order, int e) { return order < labels_[e].order; });
+        owners[k] = it == entries.begin() ? -1 : *(it - 1);
+        sitesOf[owners[k]].push_back(k);
+    }
     std::map<int, int> depth; // entry -> slots it needs, -1 while being visited
-    std::set<int> reported;
+    std::set<size_t> reported;
     std::function<int(int)> need = [&](int entry) -> int {
         if (auto it = depth.find(entry); it != depth.end())
             return it->second;
         depth[entry] = -1;
         int deepest = 1;
-        for (size_t k = 0; k < gosubs_.size(); ++k) {
+        for (size_t k : sitesOf[entry]) {
             const GosubSite& g = gosubs_[k];
-            if (owner(g) != entry || labels_[g.label].address < 0)
+            if (labels_[g.label].address < 0)
                 continue;
             int inner = need(g.label);
             if (inner < 0) {
-                if (reported.insert(static_cast<int>(k)).second)
+                if (reported.insert(k).second)
                     report(g.line, "rekursiver GOSUB zu #" + labels_[g.label].name);
                 continue;
             }
@@ -1423,11 +1448,8 @@ void Parser::finish() {
         const GosubSite& g = gosubs_[k];
         if (labels_[g.label].address < 0)
             continue;
-        int from = owner(g);
-        int outer = from < 0 ? 0 : need(from);
         int inner = need(g.label);
-        if (inner > 0 && outer + inner > kGosubSlots && from < 0 &&
-            reported.insert(static_cast<int>(k)).second)
+        if (owners[k] < 0 && inner > kGosubSlots && reported.insert(k).second)
             report(g.line, "GOSUB zu tief verschachtelt (mehr als 4 Ebenen)");
     }
 }

@@ -347,3 +347,140 @@ TEST(KestrinDataFile, FreeSpaceShrinksAndOverflowIsAMemoryError) {
     EXPECT_TRUE(r.failed());
     EXPECT_EQ(r.errorCode(), 2);
 }
+
+TEST(KestrinStatements, SmallFormsOfEachStatement) {
+    Session s;
+    s.inputs = {3, -4, 70, 71};
+    EXPECT_EQ(
+        s.output(Lines(
+            {"REM Kommentar : PRINT \"nie\"", "DIM a AS WORD, b AS WORD", "LET a = FALSE",
+             "INPUT a, b", "IF a > b GOTO #Gross", "PRINT \"klein\"", "#Gross PRINT a; b",
+             "IF b < 0 THEN #Negativ", "PRINT \"nie\"", "#Negativ: GET a, b", "PUT a, b, 13, 10",
+             "FOPEN WRITE : FWRITE 11, 12 : FCLOSE", "FOPEN READ : FREAD a, b", "PRINT a + b"})),
+        "3-4\r\nFG\r\n23\r\n");
+}
+
+TEST(KestrinStatements, WholePortDirections) {
+    Session s;
+    ASSERT_TRUE(s.load("DIR WORDPORT OUT\r\nDIR PORT[3] IN\r\nDIR BYTEPORT[2] IN\r\n"));
+    s.run();
+    EXPECT_EQ(LinotrexGetPortState(s.handle()) >> 16, 0x00FBu);
+}
+
+TEST(KestrinMessages, EachMistakeGetsItsMessage) {
+    const struct {
+        const char* source;
+        const char* message;
+    } cases[] = {
+        {"TABLE t = 1, 2, 3\r\nPRINT t(3)", "Zeile 2: Tabellenindex au\xDF"
+                                            "erhalb 0..2"},
+        {"CONST K = 1\r\nK = 2", "Zeile 2: 'K' ist keine Variable"},
+        {"DIM a AS WORD\r\nCONST K = a", "Zeile 2: konstanter Ausdruck erwartet"},
+        {"DIM a AS WORD @ 13", "Zeile 1: Speicherzelle au\xDF"
+                               "erhalb 1..12"},
+        {"PRINT &HZZ", "Zeile 1: ung\xFCltige Zahl &HZZ"},
+        {"PRINT 70000", "Zeile 1: ung\xFCltige Zahl 70000"},
+        {"TABLE t = 1, 2\r\nPRINT 1 + t(RND(2))",
+         "Zeile 2: Tabellenindex mit RND oder RXD nur am Anfang eines Ausdrucks erlaubt"},
+        {"DIM a AS WORD, b AS WORD\r\nFOR a = 1 TO 2\r\nNEXT b",
+         "Zeile 3: NEXT passt nicht zur FOR-Variablen 'A'"},
+        {"LOOP", "Zeile 1: LOOP ohne DO"},
+        {"ELSE", "Zeile 1: ELSE ohne IF"},
+        {"ENDIF", "Zeile 1: ENDIF ohne IF"},
+        {"DO", "Zeile 1: DO ohne LOOP"},
+        {"\r\nWHILE 1", "Zeile 2: WHILE ohne WEND"},
+        {"IF 1 THEN\r\nELSE\r\nELSE\r\nENDIF", "Zeile 3: zweites ELSE zu einem IF"},
+        {"GOTO Marke", "Zeile 1: Sprungmarke (#Name) erwartet"},
+        {"42", "Zeile 1: Anweisung erwartet"},
+        {"PRINT (1", "Zeile 1: ')' erwartet"},
+        {"DIM a AS LONG", "Zeile 1: BIT, BYTE oder WORD erwartet"},
+        {"FOPEN", "Zeile 1: READ, WRITE oder APPEND erwartet"},
+        {"ON 1 PRINT", "Zeile 1: GOTO oder GOSUB erwartet"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        Session s;
+        EXPECT_EQ(s.compile(c.source), 1 | 1 << 16);
+        EXPECT_EQ(std::string(s.messages()), std::string(c.message) + "\r\n");
+    }
+}
+
+TEST(KestrinMessages, HugeOrDeepExpressionsAreRefusedNotFatal) {
+    Session s;
+    EXPECT_EQ(s.compile("PRINT " + std::string(5000, '(') + "1" + std::string(5000, ')')),
+              1 | 1 << 16);
+    EXPECT_STREQ(s.messages(), "Zeile 1: zu tief geschachtelt\r\n");
+    std::string sum = "DIM a AS WORD\r\nPRINT a";
+    for (int i = 0; i < 20000; ++i)
+        sum += " + a";
+    EXPECT_EQ(s.compile(sum), 1 | 1 << 16);
+    EXPECT_STREQ(s.messages(), "Zeile 2: Ausdruck zu lang\r\n");
+    std::string ifs = "PRINT 1";
+    for (int i = 0; i < 3000; ++i)
+        ifs = "IF 1 THEN " + ifs;
+    EXPECT_EQ(s.compile(ifs), 1 | 1 << 16);
+    EXPECT_STREQ(s.messages(), "Zeile 1: zu tief geschachtelt\r\n");
+    std::string text = "PRINT \"" + std::string(256, 'x') + "\"";
+    EXPECT_EQ(s.compile(text), 1 | 1 << 16);
+    EXPECT_STREQ(s.messages(), "Zeile 1: Text zu lang (h\xF6"
+                               "chstens 255 Zeichen)\r\n");
+}
+
+// Random bytes and shuffled fragments of real statements: always an answer, never a crash.
+TEST(KestrinMessages, GarbageSourcesAreAnsweredWithMessages) {
+    const char* pieces[] = {"IF ",
+                            "THEN",
+                            "ELSE",
+                            "ENDIF",
+                            "FOR ",
+                            "NEXT",
+                            "DO",
+                            "LOOP",
+                            "#L",
+                            "GOSUB #L",
+                            "RETURN",
+                            " = ",
+                            "(",
+                            ")",
+                            "a",
+                            "1",
+                            "\r\n",
+                            ":",
+                            ",",
+                            "TABLE t = 1",
+                            "t(",
+                            "PRINT ",
+                            "\"x\"",
+                            ";",
+                            "DIM a AS WORD",
+                            "WAIT ",
+                            "ON a GOSUB #L",
+                            "WORD[",
+                            "]",
+                            "-",
+                            "NOT "};
+    uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    Session s;
+    for (int round = 0; round < 400; ++round) {
+        std::string src;
+        int length = static_cast<int>(next() % 60);
+        for (int i = 0; i < length; ++i) {
+            if (round % 2)
+                src += static_cast<char>(1 + next() % 255);
+            else
+                src += pieces[next() % (sizeof pieces / sizeof *pieces)];
+        }
+        int r = s.compile(src);
+        ASSERT_TRUE((r & 0xFFFF) == 0 || (r & 0xFFFF) == 1) << src;
+        if ((r & 0xFFFF) == 1) {
+            EXPECT_EQ(std::string(s.messages()).rfind("Zeile ", 0), 0u) << src;
+        } else {
+            RunResult run = s.run(2000);
+            (void)run;
+        }
+    }
+}

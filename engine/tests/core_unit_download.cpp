@@ -1,0 +1,81 @@
+// MoltraneDownload sends the engine's download image and firmware to a simulated unit on a
+// pseudo-terminal and reports progress and cancelling through the engine's counters.
+#include "engine/download/simulated_unit.h"
+#include "engine/include/quendal32.h"
+#include "engine/moltrane.h"
+#include "platform/serial.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+class CoreDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        old_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/core-download-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        std::filesystem::current_path(dir_);
+        ASSERT_TRUE(terminal.isOpen());
+        port = platform::SerialOpen(terminal.slavePath());
+        ASSERT_NE(port, nullptr);
+        h = MoltraneCreate();
+        ASSERT_EQ(MoltraneAddPage(h, 1, 0), 1);
+        ASSERT_EQ(MoltraneCompilerInit(h), 1);
+        ASSERT_EQ(MoltraneCompile(h), 0);
+        ASSERT_EQ(MoltraneLoadTable(h, "T", "1 2 3 4 5 6 7 8 9 10"), 1);
+        ASSERT_EQ(MoltraneCompilerDone(h), 1);
+    }
+    void TearDown() override {
+        if (unit)
+            unit->stop();
+        if (port)
+            platform::SerialClose(port);
+        MoltraneDestroy(h);
+        std::filesystem::current_path(old_);
+        std::filesystem::remove_all(dir_);
+    }
+
+    quendal::PseudoTerminal terminal;
+    platform::SerialHandle port = nullptr;
+    std::unique_ptr<quendal::SimulatedUnit> unit;
+    EngineHandle h = nullptr;
+    std::filesystem::path old_, dir_;
+};
+
+} // namespace
+
+TEST_F(CoreDownload, SendsTheDownloadImage) {
+    unit = std::make_unique<quendal::SimulatedUnit>(terminal.master());
+    unit->start();
+    const int result = MoltraneDownload(h, port);
+    unit->stop();
+    ASSERT_EQ(result, 21);
+    EXPECT_EQ(MoltraneGetCodeLength(h), 21);
+    const auto& image = h->DownloadCompiler;
+    EXPECT_EQ(unit->protocol().program(),
+              std::vector<uint8_t>(image.Data, image.Data + image.Length));
+    EXPECT_TRUE(unit->protocol().firmware().empty());
+    EXPECT_EQ(MoltraneGetProgress(h), 100);
+}
+
+TEST_F(CoreDownload, BreakCancelsTheRunningDownload) {
+    unit = std::make_unique<quendal::SimulatedUnit>(terminal.master());
+    EngineHandle engine = h;
+    unit->setByteHook([engine](const quendal::UnitProtocol& p) {
+        if (p.received().size() == 6)
+            MoltraneBreak(engine);
+    });
+    unit->start();
+    const int result = MoltraneDownload(h, port);
+    unit->stop();
+    EXPECT_EQ(result, -5);
+    const int progress = MoltraneGetProgress(h);
+    EXPECT_GT(progress, 0);
+    EXPECT_LT(progress, 100);
+}

@@ -627,7 +627,8 @@ void TParaList::Changed(const TParaChange& change, TVedRingMember* actor) {
 }
 
 void TParaList::NotifyRing(const TParaChange& change, TVedRingMember* actor) {
-    TVedRingMember* start = actor ? actor : owner_;
+    // an editor of another text is no member of this ring: start from the owner then
+    TVedRingMember* start = actor && actor->ParaList() == this ? actor : owner_;
     if (!start)
         return;
     TVedRingMember* m = start;

@@ -175,6 +175,10 @@ TEST_F(UndoTest, TypingElsewhereStartsANewGroup) {
     ASSERT_TRUE(list().Undo(&editor, p, x));
     EXPECT_EQ(TextOf(list()), "hello world");
     EXPECT_EQ(x, 3);
+    ASSERT_TRUE(list().Redo(&editor, p, x));
+    EXPECT_EQ(TextOf(list()), "heXXllo world");
+    EXPECT_EQ(p, 1);
+    EXPECT_EQ(x, 5); // after the text put back
 }
 
 TEST_F(UndoTest, MergedReplacementsOfUnequalLengthUndoExactly) {

@@ -9,8 +9,12 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <cxxabi.h>
 #include <fcntl.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace {

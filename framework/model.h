@@ -108,13 +108,14 @@ public:
     void SetModifiedBeyondUndo() { modifiedBeyondUndo_ = true; }
     bool ModifiedBeyondUndo() const { return modifiedBeyondUndo_; }
     bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
     bool AutoFree() const { return autoFree_; }
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& fileName) { fileName_ = fileName; }
     QString GetDisplayName();
 
 protected:
+    // For a subclass whose edits bypass the undo stacks.
+    void SetModified(bool modified) { modified_ = modified; }
     virtual bool DoLoad(const QString& fileName);
     // Writes the document to fileName (a temporary file beside the target when saving).
     virtual bool DoSave(const QString& fileName);

@@ -225,9 +225,12 @@ void CTabBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, Nam
     compiler.EmitFixup(TableName);
 }
 
-// c; jump to "@A" when it is 0; a; jump to "@B"; "@A": b; "@B". The labels get a fresh number
-// each time the code is generated: a switch compiled for two statements places its labels twice,
-// and each copy must jump within itself.
+// c; jump to "@A" when it is 0; a; jump to "@B"; "@A": b; "@B". The conditional jump leaves c on
+// the stack, under the chosen value, where an operation taking the switch as its second operand
+// would use it: the a branch turns c into 0 (c * 0), the b branch finds c = 0 already, and one
+// addition at "@B" folds the 0 into the value. The labels get a fresh number each time the code
+// is generated: a switch compiled for two statements places its labels twice, and each copy must
+// jump within itself.
 void CValueSwitchBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& path,
                                      NameList& labels, NameList& fixups, int debug) {
     if (Connected() != InputSlots())
@@ -240,12 +243,16 @@ void CValueSwitchBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& p
     Input(2)->Compile(compiler, path, labels, fixups, debug);
     compiler.Emit(Op::JumpIfZero);
     compiler.EmitFixup(elseLabel);
+    compiler.Emit(Op::PushWord);
+    compiler.EmitWord(0);
+    compiler.Emit(Op::Multiply);
     Input(0)->Compile(compiler, path, labels, fixups, debug);
     compiler.Emit(Op::Jump);
     compiler.EmitFixup(endLabel);
     compiler.DefineLabel(elseLabel);
     Input(1)->Compile(compiler, path, labels, fixups, debug);
     compiler.DefineLabel(endLabel);
+    compiler.Emit(Op::Add);
 }
 
 } // namespace quendal

@@ -351,3 +351,38 @@ TEST_F(CompilerTest, LedFirmwareIsAppendedToTheDownload) {
     ASSERT_EQ(Build(), 0);
     EXPECT_EQ(engine.FirmwareCount, 0);
 }
+
+TEST_F(CompilerTest, RoutineLibrariesFollowTheBlocksOfThisEngineOnly) {
+    CMoltrane other; // holds a keypad and an LCD block; this engine holds none
+    ASSERT_TRUE(other.AddPage(1, 0));
+    ASSERT_EQ(AddBlock(other, IdKeyboard, 0x10001), 1);
+    ASSERT_EQ(AddBlock(other, IdLCD, 0x10002), 1);
+    Page(1);
+    ASSERT_EQ(Build(), 0);
+    EXPECT_EQ(Image(engine.DownloadCompiler), (Bytes{255}));
+    EXPECT_EQ(Image(engine.SimulationCompiler), (Bytes{254, 0, 1, 255}));
+
+    // The other engine starts with the LCD library, jumped over to its end, then the keypad
+    // library likewise; the page's own code follows behind both.
+    ASSERT_EQ(other.CompilerInit(), 1);
+    ASSERT_EQ(other.Compile(), 0) << other.ErrorText;
+    const CMoltraneCompiler& image = other.DownloadCompiler;
+    ASSERT_GT(image.Length, 10);
+    auto label = [&](const char* name) {
+        XXNode<char>* node = other.DownloadCompiler.LabelList.FindByName(name);
+        return node != nullptr ? node->Key : -1;
+    };
+    const int lcdEnd = label("LCD_END");
+    const int keybEnd = label("KEYB_END");
+    ASSERT_GT(lcdEnd, 0);
+    ASSERT_GT(keybEnd, lcdEnd);
+    EXPECT_EQ(image.Data[lcdEnd], 3) << "the keypad library starts with its jump";
+    ASSERT_EQ(other.CompilerDone(), 1) << other.ErrorText;
+    EXPECT_EQ(image.Data[lcdEnd + 1] << 8 | image.Data[lcdEnd + 2], keybEnd + 4);
+
+    // Once the blocks are gone, the libraries are too.
+    other.ClearPage(1);
+    ASSERT_EQ(other.CompilerInit(), 1);
+    ASSERT_EQ(other.Compile(), 0);
+    EXPECT_EQ(Image(other.DownloadCompiler), (Bytes{255}));
+}

@@ -87,10 +87,11 @@ int SendEchoed(platform::SerialHandle port, uint8_t byte) {
 template <class Words>
 int Run(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
         const uint8_t* firmware, uint32_t firmwareCount, Words words) {
+    bool fits = imageLength <= kMaxImageLength && firmwareCount <= kMaxFirmwareCount;
     words.setCount(0);
-    words.setTotal(static_cast<int32_t>(imageLength + firmwareCount));
+    words.setTotal(fits ? static_cast<int32_t>(imageLength + firmwareCount) : 0);
     words.clearBreak();
-    if (imageLength > kMaxImageLength || firmwareCount > kMaxFirmwareCount)
+    if (!fits)
         return DownloadWriteFailed;
 
     SetUpPort(port);

@@ -48,7 +48,7 @@ extern const char kFirmwareInvalid[];      // "ungültiges S19-File"
 
 // "LEDAPPBRD.S19" for the application board, else "LEDSTBRD.S19".
 const char* LedFirmwareFileName(bool applicationBoard);
-// The firmware file beside the running program.
+// The firmware file beside the running program; empty when the program's path is unknown.
 std::string LedFirmwarePath(bool applicationBoard);
 
 // Reads the data of the S1 records of an S-record file, in file order, into bytes and sets

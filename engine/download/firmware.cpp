@@ -66,6 +66,10 @@ const char* LedFirmwareFileName(bool applicationBoard) {
 }
 
 std::string LedFirmwarePath(bool applicationBoard) {
+    // Without the program's own path there is no file to name: the reader then reports it
+    // missing instead of looking in whatever directory is current.
+    if (platform::ProgramFilePath().empty())
+        return {};
     return platform::ProgramDirectory() + LedFirmwareFileName(applicationBoard);
 }
 

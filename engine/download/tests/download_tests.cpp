@@ -275,6 +275,8 @@ TEST_F(Download, RefusesWhatCannotBeAnnounced) {
     std::vector<uint8_t> image = Bytes(10, 17), firmware = Bytes(256, 18);
     EXPECT_EQ(download(image, firmware), quendal::DownloadWriteFailed);
     EXPECT_TRUE(unit->protocol().received().empty());
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(total, 0);
     std::vector<uint8_t> huge(0x10000, 0x21);
     startUnit();
     EXPECT_EQ(download(huge), quendal::DownloadWriteFailed);

@@ -158,6 +158,7 @@ TEST_F(FirmwareReader, MissingOrUnreadableFileIsNotFound) {
     EXPECT_STREQ(read((dir_ / "none.s19").string()), "Datei nicht gefunden");
     EXPECT_EQ(count, 0);
     EXPECT_STREQ(read(dir_.string()), quendal::kFirmwareFileNotFound);
+    EXPECT_STREQ(read(""), quendal::kFirmwareFileNotFound);
 }
 
 TEST_F(FirmwareReader, ReadsWhatObjcopyWrites) {

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -65,7 +66,10 @@ void BM_BuildWithTables(benchmark::State& state) {
     std::filesystem::current_path(pattern);
     std::string table;
     for (int i = 0; i < 256; ++i)
-        table += std::to_string(i * 97 - 5000) + (i % 16 == 15 ? "\r\n" : " ");
+        table.append(std::to_string(i * 97 - 5000)).append(i % 16 == 15 ? "\r\n" : " ");
+    char names[8][4] = {};
+    for (int t = 0; t < 8; ++t)
+        std::snprintf(names[t], sizeof names[t], "T%d", t);
     EngineHandle h = MoltraneCreate();
     for (int p = 1; p <= 10; ++p) {
         MoltraneAddPage(h, p, p - 1);
@@ -75,7 +79,7 @@ void BM_BuildWithTables(benchmark::State& state) {
         MoltraneCompilerInit(h);
         MoltraneCompile(h);
         for (int t = 0; t < 8; ++t)
-            MoltraneLoadTable(h, ("T" + std::to_string(t)).c_str(), table.c_str());
+            MoltraneLoadTable(h, names[t], table.c_str());
         benchmark::DoNotOptimize(MoltraneCompilerDone(h));
     }
     MoltraneDestroy(h);

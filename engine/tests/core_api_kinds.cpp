@@ -166,7 +166,6 @@ TEST_F(CoreKindTable, EveryKindRowByRow) {
             EXPECT_EQ(watch, nullptr);
         else
             EXPECT_STREQ(watch, row.watch);
-        EXPECT_FALSE(MoltraneEditBlockParam(h, b)) << "no dialogs in this library yet";
     }
 }
 

@@ -29,17 +29,6 @@ std::vector<uint8_t> Feed(UnitProtocol& unit, const std::vector<uint8_t>& bytes)
     return answers;
 }
 
-TEST(UnitProtocol, EchoesAllButTheStartBytes) {
-    UnitProtocol unit;
-    EXPECT_EQ(Feed(unit, {2, 0, 3, 2, 8, 9}), (std::vector<uint8_t>{0, 3, 2, 8, 9}));
-    EXPECT_EQ(unit.program(), (std::vector<uint8_t>{2, 8, 9}));
-    EXPECT_EQ(unit.phase(), Phase::AfterCode);
-    EXPECT_EQ(Feed(unit, {8, 2, 0xAA, 0xBB}), (std::vector<uint8_t>{2, 0xAA, 0xBB}));
-    EXPECT_EQ(unit.firmware(), (std::vector<uint8_t>{0xAA, 0xBB}));
-    EXPECT_EQ(unit.phase(), Phase::Idle);
-    EXPECT_EQ(unit.completedDownloads(), 1u);
-}
-
 TEST(UnitProtocol, IgnoresNoiseAndStartsOverOnANewDownload) {
     UnitProtocol unit;
     EXPECT_TRUE(Feed(unit, {0x55, 8, 0}).empty());
@@ -54,23 +43,6 @@ TEST(UnitProtocol, IgnoresNoiseAndStartsOverOnANewDownload) {
     EXPECT_EQ(unit.completedDownloads(), 2u);
     unit.finishTransfer();
     EXPECT_EQ(unit.completedDownloads(), 2u);
-}
-
-TEST(UnitProtocol, FaultOptions) {
-    quendal::SimulatedUnitOptions wrong;
-    wrong.wrongEchoAt = 2;
-    UnitProtocol unit(wrong);
-    std::vector<uint8_t> answers = Feed(unit, {2, 0, 3, 10, 11, 12});
-    ASSERT_EQ(answers.size(), 5u);
-    EXPECT_NE(answers[2], 10);
-    EXPECT_EQ(answers[3], 11);
-    EXPECT_EQ(unit.program(), (std::vector<uint8_t>{10, 11, 12}));
-
-    quendal::SimulatedUnitOptions stop;
-    stop.stopAfter = 4;
-    UnitProtocol stopping(stop);
-    EXPECT_EQ(Feed(stopping, {2, 0, 3, 10, 11, 12}), (std::vector<uint8_t>{0, 3, 10}));
-    EXPECT_EQ(stopping.received().size(), 4u);
 }
 
 // The program announces its device, serves one download and reports it.

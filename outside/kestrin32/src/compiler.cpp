@@ -1183,15 +1183,13 @@ void Parser::ifStatement() {
     Nesting guard(*this);
     int line = next().line;
     condition();
-    if (isWord("GOTO")) {
-        // IF c GOTO #l: jump when true
-    } else {
-        expectWord("THEN");
-    }
     int elseLabel = newLabel();
     int endLabel = newLabel();
-    if (peek().kind == TokenKind::EndOfLine || peek().kind == TokenKind::EndOfText) {
-        emitJump(Op::JumpIfZero, elseLabel);
+    emitJump(Op::JumpIfZero, elseLabel);
+    const bool viaGoto = isWord("GOTO");
+    if (!viaGoto)
+        expectWord("THEN");
+    if (!viaGoto && (peek().kind == TokenKind::EndOfLine || peek().kind == TokenKind::EndOfText)) {
         Frame f;
         f.kind = Frame::Kind::If;
         f.line = line;
@@ -1200,32 +1198,32 @@ void Parser::ifStatement() {
         frames_.push_back(std::move(f));
         return;
     }
-    emitJump(Op::JumpIfZero, elseLabel);
-    if (peek().kind == TokenKind::Label || isWord("GOTO")) {
-        if (isWord("GOTO"))
+    // The one-line form: THEN [GOTO] #label or statements, then the same after ELSE.
+    const size_t open = frames_.size();
+    auto part = [&](bool thenPart) {
+        if (isWord("GOTO") && thenPart)
             next();
-        if (peek().kind != TokenKind::Label)
+        if (peek().kind == TokenKind::Label)
+            emitJump(Op::Jump, userLabel(next().text));
+        else if (viaGoto && thenPart)
             fail("Sprungmarke (#Name) erwartet");
-        emitJump(Op::Jump, userLabel(next().text));
-    } else {
-        size_t entry = starts_.size();
-        statements(true);
-        // Statement entries of the THEN part stay; this IF's own entry was made first.
-        (void)entry;
-    }
+        else
+            statements(thenPart);
+    };
+    part(true);
     if (isWord("ELSE")) {
         next();
         emitJump(Op::Jump, endLabel);
         define(elseLabel);
-        if (peek().kind == TokenKind::Label) {
-            emitJump(Op::Jump, userLabel(next().text));
-        } else {
-            statements(false);
-        }
+        part(false);
     } else {
         define(elseLabel);
     }
     define(endLabel);
+    if (frames_.size() != open) {
+        frames_.resize(std::min(frames_.size(), open));
+        throw Failure{line, "Block in einzeiligem IF nicht abgeschlossen"};
+    }
     structural_ = false;
 }
 

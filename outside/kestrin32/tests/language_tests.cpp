@@ -396,6 +396,11 @@ TEST(KestrinMessages, EachMistakeGetsItsMessage) {
         {"DIM a AS LONG", "Zeile 1: BIT, BYTE oder WORD erwartet"},
         {"FOPEN", "Zeile 1: READ, WRITE oder APPEND erwartet"},
         {"ON 1 PRINT", "Zeile 1: GOTO oder GOSUB erwartet"},
+        {"DIM i AS WORD\r\nIF 1 THEN FOR i = 1 TO 2",
+         "Zeile 2: Block in einzeiligem IF nicht abgeschlossen"},
+        {"DO\r\nIF 1 THEN PRINT 1 ELSE LOOP",
+         "Zeile 2: Block in einzeiligem IF nicht abgeschlossen"},
+        {"IF 1 GOTO PRINT", "Zeile 1: Sprungmarke (#Name) erwartet"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
@@ -483,4 +488,43 @@ TEST(KestrinMessages, GarbageSourcesAreAnsweredWithMessages) {
             (void)run;
         }
     }
+}
+
+// Constant expressions are computed by the compiler; they must agree with the unit's results.
+TEST(KestrinArithmetic, FoldedConstantsAgreeWithTheMachine) {
+    const char* ops[] = {"+",   "-", "*",  "/", "MOD", "AND", "OR", "XOR", "SHL",
+                         "SHR", "=", "<>", "<", "<=",  ">",   ">=", "MAX", "MIN"};
+    const int values[] = {-32768, -7, -1, 0, 1, 3, 16, 17, 32767};
+    for (int x : values) {
+        for (int y : values) {
+            std::string folded = "PRINT ", computed = "PRINT ";
+            for (const char* op : ops) {
+                std::string o = op;
+                if ((o == "/" || o == "MOD") && y == 0)
+                    continue;
+                const std::string a = "(" + std::to_string(x) + ")";
+                const std::string b = "(" + std::to_string(y) + ")";
+                if (o == "MAX" || o == "MIN") {
+                    folded += o + "(" + a + ", " + b + "); \",\"; ";
+                    computed += o + "(x, y); \",\"; ";
+                } else {
+                    folded += a + " " + o + " " + b + "; \",\"; ";
+                    computed += "x " + o + " y; \",\"; ";
+                }
+            }
+            SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+            Session s;
+            std::string head = "DIM x AS WORD, y AS WORD\r\nx = " + std::to_string(x) +
+                               " : y = " + std::to_string(y) + "\r\n";
+            std::string a = s.output(head + folded + "\r\n");
+            int foldedLength = LinotrexGetCodeLength(s.handle());
+            std::string b = s.output(head + computed + "\r\n");
+            EXPECT_EQ(a, b);
+            EXPECT_GT(a.size(), 20u);
+            // Folding left one push per result instead of two loads and the operation.
+            EXPECT_LT(foldedLength, LinotrexGetCodeLength(s.handle()));
+        }
+    }
+    Session s;
+    EXPECT_EQ(s.output("PRINT SQR(10); ABS(-32768); SGN(-5); NOT 0\r\n"), "3-32768-1-1\r\n");
 }

@@ -221,6 +221,8 @@ uint32_t Library::step() {
     const uint16_t savedPc = s.pc;
     const auto savedStack = s.stack;
     const int16_t savedSeed = s.seed;
+    // A failing step comes back to an input it completed, so the value is not lost.
+    const uint8_t savedInput = pendingInput_;
     if (pendingInput_) {
         machine_.completeInput(pendingInput_);
         pendingInput_ = 0;
@@ -263,6 +265,7 @@ uint32_t Library::step() {
             s.pc = savedPc;
             s.stack = savedStack;
             s.seed = savedSeed;
+            pendingInput_ = savedInput;
             return Result(LinotrexEventError, ev.value);
         default:
             break;

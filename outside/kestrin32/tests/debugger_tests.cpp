@@ -87,6 +87,16 @@ TEST(KestrinStepping, ErrorsRepeatFromTheStatementStart) {
     EXPECT_EQ(s.run().output, "2\r\n");
 }
 
+TEST(KestrinStepping, AFailingStepKeepsTheInputItCompleted) {
+    Session s;
+    ASSERT_TRUE(s.load("PRINT 10 / RXD\r\n"));
+    EXPECT_EQ(Steps(s, 2), (Steps_t{{2, 0}, {2, 0}}));
+    LinotrexSetInputValue(s.handle(), 256); // the low byte is 0
+    EXPECT_EQ(Steps(s, 2), (Steps_t{{0xFFFF, 1}, {0xFFFF, 1}}));
+    LinotrexSetInputValue(s.handle(), 5);
+    EXPECT_EQ(s.run().output, "2\r\n");
+}
+
 TEST(KestrinStepping, InputRepeatsUntilAValueIsGiven) {
     Session s;
     ASSERT_TRUE(s.load("DIM a AS WORD\r\nINPUT a\r\nPRINT a * 2\r\n"));

@@ -64,7 +64,8 @@ protected:
     }
     void TearDown() override {
         MoltraneDestroy(h);
-        unlink((dir_ + "/CODE.TXT").c_str());
+        for (const char* f : {"/CODE.TXT", "/LEDSTBRD.S19", "/LEDAPPBRD.S19"})
+            unlink((dir_ + f).c_str());
         rmdir(dir_.c_str());
     }
 
@@ -94,6 +95,14 @@ protected:
     std::string Param(BlockHandle b) {
         const char* p = MoltraneGetBlockParam(h, b);
         return p != nullptr ? std::string(p) : std::string("<null>");
+    }
+
+    // LED firmware files of one byte each (0xAB starter board, 0xCD application board) in the
+    // test's directory, which the engine reads them from.
+    void ProvideFirmware() {
+        std::ofstream("LEDSTBRD.S19") << "S1040000AB50\r\nS9030000FC\r\n";
+        std::ofstream("LEDAPPBRD.S19") << "S1040000CD2E\r\n";
+        h->FirmwareDirectory = dir_;
     }
 
     // Init, compile, done: true when all three succeed; the message of a failure in `error`.
@@ -188,8 +197,6 @@ protected:
     EngineHandle h = nullptr;
     int lastNumber_ = 0;
     std::string lastError_;
-
-private:
     std::string dir_;
 };
 

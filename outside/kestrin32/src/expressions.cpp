@@ -374,7 +374,7 @@ std::optional<Place> Parser::resource() {
         p.index = static_cast<uint8_t>(constantIndex(r->second.count));
         p.readable = r->second.readable;
         p.writable = r->second.writable;
-        p.name += "[" + std::to_string(p.index + 1) + "]";
+        p.name.append(1, '[').append(std::to_string(p.index + 1)).append(1, ']');
         return p;
     }
     return std::nullopt;

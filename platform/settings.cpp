@@ -318,6 +318,8 @@ std::unique_ptr<Key> parse(std::string_view content) {
     Key* current = nullptr;
     size_t lineNumber = 0;
     size_t start = 0;
+    if (content.substr(0, 3) == "\xEF\xBB\xBF")
+        start = 3; // byte order mark of an editor
     while (start < content.size()) {
         size_t end = content.find('\n', start);
         if (end == std::string_view::npos)
@@ -452,6 +454,13 @@ std::string userStorePath() {
     return base + "/tavrissel/registry.txt";
 }
 
+// Matches no file, so that the next access reads the file again.
+FileStamp unknownStamp() {
+    FileStamp stamp;
+    stamp.inode = static_cast<ino_t>(-1);
+    return stamp;
+}
+
 } // namespace
 
 struct Settings::Impl {
@@ -482,6 +491,7 @@ struct Settings::Impl {
                 root = std::make_unique<Key>();
                 return std::nullopt;
             }
+            stamp = unknownStamp();
             return "Die Einstellungsdatei \"" + Utf8ToWindows1252(path) +
                    "\" kann nicht gelesen werden: " + Utf8ToWindows1252(systemError(error)) +
                    "; es gelten die Voreinstellungen.";
@@ -515,7 +525,9 @@ struct Settings::Impl {
         std::lock_guard guard(mutex);
         makeDirectories(directoryOf(path));
         FileLock lock(path + ".lock");
-        refresh();
+        // An unreadable file must not be replaced by what little this instance knows.
+        if (auto problem = refresh(); problem && !damagedOnDisk)
+            throw SettingsError(*problem);
         if (!apply(*root))
             return;
         try {
@@ -528,9 +540,7 @@ struct Settings::Impl {
             }
             store();
         } catch (...) {
-            // The next access takes the file's content again.
-            stamp = FileStamp{};
-            stamp.inode = static_cast<ino_t>(-1);
+            stamp = unknownStamp();
             throw;
         }
     }

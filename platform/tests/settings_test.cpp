@@ -245,7 +245,7 @@ TEST_F(SettingsTest, AnyByteStringRoundTrips) {
 }
 
 TEST_F(SettingsTest, FileIsReadableTextThatCanBeEditedByHand) {
-    writeFile("; settings\r\n"
+    writeFile("\xEF\xBB\xBF; settings\r\n"
               "[SOFTWARE\\Mirelt Electronic\\Tavrissel/plus\\Simulator]\r\n"
               "  \"COM\" = integer:2\r\n"
               "\"Name\"=\"K\xC3\xBC"

@@ -26,49 +26,6 @@ int Parser::userLabel(const std::string& name) {
     return id;
 }
 
-void Parser::declareName(const std::string& name) {
-    if (std::binary_search(Keywords().begin(), Keywords().end(), name))
-        fail("'" + name + "' ist ein Schl\xFCsselwort");
-    if (symbols_.count(name))
-        fail("Name '" + name + "' ist bereits vergeben");
-}
-
-// Words take an aligned word from the bottom, bytes an aligned byte, bits a free bit from the
-// top, so that single bits do not split the space that words and bytes need.
-Place Parser::allocate(Area area, const std::string& name) {
-    int width = area == Area::UserWord ? 16 : area == Area::UserByte ? 8 : 1;
-    Place p;
-    p.area = area;
-    p.name = name;
-    auto freeAt = [&](int bit) {
-        for (int k = 0; k < width; ++k)
-            if (usedBits_[bit + k])
-                return false;
-        return true;
-    };
-    if (width == 1) {
-        for (int bit = 191; bit >= 0; --bit) {
-            if (freeAt(bit)) {
-                usedBits_[bit] = true;
-                p.index = static_cast<uint8_t>(bit);
-                return p;
-            }
-        }
-    } else {
-        for (int bit = 0; bit + width <= 192; bit += width) {
-            if (freeAt(bit)) {
-                for (int k = 0; k < width; ++k)
-                    usedBits_[bit + k] = true;
-                p.index = static_cast<uint8_t>(bit / width);
-                return p;
-            }
-        }
-    }
-    fail("kein Speicher mehr frei f\xFCr '" + name + "'");
-}
-
-// ---- expressions ----
-
 ExprPtr Parser::unary(Op op, ExprPtr a) {
     if (a->kind == Expr::Kind::Number) {
         int v = a->value;

@@ -109,7 +109,6 @@ struct Symbol {
 struct Label {
     std::string name; // empty for the compiler's own
     int address = -1;
-    int line = 0;
     int order = 0; // statement count at the definition, for the GOSUB analysis
 };
 

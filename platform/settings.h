@@ -45,7 +45,9 @@ public:
     std::optional<std::string> readString(const std::string& key, const std::string& name) const;
     std::optional<int32_t> readInteger(const std::string& key, const std::string& name) const;
 
-    // The message of a damaged file found at load (the store then starts from defaults).
+    // The message (German, Windows-1252) of a damaged or unreadable file found at load; the
+    // store then starts from defaults, and the first write keeps a damaged file aside as
+    // "<file>.damaged" instead of overwriting it.
     const std::string& loadProblem() const;
     const std::string& filePath() const;
 

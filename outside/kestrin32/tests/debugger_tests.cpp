@@ -1,9 +1,11 @@
 // Stepping, events, breakpoints, symbols and compiler messages as the debugger sees them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "outside/kestrin32/tests/session.h"
@@ -257,4 +259,31 @@ TEST(KestrinMessages, ProgramsBeyondTheMemoryAreRefused) {
     int r = s.compile(src);
     EXPECT_EQ(r, 1 | 1 << 16);
     EXPECT_NE(std::string(s.messages()).find("Programm zu lang"), std::string::npos);
+}
+
+// Another thread's reads see whole statements: the counter only ever grows, low and high
+// byte together.
+TEST(KestrinSymbols, ReadsFromAnotherThreadSeeWholeValues) {
+    Session s;
+    ASSERT_TRUE(s.load("DIM i AS WORD\r\ni = 250\r\n#L\r\ni = i + 1\r\nIF i < 2000 THEN #L\r\n"));
+    std::atomic<bool> done{false};
+    std::atomic<int> decreases{0}, reads{0};
+    std::thread reader([&] {
+        uint32_t id = LinotrexMapSymbol(s.handle(), "i");
+        int last = 0;
+        while (!done) {
+            int v = LinotrexGetValue(s.handle(), id);
+            if (v < last)
+                ++decreases;
+            last = v;
+            ++reads;
+        }
+    });
+    RunResult r = s.run(1000000);
+    while (reads < 10) // make sure the reader ran at all
+        std::this_thread::yield();
+    done = true;
+    reader.join();
+    EXPECT_TRUE(r.ended());
+    EXPECT_EQ(decreases, 0);
 }

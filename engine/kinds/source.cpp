@@ -89,9 +89,10 @@ bool CConstCharBlock::SetParam(const char* text) {
     return true;
 }
 
-// A text shorter than two characters has no middle character: its terminator, 0, is the value.
+// A text shorter than two characters has no middle character: the value is 0.
 void CConstCharBlock::EmitLoad(CMoltraneCompiler& compiler) {
-    EmitPush(compiler, static_cast<unsigned char>(Text[1]));
+    const char c = Text[0] != '\0' ? Text[1] : '\0';
+    EmitPush(compiler, static_cast<unsigned char>(c));
 }
 
 bool CConstTextBlock::SetParam(const char* text) {

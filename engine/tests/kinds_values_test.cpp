@@ -239,6 +239,18 @@ TEST_F(ValueKinds, TextConstantIsWrappedByThePrintKind) {
     EXPECT_EQ(Run().Output, "Gr\xFC\xDF\r\na\t");
 }
 
+TEST_F(ValueKinds, CharacterConstantWithoutMiddleCharacterIsZero) {
+    const BlockHandle c = Add(701, "'A'");
+    PrintLine(c);
+    EXPECT_TRUE(MoltraneSetBlockParam(h, c, ""));
+    EXPECT_EQ(Param(c), "");
+    MustBuild();
+    EXPECT_EQ(DownloadBody(), B({20, 0, 0, 30, 31, 13, 10, 0}));
+    EXPECT_TRUE(MoltraneSetBlockParam(h, c, "x"));
+    MustBuild();
+    EXPECT_EQ(DownloadBody(), B({20, 0, 0, 30, 31, 13, 10, 0}));
+}
+
 TEST_F(ValueKinds, TimeAndDateFieldsOfShortTexts) {
     // Missing fields count as 0 and nothing is read behind the text.
     const BlockHandle t = Add(703, "7");

@@ -393,8 +393,10 @@ bool SerialWrite(SerialHandle port, const void* buffer, uint32_t count, uint32_t
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN)
+        if (n < 0 && errno != EAGAIN) {
+            written = accepted; // what the driver took before the failure
             return fail(errno);
+        }
         int wait = totalLimit ? remainingMs(deadline) : -1;
         if (wait == 0) {
             timedOut = true;
@@ -402,10 +404,11 @@ bool SerialWrite(SerialHandle port, const void* buffer, uint32_t count, uint32_t
         }
         pollfd p{port->fd, POLLOUT, 0};
         int ready = ::poll(&p, 1, wait);
-        if (ready < 0 && errno != EINTR)
-            return fail(errno);
-        if (ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) && !(p.revents & POLLOUT))
-            return fail(EIO);
+        if ((ready < 0 && errno != EINTR) ||
+            (ready > 0 && (p.revents & (POLLERR | POLLNVAL | POLLHUP)) && !(p.revents & POLLOUT))) {
+            written = accepted;
+            return fail(ready < 0 ? errno : EIO);
+        }
     }
     // The bytes have gone when the driver's output queue is empty.
     int queued = 0;

@@ -8,7 +8,7 @@ namespace quendal {
 void CFileOperationBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath&, NameList&,
                                        NameList&, int) {
     compiler.Emit(Op::FileOp);
-    compiler.Emit(Operation);
+    compiler.Emit(static_cast<uint8_t>(Operation));
 }
 
 bool CBaudBlock::SetParam(const char* text) {

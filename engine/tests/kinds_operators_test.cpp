@@ -67,20 +67,14 @@ TEST_F(OperatorKinds, EachOperationEmitsItsOpcodeBehindItsOperands) {
 TEST_F(OperatorKinds, ResultsOnTheSimulator) {
     EXPECT_EQ(Evaluate(201, {5, 7}), "-2");
     EXPECT_EQ(Evaluate(213, {-8, 1}), "-4");
-    EXPECT_EQ(Evaluate(212, {3, 4}), "48");
-    EXPECT_EQ(Evaluate(203, {-7, 2}), "-3");
-    EXPECT_EQ(Evaluate(204, {-7, 2}), "-1");
-    EXPECT_EQ(Evaluate(202, {300, 300, 2}), std::to_string(static_cast<int16_t>(180000 & 0xFFFF)));
-    EXPECT_EQ(Evaluate(210, {4, -9, 2}), "-9");
     EXPECT_EQ(Evaluate(211, {4, -9, 12, 2}), "12");
-    EXPECT_EQ(Evaluate(200, {1, 2, 3, 4, 5}), "15");
-    EXPECT_EQ(Evaluate(205, {6}), "-6");
-    EXPECT_EQ(Evaluate(206, {-6}), "6");
-    EXPECT_EQ(Evaluate(207, {-6}), "-1");
-    EXPECT_EQ(Evaluate(215, {32767}), "181");
-    EXPECT_EQ(Evaluate(300, {0}), "-1");
-    EXPECT_EQ(Evaluate(305, {6, 3, 1}), "4");
+    EXPECT_EQ(Evaluate(401, {3, 3}), "-1");
     EXPECT_EQ(Evaluate(203, {1, 0}), "<error 1>");
+    // The "lower zero" kind is true above zero, the "higher zero" kind below it.
+    EXPECT_EQ(Evaluate(408, {5}), "-1");
+    EXPECT_EQ(Evaluate(408, {-5}), "0");
+    EXPECT_EQ(Evaluate(409, {5}), "0");
+    EXPECT_EQ(Evaluate(409, {-5}), "-1");
 }
 
 TEST_F(OperatorKinds, NandAndNorNegateTheWholeFold) {
@@ -90,23 +84,6 @@ TEST_F(OperatorKinds, NandAndNorNegateTheWholeFold) {
     Bytes code;
     Evaluate(304, {1, 2, 4}, &code);
     EXPECT_EQ(code, B({20, 0, 1, 20, 0, 2, 43, 20, 0, 4, 43, 40, 30}));
-}
-
-TEST_F(OperatorKinds, ComparisonsAndSignTests) {
-    EXPECT_EQ(Evaluate(400, {2, 3}), "-1");
-    EXPECT_EQ(Evaluate(400, {3, 3}), "0");
-    EXPECT_EQ(Evaluate(401, {3, 3}), "-1");
-    EXPECT_EQ(Evaluate(402, {3, 2}), "-1");
-    EXPECT_EQ(Evaluate(403, {2, 3}), "0");
-    EXPECT_EQ(Evaluate(404, {-4, -4}), "-1");
-    EXPECT_EQ(Evaluate(405, {-4, -4}), "0");
-    EXPECT_EQ(Evaluate(406, {0}), "-1");
-    EXPECT_EQ(Evaluate(407, {0}), "0");
-    // The "lower zero" kind is true above zero, the "higher zero" kind below it.
-    EXPECT_EQ(Evaluate(408, {5}), "-1");
-    EXPECT_EQ(Evaluate(408, {-5}), "0");
-    EXPECT_EQ(Evaluate(409, {5}), "0");
-    EXPECT_EQ(Evaluate(409, {-5}), "-1");
 }
 
 TEST_F(OperatorKinds, FoldSkipsGapsAndPassesASingleInput) {

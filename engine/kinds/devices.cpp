@@ -5,6 +5,8 @@
 #include "engine/kinds/source.h"
 #include "engine/vm/simulator.h"
 
+#include <iterator>
+
 namespace quendal {
 
 namespace {

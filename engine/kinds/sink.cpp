@@ -5,6 +5,7 @@
 #include "engine/vm/simulator.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace quendal {
 

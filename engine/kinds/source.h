@@ -15,12 +15,12 @@ public:
     const char* GetIndexDescription() override { return Number.Text; }
     const char* GetSymbolicName() override;
     int32_t GetMapCode() const override;
+    void EmitLoad(CMoltraneCompiler& compiler) override;
 
     BlockNumber Number;
 
 private:
     char Name[24] = {};
-    void EmitLoad(CMoltraneCompiler& compiler) override;
 };
 
 class CFreqBlock : public CSourceBlock {
@@ -37,10 +37,11 @@ public:
     CKeyboardBlock(int32_t handle, KindCounts& counts);
     ~CKeyboardBlock() override;
     virtual bool IsKeyboard() const { return true; }
+    // Calls the keypad library's scan.
+    void EmitLoad(CMoltraneCompiler& compiler) override;
 
 private:
     KindCounts& counts_;
-    void EmitLoad(CMoltraneCompiler& compiler) override;
 };
 
 // The keypad routine library, jumped over to "KEYB_END".

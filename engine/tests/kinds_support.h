@@ -54,6 +54,9 @@ struct RunResult {
 class KindsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        home_ = cwd;
         char dir[] = "/tmp/kinds-test-XXXXXX";
         ASSERT_NE(mkdtemp(dir), nullptr);
         dir_ = dir;
@@ -66,6 +69,7 @@ protected:
         MoltraneDestroy(h);
         for (const char* f : {"/CODE.TXT", "/LEDSTBRD.S19", "/LEDAPPBRD.S19"})
             unlink((dir_ + f).c_str());
+        EXPECT_EQ(chdir(home_.c_str()), 0);
         rmdir(dir_.c_str());
     }
 
@@ -198,6 +202,9 @@ protected:
     int lastNumber_ = 0;
     std::string lastError_;
     std::string dir_;
+
+private:
+    std::string home_;
 };
 
 } // namespace kindstest

@@ -30,9 +30,9 @@ constexpr size_t kFirmwareAreaSize = 256;
 // caller opened; the port is set to 9600 8N1 without flow control first and stale input is
 // drained. progressTotal becomes imageLength + firmwareCount and progressCount counts the
 // bytes acknowledged so far; breakFlag is cleared at the start and, when another thread sets
-// it, the download stops before the next byte with DownloadCancelled. Returns the number of
-// bytes sent or a DownloadResult. An image longer than kMaxImageLength or firmware longer than
-// kMaxFirmwareCount cannot be announced to the unit: nothing is written and the result is
+// it, the download stops before the next byte, or in the drain, with DownloadCancelled. Returns the
+// number of bytes sent or a DownloadResult. An image longer than kMaxImageLength or firmware longer
+// than kMaxFirmwareCount cannot be announced to the unit: nothing is written and the result is
 // DownloadWriteFailed.
 int Download(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
              const uint8_t* firmware, uint32_t firmwareCount, std::atomic<int32_t>& progressCount,

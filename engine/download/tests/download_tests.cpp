@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -255,6 +256,31 @@ TEST_F(Download, BreakFromAnotherThreadStopsBeforeTheNextByte) {
                   std::vector<uint8_t>(wire.begin(), wire.begin() + static_cast<long>(sent)));
         EXPECT_TRUE(leftover().empty());
     }
+}
+
+TEST_F(Download, BreakEndsTheDrainOfAUnitThatNeverStopsTalking) {
+    std::atomic<bool> done{false};
+    std::thread chatter([&] {
+        // Keeps every drain read busy; once it has been heard a while, the user gives up.
+        // Should the break go unheard, the chatter ends after a while and takes the break
+        // back, so that a drain deaf to it fails the test instead of hanging it.
+        for (int sent = 0; !done; ++sent) {
+            if (sent == 1000) {
+                cancel = 0;
+                break;
+            }
+            uint8_t noise = 0x55;
+            if (write(terminal.master(), &noise, 1) != 1)
+                break;
+            if (sent >= 5)
+                cancel = 1;
+            usleep(20'000);
+        }
+    });
+    EXPECT_EQ(download(Bytes(10, 21)), quendal::DownloadCancelled);
+    done = true;
+    chatter.join();
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(Download, BreakLeftFromEarlierIsCleared) {

@@ -1,0 +1,229 @@
+// Blocks and wires of a program cell: the shared geometry on the 10-pixel grid, the abstract
+// block with its text lines, the wire with its bends, and the tokenizer of the cell text.
+// Texts are Windows-1252 byte strings; a text is a list of lines without line ends.
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/include/quendal32.h"
+
+class QPainter;
+class TBlockList;
+
+using TLines = std::vector<std::string>;
+
+// Raised for misuse the caller is to report ("Falscher Zieltyp", "Falsche BlockID ...").
+class EBlockError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The display settings the cells are drawn with; kept by the main window and its option
+// dialogs, read by blocks, wires and cells.
+struct TCellDisplay {
+    bool AlignAtGrid = true;
+    bool GridVisible = true;
+    bool IndicesVisible = false;
+    QColor GridColor = Qt::black;
+    QColor LineColorInt = Qt::blue;
+    QColor LineColorText = Qt::green;
+    QColor LineColorTime = Qt::red;
+    QColor LineColorDate = Qt::red;
+    QColor CommentColor = Qt::black;
+    QColor Background = Qt::white;
+    QColor IndexColor = Qt::white;
+    QColor IndexBackground = Qt::gray;
+    std::string CommentFontName = "MS Sans Serif";
+    int CommentFontSize = 8;
+    int CommentFontStyle = 0;
+};
+TCellDisplay& CellDisplay();
+
+constexpr int GridSize = 10;
+constexpr int MaxWirePoints = 21;
+constexpr int MaxInputs = 16;
+
+// A rectangle in cell pixels; Right and Bottom lie outside, as on the Windows canvas.
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+    void Offset(int dx, int dy) {
+        Left += dx;
+        Right += dx;
+        Top += dy;
+        Bottom += dy;
+    }
+    bool operator==(const TRect&) const = default;
+};
+
+// Non-empty common area.
+bool RectsIntersect(const TRect& a, const TRect& b);
+// Union that ignores empty rectangles.
+TRect UnionRects(const TRect& a, const TRect& b);
+
+int SnapToGrid(int v);
+int SnapToGridUp(int v);
+void SnapRectToGrid(TRect& r);
+QPoint SnapPointToGrid(QPoint p);
+void SnapRectToGridUp(TRect& r);
+void NormalizeRect(TRect& r);
+// 0: a lies left of b, 1 above, 2 right, 3 below; vertical wins ties.
+int SideOf(QPoint a, QPoint b);
+QPoint RectCenter(const TRect& r);
+QPoint ConnectionPoint(const TRect& r, QPoint towards);
+
+// Marker-safe form of a free text line (comment, parameter or table line). A line that
+// begins with "#" or with the escape byte, or holds a CR or LF, is written as the escape byte
+// 0x1B followed by the line with 0x1B, CR and LF spelled 0x1B 0x1B, 0x1B "r", 0x1B "n". Older
+// texts never hold that byte, so they read as before.
+std::string EscapeTextLine(const std::string& line, bool force = false);
+std::string UnescapeTextLine(const std::string& line);
+
+// Lines joined with CR LF after each, and a text split at CR LF or LF (no empty last line).
+std::string JoinLines(const TLines& lines);
+TLines SplitLines(const std::string& text);
+
+// Reads a line from the front, token by token.
+class TTokenString {
+public:
+    std::string Text;
+    char Separator = ',';
+
+    void SetText(const std::string& line) { Text = line; }
+    void SetSeparator(char c) { Separator = c; }
+    bool SkipPast(char c);
+    bool NextToken(std::string& token);
+    bool NextInt(int& value);
+    bool HasMore() const { return !Text.empty(); }
+};
+
+// Decimal 32-bit number filling the whole text.
+bool ParseInt(const std::string& text, int& value);
+
+// A wire from a source block's output into one input of its destination.
+class TInputLine {
+public:
+    int32_t SourceId = 0;
+    int8_t Kind = 0;
+    int8_t InputLetter = 0;
+    uint8_t EntrySide = 0;
+    int32_t PointCount = 0;
+    std::array<QPoint, MaxWirePoints> Points{};
+    TRect Bounds;
+    uint8_t HitKind = 0;
+    int32_t Current = 0;
+    bool Hidden = false;
+
+    void AddPoint(QPoint p);
+    void InsertBend(int x, int y);
+    void DeleteCurrentBend();
+    bool CanDeleteBend() const;
+    void MoveCurrentPoint(QPoint p);
+    QPoint GetPoint(int index) const { return Points[index]; }
+    void RemoveDuplicatePoints();
+    void MoveBends(QPoint offset);
+    void MoveAll(QPoint offset);
+    bool RouteStart(const TRect& sourceRect);
+    bool RouteEnd(const TRect& destRect);
+    void AdjustEnds(const TRect& sourceRect, const TRect& destRect);
+    bool HitTest(QPoint p);
+    bool Equals(const TInputLine& other) const;
+    void Assign(const TInputLine& other);
+    std::string AsText() const;
+    // False at the first token that is not a number or beyond 21 points; the points read so
+    // far stay.
+    bool FromText(const std::string& text);
+
+    void Draw(QPainter& canvas) const;
+    void DrawSelected(QPainter& canvas) const;
+    void DrawRubberBand(QPainter& canvas) const;
+    void FixCornerAndContinue(QPainter& canvas, QPoint p);
+    void DrawLastSegmentXor(QPainter& canvas) const;
+
+    void UpdateBounds();
+    void UpdateEntrySide();
+};
+
+// The abstract block: an identifier, a rectangle and its text lines.
+class TBlock {
+public:
+    TBlock(int32_t id, EngineHandle engine);
+    virtual ~TBlock() = default;
+    TBlock(const TBlock&) = delete;
+    TBlock& operator=(const TBlock&) = delete;
+
+    int32_t ID = 0;
+    TRect Rect{0, 0, 60, 20};
+
+    // Copies this block into target; raises "Falscher Zieltyp" for a target of another class.
+    virtual void AssignTo(TBlock& target) const;
+    void Assign(const TBlock& source) { source.AssignTo(*this); }
+
+    virtual TRect GetWiresRect() const { return {}; }
+    virtual TInputLine* GetInput(int) const { return nullptr; }
+    virtual void SetInputLine(int, std::unique_ptr<TInputLine>) {}
+    virtual std::string ClassAlias() const { return "AbstractBlock"; }
+    virtual int KindCode() const { return -1; }
+    virtual bool RerouteWireStarts(const std::vector<TBlock*>&) { return false; }
+    virtual bool RerouteWireEnds() { return false; }
+    virtual bool CanEditData(int) const { return false; }
+    virtual bool CanOverlap() const { return false; }
+    virtual bool CanBeWireSource() const { return false; }
+    virtual bool HasMapCode() const { return false; }
+    virtual bool InputHitTest(QPoint, int& index, TInputLine*& wire) const;
+    virtual bool DropInputsFrom(const std::vector<TBlock*>&) { return false; }
+    virtual void DrawWires(QPainter&) const {}
+    virtual void Draw(QPainter&) const {}
+    virtual bool EditData(int, bool& changed);
+    virtual bool HasInputFrom(const std::vector<TBlock*>&) const { return false; }
+    virtual void ShowHelp() const {}
+    virtual bool IntersectsRect(const TRect& r) const { return RectsIntersect(Rect, r); }
+    virtual void ShiftIds(int32_t delta) { ID += delta; }
+    virtual bool MoveBy(QPoint offset);
+    virtual void MoveWithWires(QPoint offset);
+    virtual bool MoveInGroup(const TBlockList&, const std::vector<TBlock*>&, QPoint) {
+        return false;
+    }
+    virtual void UpdateSize() {}
+    virtual void SetCellNumber(uint16_t cell);
+    virtual void GetData(int, std::string&) const {}
+    virtual bool SetData(int, const std::string&) { return false; }
+    virtual bool LoadBaseLines(const TLines& lines, size_t& index);
+    virtual bool LoadOwnLines(const TLines&, size_t&) { return true; }
+    virtual bool SaveBaseLines(TLines& lines) const;
+    virtual bool SaveOwnLines(TLines&) const { return true; }
+    // The cell is passed so that the connect pass can check each wire's source.
+    virtual bool SyncWithEngine(bool, const TBlockList*) { return true; }
+    virtual void RemoveFromEngine() {}
+    virtual bool CanConnectFrom(const TBlock&) const { return false; }
+    virtual bool ConnectInput(int, int&, std::unique_ptr<TInputLine>) { return false; }
+    virtual std::string InputAsText(int) const { return {}; }
+    // A new block of the same class (the virtual constructor).
+    virtual std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const = 0;
+
+    bool LoadFromLines(const TLines& lines, size_t& index);
+    bool SaveToLines(TLines& lines) const;
+    TRect GetExtent() const { return UnionRects(Rect, GetWiresRect()); }
+    bool WiresIntersect(const TRect& r) const { return RectsIntersect(GetWiresRect(), r); }
+    QPoint GetCenter() const { return RectCenter(Rect); }
+    uint16_t LocalNumber() const { return static_cast<uint16_t>(ID & 0xFFFF); }
+};
+
+// Block classes by alias, for the cell reader.
+using TBlockFactory = std::unique_ptr<TBlock> (*)(int32_t id, EngineHandle engine);
+TBlockFactory FindBlockClass(const std::string& alias);

@@ -1,0 +1,556 @@
+// The editor control driven by real key and mouse events, headless.
+#include "editor/vedexcept.h"
+#include "editor/widgets/vededit.h"
+#include "platform/qt/dialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+
+using namespace ved;
+
+namespace {
+
+// A form as the programs build it: a controller component and the editors.
+struct Form {
+    QWidget window;
+    TVedControllerComponent* controller = new TVedControllerComponent(&window);
+    QVBoxLayout* layout = new QVBoxLayout(&window);
+    TVedEditor* editor = new TVedEditor(&window);
+    QList<uint16_t> errors;
+    int changes = 0;
+
+    Form() {
+        layout->addWidget(editor);
+        window.resize(400, 300);
+        editor->Carets().CaretIns()->SetBlinkTime(30000); // no blinking during a test
+        editor->Carets().CaretOvr()->SetBlinkTime(30000);
+        editor->OnError = [this](TVedCustomEditor&, uint16_t& code) { errors << code; };
+        editor->OnChange = [this](TVedCustomEditor&) { ++changes; };
+    }
+    bool Show() {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            return false;
+        editor->setFocus();
+        QApplication::processEvents();
+        return editor->hasFocus();
+    }
+    void Fill(int paragraphs, const std::string& prefix = "Zeile ") {
+        for (int i = 1; i <= paragraphs; ++i)
+            editor->AppendPara(prefix + std::to_string(i));
+    }
+};
+
+int CountColor(const QImage& image, QColor color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == color)
+                ++n;
+    return n;
+}
+
+QPoint CellCenter(TVedCustomEditor* e, int32_t line, int column) {
+    return QPoint(e->LeftMargin() + (column - 1 - e->LeftColumn()) * e->CharWidth() + 1,
+                  int(line - e->GetTopLine()) * e->LineHeight() + e->LineHeight() / 2);
+}
+
+} // namespace
+
+class TestVedEdit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typingAndCaret() {
+        Form f;
+        QVERIFY(f.Show());
+        QTest::keyClicks(f.editor, "Hallo");
+        QCOMPARE(f.editor->Text(), std::string("Hallo"));
+        QCOMPARE(f.editor->CaretPos(), 5 + 1);
+        QVERIFY(f.editor->GetModified());
+        QCOMPARE(f.changes, 5);
+        QTest::keyClick(f.editor, Qt::Key_Left);
+        QTest::keyClick(f.editor, Qt::Key_Left);
+        QTest::keyClicks(f.editor, "x");
+        QCOMPARE(f.editor->Text(), std::string("Halxlo"));
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QCOMPARE(f.editor->Text(), std::string("Halx\nlo"));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        QCOMPARE(f.editor->CaretPos(), 1);
+        QTest::keyClick(f.editor, Qt::Key_Backspace);
+        QCOMPARE(f.editor->Text(), std::string("Halxlo"));
+        QCOMPARE(f.editor->CaretPos(), 5);
+        QTest::keyClick(f.editor, Qt::Key_Delete);
+        QCOMPARE(f.editor->Text(), std::string("Halxo"));
+        // overwrite mode replaces the character under the caret
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        QVERIFY(!f.editor->InsertMode());
+        QTest::keyClicks(f.editor, "Y");
+        QCOMPARE(f.editor->Text(), std::string("HalxY"));
+        QTest::keyClick(f.editor, Qt::Key_Home);
+        QCOMPARE(f.editor->CaretPos(), 1);
+        QTest::keyClick(f.editor, Qt::Key_End);
+        QCOMPARE(f.editor->CaretPos(), 6);
+        // undo groups come back one by one; undo with nothing left beeps
+        platform::DialogRecorder recorder;
+        for (int i = 0; i < 20; ++i)
+            QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string(""));
+        QVERIFY(!recorder.Beeps().empty());
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.editor->Text(), std::string("H"));
+    }
+
+    void charactersWithoutCodeAreRefused() {
+        Form f;
+        QVERIFY(f.Show());
+        platform::DialogRecorder recorder;
+        QKeyEvent omega(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x03A9)));
+        QApplication::sendEvent(f.editor, &omega);
+        QCOMPARE(f.editor->Text(), std::string(""));
+        QCOMPARE(recorder.Beeps().size(), size_t(1));
+        QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_Udiaeresis, Qt::NoModifier,
+                         QString(QChar(0x00FC)));
+        QApplication::sendEvent(f.editor, &umlaut);
+        QCOMPARE(f.editor->Text(), std::string("\xFC"));
+        // a paste with such a character is refused whole
+        QApplication::clipboard()->setText(QStringLiteral("ab\u03A9"));
+        QTest::keyClick(f.editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("\xFC"));
+        QCOMPARE(recorder.Beeps().size(), size_t(2));
+    }
+
+    void selectionAndClipboard() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins zwei\r\ndrei");
+        QCOMPARE(f.editor->GetParaCount(), 2);
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(f.editor, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPos(), 6);
+        QTest::keyClick(f.editor, Qt::Key_Down, Qt::ShiftModifier);
+        int32_t l1, l2;
+        int c1, c2;
+        QVERIFY(f.editor->GetSelection(l1, c1, l2, c2));
+        QCOMPARE(l1, 1);
+        QCOMPARE(c1, 6);
+        QCOMPARE(l2, 2);
+        QCOMPARE(c2, 5);
+        QCOMPARE(f.editor->SelectedText(), std::string("zwei\r\ndrei"));
+        QTest::keyClick(f.editor, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("eins "));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("zwei\r\ndrei"));
+        QTest::keyClick(f.editor, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(f.editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("eins zwei\ndreizwei\ndrei"));
+        // typing over a selection replaces it, also in overwrite mode
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        QTest::keyClicks(f.editor, "Q");
+        QCOMPARE(f.editor->Text(), std::string("eins zwei\ndreizwei\nQ"));
+        // a plain move collapses the selection
+        QTest::keyClick(f.editor, Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(f.editor->HasSelection());
+        QTest::keyClick(f.editor, Qt::Key_Left);
+        QVERIFY(!f.editor->HasSelection());
+    }
+
+    void backspaceNeverReachesRight() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("ab\ncd");
+        f.editor->SetWrapAtLeft(false);
+        f.editor->SetCaretPosition(2, 1);
+        QTest::keyClick(f.editor, Qt::Key_Backspace);
+        QCOMPARE(f.editor->Text(), std::string("abcd"));
+        QCOMPARE(f.editor->CaretPos(), 3);
+        // with the caret past the end only the caret moves; the next line stays
+        f.editor->SetCaretPosition(1, 5);
+        f.editor->InsertText("\nef");
+        f.editor->SetScrollPastEnd(true);
+        f.editor->SetCaretPosition(1, 8);
+        QTest::keyClick(f.editor, Qt::Key_Backspace);
+        QCOMPARE(f.editor->Text(), std::string("abcd\nef"));
+        QCOMPARE(f.editor->CaretPos(), 7);
+        // at the very start nothing happens
+        f.editor->SetCaretPosition(1, 1);
+        QTest::keyClick(f.editor, Qt::Key_Backspace);
+        QCOMPARE(f.editor->Text(), std::string("abcd\nef"));
+    }
+
+    void newLineAtEndKeepsMarks() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins\n\ndrei");
+        f.editor->SetCaretPosition(2, 1); // the empty line
+        QTest::keyClick(f.editor, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+        f.editor->SetCaretPosition(1, 5); // end of "eins"
+        QTest::keyClick(f.editor, Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+        f.editor->SetCaretPosition(2, 1);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        f.editor->SetCaretPosition(1, 5);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QCOMPARE(f.editor->Text(), std::string("eins\n\n\n\ndrei"));
+        f.editor->SetCaretPosition(5, 1);
+        QTest::keyClick(f.editor, Qt::Key_2, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPara(), 3);
+        QTest::keyClick(f.editor, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPara(), 1);
+        QCOMPARE(f.editor->CaretPos(), 5);
+        // a marker number comes from the key
+        f.editor->SetCaretPosition(5, 1);
+        QVERIFY(f.editor->ExecuteCommand(ccGotoMarker0, 'A'));
+        QCOMPARE(f.editor->CaretPara(), 5);
+        // splitting inside the text does move the tail's marks
+        f.editor->SetCaretPosition(5, 2);
+        QTest::keyClick(f.editor, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
+        f.editor->SetCaretPosition(5, 1);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QTest::keyClick(f.editor, Qt::Key_3, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPara(), 6);
+        QCOMPARE(f.editor->CaretPos(), 2);
+    }
+
+    void autoIndentAndTabs() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->SetAutoIndent(true);
+        f.editor->SetTabType(TTabType::ttFixed);
+        f.editor->SetTabSize(4);
+        f.editor->SetWantTab(true);
+        QTest::keyClicks(f.editor, "  ab");
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QTest::keyClicks(f.editor, "c");
+        QCOMPARE(f.editor->Text(), std::string("  ab\n  c"));
+        QTest::keyClick(f.editor, Qt::Key_Tab);
+        QCOMPARE(f.editor->Text(), std::string("  ab\n  c "));
+        f.editor->SetTabType(TTabType::ttReal);
+        QTest::keyClick(f.editor, Qt::Key_Tab);
+        QCOMPARE(f.editor->GetPara(2), std::string("  c \t"));
+        QCOMPARE(f.editor->GetLineString(2), std::string("  c     "));
+    }
+
+    void limitsReportErrors() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->SetByteLimit(50000);
+        f.editor->SetParaLimit(1000);
+        f.editor->SetParaLengthLimit(200);
+        f.editor->InsertText(std::string(200, 'a'));
+        QTest::keyClicks(f.editor, "b");
+        QCOMPARE(f.errors, QList<uint16_t>{VedErrParaLength});
+        QCOMPARE(f.editor->GetPara(1).size(), size_t(200));
+        // a paste beyond the byte limit inserts nothing of it
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        std::string big;
+        for (int i = 0; i < 300; ++i)
+            big += std::string(180, 'x') + "\r\n";
+        QApplication::clipboard()->setText(QString::fromLatin1(big.c_str()));
+        const int32_t before = f.editor->GetByteCount();
+        QTest::keyClick(f.editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.errors.last(), uint16_t(VedErrByteLimit));
+        QCOMPARE(f.editor->GetByteCount(), before);
+        // without a handler the error is raised
+        f.editor->OnError = nullptr;
+        QVERIFY_THROWS_EXCEPTION(EEditorError, f.editor->DoOnError(VedErrJoinTooLong));
+    }
+
+    void scrollingKeepsCaretInView() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(200);
+        f.editor->ResetScrollBars(true);
+        const int rows = f.editor->VisibleRows();
+        QVERIFY(rows > 3 && rows < 100);
+        QList<int32_t> tops;
+        f.editor->OnTopLineChanged = [&](TVedCustomEditor&, int32_t line) { tops << line; };
+        QTest::keyClick(f.editor, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(f.editor->GetCaretPosition(*std::make_unique<int>()), 201);
+        QCOMPARE(f.editor->GetTopLine(), 201 - rows + 1);
+        QCOMPARE(tops.last(), 201 - rows + 1);
+        QCOMPARE(f.editor->verticalScrollBar()->value(), f.editor->verticalScrollBar()->maximum());
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(f.editor->GetTopLine(), 1);
+        // a page down keeps the caret's row
+        QTest::keyClick(f.editor, Qt::Key_Down);
+        QTest::keyClick(f.editor, Qt::Key_Down);
+        QTest::keyClick(f.editor, Qt::Key_PageDown);
+        int column;
+        QCOMPARE(f.editor->GetCaretPosition(column), 3 + rows - 1);
+        QCOMPARE(f.editor->GetTopLine(), 1 + rows - 1);
+        // the scroll bar moves the view, not the caret
+        f.editor->verticalScrollBar()->setValue(50);
+        QCOMPARE(f.editor->GetTopLine(), 50);
+        QCOMPARE(f.editor->GetCaretPosition(column), 3 + rows - 1);
+        // the caret back into view after a key
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QCOMPARE(f.editor->GetTopLine(), 3 + rows - 1);
+        // Ctrl+PgDn from above the view puts the caret line last
+        f.editor->verticalScrollBar()->setValue(120);
+        QTest::keyClick(f.editor, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(f.editor->GetTopLine(), 3);
+        QCOMPARE(f.editor->GetCaretPosition(column), 3 + rows - 1);
+        // horizontal: a long line scrolls left and back
+        f.editor->InsertText(std::string(300, 'w'));
+        QVERIFY(f.editor->LeftColumn() > 0);
+        QTest::keyClick(f.editor, Qt::Key_Home);
+        QCOMPARE(f.editor->LeftColumn(), 0);
+        QTest::keyClick(f.editor, Qt::Key_Down, Qt::ControlModifier); // no binding: nothing
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    }
+
+    void hugeTextScrollsWithScale() {
+        Form f;
+        QVERIFY(f.Show());
+        for (int i = 0; i < 70000; ++i)
+            f.editor->AppendPara("x");
+        f.editor->ResetScrollBars(true);
+        QScrollBar* bar = f.editor->verticalScrollBar();
+        const int a = f.editor->GetLineCount() - f.editor->VisibleRows() + 1;
+        const int scale = (a / 32768) * 2;
+        QCOMPARE(bar->maximum(), a / scale);
+        bar->setValue(bar->maximum());
+        QCOMPARE(f.editor->GetTopLine(), f.editor->GetLineCount() - f.editor->VisibleRows() + 1);
+        bar->setValue(100);
+        QCOMPARE(f.editor->GetTopLine(), 100 * scale);
+    }
+
+    void wordWrapFollowsWindow() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->SetWordWrap(true);
+        f.editor->SetWrapToWindow(true);
+        QCOMPARE(f.editor->WrapColumn(), f.editor->VisibleColumns() - 2);
+        std::string words;
+        for (int i = 0; i < 40; ++i)
+            words += "wort" + std::to_string(i) + " ";
+        f.editor->InsertText(words);
+        const int32_t lines = f.editor->GetLineCount();
+        QVERIFY(lines > 2);
+        for (int32_t l = 1; l <= lines; ++l)
+            QVERIFY(f.editor->GetLineLength(l) <= f.editor->WrapColumn() + 1);
+        f.window.resize(700, 300);
+        QTRY_COMPARE(f.editor->WrapColumn(), f.editor->VisibleColumns() - 2);
+        QVERIFY(f.editor->GetLineCount() < lines);
+        // the horizontal bar is not needed while wrapping to the window
+        QCOMPARE(f.editor->horizontalScrollBar()->maximum(), 0);
+        // down through wrapped lines keeps the display column
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Down);
+        int column;
+        QCOMPARE(f.editor->GetCaretPosition(column), 2);
+        QCOMPARE(column, 2);
+        QCOMPARE(f.editor->CaretPara(), 1);
+    }
+
+    void paintingShowsSelectionAndCaret() {
+        Form f;
+        QVERIFY(f.Show());
+        const QColor back(255, 0, 255);
+        f.editor->HighlightColors().SetBackColor(back);
+        f.editor->InsertText("Auswahl und Text");
+        QImage plain = f.editor->viewport()->grab().toImage();
+        QCOMPARE(CountColor(plain, back), 0);
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ShiftModifier);
+        QImage selected = f.editor->viewport()->grab().toImage();
+        QVERIFY(CountColor(selected, back) > 100);
+        // hidden while another control has the focus
+        auto* other = new QLineEdit(&f.window);
+        f.layout->addWidget(other);
+        other->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(CountColor(f.editor->viewport()->grab().toImage(), back), 0);
+        f.editor->SetHideSelection(false);
+        QVERIFY(CountColor(f.editor->viewport()->grab().toImage(), back) > 100);
+        // disabled: grey text, no selection
+        f.editor->setEnabled(false);
+        QCOMPARE(CountColor(f.editor->viewport()->grab().toImage(), back), 0);
+        f.editor->setEnabled(true);
+
+        // the caret: drawn only while focused, inverting its cell
+        f.editor->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(f.editor, Qt::Key_End);
+        const QRect caret = f.editor->CaretRect();
+        QVERIFY(!caret.isEmpty());
+        const QImage focused = f.editor->viewport()->grab().toImage();
+        other->setFocus();
+        QApplication::processEvents();
+        const QImage unfocused = f.editor->viewport()->grab().toImage();
+        const qreal dpr = focused.devicePixelRatio();
+        const QPoint probe = (caret.center() * dpr);
+        QVERIFY(focused.pixelColor(probe) != unfocused.pixelColor(probe));
+        QCOMPARE(unfocused.pixelColor(probe), f.editor->palette().color(QPalette::Base));
+    }
+
+    void paintHookTakesOverRows() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(3);
+        QList<int32_t> seen;
+        f.editor->OnDrawLine = [&](TVedCustomEditor&, QPainter& p, const TVedDrawLine& line,
+                                   bool& wasDrawn) {
+            seen << line.line;
+            if (line.line == 2) {
+                p.fillRect(line.rect, QColor(0, 255, 0));
+                wasDrawn = true;
+            }
+        };
+        const QImage image = f.editor->viewport()->grab().toImage();
+        QVERIFY(seen.contains(1) && seen.contains(2) && seen.contains(3));
+        QVERIFY(CountColor(image, QColor(0, 255, 0)) > 100);
+    }
+
+    void mouseSelects() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(100, "wort eins ");
+        f.editor->ResetScrollBars(true);
+        QWidget* vp = f.editor->viewport();
+        QTest::mouseClick(vp, Qt::LeftButton, {}, CellCenter(f.editor, 2, 3));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        QCOMPARE(f.editor->CaretPos(), 3);
+        // drag from line 1 column 1 to line 3 column 5
+        QTest::mousePress(vp, Qt::LeftButton, {}, CellCenter(f.editor, 1, 1));
+        QMouseEvent move(QEvent::MouseMove, CellCenter(f.editor, 3, 5),
+                         vp->mapToGlobal(CellCenter(f.editor, 3, 5)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, CellCenter(f.editor, 3, 5));
+        QCOMPARE(f.editor->SelectedText(), std::string("wort eins 1\r\nwort eins 2\r\nwort"));
+        // in the margin, whole lines with the break after the last
+        QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(2, CellCenter(f.editor, 2, 1).y()));
+        QMouseEvent down(QEvent::MouseMove, QPoint(2, CellCenter(f.editor, 4, 1).y()),
+                         vp->mapToGlobal(QPoint(2, CellCenter(f.editor, 4, 1).y())), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &down);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(2, CellCenter(f.editor, 4, 1).y()));
+        QCOMPARE(f.editor->SelectedText(),
+                 std::string("wort eins 2\r\nwort eins 3\r\nwort eins 4\r\n"));
+        // double click: the word and the blanks after it
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, CellCenter(f.editor, 5, 7));
+        QCOMPARE(f.editor->SelectedText(), std::string("eins "));
+        // dragging below the view keeps scrolling on the timer
+        QTest::mousePress(vp, Qt::LeftButton, {}, CellCenter(f.editor, 1, 1));
+        const QPoint below(20, vp->height() + 30);
+        QMouseEvent out(QEvent::MouseMove, below, vp->mapToGlobal(below), Qt::NoButton,
+                        Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &out);
+        const int32_t firstTop = f.editor->GetTopLine();
+        QTRY_VERIFY(f.editor->GetTopLine() > firstTop + 2);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, below);
+        const int32_t stopped = f.editor->GetTopLine();
+        QTest::qWait(200);
+        QCOMPARE(f.editor->GetTopLine(), stopped);
+        QVERIFY(f.editor->HasSelection());
+    }
+
+    void twoEditorsShareText() {
+        Form f;
+        auto* second = new TVedEditor(&f.window);
+        f.layout->addWidget(second);
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins\nzwei\ndrei");
+        second->Attach(f.editor);
+        QCOMPARE(second->Text(), f.editor->Text());
+        second->SetCaretPosition(1, 3);
+        f.editor->SetCaretPosition(1, 1);
+        QTest::keyClicks(f.editor, "ab");
+        QCOMPARE(second->Text(), std::string("abeins\nzwei\ndrei"));
+        QCOMPARE(second->CaretPos(), 5);
+        QCOMPARE(f.editor->CaretPos(), 3);
+        // deleting the other's paragraph moves its caret to the one taking its number
+        second->SetCaretPosition(2, 3);
+        f.editor->SetCaretPosition(2, 1);
+        f.editor->ExecuteCommand(ccDelLine, 0);
+        QCOMPARE(f.editor->Text(), std::string("abeins\ndrei"));
+        QCOMPARE(second->CaretPara(), 2);
+        QCOMPARE(second->CaretPos(), 1);
+        // both see the shared modified flag; undo in the second undoes the first's typing
+        QVERIFY(second->GetModified());
+        second->setFocus();
+        QTest::keyClick(second, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("abeins\nzwei\ndrei"));
+        // the last editor leaving frees the text; the first keeps working alone
+        delete second;
+        f.editor->setFocus();
+        QTest::keyClicks(f.editor, "!");
+        QVERIFY(f.editor->Text().find('!') != std::string::npos);
+    }
+
+    void statusAndEnterEvents() {
+        Form f;
+        QList<QPair<int32_t, int>> status;
+        int entered = 0;
+        f.editor->OnShowStatus = [&](TVedCustomEditor&, int32_t l, int c) {
+            status << qMakePair(l, c);
+        };
+        f.editor->AfterEnter = [&](TVedCustomEditor&) { ++entered; };
+        QList<uint16_t> user;
+        f.editor->OnUserCommand = [&](TVedCustomEditor&, uint16_t c) { user << c; };
+        QVERIFY(f.Show());
+        QTRY_COMPARE(entered, 1);
+        f.editor->SetWantTab(true);
+        QTest::keyClicks(f.editor, "\tab");
+        // the tab reaches column 9, two letters follow
+        QTRY_COMPARE(status.last(), qMakePair(int32_t(1), 11));
+        QVERIFY(f.editor->ExecuteCommand(ccUser + 5, 0));
+        QCOMPARE(user, QList<uint16_t>{uint16_t(ccUser + 5)});
+        QVERIFY(!f.editor->ExecuteCommand(ccTableEdit, 0));
+    }
+
+    void findAndReplace() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("Der Hund und der hundert Hunde\nhund");
+        f.editor->SetCaretPosition(1, 1);
+        // nothing to find in an empty text
+        QCOMPARE(f.editor->Replace("", "x", soReplaceAll), -1);
+        QVERIFY(!f.editor->Search("", 0));
+        QVERIFY(f.editor->Search("hund", 0));
+        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
+        QVERIFY(f.editor->Search("hund", soMatchCase));
+        QCOMPARE(f.editor->CaretPos(), 22);
+        // whole words skip "hundert" and "Hunde"; a match at the paragraph start counts
+        f.editor->SetCaretPosition(1, 6);
+        QVERIFY(f.editor->Search("hund", soWholeWords));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
+        // backwards from the caret: the nearest match before it, caret at its start
+        f.editor->SetCaretPosition(1, 25);
+        QVERIFY(f.editor->Search("hund", soBackwards));
+        QCOMPARE(f.editor->CaretPos(), 18);
+        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
+        // replace once: the selected match, then the next one selected
+        QCOMPARE(f.editor->Replace("hund", "Katze", soReplaceOnce), 1);
+        QCOMPARE(f.editor->GetPara(1), std::string("Der Hund und der Katzeert Hunde"));
+        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
+        QCOMPARE(f.editor->CaretPos(), 31);
+        // replace all within a selection keeps the adjusted selection
+        f.editor->SetSelection(1, 1, true, 13, 1);
+        QCOMPARE(f.editor->Replace("und", "&", soReplaceAll | soInSelection), 2);
+        QCOMPARE(f.editor->GetPara(1), std::string("Der H& & der Katzeert Hunde"));
+        QCOMPARE(f.editor->SelectedText(), std::string("Der H& &"));
+        // an empty replacement removes the matches
+        QCOMPARE(f.editor->Replace("e", "", soReplaceAll | soFromScope), 5);
+        QCOMPARE(f.editor->Text(), std::string("Dr H& & dr Katzrt Hund\nhund"));
+        QCOMPARE(f.editor->Replace("zzz", "", soReplaceAll), -1);
+        QVERIFY(f.editor->Search("HUND", soFromScope | soBackwards));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        // undo takes the replacements back
+        f.editor->Undo();
+        QVERIFY(f.editor->Text().find("e") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(TestVedEdit)
+#include "tst_vededit.moc"

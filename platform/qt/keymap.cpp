@@ -1,16 +1,12 @@
 #include "platform/qt/keymap.h"
 
+#include "platform/text.h"
+
 #include <QKeyEvent>
 
 namespace platform {
 
 namespace {
-
-// Unicode of the Windows-1252 bytes 0x80 to 0x9F (0 where the code page has a hole).
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // X11 and Wayland report evdev key codes + 8: the digit row is 10 ('1') to 19 ('0') whatever
 // the layout, so Ctrl+Shift+3 stays the digit key even when the layout shifts it to '#'.
@@ -147,12 +143,11 @@ uint8_t VirtualKeyOf(int key, bool keypad) {
 } // namespace
 
 char AnsiFromUnicode(char16_t unicode) {
-    if (unicode < 0x80 || (unicode >= 0xA0 && unicode <= 0xFF))
-        return static_cast<char>(unicode);
-    for (int i = 0; i < 32; ++i)
-        if (Cp1252High[i] != 0 && Cp1252High[i] == unicode)
-            return static_cast<char>(0x80 + i);
-    return 0;
+    // C1 controls are never typed characters, though the code page keeps their bytes
+    if (unicode >= 0x80 && unicode <= 0x9F)
+        return 0;
+    const std::optional<unsigned char> byte = UnicodeToWindows1252(unicode);
+    return byte ? static_cast<char>(*byte) : 0;
 }
 
 KeyStroke MapKeyEvent(const QKeyEvent& event) {

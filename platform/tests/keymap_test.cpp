@@ -103,4 +103,8 @@ TEST_F(KeyMapTest, TypedCharactersBecomeWindows1252Bytes) {
     EXPECT_EQ(Map(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x4E2D))).character, 0);
     EXPECT_EQ(platform::AnsiFromUnicode(0x0178), '\x9F');
     EXPECT_EQ(platform::AnsiFromUnicode(0x81), 0); // a hole of the code page
+    // C1 controls stay untyped even where the code page has a character at that byte
+    EXPECT_EQ(platform::AnsiFromUnicode(0x85), 0);
+    EXPECT_EQ(platform::AnsiFromUnicode(0x2026), '\x85');
+    EXPECT_EQ(platform::AnsiFromUnicode(0xD83D), 0); // half of a surrogate pair
 }

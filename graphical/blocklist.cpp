@@ -75,22 +75,24 @@ int32_t TBlockList::NewBlockId() const {
 }
 
 int32_t TBlockList::FindFreeIdRun(int n) const {
-    int64_t s = int64_t(MakeId(1));
-    bool hit = true;
-    while (hit) {
-        hit = false;
-        // The run ends inside this cell's numbers.
-        if ((s & 0xFFFF) + n > MaxLocalNumber || (s & 0xFFFF) == 0)
-            return 0;
-        for (int i = Count() - 1; i >= 0; --i) {
-            const int64_t id = blocks_[i]->ID;
-            if (id >= s && id <= s + n) {
-                s = id + 1;
-                hit = true;
-                break;
-            }
-        }
+    // The first start whose run s..s + n holds no used identifier; every start skipped on the
+    // way has a used identifier inside its run.
+    std::vector<int64_t> used;
+    used.reserve(blocks_.size());
+    for (const auto& block : blocks_)
+        used.push_back(block->ID);
+    std::sort(used.begin(), used.end());
+    int64_t s = MakeId(1);
+    for (int64_t id : used) {
+        if (id < s)
+            continue;
+        if (id > s + n)
+            break;
+        s = id + 1;
     }
+    // The run ends inside this cell's numbers.
+    if ((s & 0xFFFF) == 0 || (s & 0xFFFF) + n > MaxLocalNumber)
+        return 0;
     return int32_t(s);
 }
 

@@ -1,0 +1,94 @@
+// The find and replace dialogs driving a real editor with real clicks.
+#include "editor/widgets/vededit.h"
+#include "editor/widgets/vedfinddialog.h"
+#include "platform/qt/dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace ved;
+
+class TestVedFindDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsWithOptions() {
+        TVedEditor editor;
+        editor.InsertText("Maus maus MAUS Mausefalle\nmaus");
+        editor.SetCaretPosition(1, 1);
+        TVedFindDialog dialog(&editor, false);
+        dialog.show();
+        QVERIFY(!dialog.FindButton()->isEnabled()); // nothing to look for yet
+        QTest::keyClicks(dialog.FindEdit(), "maus");
+        QVERIFY(dialog.FindButton()->isEnabled());
+        dialog.MatchCaseBox()->setChecked(true);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(dialog.LastResult(), 0);
+        QCOMPARE(editor.CaretPos(), 10);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(editor.CaretPara(), 2);
+        // not found: a beep and a note, the selection stays
+        platform::DialogRecorder recorder;
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(dialog.LastResult(), -1);
+        QCOMPARE(recorder.Beeps().size(), size_t(1));
+        QVERIFY(dialog.ResultText().contains(QStringLiteral("nicht gefunden")));
+        QCOMPARE(editor.SelectedText(), std::string("maus"));
+        // from the start once, then on from the match
+        dialog.MatchCaseBox()->setChecked(false);
+        dialog.WholeWordsBox()->setChecked(true);
+        dialog.FromStartBox()->setChecked(true);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(editor.CaretPos(), 5);
+        QVERIFY(!dialog.FromStartBox()->isChecked());
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(editor.CaretPos(), 15); // "MAUS", not "Mausefalle"
+        // backwards from the caret: the match ending there first, then the one before
+        dialog.BackwardsBox()->setChecked(true);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(editor.CaretPos(), 11);
+        QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+        QCOMPARE(editor.CaretPos(), 6);
+        QCOMPARE(dialog.Options(), soWholeWords | soBackwards);
+    }
+
+    void replaces() {
+        TVedEditor editor;
+        editor.InsertText("rot gelb rot\nrot");
+        editor.SetCaretPosition(1, 1);
+        TVedFindDialog dialog(&editor, true);
+        dialog.show();
+        QTest::keyClicks(dialog.FindEdit(), "rot");
+        dialog.ReplaceEdit()->setText(QStringLiteral("gr\u00FCn"));
+        // the first click finds, the second replaces and finds the next
+        QTest::mouseClick(dialog.ReplaceButton(), Qt::LeftButton);
+        QCOMPARE(editor.Text(), std::string("rot gelb rot\nrot"));
+        QTest::mouseClick(dialog.ReplaceButton(), Qt::LeftButton);
+        QCOMPARE(editor.Text(), std::string("gr\xFCn gelb rot\nrot"));
+        QCOMPARE(dialog.LastResult(), 1);
+        QCOMPARE(editor.CaretPos(), 14);
+        QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(dialog.LastResult(), 2);
+        QCOMPARE(editor.Text(), std::string("gr\xFCn gelb gr\xFCn\ngr\xFCn"));
+        QVERIFY(dialog.ResultText().contains(QStringLiteral("2")));
+        // a replacement the code page cannot hold is refused
+        platform::DialogRecorder recorder;
+        dialog.ReplaceEdit()->setText(QStringLiteral("\u03A9"));
+        dialog.FindEdit()->setText(QStringLiteral("gelb"));
+        QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(recorder.Beeps().size(), size_t(1));
+        QVERIFY(editor.Text().find("gelb") != std::string::npos);
+        // an empty replacement removes
+        dialog.ReplaceEdit()->clear();
+        dialog.FromStartBox()->setChecked(true);
+        QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(editor.Text(), std::string("gr\xFCn  gr\xFCn\ngr\xFCn"));
+    }
+};
+
+QTEST_MAIN(TestVedFindDialog)
+#include "tst_vedfinddialog.moc"

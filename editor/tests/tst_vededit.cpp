@@ -508,6 +508,156 @@ private slots:
         QVERIFY(!f.editor->ExecuteCommand(ccTableEdit, 0));
     }
 
+    void editingCommands() {
+        Form f;
+        QVERIFY(f.Show());
+        TVedEditor& e = *f.editor;
+        e.InsertText("alpha beta, gamma\nzweite Zeile\ndritte");
+        e.SetCaretPosition(1, 7);
+        e.ExecuteCommand(ccDelWord, 0); // the word, up to the comma
+        QCOMPARE(e.GetPara(1), std::string("alpha , gamma"));
+        e.ExecuteCommand(ccDelWord, 0); // on a delimiter that is no blank: nothing
+        QCOMPARE(e.GetPara(1), std::string("alpha , gamma"));
+        e.ExecuteCommand(ccDelEol, 0);
+        QCOMPARE(e.GetPara(1), std::string("alpha "));
+        e.ExecuteCommand(ccDelEol, 0); // at the end: nothing
+        QCOMPARE(e.GetParaCount(), 3);
+        e.ExecuteCommand(ccDelBol, 0);
+        QCOMPARE(e.GetPara(1), std::string(""));
+        e.ExecuteCommand(ccDelLine, 0);
+        QCOMPARE(e.Text(), std::string("zweite Zeile\ndritte"));
+        e.SetCaretPosition(2, 3);
+        e.ExecuteCommand(ccDelLine, 0); // the last line: its text only
+        QCOMPARE(e.Text(), std::string("zweite Zeile\n"));
+        // word moves
+        e.SetCaretPosition(1, 1);
+        e.ExecuteCommand(ccWordRight, 0);
+        QCOMPARE(e.CaretPos(), 8);
+        e.ExecuteCommand(ccWordRight, 0);
+        e.ExecuteCommand(ccWordRight, 0); // from the end to the next line
+        QCOMPARE(e.CaretPara(), 2);
+        e.ExecuteCommand(ccWordLeft, 0); // from a paragraph start to the end of the one above
+        QCOMPARE(e.CaretPara(), 1);
+        QCOMPARE(e.CaretPos(), 13);
+        e.ExecuteCommand(ccExtWordLeft, 0);
+        QCOMPARE(e.SelectedText(), std::string("Zeile"));
+        // right past the end goes on to the next line unless the caret may stand there
+        e.SetCaretPosition(1, 13);
+        e.ExecuteCommand(ccRight, 0);
+        QCOMPARE(e.CaretPara(), 2);
+        e.SetScrollPastEnd(true);
+        e.SetCaretPosition(1, 13);
+        e.ExecuteCommand(ccRight, 0);
+        QCOMPARE(e.CaretPara(), 1);
+        QCOMPARE(e.CaretPos(), 14);
+        QTest::keyClicks(&e, "!");
+        QCOMPARE(e.GetPara(1), std::string("zweite Zeile !"));
+        // each editing command tells the form, moves do not
+        const int before = f.changes;
+        e.ExecuteCommand(ccLeft, 0);
+        QCOMPARE(f.changes, before);
+        e.ExecuteCommand(ccDel, 0);
+        QCOMPARE(f.changes, before + 1);
+        // read-only: no edits, backspace only moves
+        e.SetReadOnly(true);
+        const std::string text = e.Text();
+        QTest::keyClicks(&e, "xyz");
+        QTest::keyClick(&e, Qt::Key_Backspace);
+        QTest::keyClick(&e, Qt::Key_Return);
+        QCOMPARE(e.Text(), text);
+        QVERIFY(!e.CanUndo());
+    }
+
+    void viewCommands() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(100);
+        f.editor->ResetScrollBars(true);
+        const int rows = f.editor->VisibleRows();
+        f.editor->SetCaretPosition(1, 1);
+        f.editor->ExecuteCommand(ccScrollDown, 0);
+        f.editor->ExecuteCommand(ccScrollDown, 0);
+        QCOMPARE(f.editor->GetTopLine(), 3);
+        QCOMPARE(f.editor->CaretPara(), 1); // the caret stays
+        f.editor->ExecuteCommand(ccScrollUp, 0);
+        QCOMPARE(f.editor->GetTopLine(), 2);
+        f.editor->SetCaretPosition(5, 3);
+        f.editor->ExecuteCommand(ccBotOfPage, 0);
+        int column;
+        QCOMPARE(f.editor->GetCaretPosition(column), 2 + rows - 1);
+        QCOMPARE(column, 3);
+        f.editor->ExecuteCommand(ccExtTopOfPage, 0);
+        QCOMPARE(f.editor->GetCaretPosition(column), 2);
+        int32_t l1, l2;
+        int c1, c2;
+        QVERIFY(f.editor->GetSelection(l1, c1, l2, c2));
+        QCOMPARE(l2, 2 + rows - 1);
+        // the top line follows edits above it
+        f.editor->SetTopLine(50);
+        f.editor->SetCaretPosition(50, 1);
+        f.editor->ExecuteCommand(ccScrollDown, 0);
+        QCOMPARE(f.editor->GetTopLine(), 51);
+        QVERIFY_THROWS_EXCEPTION(EInvalidLineOrPara, f.editor->SetTopLine(500));
+        QVERIFY_THROWS_EXCEPTION(EInvalidLineOrPara, f.editor->SetCaretPosition(0, 1));
+        QVERIFY_THROWS_EXCEPTION(EInvalidLineOrCol, f.editor->SetMarkerAt(1, 1, 0));
+    }
+
+    void bookmarkGlyphsInMargin() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(5);
+        const QColor base = f.editor->palette().color(QPalette::Base);
+        auto marginInk = [&] {
+            const QImage image = f.editor->viewport()->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < (f.editor->LeftMargin() - 2) * image.devicePixelRatio(); ++x)
+                    if (image.pixelColor(x, y) != base)
+                        ++n;
+            return n;
+        };
+        QCOMPARE(marginInk(), 0);
+        f.editor->SetCaretPosition(3, 2);
+        f.editor->SetMarker(4);
+        QVERIFY(marginInk() > 20);
+        f.editor->SetShowBookmarks(false);
+        QCOMPARE(marginInk(), 0);
+        f.editor->SetShowBookmarks(true);
+        f.editor->ClearMarker(4);
+        QCOMPARE(marginInk(), 0);
+    }
+
+    void controllerComesFromTheForm() {
+        Form f;
+        QVERIFY(f.Show());
+        QCOMPARE(f.editor->Controller(), &f.controller->Controller());
+        // the insert mode carries over through the controller
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        auto* other = new TVedEditor(&f.window);
+        f.layout->addWidget(other);
+        other->setFocus();
+        QApplication::processEvents();
+        QVERIFY(!other->InsertMode());
+        // a controller that goes is forgotten; keys then only type
+        delete f.controller;
+        QCOMPARE(other->Controller(), nullptr);
+        QTest::keyClicks(other, "ok");
+        QTest::keyClick(other, Qt::Key_Left);
+        QCOMPARE(other->Text(), std::string("ok"));
+    }
+
+    void unhandledErrorsShowAMessage() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->OnError = nullptr;
+        f.editor->SetParaLengthLimit(3);
+        platform::DialogRecorder recorder;
+        QTest::keyClicks(f.editor, "abcd");
+        QCOMPARE(f.editor->Text(), std::string("abc"));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QString::fromLatin1(VedErrorMessage(VedErrParaLength)));
+    }
+
     void findAndReplace() {
         Form f;
         QVERIFY(f.Show());

@@ -56,6 +56,8 @@ private slots:
         QCOMPARE(f.editor->GetParaCount(), 5); // four lines and the final empty paragraph
         QCOMPARE(f.editor->GetPara(2), std::string("\tzwei \xFC"));
         QVERIFY(!f.editor->GetModified());
+        QCOMPARE(f.editor->CaretPara(), 1); // a loaded file opens at its start
+        QCOMPARE(f.editor->GetTopLine(), 1);
         f.editor->SaveToFile(Path("b.txt").toStdString());
         QCOMPARE(ReadAll(Path("b.txt")), bytes);
         // the name given to a save does not become the editor's file

@@ -484,7 +484,8 @@ void TVedCustomEditor::InvalidateSelectionChange(int32_t oldStartPara, int32_t o
 void TVedCustomEditor::MoveCaret(int32_t para, int32_t pos, bool extend, bool pageMove,
                                  int32_t oldLine) {
     para = std::clamp<int32_t>(para, 1, GetParaCount());
-    pos = std::max<int32_t>(pos, 1);
+    pos = std::clamp<int32_t>(pos, 1,
+                              scrollPastEnd_ ? ParaLengthLimit() + 1 : List().ParaLength(para) + 1);
     const int32_t s1 = selStartPara_, x1 = selStartPos_, s2 = selEndPara_, x2 = selEndPos_;
     const int32_t oldCaretLine = CaretLine();
     caretPara_ = para;
@@ -836,8 +837,6 @@ void TVedCustomEditor::DeleteWord() {
     while (i < length && !IsDelimiter(text[i]))
         ++i;
     while (i < length && IsBlank(text[i]))
-        ++i;
-    if (i == caretPos_ - 1) // on a delimiter that is no blank: that one character
         ++i;
     DeleteRangeTo(caretPara_, i + 1, false);
 }
@@ -1225,28 +1224,48 @@ bool TVedCustomEditor::focusNextPrevChild(bool next) {
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
+TVedController* TVedCustomEditor::Controller() const {
+    if (controller_)
+        return controller_;
+    return component_ ? &component_->Controller() : nullptr;
+}
+
+TVedController* TVedCustomEditor::FindController() {
+    if (!controller_ && !component_)
+        component_ = window()->findChild<TVedControllerComponent*>();
+    return Controller();
+}
+
 void TVedCustomEditor::keyPressEvent(QKeyEvent* e) {
-    if (!controller_)
-        if (auto* found = window()->findChild<TVedControllerComponent*>())
-            controller_ = &found->Controller();
+    // an edit error without a handler ends here as a message, as an unhandled error would
+    try {
+        HandleKey(e);
+    } catch (const EEditorError& error) {
+        platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),
+                             static_cast<platform::Buttons>(platform::Button::Ok));
+    }
+}
+
+void TVedCustomEditor::HandleKey(QKeyEvent* e) {
+    TVedController* controller = FindController();
     const platform::KeyStroke stroke = platform::MapKeyEvent(*e);
     uint16_t result = ccNotCommand;
     bool handled = false;
     const bool altOnly = (stroke.shift & platform::KeyShiftAlt) && stroke.virtualKey != 0;
     if (altOnly) {
-        if (stroke.virtualKey == vkTab || stroke.virtualKey == vkMenu || !controller_) {
+        if (stroke.virtualKey == vkTab || stroke.virtualKey == vkMenu || !controller) {
             e->ignore();
             return;
         }
-        result = controller_->EntryCommands().TranslateKey(stroke.virtualKey, ssAlt);
+        result = controller->EntryCommands().TranslateKey(stroke.virtualKey, ssAlt);
         if (result != ccNone && ExecuteCommand(result, static_cast<char>(stroke.virtualKey)))
             e->accept();
         else
             e->ignore();
         return;
     }
-    if (stroke.virtualKey != 0 && controller_) {
-        result = controller_->EntryCommands().TranslateKey(stroke.virtualKey, stroke.shift);
+    if (stroke.virtualKey != 0 && controller) {
+        result = controller->EntryCommands().TranslateKey(stroke.virtualKey, stroke.shift);
         handled = ExecuteCommand(result, static_cast<char>(stroke.virtualKey));
     }
     if (!handled) {
@@ -1275,11 +1294,8 @@ void TVedCustomEditor::keyPressEvent(QKeyEvent* e) {
 
 void TVedCustomEditor::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
-    if (!controller_)
-        if (auto* found = window()->findChild<TVedControllerComponent*>())
-            controller_ = &found->Controller();
-    if (controller_)
-        carets_.SetInsertMode(controller_->InsertMode());
+    if (TVedController* controller = FindController())
+        carets_.SetInsertMode(controller->InsertMode());
     RestartBlink();
     UpdateCaret();
     if (hideSelection_)
@@ -1299,8 +1315,8 @@ void TVedCustomEditor::focusOutEvent(QFocusEvent* e) {
     viewport()->update(CaretRect());
     if (hideSelection_)
         InvalidateAll();
-    if (controller_)
-        controller_->SetInsertMode(InsertMode());
+    if (TVedController* controller = Controller())
+        controller->SetInsertMode(InsertMode());
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -1311,9 +1327,8 @@ void TVedCustomEditor::focusOutEvent(QFocusEvent* e) {
 }
 
 bool TVedCustomEditor::event(QEvent* e) {
-    if (e->type() == QEvent::Show && !controller_)
-        if (auto* found = window()->findChild<TVedControllerComponent*>())
-            controller_ = &found->Controller();
+    if (e->type() == QEvent::Show)
+        FindController();
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange)
         InvalidateAll();
     return QAbstractScrollArea::event(e);

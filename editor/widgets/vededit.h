@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -63,10 +64,15 @@ public:
     ~TVedCustomEditor() override;
 
     // --- controller
-    TVedController* Controller() const { return controller_; }
+    // The controller set, else the form's first controller component (forgotten when it goes).
+    TVedController* Controller() const;
     void SetController(TVedController* controller) { controller_ = controller; }
 
     // --- properties
+    bool BorderSingle() const { return frameShape() != QFrame::NoFrame; }
+    void SetBorderSingle(bool single) {
+        setFrameShape(single ? QFrame::StyledPanel : QFrame::NoFrame);
+    }
     bool AutoIndent() const { return autoIndent_; }
     void SetAutoIndent(bool on) { autoIndent_ = on; }
     int32_t ByteLimit() const { return ParaList()->ByteLimit(); }
@@ -209,6 +215,7 @@ protected:
     bool viewportEvent(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void HandleKey(QKeyEvent* e);
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -278,7 +285,10 @@ private:
     void PaintRow(QPainter& painter, int row, int32_t line, bool drawSelection);
     void LoadBookmarkGlyphs();
 
+    TVedController* FindController();
+
     TVedController* controller_ = nullptr;
+    QPointer<TVedControllerComponent> component_;
     TVedCaretPair carets_;
     TVedFixedFont font_;
     TVedColors highlight_;

@@ -102,6 +102,8 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
         if (in.bad())
             ThrowFileError(fileName_);
         ResetScrollBars(true);
+        SetCaretPosition(1, 1);
+        SetTopLine(1);
         SetModified(false);
         isOpen_ = true;
     } catch (...) {

@@ -307,6 +307,21 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     }
 
+    void horizontalBarOnlyWhenNeeded() {
+        Form f;
+        f.window.resize(300 + 220 * 10, 300);
+        QVERIFY(f.Show());
+        f.editor->SetParaLengthLimit(200);
+        QVERIFY(f.editor->VisibleColumns() > 200);
+        QCOMPARE(f.editor->horizontalScrollBar()->maximum(), 0);
+        f.editor->SetScrollBarsAlways(true);
+        QCOMPARE(f.editor->horizontalScrollBar()->maximum(), 200);
+        QVERIFY(f.editor->horizontalScrollBar()->isVisible());
+        f.editor->SetScrollBars(TScrollStyle::ssNone);
+        QVERIFY(!f.editor->ScrollBarsAlways());
+        QVERIFY(!f.editor->verticalScrollBar()->isVisible());
+    }
+
     void hugeTextScrollsWithScale() {
         Form f;
         QVERIFY(f.Show());

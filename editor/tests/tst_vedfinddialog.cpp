@@ -1,4 +1,5 @@
 // The find and replace dialogs driving a real editor with real clicks.
+#include "editor/vedexcept.h"
 #include "editor/widgets/vededit.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "platform/qt/dialogs.h"
@@ -87,6 +88,22 @@ private slots:
         dialog.FromStartBox()->setChecked(true);
         QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
         QCOMPARE(editor.Text(), std::string("gr\xFCn  gr\xFCn\ngr\xFCn"));
+    }
+
+    void editErrorsReachTheUser() {
+        TVedEditor editor;
+        editor.SetParaLengthLimit(7);
+        editor.InsertText("ab ab");
+        editor.SetCaretPosition(1, 1);
+        TVedFindDialog dialog(&editor, true);
+        dialog.FindEdit()->setText(QStringLiteral("ab"));
+        dialog.ReplaceEdit()->setText(QStringLiteral("abcd"));
+        platform::DialogRecorder recorder;
+        QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(dialog.LastResult(), int(VedErrParaLength));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        // the replacement that fitted stays
+        QCOMPARE(editor.Text(), std::string("abcd ab"));
     }
 };
 

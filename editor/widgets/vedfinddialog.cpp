@@ -1,5 +1,6 @@
 #include "editor/widgets/vedfinddialog.h"
 
+#include "editor/vedexcept.h"
 #include "editor/widgets/vededit.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
@@ -120,8 +121,15 @@ void TVedFindDialog::Run(int extraOptions) {
         lastResult_ = -1;
         return;
     }
-    lastResult_ = editor_->Replace(platform::QStringToAnsi(find), platform::QStringToAnsi(with),
-                                   Options() | extraOptions);
+    try {
+        lastResult_ = editor_->Replace(platform::QStringToAnsi(find), platform::QStringToAnsi(with),
+                                       Options() | extraOptions);
+    } catch (const EEditorError& error) { // an editor without an error handler
+        lastResult_ = error.ErrorCode();
+        platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),
+                             static_cast<platform::Buttons>(platform::Button::Ok));
+        return;
+    }
     // the next search goes on from the match, not from the start again
     fromStart_->setChecked(false);
     if (lastResult_ == -1) {

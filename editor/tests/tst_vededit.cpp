@@ -454,6 +454,10 @@ private slots:
         // double click: the word and the blanks after it
         QTest::mouseDClick(vp, Qt::LeftButton, {}, CellCenter(f.editor, 5, 7));
         QCOMPARE(f.editor->SelectedText(), std::string("eins "));
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, CellCenter(f.editor, 5, 6));
+        QCOMPARE(f.editor->SelectedText(), std::string("eins "));
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, CellCenter(f.editor, 5, 1));
+        QCOMPARE(f.editor->SelectedText(), std::string("wort "));
         // dragging below the view keeps scrolling on the timer
         QTest::mousePress(vp, Qt::LeftButton, {}, CellCenter(f.editor, 1, 1));
         const QPoint below(20, vp->height() + 30);

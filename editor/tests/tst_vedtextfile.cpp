@@ -112,6 +112,9 @@ private slots:
         f.editor->SaveToFile(Path("PROG.BAS").toStdString());
         QCOMPARE(ReadAll(Path("PROG.BAK")), std::string("alt\r\n"));
         QCOMPARE(ReadAll(Path("PROG.BAS")), std::string("neu alt\r\n"));
+        // the saved file keeps the permissions the old one had
+        QCOMPARE(std::filesystem::status(Path("PROG.BAS").toStdString()).permissions(),
+                 std::filesystem::status(Path("PROG.BAK").toStdString()).permissions());
         QVERIFY(!f.editor->GetModified());
         // undoing after the save leaves the text modified
         f.editor->Undo();

@@ -167,21 +167,29 @@ void TVedCustomTextFileEditor::SaveToFile(const std::string& name) {
             ThrowFileError(name);
         }
     }
+    if (exists) // the new file keeps the old one's permissions
+        fs::permissions(temp, fs::status(name).permissions(), ec);
+    std::string backup;
     if (makeBackup_ && exists) {
-        const std::string backup = BackupName(name, backupExt_);
+        backup = BackupName(name, backupExt_);
         if (backup != name) {
             fs::remove(backup, ec);
             fs::rename(name, backup, ec);
             if (ec) {
-                fs::remove(temp);
+                fs::remove(temp, ec);
                 throw std::system_error(ec, backup);
             }
+        } else {
+            backup.clear();
         }
     }
     fs::rename(temp, name, ec);
     if (ec) {
-        fs::remove(temp);
-        throw std::system_error(ec, name);
+        const std::error_code failure = ec;
+        if (!backup.empty()) // put the old file back where it was
+            fs::rename(backup, name, ec);
+        fs::remove(temp, ec);
+        throw std::system_error(failure, name);
     }
     SetModified(false);
 }

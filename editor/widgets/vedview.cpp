@@ -383,8 +383,10 @@ void TVedCustomEditor::mouseDoubleClickEvent(QMouseEvent* e) {
         int length;
         const char* text = List().ParaText(para, length);
         int b = std::min(pos - 1, length);
-        while (b > 0 && IsDelimiter(text[b - 1]) && !IsBlank(text[b - 1]) && b == pos - 1)
-            --b;
+        // from a delimiter back to the word before it; from inside a word to its start
+        if (b == length || IsDelimiter(text[b]))
+            while (b > 0 && IsDelimiter(text[b - 1]))
+                --b;
         while (b > 0 && !IsDelimiter(text[b - 1]))
             --b;
         int end = std::min(pos - 1, length);

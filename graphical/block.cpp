@@ -1,6 +1,9 @@
 #include "graphical/block.h"
 
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QPolygon>
 
@@ -154,6 +157,28 @@ TLines SplitLines(const std::string& text) {
         start = end + 1;
     }
     return lines;
+}
+
+void CopyLinesToClipboard(const char* format, const TLines& lines) {
+    const std::string text = JoinLines(lines);
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(format), QByteArray(text.data(), qsizetype(text.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+bool ClipboardHasLines(const char* format) {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasFormat(QString::fromLatin1(format));
+}
+
+bool PasteLinesFromClipboard(const char* format, TLines& lines) {
+    lines.clear();
+    if (!ClipboardHasLines(format))
+        return false;
+    const QByteArray bytes =
+        QGuiApplication::clipboard()->mimeData()->data(QString::fromLatin1(format));
+    lines = SplitLines(std::string(bytes.constData(), size_t(bytes.size())));
+    return true;
 }
 
 bool ParseInt(const std::string& text, int& value) {

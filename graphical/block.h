@@ -98,6 +98,13 @@ std::string UnescapeTextLine(const std::string& line);
 std::string JoinLines(const TLines& lines);
 TLines SplitLines(const std::string& text);
 
+// Texts on the platform clipboard as plain Windows-1252 bytes, CR LF after each line, under a
+// format name of their own ("Tavrissel plus Cell", "... Blocks", "... Table").
+void CopyLinesToClipboard(const char* format, const TLines& lines);
+bool ClipboardHasLines(const char* format);
+// False, and no lines, when the clipboard holds nothing under that name.
+bool PasteLinesFromClipboard(const char* format, TLines& lines);
+
 // Reads a line from the front, token by token.
 class TTokenString {
 public:

@@ -1,7 +1,10 @@
 // The program cell: identifiers, placement, cell text, copies and print-out.
 #include <QtTest>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 
 #include "engine/include/quendal32.h"
@@ -359,6 +362,81 @@ private slots:
             cell.DrawWires(canvas, {200, 80, 300, 100});
         }
         QCOMPARE(blank.pixel(5, 5), qRgb(255, 255, 255));
+    }
+
+    void cellsTravelThroughTheClipboard() {
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, SampleCell, 0));
+        TLines saved;
+        cell.SaveToLines(true, saved);
+        CopyLinesToClipboard(CellClipboardFormat, saved);
+        QVERIFY(ClipboardHasLines("Tavrissel plus Cell"));
+        QVERIFY(!ClipboardHasLines(BlocksClipboardFormat));
+        const QByteArray bytes =
+            QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("Tavrissel plus Cell"));
+        QCOMPARE(bytes.left(24), QByteArray("ID=1\r\nNAME=Haupt=Zelle\r\n"));
+        QVERIFY(bytes.endsWith("#BLOCK_END\r\n\r\n"));
+        TLines pasted;
+        QVERIFY(PasteLinesFromClipboard(CellClipboardFormat, pasted));
+        QCOMPARE(pasted, saved);
+        QVERIFY(!PasteLinesFromClipboard(BlocksClipboardFormat, pasted));
+        QVERIFY(pasted.empty());
+    }
+
+    void groupMovesCarryTheirWires() {
+        CellDisplay().AlignAtGrid = false;
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, SampleCell, 0));
+        TBlock* source = cell.Get(0);
+        TBlock* dest = cell.Get(1);
+        TInputLine* wire = dest->GetInput(0);
+        wire->Current = 0;
+        wire->InsertBend(85, 25);
+        QCOMPARE(wire->PointCount, 3);
+
+        // Only the source moves: the start follows, the bend stays.
+        source->MoveBy({0, 40});
+        std::vector<TBlock*> selection{source};
+        QVERIFY(dest->MoveInGroup(cell, selection, {0, 40}));
+        QCOMPARE(wire->Points[0], ConnectionPoint(source->Rect, wire->Points[1]));
+        QCOMPARE(wire->Points[1], QPoint(85, 25));
+
+        // Both move: the bend moves with them.
+        selection.push_back(dest);
+        source->MoveBy({0, 10});
+        dest->MoveBy({0, 10});
+        QVERIFY(dest->MoveInGroup(cell, selection, {0, 10}));
+        QCOMPARE(wire->Points[1], QPoint(85, 35));
+        QCOMPARE(wire->Points[2], ConnectionPoint(dest->Rect, wire->Points[1]));
+
+        // Neither moves: nothing to do.
+        QVERIFY(!dest->MoveInGroup(cell, {}, {0, 0}));
+
+        source->Rect.Offset(0, 100);
+        QVERIFY(dest->RerouteWireStarts({source}));
+        QVERIFY(!dest->RerouteWireStarts({dest}));
+
+        int index = 0;
+        TInputLine* hit = nullptr;
+        QVERIFY(dest->InputHitTest(wire->Points[1], index, hit));
+        QCOMPARE(index, 0);
+        QCOMPARE(hit, wire);
+        QVERIFY(!dest->InputHitTest({1000, 1000}, index, hit));
+        QCOMPARE(index, -1);
+        QVERIFY(hit == nullptr);
+        QVERIFY(!cell.Get(2)->InputHitTest(wire->Points[1], index, hit));
+    }
+
+    void blocksAreReplacedInPlace() {
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, SampleCell, 0));
+        auto replacement = std::make_unique<TTextBlock>(Id(1, 7), nullptr);
+        TBlock* raw = replacement.get();
+        QVERIFY(cell.ReplaceBlock(cell.Get(1), std::move(replacement)));
+        QCOMPARE(cell.Get(1), raw);
+        TTextBlock stranger(Id(1, 8), nullptr);
+        QVERIFY(!cell.ReplaceBlock(&stranger, std::make_unique<TTextBlock>(Id(1, 9), nullptr)));
+        QCOMPARE(cell.Count(), 3);
     }
 
     void cellBitmapStaysInsideTheDrawingArea() {

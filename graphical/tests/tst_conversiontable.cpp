@@ -92,6 +92,16 @@ private slots:
         QCOMPARE(Saved(*again), saved);
     }
 
+    void tablesTravelThroughTheClipboard() {
+        auto table = TConversionTable::CreateFromLines({"Name=T", "#TABLE_END", "1"});
+        CopyLinesToClipboard(TableClipboardFormat, Saved(*table));
+        TLines pasted;
+        QVERIFY(PasteLinesFromClipboard("Tavrissel plus Table", pasted));
+        auto copy = TConversionTable::CreateFromLines(pasted);
+        QCOMPARE(copy->Name, table->Name);
+        QCOMPARE(*copy->Lines, *table->Lines);
+    }
+
     void namesAreKeptWhole() {
         const std::string name = std::string(150, 'n') + "=Ende";
         auto table = TConversionTable::CreateInternal(name);

@@ -3,6 +3,7 @@
 #include "editor/widgets/vededit.h"
 #include "platform/qt/dialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -236,6 +237,25 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_Tab);
         QCOMPARE(f.editor->GetPara(2), std::string("  c \t"));
         QCOMPARE(f.editor->GetLineString(2), std::string("  c     "));
+        // smart tabs line up with the words of the line above
+        f.editor->Clear();
+        f.editor->SetAutoIndent(false);
+        f.editor->SetTabType(TTabType::ttSmart);
+        f.editor->InsertText("abc   def  x\n");
+        QTest::keyClick(f.editor, Qt::Key_Tab);
+        QCOMPARE(f.editor->CaretPos(), 7);
+        QTest::keyClick(f.editor, Qt::Key_Tab);
+        QCOMPARE(f.editor->CaretPos(), 12);
+        QTest::keyClick(f.editor, Qt::Key_Tab); // nothing further right: fixed steps of 4
+        QCOMPARE(f.editor->CaretPos(), 13);
+        QCOMPARE(f.editor->GetPara(2), std::string(12, ' '));
+        // in overwrite mode the blanks replace as many characters
+        f.editor->InsertText("\nabcdefgh");
+        QTest::keyClick(f.editor, Qt::Key_Home);
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        f.editor->SetTabType(TTabType::ttFixed);
+        QTest::keyClick(f.editor, Qt::Key_Tab);
+        QCOMPARE(f.editor->GetPara(3), std::string("    efgh"));
     }
 
     void limitsReportErrors() {
@@ -675,6 +695,28 @@ private slots:
         QCOMPARE(f.editor->Text(), std::string("abc"));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
         QCOMPARE(recorder.Boxes()[0].text, QString::fromLatin1(VedErrorMessage(VedErrParaLength)));
+    }
+
+    void windowShortcutsDoNotStealBoundKeys() {
+        Form f;
+        int fired = 0;
+        auto* action = new QAction(&f.window);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, [&] { ++fired; });
+        f.window.addAction(action);
+        auto* other = new QAction(&f.window);
+        other->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+        QObject::connect(other, &QAction::triggered, [&] { ++fired; });
+        f.window.addAction(other);
+        QVERIFY(f.Show());
+        f.editor->InsertText("kopie");
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(f.editor, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(fired, 0);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kopie"));
+        QTest::keyClick(f.editor, Qt::Key_J, Qt::ControlModifier); // not bound: the window's
+        QCOMPARE(fired, 1);
     }
 
     void findAndReplace() {

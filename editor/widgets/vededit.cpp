@@ -1326,9 +1326,39 @@ void TVedCustomEditor::focusOutEvent(QFocusEvent* e) {
         Qt::QueuedConnection);
 }
 
+// Whether a key press is one of ours, so that no shortcut of the window takes it first.
+// Asks the tables without running the processor, whose sequence state must not move twice.
+bool TVedCustomEditor::WantsKey(const QKeyEvent& e) {
+    const platform::KeyStroke stroke = platform::MapKeyEvent(e);
+    if (stroke.virtualKey == 0)
+        return stroke.character != 0;
+    TVedController* controller = FindController();
+    if (!controller)
+        return false;
+    TVedCommandProcessor& commands = controller->EntryCommands();
+    if (commands.SequenceState() != 0)
+        return true;
+    const uint8_t mask = stroke.shift & (ssShift | ssCtrl | ssAlt);
+    for (int t = 0; t < commands.Count(); ++t) {
+        const TVedCommandTable& table = commands.Table(t);
+        if (!table.IsActive())
+            continue;
+        for (int i = 0; i < table.Count(); ++i) {
+            const TVedCmdRec& entry = table.Get(i);
+            if (entry.Key1 == stroke.virtualKey && entry.Shift1 == mask)
+                return entry.Command != ccNone;
+        }
+    }
+    return (mask & (ssCtrl | ssAlt)) == 0 && stroke.character != 0;
+}
+
 bool TVedCustomEditor::event(QEvent* e) {
     if (e->type() == QEvent::Show)
         FindController();
+    if (e->type() == QEvent::ShortcutOverride && WantsKey(*static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange)
         InvalidateAll();
     return QAbstractScrollArea::event(e);

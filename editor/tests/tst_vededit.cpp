@@ -66,6 +66,28 @@ QPoint CellCenter(TVedCustomEditor* e, int32_t line, int column) {
 
 } // namespace
 
+// An editor keeping a mark per paragraph through the hooks, as the BASIC editor keeps its
+// breakpoints: a mark moves with its paragraph, never with a break typed after its text.
+class MarkingEditor : public TVedEditor {
+public:
+    using TVedEditor::TVedEditor;
+    int32_t mark = 0;
+
+protected:
+    void InsertedPara(int32_t paragraph, int32_t position, int32_t) override {
+        if (mark > paragraph || (mark == paragraph && position == 1))
+            ++mark;
+    }
+    void DeletedPara(int32_t paragraph) override {
+        if (mark > paragraph)
+            --mark;
+    }
+    void JoinedPara(int32_t paragraph, int32_t) override {
+        if (mark > paragraph)
+            --mark;
+    }
+};
+
 class TestVedEdit : public QObject {
     Q_OBJECT
 
@@ -218,6 +240,34 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_3, Qt::ControlModifier);
         QCOMPARE(f.editor->CaretPara(), 6);
         QCOMPARE(f.editor->CaretPos(), 2);
+    }
+
+    void paragraphHooksKeepMarks() {
+        Form f;
+        auto* editor = new MarkingEditor(&f.window);
+        editor->OnError = [](TVedCustomEditor&, uint16_t&) {};
+        f.layout->addWidget(editor);
+        QVERIFY(f.Show());
+        editor->setFocus();
+        editor->InsertText("10 A=1\n\n30 END");
+        editor->mark = 2; // on the empty line
+        editor->SetCaretPosition(2, 1);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->mark, 2);
+        editor->mark = 1;
+        editor->SetCaretPosition(1, 7);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->mark, 1);
+        // a break before the text moves it down with the text
+        editor->SetCaretPosition(1, 1);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->mark, 2);
+        QCOMPARE(editor->GetPara(2), std::string("10 A=1"));
+        // joining the line above it onto the one before moves it up
+        editor->SetCaretPosition(2, 1);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(editor->mark, 1);
+        QCOMPARE(editor->GetPara(1), std::string("10 A=1"));
     }
 
     void autoIndentAndTabs() {

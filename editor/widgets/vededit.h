@@ -199,7 +199,10 @@ public:
     virtual void Undo();
 
 protected:
-    // Hooks called on every editor of the ring after the shared text changed.
+    // Hooks called on every editor of the ring after the shared text changed. InsertedPara:
+    // the paragraph was split at the position, the new one starting with `indent` blanks; a
+    // split at position 1 is a new paragraph taking that number. JoinedPara: paragraph + 1
+    // was appended at the position.
     virtual void DeletedPara(int32_t /*paragraph*/) {}
     virtual void DeletedText(int32_t /*paragraph*/, int32_t /*position*/, int32_t /*count*/) {}
     virtual void InsertedPara(int32_t /*paragraph*/, int32_t /*position*/, int32_t /*indent*/) {}

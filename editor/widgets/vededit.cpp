@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QScrollBar>
@@ -785,8 +786,7 @@ void TVedCustomEditor::Tab() {
     MakeCaretVisible(false, oldLine, oldLine);
 }
 
-void TVedCustomEditor::DeleteRangeTo(int32_t para, int32_t pos, bool groupWithSelection) {
-    (void)groupWithSelection;
+void TVedCustomEditor::DeleteRangeTo(int32_t para, int32_t pos) {
     if (GetReadOnly())
         return;
     const int32_t oldLine = CaretLine();
@@ -813,11 +813,11 @@ void TVedCustomEditor::DeleteLine() {
     if (line == GetLineCount()) {
         int32_t p2, x2;
         ParaOfLineCol(line, List().LineLength(line) + 1, p2, x2);
-        DeleteRangeTo(p2, x2, false);
+        DeleteRangeTo(p2, x2);
     } else {
         int32_t p2, x2;
         ParaOfLineCol(line + 1, 1, p2, x2);
-        DeleteRangeTo(p2, x2, false);
+        DeleteRangeTo(p2, x2);
     }
     List().EndGroup(previous);
 }
@@ -838,7 +838,7 @@ void TVedCustomEditor::DeleteWord() {
         ++i;
     while (i < length && IsBlank(text[i]))
         ++i;
-    DeleteRangeTo(caretPara_, i + 1, false);
+    DeleteRangeTo(caretPara_, i + 1);
 }
 
 uint16_t TVedCustomEditor::InsertText(const std::string& text) {
@@ -1066,7 +1066,7 @@ bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
         if (List().LineLength(line) == 0 || (para == caretPara_ && pos == caretPos_))
             CollapseSelection();
         else
-            DeleteRangeTo(para, pos, false);
+            DeleteRangeTo(para, pos);
         break;
     }
     case ccDelEol: {
@@ -1079,7 +1079,7 @@ bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
             int32_t endPara = para, endPos = offset + length + 1;
             if (endPos <= List().ParaLength(para)) // a wrapped line: up to the next line
                 ParaOfLineCol(line + 1, 1, endPara, endPos);
-            DeleteRangeTo(endPara, endPos, false);
+            DeleteRangeTo(endPara, endPos);
         }
         break;
     }
@@ -1280,16 +1280,52 @@ void TVedCustomEditor::HandleKey(QKeyEvent* e) {
         return;
     }
     const QString text = e->text();
-    if (text.size() >= 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() != 0x7F &&
-        !text.at(0).isLowSurrogate()) {
-        if (stroke.character != 0 && platform::IsAnsiCharacter(text.at(0)))
+    if (!text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 0x7F) {
+        if (stroke.character != 0 && text.size() == 1)
             ExecuteCommand(ccChar, stroke.character);
-        else // no Windows-1252 code: refused, never stored as a stand-in
-            platform::MessageBeep(platform::BeepKind::Default);
+        else // several characters (a composed key) or none with a code of its own
+            TypeText(text);
         e->accept();
         return;
     }
     e->ignore();
+}
+
+// Typed text of any origin: each character with a Windows-1252 code goes in as typed; the
+// others are refused with a beep.
+void TVedCustomEditor::TypeText(const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() < 32 || c.unicode() == 0x7F)
+            continue;
+        const char ansi = platform::AnsiFromUnicode(c.unicode());
+        if (ansi != 0 && platform::IsAnsiCharacter(c))
+            ExecuteCommand(ccChar, ansi);
+        else
+            platform::MessageBeep(platform::BeepKind::Default);
+    }
+}
+
+void TVedCustomEditor::inputMethodEvent(QInputMethodEvent* e) {
+    try {
+        TypeText(e->commitString());
+    } catch (const EEditorError& error) {
+        platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),
+                             static_cast<platform::Buttons>(platform::Button::Ok));
+    }
+    e->accept();
+}
+
+QVariant TVedCustomEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImCursorRectangle:
+        return CaretRect();
+    case Qt::ImFont:
+        return font_.Font();
+    case Qt::ImEnabled:
+        return !GetReadOnly();
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
 }
 
 void TVedCustomEditor::focusInEvent(QFocusEvent* e) {

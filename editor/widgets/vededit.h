@@ -219,7 +219,10 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void HandleKey(QKeyEvent* e);
+    void TypeText(const QString& text);
     bool WantsKey(const QKeyEvent& e);
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -232,8 +235,6 @@ protected:
     TParaList& List() const { return *ParaList(); }
 
 private:
-    friend class TVedEditorTestAccess;
-
     // --- positions
     void LineOfPara(int32_t para, int32_t pos, int32_t& line, int& column) const;
     void ParaOfLineCol(int32_t line, int column, int32_t& para, int32_t& pos) const;
@@ -265,7 +266,7 @@ private:
     void TypeChar(char c);
     void NewLine(bool split);
     void Tab();
-    void DeleteRangeTo(int32_t para, int32_t pos, bool groupWithSelection);
+    void DeleteRangeTo(int32_t para, int32_t pos); // from the caret
     void DeleteLine();
     void DeleteWord();
 

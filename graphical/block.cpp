@@ -95,7 +95,7 @@ QPoint ConnectionPoint(const TRect& r, QPoint towards) {
         p = {c.x(), r.Bottom};
         break;
     }
-    return CellDisplay().AlignAtGrid ? SnapPointToGrid(p) : p;
+    return CellDisplay().CellAlignAtGrid ? SnapPointToGrid(p) : p;
 }
 
 namespace {
@@ -289,7 +289,7 @@ void TInputLine::MoveBends(QPoint offset) {
         return;
     for (int i = 1; i < PointCount - 1; ++i) {
         Points[i] += offset;
-        if (CellDisplay().AlignAtGrid)
+        if (CellDisplay().CellAlignAtGrid)
             Points[i] = SnapPointToGrid(Points[i]);
     }
     UpdateEntrySide();
@@ -299,7 +299,7 @@ void TInputLine::MoveBends(QPoint offset) {
 void TInputLine::MoveAll(QPoint offset) {
     for (int i = 0; i < PointCount; ++i) {
         Points[i] += offset;
-        if (CellDisplay().AlignAtGrid)
+        if (CellDisplay().CellAlignAtGrid)
             Points[i] = SnapPointToGrid(Points[i]);
     }
     UpdateEntrySide();
@@ -340,7 +340,7 @@ QPoint SlideAlongEdge(QPoint end, const TRect& r, QPoint neighbour) {
         p.setY(c.y());
         p.setX(std::clamp(end.x(), r.Left, std::max(r.Left, r.Right)));
     }
-    return CellDisplay().AlignAtGrid ? SnapPointToGrid(p) : p;
+    return CellDisplay().CellAlignAtGrid ? SnapPointToGrid(p) : p;
 }
 
 } // namespace
@@ -503,7 +503,7 @@ QPolygon PointsPolygon(const std::array<QPoint, MaxWirePoints>& points, int coun
 }
 
 QPen XorDottedPen() {
-    QPen pen(CellDisplay().GridColor, 1, Qt::DotLine);
+    QPen pen(CellDisplay().CellGridColor, 1, Qt::DotLine);
     return pen;
 }
 
@@ -581,7 +581,7 @@ void TInputLine::DrawRubberBand(QPainter& canvas) const {
     if (PointCount < 1)
         return;
     canvas.save();
-    canvas.setPen(QPen(CellDisplay().GridColor, 1));
+    canvas.setPen(QPen(CellDisplay().CellGridColor, 1));
     if (PointCount >= 2)
         canvas.drawPolyline(PointsPolygon(Points, PointCount - 1));
     canvas.restore();
@@ -593,7 +593,7 @@ void TInputLine::FixCornerAndContinue(QPainter& canvas, QPoint p) {
         return;
     Points[PointCount - 1] = p;
     canvas.save();
-    canvas.setPen(QPen(CellDisplay().GridColor, 1));
+    canvas.setPen(QPen(CellDisplay().CellGridColor, 1));
     if (PointCount >= 2)
         canvas.drawLine(Points[PointCount - 2], Points[PointCount - 1]);
     canvas.restore();
@@ -635,14 +635,14 @@ bool TBlock::EditData(int, bool& changed) {
 bool TBlock::MoveBy(QPoint offset) {
     const TRect old = Rect;
     Rect.Offset(offset.x(), offset.y());
-    if (CellDisplay().AlignAtGrid)
+    if (CellDisplay().CellAlignAtGrid)
         SnapRectToGrid(Rect);
     return Rect.Left != old.Left || Rect.Top != old.Top;
 }
 
 void TBlock::MoveWithWires(QPoint offset) {
     Rect.Offset(offset.x(), offset.y());
-    if (CellDisplay().AlignAtGrid)
+    if (CellDisplay().CellAlignAtGrid)
         SnapRectToGrid(Rect);
 }
 

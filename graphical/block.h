@@ -30,18 +30,18 @@ public:
 // The display settings the cells are drawn with; kept by the main window and its option
 // dialogs, read by blocks, wires and cells.
 struct TCellDisplay {
-    bool AlignAtGrid = true;
-    bool GridVisible = true;
-    bool IndicesVisible = false;
-    QColor GridColor = Qt::black;
+    bool CellAlignAtGrid = true;
+    bool CellGridVisible = true;
+    bool BlockIndicesVisible = false;
+    QColor CellGridColor = Qt::black;
     QColor LineColorInt = Qt::blue;
     QColor LineColorText = Qt::green;
     QColor LineColorTime = Qt::red;
     QColor LineColorDate = Qt::red;
-    QColor CommentColor = Qt::black;
-    QColor Background = Qt::white;
+    QColor CellComment = Qt::black;
+    QColor CellBackgnd = Qt::white;
     QColor IndexColor = Qt::white;
-    QColor IndexBackground = Qt::gray;
+    QColor IndexBackgnd = Qt::gray;
     std::string CommentFontName = "MS Sans Serif";
     int CommentFontSize = 8;
     int CommentFontStyle = 0;

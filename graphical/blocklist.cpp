@@ -380,7 +380,7 @@ void SetBlockFont(QPainter& canvas) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     canvas.setFont(font);
-    canvas.setPen(QPen(CellDisplay().GridColor, 1));
+    canvas.setPen(QPen(CellDisplay().CellGridColor, 1));
 }
 
 } // namespace

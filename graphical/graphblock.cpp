@@ -83,6 +83,7 @@ void TGraphBlock::AssignTo(TBlock& target) const {
     auto& copy = static_cast<TGraphBlock&>(target);
     copy.TypeId = TypeId;
     copy.TakeCatalogueBitmap();
+    copy.BmpFile = BmpFile;
     if (OwnBitmap)
         copy.SetBmpFile(BmpFile);
     copy.Rect = Rect;
@@ -221,7 +222,7 @@ void TGraphBlock::Draw(QPainter& canvas) const {
         // Magenta is the pictures' transparent colour; the cell background shows through.
         QImage picture = bitmap_->convertToFormat(QImage::Format_ARGB32);
         const QRgb magenta = qRgb(255, 0, 255);
-        const QRgb background = display.Background.rgb();
+        const QRgb background = display.CellBackgnd.rgb();
         for (int y = 0; y < picture.height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
             for (int x = 0; x < picture.width(); ++x) {
@@ -230,12 +231,12 @@ void TGraphBlock::Draw(QPainter& canvas) const {
             }
         }
         canvas.drawImage(target, picture);
-        if (display.IndicesVisible && !IndexLabel.empty()) {
+        if (display.BlockIndicesVisible && !IndexLabel.empty()) {
             const QString label = platform::AnsiToQString(IndexLabel);
             const QFontMetrics metrics(canvas.font());
             const int width = metrics.horizontalAdvance(label);
             canvas.fillRect(QRect(Rect.Right - width - 4, Rect.Top, width + 4, metrics.height()),
-                            display.IndexBackground);
+                            display.IndexBackgnd);
             canvas.setPen(display.IndexColor);
             canvas.drawText(Rect.Right - 2 - width, Rect.Top + metrics.ascent(), label);
         }
@@ -253,7 +254,7 @@ void TGraphBlock::Draw(QPainter& canvas) const {
             text += QStringLiteral("...");
         }
         canvas.setBrush(Qt::yellow);
-        canvas.setPen(QPen(display.GridColor, 1));
+        canvas.setPen(QPen(display.CellGridColor, 1));
         canvas.drawRect(Rect.Left + 1, Rect.Top + 1, Rect.Width() - 3, Rect.Height() - 3);
         canvas.setBrush(Qt::NoBrush);
         canvas.setPen(QColor(0, 0, 128));
@@ -609,7 +610,7 @@ TTextBlock::TTextBlock(int32_t id, EngineHandle engine) : TBlock(id, engine) {
     FontName = display.CommentFontName;
     FontSize = display.CommentFontSize;
     FontStyle = display.CommentFontStyle;
-    FontColor = ColorToWindows(display.CommentColor);
+    FontColor = ColorToWindows(display.CellComment);
     Text = "Kommentar";
     UpdateSize();
 }

@@ -384,7 +384,7 @@ private slots:
     }
 
     void groupMovesCarryTheirWires() {
-        CellDisplay().AlignAtGrid = false;
+        CellDisplay().CellAlignAtGrid = false;
         TBlockList cell(1, engine_);
         QVERIFY(cell.LoadFromLines(true, SampleCell, 0));
         TBlock* source = cell.Get(0);

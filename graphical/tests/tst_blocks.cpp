@@ -326,7 +326,7 @@ private slots:
     }
 
     void movingReroutesWireEnds() {
-        CellDisplay().AlignAtGrid = true;
+        CellDisplay().CellAlignAtGrid = true;
         auto block = LoadBlock<TGraphBlock>(
             {"GraphBlock", "ID=65540", "105,45,165,85", "IN00=65537,1:25,65,105,65", "TYPE=200"});
         const int width = block->Rect.Width();
@@ -344,7 +344,7 @@ private slots:
     }
 
     void blockPictureFillsItsRectangle() {
-        CellDisplay().Background = QColor(1, 2, 3);
+        CellDisplay().CellBackgnd = QColor(1, 2, 3);
         auto block = TGraphBlock::CreateTyped(Id(1, 1), nullptr, ConstValue);
         const QImage* picture = block->Bitmap();
         QVERIFY(picture != nullptr);
@@ -377,7 +377,7 @@ private slots:
     void indexLabelShowsInTheCorner() {
         auto block = TGraphBlock::CreateTyped(Id(1, 1), nullptr, ConstValue);
         block->IndexLabel = "12";
-        CellDisplay().IndexBackground = QColor(0, 200, 0);
+        CellDisplay().IndexBackgnd = QColor(0, 200, 0);
         auto render = [&] {
             QImage image(200, 100, QImage::Format_RGB32);
             image.fill(Qt::white);
@@ -385,9 +385,9 @@ private slots:
             block->Draw(canvas);
             return image;
         };
-        CellDisplay().IndicesVisible = false;
+        CellDisplay().BlockIndicesVisible = false;
         const QImage without = render();
-        CellDisplay().IndicesVisible = true;
+        CellDisplay().BlockIndicesVisible = true;
         const QImage with = render();
         const QRgb green = qRgb(0, 200, 0);
         QCOMPARE(with.pixel(block->Rect.Right - 1, block->Rect.Top), green);

@@ -69,12 +69,12 @@ private slots:
         QCOMPARE(SideOf({-5, -5}, {0, 0}), 1);
 
         const TRect r{100, 100, 160, 120};
-        CellDisplay().AlignAtGrid = false;
+        CellDisplay().CellAlignAtGrid = false;
         QCOMPARE(ConnectionPoint(r, {0, 110}), QPoint(100, 110));
         QCOMPARE(ConnectionPoint(r, {300, 112}), QPoint(160, 110));
         QCOMPARE(ConnectionPoint(r, {130, 0}), QPoint(130, 100));
         QCOMPARE(ConnectionPoint(r, {130, 400}), QPoint(130, 120));
-        CellDisplay().AlignAtGrid = true;
+        CellDisplay().CellAlignAtGrid = true;
         QCOMPARE(ConnectionPoint(r, {0, 110}), QPoint(105, 115));
     }
 
@@ -218,7 +218,7 @@ private slots:
     }
 
     void routingAnchorsEndsOnBlockEdges() {
-        CellDisplay().AlignAtGrid = false;
+        CellDisplay().CellAlignAtGrid = false;
         const TRect source{0, 0, 60, 20};
         const TRect dest{200, 100, 260, 120};
         TInputLine wire = Wire({{30, 30}, {120, 40}, {190, 110}});
@@ -236,7 +236,7 @@ private slots:
         QCOMPARE(slide.Points[0], QPoint(60, 20));
         QCOMPARE(slide.Points[2], QPoint(200, 120));
 
-        CellDisplay().AlignAtGrid = true;
+        CellDisplay().CellAlignAtGrid = true;
         TInputLine moved = Wire({{0, 0}, {33, 47}, {90, 90}});
         moved.MoveBends({10, 10});
         QCOMPARE(PointsOf(moved), (std::vector<QPoint>{{0, 0}, {45, 55}, {90, 90}}));

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -358,6 +359,14 @@ private slots:
         QCOMPARE(f.editor->verticalScrollBar()->value(), f.editor->verticalScrollBar()->maximum());
         QTest::keyClick(f.editor, Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(f.editor->GetTopLine(), 1);
+        // the wheel scrolls the view
+        QWheelEvent wheel(QPointF(50, 50), f.editor->viewport()->mapToGlobal(QPointF(50, 50)),
+                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.editor->viewport(), &wheel);
+        QVERIFY(f.editor->GetTopLine() > 1);
+        QCOMPARE(f.editor->CaretPara(), 1);
+        QTest::keyClick(f.editor, Qt::Key_Home, Qt::ControlModifier);
         // a page down keeps the caret's row
         QTest::keyClick(f.editor, Qt::Key_Down);
         QTest::keyClick(f.editor, Qt::Key_Down);
@@ -601,6 +610,18 @@ private slots:
         QTest::keyClicks(f.editor, "\tab");
         // the tab reaches column 9, two letters follow
         QTRY_COMPARE(status.last(), qMakePair(int32_t(1), 11));
+        // the exit event follows the focus change
+        int left = 0;
+        bool focusWasGone = false;
+        f.editor->AfterExit = [&](TVedCustomEditor& e) {
+            ++left;
+            focusWasGone = !e.hasFocus();
+        };
+        auto* other = new QLineEdit(&f.window);
+        other->show();
+        other->setFocus();
+        QTRY_COMPARE(left, 1);
+        QVERIFY(focusWasGone);
         QVERIFY(f.editor->ExecuteCommand(ccUser + 5, 0));
         QCOMPARE(user, QList<uint16_t>{uint16_t(ccUser + 5)});
         QVERIFY(!f.editor->ExecuteCommand(ccTableEdit, 0));

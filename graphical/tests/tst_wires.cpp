@@ -290,6 +290,43 @@ private slots:
         QCOMPARE(CountPixels(blank, QColor(Qt::white).rgb(), blank.rect()), 200 * 100);
     }
 
+    void rubberBandFixesCorners() {
+        CellDisplay().CellGridColor = QColor(200, 0, 0);
+        QImage image(120, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TInputLine wire = Wire({{10, 10}, {60, 10}});
+        QPainter canvas(&image);
+        wire.DrawRubberBand(canvas);
+        wire.FixCornerAndContinue(canvas, {60, 40});
+        canvas.end();
+        QCOMPARE(wire.PointCount, 3);
+        QCOMPARE(wire.Points[1], QPoint(60, 40));
+        QCOMPARE(wire.Points[2], QPoint(60, 40));
+        QCOMPARE(wire.Current, 2);
+        // The fixed segment is solid in the grid colour.
+        for (int x = 11; x < 59; ++x) {
+            const int y = 10 + (x - 10) * 30 / 50;
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                near = near || image.pixel(x, y + dy) == qRgb(200, 0, 0);
+            QVERIFY2(near, qPrintable(QString::number(x)));
+        }
+
+        // The last segment drawn twice in xor vanishes.
+        QImage plain(120, 60, QImage::Format_RGB32);
+        plain.fill(Qt::white);
+        const QImage before = plain;
+        wire.MoveCurrentPoint({100, 40});
+        canvas.begin(&plain);
+        wire.DrawLastSegmentXor(canvas);
+        canvas.end();
+        QVERIFY(plain != before);
+        canvas.begin(&plain);
+        wire.DrawLastSegmentXor(canvas);
+        canvas.end();
+        QCOMPARE(plain, before);
+    }
+
     void selectionDrawnTwiceVanishes() {
         QImage image(120, 60, QImage::Format_RGB32);
         image.fill(Qt::white);

@@ -4,8 +4,10 @@
 #include "engine/kinds/source.h"
 #include "engine/moltrane.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,11 +182,20 @@ static bool WriteCodeDump(const uint8_t* code, int32_t codeLength, const uint8_t
         std::remove(tmpName);
         return false;
     }
-    bool ok = true;
-    for (int32_t i = 0; i < codeLength && ok; ++i)
-        ok = std::fprintf(f, "%u ", static_cast<unsigned>(code[i])) > 0;
-    for (int32_t i = 0; i < firmwareCount && ok; ++i)
-        ok = std::fprintf(f, "%u ", static_cast<unsigned>(firmware[i])) > 0;
+    // Formatted into one buffer and written at once: the dump is part of every compile.
+    std::string text;
+    text.reserve(static_cast<size_t>(codeLength + firmwareCount) * 4);
+    auto append = [&text](uint8_t byte) {
+        char digits[4];
+        auto end = std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(byte)).ptr;
+        text.append(digits, end);
+        text.push_back(' ');
+    };
+    for (int32_t i = 0; i < codeLength; ++i)
+        append(code[i]);
+    for (int32_t i = 0; i < firmwareCount; ++i)
+        append(firmware[i]);
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = std::fclose(f) == 0 && ok;
     // mkstemp creates the file for the owner only; a dump is an ordinary file.
     if (ok)

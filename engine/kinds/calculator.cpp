@@ -1,6 +1,7 @@
 #include "engine/kinds/calculator.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 
 #include <cstdio>
@@ -253,6 +254,15 @@ void CValueSwitchBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& p
     Input(1)->Compile(compiler, path, labels, fixups, debug);
     compiler.DefineLabel(endLabel);
     compiler.Emit(Op::Add);
+}
+
+bool CTabBlock::EditParam() {
+    std::string text = TableName;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Text,
+                            "Geben Sie den Bezeichner einer Tabelle ein:", kMaxName, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

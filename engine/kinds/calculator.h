@@ -117,6 +117,7 @@ public:
 
     explicit CTabBlock(int32_t handle) : CFxMathBlock(handle) {}
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return TableName; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
                       NameList& fixups, int debug) override;

@@ -1,6 +1,7 @@
 #include "engine/kinds/control.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 
 namespace quendal {
@@ -84,6 +85,23 @@ void CWaitBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, Na
     Input(0)->Compile(compiler, path, labels, fixups, debug);
     compiler.Emit(Op::JumpIfZero);
     compiler.EmitAddress(head);
+}
+
+bool CGotoBlock::EditParam() {
+    std::string text = Target;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Text,
+                            "Geben Sie den Bezeichner einer Zelle ein:", kMaxTarget, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+bool COnGotoBlock::EditParam() {
+    std::string text = Target;
+    if (!dialogs::StringList(kMaxTarget, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

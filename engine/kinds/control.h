@@ -31,6 +31,7 @@ public:
     explicit CGotoBlock(int32_t handle, int16_t inputCount = 1)
         : CControlBlock(handle, inputCount) {}
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Target; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
                       NameList& fixups, int debug) override;
@@ -49,6 +50,8 @@ public:
 class COnGotoBlock : public CGotoBlock {
 public:
     explicit COnGotoBlock(int32_t handle) : CGotoBlock(handle, -1) {}
+    // The names one per line.
+    bool EditParam() override;
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
                       NameList& fixups, int debug) override;
 };

@@ -1,5 +1,6 @@
 // Keypad, LCD, beeper and LED display: the kinds and the routine libraries behind them.
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 #include "engine/kinds/sink.h"
 #include "engine/kinds/source.h"
@@ -468,6 +469,30 @@ void CLEDBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, Nam
     Op1(compiler, Op::SetPortBit, lines.C);
     if (debug != 0)
         compiler.Emit(Op::LedChanged);
+}
+
+bool CLCDBlock::EditParam() {
+    std::string mask = Mask;
+    if (!dialogs::LcdMask(mask))
+        return false;
+    SetParam(mask.c_str());
+    return true;
+}
+
+bool CBeepBlock::EditParam() {
+    std::string melody = Melody;
+    if (!dialogs::Melody(melody))
+        return false;
+    SetParam(melody.c_str());
+    return true;
+}
+
+bool CLEDBlock::EditParam() {
+    std::string mask;
+    if (!dialogs::LedMask(Characters, Points, mask))
+        return false;
+    SetParam(mask.c_str());
+    return true;
 }
 
 } // namespace quendal

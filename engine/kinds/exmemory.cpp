@@ -1,6 +1,7 @@
 #include "engine/kinds/exmemory.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
@@ -76,6 +77,14 @@ int32_t CUserByteBlock::GetMapCode() const {
 }
 int32_t CUserWordBlock::GetMapCode() const {
     return MakeMapCode(MapWord, MapUserMemory, IndexOf(Number));
+}
+
+bool CExMemoryBlock::EditParam() {
+    std::string text = Number.Text;
+    if (!dialogs::SelectNumber("Blockparameter", Prompt, Maximum, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

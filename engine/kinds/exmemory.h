@@ -21,6 +21,8 @@ public:
     // Stores the text and its number also when the number lies above the maximum.
     bool SetParam(const char* text) override;
     const char* GetParam() override { return Number.Text; }
+    // The number from 1 to the maximum, offered with the prompt.
+    bool EditParam() override;
     const char* GetIndexDescription() override { return GetParam(); }
 
     const int32_t Maximum;
@@ -71,6 +73,7 @@ class CWordPortBlock : public CIOPortBlock {
 public:
     explicit CWordPortBlock(int32_t handle) : CIOPortBlock(handle, 1) {}
     bool SetParam(const char*) override { return true; }
+    bool EditParam() override { return false; }
     const char* GetParam() override { return nullptr; }
     const char* GetIndexDescription() override { return nullptr; }
     const char* GetSymbolicName() override { return "WORDPORT"; }

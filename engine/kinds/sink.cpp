@@ -1,6 +1,7 @@
 #include "engine/kinds/sink.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
@@ -86,6 +87,23 @@ void CPutBlock::EmitOperation(CMoltraneCompiler& compiler) {
 
 void CPauseBlock::EmitOperation(CMoltraneCompiler& compiler) {
     compiler.Emit(Op::Pause);
+}
+
+bool CDAPortBlock::EditParam() {
+    std::string text = Number.Text;
+    if (!dialogs::SelectNumber("Eigenschaften des D/A-Blocks", "W\xE4hlen Sie eine Portnummer aus",
+                               2, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+bool CPrintBlock::EditParam() {
+    std::string text;
+    if (!dialogs::PrintMode(PrintMode, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

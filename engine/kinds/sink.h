@@ -15,6 +15,7 @@ class CDAPortBlock : public CSinkBlock {
 public:
     explicit CDAPortBlock(int32_t handle) : CSinkBlock(handle, -1, nullptr, true) { SetParam("1"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Number.Text; }
     const char* GetIndexDescription() override { return Number.Text; }
     const char* GetSymbolicName() override;
@@ -36,6 +37,7 @@ public:
     CLCDBlock(int32_t handle, KindCounts& counts);
     ~CLCDBlock() override;
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Mask; }
     bool IsStatementRoot() const override { return true; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
@@ -60,6 +62,7 @@ public:
 
     explicit CBeepBlock(int32_t handle) : CSinkBlock(handle, 3, kNamesABC) {}
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Melody; }
     bool IsStatementRoot() const override { return true; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
@@ -79,6 +82,7 @@ public:
     CLEDBlock(int32_t handle, KindCounts& counts);
     ~CLEDBlock() override;
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Mask; }
     bool IsStatementRoot() const override { return true; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
@@ -113,6 +117,7 @@ public:
     explicit CPrintBlock(int32_t handle) : CSinkBlock(handle, 1, nullptr) { SetParam("1"); }
     int InputType(int index) const override;
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
                       NameList& fixups, int debug) override;

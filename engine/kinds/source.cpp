@@ -1,10 +1,13 @@
 #include "engine/kinds/source.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace quendal {
 
@@ -162,6 +165,66 @@ void CGetBlock::EmitLoad(CMoltraneCompiler& compiler) {
 
 void CRXDBlock::EmitLoad(CMoltraneCompiler& compiler) {
     compiler.Emit(Op::PushTrue);
+}
+
+bool CADPortBlock::EditParam() {
+    std::string text = Number.Text;
+    if (!dialogs::SelectNumber("Eigenschaften des A/D-Blocks", "W\xE4hlen Sie eine Portnummer aus",
+                               8, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+bool CConstValueBlock::EditParam() {
+    std::string text = Text;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Number, nullptr, 9, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+// The character goes into the text directly; a text too short to hold a middle character gets
+// its quotes first, so the new character is not lost.
+bool CConstCharBlock::EditParam() {
+    char c = Text[0] != '\0' ? Text[1] : '\0';
+    if (!dialogs::InputChar(c))
+        return false;
+    if (std::strlen(Text) < 3) {
+        Text[0] = '\'';
+        Text[2] = '\'';
+        Text[3] = '\0';
+    }
+    Text[1] = c;
+    return true;
+}
+
+bool CConstTextBlock::EditParam() {
+    std::string text = Text;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Text, nullptr, kMaxText, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+bool CConstTimeBlock::EditParam() {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02d%02d", Hour, Minute);
+    std::string text = digits;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Time, nullptr, 5, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
+}
+
+bool CConstDateBlock::EditParam() {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02d%02d", Day, Month);
+    std::string text = digits;
+    if (!dialogs::MaskInput(dialogs::MaskMode::Date, nullptr, 5, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

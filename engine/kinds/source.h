@@ -11,6 +11,7 @@ class CADPortBlock : public CSourceBlock {
 public:
     explicit CADPortBlock(int32_t handle) : CSourceBlock(handle, OutNumber, true) { SetParam("1"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Number.Text; }
     const char* GetIndexDescription() override { return Number.Text; }
     const char* GetSymbolicName() override;
@@ -70,6 +71,7 @@ class CConstValueBlock : public CSourceBlock {
 public:
     explicit CConstValueBlock(int32_t handle) : CSourceBlock(handle, OutNumber) { SetParam("0"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void EmitLoad(CMoltraneCompiler& compiler) override;
 
@@ -82,6 +84,7 @@ class CConstCharBlock : public CSourceBlock {
 public:
     explicit CConstCharBlock(int32_t handle) : CSourceBlock(handle, OutNumber) { SetParam("'C'"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void EmitLoad(CMoltraneCompiler& compiler) override;
 
@@ -95,6 +98,7 @@ public:
 
     explicit CConstTextBlock(int32_t handle) : CSourceBlock(handle, OutText) { SetParam("TEXT"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void EmitLoad(CMoltraneCompiler& compiler) override;
 
@@ -106,6 +110,7 @@ class CConstTimeBlock : public CSourceBlock {
 public:
     explicit CConstTimeBlock(int32_t handle) : CSourceBlock(handle, OutTime) { SetParam("00:00"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void EmitLoad(CMoltraneCompiler& compiler) override;
 
@@ -119,6 +124,7 @@ class CConstDateBlock : public CSourceBlock {
 public:
     explicit CConstDateBlock(int32_t handle) : CSourceBlock(handle, OutDate) { SetParam("01.01"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void EmitLoad(CMoltraneCompiler& compiler) override;
 

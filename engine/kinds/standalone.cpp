@@ -1,6 +1,7 @@
 #include "engine/kinds/standalone.h"
 
 #include "engine/compiler.h"
+#include "engine/dialogs/editparam.h"
 #include "engine/kinds/param.h"
 
 namespace quendal {
@@ -36,6 +37,14 @@ void CBaudBlock::GenerateCode(CMoltraneCompiler& compiler, CompilePath&, NameLis
     }
     compiler.Emit(Op::SkipBaud);
     compiler.Emit(rate);
+}
+
+bool CBaudBlock::EditParam() {
+    std::string text;
+    if (!dialogs::BaudRate(RateCode, text))
+        return false;
+    SetParam(text.c_str());
+    return true;
 }
 
 } // namespace quendal

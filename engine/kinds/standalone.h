@@ -45,6 +45,7 @@ class CBaudBlock : public CStandaloneBlock {
 public:
     explicit CBaudBlock(int32_t handle) : CStandaloneBlock(handle) { SetParam("8"); }
     bool SetParam(const char* text) override;
+    bool EditParam() override;
     const char* GetParam() override { return Text; }
     void GenerateCode(CMoltraneCompiler& compiler, CompilePath& path, NameList& labels,
                       NameList& fixups, int debug) override;

@@ -387,7 +387,9 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         ++index;
     if (index < lines.size() && Contains(lines[index], CommentStart)) {
         ++index;
-        while (index < lines.size() && !Contains(lines[index], CommentEnd))
+        // An escaped line is text, whatever it holds.
+        while (index < lines.size() &&
+               (!Contains(lines[index], CommentEnd) || lines[index][0] == '\x1B'))
             Comment.push_back(UnescapeTextLine(lines[index++]));
         if (index >= lines.size()) {
             ShowMissingEnd(CommentEnd, fileName);

@@ -1,0 +1,105 @@
+// Project texts for the model's tests and benchmark: blocks, wires and cells in the form the
+// program writes them, and a recorder of the model's notifications.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/model.h"
+#include "graphical/block.h"
+
+namespace fixture {
+
+inline int32_t Id(int cell, int local) {
+    return int32_t((uint32_t(cell) << 16) | uint32_t(local));
+}
+
+struct BlockSpec {
+    int32_t id = 0;
+    int type = 0;
+    std::vector<std::string> param; // no parameter section when empty
+    std::vector<int32_t> inputs;    // sources of inputs 0, 1, ...
+    int x = 10;
+    int y = 10;
+};
+
+// A function block with its wires drawn straight from each source's right side.
+inline TLines GraphBlock(const BlockSpec& spec) {
+    TLines lines = {"#BLOCK_START", "GraphBlock", "ID=" + std::to_string(spec.id),
+                    std::to_string(spec.x) + "," + std::to_string(spec.y) + "," +
+                        std::to_string(spec.x + 60) + "," + std::to_string(spec.y + 40)};
+    for (size_t i = 0; i < spec.inputs.size(); ++i) {
+        char key[8];
+        std::snprintf(key, sizeof key, "IN%02d=", int(i % 100));
+        lines.push_back(key + std::to_string(spec.inputs[i]) + ",1:" + std::to_string(spec.x - 40) +
+                        "," + std::to_string(spec.y + 10) + "," + std::to_string(spec.x) + "," +
+                        std::to_string(spec.y + 10));
+    }
+    lines.push_back("TYPE=" + std::to_string(spec.type));
+    if (!spec.param.empty()) {
+        lines.push_back("#DLLDATA_START");
+        lines.insert(lines.end(), spec.param.begin(), spec.param.end());
+        lines.push_back("#DLLDATA_END");
+    }
+    lines.push_back("#BLOCK_END");
+    lines.push_back("");
+    return lines;
+}
+
+inline TLines CommentBlock(int32_t id, const std::string& text, int x, int y) {
+    return {"#BLOCK_START",
+            "TextBlock",
+            "ID=" + std::to_string(id),
+            std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(x + 56) + "," +
+                std::to_string(y + 13),
+            text,
+            "Font=MS Sans Serif,8,0,0,0,0,0",
+            "#BLOCK_END",
+            ""};
+}
+
+// A cell body with its "ID=" and "NAME=" header.
+inline TLines Cell(int number, const std::string& name, const std::vector<TLines>& blocks) {
+    TLines lines = {"ID=" + std::to_string(number), "NAME=" + name, ""};
+    for (const TLines& block : blocks)
+        lines.insert(lines.end(), block.begin(), block.end());
+    return lines;
+}
+
+inline QByteArray Join(const TLines& lines) {
+    return QByteArray::fromStdString(JoinLines(lines));
+}
+
+inline bool WriteFile(const QString& name, const QByteArray& data) {
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+inline QByteArray ReadFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Records every notification a model sends.
+class NotificationRecorder : public TSpecialView {
+public:
+    std::vector<std::pair<int, NotifyData>> events;
+
+    void UpdateAspekt(int code, NotifyData data) override { events.emplace_back(code, data); }
+    std::vector<NotifyData> DataOf(int code) const {
+        std::vector<NotifyData> data;
+        for (const auto& [c, d] : events) {
+            if (c == code)
+                data.push_back(d);
+        }
+        return data;
+    }
+    int Count(int code) const { return int(DataOf(code).size()); }
+};
+
+} // namespace fixture

@@ -1,8 +1,13 @@
-// Without a QApplication the parameter dialogs cannot show: the export answers false, creates no
-// widget and leaves every text as it was.
+// The owner of the parameter dialogs and the QApplication: without one the dialogs cannot show,
+// so the export answers false and leaves every text as it was.
 #include "engine/include/quendal32.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -43,4 +48,40 @@ TEST(DialogsWithoutApplication, CoreApplicationIsNotEnough) {
     EXPECT_FALSE(MoltraneEditBlockParam(h, 0x10001));
     EXPECT_EQ(std::string(MoltraneGetBlockParam(h, 0x10001)), "LCD");
     MoltraneDestroy(h);
+}
+
+// The owner form comes with the first dialog and goes with the QApplication; a later
+// QApplication gets a fresh one.
+TEST(DialogsWithApplication, OwnerFormLivesWithTheApplication) {
+    for (int round = 0; round < 2; ++round) {
+        QPointer<QWidget> owner;
+        {
+            int argc = 1;
+            char name[] = "dialogs_noapp_test";
+            char* argv[] = {name, nullptr};
+            QApplication app(argc, argv);
+            EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()); // nothing made before use
+            EngineHandle h = MoltraneCreate();
+            ASSERT_EQ(MoltraneAddPage(h, 1, 0), 1);
+            ASSERT_EQ(MoltraneAddBlock(h, 107, 0x10001), 1);
+            QTimer timer;
+            timer.setSingleShot(true);
+            QObject::connect(&timer, &QTimer::timeout, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (dialog == nullptr)
+                    return;
+                owner = dialog->parentWidget();
+                dialog->findChild<QLineEdit*>(QStringLiteral("ed2"))->setText(QStringLiteral("x"));
+                dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+            });
+            timer.start(0);
+            EXPECT_TRUE(MoltraneEditBlockParam(h, 0x10001));
+            EXPECT_EQ(std::string(MoltraneGetBlockParam(h, 0x10001)), "\nx");
+            ASSERT_FALSE(owner.isNull());
+            EXPECT_EQ(owner->windowTitle(), QStringLiteral("DllMainForm"));
+            EXPECT_FALSE(owner->isVisible());
+            MoltraneDestroy(h);
+        }
+        EXPECT_TRUE(owner.isNull()) << "round " << round;
+    }
 }

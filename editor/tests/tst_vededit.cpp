@@ -130,7 +130,46 @@ private slots:
         QCOMPARE(f.editor->Text(), std::string(""));
         QVERIFY(!recorder.Beeps().empty());
         QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(f.editor->Text(), std::string("H"));
+        QCOMPARE(f.editor->Text(), std::string("Hallo"));
+    }
+
+    void typedRunsUndoAsOne() {
+        Form f;
+        QVERIFY(f.Show());
+        QTest::keyClicks(f.editor, "Hallo Welt");
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string(""));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
+        // a run typed elsewhere is a step of its own
+        QTest::keyClick(f.editor, Qt::Key_Home);
+        QTest::keyClicks(f.editor, ">> ");
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
+        // overwriting a run, also one that grows the text past its end, undoes in one step
+        QTest::keyClick(f.editor, Qt::Key_Home);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Right);
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        QTest::keyClicks(f.editor, "Wo");
+        QCOMPARE(f.editor->Text(), std::string("Hallo Wolt"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Wolt"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
+        // typing over a selection is one step with the deletion
+        f.editor->SetSelection(1, 1, true, 6, 1);
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        QTest::keyClicks(f.editor, "Xy");
+        QCOMPARE(f.editor->Text(), std::string("Xy Welt"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
     }
 
     void charactersWithoutCodeAreRefused() {

@@ -659,8 +659,10 @@ void TVedCustomEditor::TypeChar(char c) {
     if (GetReadOnly())
         return;
     const int32_t oldLine = CaretLine();
-    const bool previous = List().BeginGroup();
+    // Only a replaced selection makes a group: plain typing stays outside one, so that the
+    // undo buffer merges a run of typed characters into one record.
     const bool hadSelection = HasSelection();
+    const bool previous = hadSelection ? List().BeginGroup() : false;
     uint16_t code = DeleteSelection();
     if (code == VedOk) {
         if (InsertMode() || hadSelection || caretPos_ > List().ParaLength(caretPara_))
@@ -670,7 +672,8 @@ void TVedCustomEditor::TypeChar(char c) {
         if (code == VedOk)
             SetCaretPara(caretPara_, caretPos_ + 1);
     }
-    List().EndGroup(previous);
+    if (hadSelection)
+        List().EndGroup(previous);
     DoOnError(code);
     MakeCaretVisible(false, oldLine, oldLine);
 }

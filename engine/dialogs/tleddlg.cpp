@@ -140,6 +140,8 @@ bool dialogs::LedMask(const char characters[6], const bool points[6], std::strin
     if (owner == nullptr)
         return false;
     TLEDDlg* dialog = owner->LedDialog();
+    if (dialog->isVisible()) // already open for another block
+        return false;
     dialog->SetMask(platform::AnsiToQString(std::string_view(characters, 6)), points);
     dialog->Edit[0]->setFocus();
     if (dialog->exec() != QDialog::Accepted)

@@ -688,8 +688,20 @@ void TParaList::PReplace(TVedRingMember* actor, int32_t paragraph, int32_t posit
         node->text_.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count));
     node->text_.replace(static_cast<size_t>(position - 1), static_cast<size_t>(count), text,
                         static_cast<size_t>(length));
-    if (Recording())
-        undo_->AddReplaceRecord(was, paragraph, position, old.data(), count, text, length);
+    if (Recording()) {
+        const bool nul = old.find('\0') != std::string::npos ||
+                         std::memchr(text, 0, static_cast<size_t>(length)) != nullptr;
+        if (nul) {
+            // a replace record ends its texts with NUL: a text holding one goes in as a
+            // deletion and an insertion instead
+            const bool previous = undo_->BeginGroup();
+            undo_->AddRecord(utDeleteChars, was, paragraph, position, old.data(), count);
+            undo_->AddRecord(utInsertChars, was, paragraph, position, text, length);
+            undo_->EndGroup(previous);
+        } else {
+            undo_->AddReplaceRecord(was, paragraph, position, old.data(), count, text, length);
+        }
+    }
     byteCount_ += length - count;
     modified_ = true;
     Rewrap(node, firstLine, position - 1, count, length, HasTab(old.data(), count));

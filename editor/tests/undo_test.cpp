@@ -202,6 +202,22 @@ TEST_F(UndoTest, MergedReplacementsOfUnequalLengthUndoExactly) {
     EXPECT_EQ(TextOf(list()), "aaaa bbbb cccc");
 }
 
+TEST_F(UndoTest, ReplacementsOfTextHoldingNulUndoExactly) {
+    const std::string original("ab\0cd\0", 6);
+    Load(original);
+    // overwriting the NUL, then overwriting a letter by a NUL
+    ASSERT_EQ(list().ReplaceChars(&editor, 1, 2, 2, "X", 1), 0);
+    ASSERT_EQ(list().ReplaceChars(&editor, 1, 3, 1, "\0", 1), 0);
+    EXPECT_EQ(TextOf(list()), std::string("aX\0d\0", 5));
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(list()), std::string("aXcd\0", 5));
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(list()), original);
+    ASSERT_TRUE(Redo());
+    ASSERT_TRUE(Redo());
+    EXPECT_EQ(TextOf(list()), std::string("aX\0d\0", 5));
+}
+
 TEST_F(UndoTest, DeletedParagraphSurvivesUndoAndANewEdit) {
     Load("one\ntwo\nthree");
     ASSERT_EQ(list().DeletePara(&editor, 2), 0);

@@ -597,6 +597,8 @@ private slots:
         QVERIFY(!engine.Edit([](QDialog& dialog) {
             QVERIFY(!dialog.parentWidget()->isVisible());
             QCOMPARE(dialog.parentWidget()->windowTitle(), QStringLiteral("DllMainForm"));
+            QCOMPARE(Child<QPushButton>(dialog, "CancelButton")->text(),
+                     QStringLiteral("Abbrechen"));
             for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
                 if (!edit->isReadOnly())
                     Retype(edit, QStringLiteral("9"));

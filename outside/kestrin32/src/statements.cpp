@@ -489,6 +489,25 @@ void Parser::forStatement() {
     frames_.push_back(std::move(f));
 }
 
+namespace {
+
+// Values a place holds after a store: a byte keeps the low byte, a bit reads -1 or 0.
+std::pair<int32_t, int32_t> ValueRange(Area area) {
+    switch (area) {
+    case Area::UserByte:
+    case Area::PortByte:
+    case Area::Register:
+        return {0, 255};
+    case Area::UserBit:
+    case Area::PortBit:
+        return {-1, 0};
+    default:
+        return {-32768, 32767};
+    }
+}
+
+} // namespace
+
 void Parser::nextStatement() {
     next();
     Frame* f = top(Frame::Kind::For, "NEXT ohne FOR");
@@ -504,6 +523,19 @@ void Parser::nextStatement() {
     emitExpr(*f->limit, 1);
     emit(Op::NotEqual);
     emitJump(Op::JumpIfZero, f->second);
+    // Nor does a step that would carry the variable out of what it can hold: the wrapped value
+    // would pass the test at the top again and the loop would never end.
+    auto [low, high] = ValueRange(f->variable.area);
+    const int32_t bound = f->step > 0 ? high - f->step : low - f->step;
+    if (bound < -32768 || bound > 32767) {
+        if ((bound < -32768) == (f->step > 0))
+            emitJump(Op::Jump, f->second);
+    } else {
+        emitLoad(f->variable);
+        emitExpr(*number(bound), 1);
+        emit(f->step > 0 ? Op::LessEqual : Op::GreaterEqual);
+        emitJump(Op::JumpIfZero, f->second);
+    }
     emitLoad(f->variable);
     emitExpr(*number(f->step), 1);
     emit(Op::Add);

@@ -180,6 +180,22 @@ TEST(KestrinControlFlow, ForLoopsWithStepAndAtTheEndOfTheRange) {
               "10 6 2 32765 32766 32767 254 255 5\r\n");
 }
 
+TEST(KestrinControlFlow, ForLoopsEndWhereTheNextStepWouldLeaveTheVariablesRange) {
+    Session s;
+    EXPECT_EQ(
+        s.output(Lines({"DIM i AS WORD, b AS BYTE", "FOR i = 32764 TO 32767 STEP 2",
+                        "PRINT i; \" \";", "NEXT", "PRINT i", "FOR i = 0 TO 32767 STEP 20000",
+                        "PRINT i; \" \";", "NEXT", "PRINT i", "FOR i = -32765 TO -32768 STEP -2",
+                        "PRINT i; \" \";", "NEXT", "PRINT i"})),
+        "32764 32766 32766\r\n0 20000 20000\r\n-32765 -32767 -32767\r\n");
+    EXPECT_EQ(s.output(Lines({"DIM b AS BYTE, f AS BIT", "FOR b = 250 TO 255 STEP 2",
+                              "PRINT b; \" \";", "NEXT", "FOR b = 5 TO 0 STEP -2",
+                              "PRINT b; \" \";", "NEXT", "FOR b = 253 TO 1000", "PRINT b; \" \";",
+                              "NEXT", "FOR b = 1 TO 0 STEP -32768", "PRINT b; \" \";", "NEXT",
+                              "FOR f = -1 TO 5", "PRINT f; \" \";", "NEXT", "PRINT b; f"})),
+              "250 252 254 5 3 1 253 254 255 1 -1 0 10\r\n");
+}
+
 TEST(KestrinControlFlow, DoAndWhileLoops) {
     Session s;
     EXPECT_EQ(s.output(Lines({"DIM i AS WORD",

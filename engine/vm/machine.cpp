@@ -78,8 +78,10 @@ void Machine::resetLcd() {
     state.lcd.writePosition = 0;
 }
 
+// The file starts where an open would put it: a write before any open must not land on the
+// header and the code.
 void Machine::resetFile() {
-    state.fileBase = 0;
+    state.fileBase = fileBaseFromHeader();
     state.filePosition = 0;
     state.fileLength = 0;
 }

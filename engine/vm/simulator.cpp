@@ -57,6 +57,7 @@ bool Simulator::loadImage(const uint8_t* image, std::size_t length, uint16_t cod
     std::copy(image, image + length, m.begin() + kHeaderSize);
     std::fill(m.begin() + kHeaderSize + static_cast<std::ptrdiff_t>(length), m.end(), 0);
     machine_.state.codeEnd = static_cast<uint16_t>(kHeaderSize + length);
+    machine_.resetFile(); // a new image moves the file area behind it
     return true;
 }
 

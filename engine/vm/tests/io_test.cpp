@@ -115,6 +115,37 @@ TEST_F(DataFile, NeverOverwritesTheSimulationCode) {
     EXPECT_EQ(sim.memory()[kHeaderSize + 1000 + 1], 5);
 }
 
+// A program that writes before any open (a write block without an open block) must still land
+// in the file area, not on the header and the code.
+TEST_F(DataFile, WriteWithoutOpenStaysBehindTheCode) {
+    P p;
+    for (int v : {0x1111, 0x2222, 0x3333, 0x4444})
+        p.push(v).op(Op::FileOp, 5);
+    p.end();
+    const std::vector<uint8_t> image = p.bytes;
+    load(p);
+    const uint8_t header[2] = {sim.memory()[0], sim.memory()[1]};
+    EXPECT_EQ(StepResultStatus(runToEnd()), StepEnd);
+    EXPECT_EQ(sim.memory()[0], header[0]);
+    EXPECT_EQ(sim.memory()[1], header[1]);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), sim.memory() + kProgramStart));
+    EXPECT_EQ(dump(), (std::vector<int16_t>{0x1111, 0x2222, 0x3333, 0x4444}));
+    // Run again: the same code, so the same result.
+    sim.resetProgram();
+    EXPECT_EQ(StepResultStatus(runToEnd()), StepEnd);
+    EXPECT_EQ(dump(), (std::vector<int16_t>{0x1111, 0x2222, 0x3333, 0x4444}));
+    // A longer image loaded and run without a reset moves the file area behind it as well.
+    P longer;
+    for (int i = 0; i < 40; ++i)
+        longer.op(Op::Nop);
+    longer.push(0x5555).op(Op::FileOp, 5).end();
+    ASSERT_TRUE(sim.loadImage(longer.bytes.data(), longer.bytes.size(),
+                              static_cast<uint16_t>(longer.bytes.size())));
+    EXPECT_EQ(StepResultStatus(runToEnd()), StepEnd);
+    EXPECT_TRUE(std::equal(longer.bytes.begin(), longer.bytes.end(), sim.memory() + kProgramStart));
+    EXPECT_EQ(dump(), (std::vector<int16_t>{0x5555}));
+}
+
 TEST_F(DataFile, FullMemoryIsError2AndKeepsTheWrittenWords) {
     P p;
     p.op(Op::FileOp, 2);
@@ -278,7 +309,7 @@ TEST_F(ValueAccess, ResetPutsTheUnitIntoItsStartState) {
     EXPECT_EQ(s.tone, 0);
     EXPECT_EQ(s.clock.day, 0);
     EXPECT_EQ(s.fileLength, 0);
-    EXPECT_EQ(s.fileBase, 0);
+    EXPECT_EQ(s.fileBase, kHeaderSize + p.bytes.size());
     EXPECT_FALSE(sim.inputWaiting());
     EXPECT_STREQ(sim.getOutputString(), "");
     EXPECT_EQ(sim.getLCD()->text[0], 0xFF);

@@ -97,6 +97,12 @@ QStringList BoxTexts(const platform::DialogRecorder& recorder) {
     return texts;
 }
 
+// An edit that undoes itself without a trace.
+class DoneAction : public TUndoAction {
+public:
+    bool UndoAction(TModel*, bool) override { return true; }
+};
+
 QByteArray Compile(EngineHandle engine) {
     if (MoltraneCompilerInit(engine) != 1 || MoltraneCompile(engine) != 0 ||
         MoltraneCompilerDone(engine) != 1)
@@ -386,10 +392,15 @@ private slots:
         TLines comment = model.Comment;
         model.SetComment(comment);
         QVERIFY(!model.Modified());
+        // An edit with undo, then the comment text without: undoing the edit keeps Modified.
+        model.AddUndoAction(std::make_unique<DoneAction>(), false);
         comment.push_back("neu");
         model.SetComment(comment);
         QVERIFY(model.Modified());
         QVERIFY(model.ModifiedBeyondUndo());
+        model.Undo();
+        QVERIFY(!model.CanUndo());
+        QVERIFY(model.Modified());
 
         TQuendalModel other;
         QVERIFY(Load(other, SampleProject()));

@@ -101,6 +101,22 @@ private slots:
                                  f.editor->SaveToFile(Path("missing/x.txt").toStdString()));
     }
 
+    void saveThroughALinkWritesItsTarget() {
+        FileForm f;
+        const QString real = Path("real.txt"), link = Path("link.txt");
+        WriteAll(real, "alt\r\n");
+        std::filesystem::create_symlink(real.toStdString(), link.toStdString());
+        f.editor->LoadFromFile(link.toStdString());
+        f.editor->SetCaretPosition(1, 1);
+        f.editor->InsertText("neu ");
+        f.editor->SetMakeBackup(true);
+        f.editor->SaveToFile(link.toStdString());
+        QVERIFY(std::filesystem::is_symlink(link.toStdString()));
+        QCOMPARE(ReadAll(real), std::string("neu alt\r\n"));
+        QCOMPARE(ReadAll(link), std::string("neu alt\r\n"));
+        QCOMPARE(ReadAll(Path("real.BAK")), std::string("alt\r\n"));
+    }
+
     void backupReplacesOlderBackup() {
         FileForm f;
         WriteAll(Path("PROG.BAS"), "alt\r\n");

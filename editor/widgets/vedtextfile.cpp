@@ -126,12 +126,19 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
     }
 }
 
-void TVedCustomTextFileEditor::SaveToFile(const std::string& name) {
-    if (name.empty())
+void TVedCustomTextFileEditor::SaveToFile(const std::string& given) {
+    if (given.empty())
         return;
     platform::WaitCursor wait;
     namespace fs = std::filesystem;
     std::error_code ec;
+    // through a link the file it points to is replaced, never the link itself
+    std::string name = given;
+    if (fs::is_symlink(given, ec)) {
+        const fs::path real = fs::weakly_canonical(given, ec);
+        if (!ec)
+            name = real.string();
+    }
     const bool exists = fs::exists(name, ec);
     // a write-protected file stays as it is, even where the folder would allow replacing it
     if (exists) {

@@ -9,10 +9,20 @@ TWinRegistry::TWinRegistry(const QString& keyPath)
 
 TWinRegistry::TWinRegistry(platform::Settings& store, const QString& keyPath)
     : store_(store), keyPath_(keyPath) {
+    // Settings are written in bursts (all windows at close); one file write serves them all.
+    store_.beginBatch();
     try {
         store_.createKey(platform::QStringToAnsi(keyPath_));
     } catch (const platform::SettingsError&) {
-        // A store that cannot be written still reads; the writes then do nothing.
+        // Only an unusable key path fails here; its writes fail alike and are reported.
+    }
+}
+
+TWinRegistry::~TWinRegistry() {
+    try {
+        store_.endBatch();
+    } catch (const platform::SettingsError& error) {
+        WriteFailed(error);
     }
 }
 

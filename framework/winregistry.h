@@ -25,13 +25,18 @@ public:
 
 // A section is a key below the base key path, an ident a value in it. Strings are stored as
 // strings, integers and Booleans (0 and 1) as integers. A missing value, or one of another
-// type (edited by hand), reads as the default. The first failed write is reported.
+// type (edited by hand), reads as the default. Writing is delayed: the object's writes show
+// at once to every reader in this program and reach the settings file together when it is
+// freed. The first failed write is reported.
 class TWinRegistry : public TSettingsSections {
 public:
     // The base key, as "SOFTWARE\Mirelt Electronic\Tavrissel/plus", in the user's store;
     // created when missing.
     explicit TWinRegistry(const QString& keyPath);
     TWinRegistry(platform::Settings& store, const QString& keyPath);
+    ~TWinRegistry() override;
+    TWinRegistry(const TWinRegistry&) = delete;
+    TWinRegistry& operator=(const TWinRegistry&) = delete;
 
     QString ReadString(const QString& section, const QString& ident,
                        const QString& defaultValue) override;

@@ -471,6 +471,8 @@ struct Settings::Impl {
     FileStamp stamp;
     bool damagedOnDisk = false;
     unsigned tempCounter = 0;
+    int batchDepth = 0;
+    std::vector<std::function<bool(Key&)>> pending;
 
     // Takes the file's content when it changed since it was last seen; a damaged or
     // unreadable file leaves the store as it is and returns the message.
@@ -519,17 +521,54 @@ struct Settings::Impl {
         return key;
     }
 
-    // Runs one change against the file's latest content and writes the result when the
-    // change reports that it altered something.
-    void change(const std::function<bool(Key&)>& apply) {
+    // The named value; empty when missing, SettingsError when it has another type.
+    const Value* typedValue(const std::string& keyPath, const std::string& name, SettingsType type,
+                            const char* typeName) {
+        refreshForReading();
+        Key* node = find(keyPath);
+        const Value* value = node ? node->value(name) : nullptr;
+        if (value && value->type != type)
+            throw SettingsError("Value " + keyPath + "\\" + name + " is not " + typeName);
+        return value;
+    }
+
+    // A change of the tree; true when it altered something. Kept until written, so it holds
+    // its arguments by value.
+    using Change = std::function<bool(Key&)>;
+
+    // Makes one change and returns whether it altered something: at once against the file's
+    // latest content, or, within a batch, in memory until the batch ends.
+    bool change(Change apply) {
         std::lock_guard guard(mutex);
+        if (batchDepth > 0) {
+            const bool changed = apply(*root);
+            if (changed)
+                pending.push_back(std::move(apply));
+            return changed;
+        }
+        return commit({std::move(apply)}, false);
+    }
+
+    // Applies the changes to the file's content, read again under the lock (always when
+    // reload is set), and writes the result when one altered something. Returns whether the
+    // first did.
+    bool commit(const std::vector<Change>& changes, bool reload) {
         makeDirectories(directoryOf(path));
         FileLock lock(path + ".lock");
+        if (reload)
+            stamp = unknownStamp();
         // An unreadable file must not be replaced by what little this instance knows.
         if (auto problem = refresh(); problem && !damagedOnDisk)
             throw SettingsError(*problem);
-        if (!apply(*root))
-            return;
+        bool first = false;
+        bool any = false;
+        for (size_t i = 0; i < changes.size(); ++i) {
+            const bool changed = changes[i](*root);
+            first = i == 0 ? changed : first;
+            any = any || changed;
+        }
+        if (!any)
+            return false;
         try {
             if (damagedOnDisk) {
                 // Kept for the user rather than overwritten.
@@ -543,6 +582,14 @@ struct Settings::Impl {
             stamp = unknownStamp();
             throw;
         }
+        return first;
+    }
+
+    // Reads see the file's latest content, except within a batch, whose changes are only
+    // in memory so far.
+    void refreshForReading() {
+        if (batchDepth == 0)
+            refresh();
     }
 
     void store() {
@@ -586,13 +633,13 @@ Settings::Settings(std::string filePath) : impl_(std::make_shared<Impl>()) {
 
 bool Settings::keyExists(const std::string& key) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
+    impl_->refreshForReading();
     return impl_->find(key) != nullptr;
 }
 
 void Settings::createKey(const std::string& key) {
     auto parts = checkedKeyPath(key);
-    impl_->change([&](Key& root) {
+    impl_->change([parts](Key& root) {
         Key* node = &root;
         bool created = false;
         for (const auto& part : parts) {
@@ -611,8 +658,7 @@ bool Settings::deleteKey(const std::string& key) {
     auto parts = checkedKeyPath(key);
     if (parts.empty())
         return false; // the root itself stays
-    bool removed = false;
-    impl_->change([&](Key& root) {
+    return impl_->change([parts](Key& root) {
         Key* parent = &root;
         for (size_t i = 0; i + 1 < parts.size(); ++i) {
             parent = parent->child(parts[i]);
@@ -623,18 +669,16 @@ bool Settings::deleteKey(const std::string& key) {
         for (auto it = children.begin(); it != children.end(); ++it) {
             if (EqualNoCase((*it)->name, parts.back())) {
                 children.erase(it);
-                removed = true;
                 return true;
             }
         }
         return false;
     });
-    return removed;
 }
 
 std::vector<std::string> Settings::subKeys(const std::string& key) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
+    impl_->refreshForReading();
     std::vector<std::string> names;
     if (Key* node = impl_->find(key)) {
         for (const auto& c : node->children)
@@ -645,7 +689,7 @@ std::vector<std::string> Settings::subKeys(const std::string& key) const {
 
 std::vector<std::string> Settings::valueNames(const std::string& key) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
+    impl_->refreshForReading();
     std::vector<std::string> names;
     if (Key* node = impl_->find(key)) {
         for (const auto& v : node->values)
@@ -656,7 +700,7 @@ std::vector<std::string> Settings::valueNames(const std::string& key) const {
 
 SettingsType Settings::valueType(const std::string& key, const std::string& name) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
+    impl_->refreshForReading();
     Key* node = impl_->find(key);
     Value* value = node ? node->value(name) : nullptr;
     return value ? value->type : SettingsType::None;
@@ -664,8 +708,7 @@ SettingsType Settings::valueType(const std::string& key, const std::string& name
 
 bool Settings::deleteValue(const std::string& key, const std::string& name) {
     auto parts = checkedKeyPath(key);
-    bool removed = false;
-    impl_->change([&](Key& root) {
+    return impl_->change([parts, name](Key& root) {
         Key* node = &root;
         for (const auto& part : parts) {
             node = node->child(part);
@@ -675,13 +718,11 @@ bool Settings::deleteValue(const std::string& key, const std::string& name) {
         for (auto it = node->values.begin(); it != node->values.end(); ++it) {
             if (EqualNoCase(it->name, name)) {
                 node->values.erase(it);
-                removed = true;
                 return true;
             }
         }
         return false;
     });
-    return removed;
 }
 
 namespace {
@@ -706,7 +747,7 @@ void Settings::writeString(const std::string& key, const std::string& name,
                            const std::string& value) {
     auto parts = checkedKeyPath(key);
     Value v{name, SettingsType::String, value, 0};
-    impl_->change([&](Key& root) {
+    impl_->change([parts, v](Key& root) {
         put(root, parts, v);
         return true;
     });
@@ -715,7 +756,7 @@ void Settings::writeString(const std::string& key, const std::string& name,
 void Settings::writeInteger(const std::string& key, const std::string& name, int32_t value) {
     auto parts = checkedKeyPath(key);
     Value v{name, SettingsType::Integer, {}, value};
-    impl_->change([&](Key& root) {
+    impl_->change([parts, v](Key& root) {
         put(root, parts, v);
         return true;
     });
@@ -724,27 +765,39 @@ void Settings::writeInteger(const std::string& key, const std::string& name, int
 std::optional<std::string> Settings::readString(const std::string& key,
                                                 const std::string& name) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
-    Key* node = impl_->find(key);
-    Value* value = node ? node->value(name) : nullptr;
-    if (!value)
-        return std::nullopt;
-    if (value->type != SettingsType::String)
-        throw SettingsError("Value " + key + "\\" + name + " is not a string");
-    return value->text;
+    const Value* value = impl_->typedValue(key, name, SettingsType::String, "a string");
+    return value ? std::optional<std::string>(value->text) : std::nullopt;
 }
 
 std::optional<int32_t> Settings::readInteger(const std::string& key,
                                              const std::string& name) const {
     std::lock_guard guard(impl_->mutex);
-    impl_->refresh();
-    Key* node = impl_->find(key);
-    Value* value = node ? node->value(name) : nullptr;
-    if (!value)
-        return std::nullopt;
-    if (value->type != SettingsType::Integer)
-        throw SettingsError("Value " + key + "\\" + name + " is not an integer");
-    return value->number;
+    const Value* value = impl_->typedValue(key, name, SettingsType::Integer, "an integer");
+    return value ? std::optional<int32_t>(value->number) : std::nullopt;
+}
+
+void Settings::beginBatch() {
+    std::lock_guard guard(impl_->mutex);
+    // The batch starts from the file's latest content.
+    if (impl_->batchDepth++ == 0)
+        impl_->refresh();
+}
+
+void Settings::endBatch() {
+    std::lock_guard guard(impl_->mutex);
+    if (impl_->batchDepth == 0 || --impl_->batchDepth > 0)
+        return;
+    const std::vector<Impl::Change> changes = std::move(impl_->pending);
+    impl_->pending.clear();
+    if (changes.empty())
+        return;
+    try {
+        impl_->commit(changes, true);
+    } catch (...) {
+        // What could not be written is dropped: the next read shows the file as it is.
+        impl_->stamp = unknownStamp();
+        throw;
+    }
 }
 
 const std::string& Settings::loadProblem() const {

@@ -45,6 +45,13 @@ public:
     std::optional<std::string> readString(const std::string& key, const std::string& name) const;
     std::optional<int32_t> readInteger(const std::string& key, const std::string& name) const;
 
+    // Holds the file back while a burst of changes is made: they show at once to readers of
+    // this store and reach the file in one replace when the outermost batch ends (which
+    // raises SettingsError when that fails). Meanwhile changes by other instances stay unseen;
+    // they are kept, since the batch is applied to the file's latest content.
+    void beginBatch();
+    void endBatch();
+
     // The message (German, Windows-1252) of a damaged or unreadable file found at load; the
     // store then starts from defaults, and the first write keeps a damaged file aside as
     // "<file>.damaged" instead of overwriting it.

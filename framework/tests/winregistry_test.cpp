@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 namespace {
 const QString Base = QStringLiteral("SOFTWARE\\Mirelt Electronic\\Tavrissel/plus");
@@ -22,7 +23,8 @@ private slots:
 
     void valuesKeepTheirTypes() {
         platform::Settings store(StorePath());
-        TWinRegistry reg(store, Base);
+        auto owned = std::make_unique<TWinRegistry>(store, Base);
+        TWinRegistry& reg = *owned;
         QVERIFY(store.keyExists(BaseKey));
 
         reg.WriteString(QStringLiteral("MainWindow"), QStringLiteral("Caption"),
@@ -53,10 +55,15 @@ private slots:
         reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 20);
         QCOMPARE(reg.ReadInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 0), 20);
 
-        // A second object over the same file sees what the first wrote.
+        // Writing is delayed: another program sees the values once the object is freed.
         platform::Settings again(StorePath());
+        QVERIFY(!again.readInteger(section, "Left").has_value());
+        owned.reset();
         TWinRegistry other(again, Base);
         QCOMPARE(other.ReadInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 0), 20);
+        QCOMPARE(
+            other.ReadString(QStringLiteral("MainWindow"), QStringLiteral("Caption"), QString()),
+            QStringLiteral("Größe"));
     }
 
     void missingValuesGiveTheDefaultAndCreateNothing() {
@@ -112,12 +119,18 @@ private slots:
         blocker.close();
         platform::Settings store(dir.filePath(QStringLiteral("blocker/settings")).toStdString());
         platform::DialogRecorder dialogs;
-        TWinRegistry reg(store, Base);
-        reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 1);
-        reg.WriteString(QStringLiteral("MainWindow"), QStringLiteral("Name"), QStringLiteral("x"));
+        {
+            TWinRegistry reg(store, Base);
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 1);
+            reg.WriteString(QStringLiteral("MainWindow"), QStringLiteral("Name"),
+                            QStringLiteral("x"));
+            QCOMPARE(dialogs.Boxes().size(), size_t(0)); // written when the object goes
+        }
         QCOMPARE(dialogs.Boxes().size(), size_t(1));
         QCOMPARE(dialogs.Boxes()[0].kind, platform::BoxKind::Error);
-        QCOMPARE(reg.ReadInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), -7), -7);
+        // Nothing was kept.
+        TWinRegistry again(store, Base);
+        QCOMPARE(again.ReadInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), -7), -7);
     }
 };
 

@@ -194,6 +194,54 @@ TEST_F(SettingsTest, ConcurrentWritersLoseNoChange) {
         EXPECT_EQ(check.readInteger("Race", std::string(prefix) + "39"), 39) << prefix;
 }
 
+TEST_F(SettingsTest, BatchWritesOnceAtItsEndAndKeepsOthersChanges) {
+    Settings store(file_);
+    store.writeInteger(kMain, "Left", 1);
+    store.writeInteger(kMain, "Gone", 1);
+
+    store.beginBatch();
+    store.beginBatch(); // nested: only the outermost end writes
+    store.writeInteger(kMain, "Left", 2);
+    store.writeString(kMain, "Caption", "neu");
+    EXPECT_TRUE(store.deleteValue(kMain, "Gone"));
+    EXPECT_FALSE(store.deleteValue(kMain, "Gone"));
+    store.createKey("Empty\\Key");
+    // This store sees its changes at once; the file does not have them yet.
+    EXPECT_EQ(store.readInteger(kMain, "Left"), 2);
+    EXPECT_EQ(store.valueType(kMain, "Gone"), SettingsType::None);
+    EXPECT_EQ(Settings(file_).readInteger(kMain, "Left"), 1);
+
+    // Another instance writes meanwhile; the batch must not wipe that out.
+    Settings other(file_);
+    other.writeInteger(kMain, "Top", 7);
+    other.writeInteger(kMain, "Left", 3);
+    store.endBatch();
+    EXPECT_EQ(Settings(file_).readInteger(kMain, "Left"), 3) << "still batched";
+    store.endBatch();
+
+    Settings check(file_);
+    EXPECT_EQ(check.readInteger(kMain, "Left"), 2);
+    EXPECT_EQ(check.readString(kMain, "Caption"), "neu");
+    EXPECT_EQ(check.readInteger(kMain, "Top"), 7);
+    EXPECT_EQ(check.valueType(kMain, "Gone"), SettingsType::None);
+    EXPECT_TRUE(check.keyExists("Empty\\Key"));
+    // After the batch the store follows the file again.
+    other.writeInteger(kMain, "Top", 8);
+    EXPECT_EQ(store.readInteger(kMain, "Top"), 8);
+}
+
+TEST_F(SettingsTest, FailedBatchThrowsAtItsEndAndDropsItsChanges) {
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "blocker") << "x";
+    Settings store((dir_ / "blocker" / "registry.txt").string());
+    store.beginBatch();
+    store.writeInteger(kMain, "Left", 5);
+    EXPECT_EQ(store.readInteger(kMain, "Left"), 5);
+    EXPECT_THROW(store.endBatch(), SettingsError);
+    EXPECT_FALSE(store.readInteger(kMain, "Left").has_value());
+    store.endBatch(); // no batch open: nothing happens
+}
+
 TEST_F(SettingsTest, WritingLeavesNoTemporaryFiles) {
     Settings store(file_);
     for (int i = 0; i < 20; ++i)

@@ -327,7 +327,8 @@ std::unique_ptr<Key> parse(std::string_view content) {
         std::string_view line = content.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
+        // An editor may leave blanks (and a carriage return) at the end of a line.
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         size_t pos = 0;
         skipBlanks(line, pos);

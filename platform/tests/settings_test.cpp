@@ -300,7 +300,7 @@ TEST_F(SettingsTest, FileIsReadableTextThatCanBeEditedByHand) {
               "che \xE2\x82\xAC \xE6\x97\xA5\"\n"
               "\n"
               "# comment\n"
-              "[Empty]\n");
+              "[Empty] \t\r\n");
     Settings store(file_);
     EXPECT_TRUE(store.loadProblem().empty()) << store.loadProblem();
     const std::string sim = "SOFTWARE\\Mirelt Electronic\\Tavrissel/plus\\Simulator";

@@ -97,3 +97,31 @@ TEST_F(CoreMapCodes, RemovedBlockIsGone) {
     EXPECT_EQ(MoltraneGetMapCode(h, b), 0);
     MoltraneRemoveBlock(h, b); // twice is harmless
 }
+
+// A refused number stays in the block, so its map code names a value beyond its area; the low
+// byte or the low five bits of such an index must not reach a value that some other block shows.
+TEST_F(CoreMapCodes, CodesOfRefusedNumbersReachNoOtherValue) {
+    struct Case {
+        int id;
+        const char* refused;
+        const char* alias; // the number whose value a wrapped index would reach
+        short value;
+    };
+    const Case cases[] = {
+        {600, "300", "44", 1}, {601, "257", "1", 77}, {602, "257", "1", 1234},
+        {100, "33", "1", 1},   {101, "257", "1", 99},
+    };
+    int n = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused);
+        const BlockHandle refused = Add(c.id, 1, n++), alias = Add(c.id, 1, n++);
+        EXPECT_FALSE(MoltraneSetBlockParam(h, refused, c.refused));
+        ASSERT_TRUE(MoltraneSetBlockParam(h, alias, c.alias));
+        const MapCode code = MoltraneGetMapCode(h, refused);
+        ASSERT_NE(code, MoltraneGetMapCode(h, alias));
+        ASSERT_TRUE(MoltraneSetValue(h, MoltraneGetMapCode(h, alias), c.value));
+        EXPECT_EQ(MoltraneGetValue(h, code), 0);
+        EXPECT_FALSE(MoltraneSetValue(h, code, 0));
+        EXPECT_NE(MoltraneGetValue(h, MoltraneGetMapCode(h, alias)), 0);
+    }
+}

@@ -179,8 +179,9 @@ int32_t Simulator::getValue(int32_t mapCode) const {
     const auto code = static_cast<uint32_t>(mapCode);
     const uint8_t kind = code >> 24;
     const uint8_t area = code >> 16 & 0xFF;
-    const uint16_t index = code & 0xFFFF;
-    const uint8_t n = index & 0xFF;
+    // The whole index counts: a block keeps a refused number, and the low byte of its index
+    // must not reach the value another block shows.
+    const uint16_t n = code & 0xFFFF;
     switch (area) {
     case MapUserMemory:
         if (kind == MapWord && n < s.user.size() / 2)
@@ -195,17 +196,16 @@ int32_t Simulator::getValue(int32_t mapCode) const {
             return s.portValue;
         if (kind == MapByte)
             return n < 2 ? s.portValue >> 8 * n & 0xFF : 0;
-        const int bit = n & 31;
-        if (kind == MapBit && bit < 16)
-            return s.portValue >> bit & 1;
+        if (kind == MapBit && n < 16)
+            return s.portValue >> n & 1;
         return 0;
     }
     case MapAdc:
-        return index < s.adc.size() ? s.adc[index] : 0;
+        return n < s.adc.size() ? s.adc[n] : 0;
     case MapDac:
-        return index < s.dac.size() ? s.dac[index] : 0;
+        return n < s.dac.size() ? s.dac[n] : 0;
     case MapRegister:
-        switch (index) {
+        switch (n) {
         case 0:
             return s.clock.year;
         case 1:
@@ -243,8 +243,7 @@ bool Simulator::setValue(int32_t mapCode, int16_t value) {
     const auto code = static_cast<uint32_t>(mapCode);
     const uint8_t kind = code >> 24;
     const uint8_t area = code >> 16 & 0xFF;
-    const uint16_t index = code & 0xFFFF;
-    const uint8_t n = index & 0xFF;
+    const uint16_t n = code & 0xFFFF; // the whole index counts, as in getValue
     if (kind == MapByte && (value < 0 || value > 255))
         return false;
     if (kind == MapBit && (value < 0 || value > 1))
@@ -281,25 +280,24 @@ bool Simulator::setValue(int32_t mapCode, int16_t value) {
             int shift = 8 * n;
             s.portValue = static_cast<uint16_t>((s.portValue & ~(0xFF << shift)) | low << shift);
         } else if (kind == MapBit) {
-            const int bit = n & 31;
-            if (bit >= 16)
+            if (n >= 16)
                 return false;
-            auto mask = static_cast<uint16_t>(1u << bit);
+            auto mask = static_cast<uint16_t>(1u << n);
             s.portValue = static_cast<uint16_t>(value ? s.portValue | mask : s.portValue & ~mask);
         }
         return true;
     case MapAdc:
-        if (index >= s.adc.size())
+        if (n >= s.adc.size())
             return false;
-        s.adc[index] = low;
+        s.adc[n] = low;
         return true;
     case MapDac:
-        if (index >= s.dac.size())
+        if (n >= s.dac.size())
             return false;
-        s.dac[index] = low;
+        s.dac[n] = low;
         return true;
     case MapRegister:
-        switch (index) {
+        switch (n) {
         case 0:
             s.clock.year = low % 100;
             break;

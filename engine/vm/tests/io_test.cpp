@@ -189,8 +189,9 @@ TEST_F(ValueAccess, UserMemory) {
     EXPECT_FALSE(sim.setValue(Code(MapByte, MapUserMemory, 3), -1));
     EXPECT_FALSE(sim.setValue(Code(MapBit, MapUserMemory, 3), 2));
     EXPECT_EQ(sim.getValue(Code(MapByte, MapUserMemory, 3)), 0);
-    EXPECT_TRUE(sim.setValue(Code(MapBit, MapUserMemory, 0x107), 1)); // low byte counts
-    EXPECT_EQ(sim.getValue(Code(MapByte, MapUserMemory, 0)), 0x80);
+    // Bit 263 lies outside the area; its low byte would name bit 7.
+    EXPECT_FALSE(sim.setValue(Code(MapBit, MapUserMemory, 0x107), 1));
+    EXPECT_EQ(sim.getValue(Code(MapByte, MapUserMemory, 0)), 0);
 }
 
 TEST_F(ValueAccess, IndicesOutsideTheirAreaAnswerZeroAndFalse) {
@@ -217,7 +218,9 @@ TEST_F(ValueAccess, Ports) {
     EXPECT_EQ(sim.getValue(Code(MapBit, MapPort, 15)), 1);
     EXPECT_EQ(sim.getValue(Code(MapBit, MapPort, 14)), 0);
     EXPECT_FALSE(sim.setValue(Code(MapBit, MapPort, 3), 2));
-    EXPECT_TRUE(sim.setValue(Code(MapBit, MapPort, 35), 1)); // index & 31
+    EXPECT_FALSE(sim.setValue(Code(MapBit, MapPort, 35), 1)); // not line 3
+    EXPECT_EQ(sim.getValue(Code(MapBit, MapPort, 35)), 0);
+    EXPECT_TRUE(sim.setValue(Code(MapBit, MapPort, 3), 1));
     EXPECT_TRUE(sim.setValue(Code(MapByte, MapPort, 1), 0x42));
     EXPECT_EQ(sim.getValue(Code(MapByte, MapPort, 1)), 0x42);
     EXPECT_EQ(sim.getValue(Code(MapByte, MapPort, 0)), 0x09);

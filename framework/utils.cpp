@@ -20,7 +20,8 @@ QString FindFile(const QString& name, const QString& folder, const QString& conf
     const QString candidates[] = {name, folder + QLatin1Char('/') + name,
                                   QStringLiteral("../") + folder + QLatin1Char('/') + name};
     for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(candidate))
+        // A folder of that name (also "Bitmaps/" itself for an empty name) is no match.
+        if (QFileInfo(candidate).isFile())
             return candidate;
     }
     return configuredDir + QLatin1Char('/') + name;

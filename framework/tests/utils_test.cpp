@@ -95,6 +95,11 @@ private slots:
         Touch(work + QStringLiteral("/BITMAPS/ventil.bmp"));
         QCOMPARE(FindBitmapFile(QStringLiteral("ventil.bmp")),
                  BitmapDir + QStringLiteral("/ventil.bmp"));
+        // Only files count: a folder of that name, or an empty name, is passed over.
+        QVERIFY(QDir(work).mkdir(QStringLiteral("gauge.bmp")));
+        Touch(work + QStringLiteral("/Bitmaps/gauge.bmp"));
+        QCOMPARE(FindBitmapFile(QStringLiteral("gauge.bmp")), QStringLiteral("Bitmaps/gauge.bmp"));
+        QCOMPARE(FindBitmapFile(QString()), BitmapDir + QStringLiteral("/"));
     }
 
     void tableLookupAndRelativeNames() {

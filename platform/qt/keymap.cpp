@@ -175,9 +175,11 @@ KeyStroke MapKeyEvent(const QKeyEvent& event) {
 
     const bool keypad = mods.testFlag(Qt::KeypadModifier);
     stroke.virtualKey = VirtualKeyOf(key, keypad);
-    if (mods.testFlag(Qt::ShiftModifier) && !keypad && !(key >= Qt::Key_0 && key <= Qt::Key_9)) {
+    // A key of the digit row is its digit whatever symbol the layout puts on it, shifted or
+    // not (AZERTY types '&' on the 1 key, and Ctrl with it still means Ctrl+1).
+    if (!keypad && !(key >= Qt::Key_0 && key <= Qt::Key_9)) {
         uint8_t digit = DigitFromScanCode(event.nativeScanCode());
-        if (!digit && event.nativeScanCode() == 0)
+        if (!digit && event.nativeScanCode() == 0 && mods.testFlag(Qt::ShiftModifier))
             digit = DigitFromShiftedSymbol(key);
         if (digit)
             stroke.virtualKey = digit;

@@ -77,8 +77,16 @@ TEST_F(KeyMapTest, ShiftedDigitSymbolsMapBackToTheDigitKey) {
     // a synthetic one without key code: the US layout's symbols
     EXPECT_EQ(Map(Qt::Key_NumberSign, Qt::ControlModifier | Qt::ShiftModifier).virtualKey, '3');
     EXPECT_EQ(Map(Qt::Key_ParenRight, Qt::ShiftModifier, ")").virtualKey, '0');
+    // a layout with symbols on the unshifted digit row (AZERTY: '&' on the 1 key)
+    s = Map(Qt::Key_Ampersand, Qt::ControlModifier, {}, 10);
+    EXPECT_EQ(s.virtualKey, '1');
+    EXPECT_EQ(s.shift, 4);
+    s = Map(Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("\xC3\xA9"), 11);
+    EXPECT_EQ(s.virtualKey, '2');
+    EXPECT_EQ(s.character, '\xE9'); // still typed as the character
     // unshifted symbols stay what they are
     EXPECT_EQ(Map(Qt::Key_Slash, Qt::NoModifier, "/").virtualKey, 191);
+    EXPECT_EQ(Map(Qt::Key_Ampersand, Qt::NoModifier, "&").virtualKey, 0);
 }
 
 TEST_F(KeyMapTest, AltGrCharactersStayCharacters) {

@@ -14,18 +14,11 @@ using vedtest::TextOf;
 
 namespace {
 
-class ParaListTest : public ::testing::Test {
+class ParaListTest : public vedtest::ListTest {
 protected:
-    void SetUp() override { editor.CreateParaList(false, 8192); }
-    TParaList& list() { return *editor.ParaList(); }
-    void Load(const std::string& text) {
-        int32_t p, x;
-        ASSERT_EQ(list().InsertText(&editor, 1, 1, text.data(), int(text.size()), p, x), 0);
-    }
     uint16_t Insert(int32_t p, int32_t x, const std::string& s) {
         return list().InsertChars(&editor, p, x, s.data(), int(s.size()));
     }
-    Probe editor;
 };
 
 // Line starts of a paragraph wrapped from scratch, to compare incremental wrapping against.

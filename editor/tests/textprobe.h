@@ -4,6 +4,8 @@
 
 #include "editor/paralist.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -47,6 +49,19 @@ public:
         if (actor != this && ParaList())
             change.Adjust(caretPara, caretPos, ParaList()->ParaCount());
     }
+};
+
+// One editor with a list of its own (no wrap, 8192 bytes of undo).
+class ListTest : public ::testing::Test {
+protected:
+    void SetUp() override { editor.CreateParaList(false, 8192); }
+    ved::TParaList& list() { return *editor.ParaList(); }
+    // Puts a text that may hold line breaks in at the start.
+    void Load(const std::string& text) {
+        int32_t p, x;
+        ASSERT_EQ(list().InsertText(&editor, 1, 1, text.data(), int(text.size()), p, x), 0);
+    }
+    Probe editor;
 };
 
 } // namespace vedtest

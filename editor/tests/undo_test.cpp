@@ -25,13 +25,10 @@ public:
     }
 };
 
-class UndoTest : public ::testing::Test {
+class UndoTest : public vedtest::ListTest {
 protected:
-    void SetUp() override { editor.CreateParaList(false, 8192); }
-    TParaList& list() { return *editor.ParaList(); }
     void Load(const std::string& text) {
-        int32_t p, x;
-        ASSERT_EQ(list().InsertText(&editor, 1, 1, text.data(), int(text.size()), p, x), 0);
+        ListTest::Load(text);
         list().SetUndoBufferSize(list().UndoBufferSize()); // forget the loading
         list().SetModified(false);
     }
@@ -47,7 +44,6 @@ protected:
         int32_t p, x;
         return list().Redo(&editor, p, x);
     }
-    Probe editor;
 };
 
 } // namespace

@@ -318,7 +318,9 @@ void TModel::AddSpecialView(TSpecialView* view) {
 }
 
 void TModel::RemoveSpecialView(TSpecialView* view) {
-    if (!view || destroying_)
+    // Also while destroying: a view may free a special view as the model goes, and the
+    // destructor must not reach it afterwards.
+    if (!view)
         return;
     const auto it = std::find(specialViews_.begin(), specialViews_.end(), view);
     if (it != specialViews_.end())

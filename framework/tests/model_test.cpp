@@ -428,6 +428,27 @@ private slots:
         QCOMPARE(view->Model(), nullptr);
         QCOMPARE(special.Model(), nullptr);
         QTRY_VERIFY(!view); // closed, freed by the event loop
+
+        // A view that takes a special view with it while the model goes: the model must not
+        // touch that special view afterwards (the sanitizer build sees it).
+        class TOwningView : public TMDIChildForm {
+        public:
+            using TMDIChildForm::TMDIChildForm;
+            TSpecialView* owned = nullptr;
+            void ModelDestroyed() override {
+                delete std::exchange(owned, nullptr);
+                TMDIChildForm::ModelDestroyed();
+            }
+        };
+        model = new TTextModel;
+        QPointer<TOwningView> owner = TMDIChildForm::Create<TOwningView>(model);
+        owner->owned = new TRecordingSpecial;
+        owner->owned->SetModel(model);
+        special.SetModel(model);
+        QCOMPARE(model->SpecialViewCount(), 2);
+        delete model;
+        QCOMPARE(special.Model(), nullptr);
+        QTRY_VERIFY(!owner);
     }
 
     void modelAttachedRunsOnceWithAModel() {

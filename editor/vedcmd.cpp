@@ -34,6 +34,25 @@ TVedCmdRec Sequence(uint8_t key1, uint8_t key2, uint16_t command) {
 
 constexpr uint8_t CtrlShift = ssCtrl | ssShift;
 
+template <size_t N> void AddRows(TVedCommandTable& t, const TVedCmdRec (&rows)[N]) {
+    for (const auto& r : rows)
+        t.Add(r);
+}
+
+// The fourteen selection-extending rows that "Default" and "Grid" share, in their order.
+void AddExtendRows(TVedCommandTable& t) {
+    const TVedCmdRec rows[] = {
+        Bind(vkLeft, ssShift, ccExtendLeft),      Bind(vkRight, ssShift, ccExtendRight),
+        Bind(vkHome, ssShift, ccExtendHome),      Bind(vkEnd, ssShift, ccExtendEnd),
+        Bind(vkLeft, CtrlShift, ccExtWordLeft),   Bind(vkRight, CtrlShift, ccExtWordRight),
+        Bind(vkPrior, ssShift, ccExtendPgUp),     Bind(vkNext, ssShift, ccExtendPgDn),
+        Bind(vkUp, ssShift, ccExtendUp),          Bind(vkDown, ssShift, ccExtendDown),
+        Bind(vkHome, CtrlShift, ccExtFirstPage),  Bind(vkEnd, CtrlShift, ccExtLastPage),
+        Bind(vkPrior, CtrlShift, ccExtTopOfPage), Bind(vkNext, CtrlShift, ccExtBotOfPage),
+    };
+    AddRows(t, rows);
+}
+
 void FillDefault(TVedCommandTable& t) {
     const TVedCmdRec rows[] = {
         Bind(vkLeft, 0, ccLeft),
@@ -53,20 +72,8 @@ void FillDefault(TVedCommandTable& t) {
         Bind(vkUp, 0, ccUp),
         Bind(vkDown, 0, ccDown),
         Bind(vkReturn, ssCtrl, ccNewLine),
-        Bind(vkLeft, ssShift, ccExtendLeft),
-        Bind(vkRight, ssShift, ccExtendRight),
-        Bind(vkHome, ssShift, ccExtendHome),
-        Bind(vkEnd, ssShift, ccExtendEnd),
-        Bind(vkLeft, CtrlShift, ccExtWordLeft),
-        Bind(vkRight, CtrlShift, ccExtWordRight),
-        Bind(vkPrior, ssShift, ccExtendPgUp),
-        Bind(vkNext, ssShift, ccExtendPgDn),
-        Bind(vkUp, ssShift, ccExtendUp),
-        Bind(vkDown, ssShift, ccExtendDown),
-        Bind(vkHome, CtrlShift, ccExtFirstPage),
-        Bind(vkEnd, CtrlShift, ccExtLastPage),
-        Bind(vkPrior, CtrlShift, ccExtTopOfPage),
-        Bind(vkNext, CtrlShift, ccExtBotOfPage),
+    };
+    const TVedCmdRec rest[] = {
         Bind(vkDelete, ssShift, ccCut),
         Bind('X', ssCtrl, ccCut),
         Bind(vkInsert, ssCtrl, ccCopy),
@@ -81,8 +88,9 @@ void FillDefault(TVedCommandTable& t) {
         Bind(vkTab, ssCtrl, ccTab),
         Bind('Z', CtrlShift, ccRedo),
     };
-    for (const auto& r : rows)
-        t.Add(r);
+    AddRows(t, rows);
+    AddExtendRows(t);
+    AddRows(t, rest);
     for (int i = 0; i < 10; ++i)
         t.Add(
             Bind(static_cast<uint8_t>('0' + i), ssCtrl, static_cast<uint16_t>(ccGotoMarker0 + i)));
@@ -104,8 +112,7 @@ void FillWordStar(TVedCommandTable& t) {
         Bind('T', ssCtrl, ccDelWord),  Bind('P', ssCtrl, ccCtrlChar),
         Sequence('Q', 'L', ccRestore), Sequence('Q', 'D', ccEnd),
     };
-    for (const auto& r : rows)
-        t.Add(r);
+    AddRows(t, rows);
     for (int i = 0; i < 10; ++i)
         t.Add(
             Sequence('Q', static_cast<uint8_t>('0' + i), static_cast<uint16_t>(ccGotoMarker0 + i)));
@@ -132,31 +139,16 @@ void FillGrid(TVedCommandTable& t) {
         Bind(vkDown, 0, ccDown),
         Bind(vkUp, ssCtrl, ccTopLeftCell),
         Bind(vkF2, 0, ccTableEdit),
-        Bind(vkLeft, ssShift, ccExtendLeft),
-        Bind(vkRight, ssShift, ccExtendRight),
-        Bind(vkHome, ssShift, ccExtendHome),
-        Bind(vkEnd, ssShift, ccExtendEnd),
-        Bind(vkLeft, CtrlShift, ccExtWordLeft),
-        Bind(vkRight, CtrlShift, ccExtWordRight),
-        Bind(vkPrior, ssShift, ccExtendPgUp),
-        Bind(vkNext, ssShift, ccExtendPgDn),
-        Bind(vkUp, ssShift, ccExtendUp),
-        Bind(vkDown, ssShift, ccExtendDown),
-        Bind(vkHome, CtrlShift, ccExtFirstPage),
-        Bind(vkEnd, CtrlShift, ccExtLastPage),
-        Bind(vkPrior, CtrlShift, ccExtTopOfPage),
-        Bind(vkNext, CtrlShift, ccExtBotOfPage),
-        Bind('X', ssCtrl, ccCut),
-        Bind('C', ssCtrl, ccCopy),
-        Bind('V', ssCtrl, ccPaste),
-        Bind(vkPrior, 0, ccPrevPage),
-        Bind(vkNext, 0, ccNextPage),
-        Bind(vkHome, ssCtrl, ccFirstPage),
-        Bind(vkEnd, ssCtrl, ccLastPage),
-        Bind(vkDown, ssCtrl, ccBotRightCell),
     };
-    for (const auto& r : rows)
-        t.Add(r);
+    const TVedCmdRec rest[] = {
+        Bind('X', ssCtrl, ccCut),        Bind('C', ssCtrl, ccCopy),
+        Bind('V', ssCtrl, ccPaste),      Bind(vkPrior, 0, ccPrevPage),
+        Bind(vkNext, 0, ccNextPage),     Bind(vkHome, ssCtrl, ccFirstPage),
+        Bind(vkEnd, ssCtrl, ccLastPage), Bind(vkDown, ssCtrl, ccBotRightCell),
+    };
+    AddRows(t, rows);
+    AddExtendRows(t);
+    AddRows(t, rest);
 }
 
 bool IsModifierKey(uint8_t key) {

@@ -507,6 +507,9 @@ bool TGraphBlock::ConnectInput(int mode, int& index, std::unique_ptr<TInputLine>
         if (!wire)
             return false;
         const int r = MoltraneConnectBlocks(Engine, wire->SourceId, ID, short(index));
+        // Kind 0: the engine refused the wire; the input keeps what it had.
+        if ((r & 0xFFFF) == 0)
+            return false;
         if (index >= 0) {
             result = (r >> 16) == index;
             wire->InputLetter = static_cast<int8_t>(index);

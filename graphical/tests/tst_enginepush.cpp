@@ -253,6 +253,32 @@ private slots:
         QVERIFY(!adder->ConnectInput(7, index, std::make_unique<TInputLine>()));
         QVERIFY(adder->GetInput(1) != nullptr);
     }
+
+    void refusedConnectionKeepsTheInput() {
+        TBlockList cell(1, engine_);
+        TBlock* source = cell.InsertGraphBlock(700, {0, 0, 500, 500});
+        TBlock* port = cell.InsertGraphBlock(104, {0, 0, 500, 500});
+        TBlock* adder = cell.InsertGraphBlock(200, {0, 0, 500, 500});
+        auto wireFrom = [](const TBlock* from) {
+            auto wire = std::make_unique<TInputLine>();
+            wire->SourceId = from->ID;
+            wire->AddPoint({0, 0});
+            wire->AddPoint({10, 0});
+            return wire;
+        };
+        int index = 0;
+        QVERIFY(adder->ConnectInput(0, index, wireFrom(source)));
+        const TInputLine* kept = adder->GetInput(0);
+
+        // A D/A port has no output: the engine refuses both forms of the request.
+        for (int asked : {-1, 0}) {
+            index = asked;
+            QVERIFY(!adder->ConnectInput(0, index, wireFrom(port)));
+            QCOMPARE(adder->GetInput(0), kept);
+            QCOMPARE(adder->GetInput(0)->SourceId, source->ID);
+            QCOMPARE(static_cast<TGraphBlock*>(adder)->InputCount, 1);
+        }
+    }
 };
 
 QTEST_MAIN(TestEnginePush)

@@ -154,17 +154,24 @@ int32_t CMoltrane::Compile() {
     }
 }
 
-int32_t CMoltrane::LoadTable(const char* name, const char* text) {
+// Runs one step of the build: 1 on success, else 0 with the failure's message as the last error.
+template <typename Work> static int32_t ReportedAsResult(CMoltrane& engine, Work work) {
     try {
-        DownloadCompiler.LoadTable(name, text);
-        SimulationCompiler.LoadTable(name, text);
+        work();
         return 1;
     } catch (const COMPILERERROR& error) {
-        SetError(error.Message);
+        engine.SetError(error.Message);
     } catch (...) {
-        SetError(quendal::kMsgUnknown);
+        engine.SetError(quendal::kMsgUnknown);
     }
     return 0;
+}
+
+int32_t CMoltrane::LoadTable(const char* name, const char* text) {
+    return ReportedAsResult(*this, [&] {
+        DownloadCompiler.LoadTable(name, text);
+        SimulationCompiler.LoadTable(name, text);
+    });
 }
 
 // "CODE.TXT": every byte that goes to the unit as a decimal number and a blank, the download
@@ -206,7 +213,7 @@ static bool WriteCodeDump(const uint8_t* code, int32_t codeLength, const uint8_t
 }
 
 int32_t CMoltrane::CompilerDone() {
-    try {
+    return ReportedAsResult(*this, [&] {
         DownloadCompiler.ResolveFixups();
         SimulationCompiler.ResolveFixups();
         if (!Sim.loadImage(SimulationCompiler.Data, static_cast<size_t>(SimulationCompiler.Length),
@@ -215,11 +222,5 @@ int32_t CMoltrane::CompilerDone() {
         if (!WriteCodeDump(DownloadCompiler.Data, DownloadCompiler.Length, FirmwareBytes,
                            FirmwareCount))
             throw COMPILERERROR{-1, quendal::kMsgDumpNotWritten};
-        return 1;
-    } catch (const COMPILERERROR& error) {
-        SetError(error.Message);
-    } catch (...) {
-        SetError(quendal::kMsgUnknown);
-    }
-    return 0;
+    });
 }

@@ -49,7 +49,7 @@ Image StraightLine() {
     return im;
 }
 
-// A counting loop of 100000 turns.
+// A counting loop of 20000 turns.
 Image Loop() {
     Image im;
     im.opWord(Op::PushWord, 0);

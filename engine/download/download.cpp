@@ -99,32 +99,33 @@ int Run(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
         return DownloadCancelled;
 
     int32_t sent = 0;
+    // Code and firmware bytes alike: the break flag before each, the progress after its echo.
+    auto sendCounted = [&](const uint8_t* bytes, uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) {
+            if (words.breakSet())
+                return static_cast<int>(DownloadCancelled);
+            if (int result = SendEchoed(port, bytes[i]))
+                return result;
+            words.setCount(++sent);
+        }
+        return 0;
+    };
     if (int result = SendRaw(port, kProgramStartByte))
         return result;
     if (int result = SendEchoed(port, static_cast<uint8_t>(imageLength >> 8)))
         return result;
     if (int result = SendEchoed(port, static_cast<uint8_t>(imageLength)))
         return result;
-    for (uint32_t i = 0; i < imageLength; ++i) {
-        if (words.breakSet())
-            return DownloadCancelled;
-        if (int result = SendEchoed(port, image[i]))
-            return result;
-        words.setCount(++sent);
-    }
+    if (int result = sendCounted(image, imageLength))
+        return result;
 
     if (firmwareCount != 0) {
         if (int result = SendRaw(port, kFirmwareStartByte))
             return result;
         if (int result = SendEchoed(port, static_cast<uint8_t>(firmwareCount)))
             return result;
-        for (uint32_t i = 0; i < firmwareCount; ++i) {
-            if (words.breakSet())
-                return DownloadCancelled;
-            if (int result = SendEchoed(port, firmware[i]))
-                return result;
-            words.setCount(++sent);
-        }
+        if (int result = sendCounted(firmware, firmwareCount))
+            return result;
     }
     return sent;
 }

@@ -1,6 +1,7 @@
 // Building through the exported functions: tables, "CODE.TXT", the code length and the
 // simulation memory.
 #include "engine/tests/core_api_support.h"
+#include "engine/tests/scratch_directory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,16 +14,7 @@ class CompilerApi : public coretest::EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        old_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/compiler-api-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
-        EngineTest::TearDown();
+        ASSERT_TRUE(scratch_.made());
     }
     static std::string CodeTxt() {
         std::ifstream in("CODE.TXT", std::ios::binary);
@@ -31,7 +23,7 @@ protected:
         return s.str();
     }
 
-    std::filesystem::path old_, dir_;
+    enginetest::ScratchDirectory scratch_{"/tmp/compiler-api-XXXXXX"};
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "engine/kinds/memory.h"
 #include "engine/moltrane.h"
 
+#include "engine/tests/scratch_directory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -82,17 +84,7 @@ public:
 
 class CompilerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        old_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/compiler-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
-    }
+    void SetUp() override { ASSERT_TRUE(scratch_.made()); }
 
     CMoltranePage& Page(int number, const char* name = nullptr) {
         if (engine.FindPage(number) == nullptr) {
@@ -139,11 +131,9 @@ protected:
         return Bytes(engine.Sim.memory(), engine.Sim.memory() + count);
     }
 
+    enginetest::ScratchDirectory scratch_{"/tmp/compiler-test-XXXXXX"};
+    const std::filesystem::path& dir_ = scratch_.path();
     CMoltrane engine;
-    std::filesystem::path dir_;
-
-private:
-    std::filesystem::path old_;
 };
 
 } // namespace compilertest

@@ -3,6 +3,7 @@
 #include "engine/download/simulated_unit.h"
 #include "engine/include/quendal32.h"
 #include "engine/moltrane.h"
+#include "engine/tests/scratch_directory.h"
 #include "platform/serial.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,7 @@ namespace {
 class CoreDownload : public ::testing::Test {
 protected:
     void SetUp() override {
-        old_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/core-download-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
+        ASSERT_TRUE(scratch_.made());
         ASSERT_TRUE(terminal.isOpen());
         port = platform::SerialOpen(terminal.slavePath());
         ASSERT_NE(port, nullptr);
@@ -37,15 +34,13 @@ protected:
         if (port)
             platform::SerialClose(port);
         MoltraneDestroy(h);
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
     }
 
     quendal::PseudoTerminal terminal;
     platform::SerialHandle port = nullptr;
     std::unique_ptr<quendal::SimulatedUnit> unit;
     EngineHandle h = nullptr;
-    std::filesystem::path old_, dir_;
+    enginetest::ScratchDirectory scratch_{"/tmp/core-download-XXXXXX"};
 };
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -233,28 +233,41 @@ bool TModel::DoSave(const QString&) {
 
 bool TModel::SaveTo(const QString& target) {
     const QFileInfo info(target);
-    QTemporaryFile temp(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!temp.open()) {
-        ShowError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                      .arg(QDir::toNativeSeparators(target), temp.errorString()));
-        return false;
+    // Created like any new file (mode 0666 less the umask); a temporary file class would
+    // make a new document readable by its owner only.
+    const QByteArray prefix = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                                info.fileName() + QLatin1Char('.'));
+    QByteArray tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tempPath = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
-    const QString tempName = temp.fileName();
-    temp.close();
-    if (!DoSave(tempName))
-        return false; // the temporary file goes with `temp`; the stored document is untouched
-    SyncFile(tempName);
-    if (info.exists())
-        QFile::setPermissions(tempName, QFile::permissions(target));
-    if (::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(target).constData()) !=
-        0) {
+    if (fd < 0) {
         ShowError(
-            QStringLiteral("Die Datei %1 kann nicht ersetzt werden: %2")
+            QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
                 .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(strerror(errno))));
         return false;
     }
-    temp.setAutoRemove(false);
+    ::close(fd);
+    const QString tempName = QFile::decodeName(tempPath);
+    if (!DoSave(tempName)) {
+        ::unlink(tempPath.constData()); // the stored document is untouched
+        return false;
+    }
+    SyncFile(tempName);
+    if (info.exists())
+        QFile::setPermissions(tempName, QFile::permissions(target));
+    if (::rename(tempPath.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(tempPath.constData());
+        ShowError(
+            QStringLiteral("Die Datei %1 kann nicht ersetzt werden: %2")
+                .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(strerror(error))));
+        return false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using platform::BeepKind;
 using platform::BoxKind;
@@ -240,6 +241,30 @@ private slots:
         QVERIFY(model.CanUndo());
         // No temporary file is left behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void savedFilesTakeTheUsualPermissions() {
+        QTemporaryDir dir;
+        const mode_t previousMask = ::umask(022);
+        TTextModel model;
+        const QString name = dir.filePath(QStringLiteral("neu.txt"));
+        model.SetFileName(name);
+        model.Edit(QStringLiteral("a"));
+        const bool saved = model.Save();
+        ::umask(previousMask);
+        QVERIFY(saved);
+        // A new document is created like any other file of the user...
+        const auto usual = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                           QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
+        QCOMPARE(QFile::permissions(name), usual);
+        // ...and a saved one keeps what its owner set.
+        const auto restricted = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                QFile::WriteUser | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(name, restricted));
+        model.Edit(QStringLiteral("b"));
+        QVERIFY(model.Save());
+        QCOMPARE(QFile::permissions(name), restricted);
+        QCOMPARE(ReadFile(name), QStringLiteral("b"));
     }
 
     void saveOfUntitledAsksForAName() {

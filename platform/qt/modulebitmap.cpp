@@ -45,7 +45,7 @@ QImage Module::Bitmap(const std::string& name) const {
     }
     int width = 0, height = 0;
     int count = getBitmap(name.c_str(), &width, &height, nullptr, 0);
-    if (count <= 0 || width <= 0 || height <= 0 || count != width * height) {
+    if (count <= 0 || width <= 0 || height <= 0 || static_cast<int64_t>(width) * height != count) {
         return {};
     }
     QImage image(width, height, QImage::Format_RGB32);
@@ -54,7 +54,11 @@ QImage Module::Bitmap(const std::string& name) const {
     }
     // Rows of a QImage may be padded; fetch into a packed buffer and copy row by row.
     std::unique_ptr<uint32_t[]> pixels(new uint32_t[count]);
-    if (getBitmap(name.c_str(), &width, &height, pixels.get(), count) != count) {
+    // The rows are copied with the size the image was made with: a library that answers
+    // otherwise now gets no image rather than a copy past the rows.
+    int filledWidth = 0, filledHeight = 0;
+    if (getBitmap(name.c_str(), &filledWidth, &filledHeight, pixels.get(), count) != count ||
+        filledWidth != width || filledHeight != height) {
         return {};
     }
     for (int y = 0; y < height; ++y) {

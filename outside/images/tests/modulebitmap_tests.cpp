@@ -38,4 +38,14 @@ TEST(ModuleBitmap, MissingLibrariesAndLibrariesWithoutBitmaps) {
     }
 }
 
+// A library that reports another size while filling than when asked must not make the copy run
+// past the image's rows.
+TEST(ModuleBitmap, SizeThatChangesBetweenTheTwoCallsGivesNoImage) {
+    std::unique_ptr<platform::Module> module =
+        platform::Module::LoadFromProgramDirectory("libshiftingbitmaps.so");
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(module->Bitmap("SHIFTING").isNull());
+    EXPECT_TRUE(module->Bitmap("OTHER").isNull());
+}
+
 } // namespace

@@ -41,6 +41,12 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
+// A wire that the block cannot take is dropped, never handed to the engine.
+void ReportDroppedWire(int32_t id, const std::string& input) {
+    ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!",
+                 id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
+}
+
 } // namespace
 
 TBlockFactory FindBlockClass(const std::string& alias) {
@@ -370,9 +376,10 @@ bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
         auto wire = std::make_unique<TInputLine>();
         if (ok)
             ok = numbered && wire->FromText(line.substr(5));
-        // An input the block cannot have is dropped with its wire.
-        if (numbered)
+        if (numbered && input >= 0 && input < MaxInputs)
             SetInputLine(input, std::move(wire));
+        else
+            ReportDroppedWire(ID, line.substr(2, 2));
     }
     return ok;
 }
@@ -462,9 +469,7 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
                     MoltraneCanConnectBlocks(Engine, wire->SourceId, ID);
         }
         if (!valid) {
-            ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %d "
-                         "entfernt!",
-                         ID & 0xFFFF, (uint32_t(ID) >> 16), i);
+            ReportDroppedWire(ID, std::to_string(i));
             SetInputLine(i, nullptr);
             result = false;
             continue;

@@ -150,6 +150,26 @@ private slots:
         QVERIFY(recorder.Boxes().empty());
     }
 
+    void inputsTheBlockCannotHaveAreReportedOnReading() {
+        platform::DialogRecorder recorder;
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true,
+                                   Cell({Block("GraphBlock", B1, Param(700, "5")),
+                                         Block("GraphBlock", B2,
+                                               {"IN16=65537,1:0,0,9,9", "IN99=65537,1:0,0,9,9",
+                                                "IN-1=65537,1:0,0,9,9", "TYPE=200"})}),
+                                   0));
+        const QStringList boxes = BoxTexts(recorder);
+        QCOMPARE(boxes.size(), 3);
+        QVERIFY(boxes[0].contains("Block 2 ") && boxes[0].contains("Eingang 16"));
+        QVERIFY(boxes[1].contains("Block 2 ") && boxes[1].contains("Eingang 99"));
+        QVERIFY(boxes[2].contains("Block 2 ") && boxes[2].contains("Eingang -1"));
+        QCOMPARE(static_cast<TGraphBlock*>(cell.FindBlock(B2))->InputCount, 0);
+        QVERIFY(cell.PushToEngine());
+        QCOMPARE(QByteArray(MoltraneGetBlockInputMenuFlags(engine_, B1, B2)).left(2),
+                 QByteArray("  "));
+    }
+
     void connectionOfAnotherKindIsReported() {
         platform::DialogRecorder recorder;
         TBlockList cell(1, engine_);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include <QImage>
+#include <QTest>
 
 #include "graphical/blockcatalogue.h"
 
@@ -63,4 +64,9 @@ MakeFakeLibrary(const std::vector<std::pair<std::string, int>>& groups) {
         base += 100;
     }
     return library;
+}
+
+// Error handler for cases that expect no message: any message fails the test.
+inline TBlockCatalogue::ErrorHandler NoMessages() {
+    return [](const QString& message) { QFAIL(qPrintable("unexpected message: " + message)); };
 }

@@ -120,7 +120,7 @@ private slots:
     }
 
     void shortOrMissingBlockListsGiveEmptyGroups() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         auto library = MakeFakeLibrary({{"A", 0}, {"B", 0}, {"C", 0}, {"D", 1}});
         library->blocks["A"] = "\r\n";
         library->blocks["B"] = std::nullopt;
@@ -134,7 +134,7 @@ private slots:
     }
 
     void missingLibraryGivesAnEmptyCatalogue() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 3}})));
         QVERIFY(!catalogue.Load(nullptr));
         QVERIFY(catalogue.Groups().empty());
@@ -181,7 +181,7 @@ private slots:
     }
 
     void reloadingReplacesTheCatalogue() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 3}})));
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"B", 1}})));
         QCOMPARE(catalogue.Groups().size(), size_t(1));

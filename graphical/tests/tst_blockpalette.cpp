@@ -45,7 +45,7 @@ class TestBlockPalette : public QObject {
 
 private slots:
     void scrollsAGroupLargerThanThePalette() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}, {"B", 3}})));
         TBlockPalette palette(catalogue);
         Buttons buttons;
@@ -96,7 +96,7 @@ private slots:
     }
 
     void groupOutsideTheListHidesEverything() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}})));
         TBlockPalette palette(catalogue);
         Buttons buttons;
@@ -115,7 +115,7 @@ private slots:
     }
 
     void nothingHappensWithoutButtons() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}})));
         TBlockPalette palette(catalogue);
         palette.SelectBlockGroup(0);
@@ -133,7 +133,7 @@ private slots:
     }
 
     void emptyCatalogueShowsNoButtons() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(!catalogue.Load(nullptr));
         TBlockPalette palette(catalogue);
         Buttons buttons;
@@ -195,7 +195,7 @@ private slots:
     }
 
     void blockMenuFromTheImagesLibrary() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(LoadImagesLibrary()));
         QMenu menu;
         QList<int> dispatched;
@@ -228,7 +228,7 @@ private slots:
     }
 
     void blockMenuSkipsEmptyGroups() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         auto library = MakeFakeLibrary({{"A", 1}, {"B", 0}, {"C", 2}});
         library->blocks["B"] = "xy";
         QVERIFY(catalogue.Load(std::move(library)));
@@ -295,7 +295,7 @@ private slots:
 
     // The palette as the main window wires it, driven by clicks and keys.
     void paletteBarFollowsTheUser() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(LoadImagesLibrary()));
         TBlockPalette palette(catalogue);
         TBlockPaletteBar bar(palette, catalogue);
@@ -331,7 +331,7 @@ private slots:
 
     // Renders the palette of every group and keeps the pictures for a look.
     void screenshotsOfEveryGroup() {
-        TBlockCatalogue catalogue(Recorder().Handler());
+        TBlockCatalogue catalogue(NoMessages());
         QVERIFY(catalogue.Load(LoadImagesLibrary()));
         TBlockPalette palette(catalogue);
         TBlockPaletteBar bar(palette, catalogue);

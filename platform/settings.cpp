@@ -126,7 +126,7 @@ std::optional<std::vector<std::string>> splitKeyPath(std::string_view path) {
 std::vector<std::string> checkedKeyPath(const std::string& path) {
     auto parts = splitKeyPath(path);
     if (!parts)
-        throw SettingsError("Invalid key name: " + path);
+        throw SettingsError("Invalid key name: " + Windows1252ToUtf8(path));
     return *parts;
 }
 
@@ -529,7 +529,8 @@ struct Settings::Impl {
         Key* node = find(keyPath);
         const Value* value = node ? node->value(name) : nullptr;
         if (value && value->type != type)
-            throw SettingsError("Value " + keyPath + "\\" + name + " is not " + typeName);
+            throw SettingsError("Value " + Windows1252ToUtf8(keyPath + "\\" + name) + " is not " +
+                                typeName);
         return value;
     }
 
@@ -560,7 +561,7 @@ struct Settings::Impl {
             stamp = unknownStamp();
         // An unreadable file must not be replaced by what little this instance knows.
         if (auto problem = refresh(); problem && !damagedOnDisk)
-            throw SettingsError(*problem);
+            throw SettingsError(Windows1252ToUtf8(*problem));
         bool first = false;
         bool any = false;
         for (size_t i = 0; i < changes.size(); ++i) {

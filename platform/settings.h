@@ -11,6 +11,7 @@
 namespace platform {
 
 // Raised when a value is read with a type it does not have, or the store cannot be written.
+// Its text is UTF-8, ready to be shown.
 class SettingsError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

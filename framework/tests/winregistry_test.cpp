@@ -2,6 +2,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -131,6 +132,20 @@ private slots:
         // Nothing was kept.
         TWinRegistry again(store, Base);
         QCOMPARE(again.ReadInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), -7), -7);
+    }
+
+    void failureMessagesShowTheFileNameAsItIs() {
+        // A settings "file" that is a folder cannot be read, so it must not be replaced.
+        const QString folder = dir.filePath(QStringLiteral("Einstellungen für Jürgen"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/settings")));
+        platform::Settings store((folder + QStringLiteral("/settings")).toStdString());
+        platform::DialogRecorder dialogs;
+        {
+            TWinRegistry reg(store, Base);
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 1);
+        }
+        QCOMPARE(dialogs.Boxes().size(), size_t(1));
+        QVERIFY2(dialogs.Boxes()[0].text.contains(folder), qPrintable(dialogs.Boxes()[0].text));
     }
 };
 

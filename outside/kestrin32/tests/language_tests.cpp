@@ -104,6 +104,19 @@ TEST(KestrinArithmetic, RandomNumbersRepeatAfterTheSameSeed) {
     EXPECT_EQ(out, "1757,3,1757\r\n");
 }
 
+TEST(KestrinArithmetic, ShiftCountsAndRandomRangesAtTheirEdges) {
+    Session s;
+    EXPECT_EQ(s.output(Lines({"DIM n AS WORD, i AS WORD", "n = 16", "PRINT 1 SHL n; -8 SHR n",
+                              "n = 32", "PRINT 1 SHL n; \",\"; -8 SHR n; \",\"; 3 SHL 33",
+                              "RANDOMIZE 3", "FOR i = 1 TO 40",
+                              "IF RND(-3) < 0 OR RND(-3) > 2 THEN PRINT \"X\"", "NEXT"})),
+              "0-1\r\n1,-8,6\r\n");
+    ASSERT_TRUE(s.load(Lines({"DIM n AS WORD", "PRINT RND(n)"})));
+    RunResult r = s.run();
+    EXPECT_TRUE(r.failed());
+    EXPECT_EQ(r.errorCode(), 1);
+}
+
 TEST(KestrinArithmetic, DivisionByZeroStopsWithErrorOne) {
     Session s;
     ASSERT_TRUE(s.load(Lines({"DIM a AS WORD", "PRINT 1", "a = 5 / a", "PRINT 2"})));

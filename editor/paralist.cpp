@@ -742,14 +742,16 @@ void TParaList::PUnlink(TVedRingMember* actor, int32_t paragraph) {
     (node->prev_ ? node->prev_->next_ : first_) = node->next_;
     (node->next_ ? node->next_->prev_ : last_) = node->prev_;
     node->next_ = node->prev_ = nullptr;
-    node->linked_ = false;
     const bool was = modified_;
     --paraCount_;
     byteCount_ -= node->Length() + 2;
     lineCount_ -= node->LineCount();
     InvalidateCache();
+    // Recording may drop redo or old records that refer to this node; it counts as part of
+    // the text until the new record holds it, so that dropping them cannot free it.
     if (Recording())
         undo_->AddNodeRecord(utDeletePara, was, paragraph, 1, node->id_);
+    node->linked_ = false;
     modified_ = true;
     MarkChanged(firstLine, INT32_MAX);
     Collect(node); // freed unless a record holds it

@@ -172,6 +172,20 @@ private slots:
         QCOMPARE(f.editor->Text(), std::string("Hallo Welt"));
     }
 
+    void deletingALineAgainAfterItsUndo() {
+        Form f;
+        QVERIFY(f.Show());
+        f.Fill(3);
+        for (int round = 0; round < 2; ++round) {
+            f.editor->SetCaretPosition(2, 1);
+            QTest::keyClick(f.editor, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(f.editor, Qt::Key_Delete);
+            QCOMPARE(f.editor->Text(), std::string("Zeile 1\nZeile 3\n"));
+            QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(f.editor->Text(), std::string("Zeile 1\nZeile 2\nZeile 3\n"));
+        }
+    }
+
     void charactersWithoutCodeAreRefused() {
         Form f;
         QVERIFY(f.Show());

@@ -214,6 +214,38 @@ TEST_F(UndoTest, ReplacementsOfTextHoldingNulUndoExactly) {
     EXPECT_EQ(TextOf(list()), std::string("aX\0d\0", 5));
 }
 
+TEST_F(UndoTest, DeletingAParagraphAgainAfterItsUndoKeepsItsNode) {
+    Load("eins\nzwei\ndrei");
+    // the redo record of the first deletion refers to the node the second one deletes
+    ASSERT_EQ(list().DeletePara(&editor, 2), 0);
+    ASSERT_TRUE(Undo());
+    ASSERT_EQ(list().DeletePara(&editor, 2), 0);
+    EXPECT_EQ(TextOf(list()), "eins\ndrei");
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(list()), "eins\nzwei\ndrei");
+    EXPECT_FALSE(Undo());
+    // the same through a range of whole paragraphs
+    ASSERT_EQ(list().DeleteRange(&editor, 1, 1, 3, 1), 0);
+    ASSERT_TRUE(Undo());
+    ASSERT_EQ(list().DeleteRange(&editor, 1, 1, 3, 1), 0);
+    EXPECT_EQ(TextOf(list()), "drei");
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(list()), "eins\nzwei\ndrei");
+}
+
+TEST_F(UndoTest, DeletingAParagraphWhoseInsertionIsDroppedForRoomKeepsItsNode) {
+    list().SetUndoBufferSize(128);
+    Load("eins");
+    ASSERT_EQ(list().NewParaAfter(&editor, 1, "neu", 3), 0); // the oldest group
+    // separate groups fill the buffer until the next record needs the oldest one's room
+    for (int x = 1; list().UndoBuffer().FreeBytes() >= 18; x += 2)
+        ASSERT_EQ(list().InsertChars(&editor, 1, x, "a", 1), 0);
+    ASSERT_EQ(list().DeletePara(&editor, 2), 0);
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(list().ParaCount(), 2);
+    EXPECT_EQ(std::string(list().Node(2)->Text()), "neu");
+}
+
 TEST_F(UndoTest, DeletedParagraphSurvivesUndoAndANewEdit) {
     Load("one\ntwo\nthree");
     ASSERT_EQ(list().DeletePara(&editor, 2), 0);

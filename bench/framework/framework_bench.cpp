@@ -1,8 +1,13 @@
-// Notification rounds, undo and redo, and desktop record encoding.
+// Notification rounds, undo and redo, desktop record encoding, and a burst of settings.
 #include "framework/desktop.h"
 #include "framework/model.h"
+#include "framework/winregistry.h"
+#include "platform/settings.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace {
@@ -89,5 +94,26 @@ void BM_DesktopRecords(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 20);
 }
 BENCHMARK(BM_DesktopRecords);
+
+// What the main window writes at close: 200 values of 20 windows, then the object is freed
+// and the file written.
+void BM_SettingsBurstAtClose(benchmark::State& state) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tavrissel-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    platform::Settings store(pattern + "/registry.txt");
+    for (auto _ : state) {
+        TWinRegistry reg(store, QStringLiteral("SOFTWARE\\Mirelt Electronic\\Tavrissel/plus"));
+        for (int i = 0; i < 200; ++i)
+            reg.WriteInteger(QStringLiteral("Window%1").arg(i % 20),
+                             QStringLiteral("Value%1").arg(i), i);
+    }
+    state.SetItemsProcessed(state.iterations() * 200);
+    std::filesystem::remove_all(pattern);
+}
+BENCHMARK(BM_SettingsBurstAtClose)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,4 +1,5 @@
-# Fails unless the library's dynamic symbol table defines exactly the three catalogue functions.
+# Fails unless the library's dynamic symbol table defines exactly the EXPECTED names (separated
+# by commas).
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -12,7 +13,8 @@ foreach(line ${lines})
     endif()
 endforeach()
 list(SORT names)
-set(expected GetMoltraneBitmap GetMoltraneBlockGroups GetMoltraneBlocks)
+string(REPLACE "," ";" expected "${EXPECTED}")
+list(SORT expected)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exported: ${names}; expected: ${expected}")
 endif()

@@ -104,11 +104,7 @@ TEST_F(ControlKinds, EmptyTargetFailsWithTheBlock) {
         EXPECT_EQ(Param(b), "");
         if (id >= 1003)
             Wire(Const(0), b);
-        std::string error;
-        int code = 0;
-        EXPECT_FALSE(Build(&error, &code));
-        EXPECT_EQ(code, b);
-        EXPECT_EQ(error, "fehlender Parameter");
+        ExpectBuildFails(b, "fehlender Parameter");
     }
 }
 
@@ -173,11 +169,7 @@ TEST_F(ControlKinds, RequiredInputsOfControlKinds) {
         SCOPED_TRACE(id);
         MoltraneClearPage(h, 1);
         const BlockHandle b = Add(id, "X");
-        std::string error;
-        int code = 0;
-        EXPECT_FALSE(Build(&error, &code));
-        EXPECT_EQ(code, b);
-        EXPECT_EQ(error, "fehlende Eingangsverbindung");
+        ExpectBuildFails(b, "fehlende Eingangsverbindung");
     }
 }
 

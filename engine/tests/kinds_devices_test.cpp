@@ -362,11 +362,7 @@ TEST_F(LedKind, SegmentMap) {
 TEST_F(LedKind, MissingFirmwareFailsTheCompile) {
     h->FirmwareDirectory = dir_;
     Add(109, "000000000000");
-    std::string error;
-    int code = 0;
-    EXPECT_FALSE(Build(&error, &code));
-    EXPECT_EQ(code, -1);
-    EXPECT_EQ(error, "Datei nicht gefunden");
+    ExpectBuildFails(-1, "Datei nicht gefunden");
 }
 
 } // namespace

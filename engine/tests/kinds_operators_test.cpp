@@ -113,11 +113,7 @@ TEST_F(OperatorKinds, OperatorMissingAnOperandFailsWhenUsed) {
     const BlockHandle sub = Add(201);
     Wire(Const(1), sub, 1);
     PrintLine(sub);
-    std::string error;
-    int code = 0;
-    EXPECT_FALSE(Build(&error, &code));
-    EXPECT_EQ(code, sub);
-    EXPECT_EQ(error, "fehlende Eingangsverbindung");
+    ExpectBuildFails(sub, "fehlende Eingangsverbindung");
 }
 
 TEST_F(OperatorKinds, RandomGeneratorSeedsWithItsInputOrLoads) {
@@ -153,11 +149,7 @@ TEST_F(TableKind, WithoutANameTheCompileFailsWithTheBlock) {
     EXPECT_EQ(Param(tab), "");
     Wire(Const(1), tab);
     PrintLine(tab);
-    std::string error;
-    int code = 0;
-    EXPECT_FALSE(Build(&error, &code));
-    EXPECT_EQ(code, tab);
-    EXPECT_EQ(error, "fehlender Parameter");
+    ExpectBuildFails(tab, "fehlender Parameter");
 }
 
 TEST_F(TableKind, UnknownTableFailsWhenTheImagesAreFinished) {

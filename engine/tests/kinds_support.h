@@ -128,6 +128,14 @@ protected:
         return true;
     }
     void MustBuild() { ASSERT_TRUE(Build(&lastError_)) << lastError_; }
+    // Builds and expects the compile to fail with this code and message.
+    void ExpectBuildFails(int code, const char* message) {
+        std::string error;
+        int result = 0;
+        EXPECT_FALSE(Build(&error, &result));
+        EXPECT_EQ(result, code);
+        EXPECT_EQ(error, message);
+    }
 
     // The download image as "CODE.TXT" holds it.
     static Bytes CodeDump() {

@@ -218,11 +218,7 @@ TEST_F(ValueKinds, NumberOutsideItsRangeFailsTheCompileWithTheBlock) {
             Wire(Const(1), b);
         else
             PrintLine(b);
-        std::string error;
-        int code = 0;
-        EXPECT_FALSE(Build(&error, &code));
-        EXPECT_EQ(code, b);
-        EXPECT_EQ(error, "fehlender Parameter");
+        ExpectBuildFails(b, "fehlender Parameter");
     }
 }
 

@@ -187,6 +187,10 @@ private slots:
         // a new name closes without touching the text; closing discards it
         WriteAll(Path("n.txt"), "abc\r\n");
         f.editor->LoadFromFile(Path("n.txt").toStdString());
+        f.editor->SetFileName(Path("N.TXT").toStdString()); // another file on this system
+        QCOMPARE(f.editor->FileName(), Path("N.TXT").toStdString());
+        QVERIFY(!f.editor->IsOpen());
+        f.editor->LoadFromFile(Path("n.txt").toStdString());
         f.editor->SetFileName(Path("other.txt").toStdString());
         QVERIFY(!f.editor->IsOpen());
         QCOMPARE(f.editor->GetPara(1), std::string("abc"));

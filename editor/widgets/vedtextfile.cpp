@@ -3,7 +3,6 @@
 
 #include "editor/vedexcept.h"
 #include "platform/qt/dialogs.h"
-#include "platform/text.h"
 
 #include <QString>
 
@@ -40,7 +39,8 @@ std::string TVedCustomTextFileEditor::CutTrailingDot(const std::string& name) {
 }
 
 void TVedCustomTextFileEditor::SetFileName(const std::string& name) {
-    if (platform::EqualNoCase(name, fileName_))
+    // names differing only in case are different files here
+    if (name == fileName_)
         return;
     isOpen_ = false;
     fileName_ = CutTrailingDot(name);

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -184,6 +185,37 @@ private slots:
             QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
             QCOMPARE(f.editor->Text(), std::string("Zeile 1\nZeile 2\nZeile 3\n"));
         }
+    }
+
+    void scrollingLeavesNoCaretBehind() {
+        Form f;
+        f.window.resize(300, 200);
+        QVERIFY(f.Show());
+        f.Fill(60);
+        f.editor->SetCaretPosition(1, 1);
+        QApplication::processEvents();
+        // what the screen shows after each scroll must be what a full repaint draws
+        auto screen = [&] {
+            QApplication::processEvents();
+            return f.window.screen()->grabWindow(f.window.winId()).toImage();
+        };
+        const int32_t rows = f.editor->VisibleRows();
+        for (int i = 0; i < rows + 3; ++i) {
+            QTest::keyClick(f.editor, Qt::Key_Down);
+            QApplication::processEvents(); // painted before the next scroll
+        }
+        QVERIFY(f.editor->GetTopLine() > 1);
+        const QImage scrolled = screen();
+        f.editor->viewport()->update();
+        QCOMPARE(scrolled, screen());
+        QWheelEvent wheel(QPointF(50, 50), f.editor->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        const int32_t top = f.editor->GetTopLine();
+        QApplication::sendEvent(f.editor->viewport(), &wheel);
+        QVERIFY(f.editor->GetTopLine() > top);
+        const QImage wheeled = screen();
+        f.editor->viewport()->update();
+        QCOMPARE(wheeled, screen());
     }
 
     void charactersWithoutCodeAreRefused() {

@@ -112,6 +112,7 @@ void TVedCustomEditor::OnHorizontalScroll(int value) {
 void TVedCustomEditor::ScrollText(int columnDelta, int32_t lineDelta) {
     const int oldLeft = leftColumn_;
     const int32_t oldTop = topLine_;
+    const QRect oldCaret = CaretRect().united(caretDrawn_);
     if (columnDelta < 0 && -columnDelta > leftColumn_)
         leftColumn_ = 0;
     else
@@ -137,6 +138,8 @@ void TVedCustomEditor::ScrollText(int columnDelta, int32_t lineDelta) {
     } else {
         InvalidateAll();
     }
+    // the shifted pixels carry the caret along: repaint where it went
+    viewport()->update(oldCaret.translated(dx, dy));
     UpdateCaret();
     if (topLine_ != oldTop)
         DoOnTopLineChanged(topLine_);

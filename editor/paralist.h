@@ -207,6 +207,8 @@ public:
                         const char* text, int length, int32_t& endParagraph, int32_t& endPosition);
     // Adds a paragraph before the last one, unrecorded (loading).
     uint16_t AppendPara(const char* text, int length);
+    // Records a caret position in the undo history: undoing the group it starts returns there.
+    void RecordPosition(int32_t paragraph, int32_t position);
 
 private:
     friend class TVedRingMember;
@@ -246,7 +248,6 @@ private:
     void PLink(TVedRingMember* actor, TParaNode* node, int32_t number, TUndoType type,
                int32_t recordPara, bool record);
     void PUnlink(TVedRingMember* actor, int32_t paragraph);
-    void RecordPosition(int32_t paragraph, int32_t position);
     bool Recording() const { return !undoing_; }
 
     void Changed(const TParaChange& change, TVedRingMember* actor);

@@ -218,6 +218,21 @@ private slots:
         QCOMPARE(wheeled, screen());
     }
 
+    void undoingALineBreakReturnsToWhereItWasTyped() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins\nzwei");
+        for (int32_t column : {5, 3}) { // at the line's end and inside it
+            f.editor->SetCaretPosition(1, column);
+            QTest::keyClick(f.editor, Qt::Key_Return);
+            QCOMPARE(f.editor->CaretPara(), 2);
+            QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(f.editor->Text(), std::string("eins\nzwei"));
+            QCOMPARE(f.editor->CaretPara(), 1);
+            QCOMPARE(f.editor->CaretPos(), column);
+        }
+    }
+
     void charactersWithoutCodeAreRefused() {
         Form f;
         QVERIFY(f.Show());

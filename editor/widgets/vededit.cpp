@@ -710,6 +710,7 @@ void TVedCustomEditor::NewLine(bool split) {
             code = List().CheckRoom(para, 1, int64_t(indentText.size()) + 2);
             if (code == VedOk) {
                 const bool previous = List().BeginGroup();
+                List().RecordPosition(para, caretPos_); // where an undo puts the caret back
                 const int blanks = TrailingBlanks(text, length);
                 if (blanks > 0)
                     code = List().DeleteChars(this, para, length - blanks + 1, blanks);

@@ -167,11 +167,14 @@ private slots:
         QVERIFY(!ok);
         QCOMPARE(block->InputCount, 2);
         QCOMPARE(block->GetInput(1)->SourceId, 0);
-        // Inputs beyond 15 are dropped.
+        // Inputs beyond 15 are dropped with a message.
+        platform::DialogRecorder recorder;
         block = LoadBlock<TGraphBlock>(
             {"GraphBlock", "ID=1", "0,0,60,20", "IN16=2,1:0,0,9,9", "TYPE=700"}, &ok);
         QVERIFY(ok);
         QCOMPARE(block->InputCount, 0);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QVERIFY(recorder.Boxes()[0].text.contains(QStringLiteral("Eingang 16")));
     }
 
     void ownBitmapIsStoredSoItIsFoundAgain() {

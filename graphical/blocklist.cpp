@@ -324,7 +324,16 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         }
         if (cellOverride > 0)
             block->SetCellNumber(uint16_t(cellOverride));
-        Add(std::move(block));
+        // A block of another cell would enter that cell's engine page; a second block of one
+        // number would shadow the first.
+        const uint16_t local = block->LocalNumber();
+        if ((uint32_t(block->ID) >> 16) != CellNumber || local == 0 || local > MaxLocalNumber ||
+            FindBlock(block->ID)) {
+            ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: ID=%1!").arg(id));
+            result = false;
+        } else {
+            Add(std::move(block));
+        }
         if (index >= lines.size() || lines[index] != "#BLOCK_END")
             return false;
         ++index;

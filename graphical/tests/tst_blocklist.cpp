@@ -242,6 +242,51 @@ private slots:
         QCOMPARE(cell.Count(), 2);
     }
 
+    void blockIdentifiersOutsideTheCellAreRefused() {
+        // Page 2 exists: a block of cell 1 must not land in it.
+        auto block = [](const std::string& id) {
+            return TLines{"#BLOCK_START", "TextBlock", "ID=" + id,
+                          "0,0,60,20",    "Notiz",     "Font=MS Sans Serif,8,0,0,0,0,0",
+                          "#BLOCK_END",   ""};
+        };
+        TLines text = {"ID=1", "NAME=Haupt", ""};
+        for (const char* id : {"65537", "131074", "65537", "65536", "131071", "65538"}) {
+            const TLines lines = block(id);
+            text.insert(text.end(), lines.begin(), lines.end());
+        }
+        // The last block is a value constant, so the push reaches the engine.
+        text[text.size() - 7] = "GraphBlock";
+        text[text.size() - 4] = "TYPE=700";
+        text[text.size() - 3] = "#DLLDATA_START";
+        text.insert(text.end() - 2, {"7", "#DLLDATA_END"});
+        auto refused = [](std::initializer_list<const char*> ids) {
+            QStringList texts;
+            for (const char* id : ids)
+                texts << QString::fromUtf8("Ungültige Block-ID: ID=%1!").arg(id);
+            return texts;
+        };
+
+        platform::DialogRecorder recorder;
+        TBlockList cell(1, engine_);
+        QVERIFY(!cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder), refused({"131074", "65537", "65536", "131071"}));
+        QCOMPARE(cell.Count(), 2);
+        QCOMPARE(cell.Get(0)->ID, Id(1, 1));
+        QCOMPARE(cell.Get(1)->ID, Id(1, 2));
+        QVERIFY(cell.PushToEngine());
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(engine_, Id(1, 2))), QByteArray("7"));
+        QVERIFY(MoltraneGetBlockParam(engine_, Id(2, 2)) == nullptr);
+        cell.Clear();
+
+        // Read into another cell, the identifiers move there first.
+        recorder.Clear();
+        TBlockList moved(2, engine_);
+        QVERIFY(!moved.LoadFromLines(true, text, 2));
+        QCOMPARE(BoxTexts(recorder), refused({"65537", "65536", "131071", "65538"}));
+        QCOMPARE(moved.Count(), 2);
+        QCOMPARE(moved.Get(1)->ID, Id(2, 2));
+    }
+
     void blocksAreInsertedAndDeleted() {
         MoltraneClearPage(engine_, 1);
         TBlockList cell(1, engine_);

@@ -209,6 +209,9 @@ void TBlockList::Clear() {
 }
 
 bool TBlockList::Assign(const TBlockList& source) {
+    // Clearing first would free the blocks to be copied.
+    if (&source == this)
+        return PushToEngine();
     Clear();
     for (const auto& original : source.blocks_) {
         std::unique_ptr<TBlock> copy = original->CreateSame(original->ID, Engine);

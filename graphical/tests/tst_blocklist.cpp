@@ -337,6 +337,12 @@ private slots:
         QCOMPARE(QByteArray(MoltraneGetBlockInputMenuFlags(engine_, Id(2, 1), Id(2, 2))),
                  QByteArray("*"));
         QCOMPARE(QByteArray(MoltraneGetBlockParam(engine_, Id(2, 1))), QByteArray("42"));
+
+        // A cell copied onto itself keeps its blocks.
+        QVERIFY(copy.Assign(copy));
+        QCOMPARE(copy.Count(), 3);
+        QCOMPARE(copy.Get(1)->GetInput(0)->SourceId, Id(2, 1));
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(engine_, Id(2, 1))), QByteArray("42"));
     }
 
     void danglingInputsAreDropped() {

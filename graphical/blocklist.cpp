@@ -300,6 +300,10 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         ++index;
     }
     bool result = true;
+    // Local numbers taken, so that a large cell reads without a search per block.
+    std::vector<bool> used(MaxLocalNumber + 2, false);
+    for (const auto& block : blocks_)
+        used[block->LocalNumber()] = true;
     while (index < lines.size()) {
         if (lines[index].empty()) {
             ++index;
@@ -331,10 +335,11 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         // number would shadow the first.
         const uint16_t local = block->LocalNumber();
         if ((uint32_t(block->ID) >> 16) != CellNumber || local == 0 || local > MaxLocalNumber ||
-            FindBlock(block->ID)) {
+            used[local]) {
             ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: ID=%1!").arg(id));
             result = false;
         } else {
+            used[local] = true;
             Add(std::move(block));
         }
         if (index >= lines.size() || lines[index] != "#BLOCK_END")

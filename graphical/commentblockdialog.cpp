@@ -1,5 +1,6 @@
 #include "graphical/commentblockdialog.h"
 
+#include <QColorDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,8 +10,9 @@
 
 namespace {
 
-// Sizes 6 to 24, as the comments are drawn in the cell.
-bool RunFontDialog(QWidget* parent, QFont& font, QColor&) {
+// Sizes 6 to 24, as the comments are drawn in the cell. Qt's font dialog has no colour among
+// its effects, so the colour is asked for right after it; cancelling that keeps the colour.
+bool RunFontDialog(QWidget* parent, QFont& font, QColor& color) {
     bool ok = false;
     QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
                                         QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
@@ -18,6 +20,9 @@ bool RunFontDialog(QWidget* parent, QFont& font, QColor&) {
         return false;
     chosen.setPointSize(std::clamp(chosen.pointSize(), 6, 24));
     font = chosen;
+    const QColor picked = QColorDialog::getColor(color, parent);
+    if (picked.isValid())
+        color = picked;
     return true;
 }
 

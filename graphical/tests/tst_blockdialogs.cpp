@@ -2,6 +2,9 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,6 +91,47 @@ private slots:
         dialog.dlgFont = [](QFont&, QColor&) { return false; };
         QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
         QCOMPARE(dialog.CommentFont().pointSize(), 14);
+    }
+
+    void fontButtonAsksForFontAndColour() {
+        TCommentBlockDlg dialog;
+        dialog.SetCommentFont(QFont("Arial", 8), Qt::black);
+        dialog.show();
+        auto clickOk = [](QDialog& shown) {
+            auto* box = shown.findChild<QDialogButtonBox*>();
+            QVERIFY(box != nullptr);
+            QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        bool colourAsked = false;
+        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+            QFont font = fonts.currentFont();
+            font.setPointSize(40);
+            font.setUnderline(true);
+            fonts.setCurrentFont(font);
+            WhenShown<QColorDialog>([&](QColorDialog& colours) {
+                colourAsked = true;
+                colours.setCurrentColor(QColor(0, 128, 0));
+                clickOk(colours);
+            });
+            clickOk(fonts);
+        });
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QVERIFY(colourAsked);
+        QCOMPARE(dialog.CommentColor(), QColor(0, 128, 0));
+        QCOMPARE(dialog.CommentFont().pointSize(), 24);
+        QVERIFY(dialog.CommentFont().underline());
+
+        // Cancelling the colour keeps the colour, not the font.
+        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+            QFont font = fonts.currentFont();
+            font.setPointSize(10);
+            fonts.setCurrentFont(font);
+            WhenShown<QColorDialog>([](QColorDialog& colours) { colours.reject(); });
+            clickOk(fonts);
+        });
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QCOMPARE(dialog.CommentColor(), QColor(0, 128, 0));
+        QCOMPARE(dialog.CommentFont().pointSize(), 10);
     }
 
     void commentBlockEditsThroughItsDialog() {

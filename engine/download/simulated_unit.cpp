@@ -166,7 +166,16 @@ void SimulatedUnit::run(const std::atomic<bool>& stopFlag) {
     auto lastActivity = std::chrono::steady_clock::now();
     while (!stopFlag) {
         pollfd entry{fd_, POLLIN, 0};
-        int ready = poll(&entry, 1, 20);
+        // A unit's receiver sees a byte the moment its last bit is in; a sleeping thread wakes
+        // tens of microseconds later, which the host would pay for every echoed byte. Right
+        // after an answer, while the next byte is due, the line is watched awake.
+        const bool watchAwake = byteTime_.count() != 0 &&
+                                std::chrono::steady_clock::now() - lastActivity < 4 * byteTime_;
+        int ready = poll(&entry, 1, watchAwake ? 0 : 20);
+        if (ready == 0 && watchAwake) {
+            std::this_thread::yield();
+            continue;
+        }
         if (ready < 0) {
             if (errno == EINTR)
                 continue;

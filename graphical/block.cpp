@@ -313,6 +313,8 @@ bool TInputLine::RouteStart(const TRect& sourceRect) {
     const bool changed = p != Points[0];
     Points[0] = p;
     UpdateBounds();
+    // On a straight wire the start is also the second-last point.
+    UpdateEntrySide();
     return changed;
 }
 

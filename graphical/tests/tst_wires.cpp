@@ -230,6 +230,13 @@ private slots:
         QCOMPARE(int(wire.EntrySide), 0);
         QVERIFY(!wire.RouteEnd(dest));
 
+        // A straight wire whose source moves below its end now arrives from below.
+        TInputLine straight = Wire({{60, 10}, {200, 10}});
+        QCOMPARE(int(straight.EntrySide), 0);
+        QVERIFY(straight.RouteStart({170, 300, 230, 320}));
+        QCOMPARE(straight.Points[0], QPoint(200, 300));
+        QCOMPARE(int(straight.EntrySide), 3);
+
         // Sliding keeps the height on the edge, clamped to it.
         TInputLine slide = Wire({{70, 300}, {130, 250}, {190, 95}});
         slide.AdjustEnds(source, dest);

@@ -12,6 +12,7 @@
 #include "graphical/blocklist.h"
 #include "graphical/commentblockdialog.h"
 #include "platform/qt/ansi.h"
+#include "platform/qt/help.h"
 
 namespace {
 
@@ -766,4 +767,18 @@ bool TTextBlock::EditDialog(bool& changed) {
     if (changed)
         UpdateSize();
     return true;
+}
+
+namespace {
+constexpr int kCommentHelpContext = 7000;
+} // namespace
+
+void TGraphBlock::ShowHelp() const {
+    if (platform::ShowHelpContext(TypeId))
+        HelpUsed = true;
+}
+
+void TTextBlock::ShowHelp() const {
+    if (platform::ShowHelpContext(kCommentHelpContext))
+        HelpUsed = true;
 }

@@ -35,6 +35,8 @@ public:
     TInputLine* GetInput(int index) const override;
     void SetInputLine(int index, std::unique_ptr<TInputLine> wire) override;
     std::string ClassAlias() const override { return "GraphBlock"; }
+    // The help topic of the block's kind: its type id.
+    void ShowHelp() const override;
     int KindCode() const override { return 2; }
     bool RerouteWireStarts(const std::vector<TBlock*>& blocks) override;
     bool RerouteWireEnds() override;
@@ -97,6 +99,8 @@ public:
 
     void AssignTo(TBlock& target) const override;
     std::string ClassAlias() const override { return "TextBlock"; }
+    // Comments share one help topic.
+    void ShowHelp() const override;
     int KindCode() const override { return 1; }
     bool CanEditData(int kind) const override { return kind == 0; }
     bool CanOverlap() const override { return true; }

@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,15 @@ public:
 
     std::string ValueText() const { return std::to_string(Value); }
     void Refresh();
+    // Asks for a new value and writes it to the simulator; false when nothing changed.
+    bool EditValue();
+    // The lowest and highest value the simulator keeps for the map code's kind.
+    static bool ValueRange(MapCode code, int32_t& low, int32_t& high);
+
+    // The input box: the text entered, nothing when cancelled. Tests replace it.
+    static std::function<std::optional<QString>(const QString& caption, const QString& prompt,
+                                                const QString& value)>
+        InputQuery;
 };
 
 class TQuendalModel : public TModel {
@@ -182,6 +192,61 @@ public:
     bool HasBreakpoint(int cell) const;
     void ClearTerminal();
     void CopyTerminalToClipboard() const;
+
+    // Edit operations. Each records its undo action before the change, sets SimState to
+    // Changed and notifies the views; all refuse while a simulation is under way.
+    bool CanEdit() const { return !IsSimulating(); }
+
+    bool NextFreeCellNumber(int& number) const;
+    TBlockList* CreateCellAt(int index, int number);
+    void InsertNewCell(int index);
+    void PasteCell(int index);
+    void CopyCell(int sourceNumber, int targetNumber);
+    void DeleteCellWithUndo(int number);
+    bool DeleteCell(int number);
+    void MoveCellWithUndo(int sourceNumber, int targetNumber);
+    bool MoveCell(int from, int to);
+    bool CheckCellName(int number, std::string& name) const;
+    bool RenameCellWithUndo(int number, const std::string& name);
+    bool RenameCell(int number, const std::string& name);
+
+    void NewTable(bool internal);
+    void PasteTable();
+    void InsertTable(std::unique_ptr<TConversionTable> table);
+    void DeleteTable(int number);
+    bool eDeleteTable(int number);
+    bool CheckTableName(int number, std::string& name) const;
+    bool RenameTableWithUndo(int number, const std::string& name);
+    bool RenameTable(int number, const std::string& name);
+    bool SetTableFileWithUndo(int number, const std::string& fileName);
+    void RenumberTables();
+
+    TBlock* InsertTextBlock(TBlockList* cell, const TRect& area);
+    TBlock* InsertGraphBlock(TBlockList* cell, int typeId, const TRect& area);
+    void PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selection, QPoint& where);
+    // Mode 0 left, 1 top, 2 right, 3 bottom edges.
+    void AlignBlocks(int mode, TBlockList* cell, const std::vector<TBlock*>& selection);
+    void MoveBlocks(TBlockList* cell, const std::vector<TBlock*>& selection, QPoint offset);
+    // Kind 0 the block's properties, 1 its bitmap.
+    bool EditBlock(TBlockList* cell, int kind, BlockHandle handle);
+    void DeleteBlocksWithUndo(TBlockList* cell, const std::vector<TBlock*>& selection);
+    bool DeleteBlocks(TBlockList* cell, std::vector<TBlock*> selection);
+    bool RemoveBlock(BlockHandle handle);
+    // Input -1 takes the first free input; input then names the one the engine chose.
+    bool ConnectWire(BlockHandle dest, int& input, std::unique_ptr<TInputLine> wire);
+    bool MoveWire(BlockHandle dest, int input, std::unique_ptr<TInputLine> wire);
+    bool SplitWire(BlockHandle dest, int input);
+    // Mode 0 connect, 1 new path, 2 clear the input.
+    bool ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInputLine> wire, int& input);
+
+    void CopyCellToClipboard(int number);
+    void CopyBlocksToClipboard(const TBlockList* cell, const std::vector<TBlock*>& selection);
+    void CopyTableToClipboard(int number);
+
+    void AddWatch(BlockHandle handle);
+    void DeleteWatch(int index);
+    // Opens the watch window; set by the main window.
+    static std::function<void(TQuendalModel*)> ShowWatchWindow;
 
     EngineHandle Engine = nullptr;
     TLines Comment;

@@ -451,16 +451,17 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         bool ok = false;
         try {
             // A page that cannot be added (a second cell of the same number) is not pushed:
-            // that would clear the page of the first.
-            ok = MoltraneAddPage(Engine, number, previousCell) != 0 &&
-                 cell->LoadFromLines(true, section, 0) && cell->PushToEngine();
+            // that would clear the page of the first. Nor do later pages go behind it.
+            if (MoltraneAddPage(Engine, number, previousCell) != 0) {
+                previousCell = number;
+                ok = cell->LoadFromLines(true, section, 0) && cell->PushToEngine();
+            }
         } catch (const std::exception&) {
             ok = false;
         }
         if (!ok)
             ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
         Cells.push_back(std::move(cell));
-        previousCell = number;
     }
 }
 

@@ -378,6 +378,42 @@ private slots:
         QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
     }
 
+    void cellAfterDuplicateFollowsInEngineOrder() {
+        platform::DialogRecorder recorder;
+        const TLines third = Cell(9, "Neun",
+                                  {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
+                                   GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
+        TLines project = {Header, "Version=1.0", "1", ""};
+        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third}) {
+            project.push_back("#CELL_START");
+            project.insert(project.end(), cell.begin(), cell.end());
+            project.insert(project.end(), {"#CELL_END", ""});
+        }
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.CellCount(), 4);
+        const QByteArray loaded = Compile(model.Engine);
+        QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
+
+        // The refused duplicate adds no page: the cell after it still comes last.
+        EngineHandle reference = MoltraneCreate();
+        std::vector<std::unique_ptr<TBlockList>> cells;
+        int previous = 0;
+        for (const TLines& lines : {FirstCell(), SecondCell(), third}) {
+            const int number = std::stoi(lines[0].substr(3));
+            QCOMPARE(MoltraneAddPage(reference, number, previous), 1);
+            cells.push_back(std::make_unique<TBlockList>(uint16_t(number), reference));
+            QVERIFY(cells.back()->LoadFromLines(true, lines, 0));
+            QVERIFY(cells.back()->PushToEngine());
+            previous = number;
+        }
+        QCOMPARE(Compile(reference), loaded);
+        cells.clear();
+        MoltraneDestroy(reference);
+    }
+
     void saveWithoutNameFails() {
         platform::DialogRecorder recorder;
         recorder.QueueSaveName(QString());

@@ -534,10 +534,21 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
                                      [wire](const TBlock* b) { return b->ID == wire->SourceId; }))
                 block->SetInputLine(input, nullptr);
         }
+    }
+    for (auto& block : blocks) {
         if (shift != 0)
             block->ShiftIds(shift);
-        if (down != 0)
-            block->MoveWithWires(QPoint(0, down));
+        // Exactly by that distance: no grid snap.
+        if (down != 0) {
+            block->Rect.Offset(0, down);
+            for (int input = 0; input < MaxInputs; ++input) {
+                if (TInputLine* wire = block->GetInput(input)) {
+                    for (int i = 0; i < wire->PointCount; ++i)
+                        wire->Points[size_t(i)] += QPoint(0, down);
+                    wire->UpdateBounds();
+                }
+            }
+        }
     }
     where = QPoint(minLeft, bottom + 20);
     auto action = std::make_unique<TInsertBlocksUndoAction>();

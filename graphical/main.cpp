@@ -1,0 +1,21 @@
+// The graphical development program: splash, main window, message loop.
+#include <QApplication>
+
+#include "framework/splash.h"
+#include "graphical/tavrisselform.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // The desktop file lives in the directory that is current at start.
+    DesktopFileName = DefaultDesktopFileName();
+    QApplication::setApplicationName(QStringLiteral("Tavrissel/plus"));
+
+    auto* splash = new TSplashForm(QLatin1String(QuendalVersionText));
+    splash->ShowSplash();
+
+    auto* form = new TTavrisselForm;
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->SetSplash(splash);
+    form->show();
+    return app.exec();
+}

@@ -1,0 +1,996 @@
+#include "graphical/tavrisselform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "framework/desktop.h"
+#include "framework/mdichild.h"
+#include "framework/mrufilelist.h"
+#include "framework/splash.h"
+#include "framework/toolbars.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "graphical/block.h"
+#include "graphical/blockcatalogue.h"
+#include "graphical/blockpalette.h"
+#include "graphical/quendalmodel.h"
+#include "graphical/simulatoriostate.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+#include "platform/system.h"
+
+QString DesktopFileName;
+QPointer<TTavrisselForm> TavrisselForm;
+
+std::function<void(QWidget*, TQuendalModel*, bool)> TTavrisselForm::RunCompileDialog;
+
+namespace {
+
+const QString MainSection = QStringLiteral("MainWindow");
+constexpr int DefaultProjectWindowWidth = 180;
+constexpr int BusyIdleInterval = 0;
+constexpr int QuietIdleInterval = 50;
+
+int Tag(const QObject* object) {
+    return object->property(kTagProperty).toInt();
+}
+
+void SetTag(QObject* object, int cmd) {
+    object->setProperty(kTagProperty, cmd);
+}
+
+QString ProgramDirectory() {
+    return QString::fromStdString(platform::ProgramDirectory());
+}
+
+} // namespace
+
+QString DefaultDesktopFileName() {
+    QString dir = QDir::currentPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
+    return dir + program.completeBaseName() + QStringLiteral(".DSK");
+}
+
+TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TavrisselForm"));
+    TavrisselForm = this;
+    if (DesktopFileName.isEmpty())
+        DesktopFileName = DefaultDesktopFileName();
+
+    platform::SetHelpFile(ProgramDirectory() + QStringLiteral("Quendal.hlp"));
+    LoadBlockCatalogue();
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    mainDockToolbar_ = new TDockToolbar(central);
+    mainDockToolbar_->setObjectName(QStringLiteral("MainDockToolbar"));
+    blockDockToolbar_ = new TDockToolbar(central);
+    blockDockToolbar_->setObjectName(QStringLiteral("BlockDockToolbar"));
+    column->addWidget(mainDockToolbar_);
+    column->addWidget(blockDockToolbar_);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    cellTreeResizebar_ = new TResizeToolbar(central);
+    cellTreeResizebar_->setObjectName(QStringLiteral("CellTreeResizebar"));
+    cellTreeResizebar_->SetAlign(TAlign::Left);
+    cellTreeResizebar_->setFixedWidth(DefaultProjectWindowWidth);
+    cellTree_ = new QTreeView(cellTreeResizebar_);
+    cellTree_->setObjectName(QStringLiteral("CellTree"));
+    cellTree_->setRootIsDecorated(false);
+    cellTree_->setIndentation(19);
+    cellTree_->setHeaderHidden(true);
+    cellTree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    cellTree_->installEventFilter(this);
+    mdiArea_ = new QMdiArea(central);
+    mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+    row->addWidget(cellTreeResizebar_);
+    row->addWidget(mdiArea_, 1);
+    column->addLayout(row, 1);
+    setCentralWidget(central);
+    projectWindowWidth_ = DefaultProjectWindowWidth;
+
+    CreateMenus();
+    CreateToolbars();
+
+    statusPanels_[0] = new QLabel(this);
+    statusPanels_[0]->setFixedWidth(70);
+    statusPanels_[1] = new QLabel(this);
+    statusPanels_[1]->setMinimumWidth(50);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addWidget(statusPanels_[0]);
+    statusBar()->addWidget(statusPanels_[1], 1);
+
+    splashTimer_ = new QTimer(this);
+    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
+    splashTimer_->setInterval(420);
+    splashTimer_->setSingleShot(true);
+    connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);
+
+    // Idle calls: at once again while the simulation wants more, else now and then.
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(QuietIdleInterval);
+    connect(idleTimer_, &QTimer::timeout, this,
+            [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
+
+    connect(cellTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        for (QAction* item : cellTreePopup_->actions())
+            if (Tag(item) != 0)
+                item->setEnabled(false); // the tree's commands belong to the project controller
+        cellTreePopup_->popup(cellTree_->viewport()->mapToGlobal(pos));
+    });
+    resize(800, 600);
+}
+
+TTavrisselForm::~TTavrisselForm() {
+    idleTimer_->stop();
+    setAcceptDrops(false);
+    SimulatorWindows.ApplicationIdle = nullptr;
+    if (model_)
+        CloseProject();
+    delete paletteBar_;
+    paletteBar_ = nullptr;
+    FreeBlockCatalogue();
+    delete splash_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menus and tool bars
+
+QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd,
+                                    const QKeySequence& shortcut) {
+    QAction* item = menu->addAction(caption);
+    SetTag(item, cmd);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    if (cmd > cmContainer)
+        connect(item, &QAction::triggered, this, [this, cmd] { DoChildCommand(cmd); });
+    return item;
+}
+
+QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
+                                       QStyle::StandardPixmap icon) {
+    auto* button = new QToolButton(bar);
+    button->setAutoRaise(true);
+    button->setIcon(style()->standardIcon(icon));
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    SetTag(button, cmd);
+    if (cmd != 0)
+        connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
+    QWidget* last = bar->LastControl();
+    button->move(last ? last->geometry().right() + 1 : 2, 2);
+    bar->SetLastControl(button);
+    return button;
+}
+
+void TTavrisselForm::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto addMenu = [this, bar](const char* name, const QString& caption) {
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+
+    fileMenu_ = addMenu("FileMenu", QStringLiteral("&Datei"));
+    connect(fileMenu_->addAction(QStringLiteral("&Neu"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &TTavrisselForm::DoFileNew);
+    connect(fileMenu_->addAction(QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &TTavrisselForm::DoFileOpen);
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, QStringLiteral("&Speichern"), cmSave, QKeySequence(Qt::CTRL | Qt::Key_S));
+    AddCommand(fileMenu_, QStringLiteral("Speichern &unter..."), cmSaveAs);
+    fileMenu_->addSeparator();
+    QAction* printItem = AddCommand(fileMenu_, QStringLiteral("&Drucken..."), cmPrint);
+    QAction* exitItem = fileMenu_->addAction(QStringLiteral("&Beenden"));
+    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    fileMenu_->insertSeparator(exitItem);
+
+    mruFiles_ = new TMRUFileList(this);
+    mruFiles_->setObjectName(QStringLiteral("MRUFiles"));
+    mruFiles_->SetMRUItemCount(5);
+    mruFiles_->SetParentMenu(fileMenu_);
+    mruFiles_->SetInsertAfter(printItem);
+    mruFiles_->SetSeparatorBefore(true);
+    mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
+    mruFiles_->OnOpenFile = [this](const QString& name) { OnMRUFileOpen(name); };
+    mruFiles_->Loaded();
+
+    QMenu* editMenu = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
+    AddCommand(editMenu, QStringLiteral("&Rückgängig"), cmUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddCommand(editMenu, QStringLiteral("&Wiederherstellen"), cmRedo,
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    editMenu->addSeparator();
+    AddCommand(editMenu, QStringLiteral("&Ausschneiden"), cmCut,
+               QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddCommand(editMenu, QStringLiteral("&Kopieren"), cmCopy, QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddCommand(editMenu, QStringLiteral("&Einfügen"), cmPaste, QKeySequence(Qt::CTRL | Qt::Key_V));
+    AddCommand(editMenu, QStringLiteral("&Löschen"), cmDelete, QKeySequence(Qt::Key_Delete));
+    AddCommand(editMenu, QStringLiteral("&Fensterinhalt löschen"), cmClearWindow);
+    editMenu->addSeparator();
+    AddCommand(editMenu, QStringLiteral("&Programmzelle einfügen"), cmInsertCell,
+               QKeySequence(Qt::Key_Insert));
+    QMenu* tableMenu = editMenu->addMenu(QStringLiteral("Umsetzungstabelle einfügen"));
+    SetTag(tableMenu->menuAction(), cmContainer);
+    AddCommand(tableMenu, QStringLiteral("&Tabelle einfügen"), cmInsertTable);
+    AddCommand(tableMenu, QStringLiteral("E&xterne Tabellendatei einfügen"), cmInsertTableFile);
+
+    viewMenu_ = addMenu("ViewMenu", QStringLiteral("&Ansicht"));
+    viewToolbarsItem_ = viewMenu_->addAction(QStringLiteral("&Symbolleisten"));
+    viewToolbarsItem_->setCheckable(true);
+    connect(viewToolbarsItem_, &QAction::triggered, this, &TTavrisselForm::ViewToolbarsItemClick);
+    viewStatusbarItem_ = viewMenu_->addAction(QStringLiteral("Status&leiste"));
+    viewStatusbarItem_->setCheckable(true);
+    connect(viewStatusbarItem_, &QAction::triggered, this, &TTavrisselForm::ViewStatusbarItemClick);
+    viewMenu_->addSeparator();
+    connect(
+        viewMenu_->addAction(QStringLiteral("&Projektfenster"), QKeySequence(Qt::ALT | Qt::Key_0)),
+        &QAction::triggered, this, &TTavrisselForm::FocusTree);
+    // The simulator windows join here as they come; until then their items stay disabled.
+    const std::pair<const char*, int> windows[] = {{"&Überwachte Werte", Qt::Key_2},
+                                                   {"&Ausgabe", Qt::Key_3},
+                                                   {"Au&fgezeichnete Daten", Qt::Key_4},
+                                                   {"&Digitale Ports", Qt::Key_5},
+                                                   {"A&naloge Ports", Qt::Key_6},
+                                                   {"&LCD-Anzeige", Qt::Key_7},
+                                                   {"&Tastatur", Qt::Key_8},
+                                                   {"LED-&Modul", Qt::Key_9}};
+    for (const auto& [caption, key] : windows) {
+        QAction* item =
+            viewMenu_->addAction(QString::fromUtf8(caption), QKeySequence(Qt::ALT | key));
+        item->setEnabled(false);
+        modelViewItems_.push_back(item);
+    }
+    viewMenu_->addSeparator();
+    viewNewCellFormItem_ = viewMenu_->addAction(QStringLiteral("&Neues Zellenfenster"));
+    viewNewCellFormItem_->setEnabled(false);
+    connect(viewMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::ViewMenuClick);
+
+    blockMenu_ = addMenu("BlockMenu", QStringLiteral("B&löcke"));
+    blockMenu_->setEnabled(false);
+    BuildBlockMenu();
+
+    QMenu* developmentMenu = addMenu("DevelopmentMenu", QStringLiteral("&Entwicklung"));
+    AddCommand(developmentMenu, QStringLiteral("&Compilieren"), cmCompile,
+               QKeySequence(Qt::CTRL | Qt::Key_F9));
+    AddCommand(developmentMenu, QStringLiteral("In Tavrissel-&Unit übertragen"), cmCompileDownload,
+               QKeySequence(Qt::Key_F12));
+
+    QMenu* simulatorMenu = addMenu("SimulatorMenu", QStringLiteral("&Simulator"));
+    AddCommand(simulatorMenu, QStringLiteral("&Ausführen"), cmRun, QKeySequence(Qt::Key_F9));
+    AddCommand(simulatorMenu, QStringLiteral("&Einzelschritt"), cmStep, QKeySequence(Qt::Key_F8));
+    AddCommand(simulatorMenu, QStringLiteral("&Gehe bis zur aktiven Zelle"), cmRunToCell,
+               QKeySequence(Qt::Key_F4));
+    AddCommand(simulatorMenu, QStringLiteral("A&nhalten"), cmStop, QKeySequence(Qt::Key_Escape));
+    AddCommand(simulatorMenu, QStringLiteral("&Rücksetzen"), cmReset,
+               QKeySequence(Qt::CTRL | Qt::Key_F2));
+    simulatorMenu->addSeparator();
+    AddCommand(simulatorMenu, QStringLiteral("&Haltepunkt umschalten"), cmToggleBreakpoint,
+               QKeySequence(Qt::CTRL | Qt::Key_F8));
+
+    for (QMenu* menu : {fileMenu_, editMenu, developmentMenu, simulatorMenu})
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { EnableChildCommandsMenu(menu); });
+
+    QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
+    optionMenu->addAction(QStringLiteral("&Umgebung..."))->setEnabled(false);
+    optionMenu->addAction(QStringLiteral("&Farben und Schriften..."))->setEnabled(false);
+
+    windowMenu_ = addMenu("WindowMenu", QStringLiteral("&Fenster"));
+    QAction* cascade = windowMenu_->addAction(QStringLiteral("Ü&berlappend"));
+    connect(cascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    QAction* tileHorz = windowMenu_->addAction(QStringLiteral("&Untereinander"));
+    connect(tileHorz, &QAction::triggered, this, [this] { TileChildren(Qt::Vertical); });
+    QAction* tileVert = windowMenu_->addAction(QStringLiteral("&Nebeneinander"));
+    connect(tileVert, &QAction::triggered, this, [this] { TileChildren(Qt::Horizontal); });
+    QAction* closeAll = windowMenu_->addAction(QStringLiteral("&Alle schließen"));
+    connect(closeAll, &QAction::triggered, this, &TTavrisselForm::WindowCloseAllItemClick);
+    windowItems_ = {cascade, tileHorz, tileVert, closeAll};
+    connect(windowMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::WindowMenuClick);
+
+    QMenu* helpMenu = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
+    connect(helpMenu->addAction(QStringLiteral("&Inhalt")), &QAction::triggered, this,
+            &TTavrisselForm::HelpContentsItemClick);
+    connect(helpMenu->addAction(QStringLiteral("&Info...")), &QAction::triggered, this,
+            &TTavrisselForm::HelpAboutItemClick);
+
+    cellTreePopup_ = new QMenu(this);
+    cellTreePopup_->setObjectName(QStringLiteral("CellTreePopup"));
+    QAction* open = AddCommand(cellTreePopup_, QStringLiteral("Öffnen"), cmOpenTreeItem);
+    cellTreePopup_->setDefaultAction(open);
+    AddCommand(cellTreePopup_, QStringLiteral("&Programmzelle einfügen"), cmInsertCell);
+    AddCommand(cellTreePopup_, QStringLiteral("&Tabelle einfügen"), cmInsertTable);
+    AddCommand(cellTreePopup_, QStringLiteral("E&xterne Tabellendatei einfügen"),
+               cmInsertTableFile);
+}
+
+void TTavrisselForm::CreateToolbars() {
+    auto* mainToolbar = new TMHToolbar(mainDockToolbar_);
+    mainToolbar->setObjectName(QStringLiteral("MainToolbar"));
+    auto* open = AddButton(mainToolbar, QStringLiteral("Öffnen"), 0, QStyle::SP_DialogOpenButton);
+    connect(open, &QToolButton::clicked, this, &TTavrisselForm::DoFileOpen);
+    AddButton(mainToolbar, QStringLiteral("Speichern"), cmSave, QStyle::SP_DialogSaveButton);
+    AddButton(mainToolbar, QStringLiteral("Ausschneiden"), cmCut, QStyle::SP_DialogDiscardButton);
+    AddButton(mainToolbar, QStringLiteral("Kopieren"), cmCopy, QStyle::SP_FileDialogContentsView);
+    AddButton(mainToolbar, QStringLiteral("Einfügen"), cmPaste, QStyle::SP_FileDialogNewFolder);
+    AddButton(mainToolbar, QStringLiteral("Löschen"), cmDelete, QStyle::SP_TrashIcon);
+    AddButton(mainToolbar, QStringLiteral("Rückgängig"), cmUndo, QStyle::SP_ArrowBack);
+    AddButton(mainToolbar, QStringLiteral("Wiederherstellen"), cmRedo, QStyle::SP_ArrowForward);
+
+    auto* developmentToolbar = new TMHToolbar(mainDockToolbar_);
+    developmentToolbar->setObjectName(QStringLiteral("DevelopmentToolbar"));
+    AddButton(developmentToolbar, QStringLiteral("Compilieren"), cmCompile,
+              QStyle::SP_BrowserReload);
+    AddButton(developmentToolbar, QStringLiteral("In Tavrissel-Unit übertragen"), cmCompileDownload,
+              QStyle::SP_DriveNetIcon);
+
+    auto* simulatorToolbar = new TMHToolbar(mainDockToolbar_);
+    simulatorToolbar->setObjectName(QStringLiteral("MHToolbar1"));
+    AddButton(simulatorToolbar, QStringLiteral("Ausführen"), cmRun, QStyle::SP_MediaPlay);
+    AddButton(simulatorToolbar, QStringLiteral("Einzelschritt"), cmStep,
+              QStyle::SP_MediaSeekForward);
+    AddButton(simulatorToolbar, QStringLiteral("Gehe bis zur aktiven Zelle"), cmRunToCell,
+              QStyle::SP_MediaSkipForward);
+    AddButton(simulatorToolbar, QStringLiteral("Haltepunkt umschalten"), cmToggleBreakpoint,
+              QStyle::SP_DialogApplyButton);
+    AddButton(simulatorToolbar, QStringLiteral("Alle Haltepunkte löschen"), cmClearBreakpoints,
+              QStyle::SP_DialogResetButton);
+    AddButton(simulatorToolbar, QStringLiteral("Anhalten"), cmStop, QStyle::SP_MediaStop);
+    AddButton(simulatorToolbar, QStringLiteral("Rücksetzen"), cmReset,
+              QStyle::SP_MediaSkipBackward);
+    mainDockToolbar_->Loaded();
+
+    auto* blockToolbar = new TMHToolbar(blockDockToolbar_);
+    blockToolbar->setObjectName(QStringLiteral("BlockToolbar"));
+    auto* newCell =
+        AddButton(blockToolbar, QStringLiteral("Neues Zellenfenster"), 0, QStyle::SP_FileIcon);
+    newCell->setObjectName(QStringLiteral("NewCellButton"));
+    newCell->setEnabled(false);
+    paletteBar_ = new TBlockPaletteBar(BlockPalette(), BlockCatalogue(), blockToolbar);
+    paletteBar_->move(newCell->geometry().right() + 4, 0);
+    paletteBar_->adjustSize();
+    connect(paletteBar_, &TBlockPaletteBar::blockCommand, this, &TTavrisselForm::DoChildCommand);
+    blockToolbar->SetLastControl(paletteBar_);
+    auto* textBlock =
+        AddButton(blockToolbar, QStringLiteral("Kommentar"), cmInsertComment, QStyle::SP_FileIcon);
+    textBlock->setObjectName(QStringLiteral("TextBlockButton"));
+    blockToolbar->setFixedHeight(std::max(paletteBar_->height(), textBlock->height()) + 4);
+
+    auto* alignToolbar = new TMHToolbar(blockDockToolbar_);
+    alignToolbar->setObjectName(QStringLiteral("AlignToolbar"));
+    AddButton(alignToolbar, QStringLiteral("Am linken Rand ausrichten"), cmAlignLeft,
+              QStyle::SP_ArrowLeft);
+    AddButton(alignToolbar, QStringLiteral("Am oberen Rand ausrichten"), cmAlignTop,
+              QStyle::SP_ArrowUp);
+    AddButton(alignToolbar, QStringLiteral("Am rechten Rand ausrichten"), cmAlignRight,
+              QStyle::SP_ArrowRight);
+    AddButton(alignToolbar, QStringLiteral("Am unteren Rand ausrichten"), cmAlignBottom,
+              QStyle::SP_ArrowDown);
+    gridAlignButton_ = AddButton(alignToolbar, QStringLiteral("Am Raster ausrichten"), 0,
+                                 QStyle::SP_FileDialogDetailedView);
+    gridAlignButton_->setObjectName(QStringLiteral("GridAlignButton"));
+    gridAlignButton_->setCheckable(true);
+    connect(gridAlignButton_, &QToolButton::clicked, this, &TTavrisselForm::GridAlignButtonClick);
+    viewGridButton_ = AddButton(alignToolbar, QStringLiteral("Raster anzeigen"), 0,
+                                QStyle::SP_FileDialogListView);
+    viewGridButton_->setObjectName(QStringLiteral("ViewGridButton"));
+    viewGridButton_->setCheckable(true);
+    connect(viewGridButton_, &QToolButton::clicked, this, &TTavrisselForm::ViewGridButtonClick);
+    blockDockToolbar_->Loaded();
+}
+
+void TTavrisselForm::BuildBlockMenu() {
+    blockMenu_->clear();
+    ::BuildBlockMenu(blockMenu_, BlockCatalogue(), [this](int cmd) { DoChildCommand(cmd); });
+}
+
+QMenu* TTavrisselForm::Menu(const char* name) const {
+    return menuBar()->findChild<QMenu*>(QLatin1String(name));
+}
+
+QAction* TTavrisselForm::CommandItem(int cmd) const {
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        for (QAction* item : menu->actions())
+            if (Tag(item) == cmd)
+                return item;
+    return nullptr;
+}
+
+QToolButton* TTavrisselForm::CommandButton(int cmd) const {
+    for (QToolButton* button : findChildren<QToolButton*>())
+        if (Tag(button) == cmd)
+            return button;
+    return nullptr;
+}
+
+QLabel* TTavrisselForm::StatusPanel(int index) const {
+    return statusPanels_[index];
+}
+
+void TTavrisselForm::SetSplash(TSplashForm* splash) {
+    splash_ = splash;
+}
+
+TMDIChildForm* TTavrisselForm::ActiveChild() const {
+    return qobject_cast<TMDIChildForm*>(mdiArea_->activeSubWindow());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+bool TTavrisselForm::DoCommand(int cmd) {
+    switch (cmd) {
+    case cmSave:
+    case cmSaveAs:
+        if (!model_)
+            return false;
+        if (cmd == cmSave)
+            model_->Save();
+        else
+            model_->SaveAs(true);
+        UpdateCaption();
+        return true;
+    case cmCompile:
+    case cmCompileDownload:
+        if (model_ && RunCompileDialog) {
+            model_->UpdateFromViews();
+            // Tables loaded before a failing one are released as well.
+            if (model_->LoadTablesIntoEngine())
+                RunCompileDialog(this, model_.get(), cmd == cmCompileDownload);
+            model_->ReleaseTableData();
+        }
+        return false;
+    case cmRun:
+    case cmStep:
+    case cmReset:
+    case cmStop:
+        if (model_)
+            model_->DoSimCommand(cmd);
+        return false;
+    case cmClearBreakpoints:
+        if (model_)
+            model_->ClearBreakpoints();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
+    switch (cmd) {
+    case cmSave:
+        enabled = model_ && model_->Modified();
+        return true;
+    case cmSaveAs:
+        enabled = model_ != nullptr;
+        return true;
+    case cmCompile:
+    case cmCompileDownload:
+        enabled = model_ && RunCompileDialog && model_->CanCompile();
+        return true;
+    case cmRun:
+    case cmStep:
+    case cmReset:
+    case cmStop:
+        enabled = model_ && model_->IsSimCommandEnabled(cmd);
+        return true;
+    case cmClearBreakpoints:
+        enabled = model_ && model_->BreakpointCount > 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TTavrisselForm::TreeHasFocus() const {
+    return cellTree_->hasFocus();
+}
+
+// A label editor of the tree is a visible child of its viewport.
+bool TTavrisselForm::TreeEditing() const {
+    for (QWidget* editor : cellTree_->viewport()->findChildren<QWidget*>(
+             QString(), Qt::FindDirectChildrenOnly))
+        if (editor->isVisible())
+            return true;
+    return false;
+}
+
+TTavrisselForm::Mode TTavrisselForm::CommandMode() const {
+    if (TreeHasFocus())
+        return Mode::Tree;
+    const bool appActive =
+        QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
+    if (ActiveChild() && appActive && !TreeEditing())
+        return Mode::Child;
+    return Mode::None;
+}
+
+bool TTavrisselForm::CommandEnabled(int cmd, Mode mode) {
+    bool enabled = false;
+    if (IsCommandEnabled(cmd, enabled))
+        return enabled;
+    // The tree's commands come with the project controller; until then it offers none.
+    if (mode == Mode::Child)
+        return ActiveChild()->IsCommandEnabled(cmd);
+    return false;
+}
+
+void TTavrisselForm::DoChildCommand(int cmd) {
+    if (DoCommand(cmd))
+        return;
+    if (TreeHasFocus())
+        return; // the project controller takes tree commands
+    if (TMDIChildForm* child = ActiveChild())
+        child->DoCommand(cmd);
+}
+
+void TTavrisselForm::EnableButtons() {
+    if (QApplication::focusWidget() == this)
+        FocusTree();
+    const Mode mode = CommandMode();
+    TMDIChildForm* child = ActiveChild();
+    blockMenu_->setEnabled(mode == Mode::Child && child->inherits("TProgramCellForm"));
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        const int cmd = Tag(button);
+        if (cmd != 0 && button->isVisibleTo(this))
+            button->setEnabled(CommandEnabled(cmd, mode));
+    }
+    gridAlignButton_->setChecked(CellDisplay().CellAlignAtGrid);
+    viewGridButton_->setEnabled(CellDisplay().CellAlignAtGrid);
+    viewGridButton_->setChecked(CellDisplay().CellGridVisible);
+}
+
+void TTavrisselForm::EnableChildCommandsMenu(QMenu* menu) {
+    const Mode mode = CommandMode();
+    for (QAction* item : menu->actions()) {
+        const int cmd = Tag(item);
+        if (cmd == cmContainer && item->menu())
+            EnableChildCommandsMenu(item->menu());
+        else if (cmd != 0)
+            item->setEnabled(CommandEnabled(cmd, mode));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Project
+
+void TTavrisselForm::OpenProjectModel(std::unique_ptr<TQuendalModel> model) {
+    if (model_)
+        CloseProject();
+    model_ = std::move(model);
+}
+
+bool TTavrisselForm::OpenProject(const QString& fileName) {
+    if (model_ && !model_->CloseQuery())
+        return false;
+    std::unique_ptr<TQuendalModel> model;
+    try {
+        model = std::make_unique<TQuendalModel>();
+    } catch (const EAbort&) {
+        return false;
+    }
+    // The open project stays when the new one cannot be read.
+    const bool loaded = fileName.isEmpty() ? model->InitNew() : model->LoadFromFile(fileName);
+    if (!loaded)
+        return false;
+    OpenProjectModel(std::move(model));
+    if (!fileName.isEmpty())
+        mruFiles_->RemoveFile(fileName);
+    UpdateCaption();
+    return true;
+}
+
+void TTavrisselForm::CloseProject() {
+    if (!model_)
+        return;
+    const QString name = model_->FileName();
+    model_.reset();
+    if (!name.isEmpty())
+        mruFiles_->AddFile(name);
+    UpdateCaption();
+}
+
+void TTavrisselForm::UpdateCaption() {
+    const QString title = QLatin1String(MainProgramTitle);
+    setWindowTitle(model_ ? title + QStringLiteral(" - ") + model_->GetDisplayName() : title);
+}
+
+void TTavrisselForm::FocusTree() {
+    cellTree_->setFocus(Qt::OtherFocusReason);
+}
+
+void TTavrisselForm::DoFileNew() {
+    OpenProject(QString());
+    FocusTree();
+}
+
+void TTavrisselForm::DoFileOpen() {
+    const QString name = QFileDialog::getOpenFileName(
+        this, QString(), QString(),
+        platform::QtFileFilter(
+            QStringLiteral("Tavrissel/plus Dateien (*.mtp)|*.mtp|Alle Dateien (*.*)|*.*")));
+    if (!name.isEmpty())
+        OpenProject(name);
+}
+
+void TTavrisselForm::OnMRUFileOpen(const QString& fileName) {
+    OpenProject(fileName);
+    FocusTree();
+}
+
+void TTavrisselForm::OpenDroppedFiles(const QStringList& fileNames) {
+    if (fileNames.isEmpty())
+        return;
+    OpenProject(fileNames.first());
+    if (isMinimized())
+        showNormal();
+    else {
+        raise();
+        activateWindow();
+    }
+    FocusTree();
+}
+
+void TTavrisselForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TTavrisselForm::dropEvent(QDropEvent* event) {
+    QStringList names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names.push_back(url.toLocalFile());
+    event->acceptProposedAction();
+    OpenDroppedFiles(names);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Idle, hints, keys
+
+bool TTavrisselForm::AppIdle() {
+    EnableButtons();
+    bool more = false;
+    if (model_) {
+        statusPanels_[0]->setText(model_->Modified() ? QStringLiteral("Geändert") : QString());
+        more = model_->Step();
+    }
+    if (SimStatusChanged) {
+        const bool running = model_ && model_->IsSimCommandEnabled(cmStop);
+        statusText_ = running ? QStringLiteral("Simulation läuft") : QStringLiteral("Bereit");
+        AppHint();
+        SimStatusChanged = false;
+    }
+    if (TMDIChildForm* child = ActiveChild())
+        more = child->Idle(this) || more;
+    return more;
+}
+
+void TTavrisselForm::AppHint() {
+    statusPanels_[1]->setText(hint_.isEmpty() ? statusText_ : hint_);
+}
+
+bool TTavrisselForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        hint_ = static_cast<QStatusTipEvent*>(event)->tip();
+        AppHint();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cellTree_ && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            if (platform::ShowHelpContext(9000))
+                HelpUsed = true;
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// View, grid, window and help menus
+
+void TTavrisselForm::ViewMenuClick() {
+    viewToolbarsItem_->setChecked(!mainDockToolbar_->isHidden());
+    viewStatusbarItem_->setChecked(!statusBar()->isHidden());
+}
+
+void TTavrisselForm::ViewToolbarsItemClick() {
+    const bool visible = blockDockToolbar_->isHidden();
+    blockDockToolbar_->setVisible(visible);
+    mainDockToolbar_->setVisible(visible);
+}
+
+void TTavrisselForm::ViewStatusbarItemClick() {
+    statusBar()->setVisible(statusBar()->isHidden());
+}
+
+void TTavrisselForm::GridAlignButtonClick() {
+    TCellDisplay& display = CellDisplay();
+    display.CellAlignAtGrid = !display.CellAlignAtGrid;
+    if (display.CellAlignAtGrid) {
+        display.CellGridVisible = savedCellGridVisible_;
+    } else {
+        savedCellGridVisible_ = display.CellGridVisible;
+        display.CellGridVisible = false;
+    }
+    if (model_)
+        model_->NotifyViews(nmGridOptions, 0);
+    EnableButtons();
+}
+
+void TTavrisselForm::ViewGridButtonClick() {
+    CellDisplay().CellGridVisible = !CellDisplay().CellGridVisible;
+    if (model_)
+        model_->NotifyViews(nmGridOptions, 0);
+    EnableButtons();
+}
+
+void TTavrisselForm::WindowMenuClick() {
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (QAction* item : windowItems_)
+        item->setEnabled(!children.isEmpty());
+    for (QAction* item : windowListItems_)
+        delete item;
+    windowListItems_.clear();
+    if (children.isEmpty())
+        return;
+    windowListItems_.push_back(windowMenu_->addSeparator());
+    for (QMdiSubWindow* child : children) {
+        QAction* item = windowMenu_->addAction(child->windowTitle());
+        item->setCheckable(true);
+        item->setChecked(child == mdiArea_->activeSubWindow());
+        QPointer<QMdiSubWindow> target = child;
+        connect(item, &QAction::triggered, this, [this, target] {
+            if (target)
+                mdiArea_->setActiveSubWindow(target);
+        });
+        windowListItems_.push_back(item);
+    }
+}
+
+void TTavrisselForm::TileChildren(Qt::Orientation stacking) {
+    std::vector<QMdiSubWindow*> children;
+    for (QMdiSubWindow* child : mdiArea_->subWindowList())
+        if (!child->isMinimized() && child->isVisible())
+            children.push_back(child);
+    if (children.empty())
+        return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int n = static_cast<int>(children.size());
+    for (int i = 0; i < n; ++i) {
+        children[size_t(i)]->showNormal();
+        if (stacking == Qt::Vertical) {
+            const int top = area.height() * i / n;
+            children[size_t(i)]->setGeometry(0, top, area.width(),
+                                             area.height() * (i + 1) / n - top);
+        } else {
+            const int left = area.width() * i / n;
+            children[size_t(i)]->setGeometry(left, 0, area.width() * (i + 1) / n - left,
+                                             area.height());
+        }
+    }
+}
+
+void TTavrisselForm::WindowCloseAllItemClick() {
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (qsizetype i = children.size() - 1; i >= 0; --i)
+        children[i]->close();
+}
+
+void TTavrisselForm::HelpContentsItemClick() {
+    if (platform::ShowHelpContents())
+        HelpUsed = true;
+}
+
+void TTavrisselForm::HelpAboutItemClick() {
+    TSplashForm about{QLatin1String(QuendalVersionText)};
+    about.ShowAbout(this);
+}
+
+void TTavrisselForm::SplashTimerTimer() {
+    splashTimer_->stop();
+    delete splash_;
+    activateWindow();
+}
+
+// ---------------------------------------------------------------------------------------------
+// First show: settings and desktop
+
+void TTavrisselForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShowFirst();
+    }
+}
+
+void TTavrisselForm::FormShowFirst() {
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(QLatin1String(MainProgramTitle));
+    setAcceptDrops(true);
+    statusText_ = QStringLiteral("Bereit");
+    SimulatorWindows.ApplicationIdle = [this] { EnableButtons(); };
+    ReadSettings();
+    ReadDesktop();
+    UpdateCaption();
+    splashTimer_->start();
+    idleTimer_->start();
+    AppHint();
+    FocusTree();
+}
+
+void TTavrisselForm::ReadSettings() {
+    TWinRegistry reg{QLatin1String(MainRegistryKey)};
+    QRect bounds(reg.ReadInteger(MainSection, QStringLiteral("Left"), -1),
+                 reg.ReadInteger(MainSection, QStringLiteral("Top"), -1), 0, 0);
+    const int right = reg.ReadInteger(MainSection, QStringLiteral("Right"), -1);
+    const int bottom = reg.ReadInteger(MainSection, QStringLiteral("Bottom"), -1);
+    const bool stored = bounds.left() != -1 || bounds.top() != -1 || right != -1 || bottom != -1;
+    const int state = reg.ReadInteger(MainSection, QStringLiteral("WindowState"), wsNormal);
+    statusBar()->setVisible(reg.ReadBool(MainSection, QStringLiteral("Statusbar"), true));
+    const bool toolbars = reg.ReadBool(MainSection, QStringLiteral("Toolbars"), true);
+    mainDockToolbar_->setVisible(toolbars);
+    blockDockToolbar_->setVisible(toolbars);
+    projectWindowWidth_ = std::max<int>(
+        TResizeToolbar::MinimumSize,
+        reg.ReadInteger(MainSection, QStringLiteral("ProjectWindowWidth"), projectWindowWidth_));
+    cellTreeResizebar_->setFixedWidth(projectWindowWidth_);
+    if (stored) {
+        bounds.setRight(right - 1);
+        bounds.setBottom(bottom - 1);
+        if (bounds.isValid())
+            setGeometry(bounds);
+        if (state == wsMaximized)
+            setWindowState(Qt::WindowMaximized);
+        else if (state == wsMinimized)
+            setWindowState(Qt::WindowMinimized);
+    }
+    TCellDisplay& display = CellDisplay();
+    display.CellAlignAtGrid = reg.ReadBool(MainSection, QStringLiteral("CellAlignAtGrid"), true);
+    display.CellGridVisible = reg.ReadBool(MainSection, QStringLiteral("CellGridVisible"), true);
+    display.BlockIndicesVisible =
+        reg.ReadBool(MainSection, QStringLiteral("BlockIndicesVisible"), false);
+    savedCellGridVisible_ = display.CellGridVisible;
+
+    BitmapDir = reg.ReadString(MainSection, QStringLiteral("BitmapPath"), QString());
+    if (BitmapDir.isEmpty()) {
+        BitmapDir = ProgramDirectory() + QStringLiteral("BITMAPS");
+        reg.WriteString(MainSection, QStringLiteral("BitmapPath"), BitmapDir);
+    }
+    TableDir = reg.ReadString(MainSection, QStringLiteral("TablePath"), QString());
+    if (TableDir.isEmpty()) {
+        TableDir = ProgramDirectory() + QStringLiteral("TABLES");
+        reg.WriteString(MainSection, QStringLiteral("TablePath"), TableDir);
+    }
+    mruFiles_->LoadFromRegistry(reg);
+}
+
+void TTavrisselForm::ReadDesktop() {
+    QFile file(DesktopFileName);
+    if (!file.exists())
+        return;
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw EDesktopError(DesktopFileName);
+        TDesktopReader reader(file.readAll());
+        // The project part: the model creates itself from its own part.
+        auto model = std::make_unique<TQuendalModel>();
+        const bool loaded = model->LoadDesktop(reader);
+        if (loaded)
+            OpenProjectModel(std::move(model));
+        if (reader.ReadInteger() != 0) {
+            reader.ReadInteger(); // selected tree node
+            reader.ReadInteger(); // tables folder expanded
+            reader.ReadInteger(); // cells folder expanded
+        }
+        const int count = reader.ReadInteger();
+        for (int i = 0; i < count; ++i)
+            TMDIChildForm::LoadDesktopRecord(reader, mdiArea_, model_.get());
+    } catch (const EAbort&) {
+        // The user has been told already.
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Konnte die Desktopdatei nicht lesen!"));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+bool TTavrisselForm::FormCloseQuery() {
+    return !model_ || model_->CloseQuery();
+}
+
+void TTavrisselForm::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    FormClose();
+    event->accept();
+}
+
+void TTavrisselForm::FormClose() {
+    idleTimer_->stop();
+    {
+        TWinRegistry reg{QLatin1String(MainRegistryKey)};
+        const int state = isMaximized() ? wsMaximized : (isMinimized() ? wsMinimized : wsNormal);
+        const QRect bounds = (state == wsNormal) ? geometry() : normalGeometry();
+        reg.WriteInteger(MainSection, QStringLiteral("WindowState"), state);
+        reg.WriteInteger(MainSection, QStringLiteral("Left"), bounds.left());
+        reg.WriteInteger(MainSection, QStringLiteral("Top"), bounds.top());
+        reg.WriteInteger(MainSection, QStringLiteral("Right"), bounds.left() + bounds.width());
+        reg.WriteInteger(MainSection, QStringLiteral("Bottom"), bounds.top() + bounds.height());
+        reg.WriteBool(MainSection, QStringLiteral("Statusbar"), !statusBar()->isHidden());
+        reg.WriteBool(MainSection, QStringLiteral("Toolbars"), !mainDockToolbar_->isHidden());
+        reg.WriteInteger(MainSection, QStringLiteral("ProjectWindowWidth"),
+                         cellTreeResizebar_->width());
+        const TCellDisplay& display = CellDisplay();
+        reg.WriteBool(MainSection, QStringLiteral("CellAlignAtGrid"), display.CellAlignAtGrid);
+        reg.WriteBool(MainSection, QStringLiteral("CellGridVisible"), display.CellGridVisible);
+        reg.WriteBool(MainSection, QStringLiteral("BlockIndicesVisible"),
+                      display.BlockIndicesVisible);
+        mruFiles_->SaveToRegistry(reg);
+    }
+    WriteDesktop();
+}
+
+void TTavrisselForm::WriteDesktop() {
+    try {
+        TDesktopWriter writer;
+        if (model_)
+            model_->SaveDesktop(writer);
+        else
+            writer.WriteString(QString());
+        writer.WriteInteger(0); // the tree's part comes with the project controller
+        // Bottom to top, so that reading them back restores the stacking.
+        std::vector<TMDIChildForm*> children;
+        for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder))
+            if (auto* child = qobject_cast<TMDIChildForm*>(window))
+                children.push_back(child);
+        writer.WriteInteger(static_cast<int32_t>(children.size()));
+        for (TMDIChildForm* child : children)
+            child->SaveDesktopRecord(writer);
+        QSaveFile file(DesktopFileName);
+        if (!file.open(QIODevice::WriteOnly) || file.write(writer.Data()) != writer.Data().size() ||
+            !file.commit())
+            throw EDesktopError(DesktopFileName);
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Konnte die Desktopdatei nicht erstellen!"));
+    }
+    CloseProject();
+}

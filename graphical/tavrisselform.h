@@ -1,0 +1,201 @@
+// The program's MDI frame: menus, tool bars, block palette, project tree panel, status bar,
+// the idle loop that drives the simulation, settings and the desktop file.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStyle>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TBlockGroupComboBox;
+class TBlockPaletteBar;
+class TDockToolbar;
+class TMDIChildForm;
+class TMHToolbar;
+class TMRUFileList;
+class TQuendalModel;
+class TResizeToolbar;
+class TSplashForm;
+class TWinRegistry;
+
+// Command numbers (the simulator ones are TSimCommand) carried in the "tag" property of menu items
+// and tool buttons.
+enum TCommand : int {
+    cmContainer = 1,
+    cmSave = 100,
+    cmSaveAs = 101,
+    cmPrint = 102,
+    cmUndo = 150,
+    cmRedo = 151,
+    cmCut = 152,
+    cmCopy = 153,
+    cmPaste = 154,
+    cmDelete = 155,
+    cmClearWindow = 160,
+    cmCompile = 250,
+    cmCompileDownload = 251,
+    cmWatchBlock = 500,
+    cmEditWatch = 501,
+    cmOpenTreeItem = 600,
+    cmInsertCell = 601,
+    cmInsertTable = 602,
+    cmInsertTableFile = 603,
+    cmBlockProperties = 620,
+    cmBlockBitmap = 621,
+    cmBlockHelp = 622,
+    cmSplitWire = 630,
+    cmDeleteBend = 631,
+    cmAlignLeft = 700,
+    cmAlignTop = 701,
+    cmAlignRight = 702,
+    cmAlignBottom = 703,
+    cmInsertBlock = 20000,
+    cmInsertComment = 29999,
+};
+
+inline constexpr char MainRegistryKey[] = "SOFTWARE\\Mirelt Electronic\\Tavrissel/plus";
+inline constexpr char MainProgramTitle[] = "Mirelt Tavrissel/plus";
+
+// The desktop file: the directory current at start plus the program's name with ".DSK".
+extern QString DesktopFileName;
+QString DefaultDesktopFileName();
+
+class TTavrisselForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TTavrisselForm(QWidget* parent = nullptr);
+    ~TTavrisselForm() override;
+
+    // The compile dialog, run modally for the model; download after a successful compile.
+    // Compiling stays disabled while no dialog is installed.
+    static std::function<void(QWidget* owner, TQuendalModel* model, bool download)>
+        RunCompileDialog;
+
+    // The splash the program shows at start; freed by the splash timer.
+    void SetSplash(TSplashForm* splash);
+
+    TQuendalModel* Model() const { return model_.get(); }
+    TMDIChildForm* ActiveChild() const;
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    QTreeView* CellTree() const { return cellTree_; }
+    TResizeToolbar* CellTreeResizebar() const { return cellTreeResizebar_; }
+    TDockToolbar* MainDockToolbar() const { return mainDockToolbar_; }
+    TDockToolbar* BlockDockToolbar() const { return blockDockToolbar_; }
+    TBlockPaletteBar* PaletteBar() const { return paletteBar_; }
+    TMRUFileList* MRUFiles() const { return mruFiles_; }
+    QMenu* Menu(const char* name) const;
+    // The menu item or tool button of a command (the first found); null when there is none.
+    QAction* CommandItem(int cmd) const;
+    QToolButton* CommandButton(int cmd) const;
+    QToolButton* GridAlignButton() const { return gridAlignButton_; }
+    QToolButton* ViewGridButton() const { return viewGridButton_; }
+    QLabel* StatusPanel(int index) const;
+    QTimer* SplashTimer() const { return splashTimer_; }
+    const QString& StatusText() const { return statusText_; }
+
+    bool DoCommand(int cmd);
+    bool IsCommandEnabled(int cmd, bool& enabled);
+    void DoChildCommand(int cmd);
+    void EnableButtons();
+    void EnableChildCommandsMenu(QMenu* menu);
+    bool OpenProject(const QString& fileName);
+    // Closes the project without asking; a named one goes to the recent files.
+    void CloseProject();
+    void UpdateCaption();
+    void FocusTree();
+    // One idle call: enabling, status, one simulation step. True when more are wanted.
+    bool AppIdle();
+    void AppHint();
+    // Opens the first of the dropped files.
+    void OpenDroppedFiles(const QStringList& fileNames);
+
+    void DoFileNew();
+    void DoFileOpen();
+    void OnMRUFileOpen(const QString& fileName);
+    void ViewMenuClick();
+    void ViewToolbarsItemClick();
+    void ViewStatusbarItemClick();
+    void GridAlignButtonClick();
+    void ViewGridButtonClick();
+    void WindowMenuClick();
+    void WindowCloseAllItemClick();
+    // Vertical stacking puts the children one above the other, each full width.
+    void TileChildren(Qt::Orientation stacking);
+    void HelpContentsItemClick();
+    void HelpAboutItemClick();
+    void SplashTimerTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    enum class Mode { None, Tree, Child };
+
+    void CreateMenus();
+    void CreateToolbars();
+    QAction* AddCommand(QMenu* menu, const QString& caption, int cmd,
+                        const QKeySequence& shortcut = {});
+    QToolButton* AddButton(TMHToolbar* bar, const QString& hint, int cmd,
+                           QStyle::StandardPixmap icon);
+    void BuildBlockMenu();
+    void FormShowFirst();
+    void ReadSettings();
+    void ReadDesktop();
+    bool FormCloseQuery();
+    void FormClose();
+    void WriteDesktop();
+    Mode CommandMode() const;
+    bool TreeHasFocus() const;
+    bool TreeEditing() const;
+    bool CommandEnabled(int cmd, Mode mode);
+    void OpenProjectModel(std::unique_ptr<TQuendalModel> model);
+
+    std::unique_ptr<TQuendalModel> model_;
+    QMdiArea* mdiArea_ = nullptr;
+    TResizeToolbar* cellTreeResizebar_ = nullptr;
+    QTreeView* cellTree_ = nullptr;
+    QMenu* cellTreePopup_ = nullptr;
+    TDockToolbar* mainDockToolbar_ = nullptr;
+    TDockToolbar* blockDockToolbar_ = nullptr;
+    TBlockPaletteBar* paletteBar_ = nullptr;
+    QToolButton* gridAlignButton_ = nullptr;
+    QToolButton* viewGridButton_ = nullptr;
+    QMenu* blockMenu_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* viewToolbarsItem_ = nullptr;
+    QAction* viewStatusbarItem_ = nullptr;
+    QAction* viewNewCellFormItem_ = nullptr;
+    std::vector<QAction*> modelViewItems_;
+    std::vector<QAction*> windowItems_;
+    std::vector<QAction*> windowListItems_;
+    TMRUFileList* mruFiles_ = nullptr;
+    QLabel* statusPanels_[2] = {nullptr, nullptr};
+    QTimer* splashTimer_ = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    QPointer<TSplashForm> splash_;
+    QString statusText_;
+    QString hint_;
+    int projectWindowWidth_ = 0;
+    bool shown_ = false;
+    bool closing_ = false;
+    bool savedCellGridVisible_ = true;
+};
+
+extern QPointer<TTavrisselForm> TavrisselForm;

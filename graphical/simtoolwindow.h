@@ -1,0 +1,54 @@
+// What the simulator's stay-on-top tool windows share: the stored rectangle, placement on the
+// first show, help by F1, freeing on close.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+class TWinRegistry;
+
+// A window rectangle as stored in the settings; an empty one (the default) is "not stored".
+struct TWindowRect {
+    int Left = -1, Top = -1, Right = -1, Bottom = -1;
+    bool Empty() const { return Right <= Left || Bottom <= Top; }
+    QRect ToQRect() const { return QRect(QPoint(Left, Top), QPoint(Right - 1, Bottom - 1)); }
+    static TWindowRect FromQRect(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
+    // The normal bounds of an MDI window; empty when it has none yet.
+    static TWindowRect FromNormalBounds(const QRect& r) {
+        return r.topLeft() == QPoint(-1, -1) && r.size() == QSize(1, 1) ? TWindowRect{}
+                                                                        : FromQRect(r);
+    }
+    void Read(TWinRegistry& reg, const QString& section);
+    void Write(TWinRegistry& reg, const QString& section) const;
+};
+
+// Moves a rectangle that lies beyond a screen edge back onto the screen.
+TWindowRect PlaceRectOnScreen(TWindowRect rect, int screenWidth, int screenHeight);
+
+class TSimToolWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // stored: the settings rectangle the window starts with and keeps up to date.
+    TSimToolWindow(QWidget* owner, TWindowRect& stored, int helpContext);
+    ~TSimToolWindow() override;
+
+    bool FirstShow() const { return firstShow_; }
+    // The frame rectangle now, for the settings (once the window has been shown).
+    void RememberRect();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The window's own part of the first show, after the placement.
+    virtual void FirstShowSetup() {}
+
+    bool firstShow_ = true;
+
+private:
+    TWindowRect& stored_;
+    int helpContext_;
+};

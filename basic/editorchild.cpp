@@ -318,9 +318,11 @@ void TEditorForm::DeletedPara(int32_t para) {
     editor_->viewport()->update();
 }
 
-void TEditorForm::InsertedPara(int32_t para, int) {
+void TEditorForm::InsertedPara(int32_t para, int pos) {
+    // A split behind the line's start leaves the statement on its line; only a split at the
+    // start moves the line's text, and its breakpoint with it.
     for (auto& entry : breakpoints_)
-        if (entry->line >= para)
+        if (entry->line > para || (entry->line == para && pos <= 1))
             ++entry->line;
     editor_->viewport()->update();
 }

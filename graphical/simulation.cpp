@@ -187,8 +187,11 @@ bool TQuendalModel::Step() {
             more = true;
             PumpMessages();
             SendInputs();
-            if (SimState == ssStopped) {
+            if (SimState != ssRunning && SimState != ssStepping) {
                 InformationBox(QStringLiteral("WAIT: Abbruch durch Anwender"));
+                // Reset (or compiled) meanwhile: nothing of this batch belongs to the new run.
+                if (SimState != ssStopped)
+                    return false;
                 more = false;
             }
             break;
@@ -200,7 +203,8 @@ bool TQuendalModel::Step() {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 PumpMessages();
                 SendInputs();
-                if (SimState == ssStopped) {
+                // Stopped, or stopped and reset: the pause must not resume the old state.
+                if (SimState != ssPaused) {
                     InformationBox(QStringLiteral("PAUSE: Abbruch durch Anwender"));
                     return false;
                 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <utility>
@@ -12,6 +13,7 @@
 
 #include "framework/model.h"
 #include "graphical/block.h"
+#include "platform/qt/dialogs.h"
 
 namespace fixture {
 
@@ -83,6 +85,14 @@ inline bool WriteFile(const QString& name, const QByteArray& data) {
 inline QByteArray ReadFile(const QString& name) {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The texts of the message boxes shown, in order.
+inline QStringList BoxTexts(const platform::DialogRecorder& recorder) {
+    QStringList texts;
+    for (const auto& box : recorder.Boxes())
+        texts << box.text;
+    return texts;
 }
 
 // Records every notification a model sends.

@@ -90,13 +90,6 @@ TLines SampleProject() {
     return lines;
 }
 
-QStringList BoxTexts(const platform::DialogRecorder& recorder) {
-    QStringList texts;
-    for (const auto& box : recorder.Boxes())
-        texts << box.text;
-    return texts;
-}
-
 // An edit that undoes itself without a trace.
 class DoneAction : public TUndoAction {
 public:
@@ -109,6 +102,30 @@ QByteArray Compile(EngineHandle engine) {
         return QByteArray("failed: ") + MoltraneGetErrorMessage(engine);
     return ReadFile("CODE.TXT");
 }
+
+// The cells pushed by hand into an engine of their own, their pages in the given order.
+struct ReferenceEngine {
+    EngineHandle engine = MoltraneCreate();
+    std::vector<std::unique_ptr<TBlockList>> cells;
+    bool pushed = true;
+
+    explicit ReferenceEngine(const std::vector<TLines>& texts) {
+        int previous = 0;
+        for (const TLines& lines : texts) {
+            const int number = std::stoi(lines[0].substr(3));
+            cells.push_back(std::make_unique<TBlockList>(uint16_t(number), engine));
+            pushed = pushed && MoltraneAddPage(engine, number, previous) == 1 &&
+                     cells.back()->LoadFromLines(true, lines, 0) && cells.back()->PushToEngine();
+            previous = number;
+        }
+    }
+    ~ReferenceEngine() {
+        cells.clear();
+        MoltraneDestroy(engine);
+    }
+    ReferenceEngine(const ReferenceEngine&) = delete;
+    ReferenceEngine& operator=(const ReferenceEngine&) = delete;
+};
 
 } // namespace
 
@@ -207,24 +224,13 @@ private slots:
         QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
 
         // The same cells pushed by hand, in file order, give the same code.
-        EngineHandle reference = MoltraneCreate();
-        int previous = 0;
-        std::vector<std::unique_ptr<TBlockList>> cells;
-        for (const TLines& lines : {FirstCell(), SecondCell()}) {
-            const int number = std::stoi(lines[0].substr(3));
-            QCOMPARE(MoltraneAddPage(reference, number, previous), 1);
-            cells.push_back(std::make_unique<TBlockList>(uint16_t(number), reference));
-            QVERIFY(cells.back()->LoadFromLines(true, lines, 0));
-            QVERIFY(cells.back()->PushToEngine());
-            previous = number;
-        }
-        QCOMPARE(Compile(reference), loaded);
+        ReferenceEngine reference({FirstCell(), SecondCell()});
+        QVERIFY(reference.pushed);
+        QCOMPARE(Compile(reference.engine), loaded);
 
         // Pages in the other order give other code, so the comparison means something.
-        MoltraneMovePage(reference, 5, 2);
-        QVERIFY(Compile(reference) != loaded);
-        cells.clear();
-        MoltraneDestroy(reference);
+        MoltraneMovePage(reference.engine, 5, 2);
+        QVERIFY(Compile(reference.engine) != loaded);
         QCOMPARE(BoxTexts(recorder), QStringList());
     }
 
@@ -398,20 +404,9 @@ private slots:
         QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
 
         // The refused duplicate adds no page: the cell after it still comes last.
-        EngineHandle reference = MoltraneCreate();
-        std::vector<std::unique_ptr<TBlockList>> cells;
-        int previous = 0;
-        for (const TLines& lines : {FirstCell(), SecondCell(), third}) {
-            const int number = std::stoi(lines[0].substr(3));
-            QCOMPARE(MoltraneAddPage(reference, number, previous), 1);
-            cells.push_back(std::make_unique<TBlockList>(uint16_t(number), reference));
-            QVERIFY(cells.back()->LoadFromLines(true, lines, 0));
-            QVERIFY(cells.back()->PushToEngine());
-            previous = number;
-        }
-        QCOMPARE(Compile(reference), loaded);
-        cells.clear();
-        MoltraneDestroy(reference);
+        ReferenceEngine reference({FirstCell(), SecondCell(), third});
+        QVERIFY(reference.pushed);
+        QCOMPARE(Compile(reference.engine), loaded);
     }
 
     void saveWithoutNameFails() {

@@ -69,11 +69,19 @@ std::vector<CellSpec> ThreeCells(bool loop) {
     return cells;
 }
 
-QStringList BoxTexts(const platform::DialogRecorder& recorder) {
-    QStringList texts;
-    for (const auto& box : recorder.Boxes())
-        texts << box.text;
-    return texts;
+// A pause of `ticks` (20 ms each), then 7 to D/A port 1.
+CellSpec PauseCell(int ticks) {
+    return {1,
+            "Pause",
+            {Const(1, 1, ticks), Fed(1, 2, 1006, {}, {Id(1, 1)}), Const(1, 3, 7), ToDA(1, 4, 3)}};
+}
+
+// Waits for input line 0, then 9 to D/A port 1.
+CellSpec WaitCell() {
+    return {1,
+            "Warten",
+            {Fed(1, 1, 100, {"1"}, {}), Fed(1, 2, 1005, {}, {Id(1, 1)}), Const(1, 3, 9),
+             ToDA(1, 4, 3)}};
 }
 
 } // namespace
@@ -354,11 +362,7 @@ private slots:
 
     void pauseWithoutAutoTimingTakesNoTime() {
         platform::DialogRecorder recorder;
-        QVERIFY(Build(
-            {{1,
-              "Pause",
-              {Const(1, 1, 200), Fed(1, 2, 1006, {}, {Id(1, 1)}), Const(1, 3, 7), ToDA(1, 4, 3)}},
-             {2, "Danach", {}}}));
+        QVERIFY(Build({PauseCell(200), {2, "Danach", {}}}));
         int pumps = 0;
         SimulatorWindows.PumpMessages = [&] { ++pumps; };
         model_->DoSimCommand(cmStep);
@@ -372,10 +376,7 @@ private slots:
     void pauseWithAutoTimingCanBeStopped() {
         platform::DialogRecorder recorder;
         AutoTiming = true;
-        QVERIFY(Build({{1,
-                        "Pause",
-                        {Const(1, 1, 200), Fed(1, 2, 1006, {}, {Id(1, 1)}), Const(1, 3, 7),
-                         ToDA(1, 4, 3)}}}));
+        QVERIFY(Build({PauseCell(200)}));
         std::vector<TSimState> seen;
         SimulatorWindows.PumpMessages = [&] {
             seen.push_back(model_->SimState);
@@ -396,10 +397,7 @@ private slots:
         platform::DialogRecorder recorder;
         AutoTiming = true;
         // 151 ticks of 20 ms: the shortest pause handed to the driver.
-        QVERIFY(Build({{1,
-                        "Pause",
-                        {Const(1, 1, 151), Fed(1, 2, 1006, {}, {Id(1, 1)}), Const(1, 3, 7),
-                         ToDA(1, 4, 3)}}}));
+        QVERIFY(Build({PauseCell(151)}));
         int pausedPumps = 0;
         SimulatorWindows.PumpMessages = [&] { pausedPumps += model_->SimState == ssPaused; };
         model_->DoSimCommand(cmStep);
@@ -419,11 +417,7 @@ private slots:
 
     void waitLoopTakesInputsAndStop() {
         platform::DialogRecorder recorder;
-        const std::vector<CellSpec> cells = {
-            {1,
-             "Warten",
-             {Fed(1, 1, 100, {"1"}, {}), Fed(1, 2, 1005, {}, {Id(1, 1)}), Const(1, 3, 9),
-              ToDA(1, 4, 3)}}};
+        const std::vector<CellSpec> cells = {WaitCell()};
         QVERIFY(Build(cells));
         int pumps = 0;
         SimulatorWindows.PumpMessages = [&] {
@@ -452,6 +446,48 @@ private slots:
         QCOMPARE(model_->SimState, ssStopped);
         QCOMPARE(BoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
         QCOMPARE(model_->StoppedPosition(), 1);
+    }
+
+    // Stop and then reset, both delivered while the batch pumps: the batch ends at once and
+    // leaves the reset program alone, with no position shown.
+    void resetDuringWaitOrPauseEndsTheBatch() {
+        platform::DialogRecorder recorder;
+        QVERIFY(Build({WaitCell()}));
+        int pumps = 0;
+        SimulatorWindows.PumpMessages = [&] {
+            if (++pumps == 1) {
+                model_->DoSimCommand(cmStop);
+                model_->DoSimCommand(cmReset);
+            } else {
+                SimulatorIoState.PortLevel[0] = true;
+                SimulatorIoState.PortChanged[0] = true;
+            }
+        };
+        model_->DoSimCommand(cmRun);
+        QVERIFY(model_->Step());
+        QVERIFY(!model_->Step());
+        QCOMPARE(pumps, 1);
+        QCOMPARE(model_->SimState, ssReady);
+        QCOMPARE(model_->StepPosition, uint16_t(0));
+        QCOMPARE(BoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
+
+        recorder.Clear();
+        AutoTiming = true;
+        SimOptionsChanged = true;
+        QVERIFY(Build({PauseCell(151)}));
+        SimulatorWindows.PumpMessages = [&] {
+            if (model_->SimState == ssPaused) {
+                model_->DoSimCommand(cmStop);
+                model_->DoSimCommand(cmReset);
+            }
+        };
+        model_->DoSimCommand(cmRun);
+        QVERIFY(model_->Step());
+        QVERIFY(!model_->Step());
+        QCOMPARE(model_->SimState, ssReady);
+        QCOMPARE(model_->StepPosition, uint16_t(0));
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0));
+        QCOMPARE(BoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
     }
 
     void simulatorErrorStops() {

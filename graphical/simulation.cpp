@@ -41,6 +41,18 @@ private:
 
 constexpr int MinPumpIntervalMs = 10;
 
+// Copies an engine display buffer (none when null) and lets its window, if open, refresh.
+template <typename T, size_t N>
+void MirrorDisplay(const void* source, std::array<T, N>& target, bool& changed,
+                   const std::function<void()>& refresh) {
+    if (source) {
+        std::memcpy(target.data(), source, sizeof target);
+        changed = true;
+    }
+    if (refresh)
+        refresh();
+}
+
 } // namespace
 
 std::string ExpandTabs(const std::string& text) {
@@ -335,23 +347,13 @@ void TQuendalModel::RefreshPorts() {
 }
 
 void TQuendalModel::RefreshLcd() {
-    const void* text = MoltraneGetLCD(Engine);
-    if (text) {
-        std::memcpy(SimulatorIoState.LcdText.data(), text, SimulatorIoState.LcdText.size());
-        SimulatorIoState.LcdChanged = true;
-    }
-    if (SimulatorWindows.LcdRefresh)
-        SimulatorWindows.LcdRefresh();
+    MirrorDisplay(MoltraneGetLCD(Engine), SimulatorIoState.LcdText, SimulatorIoState.LcdChanged,
+                  SimulatorWindows.LcdRefresh);
 }
 
 void TQuendalModel::RefreshLed() {
-    const unsigned char* digits = MoltraneGetLED(Engine);
-    if (digits) {
-        std::memcpy(SimulatorIoState.LedDigits.data(), digits, SimulatorIoState.LedDigits.size());
-        SimulatorIoState.LedChanged = true;
-    }
-    if (SimulatorWindows.LedRefresh)
-        SimulatorWindows.LedRefresh();
+    MirrorDisplay(MoltraneGetLED(Engine), SimulatorIoState.LedDigits, SimulatorIoState.LedChanged,
+                  SimulatorWindows.LedRefresh);
 }
 
 void TQuendalModel::RefreshWatches() {

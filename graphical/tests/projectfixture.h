@@ -88,7 +88,7 @@ inline QByteArray ReadFile(const QString& name) {
 }
 
 // The texts of the message boxes shown, in order.
-inline QStringList BoxTexts(const platform::DialogRecorder& recorder) {
+inline QStringList MessageBoxTexts(const platform::DialogRecorder& recorder) {
     QStringList texts;
     for (const auto& box : recorder.Boxes())
         texts << box.text;

@@ -171,7 +171,7 @@ private slots:
         const TLines project = SampleProject();
         TQuendalModel model;
         QVERIFY(Load(model, project));
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
 
         // What was read.
         QCOMPARE(model.TableNameCounter, uint16_t(3));
@@ -231,7 +231,7 @@ private slots:
         // Pages in the other order give other code, so the comparison means something.
         MoltraneMovePage(reference.engine, 5, 2);
         QVERIFY(Compile(reference.engine) != loaded);
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
     void loadErrors_data() {
@@ -291,7 +291,7 @@ private slots:
         QVERIFY(WriteFile(path, text));
         TQuendalModel model;
         QVERIFY(!model.LoadFromFile(path));
-        QCOMPARE(BoxTexts(recorder), QStringList{message});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{message});
         QCOMPARE(recorder.Beeps().size(), size_t(1));
         QCOMPARE(model.FileName().isEmpty(), clearsName);
     }
@@ -301,7 +301,8 @@ private slots:
         TQuendalModel model;
         const QString path = Path("fehlt.mtp");
         QVERIFY(!model.LoadFromFile(path));
-        QCOMPARE(BoxTexts(recorder), QStringList{QString("Datei %1 nicht gefunden").arg(path)});
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QString("Datei %1 nicht gefunden").arg(path)});
         QVERIFY(!QFile::exists(path));
     }
 
@@ -338,7 +339,7 @@ private slots:
         QVERIFY(WriteFile(Path("l.mtp"), text));
         TQuendalModel model;
         QVERIFY(model.LoadFromFile(Path("l.mtp")));
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
         QCOMPARE(int(model.TableNameCounter), counter);
         QCOMPARE(model.CellCount(), cells);
         QCOMPARE(model.TableCount(), tables);
@@ -358,7 +359,7 @@ private slots:
         project.insert(project.end(), {"#CELL_END", ""});
         TQuendalModel model;
         QVERIFY(Load(model, project));
-        const QStringList boxes = BoxTexts(recorder);
+        const QStringList boxes = MessageBoxTexts(recorder);
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes.last(), QStringLiteral("Fehler beim Lesen der Programmzelle 7!"));
         QCOMPARE(model.CellCount(), 2);
@@ -376,7 +377,7 @@ private slots:
         project.insert(project.end(), {"#CELL_END", ""});
         TQuendalModel model;
         QVERIFY(Load(model, project));
-        QCOMPARE(BoxTexts(recorder),
+        QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
         QCOMPARE(model.CellCount(), 2);
         // The first cell's page still holds its blocks.
@@ -397,7 +398,7 @@ private slots:
         }
         TQuendalModel model;
         QVERIFY(Load(model, project));
-        QCOMPARE(BoxTexts(recorder),
+        QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
         QCOMPARE(model.CellCount(), 4);
         const QByteArray loaded = Compile(model.Engine);
@@ -448,7 +449,7 @@ private slots:
         recorder.Clear();
         QVERIFY(!other.GetTableData(model.FindTable(1), back));
         QVERIFY(!other.SetTableData(model.FindTable(1), back));
-        QCOMPARE(BoxTexts(recorder), (QStringList{"GetTableData...", "SetTableData..."}));
+        QCOMPARE(MessageBoxTexts(recorder), (QStringList{"GetTableData...", "SetTableData..."}));
     }
 
     void currentItemNotifiesBeforeAndAfter() {
@@ -511,7 +512,7 @@ private slots:
         TDesktopReader reader(writer.Data());
         TQuendalModel model;
         QVERIFY(!model.LoadDesktop(reader));
-        QCOMPARE(BoxTexts(recorder),
+        QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{QString("Datei %1 nicht gefunden").arg(Path("weg.mtp"))});
 
         TQuendalModel untitled;
@@ -578,7 +579,7 @@ private slots:
         model.PrintProgram(0);
         QVERIFY(!QFile::exists(pdf));
         TQuendalModel::PrintDialog = nullptr;
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 };
 

@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(view_.DataOf(nmStepPosition), (std::vector<NotifyData>{2, 3}));
         QCOMPARE(view_.Count(nmSimulationReset), 1);
         QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0)); // the reset cleared the outputs
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
     void breakpointsAndRunTo() {
@@ -247,7 +247,7 @@ private slots:
         model_->ClearBreakpoints();
         QCOMPARE(model_->BreakpointCount, 0);
         QCOMPARE(view_.Count(nmBreakpointsCleared), 1);
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
     void breakpointListKeepsFiftyInAnyOrder() {
@@ -256,7 +256,7 @@ private slots:
         for (int cell = 1; cell <= 50; ++cell)
             QVERIFY(model_->AddBreakpoint(cell));
         QVERIFY(!model_->AddBreakpoint(51));
-        QCOMPARE(BoxTexts(recorder), QStringList{"Zu viele Haltepunkte gesetzt!"});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"Zu viele Haltepunkte gesetzt!"});
         QCOMPARE(model_->BreakpointCount, 50);
         QVERIFY(!model_->HasBreakpoint(51));
         // The last entry fills the gap.
@@ -389,7 +389,7 @@ private slots:
         QVERIFY(!model_->Step());
         QCOMPARE(seen, std::vector<TSimState>{ssPaused});
         QCOMPARE(model_->SimState, ssStopped);
-        QCOMPARE(BoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
         QVERIFY(!model_->StepGuard);
     }
 
@@ -412,7 +412,7 @@ private slots:
         model_->DoSimCommand(cmRun);
         RunBatches();
         QCOMPARE(model_->SimState, ssReady);
-        QCOMPARE(BoxTexts(recorder), QStringList());
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
     void waitLoopTakesInputsAndStop() {
@@ -444,7 +444,7 @@ private slots:
         QVERIFY(model_->Step());
         QVERIFY(model_->Step());
         QCOMPARE(model_->SimState, ssStopped);
-        QCOMPARE(BoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
         QCOMPARE(model_->StoppedPosition(), 1);
     }
 
@@ -469,7 +469,7 @@ private slots:
         QCOMPARE(pumps, 1);
         QCOMPARE(model_->SimState, ssReady);
         QCOMPARE(model_->StepPosition, uint16_t(0));
-        QCOMPARE(BoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"WAIT: Abbruch durch Anwender"});
 
         recorder.Clear();
         AutoTiming = true;
@@ -487,7 +487,7 @@ private slots:
         QCOMPARE(model_->SimState, ssReady);
         QCOMPARE(model_->StepPosition, uint16_t(0));
         QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0));
-        QCOMPARE(BoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
     }
 
     void simulatorErrorStops() {
@@ -501,7 +501,7 @@ private slots:
         RunBatches();
         QCOMPARE(model_->SimState, ssStopped);
         QVERIFY(SimStatusChanged);
-        QCOMPARE(BoxTexts(recorder),
+        QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{"Es trat ein Simulationsfehler auf:\nDivision durch Null!"});
         QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Error);
         // The position is the cell's, not the error code.
@@ -612,7 +612,7 @@ private slots:
 
         recorder.QueueAnswer(platform::Button::No);
         QVERIFY(!model_->CloseQuery());
-        QCOMPARE(BoxTexts(recorder),
+        QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{"Soll die laufende Simulation abgebrochen werden?"});
         recorder.QueueAnswer(platform::Button::Yes);
         QVERIFY(model_->CloseQuery());

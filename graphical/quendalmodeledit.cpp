@@ -670,8 +670,11 @@ bool TQuendalModel::EditBlock(TBlockList* cell, int kind, BlockHandle handle) {
     change.BlockHandle = handle;
     change.OldRect = block->GetExtent();
     bool changed = false;
-    block->EditData(kind, changed);
-    if (!changed)
+    const bool accepted = block->EditData(kind, changed);
+    // A parameter dialog reports a new size only; a new text is a change as well.
+    std::string now;
+    block->GetData(kind, now);
+    if (!changed && !(accepted && now != old))
         return false;
     SetChanged();
     auto action = std::make_unique<TEditBlockUndoAction>();

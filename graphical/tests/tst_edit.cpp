@@ -4,7 +4,13 @@
 
 #include <random>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
 #include "graphical/blockcatalogue.h"
+#include "graphical/commentblockdialog.h"
 #include "graphical/graphblock.h"
 #include "graphical/tests/edittestmodel.h"
 #include "graphical/undoactions.h"
@@ -29,6 +35,30 @@ std::unique_ptr<TInputLine> WireFrom(int32_t source, QPoint from, QPoint to) {
     wire->AddPoint(QPoint(to.x() - 20, to.y()));
     wire->AddPoint(to);
     return wire;
+}
+
+// Types text into the first line edit of the modal dialog as soon as it shows, then presses
+// the button with the given text.
+void AnswerDialog(const QString& text, const QString& button) {
+    QTimer::singleShot(0, [text, button] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        auto* edit = dialog->findChild<QLineEdit*>();
+        if (edit) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, text);
+        }
+        for (QPushButton* candidate : dialog->findChildren<QPushButton*>()) {
+            if (candidate->text().remove('&') == button) {
+                QTest::mouseClick(candidate, Qt::LeftButton);
+                return;
+            }
+        }
+        dialog->close();
+    });
 }
 
 } // namespace
@@ -243,7 +273,7 @@ private slots:
         const QByteArray after = RoundTrip([&] { model_->DeleteBlocksWithUndo(cell, selection); });
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(!after.contains("IN00=65537"));
+        QVERIFY(!after.contains("IN00=65539"));
         // Undo restores the wires of the blocks they fed (Id(1, 4) took the sum).
         model_->Undo();
         QCOMPARE(TextOf(*model_), before);
@@ -272,6 +302,43 @@ private slots:
         QCOMPARE(BoxTexts(recorder),
                  QStringList{QStringLiteral("Fehler in TInsertBlocksUndoAction.FindBlocksToDelete: "
                                             "Block nicht gefunden!")});
+    }
+
+    void undoActionsReportWhatTheyMiss() {
+        platform::DialogRecorder recorder;
+        QVERIFY(!model_->eDeleteTable(5));
+        TDeleteCellUndoAction deleteCell;
+        QVERIFY(!deleteCell.SetUndoData(model_.get(), 9));
+        TDeleteTableUndoAction deleteTable;
+        QVERIFY(!deleteTable.SetUndoData(model_.get(), 4));
+
+        auto move = std::make_unique<TMoveBlocksUndoAction>();
+        move->CellNumber = 1;
+        move->Lines = {"ID=" + std::to_string(Id(1, 1)), "20,20,80,60",
+                       "ID=" + std::to_string(Id(1, 30)), "0,0,10,10"};
+        model_->AddUndoAction(std::move(move), false);
+        model_->Undo();
+        // The blocks before the missing one are restored.
+        QCOMPARE(model_->FindBlock(Id(1, 1))->Rect, (TRect{20, 20, 80, 60}));
+
+        auto blocks = std::make_unique<TDeleteBlocksUndoAction>();
+        blocks->CellNumber = 8;
+        model_->AddUndoAction(std::move(blocks), false);
+        model_->Undo();
+        QCOMPARE(
+            BoxTexts(recorder),
+            (QStringList{
+                QStringLiteral("Fehler in TQuendalModel.eDeleteTable: Tabelle nicht gefunden!"),
+                QStringLiteral("Interner Fehler in TDeleteCellUndoAction.SetUndoData: Zelle "
+                               "nicht gefunden!"),
+                QStringLiteral("Fehler in TDeleteTableUndoAction.SetUndoData: Tabelle nicht "
+                               "gefunden!"),
+                QStringLiteral("Fehler in TMoveBlocksUndoAction.SaveRedoData: Block nicht "
+                               "gefunden!"),
+                QStringLiteral("Fehler in TMoveBlocksUndoAction.UndoAction: Block nicht "
+                               "gefunden!"),
+                QStringLiteral("Fehler in TDeleteBlocksUndoAction.UndoAction: Zelle nicht "
+                               "gefunden!")}));
     }
 
     void movesAndAlignmentsUndoAndRedo() {
@@ -321,6 +388,27 @@ private slots:
             QVERIFY(constant->SetData(0, "99"));
         });
         QCOMPARE(std::string(MoltraneGetBlockParam(model_->Engine, Id(1, 1))), "99");
+    }
+
+    void blockEditsThroughTheirDialogs() {
+        TBlockList* cell = model_->FindCell(1);
+        AnswerDialog(QStringLiteral("Zwei Summanden"), QStringLiteral("OK"));
+        ROUND_TRIP([&] { QVERIFY(model_->EditBlock(cell, 0, Id(1, 5))); });
+        QCOMPARE(static_cast<TTextBlock*>(cell->FindBlock(Id(1, 5)))->Text,
+                 std::string("Zwei Summanden"));
+        QCOMPARE(view_.Count(nmBlockEdited), 3);
+
+        AnswerDialog(QStringLiteral("42"), QStringLiteral("OK"));
+        ROUND_TRIP([&] { QVERIFY(model_->EditBlock(cell, 0, Id(1, 2))); });
+        QCOMPARE(std::string(MoltraneGetBlockParam(model_->Engine, Id(1, 2))), "42");
+
+        // Cancelled: nothing recorded.
+        const int undo = model_->UndoCount();
+        AnswerDialog(QStringLiteral("Anders"), QStringLiteral("Abbrechen"));
+        QVERIFY(!model_->EditBlock(cell, 0, Id(1, 5)));
+        QCOMPARE(model_->UndoCount(), undo);
+        // A sum has no parameter to edit.
+        QVERIFY(!model_->EditBlock(cell, 0, Id(1, 3)));
     }
 
     void wireEditsUndoAndRedo() {

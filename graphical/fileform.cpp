@@ -27,7 +27,7 @@ QString FormatDumpValue(uint16_t word) {
     const int value = int16_t(word);
     char text[16];
     if (HexOutput)
-        std::snprintf(text, sizeof text, "%5.4x", unsigned(uint16_t(value)));
+        std::snprintf(text, sizeof text, "%5.4X", unsigned(uint16_t(value)));
     else
         std::snprintf(text, sizeof text, "%7d", value);
     return QString::fromLatin1(text);

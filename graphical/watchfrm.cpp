@@ -37,7 +37,9 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, pa
     auto* headerModel = new QStandardItemModel(0, 2, header_);
     headerModel->setHorizontalHeaderLabels({QStringLiteral("Variable"), QStringLiteral("Wert")});
     header_->setModel(headerModel);
-    header_->setMinimumSectionSize(65);
+    // The name column's minimum of 65 is kept in LayoutColumns: the header's minimum would
+    // hold for the value column too.
+    header_->setMinimumSectionSize(1);
     header_->resizeSection(0, WatchNameColWidth);
     header_->resizeSection(1, 100);
     header_->setSectionsClickable(false);
@@ -118,7 +120,8 @@ void TWatchForm::LayoutColumns() {
     layingOut_ = true;
     const int clientWidth = header_->width();
     // The value column keeps at least 45 pixels.
-    const int nameWidth = std::max(std::min(header_->sectionSize(0), clientWidth - 45), 0);
+    const int nameWidth =
+        std::max(std::min(std::max(header_->sectionSize(0), 65), clientWidth - 45), 0);
     if (header_->sectionSize(0) != nameWidth)
         header_->resizeSection(0, nameWidth);
     valueColumnX_ = nameWidth + 2;

@@ -514,8 +514,8 @@ bool TTavrisselForm::TreeHasFocus() const {
 
 // A label editor of the tree is a visible child of its viewport.
 bool TTavrisselForm::TreeEditing() const {
-    for (QWidget* editor : cellTree_->viewport()->findChildren<QWidget*>(
-             QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget* editor :
+         cellTree_->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (editor->isVisible())
             return true;
     return false;

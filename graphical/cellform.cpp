@@ -19,6 +19,7 @@
 #include "framework/utils.h"
 #include "graphical/blocklist.h"
 #include "graphical/mousetool.h"
+#include "graphical/projectcontroller.h"
 #include "graphical/quendalmodel.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
@@ -151,12 +152,10 @@ QAction* TProgramCellForm::AddItem(QMenu* menu, const QString& caption, int tag,
                                    const QKeySequence& key) {
     QAction* item = menu->addAction(caption);
     item->setData(tag);
-    if (!key.isEmpty()) {
+    // Shown in the menu only: the main window's menus own these keys and route the commands
+    // here, so the window adds no second, ambiguous shortcut.
+    if (!key.isEmpty())
         item->setShortcut(key);
-        item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        // The keys work in the whole window, also while the menu is closed.
-        addAction(item);
-    }
     connect(item, &QAction::triggered, this, [this, item] { OnMenuCommand(item); });
     return item;
 }
@@ -693,7 +692,23 @@ void TProgramCellForm::LoadDesktop(TDesktopReader& reader) {
     ApplyPendingScroll();
 }
 
+void RegisterProgramCellForm() {
+    RegisterMDIChildClass<TProgramCellForm>();
+    CellEditors.Create = [](TQuendalModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<TProgramCellForm>(model);
+    };
+    CellEditors.CellOf = [](TMDIChildForm* form) {
+        auto* cellForm = qobject_cast<TProgramCellForm*>(form);
+        return cellForm ? cellForm->GetCellNumber() : -1;
+    };
+    CellEditors.ShowCell = [](TMDIChildForm* form, int cellNumber) {
+        if (auto* cellForm = qobject_cast<TProgramCellForm*>(form))
+            cellForm->ShowCell(cellNumber);
+    };
+}
+
 namespace {
+// Only the class here: the hooks are globals of another unit, which may not be constructed yet.
 [[maybe_unused]] const bool registered = [] {
     RegisterMDIChildClass<TProgramCellForm>();
     return true;

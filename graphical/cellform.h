@@ -21,6 +21,10 @@ class TBlockList;
 class TMouseTool;
 class TQuendalModel;
 
+// Registers the window class for the desktop reader and fills the project tree's cell editor
+// hooks. The program calls it once at start, before the desktop is read.
+void RegisterProgramCellForm();
+
 class TProgramCellForm : public TMDIChildForm {
     Q_OBJECT
 

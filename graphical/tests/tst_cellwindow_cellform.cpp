@@ -12,6 +12,7 @@
 #include "graphical/cellform.h"
 #include "graphical/graphblock.h"
 #include "graphical/mousetool.h"
+#include "graphical/projectcontroller.h"
 #include "graphical/tests/edittestmodel.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
@@ -250,7 +251,8 @@ private slots:
         };
         answer(-1);
         Click(RectCenter(sub->Rect));
-        const QString names = QString::fromLatin1(MoltraneGetBlockInputMenu(model_->Engine, sub->ID));
+        const QString names =
+            QString::fromLatin1(MoltraneGetBlockInputMenu(model_->Engine, sub->ID));
         QCOMPARE(shown, names.split("\r\n", Qt::SkipEmptyParts));
         QCOMPARE(shown.size(), 2);
         QVERIFY(form_->MouseTool()->IsDrawingWire());
@@ -521,6 +523,21 @@ private slots:
         QVERIFY(redAt(onDiagonal));
         model_->SetCurrentItem(-1);
         QVERIFY(!redAt(onDiagonal));
+    }
+
+    void projectTreeReachesTheWindowThroughItsHooks() {
+        RegisterProgramCellForm();
+        QVERIFY(FindMDIChildClass(QStringLiteral("TProgramCellForm")));
+        QCOMPARE(CellEditors.CellOf(form_), 2);
+        CellEditors.ShowCell(form_, 3);
+        QCOMPARE(form_->GetCellNumber(), 3);
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Programmzelleneditor - Drei"));
+        TMDIChildForm* made = CellEditors.Create(model_.get());
+        QCOMPARE(CellEditors.CellOf(made), 0);
+        delete made;
+        auto* other = new TMDIChildForm(model_.get());
+        QCOMPARE(CellEditors.CellOf(other), -1);
+        delete other;
     }
 
     void f1OpensTheWindowHelp() {

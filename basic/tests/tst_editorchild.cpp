@@ -1,0 +1,198 @@
+// The source editor window: language by extension, untitled numbers, breakpoints following
+// edits typed into the editor, enabling, closing and the desktop record.
+#include "basic/editorchild.h"
+#include "framework/desktop.h"
+#include "platform/qt/dialogs.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+using namespace harvel;
+
+class TestEditorForm : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    std::string File(const char* name, const std::string& text = "PRINT 1\r\n") {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static TEditorForm* Open(const std::string& name = {}) {
+        TEditorForm* form = TMDIChildForm::Create<TEditorForm>(nullptr, name);
+        form->show();
+        return form;
+    }
+    static std::vector<int32_t> Lines(TEditorForm& form) {
+        std::vector<int32_t> lines;
+        for (const auto& e : form.Breakpoints())
+            lines.push_back(e->line);
+        return lines;
+    }
+
+private slots:
+    void languageFollowsTheExtension() {
+        EditorSettings().BASICFiles = "*.basic;*.BAS";
+        EditorSettings().ASMFiles = "*.ASM *.S";
+        struct Case {
+            const char* name;
+            TEditorForm::Language language;
+        } cases[] = {{"a.bas", TEditorForm::LangBasic}, {"b.BASIC", TEditorForm::LangBasic},
+                     {"c.ba", TEditorForm::LangNone},   {"d.asm", TEditorForm::LangAsm},
+                     {"e.s", TEditorForm::LangAsm},     {"f.txt", TEditorForm::LangNone},
+                     {"noext", TEditorForm::LangNone}};
+        for (const Case& c : cases) {
+            std::unique_ptr<TEditorForm> form(Open(File(c.name)));
+            QVERIFY2(form->GetLanguage() == c.language, c.name);
+            QCOMPARE(form->windowTitle(), QString::fromLatin1(c.name) + " - Editor");
+        }
+        std::unique_ptr<TEditorForm> untitled(Open());
+        QCOMPARE(untitled->GetLanguage(), TEditorForm::LangNone);
+        EditorSettings() = TEditorSettings();
+    }
+
+    void compilingIsForBasicOnly() {
+        std::unique_ptr<TEditorForm> basic(Open(File("p.bas")));
+        std::unique_ptr<TEditorForm> assembler(Open(File("p.asm")));
+        std::unique_ptr<TEditorForm> empty(Open(File("e.bas", "")));
+        QVERIFY(basic->IsCommandEnabled(250));
+        QVERIFY(basic->IsCommandEnabled(251));
+        QVERIFY(!assembler->IsCommandEnabled(250));
+        QVERIFY(!assembler->IsCommandEnabled(251));
+        QVERIFY(!empty->IsCommandEnabled(250));
+        QVERIFY(!basic->IsCommandEnabled(100));
+        QVERIFY(!basic->IsCommandEnabled(303));
+    }
+
+    void untitledWindowsAreNumbered() {
+        std::vector<std::unique_ptr<TEditorForm>> forms;
+        for (int i = 1; i <= 50; ++i)
+            forms.emplace_back(Open());
+        QCOMPARE(forms[0]->windowTitle(), QStringLiteral("Unbenannt1 - Editor"));
+        QCOMPARE(forms[48]->UntitledNumber(), 49);
+        // the fiftieth shares slot 0
+        QCOMPARE(forms[49]->UntitledNumber(), 0);
+        QCOMPARE(forms[49]->windowTitle(), QStringLiteral("Unbenannt0 - Editor"));
+        forms[4].reset();
+        std::unique_ptr<TEditorForm> next(Open());
+        QCOMPARE(next->UntitledNumber(), 5);
+    }
+
+    void breakpointsFollowTypedEdits() {
+        std::unique_ptr<TEditorForm> form(Open(File("bp.bas", "a\r\nbb\r\ncc\r\ndd\r\n")));
+        THiliteEditor* editor = form->TextEditor();
+        for (int32_t line : {2, 3, 4})
+            form->ToggleBreakpoint(line);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 3, 4}));
+        form->ToggleBreakpoint(3);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 4}));
+        form->ToggleBreakpoint(3);
+
+        // Enter at the end of line 2: its statement stays, the lines below move
+        editor->SetCaretPosition(2, 3);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 5, 4}));
+        // Enter at the start of a line moves its breakpoint with the text
+        editor->SetCaretPosition(4, 1);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 6, 5}));
+        QCOMPARE(editor->GetPara(5), std::string("cc"));
+        // joining two lines with breakpoints leaves both on the joined line
+        editor->SetCaretPosition(6, 1);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 5, 5}));
+        // a deleted line takes its breakpoints along
+        editor->SetSelection(5, 1, true, 1, 6);
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QCOMPARE(editor->GetParaCount(), 5);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2}));
+        editor->SetCaretPosition(3, 1);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2}));
+        editor->SetCaretPosition(2, 1);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{1}));
+
+        QVERIFY(form->IsCommandEnabled(306));
+        form->DoCommand(306);
+        QVERIFY(form->Breakpoints().empty());
+        QVERIFY(!form->IsCommandEnabled(306));
+    }
+
+    void closingAsksForChanges() {
+        platform::DialogRecorder recorder;
+        QPointer<TEditorForm> form = Open();
+        form->TextEditor()->InsertText("x = 1");
+        QVERIFY(form->IsCommandEnabled(100));
+        recorder.QueueAnswer(platform::Button::Cancel);
+        QVERIFY(!form->close());
+        QCOMPARE(recorder.Boxes().back().text, QStringLiteral("Unbenannten Quelltext speichern?"));
+        QVERIFY(form);
+
+        std::string recent;
+        form->OnAddToRecentFiles = [&](const std::string& name) { recent = name; };
+        recorder.QueueAnswer(platform::Button::Yes);
+        const QString target = dir.filePath("saved.bas");
+        recorder.QueueSaveName(target);
+        QVERIFY(form->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!form);
+        QCOMPARE(recent, target.toStdString());
+        std::ifstream in(target.toStdString(), std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), {});
+        QVERIFY(content.rfind("x = 1", 0) == 0);
+
+        QPointer<TEditorForm> named = Open(target.toStdString());
+        named->TextEditor()->InsertText("y");
+        recorder.QueueAnswer(platform::Button::No);
+        QVERIFY(named->close());
+        QCOMPARE(recorder.Boxes().back().text,
+                 QStringLiteral("Änderungen in saved.bas speichern?"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!named);
+    }
+
+    void desktopRecordRestoresPlaceAndBreakpoints() {
+        const std::string name = File("desk.bas", "a\r\nb\r\nc\r\nd\r\n");
+        TDesktopWriter writer;
+        {
+            std::unique_ptr<TEditorForm> form(Open(name));
+            form->TextEditor()->SetCaretPosition(3, 2);
+            form->ToggleBreakpoint(2);
+            form->ToggleBreakpoint(4);
+            form->SaveDesktop(writer);
+        }
+        TDesktopReader reader(writer.Data());
+        std::unique_ptr<TEditorForm> restored(TMDIChildForm::Create<TEditorForm>(nullptr));
+        restored->LoadDesktop(reader);
+        QVERIFY(reader.AtEnd());
+        QCOMPARE(restored->SourceFileName(), name);
+        QCOMPARE(restored->TextEditor()->GetParaCount(), 5);
+        int column = 0;
+        QCOMPARE(restored->TextEditor()->GetCaretPosition(column), 3);
+        QCOMPARE(column, 2);
+        QCOMPARE(Lines(*restored), (std::vector<int32_t>{2, 4}));
+        QCOMPARE(restored->Breakpoints()[0]->DisplayState(), 2);
+        QCOMPARE(restored->GetLanguage(), TEditorForm::LangBasic);
+        QCOMPARE(restored->windowTitle(), QStringLiteral("desk.bas - Editor"));
+
+        // an untitled window keeps only its name and number
+        TDesktopWriter untitledWriter;
+        std::unique_ptr<TEditorForm> untitled(Open());
+        untitled->SaveDesktop(untitledWriter);
+        const int number = untitled->UntitledNumber();
+        untitled.reset();
+        TDesktopReader untitledReader(untitledWriter.Data());
+        std::unique_ptr<TEditorForm> back(TMDIChildForm::Create<TEditorForm>(nullptr));
+        back->LoadDesktop(untitledReader);
+        QVERIFY(untitledReader.AtEnd());
+        QCOMPARE(back->UntitledNumber(), number);
+    }
+};
+
+QTEST_MAIN(TestEditorForm)
+#include "tst_editorchild.moc"

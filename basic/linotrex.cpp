@@ -358,6 +358,9 @@ void TLinotrex::ResetSimulation(bool keepLibraryState) {
 bool TLinotrex::StepOnce() {
     if (!compiled_)
         return false;
+    // a break left over from an ended run must not stop this step's first WAIT
+    if (runState_ < Running)
+        userBreak_ = false;
     runState_ = std::max(runState_, SingleStep);
     bool again;
     do {

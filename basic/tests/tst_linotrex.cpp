@@ -218,6 +218,40 @@ private slots:
         QCOMPARE(recorder.Beeps().size(), size_t(1));
     }
 
+    void waitAndPauseKeepTheWindowsAlive() {
+        platform::DialogRecorder recorder;
+        Compile("DIR PORT[1] IN\r\nWAIT PORT[1]\r\nPAUSE 0\r\nPRINT 7\r\n");
+        QVERIFY(L().Compiled());
+        // the run calls the idle handler once before its first step; the next call comes from
+        // inside the WAIT
+        int runIdles = 0;
+        L().Views().Idle = [&] {
+            if (++runIdles == 2)
+                L().UserBreak();
+        };
+        form->DoCommand(303);
+        QCOMPARE(L().ExecLine(), 2);
+        QCOMPARE(L().GetRunState(), TLinotrex::Halted);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("WAIT: Abbruch durch Anwender"));
+        QCOMPARE(recorder.Beeps().size(), size_t(1));
+
+        // a single step afterwards waits until the line goes high
+        int idles = 0;
+        L().Views().Idle = [&] {
+            if (++idles == 3)
+                L().SetPortLine(0, 1);
+        };
+        while (L().ExecLine() != 4 && L().ExecLine() != -1 && L().StepOnce()) {
+        }
+        QCOMPARE(L().ExecLine(), 4);
+        QVERIFY(idles >= 3);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(L().GetRunState(), TLinotrex::Halted);
+        form->DoCommand(303);
+        QCOMPARE(terminal.join(QString()), QStringLiteral("7\r\n"));
+    }
+
     void detachingWhileSimulatingAsks() {
         Compile(kProgram);
         form->DoCommand(304);

@@ -40,6 +40,10 @@ TAnalogPortForm::TAnalogPortForm(QWidget* owner) : TSimToolWindow(owner, AnalogP
 }
 
 TAnalogPortForm::~TAnalogPortForm() {
+    Unregister();
+}
+
+void TAnalogPortForm::Unregister() {
     if (AnalogPortForm == this) {
         AnalogPortForm = nullptr;
         SimulatorWindows.AnalogPortRefresh = nullptr;

@@ -25,6 +25,7 @@ public:
     int DragChannel() const { return dragChannel_; }
 
 protected:
+    void Unregister() override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -56,6 +56,10 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TSimToolWindow(owner, Digit
 }
 
 TDigitalPortForm::~TDigitalPortForm() {
+    Unregister();
+}
+
+void TDigitalPortForm::Unregister() {
     if (DigitalPortForm == this) {
         DigitalPortForm = nullptr;
         SimulatorWindows.DigitalPortRefresh = nullptr;

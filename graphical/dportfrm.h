@@ -35,6 +35,7 @@ public:
     void DigitalPortPopupPopup();
 
 protected:
+    void Unregister() override;
     void FirstShowSetup() override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

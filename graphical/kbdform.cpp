@@ -60,6 +60,10 @@ TKeyboardForm::TKeyboardForm(QWidget* owner) : TSimToolWindow(owner, KeyboardWin
 }
 
 TKeyboardForm::~TKeyboardForm() {
+    Unregister();
+}
+
+void TKeyboardForm::Unregister() {
     KeypadLockedKey = lockedKey_;
     if (KeyboardForm == this)
         KeyboardForm = nullptr;

@@ -33,6 +33,7 @@ public:
     void Apply();
 
 protected:
+    void Unregister() override;
     void FirstShowSetup() override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -68,6 +68,10 @@ TLCDViewForm::TLCDViewForm(QWidget* owner) : TSimToolWindow(owner, LCDWindowRect
 }
 
 TLCDViewForm::~TLCDViewForm() {
+    Unregister();
+}
+
+void TLCDViewForm::Unregister() {
     if (LCDViewForm == this) {
         LCDViewForm = nullptr;
         SimulatorWindows.LcdRefresh = nullptr;

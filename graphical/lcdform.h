@@ -24,6 +24,7 @@ public:
     const QImage& BkgndImage() const { return bkgnd_; }
 
 protected:
+    void Unregister() override;
     void FirstShowSetup() override;
     void paintEvent(QPaintEvent* event) override;
 

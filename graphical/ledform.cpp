@@ -53,6 +53,10 @@ TLEDViewForm::TLEDViewForm(QWidget* owner) : TSimToolWindow(owner, LEDWindowRect
 }
 
 TLEDViewForm::~TLEDViewForm() {
+    Unregister();
+}
+
+void TLEDViewForm::Unregister() {
     if (LEDViewForm == this) {
         LEDViewForm = nullptr;
         SimulatorWindows.LedRefresh = nullptr;

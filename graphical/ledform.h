@@ -25,6 +25,7 @@ public:
     QImage Glyph(uint8_t segments) const;
 
 protected:
+    void Unregister() override;
     void FirstShowSetup() override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -63,9 +63,13 @@ void TSimToolWindow::showEvent(QShowEvent* event) {
     if (firstShow_) {
         if (!stored_.Empty()) {
             const QScreen* screen = QGuiApplication::primaryScreen();
-            const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-            const TWindowRect placed = PlaceRectOnScreen(stored_, size.width(), size.height());
-            setGeometry(placed.ToQRect());
+            const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+            const TWindowRect placed =
+                PlaceRectOnScreen(stored_, screenSize.width(), screenSize.height());
+            // The rectangle is the frame's; the client gets what the frame leaves.
+            const QSize frame = frameGeometry().size() - size();
+            move(placed.Left, placed.Top);
+            resize(placed.ToQRect().size() - frame);
         }
         FirstShowSetup();
         firstShow_ = false;
@@ -76,6 +80,8 @@ void TSimToolWindow::showEvent(QShowEvent* event) {
 void TSimToolWindow::closeEvent(QCloseEvent* event) {
     RememberRect();
     QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Unregister();
 }
 
 void TSimToolWindow::keyPressEvent(QKeyEvent* event) {

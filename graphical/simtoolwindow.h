@@ -45,6 +45,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // The window's own part of the first show, after the placement.
     virtual void FirstShowSetup() {}
+    // Clears the window's global variable and hooks: at close, as the window is freed later.
+    virtual void Unregister() = 0;
 
     bool firstShow_ = true;
 

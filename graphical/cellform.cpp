@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -206,10 +206,7 @@ void TProgramCellForm::UpdateCaption() {
 
 void TProgramCellForm::CellPainterPaint(QPainter& painter) {
     const TCellDisplay& display = CellDisplay();
-    QRect clip =
-        painter.paintEngine() ? painter.paintEngine()->systemClip().boundingRect() : QRect();
-    if (clip.isEmpty())
-        clip = cellPainter_->rect();
+    const QRect clip = paintClip_.isEmpty() ? cellPainter_->rect() : paintClip_;
     if (display.CellGridVisible) {
         const QImage tile = GridTile(display.CellBackgnd, display.CellGridColor);
         const int left = clip.left() / GridSize * GridSize;
@@ -238,6 +235,10 @@ void TProgramCellForm::InvalidateCellRect(const TRect& r) {
 bool TProgramCellForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cellPainter_) {
         switch (event->type()) {
+        case QEvent::Paint:
+            // The painter's own clip is in device units; the event names the area in ours.
+            paintClip_ = static_cast<QPaintEvent*>(event)->rect();
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             CellPainterMouseDown(static_cast<QMouseEvent*>(event));

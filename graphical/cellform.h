@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -111,6 +112,7 @@ private:
     uint64_t nextScrollTime_ = 0;
     int chosenInput_ = DismissedInput;
     QPoint cursorInScroller_;
+    QRect paintClip_;
     bool scrollPending_ = false;
     QPoint pendingScroll_;
 };

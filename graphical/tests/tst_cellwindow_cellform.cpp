@@ -316,6 +316,60 @@ private slots:
         QCOMPARE(model_->UndoCount(), 1);
     }
 
+    void selectedGroupMovesTogether() {
+        TBlock* constant = Block(2, 1);
+        TBlock* port = Block(2, 2);
+        const TRect c = constant->Rect;
+        const TRect p = port->Rect;
+        Drag({0, 0}, {200, 60});
+        QCOMPARE(int(form_->MouseTool()->Selection().size()), 2);
+        Drag(RectCenter(port->Rect), RectCenter(port->Rect) + QPoint(100, 100));
+        QCOMPARE(constant->Rect.Left - c.Left, port->Rect.Left - p.Left);
+        QCOMPARE(constant->Rect.Top - c.Top, port->Rect.Top - p.Top);
+        QVERIFY(constant->Rect.Top - c.Top >= 90);
+        QCOMPARE(model_->UndoCount(), 1);
+        const QPoint start = port->GetInput(0)->GetPoint(0);
+        // The wire between them still starts on the moved source's edge.
+        const TRect& r = constant->Rect;
+        QVERIFY(start.x() >= r.Left && start.x() <= r.Right && start.y() >= r.Top &&
+                start.y() <= r.Bottom);
+        QVERIFY(start.x() == r.Left || start.x() == r.Right || start.y() == r.Top ||
+                start.y() == r.Bottom);
+    }
+
+    void wireEditSurvivesTheRemovalOfItsBlock() {
+        TBlock* port = Block(2, 2);
+        Press({90, 20});
+        Move({90, 100});
+        Release({90, 100});
+        QVERIFY(form_->MouseTool()->IsEditingWire());
+        // Another view deletes the block that owns the wire under edit.
+        model_->DeleteBlocksWithUndo(model_->FindCell(2), {port});
+        QVERIFY(!form_->MouseTool()->IsEditingWire());
+        QVERIFY(!form_->IsCommandEnabled(630));
+        Click({1000, 1000});
+        form_->DoCommand(630);
+        form_->DoCommand(631);
+        QCOMPARE(model_->UndoCount(), 1);
+        QVERIFY(boxes_->Boxes().empty());
+    }
+
+    void gridFollowsTheOption() {
+        auto colourAt = [&](QPoint p) {
+            return Painter()->grab(QRect(p, QSize(1, 1))).toImage().pixelColor(0, 0);
+        };
+        const TCellDisplay saved = CellDisplay();
+        CellDisplay().CellGridColor = QColor(0, 0, 255);
+        CellDisplay().CellBackgnd = QColor(255, 255, 200);
+        form_->ColorsChanged();
+        QCOMPARE(colourAt({300, 300}), QColor(0, 0, 255));
+        QCOMPARE(colourAt({305, 305}), QColor(255, 255, 200));
+        CellDisplay().CellGridVisible = false;
+        model_->NotifyViews(nmGridOptions, 0);
+        QCOMPARE(colourAt({300, 300}), QColor(255, 255, 200));
+        CellDisplay() = saved;
+    }
+
     void copyPasteAndDeleteSelection() {
         Drag({0, 0}, {200, 60});
         QCOMPARE(int(form_->MouseTool()->Selection().size()), 2);

@@ -1,0 +1,125 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "framework/paintbox.h"
+#include "graphical/blockcatalogue.h"
+#include "graphical/cellform.h"
+#include "graphical/mousetool.h"
+#include "graphical/quendalmodel.h"
+
+namespace {
+
+// A cell of constant and D/A port pairs joined by a wire with one bend, ten pairs a row.
+QByteArray LargeProject(int pairs) {
+    TLines lines = {"MIRELT Tavrissel plus - project file",
+                    "Version=1.0",
+                    "1",
+                    "",
+                    "#CELL_START",
+                    "ID=1",
+                    "NAME=Gross",
+                    ""};
+    for (int i = 0; i < pairs; ++i) {
+        const int x = (i % 10) * 190 + 5, y = (i / 10) * 50 + 5;
+        const int source = 65536 + 2 * i + 1;
+        const auto rect = [](int left, int top) {
+            return std::to_string(left) + "," + std::to_string(top) + "," +
+                   std::to_string(left + 60) + "," + std::to_string(top + 40);
+        };
+        const TLines block = {"#BLOCK_START",
+                              "GraphBlock",
+                              "ID=" + std::to_string(source),
+                              rect(x, y),
+                              "TYPE=700",
+                              "#DLLDATA_START",
+                              std::to_string(i),
+                              "#DLLDATA_END",
+                              "#BLOCK_END",
+                              "",
+                              "#BLOCK_START",
+                              "GraphBlock",
+                              "ID=" + std::to_string(source + 1),
+                              rect(x + 100, y),
+                              "IN00=" + std::to_string(source) + ",1:" + std::to_string(x + 60) +
+                                  "," + std::to_string(y + 20) + "," + std::to_string(x + 80) +
+                                  "," + std::to_string(y + 20) + "," + std::to_string(x + 100) +
+                                  "," + std::to_string(y + 20),
+                              "TYPE=104",
+                              "#BLOCK_END",
+                              ""};
+        lines.insert(lines.end(), block.begin(), block.end());
+    }
+    lines.push_back("#CELL_END");
+    return QByteArray::fromStdString(JoinLines(lines));
+}
+
+struct Window {
+    QTemporaryDir dir;
+    std::unique_ptr<TQuendalModel> model;
+    TProgramCellForm* form = nullptr;
+
+    explicit Window(int pairs) {
+        static int argc = 1;
+        static char name[] = "cellwindow_bench";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = [] {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            auto* a = new QApplication(argc, argv);
+            LoadBlockCatalogue();
+            return a;
+        }();
+        (void)app;
+        const QString path = dir.filePath("gross.mtp");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(LargeProject(pairs));
+        file.close();
+        model = std::make_unique<TQuendalModel>();
+        model->LoadFromFile(path);
+        form = TMDIChildForm::Create<TProgramCellForm>(model.get());
+        form->ShowCell(1);
+        form->resize(800, 600);
+    }
+    ~Window() {
+        delete form;
+        model.reset();
+    }
+};
+
+// A full repaint of the 2000 x 2000 surface: grid, blocks and wires.
+void BM_RepaintCell(benchmark::State& state) {
+    Window w(int(state.range(0)));
+    QImage image(TProgramCellForm::CellSize, TProgramCellForm::CellSize, QImage::Format_RGB32);
+    for (auto _ : state) {
+        w.form->CellPainter()->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["blocks"] = double(w.form->Cell()->Count());
+}
+BENCHMARK(BM_RepaintCell)->Arg(20)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// A rubber band over the whole cell selects every block.
+void BM_RubberBandSelect(benchmark::State& state) {
+    Window w(int(state.range(0)));
+    TMouseTool* tool = w.form->MouseTool();
+    for (auto _ : state) {
+        TRect r;
+        bool update = false;
+        tool->MouseDown(1999, 1999, r, update);
+        tool->MouseMove(0, 0);
+        tool->MouseUp(0, 0);
+        benchmark::DoNotOptimize(tool->Selection().size());
+        tool->ClearSelection();
+    }
+}
+BENCHMARK(BM_RubberBandSelect)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -155,6 +155,15 @@ private slots:
         QCOMPARE(form->DragChannel(), 7);
         QTest::mouseRelease(form, Qt::LeftButton, {}, QPoint(149 + 50, 60));
         QCOMPARE(int(SimulatorIoState.AnalogIn[6]), 128);
+        // 30 x 2.55 = 76.5 goes to the even neighbour.
+        QTest::mousePress(form, Qt::LeftButton, {}, QPoint(149 + 50, 22 * 3 - 12 + 5));
+        QTest::mouseRelease(form, Qt::LeftButton, {}, QPoint(149 + 30, 60));
+        QCOMPARE(int(SimulatorIoState.AnalogIn[6]), 76);
+        // The cursor offers sizing over a bar end only.
+        QTest::mouseMove(form, QPoint(21, 16));
+        QCOMPARE(form->cursor().shape(), Qt::SizeHorCursor);
+        QTest::mouseMove(form, QPoint(90, 16));
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
         // Far from a bar end nothing is dragged.
         QTest::mousePress(form, Qt::LeftButton, {}, QPoint(100, 16));
         QCOMPARE(form->DragChannel(), -1);

@@ -13,6 +13,7 @@
 #include "platform/qt/help.h"
 #include "platform/settings.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -277,6 +278,44 @@ private slots:
         QCOMPARE(TerminalForm, form);
         QCOMPARE(area_->subWindowList().size(), 1);
         SimulatorWindows.ShowTerminal = nullptr;
+    }
+
+    void storedColoursAndFontsReachTheViews() {
+        const TSimViewStyle saved = SimViewStyle;
+        platform::Settings store(StorePath());
+        TWinRegistry reg(store, Base);
+        // Stored as blue, green, red from the high byte down.
+        reg.WriteInteger("Colors", "WatchChanged", 0x00FF0000);
+        reg.WriteInteger("Colors", "TerminalText", 0x00123456);
+        reg.WriteString("Fonts", "TerminalFontName", "DejaVu Sans Mono");
+        reg.WriteInteger("Fonts", "TerminalFontSize", 14);
+        reg.WriteInteger("Fonts", "TerminalFontStyle", 3);
+        reg.WriteInteger("Fonts", "DataFontStyle", 2);
+        ReadSimViewStyle(reg);
+        QCOMPARE(SimViewStyle.WatchChanged, QColor(0, 0, 255));
+        QCOMPARE(SimViewStyle.TerminalText, QColor(0x56, 0x34, 0x12));
+        QCOMPARE(SimViewStyle.TerminalBackgnd, QColor(0, 0, 0));
+        QCOMPARE(SimViewStyle.WatchBackgnd, QApplication::palette().color(QPalette::Button));
+        QCOMPARE(SimViewStyle.TerminalFont.family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(SimViewStyle.TerminalFont.pointSize(), 14);
+        QVERIFY(SimViewStyle.TerminalFont.bold() && SimViewStyle.TerminalFont.italic());
+        QVERIFY(SimViewStyle.DataFont.bold() && !SimViewStyle.DataFont.italic());
+        QVERIFY(!SimViewStyle.WatchFont.bold() && !SimViewStyle.WatchFont.italic());
+
+        // A terminal told of new colours takes the font and its row height.
+        TTerminalForm* form = ShowTerminalWindow(area_.get(), model_.get());
+        form->ColorsChanged();
+        QCOMPARE(form->Grid()->font().pointSize(), 14);
+        QCOMPARE(form->Grid()->RowHeight(), QFontMetrics(SimViewStyle.TerminalFont).height() + 8);
+        SimViewStyle = saved;
+    }
+
+    void terminalCopiesAllLines() {
+        model_->TerminalLines = {"eins", "zwei"};
+        TTerminalForm* form = ShowTerminalWindow(area_.get(), model_.get());
+        QApplication::clipboard()->clear();
+        form->DoCommand(TTerminalForm::cmCopy);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("eins\r\nzwei\r\n"));
     }
 
     void dumpValuesAreSignedWordsInTheChosenBase() {

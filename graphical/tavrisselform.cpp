@@ -31,11 +31,23 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/aportfrm.h"
 #include "graphical/block.h"
 #include "graphical/blockcatalogue.h"
 #include "graphical/blockpalette.h"
+#include "graphical/coloroptions.h"
+#include "graphical/compilerstatus.h"
+#include "graphical/dportfrm.h"
+#include "graphical/environoptiondlg.h"
+#include "graphical/fileform.h"
+#include "graphical/kbdform.h"
+#include "graphical/lcdform.h"
+#include "graphical/ledform.h"
+#include "graphical/moltraneinpdlg.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/simulatoriostate.h"
+#include "graphical/terminal.h"
+#include "graphical/watchfrm.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
 #include "platform/system.h"
@@ -43,7 +55,13 @@
 QString DesktopFileName;
 QPointer<TTavrisselForm> TavrisselForm;
 
-std::function<void(QWidget*, TQuendalModel*, bool)> TTavrisselForm::RunCompileDialog;
+std::function<void(QWidget*, TQuendalModel*, bool)> TTavrisselForm::RunCompileDialog =
+    [](QWidget* owner, TQuendalModel* model, bool download) {
+        TCompilerForm dialog(owner);
+        dialog.DownloadAfterCompile = download;
+        dialog.SetModel(model);
+        dialog.exec();
+    };
 
 namespace {
 
@@ -152,6 +170,10 @@ TTavrisselForm::~TTavrisselForm() {
     idleTimer_->stop();
     setAcceptDrops(false);
     SimulatorWindows.ApplicationIdle = nullptr;
+    SimulatorWindows.ShowTerminal = nullptr;
+    SimulatorWindows.InputDialog = nullptr;
+    TQuendalModel::ShowWatchWindow = nullptr;
+    // The tool windows are the main window's children and go with it.
     if (model_)
         CloseProject();
     delete paletteBar_;
@@ -253,20 +275,22 @@ void TTavrisselForm::CreateMenus() {
     connect(
         viewMenu_->addAction(QStringLiteral("&Projektfenster"), QKeySequence(Qt::ALT | Qt::Key_0)),
         &QAction::triggered, this, &TTavrisselForm::FocusTree);
-    // The simulator windows join here as they come; until then their items stay disabled.
-    const std::pair<const char*, int> windows[] = {{"&Überwachte Werte", Qt::Key_2},
-                                                   {"&Ausgabe", Qt::Key_3},
-                                                   {"Au&fgezeichnete Daten", Qt::Key_4},
-                                                   {"&Digitale Ports", Qt::Key_5},
-                                                   {"A&naloge Ports", Qt::Key_6},
-                                                   {"&LCD-Anzeige", Qt::Key_7},
-                                                   {"&Tastatur", Qt::Key_8},
-                                                   {"LED-&Modul", Qt::Key_9}};
-    for (const auto& [caption, key] : windows) {
+    using Opener = void (TTavrisselForm::*)();
+    const std::tuple<const char*, int, Opener> windows[] = {
+        {"&\u00DCberwachte Werte", Qt::Key_2, &TTavrisselForm::ViewWatchItemClick},
+        {"&Ausgabe", Qt::Key_3, &TTavrisselForm::ViewTerminalItemClick},
+        {"Au&fgezeichnete Daten", Qt::Key_4, &TTavrisselForm::ViewFileFormItemClick},
+        {"&Digitale Ports", Qt::Key_5, &TTavrisselForm::ViewDigPortItemClick},
+        {"A&naloge Ports", Qt::Key_6, &TTavrisselForm::ViewAnaPortItemClick},
+        {"&LCD-Anzeige", Qt::Key_7, &TTavrisselForm::ViewLCDItemClick},
+        {"&Tastatur", Qt::Key_8, &TTavrisselForm::ViewKeyboardItemClick},
+        {"LED-&Modul", Qt::Key_9, &TTavrisselForm::ViewLEDItemClick}};
+    for (const auto& [caption, key, opener] : windows) {
         QAction* item =
             viewMenu_->addAction(QString::fromUtf8(caption), QKeySequence(Qt::ALT | key));
-        item->setEnabled(false);
-        modelViewItems_.push_back(item);
+        connect(item, &QAction::triggered, this, opener);
+        if (modelViewItems_.size() < 3)
+            modelViewItems_.push_back(item);
     }
     viewMenu_->addSeparator();
     viewNewCellFormItem_ = viewMenu_->addAction(QStringLiteral("&Neues Zellenfenster"));
@@ -299,7 +323,8 @@ void TTavrisselForm::CreateMenus() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { EnableChildCommandsMenu(menu); });
 
     QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
-    optionMenu->addAction(QStringLiteral("&Umgebung..."))->setEnabled(false);
+    connect(optionMenu->addAction(QStringLiteral("&Umgebung...")), &QAction::triggered, this,
+            &TTavrisselForm::OptionEnvironmentItemClick);
     optionMenu->addAction(QStringLiteral("&Farben und Schriften..."))->setEnabled(false);
 
     windowMenu_ = addMenu("WindowMenu", QStringLiteral("&Fenster"));
@@ -722,6 +747,48 @@ bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
 void TTavrisselForm::ViewMenuClick() {
     viewToolbarsItem_->setChecked(!mainDockToolbar_->isHidden());
     viewStatusbarItem_->setChecked(!statusBar()->isHidden());
+    for (QAction* item : modelViewItems_)
+        item->setEnabled(model_ != nullptr);
+}
+
+void TTavrisselForm::ViewWatchItemClick() {
+    if (model_)
+        ShowWatchWindow(mdiArea_, model_.get(), true);
+}
+
+void TTavrisselForm::ViewTerminalItemClick() {
+    if (model_)
+        ShowTerminalWindow(mdiArea_, model_.get());
+}
+
+void TTavrisselForm::ViewFileFormItemClick() {
+    if (model_)
+        ShowFileWindow(mdiArea_, model_.get());
+}
+
+void TTavrisselForm::ViewDigPortItemClick() {
+    ShowDigitalPortWindow(this, false);
+}
+
+void TTavrisselForm::ViewAnaPortItemClick() {
+    ShowAnalogPortWindow(this, false);
+}
+
+void TTavrisselForm::ViewLCDItemClick() {
+    ShowLCDWindow(this, false);
+}
+
+void TTavrisselForm::ViewKeyboardItemClick() {
+    ShowKeyboardWindow(this, false);
+}
+
+void TTavrisselForm::ViewLEDItemClick() {
+    ShowLEDWindow(this, false);
+}
+
+void TTavrisselForm::OptionEnvironmentItemClick() {
+    TEnvOptionDlg dialog(this);
+    dialog.Execute(this);
 }
 
 void TTavrisselForm::ViewToolbarsItemClick() {
@@ -820,6 +887,11 @@ void TTavrisselForm::HelpAboutItemClick() {
 void TTavrisselForm::SplashTimerTimer() {
     splashTimer_->stop();
     delete splash_;
+    // Tool windows that were open at the last close come back now.
+    for (QWidget* window : std::initializer_list<QWidget*>{DigitalPortForm, AnalogPortForm,
+                                                           LCDViewForm, KeyboardForm, LEDViewForm})
+        if (window)
+            window->show();
     activateWindow();
 }
 
@@ -840,6 +912,11 @@ void TTavrisselForm::FormShowFirst() {
     setAcceptDrops(true);
     statusText_ = QStringLiteral("Bereit");
     SimulatorWindows.ApplicationIdle = [this] { EnableButtons(); };
+    TQuendalModel::ShowWatchWindow = [this](TQuendalModel* model) {
+        ::ShowWatchWindow(mdiArea_, model, true);
+    };
+    InstallTerminalHook(mdiArea_);
+    InstallMoltraneInputDialog(this);
     ReadSettings();
     ReadDesktop();
     UpdateCaption();
@@ -893,6 +970,22 @@ void TTavrisselForm::ReadSettings() {
         reg.WriteString(MainSection, QStringLiteral("TablePath"), TableDir);
     }
     mruFiles_->LoadFromRegistry(reg);
+    try {
+        ReadColorOptions(reg);
+    } catch (const std::exception&) {
+        // A damaged colour table leaves the defaults.
+    }
+    ReadSimulatorOptions(reg);
+    if (stored) {
+        ReadWatchSettings(reg);
+        ReadTerminalSettings(reg);
+        ReadFileSettings(reg);
+        ReadDigitalPortSettings(reg, this);
+        ReadAnalogPortSettings(reg, this);
+        ReadLCDSettings(reg, this);
+        ReadKeyboardSettings(reg, this);
+        ReadLEDSettings(reg, this);
+    }
 }
 
 void TTavrisselForm::ReadDesktop() {
@@ -965,6 +1058,16 @@ void TTavrisselForm::FormClose() {
         reg.WriteBool(MainSection, QStringLiteral("BlockIndicesVisible"),
                       display.BlockIndicesVisible);
         mruFiles_->SaveToRegistry(reg);
+        WriteWatchSettings(reg);
+        WriteTerminalSettings(reg);
+        WriteFileSettings(reg);
+        WriteDigitalPortSettings(reg);
+        WriteAnalogPortSettings(reg);
+        WriteLCDSettings(reg);
+        WriteKeyboardSettings(reg);
+        WriteLEDSettings(reg);
+        WriteColorOptions(reg);
+        WriteSimulatorOptions(reg);
     }
     WriteDesktop();
 }

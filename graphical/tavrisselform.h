@@ -124,6 +124,15 @@ public:
     void OnMRUFileOpen(const QString& fileName);
     void ViewMenuClick();
     void ViewToolbarsItemClick();
+    void ViewWatchItemClick();
+    void ViewTerminalItemClick();
+    void ViewFileFormItemClick();
+    void ViewDigPortItemClick();
+    void ViewAnaPortItemClick();
+    void ViewLCDItemClick();
+    void ViewKeyboardItemClick();
+    void ViewLEDItemClick();
+    void OptionEnvironmentItemClick();
     void ViewStatusbarItemClick();
     void GridAlignButtonClick();
     void ViewGridButtonClick();

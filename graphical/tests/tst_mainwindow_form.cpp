@@ -23,9 +23,11 @@
 #include "graphical/blockcatalogue.h"
 #include "graphical/blocklist.h"
 #include "graphical/blockpalette.h"
+#include "graphical/lcdform.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/simulatoriostate.h"
 #include "graphical/tavrisselform.h"
+#include "graphical/watchfrm.h"
 #include "platform/qt/dialogs.h"
 #include "platform/system.h"
 
@@ -111,6 +113,8 @@ private slots:
     void unwritableDesktopIsReportedAndTheProgramStillCloses();
     void droppingSeveralFilesOpensOnlyTheFirst();
     void aProjectThatCannotBeReadKeepsTheOpenOne();
+    void viewMenuOpensWindowsOfTheProject();
+    void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
 
 private:
     // A project with one cell holding one block (when withBlock), saved under name.
@@ -501,8 +505,7 @@ void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
     // The drop comes after the drag entered the window, as the desktop delivers them.
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form, &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -528,6 +531,50 @@ void TestMainWindow::aProjectThatCannotBeReadKeepsTheOpenOne() {
     QVERIFY(form->Model());
     QCOMPARE(form->Model()->FileName(), good);
     QVERIFY(form->Model()->CanCompile());
+}
+
+void TestMainWindow::viewMenuOpensWindowsOfTheProject() {
+    TTavrisselForm* form = Start();
+    QMenu* viewMenu = form->Menu("ViewMenu");
+    QAction* watches = nullptr;
+    for (QAction* item : viewMenu->actions())
+        if (item->shortcut() == QKeySequence(Qt::ALT | Qt::Key_2))
+            watches = item;
+    QVERIFY(watches);
+    OpenMenu(*form, viewMenu);
+    QVERIFY(!watches->isEnabled());
+    CloseMenu(viewMenu);
+
+    QVERIFY(form->OpenProject(QString()));
+    OpenMenu(*form, viewMenu);
+    QVERIFY(watches->isEnabled());
+    QTest::mouseClick(viewMenu, Qt::LeftButton, {}, viewMenu->actionGeometry(watches).center());
+    QTRY_VERIFY(WatchForm);
+    QCOMPARE(WatchForm->Model(), static_cast<TModel*>(form->Model()));
+    QVERIFY(form->MdiArea()->subWindowList().contains(WatchForm));
+}
+
+void TestMainWindow::toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow() {
+    TTavrisselForm* form = Start();
+    form->ViewLCDItemClick();
+    QVERIFY(LCDViewForm);
+    QVERIFY(LCDViewForm->isVisible());
+    Stop(form);
+    QVERIFY(!LCDViewForm);
+    QVERIFY(
+        TWinRegistry(Key).ReadBool(QStringLiteral("LCDWindow"), QStringLiteral("Visible"), false));
+
+    form = Start();
+    QVERIFY(LCDViewForm);
+    QVERIFY(!LCDViewForm->isVisible());
+    QVERIFY(form->SplashTimer()->isActive());
+    QTRY_VERIFY(LCDViewForm->isVisible());
+    Stop(form);
+
+    // Without a stored main window the tool windows' settings are not read.
+    TWinRegistry(Key).EraseSection(Section);
+    form = Start();
+    QVERIFY(!LCDViewForm);
 }
 
 QTEST_MAIN(TestMainWindow)

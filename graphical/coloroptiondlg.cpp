@@ -60,6 +60,8 @@ constexpr std::array<TFontView, 5> PageFonts = {fvCellComment, fvTable, fvWatch,
                                                 fvTerminal};
 
 const char* const SampleText = "Moltrane";
+// Shared by the options dialogs.
+constexpr int OptionsHelpContext = 20000;
 
 // A swatch per choice; item 0 is white with the word "Vorgabe" on it.
 void FillColorCombo(QComboBox* combo) {
@@ -303,7 +305,7 @@ void TColorOptionsDlg::BFontSelectClick() {
 
 void TColorOptionsDlg::HelpButtonClick() {
     HelpUsed = true;
-    platform::ShowHelpContents();
+    platform::ShowHelpContext(OptionsHelpContext);
 }
 
 void TColorOptionsDlg::PreviewerPaint(QPainter& painter) {

@@ -1,6 +1,8 @@
 // The program-wide colour and font table in the registry and the dialog that edits it:
 // pages, items, colour combos, the font choice, the sample and apply versus cancel.
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -11,9 +13,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/coloroptiondlg.h"
 #include "graphical/coloroptions.h"
+#include "platform/qt/help.h"
 #include "platform/settings.h"
 
 namespace {
@@ -270,6 +274,28 @@ private slots:
         QVERIFY(right > left);
         QVERIFY(std::abs((left + right) / 2 - 75) <= 3);
         QVERIFY(top > 2 && bottom < image.height() - 2);
+    }
+
+    void helpButtonOpensTheOptionsTopic() {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("Quendal.hlp");
+        QFile page(dir.filePath("Quendal.hlp/20000.html"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        platform::SetHelpFile(dir.filePath("Quendal.hlp"));
+        QList<QUrl> opened;
+        platform::SetHelpOpener([&](const QUrl& url) {
+            opened.append(url);
+            return true;
+        });
+        HelpUsed = false;
+        TColorOptionsDlg dialog;
+        dialog.show();
+        QTest::mouseClick(dialog.HelpButton, Qt::LeftButton);
+        platform::SetHelpOpener({});
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].toLocalFile().endsWith("20000.html"));
+        QVERIFY(HelpUsed);
     }
 
     void fontDescriptionNamesTheStyle() {

@@ -178,6 +178,8 @@ void TProgramCellForm::ShowCell(int cellNumber) {
     cell_ = model ? model->FindCell(cellNumber) : nullptr;
     cellIndex_ = cell_ ? model->IndexOfCell(cellNumber) : -1;
     currentBlockId_ = 0;
+    autoScrolling_ = false;
+    SetCapturing(false);
     mouseTool_->SetCell(model, cell_);
     UpdateCaption();
     cellPainter_->update();
@@ -269,6 +271,17 @@ bool TProgramCellForm::FormKeyDown(QKeyEvent* event) {
     return true;
 }
 
+void TProgramCellForm::SetCapturing(bool on) {
+    if (on == capturing_)
+        return;
+    capturing_ = on;
+    // A wire being drawn follows the mouse between clicks, also beyond the window.
+    if (on)
+        cellPainter_->grabMouse();
+    else
+        cellPainter_->releaseMouse();
+}
+
 void TProgramCellForm::CellPainterMouseDown(QMouseEvent* event) {
     TQuendalModel* model = QModel();
     if (!cell_ || !model)
@@ -280,14 +293,13 @@ void TProgramCellForm::CellPainterMouseDown(QMouseEvent* event) {
         TRect r;
         mouseTool_->CancelWire(r);
         InvalidateCellRect(r);
-        capturing_ = false;
-        return;
+        SetCapturing(false);
     }
     if (event->button() == Qt::LeftButton && !model->IsSimulating()) {
         TRect update;
         bool needUpdate = false;
         mouseTool_->MouseDown(p.x(), p.y(), update, needUpdate);
-        capturing_ = mouseTool_->InDrag();
+        SetCapturing(mouseTool_->InDrag());
         if (needUpdate)
             InvalidateCellRect(update);
     }
@@ -327,7 +339,7 @@ void TProgramCellForm::CellPainterMouseUp(QMouseEvent* event) {
     autoScrolling_ = false;
     const QPoint p = event->position().toPoint();
     mouseTool_->MouseUp(p.x(), p.y());
-    capturing_ = mouseTool_->InDrag();
+    SetCapturing(mouseTool_->InDrag());
 }
 
 bool TProgramCellForm::Idle(QObject*) {
@@ -590,8 +602,13 @@ int TProgramCellForm::ExecuteBlockMenu(const std::string& menu, const std::strin
         }
     }
     chosenInput_ = DismissedInput;
+    // The menu takes the mouse while it is open.
+    if (capturing_)
+        cellPainter_->releaseMouse();
     dllBlockPopupMenu_->exec(QCursor::pos());
     QCoreApplication::processEvents();
+    if (capturing_)
+        cellPainter_->grabMouse();
     return chosenInput_;
 }
 
@@ -612,6 +629,8 @@ void TProgramCellForm::UpdateAspekt(int code, NotifyData data) {
         if (model)
             next = model->GetCell(cellIndex_ > 0 ? cellIndex_ - 1 : 0);
         cell_ = nullptr;
+        autoScrolling_ = false;
+        SetCapturing(false);
         mouseTool_->SetCell(model, nullptr);
         if (next) {
             ShowCell(next->CellNumber);
@@ -673,6 +692,7 @@ void TProgramCellForm::ColorsChanged() {
 
 void TProgramCellForm::closeEvent(QCloseEvent* event) {
     mouseTool_->EndWireEdit();
+    SetCapturing(false);
     TMDIChildForm::closeEvent(event);
 }
 

@@ -78,6 +78,7 @@ protected:
 private:
     TQuendalModel* QModel() const;
     void UpdateCaption();
+    void SetCapturing(bool on);
     void CellPainterPaint(QPainter& painter);
     void CellPainterMouseDown(QMouseEvent* event);
     void CellPainterMouseMove(QMouseEvent* event);

@@ -215,10 +215,13 @@ private slots:
         Click(RectCenter(b->Rect));
         QVERIFY(form_->MouseTool()->IsDrawingWire());
         QCOMPARE(boxes_->Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Hand});
-        // The right button drops the wire.
+        QVERIFY(QWidget::mouseGrabber() == Painter());
+        // The right button drops the wire and the mouse.
         Press(RectCenter(b->Rect), Qt::RightButton);
         QVERIFY(!form_->MouseTool()->IsDrawingWire());
         QVERIFY(!form_->MouseTool()->InDrag());
+        QVERIFY(!QWidget::mouseGrabber());
+        form_->GraphBlockPopup()->close();
     }
 
     void wireTakesNoMoreThanEighteenPoints() {

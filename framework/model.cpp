@@ -253,7 +253,10 @@ bool TModel::SaveTo(const QString& target) {
     }
     ::close(fd);
     const QString tempName = QFile::decodeName(tempPath);
-    if (!DoSave(tempName)) {
+    saveTarget_ = target;
+    const bool written = DoSave(tempName);
+    saveTarget_.clear();
+    if (!written) {
         ::unlink(tempPath.constData()); // the stored document is untouched
         return false;
     }

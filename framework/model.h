@@ -119,6 +119,9 @@ protected:
     virtual bool DoLoad(const QString& fileName);
     // Writes the document to fileName (a temporary file beside the target when saving).
     virtual bool DoSave(const QString& fileName);
+    // The file the document is being saved as while DoSave writes the temporary file: the
+    // name a message about the write names.
+    const QString& SaveTarget() const { return saveTarget_; }
 
 private:
     // Writes through a temporary file that replaces target only after a complete write.
@@ -127,6 +130,7 @@ private:
     void FreeIfUnused();
 
     QString fileName_;
+    QString saveTarget_;
     bool autoFree_ = false;
     std::vector<TMDIChildForm*> views_;
     std::vector<TSpecialView*> specialViews_;

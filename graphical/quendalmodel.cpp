@@ -321,7 +321,7 @@ bool TQuendalModel::DoSave(const QString& fileName) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() ||
         !file.flush()) {
         ShowError(QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2")
-                      .arg(fileName, file.errorString()));
+                      .arg(SaveTarget().isEmpty() ? fileName : SaveTarget(), file.errorString()));
         return false;
     }
     file.close();

@@ -25,6 +25,7 @@ public:
     QString text;
     bool failWrites = false;
     int waitDuringSave = -1;
+    QString targetDuringSave;
 
     void Edit(const QString& newText);
 
@@ -43,6 +44,7 @@ protected:
     }
     bool DoSave(const QString& fileName) override {
         waitDuringSave = platform::WaitCursor::Depth();
+        targetDuringSave = SaveTarget();
         QFile file(fileName);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
@@ -236,6 +238,8 @@ private slots:
         model.Edit(QStringLiteral("second version"));
         model.failWrites = true;
         QVERIFY(!model.Save());
+        // A message about the failed write names the document, not the temporary file.
+        QCOMPARE(model.targetDuringSave, name);
         QCOMPARE(ReadFile(name), QStringLiteral("first version"));
         QVERIFY(model.Modified());
         QVERIFY(model.CanUndo());

@@ -132,10 +132,10 @@ void TKeyboardForm::paintEvent(QPaintEvent* event) {
 void TKeyboardForm::mousePressEvent(QMouseEvent* event) {
     if (keyboardKey_ > 0)
         return;
-    if (event->button() != Qt::LeftButton || doubleClicked_) {
-        doubleClicked_ = false;
+    // The press of a double click arrives before the double click itself, so it is an
+    // ordinary press here and the next press is never swallowed.
+    if (event->button() != Qt::LeftButton)
         return;
-    }
     const int key = KeyAt(event->position().toPoint());
     if (key < 0)
         return;
@@ -166,7 +166,6 @@ void TKeyboardForm::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     lockedKey_ = lockedKey_ == lastKey_ ? -1 : lastKey_;
     lastKey_ = -1;
-    doubleClicked_ = true;
     Apply();
 }
 

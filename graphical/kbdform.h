@@ -50,7 +50,6 @@ private:
     int lockedKey_ = -1;
     int pressedKey_ = -1;
     int lastKey_ = -1;
-    bool doubleClicked_ = false;
     int keyboardKey_ = -1;
 };
 

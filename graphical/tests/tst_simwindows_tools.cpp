@@ -328,6 +328,14 @@ private slots:
         QTest::mouseDClick(form, Qt::LeftButton, {}, nine);
         QCOMPARE(form->LockedKey(), 9);
         QCOMPARE(int(SimulatorIoState.AnalogIn[7]), 193);
+        // The next press is an ordinary one: pressing key 1 releases the locked 9.
+        QTest::mousePress(form, Qt::LeftButton, {}, TKeyboardForm::Keys[0].Rect.center());
+        QCOMPARE(form->LockedKey(), -1);
+        QCOMPARE(int(SimulatorIoState.AnalogIn[7]), 68);
+        QTest::mouseRelease(form, Qt::LeftButton, {}, TKeyboardForm::Keys[0].Rect.center());
+        QTest::mouseClick(form, Qt::LeftButton, {}, nine);
+        QTest::mouseDClick(form, Qt::LeftButton, {}, nine);
+        QCOMPARE(form->LockedKey(), 9);
 
         platform::Settings store(StorePath());
         {

@@ -209,6 +209,11 @@ private slots:
         model_->DeleteTable(1);
         model_->PasteTable();
         QCOMPARE(model_->FindTable(2)->Name, std::string("Linie"));
+
+        // A cell's name is a label too: a table bringing it gets a default name.
+        CopyLinesToClipboard(TableClipboardFormat, {"Name=eins", "5"});
+        model_->PasteTable();
+        QCOMPARE(model_->FindTable(3)->Name, std::string("Tabelle 3"));
         QVERIFY(before != TextOf(*model_));
         QVERIFY(BoxTexts(*boxes_).isEmpty());
     }

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -63,8 +64,31 @@ const char* const SampleText = "Moltrane";
 // Shared by the options dialogs.
 constexpr int OptionsHelpContext = 20000;
 
+// Draws a choice as a swatch filling the item; item 0 is white with "Vorgabe" centred.
+class TColorItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const int item = index.row();
+        painter->save();
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        const QRect swatch = option.rect.adjusted(2, 2, -3, -3);
+        painter->fillRect(swatch, item == 0 ? QColor(Qt::white)
+                                            : ColorValueToQColor(NamedColors[item - 1]));
+        painter->setPen(Qt::black);
+        painter->drawRect(swatch);
+        if (item == 0)
+            painter->drawText(swatch, Qt::AlignCenter, QStringLiteral("Vorgabe"));
+        painter->restore();
+    }
+};
+
 // A swatch per choice; item 0 is white with the word "Vorgabe" on it.
 void FillColorCombo(QComboBox* combo) {
+    combo->setItemDelegate(new TColorItemDelegate(combo));
     combo->setIconSize(QSize(48, 12));
     QPixmap vorgabe(48, 12);
     vorgabe.fill(Qt::white);

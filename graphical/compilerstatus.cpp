@@ -107,8 +107,6 @@ void TQuendalCompileThread::run() {
 TCompilerForm::TCompilerForm(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Compilieren"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(396, 177);
-
     auto framed = [this](QLabel*& label, const QString& text) {
         auto* bevel = new QFrame(this);
         bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -139,6 +137,9 @@ TCompilerForm::TCompilerForm(QWidget* owner) : QDialog(owner) {
     layout->addWidget(lStatus1);
     layout->addWidget(lStatus2);
     layout->addWidget(bClose, 0, Qt::AlignHCenter);
+
+    // The client area of the original layout, grown where the fonts here need more room.
+    setFixedSize(sizeHint().expandedTo(QSize(396, 177)));
 
     ThreadTimer = new QTimer(this);
     ThreadTimer->setInterval(StartDelayMs);

@@ -97,8 +97,6 @@ void SetApplicationBoard(bool value) {
 TEnvOptionDlg::TEnvOptionDlg(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Umgebungseinstellungen"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(346, 220);
-
     PageControl1 = new QTabWidget(this);
 
     ProjectPage = new QWidget;
@@ -163,6 +161,9 @@ TEnvOptionDlg::TEnvOptionDlg(QWidget* owner) : QDialog(owner) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
+
+    // The client area of the original layout, grown where the fonts here need more room.
+    setFixedSize(sizeHint().expandedTo(QSize(346, 220)));
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

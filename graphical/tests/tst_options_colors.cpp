@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -296,6 +297,31 @@ private slots:
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened[0].toLocalFile().endsWith("20000.html"));
         QVERIFY(HelpUsed);
+    }
+
+    void comboItemsAreSwatches() {
+        TColorOptionsDlg dialog;
+        QComboBox* combo = dialog.CBForeground;
+        QCOMPARE(combo->count(), 17);
+        QCOMPARE(combo->itemText(0), QStringLiteral("Vorgabe"));
+        auto drawItem = [&](int row) {
+            QImage image(60, 16, QImage::Format_RGB32);
+            image.fill(Qt::magenta);
+            QPainter painter(&image);
+            QStyleOptionViewItem option;
+            option.rect = image.rect();
+            option.palette = combo->palette();
+            combo->itemDelegate()->paint(&painter, option, combo->model()->index(row, 0));
+            return image;
+        };
+        QCOMPARE(drawItem(10).pixelColor(30, 8), QColor(255, 0, 0));
+        QCOMPARE(drawItem(5).pixelColor(10, 5), QColor(0, 0, 128));
+        const QImage vorgabe = drawItem(0);
+        QCOMPARE(vorgabe.pixelColor(4, 4), QColor(Qt::white));
+        int dark = 0;
+        for (int x = 4; x < 56; ++x)
+            dark += vorgabe.pixelColor(x, 8).lightness() < 128 ? 1 : 0;
+        QVERIFY(dark > 0);
     }
 
     void fontDescriptionNamesTheStyle() {

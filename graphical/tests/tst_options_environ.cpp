@@ -143,7 +143,7 @@ private slots:
             QTest::mouseClick(shown->OKButton, Qt::LeftButton);
         });
         QVERIFY(dialog.Execute(&owner));
-        QCOMPARE(shownAt, QPoint(1200 - 173, 950 - 110));
+        QCOMPARE(shownAt, QPoint(1200 - dialog.width() / 2, 950 - dialog.height() / 2));
         QVERIFY(!dialog.GetAutoTiming());
         QCOMPARE(dialog.GetCOM(), 2);
     }

@@ -3,6 +3,7 @@
 #include "basic/keywords.h"
 #include "editor/vedcmd.h"
 #include "framework/winregistry.h"
+#include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
 
@@ -12,6 +13,9 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <algorithm>
 #include <array>
 
@@ -409,6 +413,14 @@ void TEditorForm::DoCommand(int cmd) {
     case 101:
         SaveAs();
         break;
+    case 102: {
+        QPrinter printer;
+        QPrintDialog dialog(&printer, this);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, editor_->HasSelection());
+        if (dialog.exec() == QDialog::Accepted)
+            Print(printer, dialog.printRange() == QAbstractPrintDialog::Selection);
+        break;
+    }
     case 150:
         editor_->Undo();
         break;
@@ -445,8 +457,11 @@ void TEditorForm::DoCommand(int cmd) {
         break;
     case 302: {
         const std::string word = editor_->GetCurrentWord();
-        if (!word.empty())
+        if (!word.empty()) {
+            if (wrapper.Views().ShowWatchWindow)
+                wrapper.Views().ShowWatchWindow();
             wrapper.AddWatch(word);
+        }
         break;
     }
     case 303:
@@ -490,6 +505,8 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
         return editor_->GetModified();
     case 101:
         return true;
+    case 102:
+        return editor_->GetByteCount() > 0;
     case 150:
         return !simulating_ && editor_->CanUndo();
     case 151:
@@ -526,6 +543,48 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
         return running;
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
+    }
+}
+
+std::vector<std::string> TEditorForm::PrintLines(bool selectionOnly) const {
+    std::vector<std::string> lines;
+    int32_t first = 1, last = editor_->GetLineCount();
+    int startColumn = 1, endColumn = 0;
+    if (selectionOnly && !editor_->GetSelection(first, startColumn, last, endColumn))
+        return lines;
+    for (int32_t line = first; line <= last; ++line) {
+        std::string text = editor_->GetLineString(line).substr(0, 256);
+        if (selectionOnly) {
+            if (line == last)
+                text.resize(std::min(text.size(), static_cast<size_t>(std::max(endColumn - 1, 0))));
+            if (line == first)
+                std::fill_n(
+                    text.begin(),
+                    std::min(text.size(), static_cast<size_t>(std::max(startColumn - 1, 0))), ' ');
+        }
+        lines.push_back(std::move(text));
+    }
+    return lines;
+}
+
+void TEditorForm::Print(QPrinter& printer, bool selectionOnly) const {
+    const std::string& name = editor_->FileName();
+    printer.setDocName(name.empty() ? QStringLiteral("Quelltext aus Quorvin")
+                                    : QStringLiteral("%1 aus Quorvin").arg(WithoutDirectory(name)));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    painter.setFont(QFont(editor_->FixedFont().Font(), &printer));
+    const QFontMetrics metrics(painter.font(), &printer);
+    const QRect page = painter.viewport();
+    int y = metrics.ascent();
+    for (const std::string& line : PrintLines(selectionOnly)) {
+        if (y + metrics.descent() > page.height()) {
+            printer.newPage();
+            y = metrics.ascent();
+        }
+        painter.drawText(0, y, platform::AnsiToQString(line));
+        y += metrics.lineSpacing();
     }
 }
 

@@ -9,8 +9,10 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QMenu;
+class QPrinter;
 
 namespace harvel {
 
@@ -60,6 +62,10 @@ public:
     void UpdateCaption(bool releaseUntitled = false);
     void ChooseLanguage();
     void ToggleBreakpoint(int32_t line);
+    // The lines a printout holds: every line, or the selected part with the columns before
+    // the selection blanked and the last line cut at its end.
+    std::vector<std::string> PrintLines(bool selectionOnly) const;
+    void Print(QPrinter& printer, bool selectionOnly) const;
 
     // TMDIChildForm
     void DoCommand(int cmd) override;

@@ -87,6 +87,7 @@ struct TLinotrexViews {
     std::function<void()> GoToError;
     std::function<void(const QString& text)> AddTerminalText;
     std::function<void()> RepaintChangedWatches;
+    std::function<void()> ShowWatchWindow;
     std::function<void()> RefreshDataWindow;
     std::function<void()> RefreshAnalogPorts;
     std::function<void()> RefreshDigitalPorts;

@@ -5,6 +5,7 @@
 #include "platform/qt/dialogs.h"
 
 #include <QPointer>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -154,6 +155,47 @@ private slots:
                  QStringLiteral("Änderungen in saved.bas speichern?"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!named);
+    }
+
+    void printsAllOrTheSelectedPart() {
+        std::unique_ptr<TEditorForm> form(
+            Open(File("print.bas", "first line\r\n\tx\r\nthird line")));
+        THiliteEditor* editor = form->TextEditor();
+        QVERIFY(form->IsCommandEnabled(102));
+        QCOMPARE(
+            form->PrintLines(false),
+            (std::vector<std::string>{"first line", std::string(8, ' ') + "x", "third line", ""}));
+        editor->SetSelection(1, 7, true, 6, 3);
+        QCOMPARE(form->PrintLines(true),
+                 (std::vector<std::string>{"      line", std::string(8, ' ') + "x", "third"}));
+        // no selection, nothing to print
+        editor->SetSelection(2, 1, true, 1, 2);
+        QVERIFY(form->PrintLines(true).empty());
+
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = dir.filePath("out.pdf");
+        printer.setOutputFileName(pdf);
+        form->Print(printer, false);
+        QCOMPARE(printer.docName(), QStringLiteral("print.bas aus Quorvin"));
+        QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+
+    void watchesTheWordAtTheCaret() {
+        std::unique_ptr<TEditorForm> form(Open(File("w.bas", "value = 1 + 2\r\n")));
+        int shown = 0;
+        Linotrex().Views().ShowWatchWindow = [&] { ++shown; };
+        form->TextEditor()->SetCaretPosition(1, 3);
+        QVERIFY(form->IsCommandEnabled(302));
+        form->DoCommand(302);
+        QCOMPARE(shown, 1);
+        QCOMPARE(Linotrex().Watches().size(), size_t(1));
+        QCOMPARE(Linotrex().Watches()[0]->GetName(), std::string("value"));
+        // a number is no variable
+        form->TextEditor()->SetCaretPosition(1, 9);
+        QVERIFY(!form->IsCommandEnabled(302));
+        Linotrex().Watches().clear();
+        Linotrex().Views().ShowWatchWindow = nullptr;
     }
 
     void desktopRecordRestoresPlaceAndBreakpoints() {

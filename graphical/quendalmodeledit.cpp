@@ -810,9 +810,14 @@ bool TQuendalModel::ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInpu
         wire->Kind = present->Kind;
         wire->InputLetter = present->InputLetter;
     }
+    // The engine connects a free input only; the cell must not hold a wire it refused.
+    if (mode == 0 && block->GetInput(input))
+        return false;
     if (wire)
         wire->UpdateBounds();
     const bool ok = block->ConnectInput(mode, input, std::move(wire));
+    if (!ok && mode == 0 && input >= 0 && input < MaxInputs)
+        block->SetInputLine(input, nullptr);
     SetChanged();
     change.NewRect = block->GetExtent();
     NotifyViews(nmInputChanged, NotifyData(&change));

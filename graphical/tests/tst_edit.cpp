@@ -443,6 +443,18 @@ private slots:
         QCOMPARE(view_.Count(nmInputChanged) > 0, true);
     }
 
+    void wireOntoATakenInputIsRefused() {
+        const TBlock* sum = model_->FindBlock(Id(1, 3));
+        const QByteArray before = TextOf(*model_);
+        int input = 0;
+        QVERIFY(!model_->ConnectWire(Id(1, 3), input,
+                                     WireFrom(Id(1, 2), QPoint(70, 80), QPoint(110, 20))));
+        QCOMPARE(sum->GetInput(0)->SourceId, Id(1, 1));
+        QCOMPARE(TextOf(*model_), before);
+        QCOMPARE(model_->UndoCount(), 0);
+        QVERIFY(EngineOk());
+    }
+
     void wireChangesReportMissingTargets() {
         platform::DialogRecorder recorder;
         int input = 0;

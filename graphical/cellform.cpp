@@ -631,7 +631,7 @@ void TProgramCellForm::UpdateAspekt(int code, NotifyData data) {
         cell_ = nullptr;
         autoScrolling_ = false;
         SetCapturing(false);
-        mouseTool_->SetCell(model, nullptr);
+        mouseTool_->Detach();
         if (next) {
             ShowCell(next->CellNumber);
         } else {
@@ -688,6 +688,15 @@ void TProgramCellForm::ColorsChanged() {
     cellScroller_->setPalette(palette);
     cellScroller_->viewport()->setPalette(palette);
     cellPainter_->update();
+}
+
+void TProgramCellForm::ModelDestroyed() {
+    // The cells go with the model; the tool must not reach into them any more.
+    cell_ = nullptr;
+    autoScrolling_ = false;
+    SetCapturing(false);
+    mouseTool_->Detach();
+    TMDIChildForm::ModelDestroyed();
 }
 
 void TProgramCellForm::closeEvent(QCloseEvent* event) {

@@ -47,6 +47,7 @@ public:
     bool IsCommandEnabled(int cmd) override;
     void UpdateAspekt(int code, NotifyData data) override;
     void ColorsChanged() override;
+    void ModelDestroyed() override;
     void LoadDesktop(TDesktopReader& reader) override;
     void SaveDesktop(TDesktopWriter& writer) override;
 

@@ -433,6 +433,24 @@ void TMouseTool::ForgetLostWire() {
     Changed();
 }
 
+void TMouseTool::Detach() {
+    hitWire_ = nullptr;
+    editedWire_.reset();
+    editingWire_ = false;
+    draggingWirePoint_ = false;
+    wireBlockId_ = 0;
+    inputIndex_ = -1;
+    newWire_.reset();
+    drawingWire_ = false;
+    selection_.clear();
+    moving_ = false;
+    rubberBand_ = false;
+    busy_ = false;
+    model_ = nullptr;
+    cell_ = nullptr;
+    Changed();
+}
+
 void TMouseTool::HideFeedback() {
     feedbackHidden_ = true;
     Changed();

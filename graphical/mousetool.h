@@ -70,6 +70,9 @@ public:
     bool HitWireAt(QPoint p);
     // Drops a wire edit whose wire the model has replaced or removed meanwhile.
     void ForgetLostWire();
+    // Lets go of a cell that is going away: all state is dropped, nothing is applied and
+    // nothing of the cell is touched.
+    void Detach();
     // The first block of the cell, in list order, whose rectangle holds the point.
     TBlock* BlockAt(QPoint p) const;
     // The first wire of the cell under the point; false when none.

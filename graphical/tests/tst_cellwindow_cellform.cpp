@@ -357,6 +357,31 @@ private slots:
         QVERIFY(boxes_->Boxes().empty());
     }
 
+    void wireEditEndsQuietlyWithItsCellOrModel() {
+        // The cell goes while one of its wires is under edit: the window moves on silently.
+        Press({90, 20});
+        Move({90, 100});
+        Release({90, 100});
+        QVERIFY(form_->MouseTool()->IsEditingWire());
+        model_->DeleteCellWithUndo(2);
+        QCOMPARE(form_->GetCellNumber(), 1);
+        QVERIFY(!form_->MouseTool()->IsEditingWire());
+        QVERIFY(boxes_->Boxes().empty());
+        model_->Undo();
+        QCOMPARE(model_->FindCell(2)->Count(), 2);
+
+        // The model goes while a wire is drawn and another edited.
+        form_->ShowCell(2);
+        Press({90, 20});
+        Release({90, 20});
+        QVERIFY(form_->MouseTool()->IsEditingWire());
+        model_.reset();
+        QVERIFY(!form_->MouseTool()->IsEditingWire());
+        QVERIFY(!form_->MouseTool()->Cell());
+        QVERIFY(boxes_->Boxes().empty());
+        QTRY_VERIFY(form_.isNull());
+    }
+
     void gridFollowsTheOption() {
         auto colourAt = [&](QPoint p) {
             return Painter()->grab(QRect(p, QSize(1, 1))).toImage().pixelColor(0, 0);

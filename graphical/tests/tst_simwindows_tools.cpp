@@ -7,8 +7,10 @@
 #include "graphical/lcdform.h"
 #include "graphical/ledform.h"
 #include "graphical/simulatoriostate.h"
+#include "platform/qt/help.h"
 #include "platform/settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -45,6 +47,57 @@ private slots:
         delete KeyboardForm;
         QFile::remove(QString::fromStdString(StorePath()));
         DigitalPortRect = AnalogPortRect = LCDWindowRect = LEDWindowRect = KeyboardWindowRect = {};
+    }
+
+    void toolWindowsRememberPlaceAndVisibility() {
+        platform::Settings store(StorePath());
+        {
+            TWinRegistry reg(store, Base);
+            ShowLCDWindow(nullptr, false)->move(40, 50);
+            ShowLEDWindow(nullptr, false);
+            LEDViewForm->close();
+            WriteLCDSettings(reg);
+            WriteLEDSettings(reg);
+            WriteDigitalPortSettings(reg);
+        }
+        delete LCDViewForm;
+        LCDWindowRect = LEDWindowRect = {};
+        TWinRegistry reg(store, Base);
+        QCOMPARE(reg.ReadInteger("LCDWindow", "Visible", -1), 1);
+        QCOMPARE(reg.ReadInteger("LEDWindow", "Visible", -1), 0);
+        QCOMPARE(reg.ReadInteger("DigitalPortWindow", "Visible", -1), 0);
+        ReadLCDSettings(reg, nullptr);
+        ReadLEDSettings(reg, nullptr);
+        ReadDigitalPortSettings(reg, nullptr);
+        QVERIFY(LCDViewForm && !LCDViewForm->isVisible());
+        QVERIFY(!LEDViewForm);
+        QVERIFY(!DigitalPortForm);
+        LCDViewForm->show();
+        QCOMPARE(LCDViewForm->frameGeometry().topLeft(), QPoint(40, 50));
+    }
+
+    void f1OpensEachWindowsTopic() {
+        std::vector<QUrl> pages;
+        platform::SetHelpFile(dir_.filePath("Quendal.hlp"));
+        QDir(dir_.path()).mkpath("Quendal.hlp");
+        for (const char* page : {"15000.html", "16000.html", "17000.html", "18000.html"}) {
+            QFile file(dir_.filePath(QStringLiteral("Quendal.hlp/") + page));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        auto old = platform::SetHelpOpener([&pages](const QUrl& url) {
+            pages.push_back(url);
+            return true;
+        });
+        QTest::keyClick(ShowAnalogPortWindow(nullptr, false), Qt::Key_F1);
+        QTest::keyClick(ShowLCDWindow(nullptr, false), Qt::Key_F1);
+        QTest::keyClick(ShowKeyboardWindow(nullptr, false), Qt::Key_F1);
+        QTest::keyClick(ShowLEDWindow(nullptr, false), Qt::Key_F1);
+        platform::SetHelpOpener(old);
+        QCOMPARE(pages.size(), size_t(4));
+        const char* expected[] = {"15000.html", "16000.html", "17000.html", "18000.html"};
+        for (size_t i = 0; i < 4; ++i)
+            QVERIFY2(pages[i].toString().endsWith(expected[i]), qPrintable(pages[i].toString()));
+        QCOMPARE(int(SimulatorIoState.AnalogIn[7]), 255);
     }
 
     void rectanglesComeBackOntoTheScreen() {

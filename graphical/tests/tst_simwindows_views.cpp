@@ -40,12 +40,17 @@ std::unique_ptr<TWatchEntry> Watch(const std::string& name, int value, bool vali
     return watch;
 }
 
-// Pixels of exactly color inside rect of image.
+// Pixels of about color inside rect of image (text edges are smoothed).
 int CountColor(const QImage& image, const QRect& rect, const QColor& color) {
     int count = 0;
     for (int y = std::max(rect.top(), 0); y <= std::min(rect.bottom(), image.height() - 1); ++y)
-        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), image.width() - 1); ++x)
-            count += image.pixelColor(x, y) == color;
+        for (int x = std::max(rect.left(), 0); x <= std::min(rect.right(), image.width() - 1);
+             ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            count += std::abs(pixel.red() - color.red()) < 100 &&
+                     std::abs(pixel.green() - color.green()) < 100 &&
+                     std::abs(pixel.blue() - color.blue()) < 100;
+        }
     return count;
 }
 
@@ -364,6 +369,55 @@ private slots:
         QCOMPARE(added.right(7), QStringLiteral("     32"));
         QCOMPARE(seen.size() + added.size(), 7 * (33 - lastRow * perRow));
         QCOMPARE(added.size(), 7 * std::min(3, 33 - lastRow * perRow));
+    }
+
+    void recordedDataDrawsNewValuesInTheirColour() {
+        SimViewStyle.DataBackgnd = QColor(255, 255, 255);
+        SimViewStyle.DataText = QColor(0, 0, 0);
+        SimViewStyle.DataIndex = QColor(0, 0, 255);
+        SimViewStyle.DataChanged = QColor(255, 0, 0);
+        TMoltraneFileForm* form = ShowFileWindow(area_.get(), model_.get());
+        form->resize(435, 299);
+        form->ColorsChanged();
+        const QColor black(0, 0, 0), red(255, 0, 0), blue(0, 0, 255);
+        QImage image = form->Grid()->viewport()->grab().toImage();
+        QVERIFY(CountColor(image, form->Grid()->RowRect(0), black) > 0);
+        QCOMPARE(CountColor(image, form->Grid()->RowRect(0), blue), 0);
+
+        model_->DataDumpLength = 3 * form->ValuesPerRow();
+        model_->PreviousDataDumpLength = 2 * form->ValuesPerRow();
+        model_->NotifyViews(nmDataDump, 0);
+        image = form->Grid()->viewport()->grab().toImage();
+        for (int row = 0; row < 3; ++row) {
+            const QRect r = form->Grid()->RowRect(row);
+            QVERIFY(CountColor(image, r, blue) > 0);
+            QCOMPARE(CountColor(image, r, black) > 0, row < 2);
+            QCOMPARE(CountColor(image, r, red) > 0, row == 2);
+        }
+    }
+
+    void storedRectanglePlacesTheViews() {
+        WatchWindowRect = {15, 25, 315, 225};
+        TWatchForm* form = ShowWatchWindow(area_.get(), model_.get(), true);
+        QCOMPARE(form->geometry(), QRect(15, 25, 300, 200));
+        form->resize(320, 210);
+        QCOMPARE(WatchWindowRect.Right, 15 + 320);
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!WatchForm);
+        QCOMPARE(WatchWindowRect.Bottom, 25 + 210);
+        WatchWindowRect = {};
+    }
+
+    void helpTopicsByWindow() {
+        model_->TerminalLines = {"x"};
+        TTerminalForm* terminal = ShowTerminalWindow(area_.get(), model_.get());
+        QTest::keyClick(terminal->Grid(), Qt::Key_F1);
+        TMoltraneFileForm* data = ShowFileWindow(area_.get(), model_.get());
+        QTest::keyClick(data->Grid(), Qt::Key_F1);
+        QCOMPARE(helpPages_.size(), size_t(2));
+        QVERIFY(helpPages_[0].toString().endsWith("13000.html"));
+        QVERIFY(helpPages_[1].toString().endsWith("14000.html"));
     }
 
     void narrowingRecomputesTheLayout() {

@@ -21,7 +21,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "framework/desktop.h"
@@ -35,6 +35,8 @@
 #include "graphical/block.h"
 #include "graphical/blockcatalogue.h"
 #include "graphical/blockpalette.h"
+#include "graphical/cellform.h"
+#include "graphical/coloroptiondlg.h"
 #include "graphical/coloroptions.h"
 #include "graphical/compilerstatus.h"
 #include "graphical/dportfrm.h"
@@ -44,6 +46,7 @@
 #include "graphical/lcdform.h"
 #include "graphical/ledform.h"
 #include "graphical/moltraneinpdlg.h"
+#include "graphical/projectcontroller.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/simulatoriostate.h"
 #include "graphical/terminal.h"
@@ -100,6 +103,7 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
 
     platform::SetHelpFile(ProgramDirectory() + QStringLiteral("Quendal.hlp"));
     LoadBlockCatalogue();
+    RegisterProgramCellForm();
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -119,12 +123,11 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     cellTreeResizebar_->setObjectName(QStringLiteral("CellTreeResizebar"));
     cellTreeResizebar_->SetAlign(TAlign::Left);
     cellTreeResizebar_->setFixedWidth(DefaultProjectWindowWidth);
-    cellTree_ = new QTreeView(cellTreeResizebar_);
+    cellTree_ = new QTreeWidget(cellTreeResizebar_);
     cellTree_->setObjectName(QStringLiteral("CellTree"));
     cellTree_->setRootIsDecorated(false);
     cellTree_->setIndentation(19);
     cellTree_->setHeaderHidden(true);
-    cellTree_->setContextMenuPolicy(Qt::CustomContextMenu);
     cellTree_->installEventFilter(this);
     mdiArea_ = new QMdiArea(central);
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
@@ -157,12 +160,6 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     connect(idleTimer_, &QTimer::timeout, this,
             [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
 
-    connect(cellTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        for (QAction* item : cellTreePopup_->actions())
-            if (Tag(item) != 0)
-                item->setEnabled(false); // the tree's commands belong to the project controller
-        cellTreePopup_->popup(cellTree_->viewport()->mapToGlobal(pos));
-    });
     resize(800, 600);
 }
 
@@ -174,8 +171,8 @@ TTavrisselForm::~TTavrisselForm() {
     SimulatorWindows.InputDialog = nullptr;
     TQuendalModel::ShowWatchWindow = nullptr;
     // The tool windows are the main window's children and go with it.
-    if (model_)
-        CloseProject();
+    delete controller_;
+    controller_ = nullptr;
     delete paletteBar_;
     paletteBar_ = nullptr;
     FreeBlockCatalogue();
@@ -294,7 +291,8 @@ void TTavrisselForm::CreateMenus() {
     }
     viewMenu_->addSeparator();
     viewNewCellFormItem_ = viewMenu_->addAction(QStringLiteral("&Neues Zellenfenster"));
-    viewNewCellFormItem_->setEnabled(false);
+    connect(viewNewCellFormItem_, &QAction::triggered, this,
+            &TTavrisselForm::ViewNewCellFormItemClick);
     connect(viewMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::ViewMenuClick);
 
     blockMenu_ = addMenu("BlockMenu", QStringLiteral("B&löcke"));
@@ -325,7 +323,8 @@ void TTavrisselForm::CreateMenus() {
     QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
     connect(optionMenu->addAction(QStringLiteral("&Umgebung...")), &QAction::triggered, this,
             &TTavrisselForm::OptionEnvironmentItemClick);
-    optionMenu->addAction(QStringLiteral("&Farben und Schriften..."))->setEnabled(false);
+    connect(optionMenu->addAction(QStringLiteral("&Farben und Schriften...")), &QAction::triggered,
+            this, &TTavrisselForm::OptionColorItemClick);
 
     windowMenu_ = addMenu("WindowMenu", QStringLiteral("&Fenster"));
     QAction* cascade = windowMenu_->addAction(QStringLiteral("Ü&berlappend"));
@@ -347,12 +346,27 @@ void TTavrisselForm::CreateMenus() {
 
     cellTreePopup_ = new QMenu(this);
     cellTreePopup_->setObjectName(QStringLiteral("CellTreePopup"));
-    QAction* open = AddCommand(cellTreePopup_, QStringLiteral("Öffnen"), cmOpenTreeItem);
-    cellTreePopup_->setDefaultAction(open);
-    AddCommand(cellTreePopup_, QStringLiteral("&Programmzelle einfügen"), cmInsertCell);
-    AddCommand(cellTreePopup_, QStringLiteral("&Tabelle einfügen"), cmInsertTable);
-    AddCommand(cellTreePopup_, QStringLiteral("E&xterne Tabellendatei einfügen"),
-               cmInsertTableFile);
+    const std::pair<const char*, int> treeItems[] = {
+        {"\u00D6ffnen", cmOpenTreeItem},
+        {"&Programmzelle einf\u00FCgen", cmInsertCell},
+        {"&Tabelle einf\u00FCgen", cmInsertTable},
+        {"E&xterne Tabellendatei einf\u00FCgen", cmInsertTableFile}};
+    for (const auto& [caption, cmd] : treeItems) {
+        QAction* item = cellTreePopup_->addAction(QString::fromUtf8(caption));
+        SetTag(item, cmd);
+        connect(item, &QAction::triggered, this, [this, cmd] {
+            if (controller_)
+                controller_->DoCommand(cmd);
+        });
+    }
+    cellTreePopup_->setDefaultAction(cellTreePopup_->actions().value(0));
+    connect(cellTreePopup_, &QMenu::aboutToShow, this, &TTavrisselForm::CellTreePopupPopup);
+}
+
+void TTavrisselForm::CellTreePopupPopup() {
+    for (QAction* item : cellTreePopup_->actions())
+        if (Tag(item) != 0)
+            item->setEnabled(controller_ && controller_->IsCommandEnabled(Tag(item)));
 }
 
 void TTavrisselForm::CreateToolbars() {
@@ -396,7 +410,8 @@ void TTavrisselForm::CreateToolbars() {
     auto* newCell =
         AddButton(blockToolbar, QStringLiteral("Neues Zellenfenster"), 0, QStyle::SP_FileIcon);
     newCell->setObjectName(QStringLiteral("NewCellButton"));
-    newCell->setEnabled(false);
+    connect(newCell, &QToolButton::clicked, this, &TTavrisselForm::ViewNewCellFormItemClick);
+    newCellButton_ = newCell;
     paletteBar_ = new TBlockPaletteBar(BlockPalette(), BlockCatalogue(), blockToolbar);
     paletteBar_->move(newCell->geometry().right() + 4, 0);
     paletteBar_->adjustSize();
@@ -462,6 +477,10 @@ void TTavrisselForm::SetSplash(TSplashForm* splash) {
     splash_ = splash;
 }
 
+TQuendalModel* TTavrisselForm::Model() const {
+    return controller_ ? controller_->GetModel() : nullptr;
+}
+
 TMDIChildForm* TTavrisselForm::ActiveChild() const {
     return qobject_cast<TMDIChildForm*>(mdiArea_->activeSubWindow());
 }
@@ -470,37 +489,38 @@ TMDIChildForm* TTavrisselForm::ActiveChild() const {
 // Commands
 
 bool TTavrisselForm::DoCommand(int cmd) {
+    TQuendalModel* model = Model();
     switch (cmd) {
     case cmSave:
     case cmSaveAs:
-        if (!model_)
+        if (!model)
             return false;
         if (cmd == cmSave)
-            model_->Save();
+            model->Save();
         else
-            model_->SaveAs(true);
+            model->SaveAs(true);
         UpdateCaption();
         return true;
     case cmCompile:
     case cmCompileDownload:
-        if (model_ && RunCompileDialog) {
-            model_->UpdateFromViews();
+        if (model && RunCompileDialog) {
+            model->UpdateFromViews();
             // Tables loaded before a failing one are released as well.
-            if (model_->LoadTablesIntoEngine())
-                RunCompileDialog(this, model_.get(), cmd == cmCompileDownload);
-            model_->ReleaseTableData();
+            if (model->LoadTablesIntoEngine())
+                RunCompileDialog(this, model, cmd == cmCompileDownload);
+            model->ReleaseTableData();
         }
         return false;
     case cmRun:
     case cmStep:
     case cmReset:
     case cmStop:
-        if (model_)
-            model_->DoSimCommand(cmd);
+        if (model)
+            model->DoSimCommand(cmd);
         return false;
     case cmClearBreakpoints:
-        if (model_)
-            model_->ClearBreakpoints();
+        if (model)
+            model->ClearBreakpoints();
         return false;
     default:
         return false;
@@ -508,25 +528,26 @@ bool TTavrisselForm::DoCommand(int cmd) {
 }
 
 bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
+    TQuendalModel* model = Model();
     switch (cmd) {
     case cmSave:
-        enabled = model_ && model_->Modified();
+        enabled = model && model->Modified();
         return true;
     case cmSaveAs:
-        enabled = model_ != nullptr;
+        enabled = model != nullptr;
         return true;
     case cmCompile:
     case cmCompileDownload:
-        enabled = model_ && RunCompileDialog && model_->CanCompile();
+        enabled = model && RunCompileDialog && model->CanCompile();
         return true;
     case cmRun:
     case cmStep:
     case cmReset:
     case cmStop:
-        enabled = model_ && model_->IsSimCommandEnabled(cmd);
+        enabled = model && model->IsSimCommandEnabled(cmd);
         return true;
     case cmClearBreakpoints:
-        enabled = model_ && model_->BreakpointCount > 0;
+        enabled = model && model->BreakpointCount > 0;
         return true;
     default:
         return false;
@@ -560,7 +581,8 @@ bool TTavrisselForm::CommandEnabled(int cmd, Mode mode) {
     bool enabled = false;
     if (IsCommandEnabled(cmd, enabled))
         return enabled;
-    // The tree's commands come with the project controller; until then it offers none.
+    if (mode == Mode::Tree)
+        return controller_ && controller_->IsCommandEnabled(cmd);
     if (mode == Mode::Child)
         return ActiveChild()->IsCommandEnabled(cmd);
     return false;
@@ -569,9 +591,10 @@ bool TTavrisselForm::CommandEnabled(int cmd, Mode mode) {
 void TTavrisselForm::DoChildCommand(int cmd) {
     if (DoCommand(cmd))
         return;
-    if (TreeHasFocus())
-        return; // the project controller takes tree commands
-    if (TMDIChildForm* child = ActiveChild())
+    if (TreeHasFocus()) {
+        if (controller_)
+            controller_->DoCommand(cmd);
+    } else if (TMDIChildForm* child = ActiveChild())
         child->DoCommand(cmd);
 }
 
@@ -586,6 +609,7 @@ void TTavrisselForm::EnableButtons() {
         if (cmd != 0 && button->isVisibleTo(this))
             button->setEnabled(CommandEnabled(cmd, mode));
     }
+    newCellButton_->setEnabled(controller_ && controller_->HasCells());
     gridAlignButton_->setChecked(CellDisplay().CellAlignAtGrid);
     viewGridButton_->setEnabled(CellDisplay().CellAlignAtGrid);
     viewGridButton_->setChecked(CellDisplay().CellGridVisible);
@@ -605,45 +629,26 @@ void TTavrisselForm::EnableChildCommandsMenu(QMenu* menu) {
 // ---------------------------------------------------------------------------------------------
 // Project
 
-void TTavrisselForm::OpenProjectModel(std::unique_ptr<TQuendalModel> model) {
-    if (model_)
-        CloseProject();
-    model_ = std::move(model);
-}
-
 bool TTavrisselForm::OpenProject(const QString& fileName) {
-    if (model_ && !model_->CloseQuery())
+    if (!controller_)
         return false;
-    std::unique_ptr<TQuendalModel> model;
-    try {
-        model = std::make_unique<TQuendalModel>();
-    } catch (const EAbort&) {
-        return false;
-    }
-    // The open project stays when the new one cannot be read.
-    const bool loaded = fileName.isEmpty() ? model->InitNew() : model->LoadFromFile(fileName);
-    if (!loaded)
-        return false;
-    OpenProjectModel(std::move(model));
-    if (!fileName.isEmpty())
+    const bool opened = controller_->OpenProject(fileName);
+    if (opened && !fileName.isEmpty())
         mruFiles_->RemoveFile(fileName);
     UpdateCaption();
-    return true;
+    return opened;
 }
 
 void TTavrisselForm::CloseProject() {
-    if (!model_)
-        return;
-    const QString name = model_->FileName();
-    model_.reset();
-    if (!name.isEmpty())
-        mruFiles_->AddFile(name);
+    if (controller_)
+        controller_->CloseProject(true);
     UpdateCaption();
 }
 
 void TTavrisselForm::UpdateCaption() {
+    TQuendalModel* model = Model();
     const QString title = QLatin1String(MainProgramTitle);
-    setWindowTitle(model_ ? title + QStringLiteral(" - ") + model_->GetDisplayName() : title);
+    setWindowTitle(model ? title + QStringLiteral(" - ") + model->GetDisplayName() : title);
 }
 
 void TTavrisselForm::FocusTree() {
@@ -701,13 +706,14 @@ void TTavrisselForm::dropEvent(QDropEvent* event) {
 
 bool TTavrisselForm::AppIdle() {
     EnableButtons();
+    TQuendalModel* model = Model();
     bool more = false;
-    if (model_) {
-        statusPanels_[0]->setText(model_->Modified() ? QStringLiteral("Geändert") : QString());
-        more = model_->Step();
+    if (model) {
+        statusPanels_[0]->setText(model->Modified() ? QStringLiteral("Geändert") : QString());
+        more = model->Step();
     }
     if (SimStatusChanged) {
-        const bool running = model_ && model_->IsSimCommandEnabled(cmStop);
+        const bool running = model && model->IsSimCommandEnabled(cmStop);
         statusText_ = running ? QStringLiteral("Simulation läuft") : QStringLiteral("Bereit");
         AppHint();
         SimStatusChanged = false;
@@ -731,12 +737,24 @@ bool TTavrisselForm::event(QEvent* event) {
 }
 
 bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cellTree_ && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    if (watched == cellTree_ &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool treeKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                             key == Qt::Key_Insert || key == Qt::Key_Delete;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Enter, Ins and Del belong to the tree while it has the focus, not to the menus.
+            if (treeKey && !TreeEditing())
+                event->accept();
+            return false;
+        }
+        if (key == Qt::Key_F1) {
             if (platform::ShowHelpContext(9000))
                 HelpUsed = true;
             return true;
         }
+        if (treeKey && !TreeEditing() && controller_ && controller_->HandleKey(key))
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -745,25 +763,45 @@ bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
 // View, grid, window and help menus
 
 void TTavrisselForm::ViewMenuClick() {
+    TQuendalModel* model = Model();
     viewToolbarsItem_->setChecked(!mainDockToolbar_->isHidden());
     viewStatusbarItem_->setChecked(!statusBar()->isHidden());
     for (QAction* item : modelViewItems_)
-        item->setEnabled(model_ != nullptr);
+        item->setEnabled(model != nullptr);
+    viewNewCellFormItem_->setEnabled(controller_ && controller_->HasCells());
+}
+
+void TTavrisselForm::ViewNewCellFormItemClick() {
+    if (controller_)
+        controller_->NewCellEditor();
+}
+
+void TTavrisselForm::OptionColorItemClick() {
+    TColorOptionsDlg dialog(this);
+    dialog.OnApply = [this] { ApplyColorsAndFonts(); };
+    if (dialog.Execute(this))
+        ApplyColorsAndFonts();
+}
+
+void TTavrisselForm::ApplyColorsAndFonts() {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList())
+        if (auto* child = qobject_cast<TMDIChildForm*>(window))
+            child->ColorsChanged();
 }
 
 void TTavrisselForm::ViewWatchItemClick() {
-    if (model_)
-        ShowWatchWindow(mdiArea_, model_.get(), true);
+    if (TQuendalModel* model = Model())
+        ShowWatchWindow(mdiArea_, model, true);
 }
 
 void TTavrisselForm::ViewTerminalItemClick() {
-    if (model_)
-        ShowTerminalWindow(mdiArea_, model_.get());
+    if (TQuendalModel* model = Model())
+        ShowTerminalWindow(mdiArea_, model);
 }
 
 void TTavrisselForm::ViewFileFormItemClick() {
-    if (model_)
-        ShowFileWindow(mdiArea_, model_.get());
+    if (TQuendalModel* model = Model())
+        ShowFileWindow(mdiArea_, model);
 }
 
 void TTavrisselForm::ViewDigPortItemClick() {
@@ -802,6 +840,7 @@ void TTavrisselForm::ViewStatusbarItemClick() {
 }
 
 void TTavrisselForm::GridAlignButtonClick() {
+    TQuendalModel* model = Model();
     TCellDisplay& display = CellDisplay();
     display.CellAlignAtGrid = !display.CellAlignAtGrid;
     if (display.CellAlignAtGrid) {
@@ -810,15 +849,16 @@ void TTavrisselForm::GridAlignButtonClick() {
         savedCellGridVisible_ = display.CellGridVisible;
         display.CellGridVisible = false;
     }
-    if (model_)
-        model_->NotifyViews(nmGridOptions, 0);
+    if (model)
+        model->NotifyViews(nmGridOptions, 0);
     EnableButtons();
 }
 
 void TTavrisselForm::ViewGridButtonClick() {
+    TQuendalModel* model = Model();
     CellDisplay().CellGridVisible = !CellDisplay().CellGridVisible;
-    if (model_)
-        model_->NotifyViews(nmGridOptions, 0);
+    if (model)
+        model->NotifyViews(nmGridOptions, 0);
     EnableButtons();
 }
 
@@ -917,6 +957,7 @@ void TTavrisselForm::FormShowFirst() {
     };
     InstallTerminalHook(mdiArea_);
     InstallMoltraneInputDialog(this);
+    controller_ = new TProjectController(cellTree_, cellTreePopup_, mruFiles_, mdiArea_);
     ReadSettings();
     ReadDesktop();
     UpdateCaption();
@@ -972,9 +1013,11 @@ void TTavrisselForm::ReadSettings() {
     mruFiles_->LoadFromRegistry(reg);
     try {
         ReadColorOptions(reg);
+        ApplyColorsAndFonts();
     } catch (const std::exception&) {
         // A damaged colour table leaves the defaults.
     }
+    controller_->ReadOptions(reg);
     ReadSimulatorOptions(reg);
     if (stored) {
         ReadWatchSettings(reg);
@@ -996,19 +1039,12 @@ void TTavrisselForm::ReadDesktop() {
         if (!file.open(QIODevice::ReadOnly))
             throw EDesktopError(DesktopFileName);
         TDesktopReader reader(file.readAll());
-        // The project part: the model creates itself from its own part.
-        auto model = std::make_unique<TQuendalModel>();
-        const bool loaded = model->LoadDesktop(reader);
-        if (loaded)
-            OpenProjectModel(std::move(model));
-        if (reader.ReadInteger() != 0) {
-            reader.ReadInteger(); // selected tree node
-            reader.ReadInteger(); // tables folder expanded
-            reader.ReadInteger(); // cells folder expanded
-        }
+        // Without the project the windows have nothing to show; its loader said why.
+        if (!controller_->LoadDesktop(reader))
+            return;
         const int count = reader.ReadInteger();
         for (int i = 0; i < count; ++i)
-            TMDIChildForm::LoadDesktopRecord(reader, mdiArea_, model_.get());
+            TMDIChildForm::LoadDesktopRecord(reader, mdiArea_, Model());
     } catch (const EAbort&) {
         // The user has been told already.
     } catch (const std::exception&) {
@@ -1020,7 +1056,8 @@ void TTavrisselForm::ReadDesktop() {
 // Closing
 
 bool TTavrisselForm::FormCloseQuery() {
-    return !model_ || model_->CloseQuery();
+    TQuendalModel* model = Model();
+    return !model || model->CloseQuery();
 }
 
 void TTavrisselForm::closeEvent(QCloseEvent* event) {
@@ -1067,6 +1104,7 @@ void TTavrisselForm::FormClose() {
         WriteKeyboardSettings(reg);
         WriteLEDSettings(reg);
         WriteColorOptions(reg);
+        controller_->WriteOptions(reg);
         WriteSimulatorOptions(reg);
     }
     WriteDesktop();
@@ -1075,11 +1113,7 @@ void TTavrisselForm::FormClose() {
 void TTavrisselForm::WriteDesktop() {
     try {
         TDesktopWriter writer;
-        if (model_)
-            model_->SaveDesktop(writer);
-        else
-            writer.WriteString(QString());
-        writer.WriteInteger(0); // the tree's part comes with the project controller
+        controller_->SaveDesktop(writer);
         // Bottom to top, so that reading them back restores the stacking.
         std::vector<TMDIChildForm*> children;
         for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder))

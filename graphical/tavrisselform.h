@@ -15,7 +15,8 @@ class QMdiArea;
 class QMenu;
 class QTimer;
 class QToolButton;
-class QTreeView;
+class QTreeWidget;
+class TProjectController;
 class TBlockGroupComboBox;
 class TBlockPaletteBar;
 class TDockToolbar;
@@ -84,10 +85,11 @@ public:
     // The splash the program shows at start; freed by the splash timer.
     void SetSplash(TSplashForm* splash);
 
-    TQuendalModel* Model() const { return model_.get(); }
+    TQuendalModel* Model() const;
+    TProjectController* Controller() const { return controller_; }
     TMDIChildForm* ActiveChild() const;
     QMdiArea* MdiArea() const { return mdiArea_; }
-    QTreeView* CellTree() const { return cellTree_; }
+    QTreeWidget* CellTree() const { return cellTree_; }
     TResizeToolbar* CellTreeResizebar() const { return cellTreeResizebar_; }
     TDockToolbar* MainDockToolbar() const { return mainDockToolbar_; }
     TDockToolbar* BlockDockToolbar() const { return blockDockToolbar_; }
@@ -133,6 +135,11 @@ public:
     void ViewKeyboardItemClick();
     void ViewLEDItemClick();
     void OptionEnvironmentItemClick();
+    void OptionColorItemClick();
+    void ViewNewCellFormItemClick();
+    void CellTreePopupPopup();
+    // Hands the new colours and fonts to every window.
+    void ApplyColorsAndFonts();
     void ViewStatusbarItemClick();
     void GridAlignButtonClick();
     void ViewGridButtonClick();
@@ -172,12 +179,12 @@ private:
     bool TreeHasFocus() const;
     bool TreeEditing() const;
     bool CommandEnabled(int cmd, Mode mode);
-    void OpenProjectModel(std::unique_ptr<TQuendalModel> model);
 
-    std::unique_ptr<TQuendalModel> model_;
+    TProjectController* controller_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     TResizeToolbar* cellTreeResizebar_ = nullptr;
-    QTreeView* cellTree_ = nullptr;
+    QTreeWidget* cellTree_ = nullptr;
+    QToolButton* newCellButton_ = nullptr;
     QMenu* cellTreePopup_ = nullptr;
     TDockToolbar* mainDockToolbar_ = nullptr;
     TDockToolbar* blockDockToolbar_ = nullptr;

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTreeWidget>
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
@@ -24,6 +24,7 @@
 #include "graphical/blocklist.h"
 #include "graphical/blockpalette.h"
 #include "graphical/lcdform.h"
+#include "graphical/projectcontroller.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/simulatoriostate.h"
 #include "graphical/tavrisselform.h"
@@ -112,8 +113,8 @@ private slots:
     void damagedDesktopIsReportedAndTheProgramRunsOn();
     void unwritableDesktopIsReportedAndTheProgramStillCloses();
     void droppingSeveralFilesOpensOnlyTheFirst();
-    void aProjectThatCannotBeReadKeepsTheOpenOne();
     void viewMenuOpensWindowsOfTheProject();
+    void treeKeysAndPopupGoToTheProjectTree();
     void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
 
 private:
@@ -136,6 +137,9 @@ void TestMainWindow::initTestCase() {
 void TestMainWindow::init() {
     TWinRegistry(Key).EraseSection(Section);
     TWinRegistry(Key).EraseSection(QStringLiteral("MRUList"));
+    // Opening a project shows its tree only, so that the tests' windows stay the only ones.
+    TWinRegistry(Key).WriteBool(QStringLiteral("ProjectWindow"),
+                                QStringLiteral("AutoOpenFirstCell"), false);
     DesktopFileName = dir_.filePath(QStringLiteral("quendal.DSK"));
     QFile::remove(DesktopFileName);
     CellDisplay().CellAlignAtGrid = true;
@@ -516,23 +520,6 @@ void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
     QVERIFY(form->CellTree()->hasFocus());
 }
 
-void TestMainWindow::aProjectThatCannotBeReadKeepsTheOpenOne() {
-    const QString good = WriteProject(QStringLiteral("gut.mtp"), true);
-    const QString bad = dir_.filePath(QStringLiteral("kaputt.mtp"));
-    QFile file(bad);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("kein Projekt\r\n");
-    file.close();
-    platform::DialogRecorder recorder;
-    TTavrisselForm* form = Start();
-    QVERIFY(form->OpenProject(good));
-    QVERIFY(!form->OpenProject(bad));
-    QVERIFY(!recorder.Boxes().empty());
-    QVERIFY(form->Model());
-    QCOMPARE(form->Model()->FileName(), good);
-    QVERIFY(form->Model()->CanCompile());
-}
-
 void TestMainWindow::viewMenuOpensWindowsOfTheProject() {
     TTavrisselForm* form = Start();
     QMenu* viewMenu = form->Menu("ViewMenu");
@@ -575,6 +562,36 @@ void TestMainWindow::toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow(
     TWinRegistry(Key).EraseSection(Section);
     form = Start();
     QVERIFY(!LCDViewForm);
+}
+
+void TestMainWindow::treeKeysAndPopupGoToTheProjectTree() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TQuendalModel* model = form->Model();
+    const int cells = model->CellCount();
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QVERIFY(form->Controller()->IsCommandEnabled(cmInsertCell));
+    // Ins reaches the tree although the menu carries it as a shortcut.
+    QTest::keyClick(form->CellTree(), Qt::Key_Insert);
+    QCOMPARE(model->CellCount(), cells + 1);
+
+    // The tree's commands come from the tree's enabling, also on the tool bar.
+    form->EnableButtons();
+    QToolButton* paste = form->CommandButton(cmPaste);
+    QCOMPARE(paste->isEnabled(), form->Controller()->IsCommandEnabled(cmPaste));
+    QMenu* popup = form->findChild<QMenu*>(QStringLiteral("CellTreePopup"));
+    QVERIFY(popup);
+    popup->popup(form->CellTree()->mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(popup->isVisible());
+    for (QAction* item : popup->actions()) {
+        const int cmd = item->property(kTagProperty).toInt();
+        QCOMPARE(item->isEnabled(), form->Controller()->IsCommandEnabled(cmd));
+    }
+    QVERIFY(popup->actions().value(1)->isEnabled());
+    QTest::mouseClick(popup, Qt::LeftButton, {},
+                      popup->actionGeometry(popup->actions().value(1)).center());
+    QTRY_COMPARE(model->CellCount(), cells + 2);
 }
 
 QTEST_MAIN(TestMainWindow)

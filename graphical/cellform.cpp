@@ -254,6 +254,10 @@ bool TProgramCellForm::eventFilter(QObject* watched, QEvent* event) {
         default:
             break;
         }
+    } else if (event->type() == QEvent::ShortcutOverride) {
+        // F1 is this window's own key, before any menu shortcut.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1)
+            event->accept();
     } else if (event->type() == QEvent::KeyPress) {
         if (FormKeyDown(static_cast<QKeyEvent*>(event)))
             return true;

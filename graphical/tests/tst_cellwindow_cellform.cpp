@@ -634,8 +634,16 @@ private slots:
         page.close();
         platform::SetHelpFile(workDir_.filePath("Quendal.hlp"));
         HelpUsed = false;
+        // A program-wide F1 elsewhere does not take the window's key.
+        QAction contents(QStringLiteral("Inhalt"), area_);
+        contents.setShortcut(Qt::Key_F1);
+        contents.setShortcutContext(Qt::ApplicationShortcut);
+        area_->addAction(&contents);
+        int contentsShown = 0;
+        connect(&contents, &QAction::triggered, this, [&] { ++contentsShown; });
         form_->CellScroller()->setFocus();
         QTest::keyClick(form_->CellScroller(), Qt::Key_F1);
+        QCOMPARE(contentsShown, 0);
         platform::SetHelpOpener({});
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened.first().toString().endsWith("10000.html"));

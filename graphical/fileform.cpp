@@ -2,9 +2,9 @@
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/coloroptions.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/rowgrid.h"
-#include "graphical/simviewstyle.h"
 #include "platform/qt/help.h"
 
 #include <QCloseEvent>
@@ -161,12 +161,11 @@ void TMoltraneFileForm::RowTexts(int row, QString& seen, QString& added) const {
 }
 
 void TMoltraneFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
-    const TSimViewStyle& style = SimViewStyle;
-    painter.fillRect(rect, style.DataBackgnd);
+    painter.fillRect(rect, ViewColor(cnDataBackgnd));
     const int baseline = rect.top() + 2 + painter.fontMetrics().ascent();
     if (DumpLength() <= 0) {
         if (row == 0) {
-            painter.setPen(style.DataText);
+            painter.setPen(ViewColor(cnDataText));
             painter.drawText(rect.left() + 4, baseline,
                              QStringLiteral("Keine Daten aufgezeichnet"));
         }
@@ -174,24 +173,23 @@ void TMoltraneFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) 
     }
     char index[16];
     std::snprintf(index, sizeof index, "%4d", row * valuesPerRow_);
-    painter.setPen(style.DataIndex);
+    painter.setPen(ViewColor(cnDataIndex));
     painter.drawText(rect.left() + 4, baseline, QString::fromLatin1(index));
     QString seen, added;
     RowTexts(row, seen, added);
     const int x = rect.left() + 4 * charWidth_ + 4;
-    painter.setPen(style.DataText);
+    painter.setPen(ViewColor(cnDataText));
     painter.drawText(x, baseline, seen);
-    painter.setPen(style.DataChanged);
+    painter.setPen(ViewColor(cnDataChanged));
     painter.drawText(x + charWidth_ * int(seen.size()), baseline, added);
 }
 
 void TMoltraneFileForm::ColorsChanged() {
-    const TSimViewStyle& style = SimViewStyle;
-    grid_->SetBackground(style.DataBackgnd);
-    grid_->setFont(style.DataFont);
-    grid_->SetRowHeight(QFontMetrics(style.DataFont).height() + 8);
+    grid_->SetBackground(ViewColor(cnDataBackgnd));
+    grid_->setFont(ViewFont(fvData));
+    grid_->SetRowHeight(QFontMetrics(ViewFont(fvData)).height() + 8);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, style.DataBackgnd);
+    pal.setColor(QPalette::Window, ViewColor(cnDataBackgnd));
     setPalette(pal);
     grid_->viewport()->update();
 }

@@ -2,10 +2,10 @@
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/coloroptions.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/rowgrid.h"
 #include "graphical/simulatoriostate.h"
-#include "graphical/simviewstyle.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
 
@@ -120,11 +120,11 @@ void TTerminalForm::UpdateAspekt(int code, NotifyData data) {
 }
 
 void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
-    painter.fillRect(rect, SimViewStyle.TerminalBackgnd);
+    painter.fillRect(rect, ViewColor(cnTerminalBackgnd));
     const TQuendalModel* model = QuendalModel();
     if (!model || row >= model->TerminalLineCount())
         return;
-    painter.setPen(SimViewStyle.TerminalText);
+    painter.setPen(ViewColor(cnTerminalText));
     painter.drawText(rect.left() + 2, rect.top() + 2 + painter.fontMetrics().ascent(),
                      platform::AnsiToQString(model->GetTerminalLine(row)));
 }
@@ -147,12 +147,11 @@ void TTerminalForm::DoCommand(int cmd) {
 }
 
 void TTerminalForm::ColorsChanged() {
-    const TSimViewStyle& style = SimViewStyle;
-    grid_->SetBackground(style.TerminalBackgnd);
-    grid_->setFont(style.TerminalFont);
-    grid_->SetRowHeight(QFontMetrics(style.TerminalFont).height() + 8);
+    grid_->SetBackground(ViewColor(cnTerminalBackgnd));
+    grid_->setFont(ViewFont(fvTerminal));
+    grid_->SetRowHeight(QFontMetrics(ViewFont(fvTerminal)).height() + 8);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, style.TerminalBackgnd);
+    pal.setColor(QPalette::Window, ViewColor(cnTerminalBackgnd));
     setPalette(pal);
     grid_->viewport()->update();
 }

@@ -2,9 +2,9 @@
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/coloroptions.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/rowgrid.h"
-#include "graphical/simviewstyle.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
 
@@ -169,16 +169,15 @@ void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
     if (!model || row >= model->WatchCount())
         return;
     const TWatchEntry* watch = model->GetWatch(row);
-    const TSimViewStyle& style = SimViewStyle;
-    painter.fillRect(rect, style.WatchBackgnd);
-    painter.setPen(row == grid_->CurrentRow() ? style.WatchText : style.WatchBackgnd);
+    painter.fillRect(rect, ViewColor(cnWatchBackgnd));
+    painter.setPen(row == grid_->CurrentRow() ? ViewColor(cnWatchText) : ViewColor(cnWatchBackgnd));
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
     const int baseline = rect.top() + 2 + painter.fontMetrics().ascent();
-    painter.setPen(style.WatchText);
+    painter.setPen(ViewColor(cnWatchText));
     painter.drawText(rect.left() + 2, baseline, platform::AnsiToQString(watch->Name));
-    painter.setPen(!watch->Valid    ? style.WatchInvalid
-                   : watch->Changed ? style.WatchChanged
-                                    : style.WatchText);
+    painter.setPen(!watch->Valid    ? ViewColor(cnWatchInvalid)
+                   : watch->Changed ? ViewColor(cnWatchChanged)
+                                    : ViewColor(cnWatchText));
     painter.drawText(rect.left() + valueColumnX_, baseline,
                      platform::AnsiToQString(watch->ValueText()));
 }
@@ -229,12 +228,11 @@ void TWatchForm::DoCommand(int cmd) {
 }
 
 void TWatchForm::ColorsChanged() {
-    const TSimViewStyle& style = SimViewStyle;
-    grid_->SetBackground(style.WatchBackgnd);
-    grid_->setFont(style.WatchFont);
-    const int rowHeight = QFontMetrics(style.WatchFont).height() + 8;
+    grid_->SetBackground(ViewColor(cnWatchBackgnd));
+    grid_->setFont(ViewFont(fvWatch));
+    const int rowHeight = QFontMetrics(ViewFont(fvWatch)).height() + 8;
     grid_->SetRowHeight(rowHeight);
-    header_->setFont(style.WatchFont);
+    header_->setFont(ViewFont(fvWatch));
     header_->setFixedHeight(rowHeight);
     grid_->viewport()->update();
 }

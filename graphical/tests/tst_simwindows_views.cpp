@@ -1,12 +1,12 @@
 // The watch, terminal and recorded-data windows and the serial-input dialog, driven through
 // their widgets with a real project model.
 #include "framework/winregistry.h"
+#include "graphical/coloroptions.h"
 #include "graphical/fileform.h"
 #include "graphical/moltraneinpdlg.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/rowgrid.h"
 #include "graphical/simulatoriostate.h"
-#include "graphical/simviewstyle.h"
 #include "graphical/terminal.h"
 #include "graphical/watchfrm.h"
 #include "platform/qt/dialogs.h"
@@ -80,12 +80,12 @@ private slots:
             return true;
         });
         // Plain colours that the pictures can be searched for.
-        SimViewStyle.WatchBackgnd = QColor(255, 255, 255);
-        SimViewStyle.WatchText = QColor(0, 0, 0);
-        SimViewStyle.WatchInvalid = QColor(0, 0, 255);
-        SimViewStyle.WatchChanged = QColor(255, 0, 0);
-        SimViewStyle.TerminalBackgnd = QColor(0, 0, 0);
-        SimViewStyle.TerminalText = QColor(0, 255, 0);
+        ColorOptions.SetColor(cnWatchBackgnd, 0xFFFFFF);
+        ColorOptions.SetColor(cnWatchText, 0x000000);
+        ColorOptions.SetColor(cnWatchInvalid, 0xFF0000);
+        ColorOptions.SetColor(cnWatchChanged, 0x0000FF);
+        ColorOptions.SetColor(cnTerminalBackgnd, 0x000000);
+        ColorOptions.SetColor(cnTerminalText, 0x00FF00);
     }
 
     void cleanupTestCase() { platform::SetHelpOpener(oldOpener_); }
@@ -285,34 +285,24 @@ private slots:
         SimulatorWindows.ShowTerminal = nullptr;
     }
 
-    void storedColoursAndFontsReachTheViews() {
-        const TSimViewStyle saved = SimViewStyle;
-        platform::Settings store(StorePath());
-        TWinRegistry reg(store, Base);
-        // Stored as blue, green, red from the high byte down.
-        reg.WriteInteger("Colors", "WatchChanged", 0x00FF0000);
-        reg.WriteInteger("Colors", "TerminalText", 0x00123456);
-        reg.WriteString("Fonts", "TerminalFontName", "DejaVu Sans Mono");
-        reg.WriteInteger("Fonts", "TerminalFontSize", 14);
-        reg.WriteInteger("Fonts", "TerminalFontStyle", 3);
-        reg.WriteInteger("Fonts", "DataFontStyle", 2);
-        ReadSimViewStyle(reg);
-        QCOMPARE(SimViewStyle.WatchChanged, QColor(0, 0, 255));
-        QCOMPARE(SimViewStyle.TerminalText, QColor(0x56, 0x34, 0x12));
-        QCOMPARE(SimViewStyle.TerminalBackgnd, QColor(0, 0, 0));
-        QCOMPARE(SimViewStyle.WatchBackgnd, QApplication::palette().color(QPalette::Button));
-        QCOMPARE(SimViewStyle.TerminalFont.family(), QStringLiteral("DejaVu Sans Mono"));
-        QCOMPARE(SimViewStyle.TerminalFont.pointSize(), 14);
-        QVERIFY(SimViewStyle.TerminalFont.bold() && SimViewStyle.TerminalFont.italic());
-        QVERIFY(SimViewStyle.DataFont.bold() && !SimViewStyle.DataFont.italic());
-        QVERIFY(!SimViewStyle.WatchFont.bold() && !SimViewStyle.WatchFont.italic());
-
-        // A terminal told of new colours takes the font and its row height.
+    void coloursAndFontsReachTheTerminal() {
+        const TColorOptions saved = ColorOptions;
+        model_->TerminalLines = {"WWWW"};
         TTerminalForm* form = ShowTerminalWindow(area_.get(), model_.get());
+        // Colour numbers hold blue, green, red from the high byte down.
+        ColorOptions.SetColor(cnTerminalText, 0x0000FFFF);
+        ColorOptions.SetColor(cnTerminalBackgnd, 0x00FF0000);
+        ColorOptions.Fonts[fvTerminal] = {QStringLiteral("DejaVu Sans Mono"), 14, 3};
         form->ColorsChanged();
         QCOMPARE(form->Grid()->font().pointSize(), 14);
-        QCOMPARE(form->Grid()->RowHeight(), QFontMetrics(SimViewStyle.TerminalFont).height() + 8);
-        SimViewStyle = saved;
+        QVERIFY(form->Grid()->font().bold() && form->Grid()->font().italic());
+        QCOMPARE(form->Grid()->RowHeight(), QFontMetrics(form->Grid()->font()).height() + 8);
+        const QImage image = form->Grid()->viewport()->grab().toImage();
+        const QRect row = form->Grid()->RowRect(0);
+        QVERIFY(CountColor(image, row, QColor(255, 255, 0)) > 0);
+        QVERIFY(CountColor(image, row, QColor(0, 0, 255)) > 0);
+        QCOMPARE(CountColor(image, row, QColor(0, 255, 0)), 0);
+        ColorOptions = saved;
     }
 
     void terminalCopiesAllLines() {
@@ -372,10 +362,10 @@ private slots:
     }
 
     void recordedDataDrawsNewValuesInTheirColour() {
-        SimViewStyle.DataBackgnd = QColor(255, 255, 255);
-        SimViewStyle.DataText = QColor(0, 0, 0);
-        SimViewStyle.DataIndex = QColor(0, 0, 255);
-        SimViewStyle.DataChanged = QColor(255, 0, 0);
+        ColorOptions.SetColor(cnDataBackgnd, 0xFFFFFF);
+        ColorOptions.SetColor(cnDataText, 0x000000);
+        ColorOptions.SetColor(cnDataIndex, 0xFF0000);
+        ColorOptions.SetColor(cnDataChanged, 0x0000FF);
         TMoltraneFileForm* form = ShowFileWindow(area_.get(), model_.get());
         form->resize(435, 299);
         form->ColorsChanged();

@@ -21,8 +21,10 @@
 #include "graphical/blocklist.h"
 #include "graphical/commentedit.h"
 #include "graphical/conversiontable.h"
+#include "graphical/fileform.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/tableedit.h"
+#include "graphical/terminal.h"
 #include "graphical/undoactions.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
@@ -186,6 +188,10 @@ bool TProjectController::OpenProject(const QString& name) {
     }
     const bool ok = name.isEmpty() ? Model()->InitNew() : Model()->LoadFromFile(name);
     RebuildTree();
+    if (MoltraneFileForm)
+        MoltraneFileForm->AttachModel(GetModel());
+    if (TerminalForm)
+        TerminalForm->AttachModel(GetModel());
     if (AutoOpenFirstCell && HasCells()) {
         QTreeWidgetItem* first = cellsNode_->child(0);
         tree_->setCurrentItem(first);

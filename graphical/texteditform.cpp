@@ -12,6 +12,7 @@
 #include "editor/vedcmd.h"
 #include "framework/desktop.h"
 #include "framework/utils.h"
+#include "graphical/coloroptions.h"
 #include "graphical/quendalmodel.h"
 #include "platform/qt/ansi.h"
 
@@ -147,14 +148,15 @@ bool TTextEditForm::IsCommandEnabled(int cmd) {
 }
 
 void TTextEditForm::ColorsChanged() {
-    const QPalette palette = QApplication::palette();
+    // Both text windows take the table editor's colours and font.
     QPalette own = editor_->palette();
-    own.setColor(QPalette::Base, palette.color(QPalette::Base));
+    own.setColor(QPalette::Base, ViewColor(cnTableBackgnd));
     editor_->setPalette(own);
-    editor_->FixedFont().SetName(QStringLiteral("Courier New"));
-    editor_->FixedFont().SetSize(10);
-    editor_->FixedFont().SetStyle(false, false);
-    editor_->FixedFont().SetColor(palette.color(QPalette::Text));
+    const QFont font = ViewFont(fvTable);
+    editor_->FixedFont().SetName(font.family());
+    editor_->FixedFont().SetSize(font.pointSize());
+    editor_->FixedFont().SetStyle(font.bold(), font.italic());
+    editor_->FixedFont().SetColor(ViewColor(cnTableText));
     editor_->viewport()->update();
 }
 

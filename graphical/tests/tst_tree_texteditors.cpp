@@ -10,6 +10,7 @@
 
 #include "framework/desktop.h"
 #include "graphical/blockcatalogue.h"
+#include "graphical/coloroptions.h"
 #include "graphical/commentedit.h"
 #include "graphical/tableedit.h"
 #include "graphical/tests/edittestmodel.h"
@@ -208,6 +209,21 @@ private slots:
         TTextEditForm::PrintDialog = nullptr;
         QVERIFY(offered);
         QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+
+    void colorsComeFromTheTableSettings() {
+        const TColorOptions saved = ColorOptions;
+        TCommentEditForm* comment = OpenComment();
+        ColorOptions.SetColor(cnTableBackgnd, ColorValues::Navy);
+        ColorOptions.SetColor(cnTableText, ColorValues::Yellow);
+        ColorOptions.Fonts[fvTable].Size = 14;
+        ColorOptions.Fonts[fvTable].Style = 2;
+        comment->ColorsChanged();
+        ColorOptions = saved;
+        QCOMPARE(comment->Editor()->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+        QCOMPARE(comment->Editor()->FixedFont().Color(), QColor(0xFF, 0xFF, 0));
+        QCOMPARE(comment->Editor()->FixedFont().Size(), 14);
+        QVERIFY(comment->Editor()->FixedFont().Font().bold());
     }
 
     void commentLoadsAndDesktopRestoresTheTableAndCaret() {

@@ -203,7 +203,9 @@ void TCompilerForm::showEvent(QShowEvent* event) {
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
         return;
     }
-    ThreadTimer->start();
+    // Shown again (restored) after the end: nothing more to watch.
+    if (!ThreadFinished)
+        ThreadTimer->start();
 }
 
 void TCompilerForm::done(int result) {

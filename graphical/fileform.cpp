@@ -14,6 +14,14 @@
 #include <algorithm>
 
 TMoltraneFileForm* MoltraneFileForm = nullptr;
+
+namespace {
+// The desktop reader creates the window by its class name.
+const bool registered = [] {
+    RegisterMDIChildClass<TMoltraneFileForm>();
+    return true;
+}();
+} // namespace
 bool HexOutput = false;
 TWindowRect FileWindowRect;
 

@@ -16,6 +16,14 @@
 #include <algorithm>
 
 TTerminalForm* TerminalForm = nullptr;
+
+namespace {
+// The desktop reader creates the window by its class name.
+const bool registered = [] {
+    RegisterMDIChildClass<TTerminalForm>();
+    return true;
+}();
+} // namespace
 TWindowRect TerminalWindowRect;
 
 // The base class holds no model: the window outlives projects and follows the open one.

@@ -18,6 +18,14 @@
 #include <algorithm>
 
 TWatchForm* WatchForm = nullptr;
+
+namespace {
+// The desktop reader creates the window by its class name.
+const bool registered = [] {
+    RegisterMDIChildClass<TWatchForm>();
+    return true;
+}();
+} // namespace
 TWindowRect WatchWindowRect;
 int WatchNameColWidth = 100;
 

@@ -305,6 +305,17 @@ private slots:
         ColorOptions = saved;
     }
 
+    void desktopReaderKnowsTheViews() {
+        model_->TerminalLines = {"a", "b"};
+        for (const char* name : {"TWatchForm", "TTerminalForm", "TMoltraneFileForm"})
+            QVERIFY2(FindMDIChildClass(QString::fromLatin1(name)), name);
+        TMDIChildForm* form = (*FindMDIChildClass("TTerminalForm"))(model_.get());
+        QCOMPARE(TerminalForm, form);
+        QCOMPARE(TerminalForm->Grid()->RowCount(), 2);
+        delete form;
+        QVERIFY(!TerminalForm);
+    }
+
     void terminalCopiesAllLines() {
         model_->TerminalLines = {"eins", "zwei"};
         TTerminalForm* form = ShowTerminalWindow(area_.get(), model_.get());

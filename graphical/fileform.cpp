@@ -16,9 +16,12 @@
 TMoltraneFileForm* MoltraneFileForm = nullptr;
 
 namespace {
-// The desktop reader creates the window by its class name.
+// The desktop reader creates the window by its class name. The name is spelt out: the meta
+// object may not be set up yet while static objects are initialised.
 const bool registered = [] {
-    RegisterMDIChildClass<TMoltraneFileForm>();
+    RegisterMDIChildClass(QStringLiteral("TMoltraneFileForm"), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<TMoltraneFileForm>(model);
+    });
     return true;
 }();
 } // namespace

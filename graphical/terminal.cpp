@@ -18,9 +18,12 @@
 TTerminalForm* TerminalForm = nullptr;
 
 namespace {
-// The desktop reader creates the window by its class name.
+// The desktop reader creates the window by its class name. The name is spelt out: the meta
+// object may not be set up yet while static objects are initialised.
 const bool registered = [] {
-    RegisterMDIChildClass<TTerminalForm>();
+    RegisterMDIChildClass(QStringLiteral("TTerminalForm"), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<TTerminalForm>(model);
+    });
     return true;
 }();
 } // namespace

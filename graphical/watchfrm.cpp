@@ -20,9 +20,12 @@
 TWatchForm* WatchForm = nullptr;
 
 namespace {
-// The desktop reader creates the window by its class name.
+// The desktop reader creates the window by its class name. The name is spelt out: the meta
+// object may not be set up yet while static objects are initialised.
 const bool registered = [] {
-    RegisterMDIChildClass<TWatchForm>();
+    RegisterMDIChildClass(QStringLiteral("TWatchForm"), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<TWatchForm>(model);
+    });
     return true;
 }();
 } // namespace

@@ -1,6 +1,7 @@
 // The main window started in-process: menus, command routing and enabling, the idle loop,
 // settings and the desktop file, driven through its real buttons and menus.
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -30,6 +31,7 @@
 #include "graphical/tavrisselform.h"
 #include "graphical/watchfrm.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
 #include "platform/system.h"
 
 // A document window that records what reaches it and answers enabling from a list.
@@ -115,6 +117,8 @@ private slots:
     void droppingSeveralFilesOpensOnlyTheFirst();
     void viewMenuOpensWindowsOfTheProject();
     void treeKeysAndPopupGoToTheProjectTree();
+    void windowMenuArrangesAndClosesTheWindows();
+    void helpKeyOfTheTreeOpensItsTopic();
     void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
 
 private:
@@ -592,6 +596,66 @@ void TestMainWindow::treeKeysAndPopupGoToTheProjectTree() {
     QTest::mouseClick(popup, Qt::LeftButton, {},
                       popup->actionGeometry(popup->actions().value(1)).center());
     QTRY_COMPARE(model->CellCount(), cells + 2);
+}
+
+void TestMainWindow::windowMenuArrangesAndClosesTheWindows() {
+    TTavrisselForm* form = Start();
+    QMenu* windowMenu = form->Menu("WindowMenu");
+    const QList<QAction*> items = windowMenu->actions().mid(0, 4);
+    QCOMPARE(items.value(1)->text(), QStringLiteral("&Untereinander"));
+    OpenMenu(*form, windowMenu);
+    for (QAction* item : items)
+        QVERIFY(!item->isEnabled());
+    CloseMenu(windowMenu);
+
+    QVERIFY(form->OpenProject(QString()));
+    TRecordingForm* first = AddChild(*form, QStringLiteral("A"));
+    TRecordingForm* second = AddChild(*form, QStringLiteral("B"));
+    OpenMenu(*form, windowMenu);
+    for (QAction* item : items)
+        QVERIFY(item->isEnabled());
+    // "Untereinander": full width, one above the other.
+    QTest::mouseClick(windowMenu, Qt::LeftButton, {},
+                      windowMenu->actionGeometry(items.value(1)).center());
+    QTRY_VERIFY(!windowMenu->isVisible());
+    const int width = form->MdiArea()->viewport()->width();
+    QCOMPARE(first->width(), width);
+    QCOMPARE(second->width(), width);
+    QVERIFY(first->geometry().bottom() < second->geometry().top() ||
+            second->geometry().bottom() < first->geometry().top());
+    form->TileChildren(Qt::Horizontal);
+    QCOMPARE(first->height(), form->MdiArea()->viewport()->height());
+    QVERIFY(first->geometry().right() < second->geometry().left() ||
+            second->geometry().right() < first->geometry().left());
+
+    QPointer<TRecordingForm> a = first, b = second;
+    form->WindowCloseAllItemClick();
+    QTRY_VERIFY(!a && !b);
+    QVERIFY(form->MdiArea()->subWindowList().isEmpty());
+}
+
+void TestMainWindow::helpKeyOfTheTreeOpensItsTopic() {
+    const QString helpFile = dir_.filePath(QStringLiteral("help/Quendal.hlp"));
+    QVERIFY(QDir().mkpath(helpFile));
+    QFile page(helpFile + QStringLiteral("/9000.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html></html>");
+    page.close();
+    QList<QUrl> opened;
+    platform::HelpOpener old = platform::SetHelpOpener([&opened](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    TTavrisselForm* form = Start();
+    platform::SetHelpFile(helpFile);
+    HelpUsed = false;
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QTest::keyClick(form->CellTree(), Qt::Key_F1);
+    platform::SetHelpOpener(old);
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.front().toLocalFile().endsWith(QStringLiteral("9000.html")));
+    QVERIFY(HelpUsed);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -11,7 +11,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
@@ -87,6 +90,29 @@ private:
     bool& flag_;
     bool old_;
 };
+
+QIcon ImageIcon(const QTreeWidget* tree, int image) {
+    static const QStyle::StandardPixmap pictures[] = {
+        QStyle::SP_DirClosedIcon,          QStyle::SP_DirOpenIcon,
+        QStyle::SP_FileDialogInfoView,     QStyle::SP_FileIcon,
+        QStyle::SP_FileDialogDetailedView, QStyle::SP_FileLinkIcon};
+    return tree->style()->standardIcon(pictures[std::clamp(image, 0, 5)]);
+}
+
+// The image shows as the node's icon, the state as its text: red with a breakpoint, bold at
+// the step position.
+void SetImage(QTreeWidgetItem* node, int image) {
+    node->setData(0, TProjectController::ImageRole, image);
+    node->setIcon(0, ImageIcon(node->treeWidget(), image));
+}
+
+void SetState(QTreeWidgetItem* node, int state) {
+    node->setData(0, TProjectController::StateRole, state);
+    QFont font = node->font(0);
+    font.setBold(state == 2);
+    node->setFont(0, font);
+    node->setForeground(0, state == 1 ? QBrush(Qt::red) : QBrush());
+}
 
 } // namespace
 
@@ -224,13 +250,13 @@ QTreeWidgetItem* TProjectController::NewNode(QTreeWidgetItem* parent, int index,
     auto* node = new QTreeWidgetItem();
     node->setText(0, text);
     node->setData(0, DataRole, data);
-    node->setData(0, ImageRole, image);
-    node->setData(0, StateRole, 0);
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     if (!parent)
         tree_->insertTopLevelItem(index < 0 ? tree_->topLevelItemCount() : index, node);
     else
         parent->insertChild(index < 0 ? parent->childCount() : index, node);
+    SetImage(node, image);
+    SetState(node, 0);
     return node;
 }
 
@@ -270,13 +296,12 @@ void TProjectController::SetExpanded(QTreeWidgetItem* node, bool expanded) {
 
 void TProjectController::Expanded(QTreeWidgetItem* node, bool expanded) {
     if (node == tablesNode_ || node == cellsNode_)
-        node->setData(0, ImageRole,
-                      expanded && node->childCount() > 0 ? imFolderOpen : imFolderClosed);
+        SetImage(node, expanded && node->childCount() > 0 ? imFolderOpen : imFolderClosed);
 }
 
 void TProjectController::FolderImage(QTreeWidgetItem* folder) {
     if (folder && folder->childCount() == 0)
-        folder->setData(0, ImageRole, imFolderClosed);
+        SetImage(folder, imFolderClosed);
 }
 
 QTreeWidgetItem* TProjectController::TableNode(int number) const {
@@ -341,7 +366,7 @@ void TProjectController::UpdateCellState(QTreeWidgetItem* node) {
     } else if (model->HasBreakpoint(number)) {
         state = 1;
     }
-    node->setData(0, StateRole, state);
+    SetState(node, state);
 }
 
 void TProjectController::UpdateAllCellStates() {

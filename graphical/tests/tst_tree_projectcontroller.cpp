@@ -353,6 +353,7 @@ private slots:
         controller_->DoCommand(300);
         QCOMPARE(State(Cells()->child(1)), 1);
         QCOMPARE(State(Cells()->child(0)), 0);
+        QCOMPARE(Cells()->child(1)->foreground(0).color(), QColor(Qt::red));
         controller_->DoCommand(300);
         QCOMPARE(State(Cells()->child(1)), 0);
         tree_->setCurrentItem(Cells());

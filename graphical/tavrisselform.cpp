@@ -938,6 +938,43 @@ void TTavrisselForm::SplashTimerTimer() {
 // ---------------------------------------------------------------------------------------------
 // First show: settings and desktop
 
+// The tree keeps image numbers with its nodes; the pictures are the main window's.
+void TTavrisselForm::LoadTreeImages() {
+    const QStyle::StandardPixmap pictures[] = {
+        QStyle::SP_DirClosedIcon, QStyle::SP_DirOpenIcon,        QStyle::SP_FileDialogInfoView,
+        QStyle::SP_FileIcon,      QStyle::SP_FileDialogListView, QStyle::SP_DriveHDIcon};
+    cellTreeImages_.clear();
+    for (QStyle::StandardPixmap picture : pictures)
+        cellTreeImages_.push_back(style()->standardIcon(picture));
+    QAbstractItemModel* items = cellTree_->model();
+    auto showImages = [this](const QModelIndex& parent, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            ShowTreeImage(cellTree_->model()->index(row, 0, parent));
+    };
+    connect(items, &QAbstractItemModel::rowsInserted, this, showImages);
+    connect(items, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    ShowTreeImage(topLeft.siblingAtRow(row));
+            });
+}
+
+void TTavrisselForm::ShowTreeImage(const QModelIndex& index) {
+    QTreeWidgetItem* node = cellTree_->itemFromIndex(index);
+    if (!node)
+        return;
+    const int image = node->data(0, TProjectController::ImageRole).toInt();
+    if (image < 0 || image >= static_cast<int>(cellTreeImages_.size()))
+        return;
+    // Setting the icon changes the item again; only a new image number is applied.
+    if (node->data(0, Qt::UserRole + 10).toInt() == image + 1)
+        return;
+    node->setData(0, Qt::UserRole + 10, image + 1);
+    node->setIcon(0, cellTreeImages_[size_t(image)]);
+    for (int i = 0; i < node->childCount(); ++i)
+        ShowTreeImage(cellTree_->indexFromItem(node->child(i)));
+}
+
 void TTavrisselForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
@@ -957,6 +994,7 @@ void TTavrisselForm::FormShowFirst() {
     };
     InstallTerminalHook(mdiArea_);
     InstallMoltraneInputDialog(this);
+    LoadTreeImages();
     controller_ = new TProjectController(cellTree_, cellTreePopup_, mruFiles_, mdiArea_);
     ReadSettings();
     ReadDesktop();

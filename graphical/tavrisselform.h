@@ -2,6 +2,7 @@
 // the idle loop that drives the simulation, settings and the desktop file.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStyle>
@@ -12,6 +13,7 @@
 class QAction;
 class QLabel;
 class QMdiArea;
+class QModelIndex;
 class QMenu;
 class QTimer;
 class QToolButton;
@@ -170,6 +172,8 @@ private:
                            QStyle::StandardPixmap icon);
     void BuildBlockMenu();
     void FormShowFirst();
+    void LoadTreeImages();
+    void ShowTreeImage(const QModelIndex& index);
     void ReadSettings();
     void ReadDesktop();
     bool FormCloseQuery();
@@ -201,6 +205,7 @@ private:
     std::vector<QAction*> modelViewItems_;
     std::vector<QAction*> windowItems_;
     std::vector<QAction*> windowListItems_;
+    std::vector<QIcon> cellTreeImages_;
     TMRUFileList* mruFiles_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     QTimer* splashTimer_ = nullptr;

@@ -580,6 +580,17 @@ void TestMainWindow::treeKeysAndPopupGoToTheProjectTree() {
     QTest::keyClick(form->CellTree(), Qt::Key_Insert);
     QCOMPARE(model->CellCount(), cells + 1);
 
+    // Every node shows the picture of its image number, also a node added later.
+    std::vector<QTreeWidgetItem*> nodes;
+    for (int i = 0; i < form->CellTree()->topLevelItemCount(); ++i)
+        nodes.push_back(form->CellTree()->topLevelItem(i));
+    for (size_t i = 0; i < nodes.size(); ++i)
+        for (int c = 0; c < nodes[i]->childCount(); ++c)
+            nodes.push_back(nodes[i]->child(c));
+    QVERIFY(nodes.size() > 2);
+    for (QTreeWidgetItem* node : nodes)
+        QVERIFY2(!node->icon(0).isNull(), qPrintable(node->text(0)));
+
     // The tree's commands come from the tree's enabling, also on the tool bar.
     form->EnableButtons();
     QToolButton* paste = form->CommandButton(cmPaste);

@@ -3,6 +3,9 @@
 #include "basic/editorchild.h"
 #include "framework/desktop.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+
+#include <QMenu>
 
 #include <QPointer>
 #include <QPrinter>
@@ -196,6 +199,58 @@ private slots:
         QVERIFY(!form->IsCommandEnabled(302));
         Linotrex().Watches().clear();
         Linotrex().Views().ShowWatchWindow = nullptr;
+    }
+
+    void f1OpensTheEditorsHelp() {
+        QTemporaryDir help;
+        platform::DialogRecorder recorder; // a missing page must not block the test
+        QDir(help.path()).mkpath("harvel.hlp");
+        std::ofstream(help.filePath("harvel.hlp/10000.html").toStdString()) << "x";
+        std::ofstream(help.filePath("harvel.hlp/index.html").toStdString()) << "x";
+        platform::SetHelpFile(help.filePath("harvel.hlp"));
+        QStringList opened;
+        platform::HelpOpener old = platform::SetHelpOpener([&](const QUrl& url) {
+            opened << url.fileName();
+            return true;
+        });
+        std::unique_ptr<TEditorForm> form(Open());
+        QTest::keyClick(form->TextEditor(), Qt::Key_F1);
+        QTest::keyClick(form->TextEditor(), Qt::Key_F1, Qt::ControlModifier);
+        platform::SetHelpOpener(old);
+        QCOMPARE(opened, (QStringList{"10000.html", "index.html"}));
+        QVERIFY(recorder.Boxes().empty());
+        // the key does not reach the text
+        QCOMPARE(form->TextEditor()->GetByteCount(), 0);
+    }
+
+    void popupItemsFollowTheEnabling() {
+        std::unique_ptr<TEditorForm> form(Open(File("pop.bas", "value = 1\r\n")));
+        form->TextEditor()->SetCaretPosition(1, 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(30, 5), QPoint(30, 5));
+        QApplication::sendEvent(form->TextEditor(), &event);
+        QMenu* popup = form->LocalEditorPopup();
+        QTRY_VERIFY(popup->isVisible());
+        std::map<int, bool> enabled;
+        for (QAction* action : popup->actions()) {
+            enabled[action->data().toInt()] = action->isEnabled();
+            if (action->menu())
+                for (QAction* item : action->menu()->actions())
+                    enabled[item->data().toInt()] = item->isEnabled();
+        }
+        popup->hide();
+        QVERIFY(!enabled[152]); // no selection
+        QVERIFY(!enabled[153]);
+        QVERIFY(enabled[155]);
+        QVERIFY(enabled[300]);
+        QVERIFY(!enabled[301]); // not compiled
+        QVERIFY(enabled[302]);
+        QVERIFY(enabled[183]);
+        QVERIFY(enabled[195]);
+        // an item runs its command
+        for (QAction* action : popup->actions())
+            if (action->data().toInt() == 300)
+                action->trigger();
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{1}));
     }
 
     void desktopRecordRestoresPlaceAndBreakpoints() {

@@ -252,6 +252,39 @@ private slots:
         QCOMPARE(terminal.join(QString()), QStringLiteral("7\r\n"));
     }
 
+    void dataFileAndValuesReachTheWindows() {
+        int dataRefreshes = 0, watchRepaints = 0;
+        L().Views().RefreshDataWindow = [&] { ++dataRefreshes; };
+        L().Views().RepaintChangedWatches = [&] { ++watchRepaints; };
+        Compile("DIM w AS WORD\r\nFOPEN WRITE\r\nFWRITE 11, -2, w\r\nFCLOSE\r\nPRINT w\r\n");
+        QVERIFY(L().Compiled());
+        dataRefreshes = 0;
+        form->TextEditor()->SetCaretPosition(4, 1);
+        form->DoCommand(301);
+        QCOMPARE(L().ExecLine(), 4);
+        QVERIFY(dataRefreshes >= 1);
+        QCOMPARE(L().Data().length, 3);
+        QCOMPARE(L().Data().words[0], int16_t(11));
+        QCOMPARE(L().Data().words[1], int16_t(-2));
+        QCOMPARE(L().Data().words[2], int16_t(0));
+
+        // a value set from a window shows in the watches and in the program
+        TWatchEntry& w = L().AddWatch("w");
+        const uint32_t id = L().MapSymbol("w");
+        QVERIFY(id != 0);
+        watchRepaints = 0;
+        L().SetSymbolValue(id, -300);
+        QCOMPARE(watchRepaints, 1);
+        QCOMPARE(w.Value(), -300);
+        QCOMPARE(L().GetSymbolValue(id), -300);
+        form->DoCommand(303);
+        QCOMPARE(terminal.join(QString()), QStringLiteral("-300\r\n"));
+        // the file was kept; a reset keeps the previous length for the window
+        form->DoCommand(305);
+        QCOMPARE(L().Data().previousLength, 3);
+        QCOMPARE(L().Data().length, 3);
+    }
+
     void detachingWhileSimulatingAsks() {
         Compile(kProgram);
         form->DoCommand(304);

@@ -155,6 +155,18 @@ private slots:
         QVERIFY(Only(image, RowCells(0, 0, 20), Back));
     }
 
+    void scrolledTokensKeepTheirColours() {
+        editor->horizontalScrollBar()->setValue(2);
+        QTRY_COMPARE(editor->LeftColumn(), 2);
+        editor->viewport()->update();
+        const QImage image = Shot();
+        // "INT" of PRINT, then " value"
+        QVERIFY(Has(image, RowCells(0, 0, 3), KeywordColor));
+        QVERIFY(!Has(image, RowCells(0, 0, 3), IdentColor));
+        QVERIFY(Has(image, RowCells(0, 4, 5), IdentColor));
+        QVERIFY(!Has(image, RowCells(0, 4, 5), KeywordColor));
+    }
+
     void selectionOverridesTokenColours() {
         editor->SetSelection(1, 1, true, 6, 1);
         editor->setFocus();

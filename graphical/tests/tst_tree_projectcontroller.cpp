@@ -104,6 +104,15 @@ class TestProjectController : public QObject {
                       QByteArray::number(quintptr(controller_.get())));
         return mime;
     }
+    // Press, release, then the double-click press and its release, as the window system sends.
+    void DoubleClick(QPoint at) {
+        QTest::mouseClick(tree_->viewport(), Qt::LeftButton, {}, at);
+        const QPointF global = tree_->viewport()->mapToGlobal(QPointF(at));
+        QMouseEvent press(QEvent::MouseButtonDblClick, QPointF(at), global, Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(tree_->viewport(), &press);
+        QTest::mouseRelease(tree_->viewport(), Qt::LeftButton, {}, at);
+    }
     void PressOn(QTreeWidgetItem* node, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mousePress(tree_->viewport(), Qt::LeftButton, modifiers,
                           tree_->visualItemRect(node).center());
@@ -401,6 +410,27 @@ private slots:
         controller_->DoCommand(600);
         QVERIFY(Tables()->isExpanded());
         QCOMPARE(Image(Tables()), 1);
+    }
+
+    void mouseOpensItemsAndThePopup() {
+        controller_->SetExpanded(Tables(), true);
+        const QPoint table = tree_->visualItemRect(Tables()->child(0)).center();
+        DoubleClick(table);
+        auto* form = qobject_cast<TTableEditorForm*>(area_->activeSubWindow());
+        QVERIFY(form);
+        QCOMPARE(form->Table(), Model()->FindTable(1));
+
+        // A folder is left alone by a double click.
+        const bool expanded = Cells()->isExpanded();
+        DoubleClick(tree_->visualItemRect(Cells()).center());
+        QCOMPARE(Cells()->isExpanded(), expanded);
+
+        popup_->addAction(QStringLiteral("Eintrag"));
+        QTest::mouseClick(tree_->viewport(), Qt::RightButton, {},
+                          tree_->visualItemRect(Cells()->child(1)).center());
+        QTRY_VERIFY(popup_->isVisible());
+        QCOMPARE(tree_->currentItem(), Cells()->child(1));
+        popup_->hide();
     }
 
     void synchronizingFollowsTheSelection() {

@@ -26,8 +26,10 @@ using platform::Button;
 
 namespace {
 
+// Spelt out: the meta object may not be ready during static initialisation.
 const bool registered = [] {
-    RegisterMDIChildClass<TEditorForm>();
+    RegisterMDIChildClass(QStringLiteral("harvel::TEditorForm"),
+                          [](TModel* model) { return TMDIChildForm::Create<TEditorForm>(model); });
     return true;
 }();
 
@@ -150,11 +152,6 @@ TEditorForm::TEditorForm(TModel* model, const std::string& fileName, QWidget* pa
     setWidget(editor_);
     BuildPopup();
 
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width > 0 && height > 0 && left != DefaultPosition && top != DefaultPosition)
-        setGeometry(left, top, width, height);
     ColorsChanged();
     OptionsChanged();
 
@@ -626,6 +623,7 @@ void TEditorForm::closeEvent(QCloseEvent* event) {
 }
 
 void TEditorForm::SaveDesktop(TDesktopWriter& writer) {
+    TMDIChildForm::SaveDesktop(writer);
     const std::string& name = editor_->FileName();
     writer.WriteString(QString::fromLocal8Bit(name));
     writer.WriteInteger(untitled_);
@@ -642,6 +640,7 @@ void TEditorForm::SaveDesktop(TDesktopWriter& writer) {
 }
 
 void TEditorForm::LoadDesktop(TDesktopReader& reader) {
+    TMDIChildForm::LoadDesktop(reader);
     const std::string name = reader.ReadString().toLocal8Bit().toStdString();
     const int32_t number = reader.ReadInteger();
     ReleaseUntitled();

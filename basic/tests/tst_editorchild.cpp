@@ -7,6 +7,7 @@
 
 #include <QMenu>
 
+#include <QMdiArea>
 #include <QPointer>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -255,19 +256,34 @@ private slots:
 
     void desktopRecordRestoresPlaceAndBreakpoints() {
         const std::string name = File("desk.bas", "a\r\nb\r\nc\r\nd\r\n");
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
         TDesktopWriter writer;
+        QRect saved;
         {
             std::unique_ptr<TEditorForm> form(Open(name));
+            area.addSubWindow(form.get());
+            form->show();
+            form->setGeometry(20, 30, 300, 200);
+            saved = form->GetNormalBounds();
             form->TextEditor()->SetCaretPosition(3, 2);
             form->ToggleBreakpoint(2);
             form->ToggleBreakpoint(4);
-            form->SaveDesktop(writer);
+            form->SaveDesktopRecord(writer);
+            std::unique_ptr<TEditorForm> untitled(Open());
+            area.addSubWindow(untitled.get());
+            untitled->SaveDesktopRecord(writer);
+            // the untitled number must be free again when the record is read
+            QCOMPARE(untitled->UntitledNumber(), 1);
         }
         TDesktopReader reader(writer.Data());
-        std::unique_ptr<TEditorForm> restored(TMDIChildForm::Create<TEditorForm>(nullptr));
-        restored->LoadDesktop(reader);
-        QVERIFY(reader.AtEnd());
+        auto* restored =
+            qobject_cast<TEditorForm*>(TMDIChildForm::LoadDesktopRecord(reader, &area, nullptr));
+        QVERIFY(restored);
+        restored->show();
         QCOMPARE(restored->SourceFileName(), name);
+        QCOMPARE(restored->geometry(), saved);
         QCOMPARE(restored->TextEditor()->GetParaCount(), 5);
         int column = 0;
         QCOMPARE(restored->TextEditor()->GetCaretPosition(column), 3);
@@ -278,16 +294,14 @@ private slots:
         QCOMPARE(restored->windowTitle(), QStringLiteral("desk.bas - Editor"));
 
         // an untitled window keeps only its name and number
-        TDesktopWriter untitledWriter;
-        std::unique_ptr<TEditorForm> untitled(Open());
-        untitled->SaveDesktop(untitledWriter);
-        const int number = untitled->UntitledNumber();
-        untitled.reset();
-        TDesktopReader untitledReader(untitledWriter.Data());
-        std::unique_ptr<TEditorForm> back(TMDIChildForm::Create<TEditorForm>(nullptr));
-        back->LoadDesktop(untitledReader);
-        QVERIFY(untitledReader.AtEnd());
-        QCOMPARE(back->UntitledNumber(), number);
+        auto* back =
+            qobject_cast<TEditorForm*>(TMDIChildForm::LoadDesktopRecord(reader, &area, nullptr));
+        QVERIFY(back);
+        QVERIFY(reader.AtEnd());
+        QCOMPARE(back->UntitledNumber(), 1);
+        QCOMPARE(back->windowTitle(), QStringLiteral("Unbenannt1 - Editor"));
+        delete restored;
+        delete back;
     }
 };
 

@@ -433,6 +433,19 @@ private slots:
         popup_->hide();
     }
 
+    void currentItemOpensItsCell() {
+        FakeCellForm* form = created_.value(0);
+        QVERIFY(form);
+        form->Notified.clear();
+        Model()->SetCurrentItem(int32_t((3u << 16) | 1u));
+        QCOMPARE(form->Cell, 3);
+        // Twice from the project as a view, once more from the tree after showing the cell.
+        QCOMPARE(form->Notified.count(nmCurrentItem), 3);
+        Model()->SetCurrentItem(0);
+        QCOMPARE(form->Cell, 3);
+        QCOMPARE(form->Notified.count(nmCurrentItem), 5);
+    }
+
     void synchronizingFollowsTheSelection() {
         AutoSynchronize = true;
         tree_->setCurrentItem(Cells()->child(1));

@@ -15,6 +15,7 @@
 #include "graphical/blockcatalogue.h"
 #include "graphical/blocklist.h"
 #include "graphical/commentedit.h"
+#include "graphical/conversiontable.h"
 #include "graphical/projectcontroller.h"
 #include "graphical/tableedit.h"
 #include "graphical/tests/edittestmodel.h"
@@ -431,6 +432,34 @@ private slots:
         QTRY_VERIFY(popup_->isVisible());
         QCOMPARE(tree_->currentItem(), Cells()->child(1));
         popup_->hide();
+    }
+
+    void tableFileReferenceIsChosenAgain() {
+        QVERIFY(WriteFile(QDir::current().filePath("a.tab"), "1\r\n2\r\n"));
+        QVERIFY(WriteFile(QDir::current().filePath("b.tab"), "3\r\n4\r\n"));
+        QString answer = QStringLiteral("a.tab");
+        TConversionTable::dlgOpenTable = [&answer](const QString&, const QString&) {
+            return std::optional<QString>(answer);
+        };
+        tree_->setCurrentItem(Tables());
+        controller_->DoCommand(603);
+        QCOMPARE(Model()->TableCount(), 2);
+        QCOMPARE(Image(Tables()->child(1)), 5);
+        const int undo = Model()->UndoCount();
+
+        // The same file again records nothing.
+        controller_->DoCommand(600);
+        QCOMPARE(Model()->UndoCount(), undo);
+        answer = QStringLiteral("b.tab");
+        controller_->DoCommand(600);
+        TConversionTable::dlgOpenTable = nullptr;
+        QCOMPARE(Model()->UndoCount(), undo + 1);
+        QVERIFY(QString::fromStdString(Model()->FindTable(2)->ExternFile).endsWith("b.tab"));
+        controller_->DoCommand(150);
+        QVERIFY(QString::fromStdString(Model()->FindTable(2)->ExternFile).endsWith("a.tab"));
+        // No table window is opened for a reference.
+        for (QMdiSubWindow* window : area_->subWindowList())
+            QVERIFY(!qobject_cast<TTableEditorForm*>(window));
     }
 
     void currentItemOpensItsCell() {

@@ -988,7 +988,7 @@ void TTavrisselForm::FormShowFirst() {
     QApplication::setApplicationName(QLatin1String(MainProgramTitle));
     setAcceptDrops(true);
     statusText_ = QStringLiteral("Bereit");
-    SimulatorWindows.ApplicationIdle = [this] { EnableButtons(); };
+    SimulatorWindows.ApplicationIdle = [this] { AppIdle(); };
     TQuendalModel::ShowWatchWindow = [this](TQuendalModel* model) {
         ::ShowWatchWindow(mdiArea_, model, true);
     };

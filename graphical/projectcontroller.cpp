@@ -212,7 +212,12 @@ bool TProjectController::OpenProject(const QString& name) {
         RebuildTree();
         return false;
     }
-    const bool ok = name.isEmpty() ? Model()->InitNew() : Model()->LoadFromFile(name);
+    // A project that failed to load is half read: it goes, the loader has said why.
+    if (!(name.isEmpty() ? Model()->InitNew() : Model()->LoadFromFile(name))) {
+        FreeModel();
+        RebuildTree();
+        return false;
+    }
     RebuildTree();
     if (MoltraneFileForm)
         MoltraneFileForm->AttachModel(GetModel());
@@ -225,7 +230,7 @@ bool TProjectController::OpenProject(const QString& name) {
     } else if (cellsNode_) {
         tree_->setCurrentItem(cellsNode_);
     }
-    return ok;
+    return true;
 }
 
 bool TProjectController::CloseProject(bool force) {
@@ -956,22 +961,23 @@ bool TProjectController::LoadDesktop(TDesktopReader& reader) {
         RebuildTree();
         return false;
     }
-    if (!GetModel()->LoadDesktop(reader)) {
+    const bool loaded = GetModel()->LoadDesktop(reader);
+    if (!loaded)
         FreeModel();
-        RebuildTree();
-        return false;
-    }
     RebuildTree();
+    // The tree's part is read in any case, so that the reader stays in step.
     if (reader.ReadInteger() != 0) {
         const uint32_t selected = uint32_t(reader.ReadInteger());
         const bool tables = reader.ReadInteger() != 0;
         const bool cells = reader.ReadInteger() != 0;
+        if (!loaded)
+            return false;
         if (QTreeWidgetItem* node = FindNode(selected))
             tree_->setCurrentItem(node);
         SetExpanded(tablesNode_, tables);
         SetExpanded(cellsNode_, cells);
     }
-    return true;
+    return loaded;
 }
 
 void TProjectController::ReadOptions(TWinRegistry& reg) {

@@ -38,6 +38,7 @@
 #include "graphical/cellform.h"
 #include "graphical/coloroptiondlg.h"
 #include "graphical/coloroptions.h"
+#include "graphical/commentedit.h"
 #include "graphical/compilerstatus.h"
 #include "graphical/dportfrm.h"
 #include "graphical/environoptiondlg.h"
@@ -49,6 +50,7 @@
 #include "graphical/projectcontroller.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/simulatoriostate.h"
+#include "graphical/tableedit.h"
 #include "graphical/terminal.h"
 #include "graphical/watchfrm.h"
 #include "platform/qt/dialogs.h"
@@ -95,6 +97,26 @@ QString DefaultDesktopFileName() {
     return dir + program.completeBaseName() + QStringLiteral(".DSK");
 }
 
+namespace {
+template <class T> void RegisterWindowClass(const char* className) {
+    RegisterMDIChildClass(QLatin1String(className), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<T>(model);
+    });
+}
+
+// Every window the desktop file can hold, registered here before the desktop is read: a
+// registration left to a static object is lost when the linker drops its unit from the
+// library, and runs in no defined order with the meta objects.
+void RegisterDesktopWindowClasses() {
+    RegisterWindowClass<TProgramCellForm>("TProgramCellForm");
+    RegisterWindowClass<TTableEditorForm>("TTableEditorForm");
+    RegisterWindowClass<TCommentEditForm>("TCommentEditForm");
+    RegisterWindowClass<TWatchForm>("TWatchForm");
+    RegisterWindowClass<TTerminalForm>("TTerminalForm");
+    RegisterWindowClass<TMoltraneFileForm>("TMoltraneFileForm");
+}
+} // namespace
+
 TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TavrisselForm"));
     TavrisselForm = this;
@@ -104,6 +126,7 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     platform::SetHelpFile(ProgramDirectory() + QStringLiteral("Quendal.hlp"));
     LoadBlockCatalogue();
     RegisterProgramCellForm();
+    RegisterDesktopWindowClasses();
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -549,6 +572,14 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
     case cmClearBreakpoints:
         enabled = model && model->BreakpointCount > 0;
         return true;
+    case cmUndo:
+    case cmRedo:
+        // The model's undo knows nothing of the simulation, and no window asks for it.
+        if (model && !model->CanEdit()) {
+            enabled = false;
+            return true;
+        }
+        return false;
     default:
         return false;
     }
@@ -590,6 +621,10 @@ bool TTavrisselForm::CommandEnabled(int cmd, Mode mode) {
 
 void TTavrisselForm::DoChildCommand(int cmd) {
     if (DoCommand(cmd))
+        return;
+    // A key can still send undo while the simulation runs.
+    bool enabled = true;
+    if ((cmd == cmUndo || cmd == cmRedo) && IsCommandEnabled(cmd, enabled) && !enabled)
         return;
     if (TreeHasFocus()) {
         if (controller_)

@@ -1,0 +1,236 @@
+// The main window as a user meets it: windows that come back from the desktop file, undo
+// while the simulation runs, and damaged projects opened every way the program offers.
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "framework/desktop.h"
+#include "framework/mdichild.h"
+#include "framework/winregistry.h"
+#include "graphical/blocklist.h"
+#include "graphical/cellform.h"
+#include "graphical/fileform.h"
+#include "graphical/projectcontroller.h"
+#include "graphical/quendalmodel.h"
+#include "graphical/tavrisselform.h"
+#include "graphical/terminal.h"
+#include "graphical/watchfrm.h"
+#include "platform/qt/dialogs.h"
+
+namespace {
+const QString Key = QLatin1String(MainRegistryKey);
+
+QStringList ChildClasses(const TTavrisselForm& form) {
+    QStringList names;
+    for (QMdiSubWindow* window : form.MdiArea()->subWindowList())
+        names.push_back(QString::fromLatin1(window->metaObject()->className()));
+    names.sort();
+    return names;
+}
+} // namespace
+
+class TestIntegrationMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyDesktopWindowComesBackAtTheNextStart();
+    void undoIsDisabledWhileTheSimulationRuns();
+    void damagedProjectLeavesNoProjectWhicheverWayItIsOpened_data();
+    void damagedProjectLeavesNoProjectWhicheverWayItIsOpened();
+    void desktopNamingAMissingProjectOpensNoneAndNoWindows();
+
+private:
+    QString WriteProject(const QString& name);
+    QString WriteDamagedProject(const QString& name);
+    TTavrisselForm* Start();
+
+    QTemporaryDir dir_;
+    QPointer<TTavrisselForm> form_;
+};
+
+void TestIntegrationMainWindow::initTestCase() {
+    QVERIFY(dir_.isValid());
+    qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
+}
+
+void TestIntegrationMainWindow::init() {
+    TWinRegistry(Key).EraseSection(QStringLiteral("MRUList"));
+    TWinRegistry(Key).WriteBool(QStringLiteral("ProjectWindow"),
+                                QStringLiteral("AutoOpenFirstCell"), false);
+    DesktopFileName = dir_.filePath(QStringLiteral("quendal.DSK"));
+    QFile::remove(DesktopFileName);
+}
+
+void TestIntegrationMainWindow::cleanup() {
+    delete form_;
+}
+
+QString TestIntegrationMainWindow::WriteProject(const QString& name) {
+    const QString fileName = dir_.filePath(name);
+    TQuendalModel model;
+    model.InitNew();
+    model.InsertNewCell(0);
+    model.InsertGraphBlock(model.GetCell(0), 700, TRect{10, 10, 70, 50});
+    model.SetFileName(fileName);
+    return model.Save() ? fileName : QString();
+}
+
+// A good project cut off in its middle.
+QString TestIntegrationMainWindow::WriteDamagedProject(const QString& name) {
+    const QString good = WriteProject(QStringLiteral("good-") + name);
+    QFile in(good);
+    if (!in.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray data = in.readAll();
+    const QString fileName = dir_.filePath(name);
+    QFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(data.left(data.size() / 2) + "\r\n@@@\r\n") < 0)
+        return QString();
+    return fileName;
+}
+
+TTavrisselForm* TestIntegrationMainWindow::Start() {
+    form_ = new TTavrisselForm;
+    form_->show();
+    form_->activateWindow();
+    if (!QTest::qWaitForWindowActive(form_))
+        qWarning("main window not active");
+    return form_;
+}
+
+void TestIntegrationMainWindow::everyDesktopWindowComesBackAtTheNextStart() {
+    platform::DialogRecorder recorder;
+    const QString name = WriteProject(QStringLiteral("desk.mtp"));
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(name));
+    form->Controller()->OpenCell(1);
+    ShowWatchWindow(form->MdiArea(), form->Model(), true);
+    ShowTerminalWindow(form->MdiArea(), form->Model());
+    ShowFileWindow(form->MdiArea(), form->Model());
+    const QStringList opened = ChildClasses(*form);
+    QCOMPARE(opened,
+             (QStringList{QStringLiteral("TMoltraneFileForm"), QStringLiteral("TProgramCellForm"),
+                          QStringLiteral("TTerminalForm"), QStringLiteral("TWatchForm")}));
+    QVERIFY(form->close());
+    delete form;
+    QVERIFY(QFile::exists(DesktopFileName));
+
+    form = Start();
+    QVERIFY(form->Model());
+    QCOMPARE(form->Model()->FileName(), name);
+    QCOMPARE(ChildClasses(*form), opened);
+    auto* cell = form->MdiArea()->findChild<TProgramCellForm*>();
+    QVERIFY(cell);
+    QCOMPARE(cell->GetCellNumber(), 1);
+    QVERIFY(recorder.Boxes().empty());
+}
+
+void TestIntegrationMainWindow::undoIsDisabledWhileTheSimulationRuns() {
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("undo.mtp"))));
+    TQuendalModel* model = form->Model();
+    form->Controller()->OpenCell(1);
+    auto* cell = form->MdiArea()->findChild<TProgramCellForm*>();
+    QVERIFY(cell);
+    form->MdiArea()->setActiveSubWindow(cell);
+    cell->setFocus();
+    QTRY_VERIFY(!form->CellTree()->hasFocus());
+
+    TBlockList* blocks = model->GetCell(0);
+    const int before = blocks->Count();
+    model->InsertGraphBlock(blocks, 700, TRect{100, 10, 160, 50});
+    QCOMPARE(blocks->Count(), before + 1);
+    QVERIFY(model->CanUndo());
+    form->EnableButtons();
+    QToolButton* undo = form->CommandButton(cmUndo);
+    QVERIFY(undo->isEnabled());
+
+    model->SetCompiled(true);
+    form->EnableButtons();
+    QTest::mouseClick(form->CommandButton(cmRun), Qt::LeftButton);
+    QVERIFY(!model->CanEdit());
+    form->EnableButtons();
+    QVERIFY(!undo->isEnabled());
+    // Neither the key nor a direct command reaches the model.
+    QTest::keyClick(cell, Qt::Key_Z, Qt::ControlModifier);
+    form->DoChildCommand(cmUndo);
+    QCOMPARE(blocks->Count(), before + 1);
+
+    QTest::mouseClick(form->CommandButton(cmStop), Qt::LeftButton);
+    form->EnableButtons();
+    QTest::mouseClick(form->CommandButton(cmReset), Qt::LeftButton);
+    QVERIFY(model->CanEdit());
+    form->EnableButtons();
+    QVERIFY(undo->isEnabled());
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QCOMPARE(blocks->Count(), before);
+    QVERIFY(recorder.Boxes().empty());
+}
+
+void TestIntegrationMainWindow::damagedProjectLeavesNoProjectWhicheverWayItIsOpened_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("open") << 0;
+    QTest::newRow("recent files") << 1;
+    QTest::newRow("dropped") << 2;
+}
+
+void TestIntegrationMainWindow::damagedProjectLeavesNoProjectWhicheverWayItIsOpened() {
+    QFETCH(int, way);
+    const QString name = WriteDamagedProject(QStringLiteral("damaged%1.mtp").arg(way));
+    QVERIFY(!name.isEmpty());
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    // A project open before must not survive either.
+    QVERIFY(form->OpenProject(QString()));
+    switch (way) {
+    case 0:
+        QVERIFY(!form->OpenProject(name));
+        break;
+    case 1:
+        form->OnMRUFileOpen(name);
+        break;
+    default:
+        form->OpenDroppedFiles({name});
+        break;
+    }
+    QVERIFY(!form->Model());
+    QCOMPARE(form->CellTree()->topLevelItemCount(), 0);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Mirelt Tavrissel/plus"));
+    QVERIFY(form->MdiArea()->subWindowList().isEmpty());
+    QCOMPARE(recorder.Boxes().size(), size_t(1));
+    QVERIFY(recorder.Boxes().front().text.contains(name));
+    // Another project opens normally afterwards.
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("after%1.mtp").arg(way))));
+    QVERIFY(form->Model());
+}
+
+void TestIntegrationMainWindow::desktopNamingAMissingProjectOpensNoneAndNoWindows() {
+    platform::DialogRecorder recorder;
+    const QString name = WriteProject(QStringLiteral("vanishing.mtp"));
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(name));
+    ShowWatchWindow(form->MdiArea(), form->Model(), true);
+    QVERIFY(form->close());
+    delete form;
+    QVERIFY(QFile::remove(name));
+
+    form = Start();
+    QVERIFY(!form->Model());
+    QVERIFY(form->MdiArea()->subWindowList().isEmpty());
+    QCOMPARE(form->CellTree()->topLevelItemCount(), 0);
+    QCOMPARE(recorder.Boxes().size(), size_t(1));
+    QVERIFY(recorder.Boxes().front().text.contains(name));
+}
+
+QTEST_MAIN(TestIntegrationMainWindow)
+#include "tst_integration_mainwindow.moc"

@@ -221,6 +221,10 @@ QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int
     auto* button = new QToolButton(bar);
     button->setAutoRaise(true);
     button->setIcon(style()->standardIcon(icon));
+    // Sized now: the next button is placed after this one before anything is shown, and an
+    // unshown widget is 100 pixels wide.
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(23, 22);
     button->setToolTip(hint);
     button->setStatusTip(hint);
     SetTag(button, cmd);
@@ -426,6 +430,10 @@ void TTavrisselForm::CreateToolbars() {
     AddButton(simulatorToolbar, QStringLiteral("Anhalten"), cmStop, QStyle::SP_MediaStop);
     AddButton(simulatorToolbar, QStringLiteral("Rücksetzen"), cmReset,
               QStyle::SP_MediaSkipBackward);
+    // The row keeps its panels in the order of their left edges.
+    mainToolbar->move(0, 0);
+    developmentToolbar->move(1, 0);
+    simulatorToolbar->move(2, 0);
     mainDockToolbar_->Loaded();
 
     auto* blockToolbar = new TMHToolbar(blockDockToolbar_);
@@ -465,6 +473,9 @@ void TTavrisselForm::CreateToolbars() {
     viewGridButton_->setObjectName(QStringLiteral("ViewGridButton"));
     viewGridButton_->setCheckable(true);
     connect(viewGridButton_, &QToolButton::clicked, this, &TTavrisselForm::ViewGridButtonClick);
+    // Alignment first: the palette's width is left to what remains of the row.
+    alignToolbar->move(0, 0);
+    blockToolbar->move(1, 0);
     blockDockToolbar_->Loaded();
 }
 

@@ -161,9 +161,10 @@ void TTerminalForm::ColorsChanged() {
     grid_->SetBackground(ViewColor(cnTerminalBackgnd));
     grid_->setFont(ViewFont(fvTerminal));
     grid_->SetRowHeight(QFontMetrics(ViewFont(fvTerminal)).height() + 8);
-    QPalette pal = palette();
+    // The grid's own, not the window's: the frame and title bar keep the desktop's colours.
+    QPalette pal = grid_->palette();
     pal.setColor(QPalette::Window, ViewColor(cnTerminalBackgnd));
-    setPalette(pal);
+    grid_->setPalette(pal);
     grid_->viewport()->update();
 }
 

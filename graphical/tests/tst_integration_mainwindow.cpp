@@ -46,6 +46,7 @@ private slots:
     void damagedProjectLeavesNoProjectWhicheverWayItIsOpened_data();
     void damagedProjectLeavesNoProjectWhicheverWayItIsOpened();
     void desktopNamingAMissingProjectOpensNoneAndNoWindows();
+    void toolbarButtonsSitTogetherInTheirPanels();
 
 private:
     QString WriteProject(const QString& name);
@@ -230,6 +231,33 @@ void TestIntegrationMainWindow::desktopNamingAMissingProjectOpensNoneAndNoWindow
     QCOMPARE(form->CellTree()->topLevelItemCount(), 0);
     QCOMPARE(recorder.Boxes().size(), size_t(1));
     QVERIFY(recorder.Boxes().front().text.contains(name));
+}
+
+void TestIntegrationMainWindow::toolbarButtonsSitTogetherInTheirPanels() {
+    TTavrisselForm* form = Start();
+    const QToolButton* open = nullptr;
+    const QToolButton* save = form->CommandButton(cmSave);
+    const QToolButton* undo = form->CommandButton(cmUndo);
+    const QToolButton* redo = form->CommandButton(cmRedo);
+    const QToolButton* compile = form->CommandButton(cmCompile);
+    const QToolButton* run = form->CommandButton(cmRun);
+    const QToolButton* reset = form->CommandButton(cmReset);
+    for (const QToolButton* button : save->parentWidget()->findChildren<QToolButton*>())
+        if (button->geometry().left() < save->geometry().left())
+            open = button;
+    QVERIFY(open);
+    // Neighbours touch, and the buttons are square-ish small buttons.
+    QVERIFY(save->x() - (open->x() + open->width()) <= 2);
+    QVERIFY(redo->x() - (undo->x() + undo->width()) <= 2);
+    QVERIFY(save->width() < 2 * save->height());
+    // File commands, then compiling, then the simulator, left to right in one row.
+    const auto left = [](const QWidget* button) {
+        return button->mapTo(button->window(), QPoint()).x();
+    };
+    QVERIFY(left(redo) < left(compile));
+    QVERIFY(left(compile) < left(run));
+    QVERIFY(left(reset) < form->width());
+    QCOMPARE(run->mapTo(form, QPoint()).y(), save->mapTo(form, QPoint()).y());
 }
 
 QTEST_MAIN(TestIntegrationMainWindow)

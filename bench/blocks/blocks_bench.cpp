@@ -1,46 +1,17 @@
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
+#include "bench/common/cellbench.h"
 #include "engine/include/quendal32.h"
 #include "graphical/blockcatalogue.h"
 #include "graphical/blocklist.h"
 
 namespace {
 
-// Pairs of a constant and a D/A port joined by a wire with one bend, in rows of ten pairs.
+// A program cell's text: its header, then the block pairs.
 TLines LargeCell(int pairs) {
     TLines lines = {"ID=1", "NAME=Gross", ""};
-    for (int i = 0; i < pairs; ++i) {
-        const int x = (i % 10) * 190 + 5, y = (i / 10) * 50 + 5;
-        const int source = 65536 + 2 * i + 1;
-        const auto rect = [](int left, int top) {
-            return std::to_string(left) + "," + std::to_string(top) + "," +
-                   std::to_string(left + 60) + "," + std::to_string(top + 40);
-        };
-        const TLines block = {"#BLOCK_START",
-                              "GraphBlock",
-                              "ID=" + std::to_string(source),
-                              rect(x, y),
-                              "TYPE=700",
-                              "#DLLDATA_START",
-                              std::to_string(i),
-                              "#DLLDATA_END",
-                              "#BLOCK_END",
-                              "",
-                              "#BLOCK_START",
-                              "GraphBlock",
-                              "ID=" + std::to_string(source + 1),
-                              rect(x + 100, y),
-                              "IN00=" + std::to_string(source) + ",1:" + std::to_string(x + 60) +
-                                  "," + std::to_string(y + 20) + "," + std::to_string(x + 80) +
-                                  "," + std::to_string(y + 20) + "," + std::to_string(x + 100) +
-                                  "," + std::to_string(y + 20),
-                              "TYPE=104",
-                              "#BLOCK_END",
-                              ""};
-        lines.insert(lines.end(), block.begin(), block.end());
-    }
+    const TLines blocks = cellbench::PairBlocks(pairs);
+    lines.insert(lines.end(), blocks.begin(), blocks.end());
     return lines;
 }
 
@@ -99,13 +70,5 @@ BENCHMARK(BM_CellBitmap)->Arg(500)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (!LoadBlockCatalogue())
-        return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    FreeBlockCatalogue();
-    return 0;
+    return cellbench::RunWithCatalogue(argc, argv);
 }

@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include "bench/common/cellbench.h"
 #include "graphical/blockcatalogue.h"
 #include "graphical/quendalmodel.h"
 #include "graphical/tests/projectfixture.h"
@@ -78,13 +78,5 @@ BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (!LoadBlockCatalogue())
-        return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    FreeBlockCatalogue();
-    return 0;
+    return cellbench::RunWithCatalogue(argc, argv);
 }

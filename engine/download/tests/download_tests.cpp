@@ -1,5 +1,6 @@
 #include "engine/download/download.h"
 #include "engine/download/simulated_unit.h"
+#include "engine/download/tests/unitfixture.h"
 
 #include "platform/serial.h"
 
@@ -39,24 +40,10 @@ std::vector<uint8_t> Wire(const std::vector<uint8_t>& image, const std::vector<u
     return wire;
 }
 
-// A host port on one end of a pseudo-terminal and a simulated unit on the other.
-class Download : public ::testing::Test {
+class Download : public quendal::test::UnitOnTerminal {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(terminal.isOpen());
-        port = platform::SerialOpen(terminal.slavePath());
-        ASSERT_NE(port, nullptr) << platform::SerialLastError();
-    }
-    void TearDown() override {
-        if (unit)
-            unit->stop();
-        if (port)
-            platform::SerialClose(port);
-    }
-
     SimulatedUnit& startUnit(const SimulatedUnitOptions& options = {}) {
-        unit = std::make_unique<SimulatedUnit>(terminal.master(), options);
-        return *unit;
+        return createUnit(options);
     }
     int download(const std::vector<uint8_t>& image, const std::vector<uint8_t>& firmware = {}) {
         if (unit)
@@ -82,9 +69,6 @@ protected:
         return bytes;
     }
 
-    quendal::PseudoTerminal terminal;
-    platform::SerialHandle port = nullptr;
-    std::unique_ptr<SimulatedUnit> unit;
     std::atomic<int32_t> count{-7};
     std::atomic<int32_t> total{-7};
     std::atomic<int32_t> cancel{0};

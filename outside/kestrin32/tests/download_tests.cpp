@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/download/simulated_unit.h"
+#include "engine/download/tests/unitfixture.h"
 #include "outside/kestrin32/src/compiler.h"
 #include "outside/kestrin32/tests/session.h"
 #include "platform/serial.h"
@@ -19,28 +20,13 @@ namespace {
 const char* kProgram = "DIM i AS WORD\r\nTABLE t = 1, 2, 3\r\nFOR i = 0 TO 2\r\n"
                        "PRINT t(i);\r\nNEXT\r\nPRINT FILEFREE\r\n";
 
-class KestrinDownload : public ::testing::Test {
+class KestrinDownload : public quendal::test::UnitOnTerminal {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(terminal.isOpen());
-        port = platform::SerialOpen(terminal.slavePath());
-        ASSERT_NE(port, nullptr) << platform::SerialLastError();
-    }
-    void TearDown() override {
-        if (unit)
-            unit->stop();
-        if (port)
-            platform::SerialClose(port);
-    }
     quendal::SimulatedUnit& startUnit(const quendal::SimulatedUnitOptions& options = {}) {
-        unit = std::make_unique<quendal::SimulatedUnit>(terminal.master(), options);
-        unit->start();
+        createUnit(options).start();
         return *unit;
     }
 
-    quendal::PseudoTerminal terminal;
-    platform::SerialHandle port = nullptr;
-    std::unique_ptr<quendal::SimulatedUnit> unit;
     Session session;
 };
 

@@ -247,6 +247,19 @@ void TParaList::InvalidateCache() {
     cache_ = LineCache{};
 }
 
+TParaList::LineCache TParaList::NearestStart(int32_t fromFirst, int32_t fromLast,
+                                             int32_t fromCache) const {
+    LineCache start{first_, 1, 1};
+    int32_t best = fromFirst;
+    if (fromLast < best) {
+        start = {last_, paraCount_, lineCount_ - last_->LineCount() + 1};
+        best = fromLast;
+    }
+    if (cache_.node && fromCache < best)
+        start = cache_;
+    return start;
+}
+
 bool TParaList::Locate(int32_t paragraph, TParaNode*& node, int32_t& firstLine) {
     if (paragraph < 1 || paragraph > paraCount_)
         return false;
@@ -255,21 +268,8 @@ bool TParaList::Locate(int32_t paragraph, TParaNode*& node, int32_t& firstLine) 
         firstLine = cache_.firstLine;
         return true;
     }
-    // start from the nearest of the first, the last and the cached paragraph
-    TParaNode* n = first_;
-    int32_t p = 1, line = 1;
-    int32_t best = paragraph - 1;
-    if (paraCount_ - paragraph < best) {
-        n = last_;
-        p = paraCount_;
-        line = lineCount_ - last_->LineCount() + 1;
-        best = paraCount_ - paragraph;
-    }
-    if (cache_.node && std::abs(cache_.paragraph - paragraph) < best) {
-        n = cache_.node;
-        p = cache_.paragraph;
-        line = cache_.firstLine;
-    }
+    auto [n, p, line] =
+        NearestStart(paragraph - 1, paraCount_ - paragraph, std::abs(cache_.paragraph - paragraph));
     while (p < paragraph) {
         line += n->LineCount();
         n = n->next_;
@@ -296,20 +296,7 @@ bool TParaList::LocateLine(int32_t line, TParaNode*& node, int32_t& paragraph, i
         firstLine = cache_.firstLine;
         return true;
     }
-    TParaNode* n = first_;
-    int32_t p = 1, l = 1;
-    int32_t best = line - 1;
-    if (lineCount_ - line < best) {
-        n = last_;
-        p = paraCount_;
-        l = lineCount_ - last_->LineCount() + 1;
-        best = lineCount_ - line;
-    }
-    if (cache_.node && std::abs(cache_.firstLine - line) < best) {
-        n = cache_.node;
-        p = cache_.paragraph;
-        l = cache_.firstLine;
-    }
+    auto [n, p, l] = NearestStart(line - 1, lineCount_ - line, std::abs(cache_.firstLine - line));
     while (l + n->LineCount() <= line) {
         l += n->LineCount();
         n = n->next_;

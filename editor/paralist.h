@@ -227,6 +227,9 @@ private:
 
     bool Locate(int32_t paragraph, TParaNode*& node, int32_t& firstLine);
     bool LocateLine(int32_t line, TParaNode*& node, int32_t& paragraph, int32_t& firstLine);
+    // Where a walk to a target starts: the first, the last or the cached node, whichever the
+    // given distances call nearest.
+    LineCache NearestStart(int32_t fromFirst, int32_t fromLast, int32_t fromCache) const;
     void InvalidateCache();
 
     void WrapWhole(TParaNode* node);

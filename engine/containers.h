@@ -6,6 +6,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/text.h"
+
 namespace quendal {
 
 template <typename T> struct XXNode {
@@ -227,9 +229,9 @@ public:
         uint32_t result = 0;
         if (*p == '0') {
             ++p;
-            if ((*p == 'x' || *p == 'X') && HexDigit(p[1]) >= 0) {
+            if ((*p == 'x' || *p == 'X') && platform::HexDigitValue(p[1]) >= 0) {
                 ++p;
-                for (int d; (d = HexDigit(*p)) >= 0; ++p)
+                for (int d; (d = platform::HexDigitValue(*p)) >= 0; ++p)
                     result = result * 16u + static_cast<uint32_t>(d);
             } else {
                 for (; *p >= '0' && *p <= '7'; ++p)
@@ -248,16 +250,6 @@ public:
     }
 
 private:
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     const char* Pos;
     bool Fail = false;
 };

@@ -197,16 +197,6 @@ struct ParseError {
     std::string reason;
 };
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Reads a quoted text starting at line[pos] == '"'; leaves pos after the closing quote.
 std::string parseQuoted(std::string_view line, size_t& pos) {
     if (pos >= line.size() || line[pos] != '"')
@@ -248,8 +238,8 @@ std::string parseQuoted(std::string_view line, size_t& pos) {
             result += '\t';
             break;
         case 'x': {
-            int hi = pos < line.size() ? hexDigit(line[pos]) : -1;
-            int lo = pos + 1 < line.size() ? hexDigit(line[pos + 1]) : -1;
+            int hi = pos < line.size() ? HexDigitValue(line[pos]) : -1;
+            int lo = pos + 1 < line.size() ? HexDigitValue(line[pos + 1]) : -1;
             if (hi < 0 || lo < 0)
                 throw ParseError{"ung\xFCltige Escape-Folge"};
             result += static_cast<char>(hi * 16 + lo);

@@ -23,4 +23,15 @@ unsigned char Windows1252ToUpper(unsigned char byte);
 // Comparison without regard to case, as the registry compares key and value names.
 bool EqualNoCase(std::string_view a, std::string_view b);
 
+// The value of a hex digit of either case, or -1.
+inline constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 } // namespace platform

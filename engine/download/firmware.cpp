@@ -1,6 +1,7 @@
 #include "engine/download/download.h"
 
 #include "platform/system.h"
+#include "platform/text.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,22 +16,12 @@ namespace {
 // Longest line the unit's tools write; anything longer is not a record we know.
 constexpr size_t kMaxLineLength = 255;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The byte written as two hex digits at text[at], or -1.
 int HexByte(const std::string& text, size_t at) {
     if (at + 2 > text.size())
         return -1;
-    int high = HexDigit(text[at]);
-    int low = HexDigit(text[at + 1]);
+    int high = platform::HexDigitValue(text[at]);
+    int low = platform::HexDigitValue(text[at + 1]);
     return high < 0 || low < 0 ? -1 : high << 4 | low;
 }
 

@@ -62,15 +62,7 @@ TEST_F(ControlKinds, ConditionalGotoJumpsOnlyWhenTheConditionHolds) {
     EXPECT_EQ(Run().Output, "2\r\n3\r\n");
     MoltraneResetProgram(h);
     MoltraneSetValue(h, 0x03010002, 1); // user bit 3
-    std::string out;
-    for (int i = 0; i < 50; ++i) {
-        const uint32_t s = MoltraneStep(h);
-        if ((s & 0xFFFF) == 3)
-            out += MoltraneGetOutputString(h);
-        if ((s & 0xFFFF) == 0)
-            break;
-    }
-    EXPECT_EQ(out, "3\r\n");
+    EXPECT_EQ(Continue({}, 50).Output, "3\r\n");
 }
 
 TEST_F(ControlKinds, GosubReturnsBehindTheCall) {

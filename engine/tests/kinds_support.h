@@ -13,6 +13,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <stdlib.h>
@@ -171,8 +172,13 @@ protected:
     // Runs the program from its start until the end opcode, an error or `maxSteps` steps;
     // serial input requests take the next of `inputs`.
     RunResult Run(std::deque<int16_t> inputs = {}, int maxSteps = 10000) {
-        RunResult r;
         MoltraneResetProgram(h);
+        return Continue(std::move(inputs), maxSteps);
+    }
+
+    // As Run, from where the program stands: after a reset and values set by the test.
+    RunResult Continue(std::deque<int16_t> inputs = {}, int maxSteps = 10000) {
+        RunResult r;
         for (int i = 0; i < maxSteps; ++i) {
             const uint32_t s = MoltraneStep(h);
             r.Statuses.push_back(s);

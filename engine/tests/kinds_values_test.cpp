@@ -132,15 +132,7 @@ TEST_F(ValueKinds, ClockAndInputsReadBackWhenRun) {
     MoltraneSetValue(h, 0x02050001, 12); // month
     MoltraneSetValue(h, 0x02050002, 24); // day
     MoltraneSetADC(h, 2, 200);
-    std::string out;
-    for (int i = 0; i < 50; ++i) {
-        const uint32_t s = MoltraneStep(h);
-        if ((s & 0xFFFF) == 3)
-            out += MoltraneGetOutputString(h);
-        if ((s & 0xFFFF) == 0)
-            break;
-    }
-    EXPECT_EQ(out, "596\r\n"); // 12 * 31 + 24 + 200
+    EXPECT_EQ(Continue({}, 50).Output, "596\r\n"); // 12 * 31 + 24 + 200
 }
 
 TEST_F(ValueKinds, ValueConstantTextFollowsTheStoredValue) {

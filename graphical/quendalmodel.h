@@ -272,6 +272,7 @@ protected:
     bool DoSave(const QString& fileName) override;
 
 private:
+    void AppendTableWithUndo(std::unique_ptr<TConversionTable> table);
     bool ReadProject(const QString& fileName, const TLines& lines);
     void PumpMessages();
     void SendInputs();

@@ -40,6 +40,24 @@ bool IsOtherDefaultName(const std::string& name, const std::string& prefix, int 
     return ParseInt(name.substr(prefix.size()), n) && n != number;
 }
 
+// A name must be new among its own kind and the other kind: cells and tables share the
+// compiler's label space.
+template <class Item, class Own, class Other>
+bool IsFreeName(const Item* item, const std::string& name, const std::string& defaultPrefix,
+                int number, const Own& own, const Other& other) {
+    if (name.empty() || IsOtherDefaultName(name, defaultPrefix, number))
+        return false;
+    for (const auto& o : own) {
+        if (o.get() != item && SameName(o->Name, name))
+            return false;
+    }
+    for (const auto& o : other) {
+        if (SameName(o->Name, name))
+            return false;
+    }
+    return true;
+}
+
 TRect Widened(TRect r) {
     if (r.IsEmpty())
         return r;
@@ -243,16 +261,7 @@ bool TQuendalModel::CheckCellName(int number, std::string& name) const {
     const TBlockList* cell = FindCell(number);
     if (!cell)
         return false;
-    bool ok = !name.empty() && !IsOtherDefaultName(name, "Zelle ", number);
-    for (const auto& other : Cells) {
-        if (ok && other.get() != cell && SameName(other->Name, name))
-            ok = false;
-    }
-    // Cells and tables share the compiler's label space.
-    for (const auto& table : Tables) {
-        if (ok && SameName(table->Name, name))
-            ok = false;
-    }
+    const bool ok = IsFreeName(cell, name, "Zelle ", number, Cells, Tables);
     if (!ok)
         name = cell->Name;
     return ok;
@@ -304,12 +313,7 @@ void TQuendalModel::NewTable(bool internal) {
         internal ? TConversionTable::CreateInternal(name) : TConversionTable::CreateExternal(name);
     if (!internal && !table->SelectExternalFile())
         return;
-    const int number = TableCount() + 1;
-    table->Number = uint16_t(number);
-    InsertTable(std::move(table));
-    auto action = std::make_unique<TInsertTableUndoAction>();
-    action->SetUndoData(number);
-    AddUndoAction(std::move(action), false);
+    AppendTableWithUndo(std::move(table));
 }
 
 void TQuendalModel::PasteTable() {
@@ -321,6 +325,10 @@ void TQuendalModel::PasteTable() {
         return;
     }
     std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
+    AppendTableWithUndo(std::move(table));
+}
+
+void TQuendalModel::AppendTableWithUndo(std::unique_ptr<TConversionTable> table) {
     const int number = TableCount() + 1;
     table->Number = uint16_t(number);
     InsertTable(std::move(table));
@@ -376,15 +384,7 @@ bool TQuendalModel::CheckTableName(int number, std::string& name) const {
     const TConversionTable* table = FindTable(number);
     if (!table)
         return false;
-    bool ok = !name.empty() && !IsOtherDefaultName(name, "Tabelle ", number);
-    for (const auto& other : Tables) {
-        if (ok && other.get() != table && SameName(other->Name, name))
-            ok = false;
-    }
-    for (const auto& cell : Cells) {
-        if (ok && SameName(cell->Name, name))
-            ok = false;
-    }
+    const bool ok = IsFreeName(table, name, "Tabelle ", number, Tables, Cells);
     if (!ok)
         name = table->Name;
     return ok;

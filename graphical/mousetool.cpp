@@ -156,14 +156,7 @@ void TMouseTool::MouseDown(int x, int y, TRect& updateRect, bool& needUpdate) {
     int input = -1;
     TInputLine* wire = nullptr;
     if (WireAt(p, blockId, input, wire)) {
-        wireBlockId_ = blockId;
-        inputIndex_ = input;
-        hitWire_ = wire;
-        hitWire_->Hidden = true;
-        editedWire_ = std::make_unique<TInputLine>();
-        editedWire_->Assign(*wire);
-        editingWire_ = true;
-        draggingWirePoint_ = true;
+        BeginWireEdit(blockId, input, wire, true);
         if (editedWire_->HitKind == 2)
             editedWire_->InsertBend(x, y);
         if (TBlock* owner = cell_->FindBlock(blockId))
@@ -406,6 +399,13 @@ bool TMouseTool::HitWireAt(QPoint p) {
     TInputLine* wire = nullptr;
     if (!WireAt(p, blockId, input, wire))
         return false;
+    BeginWireEdit(blockId, input, wire, false);
+    Changed();
+    return true;
+}
+
+// The hit wire hides while an edited copy of it is drawn in its place.
+void TMouseTool::BeginWireEdit(int32_t blockId, int input, TInputLine* wire, bool dragging) {
     wireBlockId_ = blockId;
     inputIndex_ = input;
     hitWire_ = wire;
@@ -413,9 +413,7 @@ bool TMouseTool::HitWireAt(QPoint p) {
     editedWire_ = std::make_unique<TInputLine>();
     editedWire_->Assign(*wire);
     editingWire_ = true;
-    draggingWirePoint_ = false;
-    Changed();
-    return true;
+    draggingWirePoint_ = dragging;
 }
 
 void TMouseTool::ForgetLostWire() {

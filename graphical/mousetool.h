@@ -79,6 +79,7 @@ public:
     bool WireAt(QPoint p, int32_t& blockId, int& input, TInputLine*& wire) const;
 
 private:
+    void BeginWireEdit(int32_t blockId, int input, TInputLine* wire, bool dragging);
     void Changed();
     bool ApplyMove(bool& click);
     void StartWire(QPoint p);

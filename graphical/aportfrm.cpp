@@ -192,12 +192,7 @@ void TAnalogPortForm::UpdateAnalogOutputs() {
 }
 
 TAnalogPortForm* ShowAnalogPortWindow(QWidget* owner, bool hidden) {
-    TAnalogPortForm* form = AnalogPortForm ? AnalogPortForm : new TAnalogPortForm(owner);
-    if (!hidden) {
-        form->show();
-        form->raise();
-    }
-    return form;
+    return ShowToolWindow(AnalogPortForm, owner, hidden);
 }
 
 void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* owner) {
@@ -208,8 +203,7 @@ void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* owner) {
             std::clamp(reg.ReadInteger(section, QStringLiteral("AD%1").arg(i + 1), 0), 0, 255));
         SimulatorIoState.AnalogInChanged[i] = true;
     }
-    AnalogPortRect.Read(reg, section);
-    if (reg.ReadBool(section, "Visible", false))
+    if (ReadToolWindowPlace(reg, section, AnalogPortRect))
         ShowAnalogPortWindow(owner, true);
 }
 

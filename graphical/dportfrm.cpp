@@ -166,25 +166,16 @@ void TDigitalPortForm::UpdateDigitalPorts() {
 }
 
 TDigitalPortForm* ShowDigitalPortWindow(QWidget* owner, bool hidden) {
-    TDigitalPortForm* form = DigitalPortForm ? DigitalPortForm : new TDigitalPortForm(owner);
-    if (!hidden) {
-        form->show();
-        form->raise();
-    }
-    return form;
+    return ShowToolWindow(DigitalPortForm, owner, hidden);
 }
 
 void ReadDigitalPortSettings(TWinRegistry& reg, QWidget* owner) {
-    DigitalPortRect.Read(reg, "DigitalPortWindow");
-    if (reg.ReadBool("DigitalPortWindow", "Visible", false))
+    if (ReadToolWindowPlace(reg, "DigitalPortWindow", DigitalPortRect))
         ShowDigitalPortWindow(owner, true);
 }
 
 void WriteDigitalPortSettings(TWinRegistry& reg) {
-    if (DigitalPortForm)
-        DigitalPortForm->RememberRect();
-    DigitalPortRect.Write(reg, "DigitalPortWindow");
-    reg.WriteBool("DigitalPortWindow", "Visible", DigitalPortForm != nullptr);
+    WriteToolWindowPlace(reg, "DigitalPortWindow", DigitalPortForm, DigitalPortRect);
 }
 
 void UpdateDigitalPorts() {

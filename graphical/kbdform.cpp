@@ -193,12 +193,7 @@ void TKeyboardForm::keyReleaseEvent(QKeyEvent* event) {
 }
 
 TKeyboardForm* ShowKeyboardWindow(QWidget* owner, bool hidden) {
-    TKeyboardForm* form = KeyboardForm ? KeyboardForm : new TKeyboardForm(owner);
-    if (!hidden) {
-        form->show();
-        form->raise();
-    }
-    return form;
+    return ShowToolWindow(KeyboardForm, owner, hidden);
 }
 
 void ReadKeyboardSettings(TWinRegistry& reg, QWidget* owner) {

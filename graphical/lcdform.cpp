@@ -124,25 +124,16 @@ void TLCDViewForm::UpdateLCD() {
 }
 
 TLCDViewForm* ShowLCDWindow(QWidget* owner, bool hidden) {
-    TLCDViewForm* form = LCDViewForm ? LCDViewForm : new TLCDViewForm(owner);
-    if (!hidden) {
-        form->show();
-        form->raise();
-    }
-    return form;
+    return ShowToolWindow(LCDViewForm, owner, hidden);
 }
 
 void ReadLCDSettings(TWinRegistry& reg, QWidget* owner) {
-    LCDWindowRect.Read(reg, "LCDWindow");
-    if (reg.ReadBool("LCDWindow", "Visible", false))
+    if (ReadToolWindowPlace(reg, "LCDWindow", LCDWindowRect))
         ShowLCDWindow(owner, true);
 }
 
 void WriteLCDSettings(TWinRegistry& reg) {
-    if (LCDViewForm)
-        LCDViewForm->RememberRect();
-    LCDWindowRect.Write(reg, "LCDWindow");
-    reg.WriteBool("LCDWindow", "Visible", LCDViewForm != nullptr);
+    WriteToolWindowPlace(reg, "LCDWindow", LCDViewForm, LCDWindowRect);
 }
 
 void UpdateLCD() {

@@ -101,25 +101,16 @@ void TLEDViewForm::UpdateLED() {
 }
 
 TLEDViewForm* ShowLEDWindow(QWidget* owner, bool hidden) {
-    TLEDViewForm* form = LEDViewForm ? LEDViewForm : new TLEDViewForm(owner);
-    if (!hidden) {
-        form->show();
-        form->raise();
-    }
-    return form;
+    return ShowToolWindow(LEDViewForm, owner, hidden);
 }
 
 void ReadLEDSettings(TWinRegistry& reg, QWidget* owner) {
-    LEDWindowRect.Read(reg, "LEDWindow");
-    if (reg.ReadBool("LEDWindow", "Visible", false))
+    if (ReadToolWindowPlace(reg, "LEDWindow", LEDWindowRect))
         ShowLEDWindow(owner, true);
 }
 
 void WriteLEDSettings(TWinRegistry& reg) {
-    if (LEDViewForm)
-        LEDViewForm->RememberRect();
-    LEDWindowRect.Write(reg, "LEDWindow");
-    reg.WriteBool("LEDWindow", "Visible", LEDViewForm != nullptr);
+    WriteToolWindowPlace(reg, "LEDWindow", LEDViewForm, LEDWindowRect);
 }
 
 void UpdateLED() {

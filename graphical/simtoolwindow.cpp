@@ -92,3 +92,16 @@ void TSimToolWindow::keyPressEvent(QKeyEvent* event) {
     }
     QWidget::keyPressEvent(event);
 }
+
+bool ReadToolWindowPlace(TWinRegistry& reg, const QString& section, TWindowRect& rect) {
+    rect.Read(reg, section);
+    return reg.ReadBool(section, "Visible", false);
+}
+
+void WriteToolWindowPlace(TWinRegistry& reg, const QString& section, TSimToolWindow* form,
+                          TWindowRect& rect) {
+    if (form)
+        form->RememberRect();
+    rect.Write(reg, section);
+    reg.WriteBool(section, "Visible", form != nullptr);
+}

@@ -54,3 +54,19 @@ private:
     TWindowRect& stored_;
     int helpContext_;
 };
+
+// The one instance of a tool window, made on first need; shown and raised unless hidden.
+template <class Form> Form* ShowToolWindow(Form* instance, QWidget* owner, bool hidden) {
+    Form* form = instance ? instance : new Form(owner);
+    if (!hidden) {
+        form->show();
+        form->raise();
+    }
+    return form;
+}
+
+// Reads the stored rectangle; true when the window was open as the settings were written.
+bool ReadToolWindowPlace(TWinRegistry& reg, const QString& section, TWindowRect& rect);
+// Writes the rectangle of the open window (form, or none) and whether it is open.
+void WriteToolWindowPlace(TWinRegistry& reg, const QString& section, TSimToolWindow* form,
+                          TWindowRect& rect);

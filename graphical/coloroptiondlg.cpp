@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -19,6 +18,7 @@
 #include <span>
 
 #include "framework/utils.h"
+#include "graphical/dialogplacement.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
 
@@ -224,14 +224,7 @@ bool TColorOptionsDlg::Execute(QWidget* owner) {
     work_ = ColorOptions;
     FormShow();
     adjustSize();
-    if (owner) {
-        const QRect frame = owner->window()->geometry();
-        move(std::max(0, frame.x() + frame.width() / 2 - width() / 2),
-             std::max(0, frame.y() + frame.height() / 2 - height() / 2));
-    } else if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterOnOwner(this, owner);
     if (exec() != QDialog::Accepted)
         return false;
     DoApply();

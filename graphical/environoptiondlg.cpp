@@ -8,12 +8,12 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/dialogplacement.h"
 #include "graphical/simulatoriostate.h"
 #include "platform/qt/help.h"
 
@@ -243,14 +243,7 @@ void TEnvOptionDlg::SetComOnly(bool flag) {
 }
 
 bool TEnvOptionDlg::Execute(QWidget* owner) {
-    if (owner) {
-        const QRect frame = owner->window()->geometry();
-        move(std::max(0, frame.x() + frame.width() / 2 - width() / 2),
-             std::max(0, frame.y() + frame.height() / 2 - height() / 2));
-    } else if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CenterOnOwner(this, owner);
     return exec() == QDialog::Accepted;
 }
 

@@ -18,6 +18,7 @@
 #include "framework/winregistry.h"
 #include "graphical/coloroptiondlg.h"
 #include "graphical/coloroptions.h"
+#include "graphical/tests/helpcapture.h"
 #include "platform/qt/help.h"
 #include "platform/settings.h"
 
@@ -278,24 +279,15 @@ private slots:
     }
 
     void helpButtonOpensTheOptionsTopic() {
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir("Quendal.hlp");
-        QFile page(dir.filePath("Quendal.hlp/20000.html"));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.close();
-        platform::SetHelpFile(dir.filePath("Quendal.hlp"));
-        QList<QUrl> opened;
-        platform::SetHelpOpener([&](const QUrl& url) {
-            opened.append(url);
-            return true;
-        });
+        fixture::HelpCapture help("20000.html");
+        QVERIFY(help.PageWritten());
         HelpUsed = false;
         TColorOptionsDlg dialog;
         dialog.show();
         QTest::mouseClick(dialog.HelpButton, Qt::LeftButton);
-        platform::SetHelpOpener({});
-        QCOMPARE(opened.size(), 1);
-        QVERIFY(opened[0].toLocalFile().endsWith("20000.html"));
+        help.Release();
+        QCOMPARE(help.Opened.size(), 1);
+        QVERIFY(help.Opened[0].toLocalFile().endsWith("20000.html"));
         QVERIFY(HelpUsed);
     }
 

@@ -1,0 +1,42 @@
+// Help requests go to a list instead of a browser; the help folder holds the one page asked for.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "platform/qt/help.h"
+
+namespace fixture {
+
+class HelpCapture {
+public:
+    explicit HelpCapture(const QString& page) {
+        QDir(dir_.path()).mkdir("Quendal.hlp");
+        QFile file(dir_.filePath("Quendal.hlp/" + page));
+        pageWritten_ = file.open(QIODevice::WriteOnly);
+        file.close();
+        platform::SetHelpFile(dir_.filePath("Quendal.hlp"));
+        platform::SetHelpOpener([this](const QUrl& url) {
+            Opened.append(url);
+            return true;
+        });
+    }
+    ~HelpCapture() { Release(); }
+    HelpCapture(const HelpCapture&) = delete;
+    HelpCapture& operator=(const HelpCapture&) = delete;
+
+    bool PageWritten() const { return pageWritten_; }
+    // Later requests go to the browser again.
+    void Release() { platform::SetHelpOpener({}); }
+
+    QList<QUrl> Opened;
+
+private:
+    QTemporaryDir dir_;
+    bool pageWritten_ = false;
+};
+
+} // namespace fixture

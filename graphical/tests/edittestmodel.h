@@ -45,12 +45,8 @@ inline QByteArray SampleProject() {
               GraphBlock({Id(2, 2), 104, {"2"}, {Id(2, 1)}, 110, 10})}),
         Cell(3, "Drei", {GraphBlock({Id(3, 1), 1000, {"Eins"}, {}, 10, 10})}),
     };
-    for (const TLines& cell : cells) {
-        lines.push_back("#CELL_START");
-        lines.insert(lines.end(), cell.begin(), cell.end());
-        lines.push_back("#CELL_END");
-        lines.push_back("");
-    }
+    for (const TLines& cell : cells)
+        AppendCell(lines, cell);
     return Join(lines);
 }
 

@@ -73,6 +73,14 @@ inline TLines Cell(int number, const std::string& name, const std::vector<TLines
     return lines;
 }
 
+// Appends a cell in the frame the project file gives it.
+inline void AppendCell(TLines& lines, const TLines& cell) {
+    lines.push_back("#CELL_START");
+    lines.insert(lines.end(), cell.begin(), cell.end());
+    lines.push_back("#CELL_END");
+    lines.push_back("");
+}
+
 inline QByteArray Join(const TLines& lines) {
     return QByteArray::fromStdString(JoinLines(lines));
 }

@@ -81,12 +81,8 @@ TLines SampleProject() {
                     "Extern=ext.tab",
                     "#TABLE_END",
                     ""};
-    for (const TLines& cell : {FirstCell(), SecondCell()}) {
-        lines.push_back("#CELL_START");
-        lines.insert(lines.end(), cell.begin(), cell.end());
-        lines.push_back("#CELL_END");
-        lines.push_back("");
-    }
+    for (const TLines& cell : {FirstCell(), SecondCell()})
+        AppendCell(lines, cell);
     return lines;
 }
 
@@ -349,14 +345,10 @@ private slots:
 
     void failingCellIsReportedAndListed() {
         platform::DialogRecorder recorder;
-        TLines project = {Header, "Version=1.0", "1", "", "#CELL_START"};
+        TLines project = {Header, "Version=1.0", "1", ""};
         // A block of an unknown type, then a cell that loads.
-        TLines bad = Cell(7, "Kaputt", {GraphBlock({Id(7, 1), 4242, {}, {}, 10, 10})});
-        project.insert(project.end(), bad.begin(), bad.end());
-        project.insert(project.end(), {"#CELL_END", "", "#CELL_START"});
-        const TLines good = SecondCell();
-        project.insert(project.end(), good.begin(), good.end());
-        project.insert(project.end(), {"#CELL_END", ""});
+        AppendCell(project, Cell(7, "Kaputt", {GraphBlock({Id(7, 1), 4242, {}, {}, 10, 10})}));
+        AppendCell(project, SecondCell());
         TQuendalModel model;
         QVERIFY(Load(model, project));
         const QStringList boxes = MessageBoxTexts(recorder);
@@ -369,12 +361,9 @@ private slots:
 
     void duplicateCellNumberDoesNotClearTheFirstPage() {
         platform::DialogRecorder recorder;
-        TLines project = {Header, "Version=1.0", "1", "", "#CELL_START"};
-        const TLines cell = FirstCell();
-        project.insert(project.end(), cell.begin(), cell.end());
-        project.insert(project.end(), {"#CELL_END", "", "#CELL_START"});
-        project.insert(project.end(), cell.begin(), cell.end());
-        project.insert(project.end(), {"#CELL_END", ""});
+        TLines project = {Header, "Version=1.0", "1", ""};
+        AppendCell(project, FirstCell());
+        AppendCell(project, FirstCell());
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),
@@ -391,11 +380,8 @@ private slots:
                                   {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
                                    GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
         TLines project = {Header, "Version=1.0", "1", ""};
-        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third}) {
-            project.push_back("#CELL_START");
-            project.insert(project.end(), cell.begin(), cell.end());
-            project.insert(project.end(), {"#CELL_END", ""});
-        }
+        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third})
+            AppendCell(project, cell);
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),

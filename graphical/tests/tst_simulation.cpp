@@ -29,11 +29,7 @@ QByteArray ProjectText(const std::vector<CellSpec>& cells) {
         std::vector<TLines> blocks;
         for (const BlockSpec& block : spec.blocks)
             blocks.push_back(GraphBlock(block));
-        const TLines cell = Cell(spec.number, spec.name, blocks);
-        lines.push_back("#CELL_START");
-        lines.insert(lines.end(), cell.begin(), cell.end());
-        lines.push_back("#CELL_END");
-        lines.push_back("");
+        AppendCell(lines, Cell(spec.number, spec.name, blocks));
     }
     return Join(lines);
 }

@@ -25,12 +25,8 @@ QByteArray VariablesProject() {
               GraphBlock({Id(1, 7), 103, {"1"}, {}, 10, 190})}),
         Cell(2, "Ende", {GraphBlock({Id(2, 1), 700, {"0"}, {}, 10, 10})}),
     };
-    for (const TLines& cell : cells) {
-        lines.push_back("#CELL_START");
-        lines.insert(lines.end(), cell.begin(), cell.end());
-        lines.push_back("#CELL_END");
-        lines.push_back("");
-    }
+    for (const TLines& cell : cells)
+        AppendCell(lines, cell);
     return Join(lines);
 }
 

@@ -47,6 +47,7 @@ private slots:
     void damagedProjectLeavesNoProjectWhicheverWayItIsOpened();
     void desktopNamingAMissingProjectOpensNoneAndNoWindows();
     void toolbarButtonsSitTogetherInTheirPanels();
+    void treeReadsItsPartOfTheDesktopEvenWithoutTheProject();
 
 private:
     QString WriteProject(const QString& name);
@@ -258,6 +259,25 @@ void TestIntegrationMainWindow::toolbarButtonsSitTogetherInTheirPanels() {
     QVERIFY(left(compile) < left(run));
     QVERIFY(left(reset) < form->width());
     QCOMPARE(run->mapTo(form, QPoint()).y(), save->mapTo(form, QPoint()).y());
+}
+
+void TestIntegrationMainWindow::treeReadsItsPartOfTheDesktopEvenWithoutTheProject() {
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    TDesktopWriter writer;
+    writer.WriteString(dir_.filePath(QStringLiteral("nowhere.mtp")));
+    writer.WriteInteger(0); // breakpoints
+    writer.WriteInteger(0); // watches
+    writer.WriteInteger(1); // the tree's part
+    writer.WriteInteger(0x20001);
+    writer.WriteInteger(1);
+    writer.WriteInteger(1);
+    writer.WriteInteger(4711); // what follows
+    TDesktopReader reader(writer.Data());
+    QVERIFY(!form->Controller()->LoadDesktop(reader));
+    QVERIFY(!form->Model());
+    QCOMPARE(reader.ReadInteger(), 4711);
+    QCOMPARE(recorder.Boxes().size(), size_t(1));
 }
 
 QTEST_MAIN(TestIntegrationMainWindow)

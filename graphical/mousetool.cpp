@@ -422,22 +422,22 @@ void TMouseTool::ForgetLostWire() {
     TBlock* block = cell_ ? cell_->FindBlock(wireBlockId_) : nullptr;
     if (block && block->ID == wireBlockId_ && block->GetInput(inputIndex_) == hitWire_)
         return;
-    hitWire_ = nullptr;
-    editedWire_.reset();
-    editingWire_ = false;
-    draggingWirePoint_ = false;
-    wireBlockId_ = 0;
-    inputIndex_ = -1;
+    DropWireEdit();
     Changed();
 }
 
-void TMouseTool::Detach() {
+// Forgets the wire edit without handing it to the model.
+void TMouseTool::DropWireEdit() {
     hitWire_ = nullptr;
     editedWire_.reset();
     editingWire_ = false;
     draggingWirePoint_ = false;
     wireBlockId_ = 0;
     inputIndex_ = -1;
+}
+
+void TMouseTool::Detach() {
+    DropWireEdit();
     newWire_.reset();
     drawingWire_ = false;
     selection_.clear();

@@ -80,6 +80,7 @@ public:
 
 private:
     void BeginWireEdit(int32_t blockId, int input, TInputLine* wire, bool dragging);
+    void DropWireEdit();
     void Changed();
     bool ApplyMove(bool& click);
     void StartWire(QPoint p);

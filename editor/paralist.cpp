@@ -497,24 +497,25 @@ void TParaList::SetWordWrap(bool on) {
     RewrapAll();
 }
 
-void TParaList::SetWrapColumn(int32_t column) {
-    if (column == wrapColumn_)
-        return;
-    wrapColumn_ = column;
+void TParaList::RewrapIfWrapping() {
     if (wordWrap_) {
         BeginChange();
         RewrapAll();
     }
 }
 
+void TParaList::SetWrapColumn(int32_t column) {
+    if (column == wrapColumn_)
+        return;
+    wrapColumn_ = column;
+    RewrapIfWrapping();
+}
+
 void TParaList::SetTabSize(uint8_t size) {
     if (size == tabSize_)
         return;
     tabSize_ = size;
-    if (wordWrap_) {
-        BeginChange();
-        RewrapAll();
-    }
+    RewrapIfWrapping();
 }
 
 void TParaList::SetModified(bool modified) {

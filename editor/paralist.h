@@ -238,6 +238,8 @@ private:
     void Rewrap(TParaNode* node, int32_t firstLine, int offset, int removed, int inserted,
                 bool whole);
     void RewrapAll();
+    // A new wrap column or tab width moves the line breaks only while words wrap.
+    void RewrapIfWrapping();
     void MarkChanged(int32_t first, int32_t last);
     void BeginChange();
 

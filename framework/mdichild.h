@@ -92,8 +92,15 @@ void RegisterMDIChildClass(const QString& className, TMDIChildFactory factory);
 // Null when the name is not registered.
 const TMDIChildFactory* FindMDIChildClass(const QString& className);
 
+// Registers T under its spelt-out name. Programs call this at start, before the desktop is
+// read: a registration left to a static object is lost when the linker drops its unit, and runs
+// in no defined order with the meta objects.
+template <class T> void RegisterMDIChildClass(const char* className) {
+    RegisterMDIChildClass(QLatin1String(className), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<T>(model);
+    });
+}
+
 template <class T> void RegisterMDIChildClass() {
-    RegisterMDIChildClass(
-        QString::fromLatin1(T::staticMetaObject.className()),
-        [](TModel* model) -> TMDIChildForm* { return TMDIChildForm::Create<T>(model); });
+    RegisterMDIChildClass<T>(T::staticMetaObject.className());
 }

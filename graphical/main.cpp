@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "framework/splash.h"
-#include "graphical/tavrisselform.h"
+#include "graphical/mainwindow/tavrisselform.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -2,8 +2,8 @@
 
 #include "bench/common/cellbench.h"
 #include "engine/include/quendal32.h"
-#include "graphical/blockcatalogue.h"
-#include "graphical/blocklist.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/blocklist.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include "bench/common/cellbench.h"
 #include "framework/paintbox.h"
-#include "graphical/blockcatalogue.h"
-#include "graphical/cellform.h"
-#include "graphical/mousetool.h"
-#include "graphical/quendalmodel.h"
+#include "graphical/editors/cellform.h"
+#include "graphical/editors/mousetool.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/quendalmodel.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "graphical/block.h"
-#include "graphical/blockcatalogue.h"
+#include "graphical/model/block.h"
+#include "graphical/model/blockcatalogue.h"
 
 namespace cellbench {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "graphical/blockcatalogue.h"
+#include "graphical/model/blockcatalogue.h"
 #include "outside/images/images.h"
 
 namespace {

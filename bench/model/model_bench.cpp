@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 
 #include "bench/common/cellbench.h"
-#include "graphical/blockcatalogue.h"
-#include "graphical/quendalmodel.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/quendalmodel.h"
 #include "graphical/tests/projectfixture.h"
 
 using namespace fixture;

@@ -1,9 +1,9 @@
-#include "graphical/fileform.h"
-#include "graphical/kbdform.h"
-#include "graphical/quendalmodel.h"
-#include "graphical/rowgrid.h"
-#include "graphical/simulatoriostate.h"
-#include "graphical/terminal.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/fileform.h"
+#include "graphical/simwindows/kbdform.h"
+#include "graphical/simwindows/rowgrid.h"
+#include "graphical/simwindows/terminal.h"
 
 #include <QApplication>
 #include <QMdiArea>

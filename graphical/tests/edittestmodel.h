@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "graphical/quendalmodel.h"
+#include "graphical/model/quendalmodel.h"
 #include "graphical/tests/projectfixture.h"
 
 namespace edittest {

@@ -10,7 +10,7 @@
 #include <QImage>
 #include <QTest>
 
-#include "graphical/blockcatalogue.h"
+#include "graphical/model/blockcatalogue.h"
 
 struct FakeLibraryLog {
     std::map<std::string, int> bitmapRequests;

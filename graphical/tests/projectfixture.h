@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/model.h"
-#include "graphical/block.h"
+#include "graphical/model/block.h"
 #include "platform/qt/dialogs.h"
 
 namespace fixture {

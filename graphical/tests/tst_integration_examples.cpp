@@ -10,14 +10,14 @@
 #include <QToolButton>
 
 #include "framework/winregistry.h"
-#include "graphical/blockcatalogue.h"
-#include "graphical/cellform.h"
-#include "graphical/compilerstatus.h"
-#include "graphical/dportfrm.h"
-#include "graphical/projectcontroller.h"
-#include "graphical/quendalmodel.h"
-#include "graphical/simulatoriostate.h"
-#include "graphical/tavrisselform.h"
+#include "graphical/dialogs/compilerstatus.h"
+#include "graphical/editors/cellform.h"
+#include "graphical/mainwindow/projectcontroller.h"
+#include "graphical/mainwindow/tavrisselform.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/dportfrm.h"
 #include "platform/qt/dialogs.h"
 
 namespace {

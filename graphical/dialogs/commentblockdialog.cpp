@@ -1,0 +1,71 @@
+#include "graphical/dialogs/commentblockdialog.h"
+
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Sizes 6 to 24, as the comments are drawn in the cell. Qt's font dialog has no colour among
+// its effects, so the colour is asked for right after it; cancelling that keeps the colour.
+bool RunFontDialog(QWidget* parent, QFont& font, QColor& color) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
+                                        QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
+    if (!ok)
+        return false;
+    chosen.setPointSize(std::clamp(chosen.pointSize(), 6, 24));
+    font = chosen;
+    const QColor picked = QColorDialog::getColor(color, parent);
+    if (picked.isValid())
+        color = picked;
+    return true;
+}
+
+} // namespace
+
+TCommentBlockDlg::TCommentBlockDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Eigenschaften des Kommentarblocks"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Geben Sie den neuen Kommentar hier ein:"), this));
+    eCommentText = new QLineEdit(this);
+    layout->addWidget(eCommentText);
+    auto* buttons = new QHBoxLayout;
+    FontButton = new QPushButton(QStringLiteral("Schriftart..."), this);
+    OkButton = new QPushButton(QStringLiteral("OK"), this);
+    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    OkButton->setDefault(true);
+    buttons->addWidget(FontButton);
+    buttons->addStretch();
+    buttons->addWidget(OkButton);
+    buttons->addWidget(CancelButton);
+    layout->addLayout(buttons);
+    connect(FontButton, &QPushButton::clicked, this, &TCommentBlockDlg::FontButtonClick);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    dlgFont = [this](QFont& font, QColor& color) { return RunFontDialog(this, font, color); };
+}
+
+QString TCommentBlockDlg::Text() const {
+    return eCommentText->text();
+}
+
+void TCommentBlockDlg::SetText(const QString& text) {
+    eCommentText->setText(text);
+}
+
+void TCommentBlockDlg::SetCommentFont(const QFont& font, const QColor& color) {
+    font_ = font;
+    color_ = color;
+}
+
+void TCommentBlockDlg::FontButtonClick() {
+    QFont font = font_;
+    QColor color = color_;
+    if (dlgFont && dlgFont(font, color))
+        SetCommentFont(font, color);
+}

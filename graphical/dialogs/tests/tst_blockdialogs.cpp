@@ -1,0 +1,265 @@
+// The block property dialogs driven by real key and mouse events.
+#include <QtTest>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "framework/utils.h"
+#include "graphical/dialogs/blockbmpdlg.h"
+#include "graphical/dialogs/commentblockdialog.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/graphblock.h"
+#include "platform/qt/dialogs.h"
+
+namespace {
+
+// Runs action on the modal dialog as soon as the event loop shows it.
+template <class Dialog> void WhenShown(std::function<void(Dialog&)> action) {
+    QTimer::singleShot(0, [action] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal)
+                modal->close();
+            return;
+        }
+        action(*dialog);
+    });
+}
+
+void SaveBitmap(const QString& path, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(path, "BMP"));
+}
+
+} // namespace
+
+class TestBlockDialogs : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir bitmaps_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(LoadBlockCatalogue());
+        BitmapDir = bitmaps_.path();
+        SaveBitmap(bitmaps_.filePath("klein.bmp"), 30, 20);
+        SaveBitmap(bitmaps_.filePath("gross.bmp"), 300, 150);
+    }
+    void cleanupTestCase() {
+        BitmapDir.clear();
+        FreeBlockCatalogue();
+    }
+
+    void commentDialogTakesTextAndFont() {
+        TCommentBlockDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Eigenschaften des Kommentarblocks"));
+        dialog.SetText("alt");
+        dialog.SetCommentFont(QFont("Arial", 8), Qt::black);
+        int fontDialogs = 0;
+        dialog.dlgFont = [&](QFont& font, QColor& color) {
+            ++fontDialogs;
+            font.setPointSize(14);
+            font.setItalic(true);
+            color = Qt::red;
+            return true;
+        };
+        dialog.show();
+        dialog.eCommentText->selectAll();
+        QTest::keyClicks(dialog.eCommentText, "Gr");
+        QTest::sendKeyEvent(QTest::Click, dialog.eCommentText, Qt::Key_unknown,
+                            QString::fromUtf8("ö"), Qt::NoModifier);
+        QTest::keyClicks(dialog.eCommentText, "sse");
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QCOMPARE(fontDialogs, 1);
+        QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Text(), QString::fromUtf8("Grösse"));
+        QCOMPARE(dialog.CommentFont().pointSize(), 14);
+        QVERIFY(dialog.CommentFont().italic());
+        QCOMPARE(dialog.CommentColor(), QColor(Qt::red));
+
+        // A cancelled font dialog keeps the font.
+        dialog.dlgFont = [](QFont&, QColor&) { return false; };
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QCOMPARE(dialog.CommentFont().pointSize(), 14);
+    }
+
+    void fontButtonAsksForFontAndColour() {
+        TCommentBlockDlg dialog;
+        dialog.SetCommentFont(QFont("Arial", 8), Qt::black);
+        dialog.show();
+        auto clickOk = [](QDialog& shown) {
+            auto* box = shown.findChild<QDialogButtonBox*>();
+            QVERIFY(box != nullptr);
+            QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        bool colourAsked = false;
+        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+            QFont font = fonts.currentFont();
+            font.setPointSize(40);
+            font.setUnderline(true);
+            fonts.setCurrentFont(font);
+            WhenShown<QColorDialog>([&](QColorDialog& colours) {
+                colourAsked = true;
+                colours.setCurrentColor(QColor(0, 128, 0));
+                clickOk(colours);
+            });
+            clickOk(fonts);
+        });
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QVERIFY(colourAsked);
+        QCOMPARE(dialog.CommentColor(), QColor(0, 128, 0));
+        QCOMPARE(dialog.CommentFont().pointSize(), 24);
+        QVERIFY(dialog.CommentFont().underline());
+
+        // Cancelling the colour keeps the colour, not the font.
+        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+            QFont font = fonts.currentFont();
+            font.setPointSize(10);
+            fonts.setCurrentFont(font);
+            WhenShown<QColorDialog>([](QColorDialog& colours) { colours.reject(); });
+            clickOk(fonts);
+        });
+        QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+        QCOMPARE(dialog.CommentColor(), QColor(0, 128, 0));
+        QCOMPARE(dialog.CommentFont().pointSize(), 10);
+    }
+
+    void commentBlockEditsThroughItsDialog() {
+        TTextBlock comment(65537, nullptr);
+        const int oldWidth = comment.Rect.Width();
+        WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
+            dialog.dlgFont = [](QFont& font, QColor& color) {
+                font.setBold(true);
+                color = QColor(0, 0, 255);
+                return true;
+            };
+            dialog.eCommentText->selectAll();
+            QTest::keyClicks(dialog.eCommentText, "Ein deutlich laengerer Kommentar");
+            QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+            QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        });
+        bool changed = false;
+        QVERIFY(comment.EditData(0, changed));
+        QVERIFY(changed);
+        QCOMPARE(comment.Text, std::string("Ein deutlich laengerer Kommentar"));
+        QCOMPARE(comment.FontStyle, int(TTextBlock::Bold));
+        QCOMPARE(comment.FontColor, 0xFF0000u);
+        QVERIFY(comment.Rect.Width() > oldWidth);
+
+        // OK without a change reports none; Cancel reports failure.
+        WhenShown<TCommentBlockDlg>(
+            [](TCommentBlockDlg& dialog) { QTest::mouseClick(dialog.OkButton, Qt::LeftButton); });
+        QVERIFY(comment.EditData(0, changed));
+        QVERIFY(!changed);
+        WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
+            QTest::keyClicks(dialog.eCommentText, "x");
+            QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
+        });
+        QVERIFY(!comment.EditData(0, changed));
+        QCOMPARE(comment.Text, std::string("Ein deutlich laengerer Kommentar"));
+        QVERIFY(!comment.EditData(1, changed));
+    }
+
+    void bitmapDialogPreviewsTheFile() {
+        TBlockBitmapDlg dialog;
+        dialog.show();
+        QTest::keyClicks(dialog.eFileName, "klein.bmp");
+        QCOMPARE(dialog.FileName(), QStringLiteral("klein.bmp"));
+        QVERIFY(!dialog.PreviewImage->pixmap().isNull());
+        QCOMPARE(dialog.PreviewImage->pixmap().size(), QSize(30, 20));
+
+        // Larger pictures are shrunk into the preview.
+        dialog.eFileName->clear();
+        QTest::keyClicks(dialog.eFileName, "gross.bmp");
+        QVERIFY(dialog.PreviewImage->pixmap().width() <= 98);
+
+        dialog.eFileName->clear();
+        QTest::keyClicks(dialog.eFileName, "nichtda.bmp");
+        QVERIFY(dialog.PreviewImage->pixmap().isNull());
+    }
+
+    void bitmapDialogRefusesMissingFiles() {
+        platform::DialogRecorder recorder;
+        TBlockBitmapDlg dialog;
+        dialog.show();
+        QTest::keyClicks(dialog.eFileName, "nichtda.bmp");
+        QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text,
+                 QString::fromUtf8("nichtda.bmp ist keine gültige Bitmapdatei!"));
+        QCOMPARE(recorder.Beeps().front(), platform::BeepKind::Exclamation);
+
+        // An empty name means no own bitmap.
+        dialog.eFileName->clear();
+        QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void bitmapChosenOutsideKeepsItsPath() {
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath("fremd.bmp");
+        SaveBitmap(outside, 40, 40);
+        TBlockBitmapDlg dialog;
+        QString started;
+        dialog.dlgFileSelect = [&](const QString& start) {
+            started = start;
+            return std::optional<QString>(outside);
+        };
+        dialog.SetFileName("klein.bmp");
+        dialog.show();
+        QTest::mouseClick(dialog.bSelectFile, Qt::LeftButton);
+        QCOMPARE(started, QStringLiteral("klein.bmp"));
+        QCOMPARE(dialog.FileName(), outside);
+
+        dialog.dlgFileSelect = [&](const QString&) {
+            return std::optional<QString>(bitmaps_.filePath("klein.bmp"));
+        };
+        QTest::mouseClick(dialog.bSelectFile, Qt::LeftButton);
+        QCOMPARE(dialog.FileName(), QStringLiteral("klein.bmp"));
+    }
+
+    void functionBlockTakesTheChosenBitmap() {
+        auto block = TGraphBlock::CreateTyped(65537, nullptr, 700);
+        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+            QTest::keyClicks(dialog.eFileName, "klein.bmp");
+            QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        });
+        bool changed = false;
+        QVERIFY(block->EditData(1, changed));
+        QVERIFY(changed);
+        QVERIFY(block->OwnBitmap);
+        QCOMPARE(block->BmpFile, std::string("klein.bmp"));
+        QCOMPARE(block->Rect.Width(), 30);
+
+        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+            QCOMPARE(dialog.eFileName->text(), QStringLiteral("klein.bmp"));
+            dialog.eFileName->clear();
+            QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        });
+        QVERIFY(block->EditData(1, changed));
+        QVERIFY(!block->OwnBitmap);
+        QCOMPARE(block->Bitmap(), GetBlockBitmap(700));
+
+        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+            QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
+        });
+        QVERIFY(!block->EditData(1, changed));
+        QVERIFY(!changed);
+        QVERIFY_THROWS_EXCEPTION(EBlockError, block->SetData(2, "x"));
+    }
+};
+
+QTEST_MAIN(TestBlockDialogs)
+#include "tst_blockdialogs.moc"

@@ -1,0 +1,304 @@
+#include "graphical/editors/blockpalette.h"
+
+#include <algorithm>
+
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QToolButton>
+
+#include "platform/qt/ansi.h"
+
+// ---- TBlockPalette
+
+void TBlockPalette::InitBlockPalette(QAbstractButton* backButton,
+                                     std::vector<QAbstractButton*> blockButtons,
+                                     QAbstractButton* forwardButton) {
+    backButton_ = backButton;
+    forwardButton_ = forwardButton;
+    blockButtons_ = std::move(blockButtons);
+    group_ = nullptr;
+    visibleCount_ = 0;
+    firstIndex_ = 0;
+}
+
+void TBlockPalette::DoneBlockPalette() {
+    backButton_ = nullptr;
+    forwardButton_ = nullptr;
+    blockButtons_.clear();
+    group_ = nullptr;
+    visibleCount_ = 0;
+    firstIndex_ = 0;
+}
+
+void TBlockPalette::SelectBlockGroup(int groupIndex) {
+    if (backButton_ == nullptr || forwardButton_ == nullptr) {
+        return;
+    }
+    TBlockGroupItem* group = catalogue_.Group(groupIndex);
+    if (group == nullptr) {
+        // Forget the old group as well, so that a later scroll cannot bring back its buttons.
+        group_ = nullptr;
+        visibleCount_ = 0;
+        firstIndex_ = 0;
+        for (QAbstractButton* button : blockButtons_) {
+            button->hide();
+        }
+        backButton_->setEnabled(false);
+        forwardButton_->setEnabled(false);
+        return;
+    }
+    firstIndex_ = 0;
+    group_ = group;
+    visibleCount_ = std::min(group->Count(), static_cast<int>(blockButtons_.size()));
+    for (int i = 0; i < static_cast<int>(blockButtons_.size()); ++i) {
+        blockButtons_[i]->setVisible(i < visibleCount_);
+    }
+    UpdateBlockPalette();
+}
+
+void TBlockPalette::ScrollBlockPalette(bool forward) {
+    if (backButton_ == nullptr || forwardButton_ == nullptr) {
+        return;
+    }
+    int count = group_ != nullptr ? group_->Count() : 0;
+    if (forward) {
+        if (count > firstIndex_ + visibleCount_) {
+            ++firstIndex_;
+        }
+    } else if (firstIndex_ != 0) {
+        --firstIndex_;
+    }
+    UpdateBlockPalette();
+}
+
+void TBlockPalette::UpdateBlockPalette() {
+    if (backButton_ == nullptr || forwardButton_ == nullptr) {
+        return;
+    }
+    int count = group_ != nullptr ? group_->Count() : 0;
+    backButton_->setEnabled(count > visibleCount_ && firstIndex_ > 0);
+    forwardButton_->setEnabled(count > visibleCount_ && count > firstIndex_ + visibleCount_);
+    for (int i = 0; i < visibleCount_; ++i) {
+        TBlockTyp* type = group_->GetBlock(firstIndex_ + i);
+        QAbstractButton* button = blockButtons_[i];
+        if (type == nullptr) {
+            continue;
+        }
+        // Short hint only: the status bar stays empty for block buttons.
+        button->setToolTip(type->Name);
+        button->setStatusTip(QString());
+        button->setProperty(kTagProperty, kInsertBlockCommand + type->ID);
+        QImage glyph = catalogue_.LoadResource(type->GlyphName);
+        if (glyph.isNull()) {
+            button->setIcon(QIcon());
+            catalogue_.ReportError(QStringLiteral("Konnte Bitmap %1 nicht finden!")
+                                       .arg(platform::AnsiToQString(type->GlyphName)));
+        } else {
+            button->setIcon(GlyphIcon(glyph));
+            button->setIconSize(QSize(glyph.width() / 2, glyph.height()));
+        }
+    }
+}
+
+TBlockPalette& BlockPalette() {
+    static TBlockPalette palette(BlockCatalogue());
+    return palette;
+}
+
+void InitBlockPalette(QAbstractButton* backButton, std::vector<QAbstractButton*> blockButtons,
+                      QAbstractButton* forwardButton) {
+    BlockPalette().InitBlockPalette(backButton, std::move(blockButtons), forwardButton);
+}
+
+void DoneBlockPalette() {
+    BlockPalette().DoneBlockPalette();
+}
+
+void SelectBlockGroup(int groupIndex) {
+    BlockPalette().SelectBlockGroup(groupIndex);
+}
+
+void ScrollBlockPalette(bool forward) {
+    BlockPalette().ScrollBlockPalette(forward);
+}
+
+void UpdateBlockPalette() {
+    BlockPalette().UpdateBlockPalette();
+}
+
+QIcon GlyphIcon(const QImage& glyph) {
+    QImage masked = glyph.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = qRgb(255, 0, 255);
+    for (int y = 0; y < masked.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x) {
+            if (line[x] == transparent) {
+                line[x] = qRgba(0, 0, 0, 0);
+            }
+        }
+    }
+    int half = masked.width() / 2;
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(masked.copy(0, 0, half, masked.height())), QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(masked.copy(half, 0, half, masked.height())),
+                   QIcon::Disabled);
+    return icon;
+}
+
+// ---- group combo box
+
+void TBlockGroupDelegate::PaintItem(QPainter* painter, const QRect& rect, bool selected,
+                                    const QPalette& palette, const QString& caption,
+                                    const QImage& bitmap) {
+    painter->save();
+    painter->setClipRect(rect);
+    painter->fillRect(rect, selected ? palette.highlight() : palette.base());
+    if (!bitmap.isNull()) {
+        painter->drawImage(rect.left() + 2, rect.top(), bitmap);
+    }
+    painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
+    painter->drawText(rect.adjusted(32, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, caption);
+    painter->restore();
+}
+
+void TBlockGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return;
+    }
+    PaintItem(painter, option.rect, option.state & QStyle::State_Selected, option.palette,
+              index.data(Qt::DisplayRole).toString(), index.data(BitmapRole).value<QImage>());
+}
+
+QSize TBlockGroupDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width() + 32, ItemHeight);
+}
+
+TBlockGroupComboBox::TBlockGroupComboBox(QWidget* parent) : QComboBox(parent) {
+    setItemDelegate(new TBlockGroupDelegate(this));
+    setMaxVisibleItems(7);
+}
+
+void TBlockGroupComboBox::Fill(const TBlockCatalogue& catalogue) {
+    clear();
+    for (const std::unique_ptr<TBlockGroupItem>& group : catalogue.Groups()) {
+        addItem(group->Caption);
+        setItemData(count() - 1, group->Bitmap, TBlockGroupDelegate::BitmapRole);
+    }
+}
+
+void TBlockGroupComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    int index = currentIndex();
+    if (index < 0) {
+        return;
+    }
+    QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    field.setHeight(std::min(field.height(), TBlockGroupDelegate::ItemHeight));
+    field.moveTop(option.rect.top() + (option.rect.height() - field.height()) / 2);
+    TBlockGroupDelegate::PaintItem(
+        &painter, field, hasFocus(), palette(), itemText(index),
+        itemData(index, TBlockGroupDelegate::BitmapRole).value<QImage>());
+}
+
+// ---- block menu
+
+void BuildBlockMenu(QMenu* blockMenu, const TBlockCatalogue& catalogue,
+                    const std::function<void(int command)>& dispatch) {
+    const QString groupHint =
+        platform::AnsiToQString(std::string_view("Einen Blocktyp dieser Gruppe w\xE4hlen"));
+    const QString typeHint =
+        platform::AnsiToQString(std::string_view("Einen Block dieses Typs einf\xFCgen"));
+    for (const std::unique_ptr<TBlockGroupItem>& group : catalogue.Groups()) {
+        if (group->Count() == 0) {
+            continue;
+        }
+        QMenu* groupMenu = blockMenu->addMenu(group->Caption);
+        groupMenu->menuAction()->setStatusTip(groupHint);
+        for (int i = 0; i < group->Count(); ++i) {
+            TBlockTyp* type = group->GetBlock(i);
+            int command = kInsertBlockCommand + type->ID;
+            QAction* item = groupMenu->addAction(type->Name);
+            item->setProperty(kTagProperty, command);
+            item->setStatusTip(typeHint);
+            QObject::connect(item, &QAction::triggered, blockMenu,
+                             [dispatch, command] { dispatch(command); });
+        }
+    }
+}
+
+// ---- palette bar
+
+TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue& catalogue,
+                                   QWidget* parent)
+    : QWidget(parent), palette_(palette), combo_(new TBlockGroupComboBox(this)),
+      backButton_(new QToolButton(this)), forwardButton_(new QToolButton(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+
+    combo_->setObjectName(QStringLiteral("CBBlockKategorie"));
+    combo_->setMinimumWidth(180);
+    layout->addWidget(combo_);
+
+    backButton_->setObjectName(QStringLiteral("BlockBackwardButton"));
+    backButton_->setArrowType(Qt::LeftArrow);
+    backButton_->setAutoRaise(true);
+    layout->addWidget(backButton_);
+
+    std::vector<QAbstractButton*> buttons;
+    for (int i = 0; i < 8; ++i) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("BlockButton%1").arg(i + 1));
+        button->setAutoRaise(true);
+        button->setIconSize(QSize(40, 24));
+        // Hidden buttons keep their place, so the forward button does not wander.
+        QSizePolicy policy = button->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        button->setSizePolicy(policy);
+        layout->addWidget(button);
+        blockButtons_.push_back(button);
+        buttons.push_back(button);
+        connect(button, &QToolButton::clicked, this,
+                [this, button] { emit blockCommand(button->property(kTagProperty).toInt()); });
+    }
+
+    forwardButton_->setObjectName(QStringLiteral("BlockForwardButton"));
+    forwardButton_->setArrowType(Qt::RightArrow);
+    forwardButton_->setAutoRaise(true);
+    layout->addWidget(forwardButton_);
+    layout->addStretch();
+
+    connect(combo_, &QComboBox::activated, this, &TBlockPaletteBar::CBBlockKategorieClick);
+    connect(backButton_, &QToolButton::clicked, this,
+            [this] { SelectBlockButtonsClick(backButton_); });
+    connect(forwardButton_, &QToolButton::clicked, this,
+            [this] { SelectBlockButtonsClick(forwardButton_); });
+
+    combo_->Fill(catalogue);
+    palette_.InitBlockPalette(backButton_, buttons, forwardButton_);
+    combo_->setCurrentIndex(0);
+    palette_.SelectBlockGroup(0);
+}
+
+TBlockPaletteBar::~TBlockPaletteBar() {
+    palette_.DoneBlockPalette();
+}
+
+void TBlockPaletteBar::CBBlockKategorieClick(int index) {
+    palette_.SelectBlockGroup(index);
+}
+
+void TBlockPaletteBar::SelectBlockButtonsClick(QAbstractButton* sender) {
+    palette_.ScrollBlockPalette(sender == forwardButton_);
+}

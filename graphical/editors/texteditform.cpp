@@ -1,0 +1,236 @@
+#include "graphical/editors/texteditform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPalette>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "editor/vedcmd.h"
+#include "framework/desktop.h"
+#include "framework/utils.h"
+#include "graphical/dialogs/coloroptions.h"
+#include "graphical/model/quendalmodel.h"
+#include "platform/qt/ansi.h"
+
+namespace {
+
+constexpr int PrintLineLimit = 256;
+
+enum TEditCommand : int {
+    cmPrint = 102,
+    cmUndo = 150,
+    cmRedo = 151,
+    cmCut = 152,
+    cmCopy = 153,
+    cmPaste = 154,
+    cmDelete = 155,
+};
+
+} // namespace
+
+std::function<bool(QPrinter&, bool, bool&)> TTextEditForm::PrintDialog;
+
+TTextEditForm::TTextEditForm(TModel* model, const QString& printTitle, QWidget* parent)
+    : TMDIChildForm(model, parent), controller_(new ved::TVedControllerComponent(this)),
+      editor_(new ved::TVedEditor(this)), printTitle_(printTitle) {
+    editor_->SetBorderSingle(false);
+    editor_->SetByteLimit(50000);
+    editor_->SetParaLimit(1000);
+    editor_->SetParaLengthLimit(200);
+    editor_->SetTabSize(4);
+    editor_->SetWantTab(true);
+    editor_->SetWrapColumn(40);
+    editor_->SetLeftMargin(5);
+    editor_->SetRightMargin(5);
+    editor_->SetShowBookmarks(false);
+    editor_->Carets().CaretOvr()->SetShape(ved::TVedCaretShape::csBlock);
+    editor_->Carets().CaretOvr()->SetIsGray(true);
+    editor_->SetController(&controller_->Controller());
+    editor_->OnChange = [this](ved::TVedCustomEditor&) { changed_ = true; };
+    setWidget(editor_);
+    ColorsChanged();
+}
+
+TQuendalModel* TTextEditForm::Project() const {
+    return dynamic_cast<TQuendalModel*>(Model());
+}
+
+void TTextEditForm::Load() {
+    editor_->ClearAll(false);
+    TLines lines;
+    if (Project() && GetLines(lines)) {
+        for (const std::string& line : lines)
+            editor_->AppendPara(line);
+    }
+    editor_->ResetScrollBars(true);
+    editor_->SetCaretPosition(1, 1);
+    editor_->SetTopLine(1);
+    editor_->SetModified(false);
+    changed_ = false;
+}
+
+void TTextEditForm::UpdateModel() {
+    if (!changed_ || !editor_->GetModified() || !Project())
+        return;
+    // Paragraphs, not wrapped screen lines: a line of the project is one paragraph. The
+    // editor always ends in a paragraph after the last appended line; left empty, it is no
+    // line of the text, or every load and store would add an empty line.
+    TLines lines;
+    for (int32_t para = 1; para <= editor_->GetParaCount(); ++para)
+        lines.push_back(editor_->GetPara(para));
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    SetLines(lines);
+    editor_->SetModified(false);
+    changed_ = false;
+}
+
+void TTextEditForm::closeEvent(QCloseEvent* event) {
+    if (changed_ && Model()) {
+        UpdateModel();
+        Model()->SetModifiedBeyondUndo();
+    }
+    TMDIChildForm::closeEvent(event);
+}
+
+void TTextEditForm::DoCommand(int cmd) {
+    switch (cmd) {
+    case cmPrint:
+        Print();
+        break;
+    case cmUndo:
+        editor_->Undo();
+        break;
+    case cmRedo:
+        editor_->Redo();
+        break;
+    case cmCut:
+        editor_->CutToClipboard();
+        break;
+    case cmCopy:
+        editor_->CopyToClipboard();
+        break;
+    case cmPaste:
+        editor_->PasteFromClipboard();
+        break;
+    case cmDelete:
+        editor_->ExecuteCommand(ved::ccDel, 0);
+        break;
+    default:
+        TMDIChildForm::DoCommand(cmd);
+    }
+}
+
+bool TTextEditForm::IsCommandEnabled(int cmd) {
+    switch (cmd) {
+    case cmPrint:
+        return editor_->GetLineCount() >= 1;
+    case cmUndo:
+        return editor_->CanUndo();
+    case cmRedo:
+        return editor_->CanRedo();
+    case cmCut:
+    case cmCopy:
+        return editor_->HasSelection();
+    case cmPaste: {
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        return data && data->hasText();
+    }
+    case cmDelete:
+        return true;
+    default:
+        return TMDIChildForm::IsCommandEnabled(cmd);
+    }
+}
+
+void TTextEditForm::ColorsChanged() {
+    // Both text windows take the table editor's colours and font.
+    QPalette own = editor_->palette();
+    own.setColor(QPalette::Base, ViewColor(cnTableBackgnd));
+    editor_->setPalette(own);
+    const QFont font = ViewFont(fvTable);
+    editor_->FixedFont().SetName(font.family());
+    editor_->FixedFont().SetSize(font.pointSize());
+    editor_->FixedFont().SetStyle(font.bold(), font.italic());
+    editor_->FixedFont().SetColor(ViewColor(cnTableText));
+    editor_->viewport()->update();
+}
+
+QStringList TTextEditForm::PrintLines(bool selectionOnly) const {
+    int32_t first = 1, last = editor_->GetLineCount();
+    int startColumn = 1, endColumn = 0;
+    if (selectionOnly && !editor_->GetSelection(first, startColumn, last, endColumn))
+        return {};
+    QStringList lines;
+    for (int32_t line = first; line <= last; ++line) {
+        std::string text = editor_->GetLineString(line).substr(0, PrintLineLimit);
+        if (selectionOnly && line == last)
+            text = text.substr(0, size_t(std::max(0, endColumn - 1)));
+        if (selectionOnly && line == first) {
+            const size_t blanks = std::min(text.size(), size_t(std::max(0, startColumn - 1)));
+            text.replace(0, blanks, blanks, ' ');
+        }
+        lines << platform::AnsiToQString(text);
+    }
+    return lines;
+}
+
+void TTextEditForm::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    const bool selection = editor_->HasSelection();
+    bool selectionChosen = false;
+    const bool confirmed = PrintDialog ? PrintDialog(printer, selection, selectionChosen) : [&] {
+        QPrintDialog dialog(&printer, this);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+        const bool ok = dialog.exec() == QDialog::Accepted;
+        selectionChosen = ok && dialog.printRange() == QAbstractPrintDialog::Selection;
+        return ok;
+    }();
+    if (!confirmed)
+        return;
+    printer.setDocName(printTitle_);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowError(QStringLiteral("Der Drucker kann nicht ge\xF6"
+                                 "ffnet werden."));
+        return;
+    }
+    QFont font = editor_->FixedFont().Font();
+    painter.setFont(QFont(font, &printer));
+    const int height = painter.fontMetrics().lineSpacing();
+    const QRect page = painter.viewport();
+    int y = height;
+    for (const QString& line : PrintLines(selectionChosen)) {
+        if (y > page.height()) {
+            printer.newPage();
+            y = height;
+        }
+        painter.drawText(0, y, line);
+        y += height;
+    }
+    painter.end();
+}
+
+void TTextEditForm::SaveDesktop(TDesktopWriter& writer) {
+    TMDIChildForm::SaveDesktop(writer);
+    SaveOwnDesktop(writer);
+    int column = 1;
+    const int32_t line = editor_->GetCaretPosition(column);
+    writer.WriteInteger(editor_->GetTopLine());
+    writer.WriteInteger(line);
+    writer.WriteInteger(column);
+}
+
+void TTextEditForm::LoadDesktop(TDesktopReader& reader) {
+    TMDIChildForm::LoadDesktop(reader);
+    LoadOwnDesktop(reader);
+    const int32_t top = reader.ReadInteger();
+    const int32_t line = reader.ReadInteger();
+    const int32_t column = reader.ReadInteger();
+    editor_->SetTopLine(top);
+    editor_->SetCaretPosition(line, column);
+}

@@ -1,0 +1,1209 @@
+#include "graphical/mainwindow/tavrisselform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "framework/desktop.h"
+#include "framework/mdichild.h"
+#include "framework/mrufilelist.h"
+#include "framework/splash.h"
+#include "framework/toolbars.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "graphical/dialogs/coloroptiondlg.h"
+#include "graphical/dialogs/coloroptions.h"
+#include "graphical/dialogs/compilerstatus.h"
+#include "graphical/dialogs/environoptiondlg.h"
+#include "graphical/dialogs/moltraneinpdlg.h"
+#include "graphical/editors/blockpalette.h"
+#include "graphical/editors/cellform.h"
+#include "graphical/editors/commentedit.h"
+#include "graphical/editors/tableedit.h"
+#include "graphical/mainwindow/projectcontroller.h"
+#include "graphical/model/block.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/aportfrm.h"
+#include "graphical/simwindows/dportfrm.h"
+#include "graphical/simwindows/fileform.h"
+#include "graphical/simwindows/kbdform.h"
+#include "graphical/simwindows/lcdform.h"
+#include "graphical/simwindows/ledform.h"
+#include "graphical/simwindows/terminal.h"
+#include "graphical/simwindows/watchfrm.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+#include "platform/system.h"
+
+QString DesktopFileName;
+QPointer<TTavrisselForm> TavrisselForm;
+
+std::function<void(QWidget*, TQuendalModel*, bool)> TTavrisselForm::RunCompileDialog =
+    [](QWidget* owner, TQuendalModel* model, bool download) {
+        TCompilerForm dialog(owner);
+        dialog.DownloadAfterCompile = download;
+        dialog.SetModel(model);
+        dialog.exec();
+    };
+
+namespace {
+
+const QString MainSection = QStringLiteral("MainWindow");
+constexpr int DefaultProjectWindowWidth = 180;
+constexpr int BusyIdleInterval = 0;
+constexpr int QuietIdleInterval = 50;
+
+int Tag(const QObject* object) {
+    return object->property(kTagProperty).toInt();
+}
+
+void SetTag(QObject* object, int cmd) {
+    object->setProperty(kTagProperty, cmd);
+}
+
+QString ProgramDirectory() {
+    return QString::fromStdString(platform::ProgramDirectory());
+}
+
+} // namespace
+
+QString DefaultDesktopFileName() {
+    QString dir = QDir::currentPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
+    return dir + program.completeBaseName() + QStringLiteral(".DSK");
+}
+
+namespace {
+// Every window the desktop file can hold, registered here before the desktop is read.
+void RegisterDesktopWindowClasses() {
+    RegisterMDIChildClass<TProgramCellForm>("TProgramCellForm");
+    RegisterMDIChildClass<TTableEditorForm>("TTableEditorForm");
+    RegisterMDIChildClass<TCommentEditForm>("TCommentEditForm");
+    RegisterMDIChildClass<TWatchForm>("TWatchForm");
+    RegisterMDIChildClass<TTerminalForm>("TTerminalForm");
+    RegisterMDIChildClass<TMoltraneFileForm>("TMoltraneFileForm");
+}
+} // namespace
+
+TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TavrisselForm"));
+    TavrisselForm = this;
+    if (DesktopFileName.isEmpty())
+        DesktopFileName = DefaultDesktopFileName();
+
+    platform::SetHelpFile(ProgramDirectory() + QStringLiteral("Quendal.hlp"));
+    LoadBlockCatalogue();
+    RegisterProgramCellForm();
+    RegisterDesktopWindowClasses();
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    mainDockToolbar_ = new TDockToolbar(central);
+    mainDockToolbar_->setObjectName(QStringLiteral("MainDockToolbar"));
+    blockDockToolbar_ = new TDockToolbar(central);
+    blockDockToolbar_->setObjectName(QStringLiteral("BlockDockToolbar"));
+    column->addWidget(mainDockToolbar_);
+    column->addWidget(blockDockToolbar_);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    cellTreeResizebar_ = new TResizeToolbar(central);
+    cellTreeResizebar_->setObjectName(QStringLiteral("CellTreeResizebar"));
+    cellTreeResizebar_->SetAlign(TAlign::Left);
+    cellTreeResizebar_->setFixedWidth(DefaultProjectWindowWidth);
+    cellTree_ = new QTreeWidget(cellTreeResizebar_);
+    cellTree_->setObjectName(QStringLiteral("CellTree"));
+    cellTree_->setRootIsDecorated(false);
+    cellTree_->setIndentation(19);
+    cellTree_->setHeaderHidden(true);
+    cellTree_->installEventFilter(this);
+    mdiArea_ = new QMdiArea(central);
+    mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+    row->addWidget(cellTreeResizebar_);
+    row->addWidget(mdiArea_, 1);
+    column->addLayout(row, 1);
+    setCentralWidget(central);
+    projectWindowWidth_ = DefaultProjectWindowWidth;
+
+    CreateMenus();
+    CreateToolbars();
+
+    statusPanels_[0] = new QLabel(this);
+    statusPanels_[0]->setFixedWidth(70);
+    statusPanels_[1] = new QLabel(this);
+    statusPanels_[1]->setMinimumWidth(50);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addWidget(statusPanels_[0]);
+    statusBar()->addWidget(statusPanels_[1], 1);
+
+    splashTimer_ = new QTimer(this);
+    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
+    splashTimer_->setInterval(420);
+    splashTimer_->setSingleShot(true);
+    connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);
+
+    // Idle calls: at once again while the simulation wants more, else now and then.
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(QuietIdleInterval);
+    connect(idleTimer_, &QTimer::timeout, this,
+            [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
+
+    resize(800, 600);
+}
+
+TTavrisselForm::~TTavrisselForm() {
+    idleTimer_->stop();
+    setAcceptDrops(false);
+    SimulatorWindows.ApplicationIdle = nullptr;
+    SimulatorWindows.ShowTerminal = nullptr;
+    SimulatorWindows.InputDialog = nullptr;
+    TQuendalModel::ShowWatchWindow = nullptr;
+    // The tool windows are the main window's children and go with it.
+    delete controller_;
+    controller_ = nullptr;
+    delete paletteBar_;
+    paletteBar_ = nullptr;
+    FreeBlockCatalogue();
+    delete splash_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menus and tool bars
+
+QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd,
+                                    const QKeySequence& shortcut) {
+    QAction* item = menu->addAction(caption);
+    SetTag(item, cmd);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    if (cmd > cmContainer)
+        connect(item, &QAction::triggered, this, [this, cmd] { DoChildCommand(cmd); });
+    return item;
+}
+
+QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
+                                       QStyle::StandardPixmap icon) {
+    auto* button = new QToolButton(bar);
+    button->setAutoRaise(true);
+    button->setIcon(style()->standardIcon(icon));
+    // Sized now: the next button is placed after this one before anything is shown, and an
+    // unshown widget is 100 pixels wide.
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(23, 22);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    SetTag(button, cmd);
+    if (cmd != 0)
+        connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
+    QWidget* last = bar->LastControl();
+    button->move(last ? last->geometry().right() + 1 : 2, 2);
+    bar->SetLastControl(button);
+    return button;
+}
+
+void TTavrisselForm::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto addMenu = [this, bar](const char* name, const QString& caption) {
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+
+    fileMenu_ = addMenu("FileMenu", QStringLiteral("&Datei"));
+    connect(fileMenu_->addAction(QStringLiteral("&Neu"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &TTavrisselForm::DoFileNew);
+    connect(fileMenu_->addAction(QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &TTavrisselForm::DoFileOpen);
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, QStringLiteral("&Speichern"), cmSave, QKeySequence(Qt::CTRL | Qt::Key_S));
+    AddCommand(fileMenu_, QStringLiteral("Speichern &unter..."), cmSaveAs);
+    fileMenu_->addSeparator();
+    QAction* printItem = AddCommand(fileMenu_, QStringLiteral("&Drucken..."), cmPrint);
+    QAction* exitItem = fileMenu_->addAction(QStringLiteral("&Beenden"));
+    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    fileMenu_->insertSeparator(exitItem);
+
+    mruFiles_ = new TMRUFileList(this);
+    mruFiles_->setObjectName(QStringLiteral("MRUFiles"));
+    mruFiles_->SetMRUItemCount(5);
+    mruFiles_->SetParentMenu(fileMenu_);
+    mruFiles_->SetInsertAfter(printItem);
+    mruFiles_->SetSeparatorBefore(true);
+    mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
+    mruFiles_->OnOpenFile = [this](const QString& name) { OnMRUFileOpen(name); };
+    mruFiles_->Loaded();
+
+    QMenu* editMenu = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
+    AddCommand(editMenu, QStringLiteral("&Rückgängig"), cmUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddCommand(editMenu, QStringLiteral("&Wiederherstellen"), cmRedo,
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    editMenu->addSeparator();
+    AddCommand(editMenu, QStringLiteral("&Ausschneiden"), cmCut,
+               QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddCommand(editMenu, QStringLiteral("&Kopieren"), cmCopy, QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddCommand(editMenu, QStringLiteral("&Einfügen"), cmPaste, QKeySequence(Qt::CTRL | Qt::Key_V));
+    AddCommand(editMenu, QStringLiteral("&Löschen"), cmDelete, QKeySequence(Qt::Key_Delete));
+    AddCommand(editMenu, QStringLiteral("&Fensterinhalt löschen"), cmClearWindow);
+    editMenu->addSeparator();
+    AddCommand(editMenu, QStringLiteral("&Programmzelle einfügen"), cmInsertCell,
+               QKeySequence(Qt::Key_Insert));
+    QMenu* tableMenu = editMenu->addMenu(QStringLiteral("Umsetzungstabelle einfügen"));
+    SetTag(tableMenu->menuAction(), cmContainer);
+    AddCommand(tableMenu, QStringLiteral("&Tabelle einfügen"), cmInsertTable);
+    AddCommand(tableMenu, QStringLiteral("E&xterne Tabellendatei einfügen"), cmInsertTableFile);
+
+    viewMenu_ = addMenu("ViewMenu", QStringLiteral("&Ansicht"));
+    viewToolbarsItem_ = viewMenu_->addAction(QStringLiteral("&Symbolleisten"));
+    viewToolbarsItem_->setCheckable(true);
+    connect(viewToolbarsItem_, &QAction::triggered, this, &TTavrisselForm::ViewToolbarsItemClick);
+    viewStatusbarItem_ = viewMenu_->addAction(QStringLiteral("Status&leiste"));
+    viewStatusbarItem_->setCheckable(true);
+    connect(viewStatusbarItem_, &QAction::triggered, this, &TTavrisselForm::ViewStatusbarItemClick);
+    viewMenu_->addSeparator();
+    connect(
+        viewMenu_->addAction(QStringLiteral("&Projektfenster"), QKeySequence(Qt::ALT | Qt::Key_0)),
+        &QAction::triggered, this, &TTavrisselForm::FocusTree);
+    using Opener = void (TTavrisselForm::*)();
+    const std::tuple<const char*, int, Opener> windows[] = {
+        {"&\u00DCberwachte Werte", Qt::Key_2, &TTavrisselForm::ViewWatchItemClick},
+        {"&Ausgabe", Qt::Key_3, &TTavrisselForm::ViewTerminalItemClick},
+        {"Au&fgezeichnete Daten", Qt::Key_4, &TTavrisselForm::ViewFileFormItemClick},
+        {"&Digitale Ports", Qt::Key_5, &TTavrisselForm::ViewDigPortItemClick},
+        {"A&naloge Ports", Qt::Key_6, &TTavrisselForm::ViewAnaPortItemClick},
+        {"&LCD-Anzeige", Qt::Key_7, &TTavrisselForm::ViewLCDItemClick},
+        {"&Tastatur", Qt::Key_8, &TTavrisselForm::ViewKeyboardItemClick},
+        {"LED-&Modul", Qt::Key_9, &TTavrisselForm::ViewLEDItemClick}};
+    for (const auto& [caption, key, opener] : windows) {
+        QAction* item =
+            viewMenu_->addAction(QString::fromUtf8(caption), QKeySequence(Qt::ALT | key));
+        connect(item, &QAction::triggered, this, opener);
+        if (modelViewItems_.size() < 3)
+            modelViewItems_.push_back(item);
+    }
+    viewMenu_->addSeparator();
+    viewNewCellFormItem_ = viewMenu_->addAction(QStringLiteral("&Neues Zellenfenster"));
+    connect(viewNewCellFormItem_, &QAction::triggered, this,
+            &TTavrisselForm::ViewNewCellFormItemClick);
+    connect(viewMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::ViewMenuClick);
+
+    blockMenu_ = addMenu("BlockMenu", QStringLiteral("B&löcke"));
+    blockMenu_->setEnabled(false);
+    BuildBlockMenu();
+
+    QMenu* developmentMenu = addMenu("DevelopmentMenu", QStringLiteral("&Entwicklung"));
+    AddCommand(developmentMenu, QStringLiteral("&Compilieren"), cmCompile,
+               QKeySequence(Qt::CTRL | Qt::Key_F9));
+    AddCommand(developmentMenu, QStringLiteral("In Tavrissel-&Unit übertragen"), cmCompileDownload,
+               QKeySequence(Qt::Key_F12));
+
+    QMenu* simulatorMenu = addMenu("SimulatorMenu", QStringLiteral("&Simulator"));
+    AddCommand(simulatorMenu, QStringLiteral("&Ausführen"), cmRun, QKeySequence(Qt::Key_F9));
+    AddCommand(simulatorMenu, QStringLiteral("&Einzelschritt"), cmStep, QKeySequence(Qt::Key_F8));
+    AddCommand(simulatorMenu, QStringLiteral("&Gehe bis zur aktiven Zelle"), cmRunToCell,
+               QKeySequence(Qt::Key_F4));
+    AddCommand(simulatorMenu, QStringLiteral("A&nhalten"), cmStop, QKeySequence(Qt::Key_Escape));
+    AddCommand(simulatorMenu, QStringLiteral("&Rücksetzen"), cmReset,
+               QKeySequence(Qt::CTRL | Qt::Key_F2));
+    simulatorMenu->addSeparator();
+    AddCommand(simulatorMenu, QStringLiteral("&Haltepunkt umschalten"), cmToggleBreakpoint,
+               QKeySequence(Qt::CTRL | Qt::Key_F8));
+
+    for (QMenu* menu : {fileMenu_, editMenu, developmentMenu, simulatorMenu})
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { EnableChildCommandsMenu(menu); });
+
+    QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
+    connect(optionMenu->addAction(QStringLiteral("&Umgebung...")), &QAction::triggered, this,
+            &TTavrisselForm::OptionEnvironmentItemClick);
+    connect(optionMenu->addAction(QStringLiteral("&Farben und Schriften...")), &QAction::triggered,
+            this, &TTavrisselForm::OptionColorItemClick);
+
+    windowMenu_ = addMenu("WindowMenu", QStringLiteral("&Fenster"));
+    QAction* cascade = windowMenu_->addAction(QStringLiteral("Ü&berlappend"));
+    connect(cascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    QAction* tileHorz = windowMenu_->addAction(QStringLiteral("&Untereinander"));
+    connect(tileHorz, &QAction::triggered, this, [this] { TileChildren(Qt::Vertical); });
+    QAction* tileVert = windowMenu_->addAction(QStringLiteral("&Nebeneinander"));
+    connect(tileVert, &QAction::triggered, this, [this] { TileChildren(Qt::Horizontal); });
+    QAction* closeAll = windowMenu_->addAction(QStringLiteral("&Alle schließen"));
+    connect(closeAll, &QAction::triggered, this, &TTavrisselForm::WindowCloseAllItemClick);
+    windowItems_ = {cascade, tileHorz, tileVert, closeAll};
+    connect(windowMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::WindowMenuClick);
+
+    QMenu* helpMenu = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
+    connect(helpMenu->addAction(QStringLiteral("&Inhalt")), &QAction::triggered, this,
+            &TTavrisselForm::HelpContentsItemClick);
+    connect(helpMenu->addAction(QStringLiteral("&Info...")), &QAction::triggered, this,
+            &TTavrisselForm::HelpAboutItemClick);
+
+    cellTreePopup_ = new QMenu(this);
+    cellTreePopup_->setObjectName(QStringLiteral("CellTreePopup"));
+    const std::pair<const char*, int> treeItems[] = {
+        {"\u00D6ffnen", cmOpenTreeItem},
+        {"&Programmzelle einf\u00FCgen", cmInsertCell},
+        {"&Tabelle einf\u00FCgen", cmInsertTable},
+        {"E&xterne Tabellendatei einf\u00FCgen", cmInsertTableFile}};
+    for (const auto& [caption, cmd] : treeItems) {
+        QAction* item = cellTreePopup_->addAction(QString::fromUtf8(caption));
+        SetTag(item, cmd);
+        connect(item, &QAction::triggered, this, [this, cmd] {
+            if (controller_)
+                controller_->DoCommand(cmd);
+        });
+    }
+    cellTreePopup_->setDefaultAction(cellTreePopup_->actions().value(0));
+    connect(cellTreePopup_, &QMenu::aboutToShow, this, &TTavrisselForm::CellTreePopupPopup);
+}
+
+void TTavrisselForm::CellTreePopupPopup() {
+    for (QAction* item : cellTreePopup_->actions())
+        if (Tag(item) != 0)
+            item->setEnabled(controller_ && controller_->IsCommandEnabled(Tag(item)));
+}
+
+void TTavrisselForm::CreateToolbars() {
+    auto* mainToolbar = new TMHToolbar(mainDockToolbar_);
+    mainToolbar->setObjectName(QStringLiteral("MainToolbar"));
+    auto* open = AddButton(mainToolbar, QStringLiteral("Öffnen"), 0, QStyle::SP_DialogOpenButton);
+    connect(open, &QToolButton::clicked, this, &TTavrisselForm::DoFileOpen);
+    AddButton(mainToolbar, QStringLiteral("Speichern"), cmSave, QStyle::SP_DialogSaveButton);
+    AddButton(mainToolbar, QStringLiteral("Ausschneiden"), cmCut, QStyle::SP_DialogDiscardButton);
+    AddButton(mainToolbar, QStringLiteral("Kopieren"), cmCopy, QStyle::SP_FileDialogContentsView);
+    AddButton(mainToolbar, QStringLiteral("Einfügen"), cmPaste, QStyle::SP_FileDialogNewFolder);
+    AddButton(mainToolbar, QStringLiteral("Löschen"), cmDelete, QStyle::SP_TrashIcon);
+    AddButton(mainToolbar, QStringLiteral("Rückgängig"), cmUndo, QStyle::SP_ArrowBack);
+    AddButton(mainToolbar, QStringLiteral("Wiederherstellen"), cmRedo, QStyle::SP_ArrowForward);
+
+    auto* developmentToolbar = new TMHToolbar(mainDockToolbar_);
+    developmentToolbar->setObjectName(QStringLiteral("DevelopmentToolbar"));
+    AddButton(developmentToolbar, QStringLiteral("Compilieren"), cmCompile,
+              QStyle::SP_BrowserReload);
+    AddButton(developmentToolbar, QStringLiteral("In Tavrissel-Unit übertragen"), cmCompileDownload,
+              QStyle::SP_DriveNetIcon);
+
+    auto* simulatorToolbar = new TMHToolbar(mainDockToolbar_);
+    simulatorToolbar->setObjectName(QStringLiteral("MHToolbar1"));
+    AddButton(simulatorToolbar, QStringLiteral("Ausführen"), cmRun, QStyle::SP_MediaPlay);
+    AddButton(simulatorToolbar, QStringLiteral("Einzelschritt"), cmStep,
+              QStyle::SP_MediaSeekForward);
+    AddButton(simulatorToolbar, QStringLiteral("Gehe bis zur aktiven Zelle"), cmRunToCell,
+              QStyle::SP_MediaSkipForward);
+    AddButton(simulatorToolbar, QStringLiteral("Haltepunkt umschalten"), cmToggleBreakpoint,
+              QStyle::SP_DialogApplyButton);
+    AddButton(simulatorToolbar, QStringLiteral("Alle Haltepunkte löschen"), cmClearBreakpoints,
+              QStyle::SP_DialogResetButton);
+    AddButton(simulatorToolbar, QStringLiteral("Anhalten"), cmStop, QStyle::SP_MediaStop);
+    AddButton(simulatorToolbar, QStringLiteral("Rücksetzen"), cmReset,
+              QStyle::SP_MediaSkipBackward);
+    // The row keeps its panels in the order of their left edges.
+    mainToolbar->move(0, 0);
+    developmentToolbar->move(1, 0);
+    simulatorToolbar->move(2, 0);
+    mainDockToolbar_->Loaded();
+
+    auto* blockToolbar = new TMHToolbar(blockDockToolbar_);
+    blockToolbar->setObjectName(QStringLiteral("BlockToolbar"));
+    auto* newCell =
+        AddButton(blockToolbar, QStringLiteral("Neues Zellenfenster"), 0, QStyle::SP_FileIcon);
+    newCell->setObjectName(QStringLiteral("NewCellButton"));
+    connect(newCell, &QToolButton::clicked, this, &TTavrisselForm::ViewNewCellFormItemClick);
+    newCellButton_ = newCell;
+    paletteBar_ = new TBlockPaletteBar(BlockPalette(), BlockCatalogue(), blockToolbar);
+    paletteBar_->move(newCell->geometry().right() + 4, 0);
+    paletteBar_->adjustSize();
+    connect(paletteBar_, &TBlockPaletteBar::blockCommand, this, &TTavrisselForm::DoChildCommand);
+    blockToolbar->SetLastControl(paletteBar_);
+    auto* textBlock =
+        AddButton(blockToolbar, QStringLiteral("Kommentar"), cmInsertComment, QStyle::SP_FileIcon);
+    textBlock->setObjectName(QStringLiteral("TextBlockButton"));
+    blockToolbar->setFixedHeight(std::max(paletteBar_->height(), textBlock->height()) + 4);
+
+    auto* alignToolbar = new TMHToolbar(blockDockToolbar_);
+    alignToolbar->setObjectName(QStringLiteral("AlignToolbar"));
+    AddButton(alignToolbar, QStringLiteral("Am linken Rand ausrichten"), cmAlignLeft,
+              QStyle::SP_ArrowLeft);
+    AddButton(alignToolbar, QStringLiteral("Am oberen Rand ausrichten"), cmAlignTop,
+              QStyle::SP_ArrowUp);
+    AddButton(alignToolbar, QStringLiteral("Am rechten Rand ausrichten"), cmAlignRight,
+              QStyle::SP_ArrowRight);
+    AddButton(alignToolbar, QStringLiteral("Am unteren Rand ausrichten"), cmAlignBottom,
+              QStyle::SP_ArrowDown);
+    gridAlignButton_ = AddButton(alignToolbar, QStringLiteral("Am Raster ausrichten"), 0,
+                                 QStyle::SP_FileDialogDetailedView);
+    gridAlignButton_->setObjectName(QStringLiteral("GridAlignButton"));
+    gridAlignButton_->setCheckable(true);
+    connect(gridAlignButton_, &QToolButton::clicked, this, &TTavrisselForm::GridAlignButtonClick);
+    viewGridButton_ = AddButton(alignToolbar, QStringLiteral("Raster anzeigen"), 0,
+                                QStyle::SP_FileDialogListView);
+    viewGridButton_->setObjectName(QStringLiteral("ViewGridButton"));
+    viewGridButton_->setCheckable(true);
+    connect(viewGridButton_, &QToolButton::clicked, this, &TTavrisselForm::ViewGridButtonClick);
+    // Alignment first: the palette's width is left to what remains of the row.
+    alignToolbar->move(0, 0);
+    blockToolbar->move(1, 0);
+    blockDockToolbar_->Loaded();
+}
+
+void TTavrisselForm::BuildBlockMenu() {
+    blockMenu_->clear();
+    ::BuildBlockMenu(blockMenu_, BlockCatalogue(), [this](int cmd) { DoChildCommand(cmd); });
+}
+
+QMenu* TTavrisselForm::Menu(const char* name) const {
+    return menuBar()->findChild<QMenu*>(QLatin1String(name));
+}
+
+QAction* TTavrisselForm::CommandItem(int cmd) const {
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        for (QAction* item : menu->actions())
+            if (Tag(item) == cmd)
+                return item;
+    return nullptr;
+}
+
+QToolButton* TTavrisselForm::CommandButton(int cmd) const {
+    for (QToolButton* button : findChildren<QToolButton*>())
+        if (Tag(button) == cmd)
+            return button;
+    return nullptr;
+}
+
+QLabel* TTavrisselForm::StatusPanel(int index) const {
+    return statusPanels_[index];
+}
+
+void TTavrisselForm::SetSplash(TSplashForm* splash) {
+    splash_ = splash;
+}
+
+TQuendalModel* TTavrisselForm::Model() const {
+    return controller_ ? controller_->GetModel() : nullptr;
+}
+
+TMDIChildForm* TTavrisselForm::ActiveChild() const {
+    return qobject_cast<TMDIChildForm*>(mdiArea_->activeSubWindow());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+bool TTavrisselForm::DoCommand(int cmd) {
+    TQuendalModel* model = Model();
+    switch (cmd) {
+    case cmSave:
+    case cmSaveAs:
+        if (!model)
+            return false;
+        if (cmd == cmSave)
+            model->Save();
+        else
+            model->SaveAs(true);
+        UpdateCaption();
+        return true;
+    case cmCompile:
+    case cmCompileDownload:
+        if (model && RunCompileDialog) {
+            model->UpdateFromViews();
+            // Tables loaded before a failing one are released as well.
+            if (model->LoadTablesIntoEngine())
+                RunCompileDialog(this, model, cmd == cmCompileDownload);
+            model->ReleaseTableData();
+        }
+        return false;
+    case cmRun:
+    case cmStep:
+    case cmReset:
+    case cmStop:
+        if (model)
+            model->DoSimCommand(cmd);
+        return false;
+    case cmClearBreakpoints:
+        if (model)
+            model->ClearBreakpoints();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
+    TQuendalModel* model = Model();
+    switch (cmd) {
+    case cmSave:
+        enabled = model && model->Modified();
+        return true;
+    case cmSaveAs:
+        enabled = model != nullptr;
+        return true;
+    case cmCompile:
+    case cmCompileDownload:
+        enabled = model && RunCompileDialog && model->CanCompile();
+        return true;
+    case cmRun:
+    case cmStep:
+    case cmReset:
+    case cmStop:
+        enabled = model && model->IsSimCommandEnabled(cmd);
+        return true;
+    case cmClearBreakpoints:
+        enabled = model && model->BreakpointCount > 0;
+        return true;
+    case cmUndo:
+    case cmRedo:
+        // The model's undo knows nothing of the simulation, and no window asks for it.
+        if (model && !model->CanEdit()) {
+            enabled = false;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TTavrisselForm::TreeHasFocus() const {
+    return cellTree_->hasFocus();
+}
+
+// A label editor of the tree is a visible child of its viewport.
+bool TTavrisselForm::TreeEditing() const {
+    for (QWidget* editor :
+         cellTree_->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (editor->isVisible())
+            return true;
+    return false;
+}
+
+TTavrisselForm::Mode TTavrisselForm::CommandMode() const {
+    if (TreeHasFocus())
+        return Mode::Tree;
+    const bool appActive =
+        QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
+    if (ActiveChild() && appActive && !TreeEditing())
+        return Mode::Child;
+    return Mode::None;
+}
+
+bool TTavrisselForm::CommandEnabled(int cmd, Mode mode) {
+    bool enabled = false;
+    if (IsCommandEnabled(cmd, enabled))
+        return enabled;
+    if (mode == Mode::Tree)
+        return controller_ && controller_->IsCommandEnabled(cmd);
+    if (mode == Mode::Child)
+        return ActiveChild()->IsCommandEnabled(cmd);
+    return false;
+}
+
+void TTavrisselForm::DoChildCommand(int cmd) {
+    if (DoCommand(cmd))
+        return;
+    // A key can still send undo while the simulation runs.
+    bool enabled = true;
+    if ((cmd == cmUndo || cmd == cmRedo) && IsCommandEnabled(cmd, enabled) && !enabled)
+        return;
+    if (TreeHasFocus()) {
+        if (controller_)
+            controller_->DoCommand(cmd);
+    } else if (TMDIChildForm* child = ActiveChild())
+        child->DoCommand(cmd);
+}
+
+void TTavrisselForm::EnableButtons() {
+    if (QApplication::focusWidget() == this)
+        FocusTree();
+    const Mode mode = CommandMode();
+    TMDIChildForm* child = ActiveChild();
+    blockMenu_->setEnabled(mode == Mode::Child && child->inherits("TProgramCellForm"));
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        const int cmd = Tag(button);
+        if (cmd != 0 && button->isVisibleTo(this))
+            button->setEnabled(CommandEnabled(cmd, mode));
+    }
+    newCellButton_->setEnabled(controller_ && controller_->HasCells());
+    gridAlignButton_->setChecked(CellDisplay().CellAlignAtGrid);
+    viewGridButton_->setEnabled(CellDisplay().CellAlignAtGrid);
+    viewGridButton_->setChecked(CellDisplay().CellGridVisible);
+}
+
+void TTavrisselForm::EnableChildCommandsMenu(QMenu* menu) {
+    const Mode mode = CommandMode();
+    for (QAction* item : menu->actions()) {
+        const int cmd = Tag(item);
+        if (cmd == cmContainer && item->menu())
+            EnableChildCommandsMenu(item->menu());
+        else if (cmd != 0)
+            item->setEnabled(CommandEnabled(cmd, mode));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Project
+
+bool TTavrisselForm::OpenProject(const QString& fileName) {
+    if (!controller_)
+        return false;
+    const bool opened = controller_->OpenProject(fileName);
+    if (opened && !fileName.isEmpty())
+        mruFiles_->RemoveFile(fileName);
+    UpdateCaption();
+    return opened;
+}
+
+void TTavrisselForm::CloseProject() {
+    if (controller_)
+        controller_->CloseProject(true);
+    UpdateCaption();
+}
+
+void TTavrisselForm::UpdateCaption() {
+    TQuendalModel* model = Model();
+    const QString title = QLatin1String(MainProgramTitle);
+    setWindowTitle(model ? title + QStringLiteral(" - ") + model->GetDisplayName() : title);
+}
+
+void TTavrisselForm::FocusTree() {
+    cellTree_->setFocus(Qt::OtherFocusReason);
+}
+
+void TTavrisselForm::DoFileNew() {
+    OpenProject(QString());
+    FocusTree();
+}
+
+void TTavrisselForm::DoFileOpen() {
+    const QString name = QFileDialog::getOpenFileName(
+        this, QString(), QString(),
+        platform::QtFileFilter(
+            QStringLiteral("Tavrissel/plus Dateien (*.mtp)|*.mtp|Alle Dateien (*.*)|*.*")));
+    if (!name.isEmpty())
+        OpenProject(name);
+}
+
+void TTavrisselForm::OnMRUFileOpen(const QString& fileName) {
+    OpenProject(fileName);
+    FocusTree();
+}
+
+void TTavrisselForm::OpenDroppedFiles(const QStringList& fileNames) {
+    if (fileNames.isEmpty())
+        return;
+    OpenProject(fileNames.first());
+    if (isMinimized())
+        showNormal();
+    else {
+        raise();
+        activateWindow();
+    }
+    FocusTree();
+}
+
+void TTavrisselForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TTavrisselForm::dropEvent(QDropEvent* event) {
+    QStringList names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names.push_back(url.toLocalFile());
+    event->acceptProposedAction();
+    OpenDroppedFiles(names);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Idle, hints, keys
+
+bool TTavrisselForm::AppIdle() {
+    EnableButtons();
+    TQuendalModel* model = Model();
+    bool more = false;
+    if (model) {
+        statusPanels_[0]->setText(model->Modified() ? QStringLiteral("Geändert") : QString());
+        more = model->Step();
+    }
+    if (SimStatusChanged) {
+        const bool running = model && model->IsSimCommandEnabled(cmStop);
+        statusText_ = running ? QStringLiteral("Simulation läuft") : QStringLiteral("Bereit");
+        AppHint();
+        SimStatusChanged = false;
+    }
+    if (TMDIChildForm* child = ActiveChild())
+        more = child->Idle(this) || more;
+    return more;
+}
+
+void TTavrisselForm::AppHint() {
+    statusPanels_[1]->setText(hint_.isEmpty() ? statusText_ : hint_);
+}
+
+bool TTavrisselForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        hint_ = static_cast<QStatusTipEvent*>(event)->tip();
+        AppHint();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cellTree_ &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool treeKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                             key == Qt::Key_Insert || key == Qt::Key_Delete;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Enter, Ins and Del belong to the tree while it has the focus, not to the menus.
+            if (treeKey && !TreeEditing())
+                event->accept();
+            return false;
+        }
+        if (key == Qt::Key_F1) {
+            if (platform::ShowHelpContext(9000))
+                HelpUsed = true;
+            return true;
+        }
+        if (treeKey && !TreeEditing() && controller_ && controller_->HandleKey(key))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// View, grid, window and help menus
+
+void TTavrisselForm::ViewMenuClick() {
+    TQuendalModel* model = Model();
+    viewToolbarsItem_->setChecked(!mainDockToolbar_->isHidden());
+    viewStatusbarItem_->setChecked(!statusBar()->isHidden());
+    for (QAction* item : modelViewItems_)
+        item->setEnabled(model != nullptr);
+    viewNewCellFormItem_->setEnabled(controller_ && controller_->HasCells());
+}
+
+void TTavrisselForm::ViewNewCellFormItemClick() {
+    if (controller_)
+        controller_->NewCellEditor();
+}
+
+void TTavrisselForm::OptionColorItemClick() {
+    TColorOptionsDlg dialog(this);
+    dialog.OnApply = [this] { ApplyColorsAndFonts(); };
+    if (dialog.Execute(this))
+        ApplyColorsAndFonts();
+}
+
+void TTavrisselForm::ApplyColorsAndFonts() {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList())
+        if (auto* child = qobject_cast<TMDIChildForm*>(window))
+            child->ColorsChanged();
+}
+
+void TTavrisselForm::ViewWatchItemClick() {
+    if (TQuendalModel* model = Model())
+        ShowWatchWindow(mdiArea_, model, true);
+}
+
+void TTavrisselForm::ViewTerminalItemClick() {
+    if (TQuendalModel* model = Model())
+        ShowTerminalWindow(mdiArea_, model);
+}
+
+void TTavrisselForm::ViewFileFormItemClick() {
+    if (TQuendalModel* model = Model())
+        ShowFileWindow(mdiArea_, model);
+}
+
+void TTavrisselForm::ViewDigPortItemClick() {
+    ShowDigitalPortWindow(this, false);
+}
+
+void TTavrisselForm::ViewAnaPortItemClick() {
+    ShowAnalogPortWindow(this, false);
+}
+
+void TTavrisselForm::ViewLCDItemClick() {
+    ShowLCDWindow(this, false);
+}
+
+void TTavrisselForm::ViewKeyboardItemClick() {
+    ShowKeyboardWindow(this, false);
+}
+
+void TTavrisselForm::ViewLEDItemClick() {
+    ShowLEDWindow(this, false);
+}
+
+void TTavrisselForm::OptionEnvironmentItemClick() {
+    TEnvOptionDlg dialog(this);
+    dialog.Execute(this);
+}
+
+void TTavrisselForm::ViewToolbarsItemClick() {
+    const bool visible = blockDockToolbar_->isHidden();
+    blockDockToolbar_->setVisible(visible);
+    mainDockToolbar_->setVisible(visible);
+}
+
+void TTavrisselForm::ViewStatusbarItemClick() {
+    statusBar()->setVisible(statusBar()->isHidden());
+}
+
+void TTavrisselForm::GridAlignButtonClick() {
+    TQuendalModel* model = Model();
+    TCellDisplay& display = CellDisplay();
+    display.CellAlignAtGrid = !display.CellAlignAtGrid;
+    if (display.CellAlignAtGrid) {
+        display.CellGridVisible = savedCellGridVisible_;
+    } else {
+        savedCellGridVisible_ = display.CellGridVisible;
+        display.CellGridVisible = false;
+    }
+    if (model)
+        model->NotifyViews(nmGridOptions, 0);
+    EnableButtons();
+}
+
+void TTavrisselForm::ViewGridButtonClick() {
+    TQuendalModel* model = Model();
+    CellDisplay().CellGridVisible = !CellDisplay().CellGridVisible;
+    if (model)
+        model->NotifyViews(nmGridOptions, 0);
+    EnableButtons();
+}
+
+void TTavrisselForm::WindowMenuClick() {
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (QAction* item : windowItems_)
+        item->setEnabled(!children.isEmpty());
+    for (QAction* item : windowListItems_)
+        delete item;
+    windowListItems_.clear();
+    if (children.isEmpty())
+        return;
+    windowListItems_.push_back(windowMenu_->addSeparator());
+    for (QMdiSubWindow* child : children) {
+        QAction* item = windowMenu_->addAction(child->windowTitle());
+        item->setCheckable(true);
+        item->setChecked(child == mdiArea_->activeSubWindow());
+        QPointer<QMdiSubWindow> target = child;
+        connect(item, &QAction::triggered, this, [this, target] {
+            if (target)
+                mdiArea_->setActiveSubWindow(target);
+        });
+        windowListItems_.push_back(item);
+    }
+}
+
+void TTavrisselForm::TileChildren(Qt::Orientation stacking) {
+    std::vector<QMdiSubWindow*> children;
+    for (QMdiSubWindow* child : mdiArea_->subWindowList())
+        if (!child->isMinimized() && child->isVisible())
+            children.push_back(child);
+    if (children.empty())
+        return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int n = static_cast<int>(children.size());
+    for (int i = 0; i < n; ++i) {
+        children[size_t(i)]->showNormal();
+        if (stacking == Qt::Vertical) {
+            const int top = area.height() * i / n;
+            children[size_t(i)]->setGeometry(0, top, area.width(),
+                                             area.height() * (i + 1) / n - top);
+        } else {
+            const int left = area.width() * i / n;
+            children[size_t(i)]->setGeometry(left, 0, area.width() * (i + 1) / n - left,
+                                             area.height());
+        }
+    }
+}
+
+void TTavrisselForm::WindowCloseAllItemClick() {
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (qsizetype i = children.size() - 1; i >= 0; --i)
+        children[i]->close();
+}
+
+void TTavrisselForm::HelpContentsItemClick() {
+    if (platform::ShowHelpContents())
+        HelpUsed = true;
+}
+
+void TTavrisselForm::HelpAboutItemClick() {
+    TSplashForm about{QLatin1String(QuendalVersionText)};
+    about.ShowAbout(this);
+}
+
+void TTavrisselForm::SplashTimerTimer() {
+    splashTimer_->stop();
+    delete splash_;
+    // Tool windows that were open at the last close come back now.
+    for (QWidget* window : std::initializer_list<QWidget*>{DigitalPortForm, AnalogPortForm,
+                                                           LCDViewForm, KeyboardForm, LEDViewForm})
+        if (window)
+            window->show();
+    activateWindow();
+}
+
+// ---------------------------------------------------------------------------------------------
+// First show: settings and desktop
+
+// The tree keeps image numbers with its nodes; the pictures are the main window's.
+void TTavrisselForm::LoadTreeImages() {
+    const QStyle::StandardPixmap pictures[] = {
+        QStyle::SP_DirClosedIcon, QStyle::SP_DirOpenIcon,        QStyle::SP_FileDialogInfoView,
+        QStyle::SP_FileIcon,      QStyle::SP_FileDialogListView, QStyle::SP_DriveHDIcon};
+    cellTreeImages_.clear();
+    for (QStyle::StandardPixmap picture : pictures)
+        cellTreeImages_.push_back(style()->standardIcon(picture));
+    QAbstractItemModel* items = cellTree_->model();
+    auto showImages = [this](const QModelIndex& parent, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            ShowTreeImage(cellTree_->model()->index(row, 0, parent));
+    };
+    connect(items, &QAbstractItemModel::rowsInserted, this, showImages);
+    connect(items, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    ShowTreeImage(topLeft.siblingAtRow(row));
+            });
+}
+
+void TTavrisselForm::ShowTreeImage(const QModelIndex& index) {
+    QTreeWidgetItem* node = cellTree_->itemFromIndex(index);
+    if (!node)
+        return;
+    const int image = node->data(0, TProjectController::ImageRole).toInt();
+    if (image < 0 || image >= static_cast<int>(cellTreeImages_.size()))
+        return;
+    // Setting the icon changes the item again; only a new image number is applied.
+    if (node->data(0, Qt::UserRole + 10).toInt() == image + 1)
+        return;
+    node->setData(0, Qt::UserRole + 10, image + 1);
+    node->setIcon(0, cellTreeImages_[size_t(image)]);
+    for (int i = 0; i < node->childCount(); ++i)
+        ShowTreeImage(cellTree_->indexFromItem(node->child(i)));
+}
+
+void TTavrisselForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShowFirst();
+    }
+}
+
+void TTavrisselForm::FormShowFirst() {
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(QLatin1String(MainProgramTitle));
+    setAcceptDrops(true);
+    statusText_ = QStringLiteral("Bereit");
+    SimulatorWindows.ApplicationIdle = [this] { AppIdle(); };
+    TQuendalModel::ShowWatchWindow = [this](TQuendalModel* model) {
+        ::ShowWatchWindow(mdiArea_, model, true);
+    };
+    InstallTerminalHook(mdiArea_);
+    InstallMoltraneInputDialog(this);
+    LoadTreeImages();
+    controller_ = new TProjectController(cellTree_, cellTreePopup_, mruFiles_, mdiArea_);
+    ReadSettings();
+    ReadDesktop();
+    UpdateCaption();
+    splashTimer_->start();
+    idleTimer_->start();
+    AppHint();
+    FocusTree();
+}
+
+void TTavrisselForm::ReadSettings() {
+    TWinRegistry reg{QLatin1String(MainRegistryKey)};
+    QRect bounds(reg.ReadInteger(MainSection, QStringLiteral("Left"), -1),
+                 reg.ReadInteger(MainSection, QStringLiteral("Top"), -1), 0, 0);
+    const int right = reg.ReadInteger(MainSection, QStringLiteral("Right"), -1);
+    const int bottom = reg.ReadInteger(MainSection, QStringLiteral("Bottom"), -1);
+    const bool stored = bounds.left() != -1 || bounds.top() != -1 || right != -1 || bottom != -1;
+    const int state = reg.ReadInteger(MainSection, QStringLiteral("WindowState"), wsNormal);
+    statusBar()->setVisible(reg.ReadBool(MainSection, QStringLiteral("Statusbar"), true));
+    const bool toolbars = reg.ReadBool(MainSection, QStringLiteral("Toolbars"), true);
+    mainDockToolbar_->setVisible(toolbars);
+    blockDockToolbar_->setVisible(toolbars);
+    projectWindowWidth_ = std::max<int>(
+        TResizeToolbar::MinimumSize,
+        reg.ReadInteger(MainSection, QStringLiteral("ProjectWindowWidth"), projectWindowWidth_));
+    cellTreeResizebar_->setFixedWidth(projectWindowWidth_);
+    if (stored) {
+        bounds.setRight(right - 1);
+        bounds.setBottom(bottom - 1);
+        if (bounds.isValid())
+            setGeometry(bounds);
+        if (state == wsMaximized)
+            setWindowState(Qt::WindowMaximized);
+        else if (state == wsMinimized)
+            setWindowState(Qt::WindowMinimized);
+    }
+    TCellDisplay& display = CellDisplay();
+    display.CellAlignAtGrid = reg.ReadBool(MainSection, QStringLiteral("CellAlignAtGrid"), true);
+    display.CellGridVisible = reg.ReadBool(MainSection, QStringLiteral("CellGridVisible"), true);
+    display.BlockIndicesVisible =
+        reg.ReadBool(MainSection, QStringLiteral("BlockIndicesVisible"), false);
+    savedCellGridVisible_ = display.CellGridVisible;
+
+    BitmapDir = reg.ReadString(MainSection, QStringLiteral("BitmapPath"), QString());
+    if (BitmapDir.isEmpty()) {
+        BitmapDir = ProgramDirectory() + QStringLiteral("BITMAPS");
+        reg.WriteString(MainSection, QStringLiteral("BitmapPath"), BitmapDir);
+    }
+    TableDir = reg.ReadString(MainSection, QStringLiteral("TablePath"), QString());
+    if (TableDir.isEmpty()) {
+        TableDir = ProgramDirectory() + QStringLiteral("TABLES");
+        reg.WriteString(MainSection, QStringLiteral("TablePath"), TableDir);
+    }
+    mruFiles_->LoadFromRegistry(reg);
+    try {
+        ReadColorOptions(reg);
+        ApplyColorsAndFonts();
+    } catch (const std::exception&) {
+        // A damaged colour table leaves the defaults.
+    }
+    controller_->ReadOptions(reg);
+    ReadSimulatorOptions(reg);
+    if (stored) {
+        ReadWatchSettings(reg);
+        ReadTerminalSettings(reg);
+        ReadFileSettings(reg);
+        ReadDigitalPortSettings(reg, this);
+        ReadAnalogPortSettings(reg, this);
+        ReadLCDSettings(reg, this);
+        ReadKeyboardSettings(reg, this);
+        ReadLEDSettings(reg, this);
+    }
+}
+
+void TTavrisselForm::ReadDesktop() {
+    QFile file(DesktopFileName);
+    if (!file.exists())
+        return;
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw EDesktopError(DesktopFileName);
+        TDesktopReader reader(file.readAll());
+        // Without the project the windows have nothing to show; its loader said why.
+        if (!controller_->LoadDesktop(reader))
+            return;
+        const int count = reader.ReadInteger();
+        for (int i = 0; i < count; ++i)
+            TMDIChildForm::LoadDesktopRecord(reader, mdiArea_, Model());
+    } catch (const EAbort&) {
+        // The user has been told already.
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Konnte die Desktopdatei nicht lesen!"));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+bool TTavrisselForm::FormCloseQuery() {
+    TQuendalModel* model = Model();
+    return !model || model->CloseQuery();
+}
+
+void TTavrisselForm::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    FormClose();
+    event->accept();
+}
+
+void TTavrisselForm::FormClose() {
+    idleTimer_->stop();
+    {
+        TWinRegistry reg{QLatin1String(MainRegistryKey)};
+        const int state = isMaximized() ? wsMaximized : (isMinimized() ? wsMinimized : wsNormal);
+        const QRect bounds = (state == wsNormal) ? geometry() : normalGeometry();
+        reg.WriteInteger(MainSection, QStringLiteral("WindowState"), state);
+        reg.WriteInteger(MainSection, QStringLiteral("Left"), bounds.left());
+        reg.WriteInteger(MainSection, QStringLiteral("Top"), bounds.top());
+        reg.WriteInteger(MainSection, QStringLiteral("Right"), bounds.left() + bounds.width());
+        reg.WriteInteger(MainSection, QStringLiteral("Bottom"), bounds.top() + bounds.height());
+        reg.WriteBool(MainSection, QStringLiteral("Statusbar"), !statusBar()->isHidden());
+        reg.WriteBool(MainSection, QStringLiteral("Toolbars"), !mainDockToolbar_->isHidden());
+        reg.WriteInteger(MainSection, QStringLiteral("ProjectWindowWidth"),
+                         cellTreeResizebar_->width());
+        const TCellDisplay& display = CellDisplay();
+        reg.WriteBool(MainSection, QStringLiteral("CellAlignAtGrid"), display.CellAlignAtGrid);
+        reg.WriteBool(MainSection, QStringLiteral("CellGridVisible"), display.CellGridVisible);
+        reg.WriteBool(MainSection, QStringLiteral("BlockIndicesVisible"),
+                      display.BlockIndicesVisible);
+        mruFiles_->SaveToRegistry(reg);
+        WriteWatchSettings(reg);
+        WriteTerminalSettings(reg);
+        WriteFileSettings(reg);
+        WriteDigitalPortSettings(reg);
+        WriteAnalogPortSettings(reg);
+        WriteLCDSettings(reg);
+        WriteKeyboardSettings(reg);
+        WriteLEDSettings(reg);
+        WriteColorOptions(reg);
+        controller_->WriteOptions(reg);
+        WriteSimulatorOptions(reg);
+    }
+    WriteDesktop();
+}
+
+void TTavrisselForm::WriteDesktop() {
+    try {
+        TDesktopWriter writer;
+        controller_->SaveDesktop(writer);
+        // Bottom to top, so that reading them back restores the stacking.
+        std::vector<TMDIChildForm*> children;
+        for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder))
+            if (auto* child = qobject_cast<TMDIChildForm*>(window))
+                children.push_back(child);
+        writer.WriteInteger(static_cast<int32_t>(children.size()));
+        for (TMDIChildForm* child : children)
+            child->SaveDesktopRecord(writer);
+        QSaveFile file(DesktopFileName);
+        if (!file.open(QIODevice::WriteOnly) || file.write(writer.Data()) != writer.Data().size() ||
+            !file.commit())
+            throw EDesktopError(DesktopFileName);
+    } catch (const std::exception&) {
+        ShowError(QStringLiteral("Konnte die Desktopdatei nicht erstellen!"));
+    }
+    CloseProject();
+}

@@ -1,0 +1,673 @@
+// The main window started in-process: menus, command routing and enabling, the idle loop,
+// settings and the desktop file, driven through its real buttons and menus.
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "framework/desktop.h"
+#include "framework/mdichild.h"
+#include "framework/mrufilelist.h"
+#include "framework/toolbars.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "graphical/editors/blockpalette.h"
+#include "graphical/mainwindow/projectcontroller.h"
+#include "graphical/mainwindow/tavrisselform.h"
+#include "graphical/model/block.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/blocklist.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/lcdform.h"
+#include "graphical/simwindows/watchfrm.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+#include "platform/system.h"
+
+// A document window that records what reaches it and answers enabling from a list.
+class TRecordingForm : public TMDIChildForm {
+    Q_OBJECT
+
+public:
+    explicit TRecordingForm(TModel* model) : TMDIChildForm(model) { resize(300, 200); }
+
+    void DoCommand(int cmd) override { commands.push_back(cmd); }
+    bool IsCommandEnabled(int cmd) override {
+        return std::find(enabled.begin(), enabled.end(), cmd) != enabled.end();
+    }
+    void UpdateAspekt(int code, NotifyData) override { notifications.push_back(code); }
+    void SaveDesktop(TDesktopWriter& writer) override {
+        TMDIChildForm::SaveDesktop(writer);
+        writer.WriteString(windowTitle());
+    }
+    void LoadDesktop(TDesktopReader& reader) override {
+        TMDIChildForm::LoadDesktop(reader);
+        setWindowTitle(reader.ReadString());
+    }
+
+    std::vector<int> commands;
+    std::vector<int> enabled;
+    std::vector<int> notifications;
+};
+
+namespace {
+
+const QString Key = QLatin1String(MainRegistryKey);
+const QString Section = QStringLiteral("MainWindow");
+
+QStringList BoxTexts(const platform::DialogRecorder& recorder) {
+    QStringList texts;
+    for (const auto& box : recorder.Boxes())
+        texts << box.text;
+    return texts;
+}
+
+// Opens a menu of the menu bar with a click on its title, as the user does.
+void OpenMenu(TTavrisselForm& form, QMenu* menu) {
+    QMenuBar* bar = form.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+}
+
+void CloseMenu(QMenu* menu) {
+    menu->hide();
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+TRecordingForm* AddChild(TTavrisselForm& form, const QString& title) {
+    auto* child = TMDIChildForm::Create<TRecordingForm>(form.Model());
+    child->setWindowTitle(title);
+    form.MdiArea()->addSubWindow(child);
+    child->show();
+    form.MdiArea()->setActiveSubWindow(child);
+    return child;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartUsesDefaultsAndStoresDirectories();
+    void menusCarryCommandsAndBlockTypes();
+    void savingFollowsTheModifiedProject();
+    void commandsGoToTheActiveWindowUnlessTheTreeHasTheFocus();
+    void simulatorCommandsRunInTheMainWindowAndPassOn();
+    void compilingNeedsBlocksAndPreparesTheTables();
+    void gridButtonsKeepTheGridChoiceWhileAlignmentIsOff();
+    void closingWritesSettingsAndTheDesktopWhichTheNextStartRestores();
+    void hiddenToolbarsComeBackFromTheViewMenu();
+    void damagedDesktopIsReportedAndTheProgramRunsOn();
+    void unwritableDesktopIsReportedAndTheProgramStillCloses();
+    void droppingSeveralFilesOpensOnlyTheFirst();
+    void viewMenuOpensWindowsOfTheProject();
+    void treeKeysAndPopupGoToTheProjectTree();
+    void windowMenuArrangesAndClosesTheWindows();
+    void helpKeyOfTheTreeOpensItsTopic();
+    void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
+
+private:
+    // A project with one cell holding one block (when withBlock), saved under name.
+    QString WriteProject(const QString& name, bool withBlock);
+    TTavrisselForm* Start();
+    void Stop(TTavrisselForm* form);
+
+    QTemporaryDir dir_;
+    QPointer<TTavrisselForm> form_;
+};
+
+void TestMainWindow::initTestCase() {
+    QVERIFY(dir_.isValid());
+    // The settings store is read from here on first use.
+    qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
+    RegisterMDIChildClass<TRecordingForm>();
+}
+
+void TestMainWindow::init() {
+    TWinRegistry(Key).EraseSection(Section);
+    TWinRegistry(Key).EraseSection(QStringLiteral("MRUList"));
+    // Opening a project shows its tree only, so that the tests' windows stay the only ones.
+    TWinRegistry(Key).WriteBool(QStringLiteral("ProjectWindow"),
+                                QStringLiteral("AutoOpenFirstCell"), false);
+    DesktopFileName = dir_.filePath(QStringLiteral("quendal.DSK"));
+    QFile::remove(DesktopFileName);
+    CellDisplay().CellAlignAtGrid = true;
+    CellDisplay().CellGridVisible = true;
+    TTavrisselForm::RunCompileDialog = nullptr;
+}
+
+void TestMainWindow::cleanup() {
+    delete form_;
+    TTavrisselForm::RunCompileDialog = nullptr;
+}
+
+QString TestMainWindow::WriteProject(const QString& name, bool withBlock) {
+    const QString fileName = dir_.filePath(name);
+    TQuendalModel model;
+    model.InitNew();
+    model.InsertNewCell(0);
+    if (withBlock)
+        model.InsertGraphBlock(model.GetCell(0), 700, TRect{10, 10, 70, 50});
+    model.SetFileName(fileName);
+    if (!model.Save())
+        return QString();
+    return fileName;
+}
+
+TTavrisselForm* TestMainWindow::Start() {
+    form_ = new TTavrisselForm;
+    form_->show();
+    form_->activateWindow();
+    if (!QTest::qWaitForWindowActive(form_))
+        qWarning("main window not active");
+    return form_;
+}
+
+void TestMainWindow::Stop(TTavrisselForm* form) {
+    QVERIFY(form->close());
+    delete form;
+}
+
+void TestMainWindow::firstStartUsesDefaultsAndStoresDirectories() {
+    platform::DialogRecorder recorder;
+    auto* form = new TTavrisselForm;
+    form_ = form;
+    const QRect designBounds = form->geometry();
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QCOMPARE(form->geometry().size(), designBounds.size());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Mirelt Tavrissel/plus"));
+    QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Bereit"));
+    QVERIFY(form->CellTree()->hasFocus());
+    QVERIFY(form->SplashTimer()->isActive());
+
+    const QString programDir = QString::fromStdString(platform::ProgramDirectory());
+    QCOMPARE(BitmapDir, programDir + QStringLiteral("BITMAPS"));
+    QCOMPARE(TableDir, programDir + QStringLiteral("TABLES"));
+    TWinRegistry reg(Key);
+    QCOMPARE(reg.ReadString(Section, QStringLiteral("BitmapPath"), QString()), BitmapDir);
+    QCOMPARE(reg.ReadString(Section, QStringLiteral("TablePath"), QString()), TableDir);
+    QVERIFY(!form->MainDockToolbar()->isHidden());
+    QVERIFY(!form->statusBar()->isHidden());
+    QVERIFY(recorder.Boxes().empty());
+}
+
+void TestMainWindow::menusCarryCommandsAndBlockTypes() {
+    TTavrisselForm* form = Start();
+    QStringList captions;
+    for (QAction* item : form->menuBar()->actions())
+        captions << item->text();
+    QCOMPARE(captions,
+             (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "B&l\u00F6cke", "&Entwicklung",
+                          "&Simulator", "&Optionen", "&Fenster", "&Hilfe"}));
+    QCOMPARE(form->CommandItem(cmCompileDownload)->text(),
+             QStringLiteral("In Tavrissel-&Unit \u00FCbertragen"));
+    QCOMPARE(form->CommandItem(cmCompileDownload)->shortcut(), QKeySequence(Qt::Key_F12));
+    QCOMPARE(form->CommandItem(cmRedo)->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    QCOMPARE(form->CommandButton(cmClearBreakpoints)->toolTip(),
+             QStringLiteral("Alle Haltepunkte l\u00F6schen"));
+
+    // Every catalogue type appears once in the block menu, under its group.
+    QMenu* blockMenu = form->Menu("BlockMenu");
+    QVERIFY(!blockMenu->isEnabled());
+    int typesInMenu = 0;
+    for (QAction* group : blockMenu->actions()) {
+        QVERIFY(group->menu());
+        for (QAction* item : group->menu()->actions()) {
+            const int cmd = item->property(kTagProperty).toInt();
+            TBlockTyp* type = FindBlockTyp(cmd - cmInsertBlock);
+            QVERIFY(type);
+            QCOMPARE(item->text(), type->Name);
+            ++typesInMenu;
+        }
+    }
+    QVERIFY(typesInMenu > 0);
+    QCOMPARE(size_t(typesInMenu), BlockCatalogue().Types().size());
+
+    // Without a project the file commands are disabled when the menu opens.
+    QMenu* fileMenu = form->Menu("FileMenu");
+    OpenMenu(*form, fileMenu);
+    QVERIFY(!form->CommandItem(cmSaveAs)->isEnabled());
+    CloseMenu(fileMenu);
+    QVERIFY(form->OpenProject(QString()));
+    OpenMenu(*form, fileMenu);
+    QVERIFY(form->CommandItem(cmSaveAs)->isEnabled());
+    QVERIFY(!form->CommandItem(cmSave)->isEnabled());
+    CloseMenu(fileMenu);
+    QVERIFY(form->windowTitle().startsWith(QStringLiteral("Mirelt Tavrissel/plus - ")));
+}
+
+void TestMainWindow::savingFollowsTheModifiedProject() {
+    const QString name = WriteProject(QStringLiteral("save.mtp"), false);
+    QVERIFY(!name.isEmpty());
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(name));
+    QCOMPARE(form->windowTitle(),
+             QStringLiteral("Mirelt Tavrissel/plus - ") + form->Model()->GetDisplayName());
+    form->AppIdle();
+    QToolButton* save = form->CommandButton(cmSave);
+    QVERIFY(!save->isEnabled());
+    QCOMPARE(form->StatusPanel(0)->text(), QString());
+
+    form->Model()->InsertNewCell(1);
+    QVERIFY(form->Model()->Modified());
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(0)->text(), QStringLiteral("Ge\u00E4ndert"));
+    QVERIFY(save->isEnabled());
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(!form->Model()->Modified());
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(0)->text(), QString());
+
+    TQuendalModel reread;
+    QVERIFY(reread.LoadFromFile(name));
+    QCOMPARE(reread.CellCount(), 2);
+}
+
+void TestMainWindow::commandsGoToTheActiveWindowUnlessTheTreeHasTheFocus() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TRecordingForm* child = AddChild(*form, QStringLiteral("Eins"));
+    child->enabled = {cmCut};
+    child->setFocus();
+    QTRY_VERIFY(!form->CellTree()->hasFocus());
+
+    form->EnableButtons();
+    QToolButton* cut = form->CommandButton(cmCut);
+    QVERIFY(cut->isEnabled());
+    QVERIFY(!form->CommandButton(cmCopy)->isEnabled());
+    QTest::mouseClick(cut, Qt::LeftButton);
+    QCOMPARE(child->commands, std::vector<int>{cmCut});
+
+    // The edit menu asks the same chain, into the table submenu as well.
+    child->enabled = {cmCopy, cmInsertTableFile};
+    QMenu* editMenu = form->Menu("EditMenu");
+    OpenMenu(*form, editMenu);
+    QVERIFY(form->CommandItem(cmCopy)->isEnabled());
+    QVERIFY(!form->CommandItem(cmCut)->isEnabled());
+    QVERIFY(form->CommandItem(cmInsertTableFile)->isEnabled());
+    QVERIFY(!form->CommandItem(cmInsertTable)->isEnabled());
+    CloseMenu(editMenu);
+
+    // With the tree focused the window is out of the chain.
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    form->EnableButtons();
+    QVERIFY(!cut->isEnabled());
+    form->DoChildCommand(cmCopy);
+    QCOMPARE(child->commands, std::vector<int>{cmCut});
+}
+
+void TestMainWindow::simulatorCommandsRunInTheMainWindowAndPassOn() {
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TQuendalModel* model = form->Model();
+    TRecordingForm* child = AddChild(*form, QStringLiteral("Sim"));
+    child->setFocus();
+    QTRY_VERIFY(!form->CellTree()->hasFocus());
+
+    form->EnableButtons();
+    QToolButton* run = form->CommandButton(cmRun);
+    QToolButton* stop = form->CommandButton(cmStop);
+    QVERIFY(!run->isEnabled());
+    model->SetCompiled(true);
+    form->EnableButtons();
+    QVERIFY(run->isEnabled());
+    QVERIFY(!stop->isEnabled());
+
+    QTest::mouseClick(run, Qt::LeftButton);
+    QVERIFY(model->IsSimCommandEnabled(cmStop));
+    form->EnableButtons();
+    QVERIFY(stop->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QCOMPARE(model->StoppedPosition(), int(model->StepPosition));
+    QVERIFY(!model->IsSimCommandEnabled(cmStop));
+    // Both reached the window after the main window ran them.
+    QCOMPARE(child->commands, (std::vector<int>{cmRun, cmStop}));
+
+    QVERIFY(SimStatusChanged);
+    form->AppIdle();
+    QVERIFY(!SimStatusChanged);
+    QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Bereit"));
+
+    // Clearing breakpoints is enabled by a breakpoint and tells the views.
+    QToolButton* clear = form->CommandButton(cmClearBreakpoints);
+    form->EnableButtons();
+    QVERIFY(!clear->isEnabled());
+    QVERIFY(model->AddBreakpoint(1));
+    form->EnableButtons();
+    QVERIFY(clear->isEnabled());
+    child->notifications.clear();
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QCOMPARE(model->BreakpointCount, 0);
+    QVERIFY(std::count(child->notifications.begin(), child->notifications.end(),
+                       int(nmBreakpointsCleared)) == 1);
+    QVERIFY(recorder.Boxes().empty());
+}
+
+void TestMainWindow::compilingNeedsBlocksAndPreparesTheTables() {
+    const QString empty = WriteProject(QStringLiteral("empty.mtp"), false);
+    const QString full = WriteProject(QStringLiteral("full.mtp"), true);
+    TTavrisselForm* form = Start();
+    std::vector<bool> runs;
+    TTavrisselForm::RunCompileDialog = [&runs](QWidget* owner, TQuendalModel* model,
+                                               bool download) {
+        QVERIFY(owner == TavrisselForm);
+        QVERIFY(model->CanCompile());
+        runs.push_back(download);
+    };
+    QToolButton* compile = form->CommandButton(cmCompile);
+    QVERIFY(form->OpenProject(empty));
+    form->EnableButtons();
+    QVERIFY(!compile->isEnabled());
+
+    QVERIFY(form->OpenProject(full));
+    form->EnableButtons();
+    QVERIFY(compile->isEnabled());
+    QTest::mouseClick(compile, Qt::LeftButton);
+    QTest::mouseClick(form->CommandButton(cmCompileDownload), Qt::LeftButton);
+    QCOMPARE(runs, (std::vector<bool>{false, true}));
+
+    // No compile while the simulation runs.
+    form->Model()->SetCompiled(true);
+    form->Model()->DoSimCommand(cmRun);
+    form->EnableButtons();
+    QVERIFY(!compile->isEnabled());
+
+    // The empty project went to the recent files when the full one replaced it.
+    QCOMPARE(form->MRUFiles()->Names().value(0), empty);
+}
+
+void TestMainWindow::gridButtonsKeepTheGridChoiceWhileAlignmentIsOff() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TRecordingForm* child = AddChild(*form, QStringLiteral("Raster"));
+    form->EnableButtons();
+    QToolButton* align = form->GridAlignButton();
+    QToolButton* grid = form->ViewGridButton();
+    QVERIFY(align->isChecked());
+    QVERIFY(grid->isEnabled());
+
+    QTest::mouseClick(grid, Qt::LeftButton); // grid off
+    QVERIFY(!CellDisplay().CellGridVisible);
+    QTest::mouseClick(grid, Qt::LeftButton); // grid on again
+    QVERIFY(CellDisplay().CellGridVisible);
+
+    QTest::mouseClick(align, Qt::LeftButton);
+    QVERIFY(!CellDisplay().CellAlignAtGrid);
+    QVERIFY(!CellDisplay().CellGridVisible);
+    QVERIFY(!grid->isEnabled());
+    QVERIFY(!align->isChecked());
+    QTest::mouseClick(align, Qt::LeftButton);
+    QVERIFY(CellDisplay().CellAlignAtGrid);
+    QVERIFY(CellDisplay().CellGridVisible);
+    QVERIFY(grid->isChecked());
+    QCOMPARE(
+        std::count(child->notifications.begin(), child->notifications.end(), int(nmGridOptions)),
+        4);
+}
+
+void TestMainWindow::closingWritesSettingsAndTheDesktopWhichTheNextStartRestores() {
+    const QString name = WriteProject(QStringLiteral("desk.mtp"), true);
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(name));
+    form->Model()->AddBreakpoint(1);
+    AddChild(*form, QStringLiteral("Unten"));
+    AddChild(*form, QStringLiteral("Oben"));
+    form->setGeometry(30, 40, 700, 500);
+    form->statusBar()->hide();
+    CellDisplay().BlockIndicesVisible = true;
+    Stop(form);
+
+    TWinRegistry reg(Key);
+    QCOMPARE(reg.ReadInteger(Section, QStringLiteral("Left"), -1), 30);
+    QCOMPARE(reg.ReadInteger(Section, QStringLiteral("Top"), -1), 40);
+    QCOMPARE(reg.ReadInteger(Section, QStringLiteral("Right"), -1), 730);
+    QCOMPARE(reg.ReadInteger(Section, QStringLiteral("Bottom"), -1), 540);
+    QCOMPARE(reg.ReadInteger(Section, QStringLiteral("WindowState"), -1), 0);
+    QVERIFY(!reg.ReadBool(Section, QStringLiteral("Statusbar"), true));
+    QVERIFY(reg.ReadBool(Section, QStringLiteral("BlockIndicesVisible"), false));
+    QVERIFY(QFile::exists(DesktopFileName));
+    CellDisplay().BlockIndicesVisible = false;
+
+    platform::DialogRecorder recorder;
+    form = Start();
+    QCOMPARE(form->geometry(), QRect(30, 40, 700, 500));
+    QVERIFY(form->statusBar()->isHidden());
+    QVERIFY(CellDisplay().BlockIndicesVisible);
+    QVERIFY(form->Model());
+    QCOMPARE(form->Model()->FileName(), name);
+    QVERIFY(form->Model()->HasBreakpoint(1));
+    QStringList titles;
+    for (QMdiSubWindow* window : form->MdiArea()->subWindowList(QMdiArea::StackingOrder))
+        titles << window->windowTitle();
+    QCOMPARE(titles, (QStringList{"Unten", "Oben"}));
+    QVERIFY(recorder.Boxes().empty());
+    CellDisplay().BlockIndicesVisible = false;
+}
+
+void TestMainWindow::hiddenToolbarsComeBackFromTheViewMenu() {
+    TWinRegistry(Key).WriteBool(Section, QStringLiteral("Toolbars"), false);
+    TTavrisselForm* form = Start();
+    QVERIFY(form->MainDockToolbar()->isHidden());
+    QVERIFY(form->BlockDockToolbar()->isHidden());
+
+    QMenu* viewMenu = form->Menu("ViewMenu");
+    OpenMenu(*form, viewMenu);
+    QAction* toolbars = viewMenu->actions().value(0);
+    QVERIFY(!toolbars->isChecked());
+    QTest::mouseClick(viewMenu, Qt::LeftButton, {}, viewMenu->actionGeometry(toolbars).center());
+    QTRY_VERIFY(!form->MainDockToolbar()->isHidden());
+    QVERIFY(!form->BlockDockToolbar()->isHidden());
+    Stop(form);
+    QVERIFY(TWinRegistry(Key).ReadBool(Section, QStringLiteral("Toolbars"), false));
+}
+
+void TestMainWindow::damagedDesktopIsReportedAndTheProgramRunsOn() {
+    QFile file(DesktopFileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("S 0 \nI 0\nI 2\nR 999\nI");
+    file.close();
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    QCOMPARE(BoxTexts(recorder), QStringList{"Konnte die Desktopdatei nicht lesen!"});
+    QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Error);
+    // The untitled project read before the damage stays.
+    QVERIFY(form->Model());
+    QVERIFY(form->Model()->FileName().isEmpty());
+    QVERIFY(form->isVisible());
+}
+
+void TestMainWindow::unwritableDesktopIsReportedAndTheProgramStillCloses() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    DesktopFileName = dir_.filePath(QStringLiteral("missing/folder/quendal.DSK"));
+    platform::DialogRecorder recorder;
+    QVERIFY(form->close());
+    QCOMPARE(BoxTexts(recorder), QStringList{"Konnte die Desktopdatei nicht erstellen!"});
+    QVERIFY(!form->Model());
+}
+
+void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
+    const QString first = WriteProject(QStringLiteral("erste.mtp"), false);
+    const QString second = WriteProject(QStringLiteral("zweite.mtp"), true);
+    TTavrisselForm* form = Start();
+    QVERIFY(form->acceptDrops());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    // The drop comes after the drag entered the window, as the desktop delivers them.
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &drop);
+    QVERIFY(drop.isAccepted());
+    QVERIFY(form->Model());
+    QCOMPARE(form->Model()->FileName(), first);
+    QVERIFY(form->CellTree()->hasFocus());
+}
+
+void TestMainWindow::viewMenuOpensWindowsOfTheProject() {
+    TTavrisselForm* form = Start();
+    QMenu* viewMenu = form->Menu("ViewMenu");
+    QAction* watches = nullptr;
+    for (QAction* item : viewMenu->actions())
+        if (item->shortcut() == QKeySequence(Qt::ALT | Qt::Key_2))
+            watches = item;
+    QVERIFY(watches);
+    OpenMenu(*form, viewMenu);
+    QVERIFY(!watches->isEnabled());
+    CloseMenu(viewMenu);
+
+    QVERIFY(form->OpenProject(QString()));
+    OpenMenu(*form, viewMenu);
+    QVERIFY(watches->isEnabled());
+    QTest::mouseClick(viewMenu, Qt::LeftButton, {}, viewMenu->actionGeometry(watches).center());
+    QTRY_VERIFY(WatchForm);
+    QCOMPARE(WatchForm->Model(), static_cast<TModel*>(form->Model()));
+    QVERIFY(form->MdiArea()->subWindowList().contains(WatchForm));
+}
+
+void TestMainWindow::toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow() {
+    TTavrisselForm* form = Start();
+    form->ViewLCDItemClick();
+    QVERIFY(LCDViewForm);
+    QVERIFY(LCDViewForm->isVisible());
+    Stop(form);
+    QVERIFY(!LCDViewForm);
+    QVERIFY(
+        TWinRegistry(Key).ReadBool(QStringLiteral("LCDWindow"), QStringLiteral("Visible"), false));
+
+    form = Start();
+    QVERIFY(LCDViewForm);
+    QVERIFY(!LCDViewForm->isVisible());
+    QVERIFY(form->SplashTimer()->isActive());
+    QTRY_VERIFY(LCDViewForm->isVisible());
+    Stop(form);
+
+    // Without a stored main window the tool windows' settings are not read.
+    TWinRegistry(Key).EraseSection(Section);
+    form = Start();
+    QVERIFY(!LCDViewForm);
+}
+
+void TestMainWindow::treeKeysAndPopupGoToTheProjectTree() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TQuendalModel* model = form->Model();
+    const int cells = model->CellCount();
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QVERIFY(form->Controller()->IsCommandEnabled(cmInsertCell));
+    // Ins reaches the tree although the menu carries it as a shortcut.
+    QTest::keyClick(form->CellTree(), Qt::Key_Insert);
+    QCOMPARE(model->CellCount(), cells + 1);
+
+    // Every node shows the picture of its image number, also a node added later.
+    std::vector<QTreeWidgetItem*> nodes;
+    for (int i = 0; i < form->CellTree()->topLevelItemCount(); ++i)
+        nodes.push_back(form->CellTree()->topLevelItem(i));
+    for (size_t i = 0; i < nodes.size(); ++i)
+        for (int c = 0; c < nodes[i]->childCount(); ++c)
+            nodes.push_back(nodes[i]->child(c));
+    QVERIFY(nodes.size() > 2);
+    for (QTreeWidgetItem* node : nodes)
+        QVERIFY2(!node->icon(0).isNull(), qPrintable(node->text(0)));
+
+    // The tree's commands come from the tree's enabling, also on the tool bar.
+    form->EnableButtons();
+    QToolButton* paste = form->CommandButton(cmPaste);
+    QCOMPARE(paste->isEnabled(), form->Controller()->IsCommandEnabled(cmPaste));
+    QMenu* popup = form->findChild<QMenu*>(QStringLiteral("CellTreePopup"));
+    QVERIFY(popup);
+    popup->popup(form->CellTree()->mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(popup->isVisible());
+    for (QAction* item : popup->actions()) {
+        const int cmd = item->property(kTagProperty).toInt();
+        QCOMPARE(item->isEnabled(), form->Controller()->IsCommandEnabled(cmd));
+    }
+    QVERIFY(popup->actions().value(1)->isEnabled());
+    QTest::mouseClick(popup, Qt::LeftButton, {},
+                      popup->actionGeometry(popup->actions().value(1)).center());
+    QTRY_COMPARE(model->CellCount(), cells + 2);
+}
+
+void TestMainWindow::windowMenuArrangesAndClosesTheWindows() {
+    TTavrisselForm* form = Start();
+    QMenu* windowMenu = form->Menu("WindowMenu");
+    const QList<QAction*> items = windowMenu->actions().mid(0, 4);
+    QCOMPARE(items.value(1)->text(), QStringLiteral("&Untereinander"));
+    OpenMenu(*form, windowMenu);
+    for (QAction* item : items)
+        QVERIFY(!item->isEnabled());
+    CloseMenu(windowMenu);
+
+    QVERIFY(form->OpenProject(QString()));
+    TRecordingForm* first = AddChild(*form, QStringLiteral("A"));
+    TRecordingForm* second = AddChild(*form, QStringLiteral("B"));
+    OpenMenu(*form, windowMenu);
+    for (QAction* item : items)
+        QVERIFY(item->isEnabled());
+    // "Untereinander": full width, one above the other.
+    QTest::mouseClick(windowMenu, Qt::LeftButton, {},
+                      windowMenu->actionGeometry(items.value(1)).center());
+    QTRY_VERIFY(!windowMenu->isVisible());
+    const int width = form->MdiArea()->viewport()->width();
+    QCOMPARE(first->width(), width);
+    QCOMPARE(second->width(), width);
+    QVERIFY(first->geometry().bottom() < second->geometry().top() ||
+            second->geometry().bottom() < first->geometry().top());
+    form->TileChildren(Qt::Horizontal);
+    QCOMPARE(first->height(), form->MdiArea()->viewport()->height());
+    QVERIFY(first->geometry().right() < second->geometry().left() ||
+            second->geometry().right() < first->geometry().left());
+
+    QPointer<TRecordingForm> a = first, b = second;
+    form->WindowCloseAllItemClick();
+    QTRY_VERIFY(!a && !b);
+    QVERIFY(form->MdiArea()->subWindowList().isEmpty());
+}
+
+void TestMainWindow::helpKeyOfTheTreeOpensItsTopic() {
+    const QString helpFile = dir_.filePath(QStringLiteral("help/Quendal.hlp"));
+    QVERIFY(QDir().mkpath(helpFile));
+    QFile page(helpFile + QStringLiteral("/9000.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html></html>");
+    page.close();
+    QList<QUrl> opened;
+    platform::HelpOpener old = platform::SetHelpOpener([&opened](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    TTavrisselForm* form = Start();
+    platform::SetHelpFile(helpFile);
+    HelpUsed = false;
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QTest::keyClick(form->CellTree(), Qt::Key_F1);
+    platform::SetHelpOpener(old);
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.front().toLocalFile().endsWith(QStringLiteral("9000.html")));
+    QVERIFY(HelpUsed);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow_form.moc"

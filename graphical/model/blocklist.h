@@ -1,0 +1,75 @@
+// A program cell: the blocks of one engine page, their identifiers, placement, cell text,
+// engine push and print-out.
+#pragma once
+
+#include <QImage>
+
+#include "graphical/model/block.h"
+
+class QPaintDevice;
+
+// The clipboard formats of whole cells and of selected blocks (plain text under these names).
+extern const char* const CellClipboardFormat;
+extern const char* const BlocksClipboardFormat;
+
+// An ordered list of blocks that owns them.
+class TCustomBlockList {
+public:
+    void Add(std::unique_ptr<TBlock> block) { blocks_.push_back(std::move(block)); }
+    TBlock* Get(int index) const {
+        return index >= 0 && index < Count() ? blocks_[index].get() : nullptr;
+    }
+    int Count() const { return static_cast<int>(blocks_.size()); }
+    int IndexOf(const TBlock* block) const;
+
+protected:
+    std::vector<std::unique_ptr<TBlock>> blocks_;
+};
+
+class TBlockList : public TCustomBlockList {
+public:
+    TBlockList(uint16_t cellNumber, EngineHandle engine);
+    ~TBlockList();
+    TBlockList(const TBlockList&) = delete;
+    TBlockList& operator=(const TBlockList&) = delete;
+
+    uint16_t CellNumber = 0;
+    std::string Name;
+    EngineHandle Engine = nullptr;
+
+    // Compares the local number only.
+    TBlock* FindBlock(int32_t id) const;
+    int32_t NewBlockId() const;
+    // First ID of n + 1 free local numbers in a row; 0 when the cell has no such run.
+    int32_t FindFreeIdRun(int n) const;
+    TBlock* InsertGraphBlock(int typeId, const TRect& area);
+    TBlock* InsertCommentBlock(const TRect& area);
+    bool DeleteBlock(int32_t id);
+    bool InsertBlockFromLines(const TLines& lines, TRect& extent);
+    bool ReplaceBlock(TBlock* old, std::unique_ptr<TBlock> replacement);
+    void Clear();
+    bool Assign(const TBlockList& source);
+    void DropDanglingInputs();
+    TRect GetBlockExtent(int32_t id) const;
+    TRect GetCellExtent() const;
+    void PlaceBlock(int index, const TRect& area);
+
+    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride);
+    bool SaveToLines(bool withHeader, TLines& lines) const;
+    bool SaveSelectedToLines(const std::vector<TBlock*>& selection, TLines& lines) const;
+    bool PushToEngine();
+
+    void DrawBlocks(QPainter& canvas, const TRect& clip) const;
+    void DrawWires(QPainter& canvas, const TRect& clip) const;
+    void RenderCell(QPainter& canvas, int width, int height) const;
+    // The cell on white, at least 600 pixels wide, at most the 2000 x 2000 drawing area.
+    QImage CreateCellBitmap() const;
+    void MarkBlock(QPainter& canvas, int32_t id) const;
+
+private:
+    int32_t MakeId(int local) const { return int32_t((uint32_t(CellNumber) << 16) | local); }
+    // Creates a block from its alias and "ID=" line and reads its lines; null and a message
+    // when the alias or the type is unknown. Index stops behind the block's lines.
+    std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, int32_t& id, bool& readOk,
+                                      bool& refused);
+};

@@ -1,0 +1,784 @@
+#include "graphical/model/graphblock.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cstring>
+#include <map>
+
+#include "framework/utils.h"
+#include "graphical/dialogs/blockbmpdlg.h"
+#include "graphical/dialogs/commentblockdialog.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/blocklist.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/help.h"
+
+namespace {
+
+std::unique_ptr<TBlock> NewGraphBlock(int32_t id, EngineHandle engine) {
+    return std::make_unique<TGraphBlock>(id, engine);
+}
+std::unique_ptr<TBlock> NewTextBlock(int32_t id, EngineHandle engine) {
+    return std::make_unique<TTextBlock>(id, engine);
+}
+
+// The parameter text's lines as they stand between CR LF.
+TLines ParamLines(const std::string& text) {
+    TLines lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = text.find("\r\n", start);
+        if (at == std::string::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, at - start));
+        start = at + 2;
+    }
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// A wire that the block cannot take is dropped, never handed to the engine.
+void ReportDroppedWire(int32_t id, const std::string& input) {
+    ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!",
+                 id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
+}
+
+} // namespace
+
+TBlockFactory FindBlockClass(const std::string& alias) {
+    static const std::map<std::string, TBlockFactory> classes = {{"GraphBlock", NewGraphBlock},
+                                                                 {"TextBlock", NewTextBlock}};
+    auto found = classes.find(alias);
+    return found == classes.end() ? nullptr : found->second;
+}
+
+QColor ColorFromWindows(uint32_t value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+uint32_t ColorToWindows(const QColor& color) {
+    return uint32_t(color.red()) | uint32_t(color.green()) << 8 | uint32_t(color.blue()) << 16;
+}
+
+// ---- engine-bound blocks
+
+TGraphBlock::TGraphBlock(int32_t id, EngineHandle engine) : TBlock(id, engine), Engine(engine) {}
+
+TGraphBlock::~TGraphBlock() = default;
+
+std::unique_ptr<TGraphBlock> TGraphBlock::CreateTyped(int32_t id, EngineHandle engine, int typeId) {
+    auto block = std::make_unique<TGraphBlock>(id, engine);
+    block->TypeId = typeId;
+    block->TakeCatalogueBitmap();
+    block->UpdateSize();
+    return block;
+}
+
+void TGraphBlock::TakeCatalogueBitmap() {
+    OwnBitmap = false;
+    ownBitmap_ = QImage();
+    bitmap_ = GetBlockBitmap(TypeId);
+}
+
+void TGraphBlock::AssignTo(TBlock& target) const {
+    TBlock::AssignTo(target);
+    auto& copy = static_cast<TGraphBlock&>(target);
+    copy.TypeId = TypeId;
+    copy.TakeCatalogueBitmap();
+    copy.BmpFile = BmpFile;
+    if (OwnBitmap)
+        copy.SetBmpFile(BmpFile);
+    copy.Rect = Rect;
+    for (int i = 0; i < MaxInputs; ++i) {
+        std::unique_ptr<TInputLine> wire;
+        if (inputs_[i]) {
+            wire = std::make_unique<TInputLine>();
+            wire->Assign(*inputs_[i]);
+            wire->Hidden = false;
+        }
+        copy.SetInputLine(i, std::move(wire));
+    }
+    copy.ParamText = ParamText;
+    copy.HasParam = HasParam;
+    copy.IndexLabel = IndexLabel;
+}
+
+TRect TGraphBlock::GetWiresRect() const {
+    TRect r;
+    for (const auto& wire : inputs_) {
+        if (wire)
+            r = UnionRects(r, wire->Bounds);
+    }
+    return r;
+}
+
+TInputLine* TGraphBlock::GetInput(int index) const {
+    return index >= 0 && index < MaxInputs ? inputs_[index].get() : nullptr;
+}
+
+void TGraphBlock::SetInputLine(int index, std::unique_ptr<TInputLine> wire) {
+    if (index < 0 || index >= MaxInputs)
+        return;
+    inputs_[index] = std::move(wire);
+    CountInputs();
+}
+
+void TGraphBlock::CountInputs() {
+    InputCount = 0;
+    for (const auto& wire : inputs_)
+        InputCount += wire ? 1 : 0;
+}
+
+bool TGraphBlock::RerouteWireStarts(const std::vector<TBlock*>& blocks) {
+    bool moved = false;
+    for (const auto& wire : inputs_) {
+        if (!wire)
+            continue;
+        for (TBlock* block : blocks) {
+            if (block->ID == wire->SourceId && wire->RouteStart(block->Rect))
+                moved = true;
+        }
+    }
+    return moved;
+}
+
+bool TGraphBlock::RerouteWireEnds() {
+    bool moved = false;
+    for (const auto& wire : inputs_) {
+        if (wire && wire->RouteEnd(Rect))
+            moved = true;
+    }
+    return moved;
+}
+
+bool TGraphBlock::CanEditData(int kind) const {
+    if (kind == 0)
+        return MoltraneGetBlockParam(Engine, ID) != nullptr;
+    if (kind == 1)
+        return MoltraneHasBlockUserBitmap(Engine, ID);
+    return false;
+}
+
+bool TGraphBlock::CanBeWireSource() const {
+    return MoltraneCanConnectBlocks(Engine, ID, 0);
+}
+
+bool TGraphBlock::HasMapCode() const {
+    return MoltraneGetMapCode(Engine, ID) > 0;
+}
+
+bool TGraphBlock::InputHitTest(QPoint p, int& index, TInputLine*& wire) const {
+    for (int i = 0; i < MaxInputs; ++i) {
+        if (inputs_[i] && inputs_[i]->HitTest(p)) {
+            index = i;
+            wire = inputs_[i].get();
+            return true;
+        }
+    }
+    return TBlock::InputHitTest(p, index, wire);
+}
+
+bool TGraphBlock::DropInputsFrom(const std::vector<TBlock*>& blocks) {
+    bool dropped = false;
+    for (int i = 0; i < MaxInputs; ++i) {
+        if (!inputs_[i])
+            continue;
+        for (TBlock* block : blocks) {
+            if (block->ID == inputs_[i]->SourceId) {
+                SetInputLine(i, nullptr);
+                dropped = true;
+                break;
+            }
+        }
+    }
+    return dropped;
+}
+
+bool TGraphBlock::HasInputFrom(const std::vector<TBlock*>& blocks) const {
+    for (const auto& wire : inputs_) {
+        if (!wire)
+            continue;
+        for (TBlock* block : blocks) {
+            if (block->ID == wire->SourceId)
+                return true;
+        }
+    }
+    return false;
+}
+
+void TGraphBlock::DrawWires(QPainter& canvas) const {
+    canvas.save();
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const auto& wire : inputs_) {
+        if (wire)
+            wire->Draw(canvas);
+    }
+    canvas.restore();
+}
+
+void TGraphBlock::Draw(QPainter& canvas) const {
+    const TCellDisplay& display = CellDisplay();
+    canvas.save();
+    const QRect target(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
+    if (bitmap_ && !bitmap_->isNull()) {
+        // Magenta is the pictures' transparent colour; the cell background shows through.
+        QImage picture = bitmap_->convertToFormat(QImage::Format_ARGB32);
+        const QRgb magenta = qRgb(255, 0, 255);
+        const QRgb background = display.CellBackgnd.rgb();
+        for (int y = 0; y < picture.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x) {
+                if ((row[x] & 0xFFFFFF) == (magenta & 0xFFFFFF))
+                    row[x] = background;
+            }
+        }
+        canvas.drawImage(target, picture);
+        if (display.BlockIndicesVisible && !IndexLabel.empty()) {
+            const QString label = platform::AnsiToQString(IndexLabel);
+            const QFontMetrics metrics(canvas.font());
+            const int width = metrics.horizontalAdvance(label);
+            canvas.fillRect(QRect(Rect.Right - width - 4, Rect.Top, width + 4, metrics.height()),
+                            display.IndexBackgnd);
+            canvas.setPen(display.IndexColor);
+            canvas.drawText(Rect.Right - 2 - width, Rect.Top + metrics.ascent(), label);
+        }
+    } else {
+        const QFontMetrics metrics(canvas.font());
+        QString text =
+            ParamText.empty() ? QStringLiteral("???") : platform::AnsiToQString(ParamText);
+        int available = Rect.Width() - 2;
+        if (metrics.horizontalAdvance(text) > available) {
+            text = text.left(12);
+            available -= metrics.horizontalAdvance(QStringLiteral("..."));
+            // A rectangle narrower than "..." leaves the dots alone.
+            while (!text.isEmpty() && metrics.horizontalAdvance(text) > available)
+                text.chop(1);
+            text += QStringLiteral("...");
+        }
+        canvas.setBrush(Qt::yellow);
+        canvas.setPen(QPen(display.CellGridColor, 1));
+        canvas.drawRect(Rect.Left + 1, Rect.Top + 1, Rect.Width() - 3, Rect.Height() - 3);
+        canvas.setBrush(Qt::NoBrush);
+        canvas.setPen(QColor(0, 0, 128));
+        canvas.setClipRect(target, Qt::IntersectClip);
+        const int x = Rect.Left + Rect.Width() / 2 - metrics.horizontalAdvance(text) / 2;
+        const int y = Rect.Top + (Rect.Height() - metrics.height()) / 2;
+        canvas.drawText(x, y + metrics.ascent(), text);
+    }
+    canvas.restore();
+}
+
+bool TGraphBlock::EditData(int kind, bool& changed) {
+    changed = false;
+    if (kind == 0)
+        return EditParam(changed);
+    if (kind == 1)
+        return EditBitmap(changed);
+    return false;
+}
+
+void TGraphBlock::ShiftIds(int32_t delta) {
+    ID += delta;
+    for (auto& wire : inputs_) {
+        if (wire)
+            wire->SourceId += delta;
+    }
+}
+
+bool TGraphBlock::MoveBy(QPoint offset) {
+    const bool moved = TBlock::MoveBy(offset);
+    const bool rerouted = RerouteWireEnds();
+    return moved || rerouted;
+}
+
+void TGraphBlock::MoveWithWires(QPoint offset) {
+    TBlock::MoveWithWires(offset);
+    for (auto& wire : inputs_) {
+        if (wire)
+            wire->MoveAll(offset);
+    }
+}
+
+bool TGraphBlock::MoveInGroup(const TBlockList& cell, const std::vector<TBlock*>& selection,
+                              QPoint offset) {
+    bool result = false;
+    const bool selfSelected =
+        std::find(selection.begin(), selection.end(), this) != selection.end();
+    for (auto& wire : inputs_) {
+        if (!wire)
+            continue;
+        TBlock* source = cell.FindBlock(wire->SourceId);
+        if (source && std::find(selection.begin(), selection.end(), source) != selection.end()) {
+            result = true;
+            if (selfSelected)
+                wire->MoveBends(offset);
+            wire->RouteStart(source->Rect);
+        }
+        if (wire->RouteEnd(Rect))
+            result = true;
+    }
+    return result;
+}
+
+void TGraphBlock::UpdateSize() {
+    if (!bitmap_)
+        return;
+    if (bitmap_->width() == 0 || bitmap_->height() == 0) {
+        if (!OwnBitmap)
+            bitmap_ = nullptr;
+        return;
+    }
+    Rect.Right = Rect.Left + bitmap_->width();
+    Rect.Bottom = Rect.Top + bitmap_->height();
+}
+
+void TGraphBlock::SetCellNumber(uint16_t cell) {
+    TBlock::SetCellNumber(cell);
+    for (auto& wire : inputs_) {
+        if (wire)
+            wire->SourceId =
+                static_cast<int32_t>((uint32_t(cell) << 16) | (uint32_t(wire->SourceId) & 0xFFFF));
+    }
+}
+
+void TGraphBlock::GetData(int kind, std::string& text) const {
+    if (kind == 0)
+        text = ParamText;
+    else if (kind == 1)
+        text = BmpFile;
+    else
+        throw EBlockError("Interner Fehler in TGraphBlock.GetData");
+}
+
+bool TGraphBlock::SetData(int kind, const std::string& text) {
+    if (kind == 0) {
+        ParamText = text;
+        HasParam = true;
+        return MoltraneSetBlockParam(Engine, ID, text.c_str());
+    }
+    if (kind == 1) {
+        SetBmpFile(text);
+        return true;
+    }
+    throw EBlockError("Interner Fehler in TGraphBlock.SetData");
+}
+
+bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
+    bool ok = TBlock::LoadBaseLines(lines, index);
+    while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN")) {
+        const std::string& line = lines[index++];
+        int input = -1;
+        const bool numbered = ParseInt(line.substr(2, 2), input) && line[4] == '=';
+        auto wire = std::make_unique<TInputLine>();
+        if (ok)
+            ok = numbered && wire->FromText(line.substr(5));
+        if (numbered && input >= 0 && input < MaxInputs)
+            SetInputLine(input, std::move(wire));
+        else
+            ReportDroppedWire(ID, line.substr(2, 2));
+    }
+    return ok;
+}
+
+bool TGraphBlock::LoadOwnLines(const TLines& lines, size_t& index) {
+    bool ok = false;
+    if (index < lines.size() && StartsWith(lines[index], "TYPE=")) {
+        int type = 0;
+        if (ParseInt(lines[index].substr(5, 10), type)) {
+            TypeId = type;
+            TakeCatalogueBitmap();
+            ok = true;
+        }
+    }
+    ++index;
+    if (index < lines.size() && lines[index] == "#DLLDATA_START") {
+        ++index;
+        std::string text;
+        while (index < lines.size() && lines[index] != "#DLLDATA_END")
+            text += UnescapeTextLine(lines[index++]) + "\r\n";
+        if (index >= lines.size())
+            return false;
+        ++index;
+        if (text.size() > 2)
+            text.resize(text.size() - 2);
+        ParamText = text;
+        HasParam = true;
+    }
+    if (index < lines.size() && StartsWith(lines[index], "BmpFile="))
+        SetBmpFile(lines[index++].substr(8));
+    return ok;
+}
+
+bool TGraphBlock::SaveBaseLines(TLines& lines) const {
+    TBlock::SaveBaseLines(lines);
+    for (int i = 0; i < MaxInputs; ++i) {
+        if (!inputs_[i])
+            continue;
+        char number[8];
+        std::snprintf(number, sizeof number, "IN%02d=", i);
+        lines.push_back(number + inputs_[i]->AsText());
+    }
+    return true;
+}
+
+bool TGraphBlock::SaveOwnLines(TLines& lines) const {
+    lines.push_back("TYPE=" + std::to_string(TypeId));
+    if (!ParamText.empty() || HasParam) {
+        lines.push_back("#DLLDATA_START");
+        if (!ParamText.empty()) {
+            for (const std::string& line : ParamLines(ParamText))
+                lines.push_back(EscapeTextLine(line));
+        }
+        lines.push_back("#DLLDATA_END");
+    }
+    // The stored name keeps its directory unless the file lies in the bitmap directory.
+    if (OwnBitmap)
+        lines.push_back("BmpFile=" + BmpFile);
+    return true;
+}
+
+bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
+    bool result = true;
+    bool labelChanged = false;
+    if (addPass) {
+        result = MoltraneAddBlock(Engine, TypeId, ID) == 1;
+        InEngine = result;
+        if (result)
+            UpdateIndexLabel(labelChanged);
+        return result;
+    }
+    if (!InEngine)
+        return false;
+    for (int i = 0; i < MaxInputs; ++i) {
+        TInputLine* wire = inputs_[i].get();
+        if (!wire)
+            continue;
+        // A wire from a file reaches the engine only when the engine would have drawn it.
+        const TBlock* source = cell ? cell->FindBlock(wire->SourceId) : nullptr;
+        bool valid = source && source != this && source->KindCode() == 2 &&
+                     static_cast<const TGraphBlock*>(source)->InEngine &&
+                     (uint32_t(wire->SourceId) >> 16) == (uint32_t(ID) >> 16) &&
+                     source->ID == wire->SourceId;
+        if (valid) {
+            const char* flags = MoltraneGetBlockInputMenuFlags(Engine, wire->SourceId, ID);
+            valid = flags && std::strlen(flags) > size_t(i) && flags[i] == ' ' &&
+                    MoltraneCanConnectBlocks(Engine, wire->SourceId, ID);
+        }
+        if (!valid) {
+            ReportDroppedWire(ID, std::to_string(i));
+            SetInputLine(i, nullptr);
+            result = false;
+            continue;
+        }
+        const int r = MoltraneConnectBlocks(Engine, wire->SourceId, ID, short(i));
+        if ((r >> 16) != i || (r & 0xFFFF) != wire->Kind) {
+            ShowError(QStringLiteral("Fehler bei MoltraneConnectBlocks!"));
+            result = false;
+        }
+    }
+    if (!ParamText.empty() || HasParam) {
+        if (!MoltraneSetBlockParam(Engine, ID, ParamText.c_str()))
+            result = false;
+    }
+    UpdateIndexLabel(labelChanged);
+    return result;
+}
+
+void TGraphBlock::RemoveFromEngine() {
+    if (!InEngine)
+        return;
+    InEngine = false;
+    try {
+        MoltraneRemoveBlock(Engine, ID);
+    } catch (...) {
+        ShowError(QString::fromUtf8("Fehler beim L\xC3\xB6schen des Blocks in der DLL!"));
+    }
+}
+
+bool TGraphBlock::CanConnectFrom(const TBlock& source) const {
+    if (&source == this)
+        return false;
+    return MoltraneCanConnectBlocks(Engine, source.ID, ID);
+}
+
+bool TGraphBlock::ConnectInput(int mode, int& index, std::unique_ptr<TInputLine> wire) {
+    bool result = false;
+    switch (mode) {
+    case 0: {
+        if (!wire)
+            return false;
+        const int r = MoltraneConnectBlocks(Engine, wire->SourceId, ID, short(index));
+        // Kind 0: the engine refused the wire; the input keeps what it had.
+        if ((r & 0xFFFF) == 0)
+            return false;
+        if (index >= 0) {
+            result = (r >> 16) == index;
+            wire->InputLetter = static_cast<int8_t>(index);
+        } else {
+            wire->InputLetter = -1;
+            index = r >> 16;
+            result = true;
+        }
+        wire->Kind = static_cast<int8_t>(r & 0xFF);
+        wire->UpdateBounds();
+        break;
+    }
+    case 1:
+        result = true;
+        break;
+    case 2:
+        if (GetInput(index)) {
+            MoltraneSplitBlockConnection(Engine, ID, short(index));
+            wire.reset();
+        }
+        result = true;
+        break;
+    default:
+        break;
+    }
+    SetInputLine(index, std::move(wire));
+    return result;
+}
+
+std::string TGraphBlock::InputAsText(int index) const {
+    const TInputLine* wire = GetInput(index);
+    return wire ? wire->AsText() : std::string();
+}
+
+std::unique_ptr<TBlock> TGraphBlock::CreateSame(int32_t id, EngineHandle engine) const {
+    return std::make_unique<TGraphBlock>(id, engine);
+}
+
+void TGraphBlock::FetchParam() {
+    const char* text = MoltraneGetBlockParam(Engine, ID);
+    ParamText = text ? text : "";
+    HasParam = text != nullptr;
+}
+
+bool TGraphBlock::EditParam(bool& sizeChanged) {
+    const bool ok = MoltraneEditBlockParam(Engine, ID);
+    FetchParam();
+    bool labelChanged = false;
+    UpdateIndexLabel(labelChanged);
+    sizeChanged = ok && (!bitmap_ || labelChanged);
+    return ok;
+}
+
+bool TGraphBlock::EditBitmap(bool& changed) {
+    changed = false;
+    TBlockBitmapDlg dialog;
+    dialog.SetFileName(platform::AnsiToQString(BmpFile));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    SetBmpFile(platform::QStringToAnsi(dialog.FileName()));
+    changed = true;
+    return true;
+}
+
+void TGraphBlock::SetBmpFile(const std::string& name) {
+    if (OwnBitmap && name.empty())
+        TakeCatalogueBitmap();
+    else if (!OwnBitmap && !name.empty()) {
+        OwnBitmap = true;
+        ownBitmap_ = QImage();
+        bitmap_ = &ownBitmap_;
+    }
+    BmpFile = name;
+    if (!name.empty()) {
+        const QString path = FindBitmapFile(platform::AnsiToQString(name));
+        if (!ownBitmap_.load(path)) {
+            ShowError(QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
+            TakeCatalogueBitmap();
+        } else {
+            bitmap_ = &ownBitmap_;
+        }
+    }
+    UpdateSize();
+    RerouteWireEnds();
+}
+
+void TGraphBlock::UpdateIndexLabel(bool& changed) {
+    changed = false;
+    const char* text = MoltraneGetIndexDescription(Engine, ID);
+    if (!text)
+        return;
+    const std::string label = std::string(text).substr(0, 3);
+    changed = label != IndexLabel;
+    IndexLabel = label;
+}
+
+// ---- comments
+
+TTextBlock::TTextBlock(int32_t id, EngineHandle engine) : TBlock(id, engine) {
+    const TCellDisplay& display = CellDisplay();
+    FontName = display.CommentFontName;
+    FontSize = display.CommentFontSize;
+    FontStyle = display.CommentFontStyle;
+    FontColor = ColorToWindows(display.CellComment);
+    Text = "Kommentar";
+    UpdateSize();
+}
+
+void TTextBlock::AssignTo(TBlock& target) const {
+    TBlock::AssignTo(target);
+    auto& copy = static_cast<TTextBlock&>(target);
+    copy.Text = Text;
+    copy.FontName = FontName;
+    copy.FontSize = FontSize;
+    copy.FontColor = FontColor;
+    copy.FontStyle = FontStyle;
+}
+
+QFont TTextBlock::Font() const {
+    QFont font(platform::AnsiToQString(FontName));
+    font.setPointSize(FontSize > 0 ? FontSize : 8);
+    font.setBold(FontStyle & Bold);
+    font.setItalic(FontStyle & Italic);
+    font.setUnderline(FontStyle & Underline);
+    font.setStrikeOut(FontStyle & StrikeOut);
+    return font;
+}
+
+void TTextBlock::SetFont(const QFont& font, const QColor& color) {
+    FontName = platform::QStringToAnsi(font.family());
+    FontSize = font.pointSize();
+    FontColor = ColorToWindows(color);
+    FontStyle = (font.bold() ? Bold : 0) | (font.italic() ? Italic : 0) |
+                (font.underline() ? Underline : 0) | (font.strikeOut() ? StrikeOut : 0);
+}
+
+void TTextBlock::Draw(QPainter& canvas) const {
+    canvas.save();
+    const QFont font = Font();
+    canvas.setFont(font);
+    canvas.setPen(ColorFromWindows(FontColor));
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawText(Rect.Left, Rect.Top + QFontMetrics(font).ascent(),
+                    platform::AnsiToQString(Text));
+    canvas.restore();
+}
+
+bool TTextBlock::EditData(int kind, bool& changed) {
+    changed = false;
+    return kind == 0 && EditDialog(changed);
+}
+
+void TTextBlock::UpdateSize() {
+    const QFontMetrics metrics(Font());
+    Rect.Right = Rect.Left + metrics.horizontalAdvance(platform::AnsiToQString(Text));
+    Rect.Bottom = Rect.Top + metrics.height();
+}
+
+void TTextBlock::GetData(int kind, std::string& text) const {
+    if (kind != 0)
+        throw EBlockError("Interner Fehler in TTextBlock.GetData");
+    text = Text + "\r\n" + FontAsText();
+}
+
+bool TTextBlock::SetData(int kind, const std::string& text) {
+    if (kind != 0)
+        throw EBlockError("Interner Fehler in TTextBlock.SetData");
+    const size_t at = text.find("\r\n");
+    if (at == std::string::npos)
+        return false;
+    Text = text.substr(0, at);
+    const bool ok = FontFromText(text.substr(at + 2));
+    UpdateSize();
+    return ok;
+}
+
+bool TTextBlock::LoadOwnLines(const TLines& lines, size_t& index) {
+    if (index + 2 > lines.size())
+        return false;
+    Text = UnescapeTextLine(lines[index]);
+    const bool ok = FontFromText(lines[index + 1]);
+    index += 2;
+    return ok;
+}
+
+bool TTextBlock::SaveOwnLines(TLines& lines) const {
+    lines.push_back(EscapeTextLine(Text));
+    lines.push_back(FontAsText());
+    return true;
+}
+
+std::unique_ptr<TBlock> TTextBlock::CreateSame(int32_t id, EngineHandle engine) const {
+    return std::make_unique<TTextBlock>(id, engine);
+}
+
+std::string TTextBlock::FontAsText() const {
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, ",%d,%d,%d,%d,%d,%d", FontSize, int(FontColor),
+                  (FontStyle & Bold) ? 1 : 0, (FontStyle & Italic) ? 1 : 0,
+                  (FontStyle & Underline) ? 1 : 0, (FontStyle & StrikeOut) ? 1 : 0);
+    return "Font=" + FontName + numbers;
+}
+
+bool TTextBlock::FontFromText(const std::string& line) {
+    TTokenString tokens;
+    tokens.SetText(line);
+    if (!tokens.SkipPast('='))
+        tokens.Text.clear();
+    tokens.SetSeparator(',');
+    std::string name;
+    int values[6];
+    if (!tokens.NextToken(name))
+        return false;
+    for (int& value : values) {
+        if (!tokens.NextInt(value))
+            return false;
+    }
+    FontName = name;
+    FontSize = values[0];
+    FontColor = uint32_t(values[1]);
+    FontStyle = (values[2] == 1 ? Bold : 0) | (values[3] == 1 ? Italic : 0) |
+                (values[4] == 1 ? Underline : 0) | (values[5] == 1 ? StrikeOut : 0);
+    UpdateSize();
+    return true;
+}
+
+bool TTextBlock::EditDialog(bool& changed) {
+    changed = false;
+    TCommentBlockDlg dialog;
+    dialog.SetText(platform::AnsiToQString(Text));
+    dialog.SetCommentFont(Font(), ColorFromWindows(FontColor));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const std::string text = platform::QStringToAnsi(dialog.Text());
+    if (text != Text) {
+        Text = text;
+        changed = true;
+    }
+    const QFont font = dialog.CommentFont();
+    const QColor color = dialog.CommentColor();
+    if (font.family().compare(Font().family(), Qt::CaseInsensitive) != 0 ||
+        font.pointSize() != FontSize || ColorToWindows(color) != FontColor ||
+        font.bold() != bool(FontStyle & Bold) || font.italic() != bool(FontStyle & Italic) ||
+        font.underline() != bool(FontStyle & Underline) ||
+        font.strikeOut() != bool(FontStyle & StrikeOut)) {
+        SetFont(font, color);
+        changed = true;
+    }
+    if (changed)
+        UpdateSize();
+    return true;
+}
+
+namespace {
+constexpr int kCommentHelpContext = 7000;
+} // namespace
+
+void TGraphBlock::ShowHelp() const {
+    if (platform::ShowHelpContext(TypeId))
+        HelpUsed = true;
+}
+
+void TTextBlock::ShowHelp() const {
+    if (platform::ShowHelpContext(kCommentHelpContext))
+        HelpUsed = true;
+}

@@ -1,0 +1,124 @@
+// The two concrete blocks of a cell: the function block with its twin in the block engine, and
+// the comment that lives in the editor only.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+
+#include "graphical/model/block.h"
+
+class TGraphBlock : public TBlock {
+public:
+    TGraphBlock(int32_t id, EngineHandle engine);
+    ~TGraphBlock() override;
+    // A new block of a type: the catalogue's picture and size.
+    static std::unique_ptr<TGraphBlock> CreateTyped(int32_t id, EngineHandle engine, int typeId);
+
+    int32_t TypeId = 0;
+    bool OwnBitmap = false;
+    std::string BmpFile;
+    EngineHandle Engine = nullptr;
+    int32_t InputCount = 0;
+    std::string ParamText;
+    // The block has a parameter section, also an empty one; an empty text constant keeps its
+    // empty text through a save.
+    bool HasParam = false;
+    std::string IndexLabel;
+    // The engine holds the block: its add pass succeeded and it was not removed since.
+    bool InEngine = false;
+
+    // The picture drawn: the own bitmap, the catalogue's, or null.
+    const QImage* Bitmap() const { return bitmap_; }
+
+    void AssignTo(TBlock& target) const override;
+    TRect GetWiresRect() const override;
+    TInputLine* GetInput(int index) const override;
+    void SetInputLine(int index, std::unique_ptr<TInputLine> wire) override;
+    std::string ClassAlias() const override { return "GraphBlock"; }
+    // The help topic of the block's kind: its type id.
+    void ShowHelp() const override;
+    int KindCode() const override { return 2; }
+    bool RerouteWireStarts(const std::vector<TBlock*>& blocks) override;
+    bool RerouteWireEnds() override;
+    bool CanEditData(int kind) const override;
+    bool CanBeWireSource() const override;
+    bool HasMapCode() const override;
+    bool InputHitTest(QPoint p, int& index, TInputLine*& wire) const override;
+    bool DropInputsFrom(const std::vector<TBlock*>& blocks) override;
+    void DrawWires(QPainter& canvas) const override;
+    void Draw(QPainter& canvas) const override;
+    bool EditData(int kind, bool& changed) override;
+    bool HasInputFrom(const std::vector<TBlock*>& blocks) const override;
+    void ShiftIds(int32_t delta) override;
+    bool MoveBy(QPoint offset) override;
+    void MoveWithWires(QPoint offset) override;
+    bool MoveInGroup(const TBlockList& cell, const std::vector<TBlock*>& selection,
+                     QPoint offset) override;
+    void UpdateSize() override;
+    void SetCellNumber(uint16_t cell) override;
+    void GetData(int kind, std::string& text) const override;
+    bool SetData(int kind, const std::string& text) override;
+    bool LoadBaseLines(const TLines& lines, size_t& index) override;
+    bool LoadOwnLines(const TLines& lines, size_t& index) override;
+    bool SaveBaseLines(TLines& lines) const override;
+    bool SaveOwnLines(TLines& lines) const override;
+    bool SyncWithEngine(bool addPass, const TBlockList* cell) override;
+    void RemoveFromEngine() override;
+    bool CanConnectFrom(const TBlock& source) const override;
+    bool ConnectInput(int mode, int& index, std::unique_ptr<TInputLine> wire) override;
+    std::string InputAsText(int index) const override;
+    std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const override;
+
+    void FetchParam();
+    bool EditParam(bool& sizeChanged);
+    bool EditBitmap(bool& changed);
+    void SetBmpFile(const std::string& name);
+    void UpdateIndexLabel(bool& changed);
+    void CountInputs();
+
+private:
+    void TakeCatalogueBitmap();
+
+    std::array<std::unique_ptr<TInputLine>, MaxInputs> inputs_;
+    const QImage* bitmap_ = nullptr;
+    QImage ownBitmap_;
+};
+
+class TTextBlock : public TBlock {
+public:
+    enum Style { Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
+
+    TTextBlock(int32_t id, EngineHandle engine);
+
+    std::string Text;
+    std::string FontName;
+    int FontSize = 8;
+    // A Windows colour value: red in the low byte, then green, then blue.
+    uint32_t FontColor = 0;
+    int FontStyle = 0;
+
+    void AssignTo(TBlock& target) const override;
+    std::string ClassAlias() const override { return "TextBlock"; }
+    // Comments share one help topic.
+    void ShowHelp() const override;
+    int KindCode() const override { return 1; }
+    bool CanEditData(int kind) const override { return kind == 0; }
+    bool CanOverlap() const override { return true; }
+    void Draw(QPainter& canvas) const override;
+    bool EditData(int kind, bool& changed) override;
+    void UpdateSize() override;
+    void GetData(int kind, std::string& text) const override;
+    bool SetData(int kind, const std::string& text) override;
+    bool LoadOwnLines(const TLines& lines, size_t& index) override;
+    bool SaveOwnLines(TLines& lines) const override;
+    std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const override;
+
+    bool EditDialog(bool& changed);
+    std::string FontAsText() const;
+    bool FontFromText(const std::string& line);
+    QFont Font() const;
+    void SetFont(const QFont& font, const QColor& color);
+};
+
+QColor ColorFromWindows(uint32_t value);
+uint32_t ColorToWindows(const QColor& color);

@@ -1,0 +1,631 @@
+#include "graphical/model/quendalmodel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/desktop.h"
+#include "framework/mdichild.h"
+#include "framework/utils.h"
+#include "graphical/model/simulatoriostate.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
+
+namespace {
+
+const char* const Signature = "MIRELT Tavrissel plus - project file";
+const char* const CommentStart = "#COMMENT_START";
+const char* const CommentEnd = "#COMMENT_END";
+const char* const TableStart = "#TABLE_START";
+const char* const TableEnd = "#TABLE_END";
+const char* const CellStart = "#CELL_START";
+const char* const CellEnd = "#CELL_END";
+
+QString Ansi(const std::string& text) {
+    return platform::AnsiToQString(text);
+}
+
+bool Contains(const std::string& line, const char* what) {
+    return line.find(what) != std::string::npos;
+}
+
+// A comment line that would end its section early, or would not survive the line split, is
+// written in the escaped form; every other line stays as older files have it.
+std::string CommentLineOut(const std::string& line) {
+    const bool escape = Contains(line, CommentEnd) || (!line.empty() && line[0] == '\x1B') ||
+                        line.find_first_of("\r\n") != std::string::npos;
+    return escape ? EscapeTextLine(line, true) : line;
+}
+
+// Lines end at LF; a CR before it belongs to the line end.
+TLines SplitFileLines(const QByteArray& data) {
+    TLines lines;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        qsizetype end = data.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = data.size();
+        qsizetype stop = end;
+        if (!last && stop > start && data[stop - 1] == '\r')
+            --stop;
+        lines.emplace_back(data.constData() + start, size_t(stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Collects the lines up to the end marker and steps past it; false when the file ends first.
+bool CollectSection(const TLines& lines, size_t& index, const char* endMarker, TLines& section) {
+    while (index < lines.size() && lines[index] != endMarker)
+        section.push_back(lines[index++]);
+    if (index >= lines.size())
+        return false;
+    ++index;
+    return true;
+}
+
+void ShowMissingEnd(const char* marker, const QString& fileName) {
+    ShowError(QStringLiteral("Fehlendes %1 in %2!").arg(QLatin1String(marker), fileName));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+std::unique_ptr<TWatchEntry> TWatchEntry::CreateForBlock(EngineHandle engine, BlockHandle block) {
+    const char* name = MoltraneGetSymbolicName(engine, block);
+    if (!name)
+        return nullptr;
+    return CreateFromDesktop(engine, MoltraneGetMapCode(engine, block), name);
+}
+
+std::unique_ptr<TWatchEntry> TWatchEntry::CreateFromDesktop(EngineHandle engine, MapCode mapCode,
+                                                            const std::string& name) {
+    auto watch = std::make_unique<TWatchEntry>();
+    watch->Engine = engine;
+    watch->Name = name;
+    watch->Code = mapCode;
+    watch->Value = MoltraneGetValue(engine, mapCode);
+    return watch;
+}
+
+void TWatchEntry::Refresh() {
+    const int32_t value = MoltraneGetValue(Engine, Code);
+    Changed = value != Value;
+    Value = value;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TQuendalModel::TQuendalModel() : TModel(false) {
+    Engine = MoltraneCreate();
+    if (!Engine) {
+        platform::MessageBeep(platform::BeepKind::Hand);
+        platform::MessageBox(platform::BoxKind::Error,
+                             QStringLiteral("Fehler bei Objekterstellung in der DLL - kritischer "
+                                            "Abbruch!"),
+                             static_cast<platform::Buttons>(platform::Button::Ok));
+        throw EAbort();
+    }
+    ResetSimulation(); // sends the options and the initial port levels first
+    SimState = ssChanged;
+}
+
+TQuendalModel::~TQuendalModel() {
+    FreeData();
+}
+
+void TQuendalModel::FreeData() {
+    Watches.clear();
+    TerminalLines.clear();
+    Comment.clear();
+    Tables.clear();
+    // The cells go before the engine that holds their pages.
+    Cells.clear();
+    if (Engine) {
+        MoltraneDestroy(Engine);
+        Engine = nullptr;
+    }
+    TModel::FreeData();
+}
+
+bool TQuendalModel::CloseQuery() {
+    if (SimState == ssRunning || SimState == ssStepping || SimState == ssPaused) {
+        platform::MessageBeep(platform::BeepKind::Exclamation);
+        DoSimCommand(cmStop);
+        return false;
+    }
+    if (SimState == ssStopped) {
+        platform::MessageBeep(platform::BeepKind::Question);
+        if (platform::MessageBox(platform::BoxKind::Confirmation,
+                                 QStringLiteral("Soll die laufende Simulation abgebrochen werden?"),
+                                 platform::Button::Yes | platform::Button::No) !=
+            platform::Button::Yes)
+            return false;
+    }
+    return TModel::CloseQuery();
+}
+
+bool TQuendalModel::InitNew() {
+    Comment = {"Beschreiben Sie hier den Zweck", "und die Besonderheiten Ihres Programms..."};
+    return true;
+}
+
+void TQuendalModel::GetFileDialogStrings(QString& filter, QString& defaultExt) {
+    defaultExt = QStringLiteral("mtp");
+    filter = QStringLiteral("Tavrissel plus Dateien (*.mtp)|*.mtp|");
+}
+
+QString TQuendalModel::GetUntitledName() {
+    return QStringLiteral("Unbenannte Programmdatei");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TBlockList* TQuendalModel::GetCell(int index) const {
+    return index >= 0 && index < CellCount() ? Cells[size_t(index)].get() : nullptr;
+}
+
+TConversionTable* TQuendalModel::GetTable(int index) const {
+    return index >= 0 && index < TableCount() ? Tables[size_t(index)].get() : nullptr;
+}
+
+TWatchEntry* TQuendalModel::GetWatch(int index) const {
+    return index >= 0 && index < WatchCount() ? Watches[size_t(index)].get() : nullptr;
+}
+
+std::string TQuendalModel::GetTerminalLine(int index) const {
+    return index >= 0 && index < TerminalLineCount() ? TerminalLines[size_t(index)] : std::string();
+}
+
+int TQuendalModel::IndexOfCell(int number) const {
+    for (int i = 0; i < CellCount(); ++i) {
+        if (Cells[size_t(i)]->CellNumber == number)
+            return i;
+    }
+    return -1;
+}
+
+TBlockList* TQuendalModel::FindCell(int number) const {
+    return GetCell(IndexOfCell(number));
+}
+
+int TQuendalModel::IndexOfTable(int number) const {
+    return number >= 1 && number <= TableCount() ? number - 1 : -1;
+}
+
+TConversionTable* TQuendalModel::FindTable(int number) const {
+    return GetTable(IndexOfTable(number));
+}
+
+TBlock* TQuendalModel::FindBlock(BlockHandle handle) const {
+    const TBlockList* cell = FindCell(int(uint32_t(handle) >> 16));
+    return cell ? cell->FindBlock(handle) : nullptr;
+}
+
+void TQuendalModel::SetCurrentItem(int32_t item) {
+    NotifyViews(nmCurrentItem, 0);
+    CurrentItem = item;
+    NotifyViews(nmCurrentItem, 1);
+}
+
+// Written without an undo action: undoing other edits must not clear Modified behind it.
+void TQuendalModel::SetComment(const TLines& lines) {
+    if (lines == Comment)
+        return;
+    Comment = lines;
+    SetModified(true);
+    SetModifiedBeyondUndo();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TQuendalModel::SendEngineOptions() {
+    MoltraneSetOptions(Engine, SimulatorOptionWord());
+    SimOptionsChanged = false;
+    MoltraneSetInitialPortState(Engine, SimulatorIoState.InitialPortLevels);
+    SimulatorIoState.InitialPortsPending = false;
+}
+
+bool TQuendalModel::LoadTablesIntoEngine() {
+    // The compile reads the board's lines and firmware from the options.
+    SendEngineOptions();
+    for (const auto& table : Tables) {
+        if (!table->LoadExternal() || !table->LoadIntoEngine(Engine))
+            return false;
+    }
+    return true;
+}
+
+void TQuendalModel::ReleaseTableData() {
+    for (const auto& table : Tables)
+        table->FreeExternal();
+}
+
+bool TQuendalModel::GetTableData(const TConversionTable* table, TLines& lines) {
+    if (std::none_of(Tables.begin(), Tables.end(),
+                     [table](const auto& own) { return own.get() == table; })) {
+        ShowError(QStringLiteral("GetTableData..."));
+        return false;
+    }
+    table->GetLines(lines);
+    return true;
+}
+
+bool TQuendalModel::SetTableData(TConversionTable* table, const TLines& lines) {
+    if (std::none_of(Tables.begin(), Tables.end(),
+                     [table](const auto& own) { return own.get() == table; })) {
+        ShowError(QStringLiteral("SetTableData..."));
+        return false;
+    }
+    if (!table->SetLines(&lines))
+        return false;
+    SetModified(true);
+    SetModifiedBeyondUndo();
+    return true;
+}
+
+bool TQuendalModel::CanCompile() const {
+    if (IsSimulating())
+        return false;
+    return std::any_of(Cells.begin(), Cells.end(),
+                       [](const auto& cell) { return cell->Count() > 0; });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+bool TQuendalModel::DoSave(const QString& fileName) {
+    if (fileName.isEmpty())
+        return false;
+    TLines lines = {Signature, "Version=1.0", std::to_string(TableNameCounter), ""};
+    if (!Comment.empty()) {
+        lines.push_back(CommentStart);
+        for (const std::string& line : Comment)
+            lines.push_back(CommentLineOut(line));
+        lines.push_back(CommentEnd);
+        lines.push_back("");
+    }
+    for (const auto& table : Tables) {
+        lines.push_back(TableStart);
+        table->SaveToLines(&lines);
+        lines.push_back(TableEnd);
+        lines.push_back("");
+    }
+    for (const auto& cell : Cells) {
+        lines.push_back(CellStart);
+        cell->SaveToLines(true, lines);
+        lines.push_back(CellEnd);
+        lines.push_back("");
+    }
+    QByteArray data;
+    size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    data.reserve(qsizetype(size));
+    for (const std::string& line : lines) {
+        data.append(line.data(), qsizetype(line.size()));
+        data.append("\r\n", 2);
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() ||
+        !file.flush()) {
+        ShowError(QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2")
+                      .arg(SaveTarget().isEmpty() ? fileName : SaveTarget(), file.errorString()));
+        return false;
+    }
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool TQuendalModel::DoLoad(const QString& fileName) {
+    SetFileName(fileName);
+    QFile file(fileName);
+    if (!file.exists()) {
+        ShowError(QStringLiteral("Datei %1 nicht gefunden").arg(fileName));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowError(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\r%2")
+                      .arg(fileName, file.errorString()));
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ShowError(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\r%2")
+                      .arg(fileName, file.errorString()));
+        return false;
+    }
+    file.close();
+    try {
+        return ReadProject(fileName, SplitFileLines(data));
+    } catch (const std::bad_alloc&) {
+        ShowError(QStringLiteral("Zu wenig Speicher beim Lesen von %1!").arg(fileName));
+        return false;
+    }
+}
+
+bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
+    if (lines.empty() || lines[0] != Signature) {
+        ShowError(QStringLiteral("%1 ist keine g\xFCltige Projektdatei!").arg(fileName));
+        SetFileName(QString());
+        return false;
+    }
+    // "Version=1.0"; the text up to the equals sign may be missing.
+    {
+        const std::string line = lines.size() > 1 ? lines[1] : std::string();
+        const size_t equals = line.find('=');
+        const std::string rest = equals == std::string::npos ? line : line.substr(equals + 1);
+        const size_t dot = rest.find('.');
+        int major = 0, minor = 0;
+        if (dot == std::string::npos || !ParseInt(rest.substr(0, dot), major) ||
+            !ParseInt(rest.substr(dot + 1), minor) || major != 1 || minor != 0) {
+            ShowError(QStringLiteral("%1 hat eine falsche Versionsnummer!").arg(fileName));
+            return false;
+        }
+    }
+    size_t index = 2;
+    // Older files have no counter line.
+    int counter = 0;
+    if (index < lines.size() && ParseInt(lines[index], counter)) {
+        TableNameCounter = uint16_t(counter);
+        ++index;
+    } else {
+        TableNameCounter = 1;
+    }
+    while (index < lines.size() && lines[index].empty())
+        ++index;
+    if (index < lines.size() && Contains(lines[index], CommentStart)) {
+        ++index;
+        // An escaped line is text, whatever it holds.
+        while (index < lines.size() &&
+               (!Contains(lines[index], CommentEnd) || lines[index][0] == '\x1B'))
+            Comment.push_back(UnescapeTextLine(lines[index++]));
+        if (index >= lines.size()) {
+            ShowMissingEnd(CommentEnd, fileName);
+            return false;
+        }
+        ++index;
+    }
+
+    int previousCell = 0;
+    for (;;) {
+        while (index < lines.size() && lines[index].empty())
+            ++index;
+        if (index >= lines.size())
+            return true;
+        const std::string& line = lines[index];
+        const bool sectionStart = line == TableStart || line == CellStart;
+        // A last line of something else is left over from old editors (an end-of-file mark).
+        if (!sectionStart && index + 1 == lines.size())
+            return true;
+        if (!sectionStart) {
+            ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2").arg(fileName, Ansi(line)));
+            return false;
+        }
+        ++index;
+        if (line == TableStart) {
+            TLines section;
+            if (!CollectSection(lines, index, TableEnd, section)) {
+                ShowMissingEnd(TableEnd, fileName);
+                return false;
+            }
+            if (section.empty())
+                continue;
+            try {
+                std::unique_ptr<TConversionTable> table =
+                    TConversionTable::CreateFromLines(section);
+                table->Number = uint16_t(Tables.size() + 1);
+                Tables.push_back(std::move(table));
+            } catch (const std::exception& error) {
+                ShowError(QString::fromLocal8Bit(error.what()));
+            }
+            continue;
+        }
+
+        int number = 0;
+        if (index >= lines.size() || lines[index].size() < 4 ||
+            lines[index].compare(0, 3, "ID=") != 0 || !ParseInt(lines[index].substr(3), number) ||
+            number < 1 || number > 65534) {
+            ShowError(QStringLiteral("Falsche Zellen-ID in %1!").arg(fileName));
+            return false;
+        }
+        TLines section = {lines[index++]};
+        if (!CollectSection(lines, index, CellEnd, section)) {
+            ShowMissingEnd(CellEnd, fileName);
+            return false;
+        }
+        if (section.size() == 1)
+            continue;
+        auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
+        bool ok = false;
+        try {
+            // A page that cannot be added (a second cell of the same number) is not pushed:
+            // that would clear the page of the first. Nor do later pages go behind it.
+            if (MoltraneAddPage(Engine, number, previousCell) != 0) {
+                previousCell = number;
+                ok = cell->LoadFromLines(true, section, 0) && cell->PushToEngine();
+            }
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        if (!ok)
+            ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+        Cells.push_back(std::move(cell));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TQuendalModel::SaveDesktop(TDesktopWriter& writer) {
+    writer.WriteString(FileName());
+    if (FileName().isEmpty()) {
+        for (int i = ViewCount() - 1; i >= 0; --i) {
+            if (i >= ViewCount())
+                continue;
+            TMDIChildForm* view = GetView(i);
+            if (view->inherits("TProgramCellForm") || view->inherits("TTableEditorForm"))
+                view->close();
+        }
+        QCoreApplication::processEvents();
+        return;
+    }
+    writer.WriteInteger(BreakpointCount);
+    for (int i = 0; i < BreakpointCount; ++i)
+        writer.WriteInteger(Breakpoints[size_t(i)]);
+    writer.WriteInteger(WatchCount());
+    for (const auto& watch : Watches) {
+        writer.WriteString(Ansi(watch->Name));
+        writer.WriteInteger(watch->Code);
+    }
+}
+
+bool TQuendalModel::LoadDesktop(TDesktopReader& reader) {
+    const QString name = reader.ReadString();
+    if (name.isEmpty())
+        return InitNew();
+    const bool loaded = LoadFromFile(name);
+    // The rest is read in any case so that the reader stays in step.
+    BreakpointCount = 0;
+    const int breakpoints = reader.ReadInteger();
+    for (int i = 0; i < breakpoints; ++i) {
+        const int cell = reader.ReadInteger();
+        if (cell > 0 && cell <= 0xFFFF && !HasBreakpoint(cell) && BreakpointCount < MaxBreakpoints)
+            Breakpoints[size_t(BreakpointCount++)] = uint16_t(cell);
+    }
+    const int watches = reader.ReadInteger();
+    for (int i = 0; i < watches; ++i) {
+        const QString watchName = reader.ReadString();
+        const MapCode code = reader.ReadInteger();
+        Watches.push_back(
+            TWatchEntry::CreateFromDesktop(Engine, code, platform::QStringToAnsi(watchName)));
+    }
+    return loaded;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::vector<TPrintPlacement> LayoutPrintPages(const std::vector<QSize>& pictures, QSize page) {
+    std::vector<TPrintPlacement> placements;
+    int pageIndex = 0;
+    int y = 0;
+    for (const QSize& picture : pictures) {
+        TPrintPlacement placement;
+        placement.Width = std::min(picture.width(), page.width());
+        placement.Height = std::min(picture.height(), page.height());
+        // The separator and its space count: a picture never runs into the bottom margin.
+        if (y > 0 && y + 20 + placement.Height > page.height()) {
+            ++pageIndex;
+            y = 0;
+        }
+        if (y > 0) {
+            y += 20;
+            placement.SeparatorAbove = true;
+        }
+        placement.Page = pageIndex;
+        placement.Y = y;
+        y += placement.Height + 20;
+        placements.push_back(placement);
+    }
+    return placements;
+}
+
+void TQuendalModel::PrintPages(QPainter& painter, QPagedPaintDevice& device, int cellNumber) {
+    std::vector<QImage> pictures;
+    if (cellNumber > 0) {
+        if (const TBlockList* cell = FindCell(cellNumber))
+            pictures.push_back(cell->CreateCellBitmap());
+    } else {
+        for (const auto& cell : Cells)
+            pictures.push_back(cell->CreateCellBitmap());
+    }
+    if (pictures.empty())
+        return;
+
+    // Margins of 20 mm left, top and bottom and 10 mm right, measured on the whole sheet;
+    // the painter's origin lies at the printable area.
+    const QPageLayout layout = device.pageLayout();
+    const int resolutionX = device.logicalDpiX();
+    const int resolutionY = device.logicalDpiY();
+    const QRect full = layout.fullRectPixels(resolutionX);
+    const QRect paintable = layout.paintRectPixels(resolutionX);
+    const int offsetX = paintable.left();
+    const int offsetY = paintable.top();
+    const auto mm = [](double millimetres, int resolution) {
+        return int(std::lround(millimetres * resolution / 25.4));
+    };
+    const int left = mm(20, resolutionX) - offsetX;
+    const int top = mm(20, resolutionY) - offsetY;
+    const int right = full.width() - mm(10, resolutionX) - offsetX;
+    const int bottom = full.height() - mm(20, resolutionY) - offsetY;
+    if (right <= left || bottom <= top)
+        return;
+    int screenDpi = 96;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        screenDpi = int(std::lround(screen->logicalDotsPerInchX()));
+    const QSize logical((right - left) * screenDpi / resolutionX,
+                        (bottom - top) * screenDpi / resolutionY);
+    const auto setMapping = [&] {
+        painter.setWindow(0, 0, logical.width(), logical.height());
+        painter.setViewport(left, top, right - left, bottom - top);
+    };
+    setMapping();
+
+    std::vector<QSize> sizes;
+    for (const QImage& picture : pictures)
+        sizes.push_back(picture.size());
+    const std::vector<TPrintPlacement> placements = LayoutPrintPages(sizes, logical);
+    int page = 0;
+    for (size_t i = 0; i < placements.size(); ++i) {
+        const TPrintPlacement& placement = placements[i];
+        if (placement.Page != page) {
+            device.newPage();
+            page = placement.Page;
+            setMapping();
+        }
+        if (placement.SeparatorAbove) {
+            painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+            painter.drawLine(0, placement.Y - 10, logical.width(), placement.Y - 10);
+        }
+        painter.drawImage(QPoint(0, placement.Y), pictures[i],
+                          QRect(0, 0, placement.Width, placement.Height));
+    }
+}
+
+std::function<bool(QPrinter&)> TQuendalModel::PrintDialog;
+
+void TQuendalModel::PrintProgram(int cellNumber) {
+    QPrinter printer(QPrinter::HighResolution);
+    const bool confirmed = PrintDialog ? PrintDialog(printer) : [&printer] {
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        return dialog.exec() == QDialog::Accepted;
+    }();
+    if (!confirmed)
+        return;
+    printer.setDocName(cellNumber == 0 ? QStringLiteral("Tavrissel/plus Programm")
+                                       : QStringLiteral("Tavrissel/plus Programmzelle"));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowError(QStringLiteral("Der Drucker kann nicht ge\xF6"
+                                 "ffnet werden."));
+        return;
+    }
+    try {
+        platform::WaitCursor wait;
+        PrintPages(painter, printer, cellNumber);
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    painter.end();
+}

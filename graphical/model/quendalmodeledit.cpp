@@ -1,0 +1,951 @@
+// The project's edit operations: cells, tables, blocks and wires changed together with their
+// engine pages, each edit recorded as an undo action before it happens; the clipboard
+// transfers and the watch list.
+#include <QApplication>
+#include <QInputDialog>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "framework/utils.h"
+#include "graphical/model/graphblock.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/model/undoactions.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
+
+namespace {
+
+constexpr int MaxCellNumber = 65534;
+constexpr int MaxLocalNumber = 65534;
+
+const QString PasteError = QStringLiteral("Fehler bei Daten\xFC"
+                                          "bernahme aus der Zwischenablage!");
+
+QString Ansi(const std::string& text) {
+    return platform::AnsiToQString(text);
+}
+
+// Case-insensitive as the compiler's label space is treated here.
+bool SameName(const std::string& a, const std::string& b) {
+    return Ansi(a).compare(Ansi(b), Qt::CaseInsensitive) == 0;
+}
+
+// Default names of other items are reserved: "<prefix><number>" with another number.
+bool IsOtherDefaultName(const std::string& name, const std::string& prefix, int number) {
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    int n = 0;
+    return ParseInt(name.substr(prefix.size()), n) && n != number;
+}
+
+// A name must be new among its own kind and the other kind: cells and tables share the
+// compiler's label space.
+template <class Item, class Own, class Other>
+bool IsFreeName(const Item* item, const std::string& name, const std::string& defaultPrefix,
+                int number, const Own& own, const Other& other) {
+    if (name.empty() || IsOtherDefaultName(name, defaultPrefix, number))
+        return false;
+    for (const auto& o : own) {
+        if (o.get() != item && SameName(o->Name, name))
+            return false;
+    }
+    for (const auto& o : other) {
+        if (SameName(o->Name, name))
+            return false;
+    }
+    return true;
+}
+
+TRect Widened(TRect r) {
+    if (r.IsEmpty())
+        return r;
+    const int margin = GridSize / 2 + 1;
+    return {r.Left - margin, r.Top - margin, r.Right + margin, r.Bottom + margin};
+}
+
+// Refuses an edit while the simulation runs: the engine's pages are in use.
+bool Refused(const TQuendalModel& model) {
+    if (model.CanEdit())
+        return false;
+    platform::MessageBeep(platform::BeepKind::Exclamation);
+    return true;
+}
+
+void CopyToClipboard(const char* format, const TLines& lines) {
+    CopyLinesToClipboard(format, lines);
+    if (!ClipboardHasLines(format))
+        throw std::runtime_error("Fehler beim Kopieren in die Zwischenablage");
+}
+
+// Cuts, in the cell and in the engine, every wire that comes from one of the blocks.
+void CutWiresFrom(TBlockList& cell, const std::vector<TBlock*>& blocks) {
+    for (int i = 0; i < cell.Count(); ++i) {
+        TBlock* block = cell.Get(i);
+        if (std::find(blocks.begin(), blocks.end(), block) != blocks.end() ||
+            block->KindCode() != 2)
+            continue;
+        auto* graph = static_cast<TGraphBlock*>(block);
+        for (int input = 0; input < MaxInputs; ++input) {
+            const TInputLine* wire = graph->GetInput(input);
+            if (!wire || std::none_of(blocks.begin(), blocks.end(),
+                                      [wire](const TBlock* b) { return b->ID == wire->SourceId; }))
+                continue;
+            if (graph->InEngine)
+                MoltraneSplitBlockConnection(cell.Engine, graph->ID, short(input));
+            graph->SetInputLine(input, nullptr);
+        }
+    }
+}
+
+} // namespace
+
+// ---- cells
+
+bool TQuendalModel::NextFreeCellNumber(int& number) const {
+    std::vector<bool> used(MaxCellNumber + 2, false);
+    for (const auto& cell : Cells)
+        used[cell->CellNumber] = true;
+    for (number = 1; number <= MaxCellNumber; ++number) {
+        if (!used[size_t(number)])
+            return true;
+    }
+    number = 0;
+    return false;
+}
+
+TBlockList* TQuendalModel::CreateCellAt(int index, int number) {
+    if (index < 0 || index > CellCount())
+        index = CellCount();
+    const int before = index > 0 ? Cells[size_t(index - 1)]->CellNumber : 0;
+    if (MoltraneAddPage(Engine, number, before) == 0)
+        return nullptr;
+    auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
+    MoltraneSetPageName(Engine, number, cell->Name.c_str());
+    TBlockList* created = cell.get();
+    Cells.insert(Cells.begin() + index, std::move(cell));
+    SetChanged();
+    return created;
+}
+
+void TQuendalModel::InsertNewCell(int index) {
+    if (Refused(*this))
+        return;
+    int number = 0;
+    if (!NextFreeCellNumber(number) || !CreateCellAt(index, number)) {
+        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        return;
+    }
+    auto action = std::make_unique<TInsertCellUndoAction>();
+    action->SetUndoData(number);
+    AddUndoAction(std::move(action), false);
+    NotifyViews(nmCellInserted, number);
+}
+
+void TQuendalModel::PasteCell(int index) {
+    if (Refused(*this))
+        return;
+    TLines lines;
+    if (!PasteLinesFromClipboard(CellClipboardFormat, lines)) {
+        ShowError(PasteError);
+        return;
+    }
+    platform::WaitCursor wait;
+    int number = 0;
+    TBlockList* cell = nullptr;
+    if (!NextFreeCellNumber(number) || !(cell = CreateCellAt(index, number))) {
+        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        return;
+    }
+    auto action = std::make_unique<TInsertCellUndoAction>();
+    action->SetUndoData(number);
+    // The undo action and the notification follow even when reading fails.
+    struct Finish {
+        TQuendalModel* model;
+        std::unique_ptr<TInsertCellUndoAction>& action;
+        int number;
+        ~Finish() {
+            model->AddUndoAction(std::move(action), false);
+            model->NotifyViews(nmCellInserted, number);
+        }
+    } finish{this, action, number};
+    const std::string name = cell->Name;
+    // A text with the header, or the blocks alone.
+    const bool withHeader = !lines.empty() && lines[0] != "#BLOCK_START";
+    const bool read = cell->LoadFromLines(withHeader, lines, number);
+    cell->Name = name;
+    MoltraneSetPageName(Engine, number, name.c_str());
+    cell->DropDanglingInputs();
+    cell->PushToEngine();
+    if (!read)
+        ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+}
+
+void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
+    if (Refused(*this))
+        return;
+    const TBlockList* source = FindCell(sourceNumber);
+    int number = 0;
+    TBlockList* cell = nullptr;
+    if (!source || !NextFreeCellNumber(number) ||
+        !(cell = CreateCellAt(IndexOfCell(targetNumber), number))) {
+        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        return;
+    }
+    auto action = std::make_unique<TInsertCellUndoAction>();
+    action->SetUndoData(number);
+    AddUndoAction(std::move(action), false);
+    cell->Assign(*source);
+    NotifyViews(nmCellInserted, number);
+}
+
+void TQuendalModel::DeleteCellWithUndo(int number) {
+    if (Refused(*this) || !FindCell(number))
+        return;
+    auto action = std::make_unique<TDeleteCellUndoAction>();
+    if (!action->SetUndoData(this, number))
+        return;
+    AddUndoAction(std::move(action), false);
+    RemoveBreakpoint(number);
+    DeleteCell(number);
+}
+
+bool TQuendalModel::DeleteCell(int number) {
+    const int index = IndexOfCell(number);
+    if (index < 0)
+        return false;
+    std::unique_ptr<TBlockList> cell = std::move(Cells[size_t(index)]);
+    Cells.erase(Cells.begin() + index);
+    MoltraneRemovePage(Engine, number);
+    // The page and its blocks are gone from the engine with it.
+    for (int i = 0; i < cell->Count(); ++i) {
+        if (cell->Get(i)->KindCode() == 2)
+            static_cast<TGraphBlock*>(cell->Get(i))->InEngine = false;
+    }
+    NotifyViews(nmCellDeleted, number);
+    RemoveBreakpoint(number);
+    SetChanged();
+    return true;
+}
+
+void TQuendalModel::MoveCellWithUndo(int sourceNumber, int targetNumber) {
+    if (Refused(*this) || sourceNumber == targetNumber)
+        return;
+    const int from = IndexOfCell(sourceNumber);
+    const int to = IndexOfCell(targetNumber);
+    if (from < 0 || to < 0)
+        return;
+    auto action = std::make_unique<TMoveCellUndoAction>();
+    action->SetUndoData(this, sourceNumber);
+    AddUndoAction(std::move(action), false);
+    MoveCell(from, to);
+}
+
+bool TQuendalModel::MoveCell(int from, int to) {
+    if (from < 0 || from >= CellCount() || to < 0 || to >= CellCount())
+        return false;
+    std::unique_ptr<TBlockList> cell = std::move(Cells[size_t(from)]);
+    Cells.erase(Cells.begin() + from);
+    Cells.insert(Cells.begin() + to, std::move(cell));
+    const TBlockList* moved = Cells[size_t(to)].get();
+    MoltraneMovePage(Engine, moved->CellNumber, to > 0 ? Cells[size_t(to - 1)]->CellNumber : 0);
+    SetChanged();
+    NotifyViews(nmCellMoved, moved->CellNumber);
+    return true;
+}
+
+bool TQuendalModel::CheckCellName(int number, std::string& name) const {
+    if (Cells.empty())
+        return true;
+    const TBlockList* cell = FindCell(number);
+    if (!cell)
+        return false;
+    const bool ok = IsFreeName(cell, name, "Zelle ", number, Cells, Tables);
+    if (!ok)
+        name = cell->Name;
+    return ok;
+}
+
+bool TQuendalModel::RenameCellWithUndo(int number, const std::string& name) {
+    if (Refused(*this))
+        return false;
+    const TBlockList* cell = FindCell(number);
+    if (!cell)
+        return false;
+    if (cell->Name == name)
+        return true;
+    auto action = std::make_unique<TRenameCellUndoAction>();
+    action->SetUndoData(*cell);
+    // Recorded only when the engine took the name: a refused rename changes nothing.
+    if (!RenameCell(number, name))
+        return false;
+    AddUndoAction(std::move(action), false);
+    return true;
+}
+
+bool TQuendalModel::RenameCell(int number, const std::string& name) {
+    TBlockList* cell = FindCell(number);
+    if (!cell)
+        return false;
+    for (const auto& table : Tables) {
+        if (SameName(table->Name, name)) {
+            ShowError(QStringLiteral("Der Name %1 geh\xF6rt schon einer Tabelle!").arg(Ansi(name)));
+            return false;
+        }
+    }
+    if (MoltraneSetPageName(Engine, number, name.c_str()) == 0)
+        return false;
+    cell->Name = name;
+    SetChanged();
+    NotifyViews(nmCellRenamed, number);
+    return true;
+}
+
+// ---- tables
+
+void TQuendalModel::NewTable(bool internal) {
+    if (Refused(*this))
+        return;
+    const std::string name = "Tabelle " + std::to_string(TableNameCounter);
+    ++TableNameCounter;
+    std::unique_ptr<TConversionTable> table =
+        internal ? TConversionTable::CreateInternal(name) : TConversionTable::CreateExternal(name);
+    if (!internal && !table->SelectExternalFile())
+        return;
+    AppendTableWithUndo(std::move(table));
+}
+
+void TQuendalModel::PasteTable() {
+    if (Refused(*this))
+        return;
+    TLines lines;
+    if (!PasteLinesFromClipboard(TableClipboardFormat, lines) || lines.empty()) {
+        ShowError(PasteError);
+        return;
+    }
+    std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
+    AppendTableWithUndo(std::move(table));
+}
+
+void TQuendalModel::AppendTableWithUndo(std::unique_ptr<TConversionTable> table) {
+    const int number = TableCount() + 1;
+    table->Number = uint16_t(number);
+    InsertTable(std::move(table));
+    auto action = std::make_unique<TInsertTableUndoAction>();
+    action->SetUndoData(number);
+    AddUndoAction(std::move(action), false);
+}
+
+void TQuendalModel::InsertTable(std::unique_ptr<TConversionTable> table) {
+    const int position = table->Number - 1;
+    TConversionTable* inserted = table.get();
+    if (position >= 0 && position <= TableCount())
+        Tables.insert(Tables.begin() + position, std::move(table));
+    else
+        Tables.push_back(std::move(table));
+    RenumberTables();
+    SetChanged();
+    std::string name = inserted->Name;
+    inserted->Name = "Tabelle " + std::to_string(TableNameCounter);
+    if (CheckTableName(inserted->Number, name))
+        inserted->Name = name;
+    else
+        ++TableNameCounter;
+    NotifyViews(nmTableInserted, inserted->Number);
+}
+
+void TQuendalModel::DeleteTable(int number) {
+    if (Refused(*this))
+        return;
+    auto action = std::make_unique<TDeleteTableUndoAction>();
+    if (!action->SetUndoData(this, number))
+        return;
+    AddUndoAction(std::move(action), false);
+    eDeleteTable(number);
+}
+
+bool TQuendalModel::eDeleteTable(int number) {
+    const int index = IndexOfTable(number);
+    if (index < 0) {
+        ShowError(QStringLiteral("Fehler in TQuendalModel.eDeleteTable: Tabelle nicht gefunden!"));
+        return false;
+    }
+    SetChanged();
+    NotifyViews(nmTableDeleting, number);
+    Tables.erase(Tables.begin() + index);
+    RenumberTables();
+    return true;
+}
+
+bool TQuendalModel::CheckTableName(int number, std::string& name) const {
+    if (Tables.empty())
+        return true;
+    const TConversionTable* table = FindTable(number);
+    if (!table)
+        return false;
+    const bool ok = IsFreeName(table, name, "Tabelle ", number, Tables, Cells);
+    if (!ok)
+        name = table->Name;
+    return ok;
+}
+
+bool TQuendalModel::RenameTableWithUndo(int number, const std::string& name) {
+    if (Refused(*this))
+        return false;
+    const TConversionTable* table = FindTable(number);
+    if (!table)
+        return false;
+    if (table->Name == name)
+        return true;
+    auto action = std::make_unique<TRenameTableUndoAction>();
+    action->SetUndoData(number, table->Name);
+    if (!RenameTable(number, name))
+        return false;
+    AddUndoAction(std::move(action), false);
+    return true;
+}
+
+bool TQuendalModel::RenameTable(int number, const std::string& name) {
+    TConversionTable* table = FindTable(number);
+    if (!table)
+        return false;
+    for (const auto& cell : Cells) {
+        if (SameName(cell->Name, name)) {
+            ShowError(
+                QStringLiteral("Der Name %1 geh\xF6rt schon einer Programmzelle!").arg(Ansi(name)));
+            return false;
+        }
+    }
+    table->Name = name;
+    SetChanged();
+    NotifyViews(nmTableRenamed, number);
+    return true;
+}
+
+bool TQuendalModel::SetTableFileWithUndo(int number, const std::string& fileName) {
+    if (Refused(*this))
+        return false;
+    TConversionTable* table = FindTable(number);
+    if (!table || table->IsInternal || table->ExternFile == fileName)
+        return false;
+    auto action = std::make_unique<TEditTableFileUndoAction>();
+    action->SetUndoData(number, table->ExternFile);
+    AddUndoAction(std::move(action), false);
+    table->SetExternFile(fileName);
+    SetChanged();
+    return true;
+}
+
+void TQuendalModel::RenumberTables() {
+    for (size_t i = 0; i < Tables.size(); ++i)
+        Tables[i]->Number = uint16_t(i + 1);
+}
+
+// ---- blocks
+
+namespace {
+
+bool OwnsCell(const TQuendalModel& model, const TBlockList* cell) {
+    return cell && std::any_of(model.Cells.begin(), model.Cells.end(),
+                               [cell](const auto& own) { return own.get() == cell; });
+}
+
+} // namespace
+
+TBlock* TQuendalModel::InsertTextBlock(TBlockList* cell, const TRect& area) {
+    if (Refused(*this) || !OwnsCell(*this, cell))
+        return nullptr;
+    TBlock* block = cell->InsertCommentBlock(area);
+    if (!block)
+        return nullptr;
+    auto action = std::make_unique<TInsertBlockUndoAction>();
+    action->SetUndoData(block->ID);
+    AddUndoAction(std::move(action), false);
+    SetChanged();
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    change.BlockHandle = block->ID;
+    change.NewRect = block->GetExtent();
+    NotifyViews(nmBlocksInserted, NotifyData(&change));
+    return block;
+}
+
+TBlock* TQuendalModel::InsertGraphBlock(TBlockList* cell, int typeId, const TRect& area) {
+    if (Refused(*this) || !OwnsCell(*this, cell))
+        return nullptr;
+    TBlock* block = cell->InsertGraphBlock(typeId, area);
+    if (!block)
+        return nullptr;
+    auto action = std::make_unique<TInsertBlockUndoAction>();
+    action->SetUndoData(block->ID);
+    AddUndoAction(std::move(action), false);
+    SetChanged();
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    change.BlockHandle = block->ID;
+    change.NewRect = block->GetExtent();
+    NotifyViews(nmBlocksInserted, NotifyData(&change));
+    return block;
+}
+
+void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selection, QPoint& where) {
+    if (Refused(*this) || !OwnsCell(*this, cell))
+        return;
+    selection.clear();
+    TLines lines;
+    if (!PasteLinesFromClipboard(BlocksClipboardFormat, lines)) {
+        ShowError(PasteError);
+        return;
+    }
+    std::vector<std::unique_ptr<TBlock>> blocks;
+    const bool read = ReadBlocksText(lines, Engine, blocks);
+    if (blocks.empty())
+        return;
+    int32_t minId = INT32_MAX, maxId = INT32_MIN;
+    int minLeft = INT32_MAX, minTop = INT32_MAX;
+    for (auto& block : blocks) {
+        block->SetCellNumber(cell->CellNumber);
+        minId = std::min(minId, block->ID);
+        maxId = std::max(maxId, block->ID);
+        minLeft = std::min(minLeft, block->Rect.Left);
+        minTop = std::min(minTop, block->Rect.Top);
+    }
+    const int32_t first = cell->FindFreeIdRun(maxId - minId);
+    if (first == 0 || (first & 0xFFFF) + (maxId - minId) > MaxLocalNumber) {
+        ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
+                                    "Zu viele Bl\xC3\xB6"
+                                    "cke in dieser Programmzelle!"));
+        return;
+    }
+    int bottom = 0;
+    for (int i = 0; i < cell->Count(); ++i)
+        bottom = std::max(bottom, cell->Get(i)->Rect.Bottom);
+    const int32_t shift = first - minId;
+    const int down = bottom + 20 - minTop;
+    // Wires whose sources stay behind would tie the copy to unrelated blocks of this cell.
+    std::vector<TBlock*> pasted;
+    for (auto& block : blocks)
+        pasted.push_back(block.get());
+    for (auto& block : blocks) {
+        for (int input = 0; input < MaxInputs; ++input) {
+            const TInputLine* wire = block->GetInput(input);
+            if (wire && std::none_of(pasted.begin(), pasted.end(),
+                                     [wire](const TBlock* b) { return b->ID == wire->SourceId; }))
+                block->SetInputLine(input, nullptr);
+        }
+    }
+    for (auto& block : blocks) {
+        if (shift != 0)
+            block->ShiftIds(shift);
+        // Exactly by that distance: no grid snap.
+        if (down != 0) {
+            block->Rect.Offset(0, down);
+            for (int input = 0; input < MaxInputs; ++input) {
+                if (TInputLine* wire = block->GetInput(input)) {
+                    for (int i = 0; i < wire->PointCount; ++i)
+                        wire->Points[size_t(i)] += QPoint(0, down);
+                    wire->UpdateBounds();
+                }
+            }
+        }
+    }
+    where = QPoint(minLeft, bottom + 20);
+    auto action = std::make_unique<TInsertBlocksUndoAction>();
+    action->CellNumber = cell->CellNumber;
+    for (auto& block : blocks)
+        action->SetUndoData(block->ID);
+    AddUndoAction(std::move(action), false);
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    for (auto& block : blocks) {
+        selection.push_back(block.get());
+        change.NewRect = UnionRects(change.NewRect, block->GetExtent());
+        cell->Add(std::move(block));
+    }
+    SetChanged();
+    cell->PushToEngine();
+    NotifyViews(nmBlocksInserted, NotifyData(&change));
+    if (!read)
+        ShowError(PasteError);
+}
+
+namespace {
+
+// Moves the blocks by their offsets without snapping; every block fed by a moved one follows
+// with its wire ends. The rectangles collect the areas before and after.
+void MoveBlocksBy(TBlockList& cell, const std::vector<TBlock*>& blocks,
+                  const std::vector<QPoint>& offsets, TModelChange& change) {
+    std::vector<TBlock*> concerned;
+    for (int i = 0; i < cell.Count(); ++i) {
+        TBlock* block = cell.Get(i);
+        if (std::find(blocks.begin(), blocks.end(), block) != blocks.end() ||
+            block->HasInputFrom(blocks)) {
+            concerned.push_back(block);
+            change.OldRect = UnionRects(change.OldRect, block->GetExtent());
+        }
+    }
+    const bool together = std::all_of(offsets.begin(), offsets.end(),
+                                      [&offsets](QPoint p) { return p == offsets.front(); });
+    if (together) {
+        for (TBlock* block : blocks)
+            block->Rect.Offset(offsets.front().x(), offsets.front().y());
+        for (TBlock* block : concerned)
+            block->MoveInGroup(cell, blocks, offsets.front());
+    } else {
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            blocks[i]->Rect.Offset(offsets[i].x(), offsets[i].y());
+            for (TBlock* block : concerned)
+                block->MoveInGroup(cell, {blocks[i]}, offsets[i]);
+        }
+    }
+    for (TBlock* block : concerned)
+        change.NewRect = UnionRects(change.NewRect, block->GetExtent());
+    change.OldRect = Widened(change.OldRect);
+    change.NewRect = Widened(change.NewRect);
+}
+
+} // namespace
+
+void TQuendalModel::AlignBlocks(int mode, TBlockList* cell, const std::vector<TBlock*>& selection) {
+    if (Refused(*this) || !OwnsCell(*this, cell) || selection.size() < 2 || mode < 0 || mode > 3)
+        return;
+    auto edge = [mode](const TBlock* b) {
+        switch (mode) {
+        case 0:
+            return b->Rect.Left;
+        case 1:
+            return b->Rect.Top;
+        case 2:
+            return b->Rect.Right;
+        default:
+            return b->Rect.Bottom;
+        }
+    };
+    int target = edge(selection.front());
+    for (const TBlock* block : selection)
+        target = mode < 2 ? std::min(target, edge(block)) : std::max(target, edge(block));
+    if (std::all_of(selection.begin(), selection.end(),
+                    [&](const TBlock* b) { return edge(b) == target; }))
+        return;
+    auto action = std::make_unique<TMoveBlocksUndoAction>();
+    action->SetUndoData(*cell, selection);
+    AddUndoAction(std::move(action), false);
+    std::vector<QPoint> offsets;
+    for (const TBlock* block : selection) {
+        const int d = target - edge(block);
+        offsets.push_back(mode % 2 == 0 ? QPoint(d, 0) : QPoint(0, d));
+    }
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    MoveBlocksBy(*cell, selection, offsets, change);
+    SetChanged();
+    NotifyViews(nmBlocksMoved, NotifyData(&change));
+}
+
+void TQuendalModel::MoveBlocks(TBlockList* cell, const std::vector<TBlock*>& selection,
+                               QPoint offset) {
+    if (Refused(*this) || !OwnsCell(*this, cell) || selection.empty() || offset.isNull())
+        return;
+    auto action = std::make_unique<TMoveBlocksUndoAction>();
+    action->SetUndoData(*cell, selection);
+    AddUndoAction(std::move(action), false);
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    MoveBlocksBy(*cell, selection, std::vector<QPoint>(selection.size(), offset), change);
+    SetChanged();
+    NotifyViews(nmBlocksMoved, NotifyData(&change));
+}
+
+bool TQuendalModel::EditBlock(TBlockList* cell, int kind, BlockHandle handle) {
+    if (Refused(*this) || !OwnsCell(*this, cell))
+        return false;
+    TBlock* block = cell->FindBlock(handle);
+    if (!block || !block->CanEditData(kind))
+        return false;
+    std::string old;
+    block->GetData(kind, old);
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    change.BlockHandle = handle;
+    change.OldRect = block->GetExtent();
+    bool changed = false;
+    const bool accepted = block->EditData(kind, changed);
+    // A parameter dialog reports a new size only; a new text is a change as well.
+    std::string now;
+    block->GetData(kind, now);
+    if (!changed && !(accepted && now != old))
+        return false;
+    SetChanged();
+    auto action = std::make_unique<TEditBlockUndoAction>();
+    action->SetUndoData(handle, kind, 1, old);
+    AddUndoAction(std::move(action), false);
+    change.NewRect = block->GetExtent();
+    NotifyViews(nmBlockEdited, NotifyData(&change));
+    return true;
+}
+
+void TQuendalModel::DeleteBlocksWithUndo(TBlockList* cell, const std::vector<TBlock*>& selection) {
+    if (Refused(*this) || !OwnsCell(*this, cell) || selection.empty())
+        return;
+    auto action = std::make_unique<TDeleteBlocksUndoAction>();
+    action->SetUndoData(*cell, selection);
+    AddUndoAction(std::move(action), false);
+    DeleteBlocks(cell, selection);
+}
+
+bool TQuendalModel::DeleteBlocks(TBlockList* cell, std::vector<TBlock*> selection) {
+    SetChanged();
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    for (int i = 0; i < cell->Count(); ++i) {
+        const TBlock* block = cell->Get(i);
+        if (std::find(selection.begin(), selection.end(), block) != selection.end() ||
+            block->HasInputFrom(selection))
+            change.OldRect = UnionRects(change.OldRect, block->GetExtent());
+    }
+    // The fed blocks lose their wires first, so neither the cell nor the engine keeps a wire
+    // from a block that is gone.
+    CutWiresFrom(*cell, selection);
+    bool ok = true;
+    for (TBlock* block : selection) {
+        const int32_t id = block->ID;
+        if (!cell->DeleteBlock(id)) {
+            ok = false;
+            break;
+        }
+        if (CurrentItem == id)
+            SetCurrentItem(-1);
+    }
+    cell->PushToEngine();
+    NotifyViews(nmBlocksRemoved, NotifyData(&change));
+    return ok;
+}
+
+bool TQuendalModel::RemoveBlock(BlockHandle handle) {
+    TBlockList* cell = FindCell(int(uint32_t(handle) >> 16));
+    TBlock* block = cell ? cell->FindBlock(handle) : nullptr;
+    if (!block || block->ID != handle)
+        return false;
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    change.BlockHandle = handle;
+    change.OldRect = block->GetExtent();
+    CutWiresFrom(*cell, {block});
+    if (!cell->DeleteBlock(handle))
+        return false;
+    if (CurrentItem == handle)
+        SetCurrentItem(-1);
+    SetChanged();
+    NotifyViews(nmBlocksRemoved, NotifyData(&change));
+    return true;
+}
+
+// ---- wires
+
+bool TQuendalModel::ConnectWire(BlockHandle dest, int& input, std::unique_ptr<TInputLine> wire) {
+    if (Refused(*this))
+        return false;
+    auto action = std::make_unique<TWireUndoAction>();
+    if (input >= 0) {
+        if (!action->SetUndoData(this, 0, dest, input))
+            return false;
+        if (!ChangeWire(dest, 0, std::move(wire), input))
+            return false;
+        AddUndoAction(std::move(action), false);
+        return true;
+    }
+    // The engine picks the first free input; the action names the one it picked, which was
+    // empty before.
+    if (!ChangeWire(dest, 0, std::move(wire), input) || input < 0)
+        return false;
+    action->SetUndoData(this, 0, dest, input);
+    action->InputText.clear();
+    AddUndoAction(std::move(action), false);
+    return true;
+}
+
+bool TQuendalModel::MoveWire(BlockHandle dest, int input, std::unique_ptr<TInputLine> wire) {
+    if (Refused(*this))
+        return false;
+    auto action = std::make_unique<TWireUndoAction>();
+    if (!action->SetUndoData(this, 1, dest, input))
+        return false;
+    AddUndoAction(std::move(action), false);
+    return ChangeWire(dest, 1, std::move(wire), input);
+}
+
+bool TQuendalModel::SplitWire(BlockHandle dest, int input) {
+    if (Refused(*this))
+        return false;
+    auto action = std::make_unique<TWireUndoAction>();
+    if (!action->SetUndoData(this, 2, dest, input))
+        return false;
+    AddUndoAction(std::move(action), false);
+    return ChangeWire(dest, 2, nullptr, input);
+}
+
+bool TQuendalModel::ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInputLine> wire,
+                               int& input) {
+    TBlockList* cell = FindCell(int(uint32_t(dest) >> 16));
+    if (!cell) {
+        ShowError(QStringLiteral("Fehler bei \xC4nderung Blockverbindung: Zelle nicht gefunden!"));
+        return false;
+    }
+    TBlock* block = cell->FindBlock(dest);
+    if (!block) {
+        ShowError(QStringLiteral("Fehler bei \xC4nderung Blockverbindung: Block nicht gefunden!"));
+        return false;
+    }
+    TModelChange change;
+    change.CellNumber = cell->CellNumber;
+    change.BlockHandle = dest;
+    change.OldRect = block->GetExtent();
+    if (mode == 1) {
+        // A new path for the wire there: where it comes from and its kind stay.
+        const TInputLine* present = block->GetInput(input);
+        if (!present || !wire)
+            return false;
+        wire->SourceId = present->SourceId;
+        wire->Kind = present->Kind;
+        wire->InputLetter = present->InputLetter;
+    }
+    // The engine connects a free input only; the cell must not hold a wire it refused.
+    if (mode == 0 && block->GetInput(input))
+        return false;
+    if (wire)
+        wire->UpdateBounds();
+    const bool ok = block->ConnectInput(mode, input, std::move(wire));
+    if (!ok && mode == 0 && input >= 0 && input < MaxInputs)
+        block->SetInputLine(input, nullptr);
+    SetChanged();
+    change.NewRect = block->GetExtent();
+    NotifyViews(nmInputChanged, NotifyData(&change));
+    return ok;
+}
+
+// ---- clipboard
+
+void TQuendalModel::CopyCellToClipboard(int number) {
+    const TBlockList* cell = FindCell(number);
+    if (!cell)
+        return;
+    platform::WaitCursor wait;
+    TLines lines;
+    cell->SaveToLines(true, lines);
+    CopyToClipboard(CellClipboardFormat, lines);
+}
+
+void TQuendalModel::CopyBlocksToClipboard(const TBlockList* cell,
+                                          const std::vector<TBlock*>& selection) {
+    if (!cell || selection.empty())
+        return;
+    platform::WaitCursor wait;
+    TLines lines;
+    cell->SaveSelectedToLines(selection, lines);
+    CopyToClipboard(BlocksClipboardFormat, lines);
+}
+
+void TQuendalModel::CopyTableToClipboard(int number) {
+    const TConversionTable* table = FindTable(number);
+    if (!table)
+        return;
+    platform::WaitCursor wait;
+    TLines lines;
+    table->SaveToLines(&lines);
+    CopyToClipboard(TableClipboardFormat, lines);
+}
+
+// ---- watches
+
+std::function<void(TQuendalModel*)> TQuendalModel::ShowWatchWindow;
+
+void TQuendalModel::AddWatch(BlockHandle handle) {
+    std::unique_ptr<TWatchEntry> watch = TWatchEntry::CreateForBlock(Engine, handle);
+    if (!watch)
+        return;
+    for (int i = 0; i < WatchCount(); ++i) {
+        if (Watches[size_t(i)]->Code == watch->Code) {
+            NotifyViews(nmWatchSelected, i);
+            return;
+        }
+    }
+    Watches.push_back(std::move(watch));
+    if (ShowWatchWindow)
+        ShowWatchWindow(this);
+    NotifyViews(nmWatchAdded, WatchCount());
+}
+
+void TQuendalModel::DeleteWatch(int index) {
+    if (index < 0 || index >= WatchCount())
+        return;
+    Watches.erase(Watches.begin() + index);
+    NotifyViews(nmWatchDeleted, 0);
+}
+
+std::function<std::optional<QString>(const QString&, const QString&, const QString&)>
+    TWatchEntry::InputQuery = [](const QString& caption, const QString& prompt,
+                                 const QString& value) -> std::optional<QString> {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                                               QLineEdit::Normal, value, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+};
+
+bool TWatchEntry::ValueRange(MapCode code, int32_t& low, int32_t& high) {
+    low = 0;
+    switch ((uint32_t(code) >> 24) & 0xFF) {
+    case 1:
+        high = 65535;
+        return true;
+    case 2:
+        high = 255;
+        return true;
+    case 3:
+        high = 1;
+        return true;
+    default:
+        high = 0;
+        return false;
+    }
+}
+
+bool TWatchEntry::EditValue() {
+    const std::optional<QString> text =
+        InputQuery
+            ? InputQuery(QStringLiteral("Variable \xE4ndern"),
+                         QStringLiteral("Geben Sie den neuen Wert ein:"), QString::number(Value))
+            : std::nullopt;
+    if (!text)
+        return false;
+    bool number = false;
+    const int value = text->trimmed().toInt(&number);
+    if (!number) {
+        platform::MessageBeep(platform::BeepKind::Exclamation);
+        return false;
+    }
+    int32_t low = 0, high = 0;
+    bool result = false;
+    if (!ValueRange(Code, low, high) || value < low || value > high) {
+        // The simulator takes 16 bits and keeps fewer for bytes and bits: it would cut.
+        ShowError(QStringLiteral("Der Wert muss zwischen %1 und %2 liegen!").arg(low).arg(high));
+    } else if (value != Value && MoltraneSetValue(Engine, Code, short(uint16_t(value)))) {
+        Value = value;
+        Changed = true;
+        result = true;
+    }
+    // The edited value may have been an A/D input.
+    bool analogChanged = false;
+    for (unsigned short channel = 0; channel < 8; ++channel) {
+        const int level = MoltraneGetADC(Engine, channel);
+        if (level != SimulatorIoState.AnalogIn[channel]) {
+            SimulatorIoState.AnalogIn[channel] = uint8_t(level);
+            analogChanged = true;
+        }
+    }
+    if (analogChanged && SimulatorWindows.AnalogPortRefresh)
+        SimulatorWindows.AnalogPortRefresh();
+    return result;
+}

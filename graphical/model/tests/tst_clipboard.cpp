@@ -1,0 +1,223 @@
+// Cells, blocks and tables copied to the platform clipboard and pasted back into a project,
+// with undo and redo; the engine must compile like the pasted cells.
+#include <QtTest>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/tests/edittestmodel.h"
+#include "platform/qt/dialogs.h"
+
+using namespace edittest;
+
+namespace {
+
+QByteArray ClipboardBytes(const char* format) {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data ? data->data(QString::fromLatin1(format)) : QByteArray();
+}
+
+QStringList BoxTexts(const platform::DialogRecorder& recorder) {
+    QStringList texts;
+    for (const auto& box : recorder.Boxes())
+        texts << box.text;
+    return texts;
+}
+
+const QString PasteError = QStringLiteral("Fehler bei Daten\xFC"
+                                          "bernahme aus der Zwischenablage!");
+
+} // namespace
+
+class TestClipboard : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir workDir_;
+    std::unique_ptr<TestModel> model_;
+    std::unique_ptr<platform::DialogRecorder> boxes_;
+    NotificationRecorder view_;
+
+    bool EngineOk() {
+        QByteArray detail;
+        const bool ok = EngineMatchesText(*model_, &detail);
+        if (!ok)
+            qWarning("%s", detail.constData());
+        return ok;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(LoadBlockCatalogue());
+        QVERIFY(QDir::setCurrent(workDir_.path()));
+    }
+    void cleanupTestCase() { FreeBlockCatalogue(); }
+    void init() {
+        QGuiApplication::clipboard()->clear();
+        boxes_ = std::make_unique<platform::DialogRecorder>();
+        model_ = LoadModel(SampleProject());
+        QVERIFY(model_);
+        view_.SetModel(model_.get());
+        view_.events.clear();
+    }
+    void cleanup() {
+        view_.SetModel(nullptr);
+        model_.reset();
+        boxes_.reset();
+    }
+
+    void cellCarriesItsHeaderAndPastesAsANewCell() {
+        model_->CopyCellToClipboard(1);
+        const QByteArray copied = ClipboardBytes(CellClipboardFormat);
+        QVERIFY(copied.startsWith("ID=1\r\nNAME=Eins\r\n\r\n#BLOCK_START\r\n"));
+        QVERIFY(copied.endsWith("#BLOCK_END\r\n\r\n"));
+
+        const QByteArray before = TextOf(*model_);
+        model_->PasteCell(0);
+        const QByteArray after = TextOf(*model_);
+        TBlockList* pasted = model_->GetCell(0);
+        QCOMPARE(pasted->CellNumber, uint16_t(4));
+        QCOMPARE(pasted->Name, std::string("Zelle 4"));
+        QCOMPARE(pasted->Count(), model_->FindCell(1)->Count());
+        const TBlock* sum = pasted->FindBlock(Id(4, 3));
+        QVERIFY(sum && sum->GetInput(1));
+        QCOMPARE(sum->GetInput(1)->SourceId, Id(4, 2));
+        QCOMPARE(view_.DataOf(nmCellInserted), std::vector<NotifyData>{4});
+        QVERIFY(EngineOk());
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), before);
+        QVERIFY(EngineOk());
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), after);
+        QVERIFY(EngineOk());
+    }
+
+    void nothingToPasteIsReported() {
+        std::vector<TBlock*> selection = {model_->FindBlock(Id(1, 1))};
+        QPoint where(-1, -1);
+        const QByteArray before = TextOf(*model_);
+        model_->PasteCell(0);
+        model_->PasteBlocks(model_->FindCell(2), selection, where);
+        model_->PasteTable();
+        QCOMPARE(BoxTexts(*boxes_), (QStringList{PasteError, PasteError, PasteError}));
+        QVERIFY(selection.empty());
+        QCOMPARE(TextOf(*model_), before);
+        QCOMPARE(model_->UndoCount(), 0);
+        // Copying nothing leaves the clipboard alone.
+        model_->CopyCellToClipboard(9);
+        model_->CopyBlocksToClipboard(model_->FindCell(1), {});
+        model_->CopyTableToClipboard(5);
+        QVERIFY(!ClipboardHasLines(CellClipboardFormat));
+        QVERIFY(!ClipboardHasLines(BlocksClipboardFormat));
+        QVERIFY(!ClipboardHasLines(TableClipboardFormat));
+    }
+
+    void pastedBlocksLandBelowWithFreshNumbers() {
+        TBlockList* source = model_->FindCell(1);
+        // The sum without its second summand: that wire must not reach an unrelated block.
+        model_->CopyBlocksToClipboard(source,
+                                      {source->FindBlock(Id(1, 1)), source->FindBlock(Id(1, 3))});
+        const QByteArray copied = ClipboardBytes(BlocksClipboardFormat);
+        QVERIFY(copied.startsWith("#BLOCK_START\r\nGraphBlock\r\nID=65537\r\n"));
+        QVERIFY(copied.contains("IN01=65538"));
+
+        TBlockList* cell = model_->FindCell(2);
+        const QByteArray before = TextOf(*model_);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[0]->ID, Id(2, 3));
+        QCOMPARE(selection[1]->ID, Id(2, 5));
+        QCOMPARE(where, QPoint(10, 70));
+        QCOMPARE(selection[0]->Rect.Top, 70);
+        const TBlock* sum = selection[1];
+        QVERIFY(sum->GetInput(0));
+        QCOMPARE(sum->GetInput(0)->SourceId, Id(2, 3));
+        QVERIFY(!sum->GetInput(1));
+        QVERIFY(EngineOk());
+        const QByteArray once = TextOf(*model_);
+
+        // A second copy goes below the first.
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection[0]->ID, Id(2, 6));
+        QCOMPARE(selection[1]->ID, Id(2, 8));
+        QCOMPARE(where, QPoint(10, 130));
+        QVERIFY(EngineOk());
+
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), once);
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), before);
+        QVERIFY(EngineOk());
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), once);
+        QVERIFY(EngineOk());
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
+    void pastedNumbersStayInsideTheCell() {
+        // A group spanning 60000 numbers fits nowhere beside block 10000.
+        TLines text = GraphBlock({Id(1, 1), 700, {"1"}, {}, 10, 10});
+        const TLines far = GraphBlock({Id(1, 60000), 700, {"2"}, {}, 110, 10});
+        text.insert(text.end(), far.begin(), far.end());
+        CopyLinesToClipboard(BlocksClipboardFormat, text);
+        TBlockList* cell = model_->FindCell(2);
+        TRect extent;
+        QVERIFY(cell->InsertBlockFromLines(
+            {"GraphBlock", "ID=" + std::to_string(Id(2, 10000)), "10,200,70,240", "TYPE=700"},
+            extent));
+        cell->PushToEngine();
+        const QByteArray before = TextOf(*model_);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(cell, selection, where);
+        QVERIFY(selection.empty());
+        QCOMPARE(TextOf(*model_), before);
+        QCOMPARE(model_->UndoCount(), 0);
+        QCOMPARE(BoxTexts(*boxes_).size(), 1);
+
+        // In an empty cell the group starts at 1 and ends at 60000.
+        model_->InsertNewCell(-1);
+        TBlockList* empty = model_->GetCell(model_->CellCount() - 1);
+        model_->PasteBlocks(empty, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[1]->LocalNumber(), uint16_t(60000));
+    }
+
+    void tableRoundTripGetsADefaultNameOnClash() {
+        model_->CopyTableToClipboard(1);
+        QCOMPARE(ClipboardBytes(TableClipboardFormat), QByteArray("Name=Kurve\r\n1\r\n4\r\n9\r\n"));
+        const QByteArray before = TextOf(*model_);
+        model_->PasteTable();
+        QCOMPARE(model_->TableCount(), 2);
+        QCOMPARE(model_->FindTable(2)->Name, std::string("Tabelle 2"));
+        QCOMPARE(model_->TableNameCounter, uint16_t(3));
+        QCOMPARE(*model_->FindTable(2)->Lines, (TLines{"1", "4", "9"}));
+        QVERIFY(EngineOk());
+        model_->Undo();
+        QCOMPARE(model_->TableCount(), 1);
+        model_->Redo();
+        QCOMPARE(model_->FindTable(2)->Name, std::string("Tabelle 2"));
+
+        // A name that is free stays.
+        model_->RenameTableWithUndo(1, "Linie");
+        model_->CopyTableToClipboard(1);
+        model_->DeleteTable(1);
+        model_->PasteTable();
+        QCOMPARE(model_->FindTable(2)->Name, std::string("Linie"));
+
+        // A cell's name is a label too: a table bringing it gets a default name.
+        CopyLinesToClipboard(TableClipboardFormat, {"Name=eins", "5"});
+        model_->PasteTable();
+        QCOMPARE(model_->FindTable(3)->Name, std::string("Tabelle 3"));
+        QVERIFY(before != TextOf(*model_));
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestClipboard)
+#include "tst_clipboard.moc"

@@ -1,0 +1,573 @@
+// The project file read and written by the model: byte-identical round trips, the engine pages
+// built in step with the cells, every load error with its message, the desktop part, and
+// printing of cell pictures.
+#include <QtTest>
+
+#include <QDir>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include "framework/desktop.h"
+#include "graphical/model/blockcatalogue.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/tests/projectfixture.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
+
+using namespace fixture;
+
+namespace {
+
+const std::string Header = "MIRELT Tavrissel plus - project file";
+
+TLines FirstCell() {
+    TLines cell = Cell(5,
+                       "Anfang Gr\xF6\xDF"
+                       "e",
+                       {GraphBlock({Id(5, 1), 700, {"42"}, {}, 10, 10}),
+                        GraphBlock({Id(5, 2), 104, {"1"}, {Id(5, 1)}, 110, 10}),
+                        CommentBlock(Id(5, 3), "Ausgabe auf D/A", 10, 100)});
+    // A comment block's width follows its text in the font at hand: take the program's own.
+    EngineHandle engine = MoltraneCreate();
+    MoltraneAddPage(engine, 5, 0);
+    {
+        TBlockList measured(5, engine);
+        if (measured.LoadFromLines(true, cell, 0) && measured.Count() == 3) {
+            const TRect& r = measured.Get(2)->Rect;
+            *std::find(cell.begin(), cell.end(), "10,100,66,113") =
+                std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
+                std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+        }
+    }
+    MoltraneDestroy(engine);
+    return cell;
+}
+
+TLines SecondCell() {
+    return Cell(2, "Ende",
+                {GraphBlock({Id(2, 1), 602, {"3"}, {}, 10, 10}),
+                 GraphBlock({Id(2, 2), 104, {"2"}, {Id(2, 1)}, 110, 10}),
+                 GraphBlock({Id(2, 4),
+                             1000,
+                             {"Anfang Gr\xF6\xDF"
+                              "e"},
+                             {},
+                             210,
+                             10})});
+}
+
+// A project with a comment, an internal and an external table and two cells out of number
+// order, in the program's own form.
+TLines SampleProject() {
+    TLines lines = {Header,
+                    "Version=1.0",
+                    "3",
+                    "",
+                    "#COMMENT_START",
+                    "Z\xE4hler f\xFCr die T\xFCr",
+                    "\x1B#COMMENT_END steht hier im Text",
+                    "#COMMENT_START im Text",
+                    "#COMMENT_END",
+                    "",
+                    "#TABLE_START",
+                    "Name=Kennlinie \xC4",
+                    "0;0",
+                    "\x1B#TABLE_END",
+                    "#TABLE_END",
+                    "",
+                    "#TABLE_START",
+                    "Name=Extern",
+                    "Extern=ext.tab",
+                    "#TABLE_END",
+                    ""};
+    for (const TLines& cell : {FirstCell(), SecondCell()})
+        AppendCell(lines, cell);
+    return lines;
+}
+
+// An edit that undoes itself without a trace.
+class DoneAction : public TUndoAction {
+public:
+    bool UndoAction(TModel*, bool) override { return true; }
+};
+
+QByteArray Compile(EngineHandle engine) {
+    if (MoltraneCompilerInit(engine) != 1 || MoltraneCompile(engine) != 0 ||
+        MoltraneCompilerDone(engine) != 1)
+        return QByteArray("failed: ") + MoltraneGetErrorMessage(engine);
+    return ReadFile("CODE.TXT");
+}
+
+// The cells pushed by hand into an engine of their own, their pages in the given order.
+struct ReferenceEngine {
+    EngineHandle engine = MoltraneCreate();
+    std::vector<std::unique_ptr<TBlockList>> cells;
+    bool pushed = true;
+
+    explicit ReferenceEngine(const std::vector<TLines>& texts) {
+        int previous = 0;
+        for (const TLines& lines : texts) {
+            const int number = std::stoi(lines[0].substr(3));
+            cells.push_back(std::make_unique<TBlockList>(uint16_t(number), engine));
+            pushed = pushed && MoltraneAddPage(engine, number, previous) == 1 &&
+                     cells.back()->LoadFromLines(true, lines, 0) && cells.back()->PushToEngine();
+            previous = number;
+        }
+    }
+    ~ReferenceEngine() {
+        cells.clear();
+        MoltraneDestroy(engine);
+    }
+    ReferenceEngine(const ReferenceEngine&) = delete;
+    ReferenceEngine& operator=(const ReferenceEngine&) = delete;
+};
+
+} // namespace
+
+class TestProjectFile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir workDir_;
+
+    QString Path(const QString& name) const { return workDir_.filePath(name); }
+
+    // Loads a project text; the boxes shown go to the recorder.
+    bool Load(TQuendalModel& model, const TLines& lines, const QString& name = "p.mtp") {
+        const QString path = Path(name);
+        if (!WriteFile(path, Join(lines)))
+            return false;
+        return model.LoadFromFile(path);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(LoadBlockCatalogue());
+        QVERIFY(QDir::setCurrent(workDir_.path()));
+        QVERIFY(WriteFile("ext.tab", "0;1\r\n"));
+    }
+    void cleanupTestCase() { FreeBlockCatalogue(); }
+
+    void newModelIsEmptyAndUnchanged() {
+        TQuendalModel model;
+        QVERIFY(model.Engine != nullptr);
+        QCOMPARE(model.SimState, ssChanged);
+        QCOMPARE(model.TableNameCounter, uint16_t(1));
+        QVERIFY(model.InitNew());
+        QCOMPARE(model.Comment, (TLines{"Beschreiben Sie hier den Zweck",
+                                        "und die Besonderheiten Ihres Programms..."}));
+        QCOMPARE(model.GetDisplayName(), QStringLiteral("Unbenannte Programmdatei"));
+        QVERIFY(!model.CanCompile());
+        QVERIFY(model.GetCell(0) == nullptr && model.GetTable(-1) == nullptr);
+        QCOMPARE(model.GetTerminalLine(3), std::string());
+    }
+
+    void loadAndSaveBackByteIdentical() {
+        platform::DialogRecorder recorder;
+        const TLines project = SampleProject();
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+
+        // What was read.
+        QCOMPARE(model.TableNameCounter, uint16_t(3));
+        QCOMPARE(model.Comment,
+                 (TLines{"Z\xE4hler f\xFCr die T\xFCr", "#COMMENT_END steht hier im Text",
+                         "#COMMENT_START im Text"}));
+        QCOMPARE(model.TableCount(), 2);
+        QCOMPARE(model.FindTable(1)->Name, std::string("Kennlinie \xC4"));
+        QCOMPARE(*model.FindTable(1)->Lines, (TLines{"0;0", "#TABLE_END"}));
+        QVERIFY(!model.FindTable(2)->IsInternal);
+        QCOMPARE(model.FindTable(2)->Number, uint16_t(2));
+        QVERIFY(model.FindTable(3) == nullptr && model.IndexOfTable(0) == -1);
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.GetCell(0)->CellNumber, uint16_t(5));
+        QCOMPARE(model.GetCell(1)->CellNumber, uint16_t(2));
+        QCOMPARE(model.FindCell(5)->Name, std::string("Anfang Gr\xF6\xDF"
+                                                      "e"));
+        QCOMPARE(model.IndexOfCell(2), 1);
+        QCOMPARE(model.FindBlock(Id(2, 4)), model.GetCell(1)->Get(2));
+        QVERIFY(model.FindBlock(Id(3, 1)) == nullptr && model.FindBlock(Id(2, 3)) == nullptr);
+        QVERIFY(model.CanCompile());
+
+        // Saved through the base (temporary file, then rename): the same bytes.
+        QVERIFY(model.Save());
+        QVERIFY(!model.Modified());
+        QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
+        QCOMPARE(
+            QDir(workDir_.path()).entryList(QStringList{".p.mtp*"}, QDir::Hidden | QDir::Files),
+            QStringList());
+    }
+
+    void emptyCommentWritesNoSection() {
+        platform::DialogRecorder recorder;
+        TLines project = SampleProject();
+        project.erase(project.begin() + 4, project.begin() + 10);
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QVERIFY(model.Comment.empty());
+        QCOMPARE(model.TableCount(), 2);
+        QCOMPARE(model.CellCount(), 2);
+        QVERIFY(model.Save());
+        QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
+    }
+
+    void engineHoldsTheFilesPagesInOrder() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, SampleProject()));
+        const QByteArray loaded = Compile(model.Engine);
+        QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
+
+        // The same cells pushed by hand, in file order, give the same code.
+        ReferenceEngine reference({FirstCell(), SecondCell()});
+        QVERIFY(reference.pushed);
+        QCOMPARE(Compile(reference.engine), loaded);
+
+        // Pages in the other order give other code, so the comparison means something.
+        MoltraneMovePage(reference.engine, 5, 2);
+        QVERIFY(Compile(reference.engine) != loaded);
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+    }
+
+    void loadErrors_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("clearsName");
+
+        const QByteArray version =
+            "MIRELT Tavrissel plus - project file\r\nVersion=1.0\r\n1\r\n\r\n";
+        const QString file = Path("Pr\u00FCfung.mtp");
+        QTest::newRow("signature case")
+            << QByteArray("MIRELT TAVRISSEL plus - project file\r\n")
+            << QString("%1 ist keine g\u00FCltige Projektdatei!").arg(file) << true;
+        QTest::newRow("signature trailing blank")
+            << QByteArray("MIRELT Tavrissel plus - project file \r\nVersion=1.0\r\n")
+            << QString("%1 ist keine g\u00FCltige Projektdatei!").arg(file) << true;
+        QTest::newRow("empty file")
+            << QByteArray() << QString("%1 ist keine g\u00FCltige Projektdatei!").arg(file) << true;
+        for (const char* bad : {"Version=1.1", "Version=2.0", "Version=1", "", "Version=1.x"}) {
+            QTest::newRow(bad) << QByteArray("MIRELT Tavrissel plus - project file\r\n") + bad +
+                                      "\r\n1\r\n"
+                               << QString("%1 hat eine falsche Versionsnummer!").arg(file) << false;
+        }
+        QTest::newRow("no version line")
+            << QByteArray("MIRELT Tavrissel plus - project file")
+            << QString("%1 hat eine falsche Versionsnummer!").arg(file) << false;
+        QTest::newRow("unknown section")
+            << version + "#CELL_START \r\nID=1\r\n#CELL_END\r\n\r\n"
+            << QString("Falscher Zellenbeginn in %1:\r#CELL_START ").arg(file) << false;
+        QTest::newRow("no ID line") << version + "#CELL_START\r\nNAME=x\r\n#CELL_END\r\n"
+                                    << QString("Falsche Zellen-ID in %1!").arg(file) << false;
+        QTest::newRow("ID not a number") << version + "#CELL_START\r\nID=zwei\r\n#CELL_END\r\n"
+                                         << QString("Falsche Zellen-ID in %1!").arg(file) << false;
+        QTest::newRow("ID out of range") << version + "#CELL_START\r\nID=65535\r\n#CELL_END\r\n"
+                                         << QString("Falsche Zellen-ID in %1!").arg(file) << false;
+        QTest::newRow("ID lower case") << version + "#CELL_START\r\nid=2\r\n#CELL_END\r\n"
+                                       << QString("Falsche Zellen-ID in %1!").arg(file) << false;
+        QTest::newRow("cell without end")
+            << version + "#CELL_START\r\nID=2\r\nNAME=x\r\n\r\n"
+            << QString("Fehlendes #CELL_END in %1!").arg(file) << false;
+        QTest::newRow("table without end")
+            << version + "#TABLE_START\r\nName=T\r\n1;2\r\n"
+            << QString("Fehlendes #TABLE_END in %1!").arg(file) << false;
+        QTest::newRow("comment without end")
+            << version + "#COMMENT_START\r\nText\r\n\r\n"
+            << QString("Fehlendes #COMMENT_END in %1!").arg(file) << false;
+        QTest::newRow("last line a section start")
+            << version + "#CELL_START" << QString("Falsche Zellen-ID in %1!").arg(file) << false;
+    }
+
+    void loadErrors() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, message);
+        QFETCH(bool, clearsName);
+        platform::DialogRecorder recorder;
+        const QString path = Path("Pr\u00FCfung.mtp");
+        QVERIFY(WriteFile(path, text));
+        TQuendalModel model;
+        QVERIFY(!model.LoadFromFile(path));
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{message});
+        QCOMPARE(recorder.Beeps().size(), size_t(1));
+        QCOMPARE(model.FileName().isEmpty(), clearsName);
+    }
+
+    void missingFileIsReported() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        const QString path = Path("fehlt.mtp");
+        QVERIFY(!model.LoadFromFile(path));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QString("Datei %1 nicht gefunden").arg(path)});
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void lenientForms_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("counter");
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<int>("tables");
+        const QByteArray head = "MIRELT Tavrissel plus - project file\r\n";
+        QTest::newRow("ends after counter") << head + "Version=1.0\r\n7\r\n" << 7 << 0 << 0;
+        QTest::newRow("no counter line")
+            << head + "Version=1.0\r\n\r\n#CELL_START\r\nID=3\r\nNAME=a"
+                      "\r\n#CELL_END\r\n"
+            << 1 << 1 << 0;
+        QTest::newRow("version without key") << head + "1.0\r\n2\r\n" << 2 << 0 << 0;
+        QTest::newRow("LF line ends") << head + "Version=1.0\n4\n\n#TABLE_START\nName=T\n1;2\n"
+                                                "#TABLE_END\n"
+                                      << 4 << 0 << 1;
+        QTest::newRow("empty sections create nothing")
+            << head + "Version=1.0\r\n1\r\n#TABLE_START\r\n#TABLE_END\r\n#CELL_START\r\nID=4\r\n"
+                      "#CELL_END\r\n#TABLE_START\r\nName=T\r\n#TABLE_END\r\n"
+            << 1 << 0 << 1;
+        QTest::newRow("trailing end-of-file mark")
+            << head + "Version=1.0\r\n1\r\n#TABLE_START\r\nName=T\r\n#TABLE_END\r\n\x1A" << 1 << 0
+            << 1;
+    }
+
+    void lenientForms() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, counter);
+        QFETCH(int, cells);
+        QFETCH(int, tables);
+        platform::DialogRecorder recorder;
+        QVERIFY(WriteFile(Path("l.mtp"), text));
+        TQuendalModel model;
+        QVERIFY(model.LoadFromFile(Path("l.mtp")));
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+        QCOMPARE(int(model.TableNameCounter), counter);
+        QCOMPARE(model.CellCount(), cells);
+        QCOMPARE(model.TableCount(), tables);
+        for (int i = 0; i < tables; ++i)
+            QCOMPARE(int(model.GetTable(i)->Number), i + 1);
+    }
+
+    void failingCellIsReportedAndListed() {
+        platform::DialogRecorder recorder;
+        TLines project = {Header, "Version=1.0", "1", ""};
+        // A block of an unknown type, then a cell that loads.
+        AppendCell(project, Cell(7, "Kaputt", {GraphBlock({Id(7, 1), 4242, {}, {}, 10, 10})}));
+        AppendCell(project, SecondCell());
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        const QStringList boxes = MessageBoxTexts(recorder);
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes.last(), QStringLiteral("Fehler beim Lesen der Programmzelle 7!"));
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.GetCell(0)->CellNumber, uint16_t(7));
+        QCOMPARE(model.GetCell(1)->Count(), 3);
+    }
+
+    void duplicateCellNumberDoesNotClearTheFirstPage() {
+        platform::DialogRecorder recorder;
+        TLines project = {Header, "Version=1.0", "1", ""};
+        AppendCell(project, FirstCell());
+        AppendCell(project, FirstCell());
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.CellCount(), 2);
+        // The first cell's page still holds its blocks.
+        QVERIFY(MoltraneGetBlockParam(model.Engine, Id(5, 1)) != nullptr);
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
+    }
+
+    void cellAfterDuplicateFollowsInEngineOrder() {
+        platform::DialogRecorder recorder;
+        const TLines third = Cell(9, "Neun",
+                                  {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
+                                   GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
+        TLines project = {Header, "Version=1.0", "1", ""};
+        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third})
+            AppendCell(project, cell);
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.CellCount(), 4);
+        const QByteArray loaded = Compile(model.Engine);
+        QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
+
+        // The refused duplicate adds no page: the cell after it still comes last.
+        ReferenceEngine reference({FirstCell(), SecondCell(), third});
+        QVERIFY(reference.pushed);
+        QCOMPARE(Compile(reference.engine), loaded);
+    }
+
+    void saveWithoutNameFails() {
+        platform::DialogRecorder recorder;
+        recorder.QueueSaveName(QString());
+        TQuendalModel model;
+        QVERIFY(!model.Save());
+    }
+
+    void commentAndTableTextsSurviveUndo() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, SampleProject()));
+        TLines comment = model.Comment;
+        model.SetComment(comment);
+        QVERIFY(!model.Modified());
+        // An edit with undo, then the comment text without: undoing the edit keeps Modified.
+        model.AddUndoAction(std::make_unique<DoneAction>(), false);
+        comment.push_back("neu");
+        model.SetComment(comment);
+        QVERIFY(model.Modified());
+        QVERIFY(model.ModifiedBeyondUndo());
+        model.Undo();
+        QVERIFY(!model.CanUndo());
+        QVERIFY(model.Modified());
+
+        TQuendalModel other;
+        QVERIFY(Load(other, SampleProject()));
+        TConversionTable* table = other.FindTable(1);
+        QVERIFY(!other.SetTableData(table, *table->Lines));
+        QVERIFY(!other.Modified());
+        QVERIFY(other.SetTableData(table, TLines{"1;1"}));
+        QVERIFY(other.Modified() && other.ModifiedBeyondUndo());
+        TLines back;
+        QVERIFY(other.GetTableData(table, back));
+        QCOMPARE(back, TLines{"1;1"});
+
+        // A table of another project is refused with its box.
+        recorder.Clear();
+        QVERIFY(!other.GetTableData(model.FindTable(1), back));
+        QVERIFY(!other.SetTableData(model.FindTable(1), back));
+        QCOMPARE(MessageBoxTexts(recorder), (QStringList{"GetTableData...", "SetTableData..."}));
+    }
+
+    void currentItemNotifiesBeforeAndAfter() {
+        TQuendalModel model;
+        NotificationRecorder view;
+        view.SetModel(&model);
+        model.SetCurrentItem(Id(2, 4));
+        QCOMPARE(model.CurrentItem, Id(2, 4));
+        QCOMPARE(view.events, (std::vector<std::pair<int, NotifyData>>{{2050, 0}, {2050, 1}}));
+        view.SetModel(nullptr);
+    }
+
+    void desktopPart() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, SampleProject(), "d.mtp"));
+        model.AddBreakpoint(5);
+        model.AddBreakpoint(2);
+        model.Watches.push_back(TWatchEntry::CreateForBlock(model.Engine, Id(2, 1)));
+        QCOMPARE(model.GetWatch(0)->Name, std::string("WORD[3]"));
+        TDesktopWriter writer;
+        model.SaveDesktop(writer);
+
+        TDesktopReader reader(writer.Data());
+        TQuendalModel restored;
+        QVERIFY(restored.LoadDesktop(reader));
+        QCOMPARE(restored.FileName(), Path("d.mtp"));
+        QCOMPARE(restored.CellCount(), 2);
+        QCOMPARE(restored.BreakpointCount, 2);
+        QVERIFY(restored.HasBreakpoint(5) && restored.HasBreakpoint(2));
+        QCOMPARE(restored.WatchCount(), 1);
+        QCOMPARE(restored.GetWatch(0)->Name, std::string("WORD[3]"));
+        QCOMPARE(restored.GetWatch(0)->Code, model.GetWatch(0)->Code);
+        QVERIFY(reader.AtEnd());
+    }
+
+    void desktopKeepsAtMostFiftyBreakpoints() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, SampleProject(), "d.mtp"));
+        TDesktopWriter writer;
+        writer.WriteString(Path("d.mtp"));
+        writer.WriteInteger(60);
+        for (int i = 1; i <= 60; ++i)
+            writer.WriteInteger(i);
+        writer.WriteInteger(0);
+        TDesktopReader reader(writer.Data());
+        QVERIFY(model.LoadDesktop(reader));
+        QCOMPARE(model.BreakpointCount, 50);
+        QVERIFY(model.HasBreakpoint(50) && !model.HasBreakpoint(51));
+        QVERIFY(reader.AtEnd());
+    }
+
+    void desktopOfFailedOrUntitledProject() {
+        platform::DialogRecorder recorder;
+        TDesktopWriter writer;
+        writer.WriteString(Path("weg.mtp"));
+        writer.WriteInteger(0);
+        writer.WriteInteger(0);
+        TDesktopReader reader(writer.Data());
+        TQuendalModel model;
+        QVERIFY(!model.LoadDesktop(reader));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QString("Datei %1 nicht gefunden").arg(Path("weg.mtp"))});
+
+        TQuendalModel untitled;
+        TDesktopWriter empty;
+        untitled.SaveDesktop(empty);
+        TDesktopReader emptyReader(empty.Data());
+        QCOMPARE(emptyReader.ReadString(), QString());
+        QVERIFY(emptyReader.AtEnd());
+        TDesktopReader again(empty.Data());
+        TQuendalModel fresh;
+        QVERIFY(fresh.LoadDesktop(again));
+        QCOMPARE(fresh.Comment.size(), size_t(2));
+    }
+
+    void printLayout() {
+        const QSize page(500, 300);
+        // 100 high: at 0; 150 high: 20 space, line, 20 space... fits at 140 (ends at 290).
+        auto placed = LayoutPrintPages({{400, 100}, {600, 150}, {300, 100}, {200, 900}}, page);
+        QCOMPARE(placed.size(), size_t(4));
+        QCOMPARE(placed[0].Page, 0);
+        QCOMPARE(placed[0].Y, 0);
+        QVERIFY(!placed[0].SeparatorAbove);
+        QCOMPARE(placed[1].Page, 0);
+        QCOMPARE(placed[1].Y, 140);
+        QVERIFY(placed[1].SeparatorAbove);
+        QCOMPARE(placed[1].Width, 500); // cut to the page
+        // Would end at 310 + 100 > 300: a new page.
+        QCOMPARE(placed[2].Page, 1);
+        QCOMPARE(placed[2].Y, 0);
+        QVERIFY(!placed[2].SeparatorAbove);
+        // Taller than the page: cut, on a page of its own.
+        QCOMPARE(placed[3].Page, 2);
+        QCOMPARE(placed[3].Height, 300);
+        for (const TPrintPlacement& p : placed)
+            QVERIFY(p.Y + p.Height <= page.height());
+        // Exactly fitting: 100 + 20 + 20 + 160 = 300.
+        auto exact = LayoutPrintPages({{100, 100}, {100, 160}}, page);
+        QCOMPARE(exact[1].Page, 0);
+        QCOMPARE(exact[1].Y, 140);
+    }
+
+    void printToPdf() {
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, SampleProject()));
+        const QString pdf = Path("druck.pdf");
+        QString docName;
+        TQuendalModel::PrintDialog = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        model.PrintProgram(5);
+        const QByteArray one = ReadFile(pdf);
+        QVERIFY(one.startsWith("%PDF"));
+        QCOMPARE(one.count("/Type /Page\n") + one.count("/Type /Page\r"), 1);
+        QFile::remove(pdf);
+        model.PrintProgram(0);
+        QVERIFY(ReadFile(pdf).startsWith("%PDF"));
+
+        // Cancelled: nothing printed.
+        QFile::remove(pdf);
+        TQuendalModel::PrintDialog = [](QPrinter&) { return false; };
+        model.PrintProgram(0);
+        QVERIFY(!QFile::exists(pdf));
+        TQuendalModel::PrintDialog = nullptr;
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+    }
+};
+
+QTEST_MAIN(TestProjectFile)
+#include "tst_projectfile.moc"

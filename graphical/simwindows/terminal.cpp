@@ -1,0 +1,204 @@
+#include "graphical/simwindows/terminal.h"
+
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "graphical/dialogs/coloroptions.h"
+#include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/rowgrid.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/help.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QPainter>
+#include <algorithm>
+
+TTerminalForm* TerminalForm = nullptr;
+
+namespace {
+// The desktop reader creates the window by its class name. The name is spelt out: the meta
+// object may not be set up yet while static objects are initialised.
+const bool registered = [] {
+    RegisterMDIChildClass(QStringLiteral("TTerminalForm"), [](TModel* model) -> TMDIChildForm* {
+        return TMDIChildForm::Create<TTerminalForm>(model);
+    });
+    return true;
+}();
+} // namespace
+TWindowRect TerminalWindowRect;
+
+// The base class holds no model: the window outlives projects and follows the open one.
+TTerminalForm::TTerminalForm(TModel* model, QWidget* parent)
+    : TMDIChildForm(nullptr, parent),
+      follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
+    setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
+    int32_t left, top, width, height;
+    TWindowState state;
+    GetNextPlacement(left, top, width, height, state);
+    if (width < 1 || height < 1)
+        resize(386, 228);
+    grid_ = new TRowGrid;
+    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
+    grid_->KeyDown = [](QKeyEvent* event) {
+        if (event->key() != Qt::Key_F1)
+            return false;
+        HelpUsed = true;
+        platform::ShowHelpContext(13000);
+        return true;
+    };
+    setWidget(grid_);
+    ColorsChanged();
+    RegisterInstance();
+    AttachModel(dynamic_cast<TQuendalModel*>(model));
+}
+
+TTerminalForm::~TTerminalForm() {
+    if (TerminalForm == this)
+        TerminalForm = nullptr;
+}
+
+TQuendalModel* TTerminalForm::QuendalModel() const {
+    return static_cast<TQuendalModel*>(follower_.Model());
+}
+
+void TTerminalForm::RegisterInstance() {
+    TerminalForm = this;
+}
+
+void TTerminalForm::AttachModel(TQuendalModel* model) {
+    follower_.SetModel(model);
+    hadModel_ = model != nullptr;
+    Refresh(-1);
+}
+
+void TTerminalForm::ModelDestroyed() {
+    follower_.SetModel(nullptr);
+    hadModel_ = false;
+    grid_->SetRowCount(1);
+    grid_->viewport()->update();
+}
+
+bool TTerminalForm::Idle(QObject*) {
+    // A model that ended leaves its views without telling them.
+    if (hadModel_ && !follower_.Model())
+        ModelDestroyed();
+    return false;
+}
+
+void TTerminalForm::showEvent(QShowEvent* event) {
+    if (!TerminalWindowRect.Empty())
+        setGeometry(TerminalWindowRect.ToQRect());
+    TMDIChildForm::showEvent(event);
+    LayoutColumn();
+}
+
+void TTerminalForm::resizeEvent(QResizeEvent* event) {
+    TMDIChildForm::resizeEvent(event);
+    LayoutColumn();
+    if (isVisible() && FormWindowState() == wsNormal)
+        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+}
+
+void TTerminalForm::closeEvent(QCloseEvent* event) {
+    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
+        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    TMDIChildForm::closeEvent(event);
+    if (event->isAccepted() && TerminalForm == this)
+        TerminalForm = nullptr;
+}
+
+void TTerminalForm::LayoutColumn() {
+    grid_->SetColumnWidth(80 * QFontMetrics(grid_->font()).horizontalAdvance(QLatin1Char('W')) + 2);
+    Refresh(-1);
+}
+
+void TTerminalForm::Refresh(int line) {
+    const TQuendalModel* model = QuendalModel();
+    const int count = model ? model->TerminalLineCount() : 0;
+    grid_->SetRowCount(std::max(count, 1));
+    if (line >= 0)
+        grid_->InvalidateRow(line);
+    else
+        grid_->viewport()->update();
+    grid_->SetCurrentRow(grid_->RowCount() - 1);
+}
+
+void TTerminalForm::UpdateAspekt(int code, NotifyData data) {
+    if (code == nmTerminalLine)
+        Refresh(int(data));
+}
+
+void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
+    painter.fillRect(rect, ViewColor(cnTerminalBackgnd));
+    const TQuendalModel* model = QuendalModel();
+    if (!model || row >= model->TerminalLineCount())
+        return;
+    painter.setPen(ViewColor(cnTerminalText));
+    painter.drawText(rect.left() + 2, rect.top() + 2 + painter.fontMetrics().ascent(),
+                     platform::AnsiToQString(model->GetTerminalLine(row)));
+}
+
+bool TTerminalForm::IsCommandEnabled(int cmd) {
+    if (cmd == cmCopy || cmd == cmClearWindow) {
+        const TQuendalModel* model = QuendalModel();
+        return model && model->TerminalLineCount() > 0;
+    }
+    return TMDIChildForm::IsCommandEnabled(cmd);
+}
+
+void TTerminalForm::DoCommand(int cmd) {
+    if (!IsCommandEnabled(cmd))
+        return TMDIChildForm::DoCommand(cmd);
+    if (cmd == cmCopy)
+        QuendalModel()->CopyTerminalToClipboard();
+    else if (cmd == cmClearWindow)
+        QuendalModel()->ClearTerminal();
+}
+
+void TTerminalForm::ColorsChanged() {
+    grid_->SetBackground(ViewColor(cnTerminalBackgnd));
+    grid_->setFont(ViewFont(fvTerminal));
+    grid_->SetRowHeight(QFontMetrics(ViewFont(fvTerminal)).height() + 8);
+    // The grid's own, not the window's: the frame and title bar keep the desktop's colours.
+    QPalette pal = grid_->palette();
+    pal.setColor(QPalette::Window, ViewColor(cnTerminalBackgnd));
+    grid_->setPalette(pal);
+    grid_->viewport()->update();
+}
+
+TTerminalForm* ShowTerminalWindow(QMdiArea* area, TQuendalModel* model) {
+    if (TerminalForm) {
+        TerminalForm->showNormal();
+        TerminalForm->raise();
+        if (area)
+            area->setActiveSubWindow(TerminalForm);
+        return TerminalForm;
+    }
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    auto* form = TMDIChildForm::Create<TTerminalForm>(model);
+    if (area)
+        area->addSubWindow(form);
+    form->show();
+    return form;
+}
+
+void ReadTerminalSettings(TWinRegistry& reg) {
+    TerminalWindowRect.Read(reg, "TerminalWindow");
+}
+
+void WriteTerminalSettings(TWinRegistry& reg) {
+    if (TerminalForm)
+        TerminalWindowRect = TWindowRect::FromNormalBounds(TerminalForm->GetNormalBounds());
+    TerminalWindowRect.Write(reg, "TerminalWindow");
+}
+
+void InstallTerminalHook(QMdiArea* area) {
+    SimulatorWindows.ShowTerminal = [area](TQuendalModel* model) {
+        if (!TerminalForm)
+            ShowTerminalWindow(area, model);
+    };
+}

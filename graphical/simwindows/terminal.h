@@ -1,0 +1,61 @@
+// The lines the simulated unit printed on its serial output.
+#pragma once
+
+#include "framework/mdichild.h"
+#include "graphical/model/modelfollower.h"
+#include "graphical/simwindows/simtoolwindow.h"
+
+class QMdiArea;
+class TQuendalModel;
+class TRowGrid;
+class TWinRegistry;
+
+class TTerminalForm : public TMDIChildForm {
+    Q_OBJECT
+
+public:
+    static constexpr int cmCopy = 153;
+    static constexpr int cmClearWindow = 160;
+
+    explicit TTerminalForm(TModel* model, QWidget* parent = nullptr);
+    ~TTerminalForm() override;
+
+    // The window becomes a view of model (null: of none) and shows its lines.
+    void AttachModel(TQuendalModel* model);
+    TQuendalModel* QuendalModel() const;
+
+    bool Idle(QObject* sender) override;
+    void DoCommand(int cmd) override;
+    bool IsCommandEnabled(int cmd) override;
+    void UpdateAspekt(int code, NotifyData data) override;
+    void ColorsChanged() override;
+    void ModelDestroyed() override;
+    void RegisterInstance() override;
+
+    TRowGrid* Grid() const { return grid_; }
+    // Row count from the model; row (or every row for -1) redrawn; the last row current.
+    void Refresh(int line);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void LayoutColumn();
+    void DrawCell(QPainter& painter, int row, const QRect& rect);
+
+    TRowGrid* grid_;
+    TModelFollower follower_;
+    bool hadModel_ = false;
+};
+
+extern TTerminalForm* TerminalForm;
+// Settings section "TerminalWindow".
+extern TWindowRect TerminalWindowRect;
+
+TTerminalForm* ShowTerminalWindow(QMdiArea* area, TQuendalModel* model);
+void ReadTerminalSettings(TWinRegistry& reg);
+void WriteTerminalSettings(TWinRegistry& reg);
+// Lets the simulation driver open the window in area when the unit prints.
+void InstallTerminalHook(QMdiArea* area);

@@ -1,0 +1,63 @@
+// The list of watched simulator variables with their current values.
+#pragma once
+
+#include "framework/mdichild.h"
+#include "graphical/simwindows/simtoolwindow.h"
+
+class QHeaderView;
+class QMdiArea;
+class QMenu;
+class TQuendalModel;
+class TRowGrid;
+class TWinRegistry;
+
+class TWatchForm : public TMDIChildForm {
+    Q_OBJECT
+
+public:
+    static constexpr int cmSetWatchValue = 501;
+    static constexpr int cmKillWatch = 155;
+
+    explicit TWatchForm(TModel* model, QWidget* parent = nullptr);
+    ~TWatchForm() override;
+
+    void DoCommand(int cmd) override;
+    bool IsCommandEnabled(int cmd) override;
+    void UpdateAspekt(int code, NotifyData data) override;
+    void ColorsChanged() override;
+    void ModelAttached() override;
+    void RegisterInstance() override;
+
+    TRowGrid* Grid() const { return grid_; }
+    QHeaderView* Header() const { return header_; }
+    QMenu* LocalMenu() const { return menu_; }
+    int ValueColumnX() const { return valueColumnX_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    TQuendalModel* QuendalModel() const;
+    void LayoutColumns();
+    void UpdateRowCount();
+    void DrawCell(QPainter& painter, int row, const QRect& rect);
+    bool GridKeyDown(QKeyEvent* event);
+
+    QHeaderView* header_;
+    TRowGrid* grid_;
+    QMenu* menu_;
+    int valueColumnX_ = 102;
+    bool layingOut_ = false;
+};
+
+extern TWatchForm* WatchForm;
+// Settings section "WatchWindow".
+extern TWindowRect WatchWindowRect;
+extern int WatchNameColWidth;
+
+// Creates the window for model in area, or brings the existing one to the front when activate.
+TWatchForm* ShowWatchWindow(QMdiArea* area, TQuendalModel* model, bool activate);
+void ReadWatchSettings(TWinRegistry& reg);
+void WriteWatchSettings(TWinRegistry& reg);

@@ -17,8 +17,8 @@
 #include <array>
 #include <span>
 
+#include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
-#include "graphical/dialogs/dialogplacement.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
 

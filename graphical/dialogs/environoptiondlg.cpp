@@ -11,9 +11,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
-#include "graphical/dialogs/dialogplacement.h"
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/help.h"
 

@@ -27,7 +27,7 @@ int RoundEven(double value) {
 
 } // namespace
 
-TAnalogPortForm::TAnalogPortForm(QWidget* owner) : TSimToolWindow(owner, AnalogPortRect, 15000) {
+TAnalogPortForm::TAnalogPortForm(QWidget* owner) : TToolWindow(owner, AnalogPortRect, 15000) {
     setWindowTitle(QStringLiteral("Tavrissel Analogports"));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     resize(256, 130);
@@ -78,7 +78,7 @@ int TAnalogPortForm::HitTest(const QPoint& pos) const {
 }
 
 void TAnalogPortForm::showEvent(QShowEvent* event) {
-    TSimToolWindow::showEvent(event);
+    TToolWindow::showEvent(event);
     for (int i = 0; i < 8; ++i)
         drawnIn_[i] = SimulatorIoState.AnalogIn[i];
     for (int i = 0; i < 2; ++i)

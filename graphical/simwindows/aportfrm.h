@@ -1,11 +1,11 @@
 // The 8 analog inputs of the simulated unit as bars the user drags, and its 2 analog outputs.
 #pragma once
 
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include <array>
 
-class TAnalogPortForm : public TSimToolWindow {
+class TAnalogPortForm : public TToolWindow {
     Q_OBJECT
 
 public:

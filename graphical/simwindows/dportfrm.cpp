@@ -36,7 +36,7 @@ QPoint CellOrigin(int port) {
 
 } // namespace
 
-TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TSimToolWindow(owner, DigitalPortRect, 15000) {
+TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalPortRect, 15000) {
     setWindowTitle(QStringLiteral("Tavrissel Digitalports"));
     resize(256, 62);
     DigitalPortPopup = new QMenu(this);
@@ -72,7 +72,7 @@ void TDigitalPortForm::FirstShowSetup() {
 }
 
 void TDigitalPortForm::showEvent(QShowEvent* event) {
-    TSimToolWindow::showEvent(event);
+    TToolWindow::showEvent(event);
     CopyDrawn();
     update();
 }
@@ -83,11 +83,10 @@ void TDigitalPortForm::CopyDrawn() {
 }
 
 int TDigitalPortForm::PortAt(const QPoint& pos) {
-    const int column = pos.x() / 32;
-    const int row = pos.y() < 33 ? 0 : 1;
-    if (pos.x() < 0 || column > 7 || pos.y() < 0 || pos.y() >= 64)
+    // Only the 16 cells: y 32 is the lower row, a widened window has no port beyond x 255.
+    if (pos.x() < 0 || pos.x() >= 8 * 32 || pos.y() < 0 || pos.y() >= 2 * 32)
         return 0;
-    return row * 8 + column + 1;
+    return pos.y() / 32 * 8 + pos.x() / 32 + 1;
 }
 
 QRect TDigitalPortForm::LedRect(int port) {

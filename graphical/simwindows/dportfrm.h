@@ -2,7 +2,7 @@
 // switches an input.
 #pragma once
 
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include <QPixmap>
 #include <array>
@@ -10,7 +10,7 @@
 class QMenu;
 class QAction;
 
-class TDigitalPortForm : public TSimToolWindow {
+class TDigitalPortForm : public TToolWindow {
     Q_OBJECT
 
 public:

@@ -49,7 +49,7 @@ const TKeyboardForm::TKey TKeyboardForm::Keys[12] = {
     {"*", 0, KeyRect(8, 86)},  {"0", 90, KeyRect(34, 86)},  {"#", 173, KeyRect(60, 86)},
 };
 
-TKeyboardForm::TKeyboardForm(QWidget* owner) : TSimToolWindow(owner, KeyboardWindowRect, 17000) {
+TKeyboardForm::TKeyboardForm(QWidget* owner) : TToolWindow(owner, KeyboardWindowRect, 17000) {
     setWindowTitle(QStringLiteral("Tastatur"));
     keyboardImage_ = KeypadPicture();
     resize(keyboardImage_.size());
@@ -171,7 +171,7 @@ void TKeyboardForm::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TKeyboardForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
-        TSimToolWindow::keyPressEvent(event);
+        TToolWindow::keyPressEvent(event);
         return;
     }
     if (keyboardKey_ > 0 || event->isAutoRepeat())

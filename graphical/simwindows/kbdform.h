@@ -1,11 +1,11 @@
 // The simulated unit's 12-key keypad, which it reads as a voltage on analog input 8.
 #pragma once
 
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include <QImage>
 
-class TKeyboardForm : public TSimToolWindow {
+class TKeyboardForm : public TToolWindow {
     Q_OBJECT
 
 public:

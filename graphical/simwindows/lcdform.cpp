@@ -49,7 +49,7 @@ QImage GlyphSheet() {
 
 } // namespace
 
-TLCDViewForm::TLCDViewForm(QWidget* owner) : TSimToolWindow(owner, LCDWindowRect, 16000) {
+TLCDViewForm::TLCDViewForm(QWidget* owner) : TToolWindow(owner, LCDWindowRect, 16000) {
     setWindowTitle(QStringLiteral("Tavrissel LCD-Modul"));
     bkgnd_ = ModulePicture();
     font_ = GlyphSheet();

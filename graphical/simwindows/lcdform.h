@@ -1,12 +1,12 @@
 // The simulated 2 x 16 character LCD module.
 #pragma once
 
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include <QImage>
 #include <array>
 
-class TLCDViewForm : public TSimToolWindow {
+class TLCDViewForm : public TToolWindow {
     Q_OBJECT
 
 public:

@@ -41,7 +41,7 @@ QImage GlyphSheet() {
 
 } // namespace
 
-TLEDViewForm::TLEDViewForm(QWidget* owner) : TSimToolWindow(owner, LEDWindowRect, 18000) {
+TLEDViewForm::TLEDViewForm(QWidget* owner) : TToolWindow(owner, LEDWindowRect, 18000) {
     setWindowTitle(QStringLiteral("Tavrissel LED-Modul"));
     bkgnd_ = ModulePicture();
     font_ = GlyphSheet();

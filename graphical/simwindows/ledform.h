@@ -1,12 +1,12 @@
 // The simulated 6-digit seven-segment LED module.
 #pragma once
 
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include <QImage>
 #include <array>
 
-class TLEDViewForm : public TSimToolWindow {
+class TLEDViewForm : public TToolWindow {
     Q_OBJECT
 
 public:

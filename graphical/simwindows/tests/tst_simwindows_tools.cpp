@@ -118,10 +118,9 @@ private slots:
     void storedRectangleIsUsedAtTheFirstShow() {
         DigitalPortRect = {-400, 50, -100, 150};
         TDigitalPortForm* form = ShowDigitalPortWindow(nullptr, false);
-        QCOMPARE(form->frameGeometry().left(), 0);
-        QCOMPARE(form->frameGeometry().top(), 50);
-        QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
-        form->move(30, 40);
+        QCOMPARE(form->geometry().left(), 0);
+        QCOMPARE(form->geometry().top(), 50);
+        form->setGeometry(30, 40, 256, 62);
         form->close();
         QVERIFY(!DigitalPortForm);
         QCOMPARE(DigitalPortRect.Left, 30);
@@ -146,6 +145,15 @@ private slots:
         QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(10, 40));
         QVERIFY(!SimulatorIoState.PortLevel[8]);
         QCOMPARE(TDigitalPortForm::PortAt({255, 63}), 16);
+        // y 32 is the lower row; a widened window hits nothing right of the 16 cells.
+        form->resize(400, 62);
+        QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(40, 32));
+        QVERIFY(SimulatorIoState.PortLevel[9]);
+        QVERIFY(!SimulatorIoState.PortLevel[1]);
+        QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(300, 40));
+        QCOMPARE(
+            std::count(SimulatorIoState.PortLevel.begin(), SimulatorIoState.PortLevel.end(), true),
+            2); // ports 1 and 10
     }
 
     void ledsShowDirectionAndLevel() {

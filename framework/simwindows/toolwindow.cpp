@@ -1,4 +1,4 @@
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QScreen>
 
 void TWindowRect::Read(TWinRegistry& reg, const QString& section) {
@@ -40,8 +41,10 @@ TWindowRect PlaceRectOnScreen(TWindowRect rect, int screenWidth, int screenHeigh
     return rect;
 }
 
-TSimToolWindow::TSimToolWindow(QWidget* owner, TWindowRect& stored, int helpContext)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), stored_(stored),
+// A tool window is transient for its owner's window: above it, but below the owner's modal
+// dialogs, so no stay-on-top hint.
+TToolWindow::TToolWindow(QWidget* owner, TWindowRect& stored, int helpContext)
+    : QWidget(owner ? owner->window() : nullptr, Qt::Tool), stored_(stored),
       helpContext_(helpContext) {
     setAttribute(Qt::WA_DeleteOnClose);
     // The paint handlers fill the whole background themselves.
@@ -49,42 +52,63 @@ TSimToolWindow::TSimToolWindow(QWidget* owner, TWindowRect& stored, int helpCont
     setMinimumSize(32, 32);
 }
 
-TSimToolWindow::~TSimToolWindow() {
+TToolWindow::~TToolWindow() {
     RememberRect();
 }
 
-void TSimToolWindow::RememberRect() {
+void TToolWindow::RememberRect() {
     if (firstShow_)
         return;
-    stored_ = TWindowRect::FromQRect(frameGeometry());
+    stored_ = TWindowRect::FromQRect(geometry());
 }
 
-void TSimToolWindow::showEvent(QShowEvent* event) {
+void TToolWindow::SetBoundsOnScreen(const TWindowRect& rect) {
+    if (rect.Empty())
+        return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+    setGeometry(PlaceRectOnScreen(rect, screenSize.width(), screenSize.height()).ToQRect());
+}
+
+void TToolWindow::PlaceBesideOwner() {
+    QWidget* owner = parentWidget();
+    if (!owner)
+        return;
+    QRect work = owner->geometry();
+    if (auto* main = qobject_cast<QMainWindow*>(owner); main && main->centralWidget())
+        work =
+            QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), main->centralWidget()->size());
+    const QScreen* screen = owner->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Right of the owner's frame when the screen has room, else inside the work area's right
+    // edge; never above the work area's top.
+    const QRect frame = owner->frameGeometry();
+    int x = frame.right() + 1;
+    if (x + width() > area.right() + 1)
+        x = std::max(work.left(), work.right() + 1 - width());
+    move(x, std::max(work.top(), area.top()));
+}
+
+void TToolWindow::showEvent(QShowEvent* event) {
     if (firstShow_) {
-        if (!stored_.Empty()) {
-            const QScreen* screen = QGuiApplication::primaryScreen();
-            const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
-            const TWindowRect placed =
-                PlaceRectOnScreen(stored_, screenSize.width(), screenSize.height());
-            // The rectangle is the frame's; the client gets what the frame leaves.
-            const QSize frame = frameGeometry().size() - size();
-            move(placed.Left, placed.Top);
-            resize(placed.ToQRect().size() - frame);
-        }
+        if (stored_.Empty())
+            PlaceBesideOwner();
+        else
+            SetBoundsOnScreen(stored_);
         FirstShowSetup();
         firstShow_ = false;
     }
     QWidget::showEvent(event);
 }
 
-void TSimToolWindow::closeEvent(QCloseEvent* event) {
+void TToolWindow::closeEvent(QCloseEvent* event) {
     RememberRect();
     QWidget::closeEvent(event);
     if (event->isAccepted())
         Unregister();
 }
 
-void TSimToolWindow::keyPressEvent(QKeyEvent* event) {
+void TToolWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         HelpUsed = true;
         platform::ShowHelpContext(helpContext_);
@@ -98,7 +122,7 @@ bool ReadToolWindowPlace(TWinRegistry& reg, const QString& section, TWindowRect&
     return reg.ReadBool(section, "Visible", false);
 }
 
-void WriteToolWindowPlace(TWinRegistry& reg, const QString& section, TSimToolWindow* form,
+void WriteToolWindowPlace(TWinRegistry& reg, const QString& section, TToolWindow* form,
                           TWindowRect& rect) {
     if (form)
         form->RememberRect();

@@ -2,10 +2,8 @@
 
 #include "basic/editors/editorchild.h"
 #include "basic/editors/hiltedit.h"
+#include "framework/dialogs/colorvalue.h"
 #include "framework/winregistry.h"
-
-#include <QApplication>
-#include <QPalette>
 
 namespace harvel {
 
@@ -77,29 +75,7 @@ TStoredColor TColorSettings::Default(int index) {
 }
 
 QColor TColorSettings::ToQColor(TStoredColor color) {
-    if (!(color & System))
-        return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-    const QPalette palette = QApplication::palette();
-    switch (color) {
-    case clWindow:
-        return palette.color(QPalette::Base);
-    case clWindowText:
-        return palette.color(QPalette::Text);
-    case clHighlight:
-        return palette.color(QPalette::Highlight);
-    case clHighlightText:
-        return palette.color(QPalette::HighlightedText);
-    case clBtnFace:
-        return palette.color(QPalette::Button);
-    case clBtnShadow:
-        return palette.color(QPalette::Dark);
-    case clGrayText:
-        return palette.color(QPalette::Disabled, QPalette::Text);
-    case clBtnText:
-        return palette.color(QPalette::ButtonText);
-    default:
-        return palette.color(QPalette::Text);
-    }
+    return ColorValueToQColor(color);
 }
 
 QColor TColorSettings::Color(int index) const {

@@ -1,8 +1,5 @@
 #include "graphical/dialogs/coloroptions.h"
 
-#include <QApplication>
-#include <QPalette>
-
 #include "framework/winregistry.h"
 
 namespace {
@@ -86,28 +83,6 @@ QString FontSizeValue(TFontView view) {
 
 QString FontStyleValue(TFontView view) {
     return QString::fromLatin1(FontDefs[view].Prefix) + QStringLiteral("FontStyle");
-}
-
-QColor ColorValueToQColor(TColorValue value) {
-    const auto bits = static_cast<uint32_t>(value);
-    if (bits & 0x80000000u) {
-        const QPalette palette = QApplication::palette();
-        switch (bits & 0xFFu) {
-        case 0x05:
-            return palette.color(QPalette::Base);
-        case 0x08:
-            return palette.color(QPalette::Text);
-        case 0x0F:
-            return palette.color(QPalette::Button);
-        case 0x10:
-            return palette.color(QPalette::Dark);
-        case 0x12:
-            return palette.color(QPalette::ButtonText);
-        default:
-            return palette.color(QPalette::WindowText);
-        }
-    }
-    return QColor(bits & 0xFF, (bits >> 8) & 0xFF, (bits >> 16) & 0xFF);
 }
 
 QColor ViewColor(int number) {

@@ -3,6 +3,8 @@
 // font dialog edits a copy of it and copies it back on apply.
 #pragma once
 
+#include "framework/dialogs/colorvalue.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -100,9 +102,6 @@ QString FontNameValue(TFontView view);
 QString FontSizeValue(TFontView view);
 QString FontStyleValue(TFontView view);
 
-// The screen colour of a colour number of the class library; system colours come from the
-// application palette.
-QColor ColorValueToQColor(TColorValue value);
 // A live colour by number, as the views paint it.
 QColor ViewColor(int number);
 // A font entry as a Qt font (bold for style bit 2, italic for style bit 1).

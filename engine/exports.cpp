@@ -260,10 +260,10 @@ const unsigned char* MoltraneGetLED(EngineHandle engine) {
 }
 
 int MoltraneDownload(EngineHandle engine, void* serialPort) {
-    if (engine == nullptr || serialPort == nullptr)
-        return quendal::DownloadWriteFailed;
-    return quendal::Download(static_cast<platform::SerialHandle>(serialPort),
-                             engine->DownloadCompiler.Data,
+    const int descriptor = quendal::TerminalDescriptor(serialPort);
+    if (engine == nullptr || descriptor < 0)
+        return MoltraneDownloadWriteFailed;
+    return quendal::Download(descriptor, engine->DownloadCompiler.Data,
                              static_cast<uint32_t>(engine->DownloadCompiler.Length),
                              engine->FirmwareBytes, static_cast<uint32_t>(engine->FirmwareCount),
                              engine->ProgressCount, engine->ProgressTotal, engine->BreakFlag);

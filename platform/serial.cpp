@@ -465,6 +465,10 @@ void SerialClose(SerialHandle port) {
     delete port;
 }
 
+int SerialDescriptor(SerialHandle port) {
+    return port ? port->fd : -1;
+}
+
 std::string SerialLastError() {
     char buffer[256];
     return strerror_r(lastError, buffer, sizeof buffer);

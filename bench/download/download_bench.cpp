@@ -41,8 +41,8 @@ void BM_DownloadAt9600(benchmark::State& state) {
         std::atomic<int32_t> count{0}, total{0}, cancel{0};
         unit.start();
         auto start = Clock::now();
-        int result =
-            quendal::Download(port, image.data(), imageLength, nullptr, 0, count, total, cancel);
+        int result = quendal::Download(platform::SerialDescriptor(port), image.data(), imageLength,
+                                       nullptr, 0, count, total, cancel);
         auto end = Clock::now();
         unit.stop();
         if (result != static_cast<int>(imageLength)) {

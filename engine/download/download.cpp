@@ -1,5 +1,14 @@
 #include "engine/download/download.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace quendal {
 
 namespace {
@@ -27,66 +36,92 @@ struct PlainWords {
     bool breakSet() const { return std::atomic_ref<int32_t>(cancel).load() != 0; }
 };
 
-void SetUpPort(platform::SerialHandle port) {
-    // Failures here show up as a failed write or a missing echo right after.
-    platform::SerialState state;
-    platform::SerialGetState(port, state);
-    state.baudRate = 9600;
-    state.byteSize = 8;
-    state.parity = platform::Parity::None;
-    state.stopBits = platform::StopBits::One;
-    state.binary = true;
-    state.parityCheck = false;
-    state.outxCtsFlow = false;
-    state.outxDsrFlow = false;
-    state.dtrControl = platform::LineControl::Disable;
-    state.rtsControl = platform::LineControl::Disable;
-    state.outX = false;
-    state.inX = false;
-    platform::SerialSetState(port, state);
+// Read time-out of one byte: 50 ms per byte plus 1000 ms.
+constexpr int kReadTimeoutMs = 1050;
 
-    platform::SerialTimeouts timeouts;
-    timeouts.readInterval = 0;
-    timeouts.readTotalMultiplier = 50;
-    timeouts.readTotalConstant = 1000;
-    timeouts.writeTotalMultiplier = 0;
-    timeouts.writeTotalConstant = 0;
-    platform::SerialSetTimeouts(port, timeouts);
+void SetUpPort(int fd) {
+    // Failures here show up as a failed write or a missing echo right after.
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0)
+        return;
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, B9600);
+    cfsetospeed(&settings, B9600);
+    tcsetattr(fd, TCSANOW, &settings);
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ioctl(fd, TIOCMBIC, &lines);
+}
+
+// One byte within the read time-out; false when the read failed.
+bool ReadByte(int fd, uint8_t& byte, bool& got) {
+    got = false;
+    pollfd entry{fd, POLLIN, 0};
+    int ready;
+    do
+        ready = poll(&entry, 1, kReadTimeoutMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready < 0 || (ready > 0 && (entry.revents & POLLNVAL)))
+        return false;
+    if (ready == 0)
+        return true;
+    ssize_t n;
+    do
+        n = read(fd, &byte, 1);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return errno == EAGAIN;
+    got = n == 1;
+    // Readable but nothing to read: the far end has hung up.
+    return n == 1 || !(entry.revents & (POLLHUP | POLLERR));
 }
 
 // Reads single bytes until one read brings none. A unit that keeps talking would hold us
 // here for ever, so the break flag is honoured as well.
-template <class Words> bool Drain(platform::SerialHandle port, Words& words) {
+template <class Words> bool Drain(int fd, Words& words) {
     for (;;) {
         if (words.breakSet())
             return false;
         uint8_t byte = 0;
-        uint32_t got = 0;
-        if (!platform::SerialRead(port, &byte, 1, got) || got == 0)
+        bool got = false;
+        if (!ReadByte(fd, byte, got) || !got)
             return true;
     }
 }
 
-int SendRaw(platform::SerialHandle port, uint8_t byte) {
-    uint32_t written = 0;
-    if (!platform::SerialWrite(port, &byte, 1, written) || written == 0)
+int SendRaw(int fd, uint8_t byte) {
+    for (;;) {
+        ssize_t n = write(fd, &byte, 1);
+        if (n == 1)
+            return 0;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd entry{fd, POLLOUT, 0};
+            if (poll(&entry, 1, -1) >= 0 && !(entry.revents & (POLLERR | POLLHUP | POLLNVAL)))
+                continue;
+        }
         return DownloadWriteFailed;
-    return 0;
+    }
 }
 
-int SendEchoed(platform::SerialHandle port, uint8_t byte) {
-    if (int result = SendRaw(port, byte))
+int SendEchoed(int fd, uint8_t byte) {
+    if (int result = SendRaw(fd, byte))
         return result;
     uint8_t echo = 0;
-    uint32_t got = 0;
-    if (!platform::SerialRead(port, &echo, 1, got) || got == 0)
+    bool got = false;
+    if (!ReadByte(fd, echo, got) || !got)
         return DownloadNoEcho;
     return echo == byte ? 0 : DownloadWrongEcho;
 }
 
 template <class Words>
-int Run(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
-        const uint8_t* firmware, uint32_t firmwareCount, Words words) {
+int Run(int port, const uint8_t* image, uint32_t imageLength, const uint8_t* firmware,
+        uint32_t firmwareCount, Words words) {
     bool fits = imageLength <= kMaxImageLength && firmwareCount <= kMaxFirmwareCount;
     words.setCount(0);
     words.setTotal(fits ? static_cast<int32_t>(imageLength + firmwareCount) : 0);
@@ -132,16 +167,26 @@ int Run(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
 
 } // namespace
 
-int Download(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
-             const uint8_t* firmware, uint32_t firmwareCount, std::atomic<int32_t>& progressCount,
+int TerminalDescriptor(const void* handle) {
+    const auto value = reinterpret_cast<intptr_t>(handle);
+    if (value < 0 || value > INT_MAX)
+        return -1;
+    const int fd = static_cast<int>(value);
+    if (fcntl(fd, F_GETFD) < 0 || !isatty(fd))
+        return -1;
+    return fd;
+}
+
+int Download(int port, const uint8_t* image, uint32_t imageLength, const uint8_t* firmware,
+             uint32_t firmwareCount, std::atomic<int32_t>& progressCount,
              std::atomic<int32_t>& progressTotal, std::atomic<int32_t>& breakFlag) {
     return Run(port, image, imageLength, firmware, firmwareCount,
                AtomicWords{progressCount, progressTotal, breakFlag});
 }
 
-int Download(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
-             const uint8_t* firmware, uint32_t firmwareCount, int32_t& progressCount,
-             int32_t& progressTotal, int32_t& breakFlag) {
+int Download(int port, const uint8_t* image, uint32_t imageLength, const uint8_t* firmware,
+             uint32_t firmwareCount, int32_t& progressCount, int32_t& progressTotal,
+             int32_t& breakFlag) {
     return Run(port, image, imageLength, firmware, firmwareCount,
                PlainWords{progressCount, progressTotal, breakFlag});
 }

@@ -1,8 +1,6 @@
 // Serial download of a code image to the unit and the reader of the LED display firmware.
 #pragma once
 
-#include "platform/serial.h"
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -26,21 +24,24 @@ constexpr uint32_t kMaxImageLength = 0xFFFF;
 constexpr uint32_t kMaxFirmwareCount = 255;
 constexpr size_t kFirmwareAreaSize = 256;
 
-// Sends the image and then, when firmwareCount is not 0, the firmware block over a port the
-// caller opened; the port is set to 9600 8N1 without flow control first and stale input is
-// drained. progressTotal becomes imageLength + firmwareCount and progressCount counts the
-// bytes acknowledged so far; breakFlag is cleared at the start and, when another thread sets
-// it, the download stops before the next byte, or in the drain, with DownloadCancelled. Returns the
-// number of bytes sent or a DownloadResult. An image longer than kMaxImageLength or firmware longer
-// than kMaxFirmwareCount cannot be announced to the unit: nothing is written and the result is
-// DownloadWriteFailed.
-int Download(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
-             const uint8_t* firmware, uint32_t firmwareCount, std::atomic<int32_t>& progressCount,
+// The descriptor in a pointer-sized serial handle, or -1 when the handle is no open terminal.
+int TerminalDescriptor(const void* handle);
+
+// Sends the image and then, when firmwareCount is not 0, the firmware block over the open terminal
+// descriptor of the caller, which stays open; the port is set to 9600 8N1 without flow control
+// first and stale input is drained. progressTotal becomes imageLength + firmwareCount and
+// progressCount counts the bytes acknowledged so far; breakFlag is cleared at the start and, when
+// another thread sets it, the download stops before the next byte, or in the drain, with
+// DownloadCancelled. Returns the number of bytes sent or a DownloadResult. An image longer than
+// kMaxImageLength or firmware longer than kMaxFirmwareCount cannot be announced to the unit:
+// nothing is written and the result is DownloadWriteFailed.
+int Download(int descriptor, const uint8_t* image, uint32_t imageLength, const uint8_t* firmware,
+             uint32_t firmwareCount, std::atomic<int32_t>& progressCount,
              std::atomic<int32_t>& progressTotal, std::atomic<int32_t>& breakFlag);
 // The same for counters kept as plain aligned 32-bit words; each access is atomic.
-int Download(platform::SerialHandle port, const uint8_t* image, uint32_t imageLength,
-             const uint8_t* firmware, uint32_t firmwareCount, int32_t& progressCount,
-             int32_t& progressTotal, int32_t& breakFlag);
+int Download(int descriptor, const uint8_t* image, uint32_t imageLength, const uint8_t* firmware,
+             uint32_t firmwareCount, int32_t& progressCount, int32_t& progressTotal,
+             int32_t& breakFlag);
 
 // Failure messages of the firmware reader (Windows-1252).
 extern const char kFirmwareFileNotFound[]; // "Datei nicht gefunden"

@@ -71,7 +71,15 @@ QUENDAL32_API int MoltraneGetDAC(EngineHandle engine, unsigned short channel);
 QUENDAL32_API const void* MoltraneGetLCD(EngineHandle engine);
 /* The simulated LED display: six segment codes. */
 QUENDAL32_API const unsigned char* MoltraneGetLED(EngineHandle engine);
-/* serialPort: a platform::SerialHandle opened by the caller. */
+/* Results of MoltraneDownload besides the positive number of bytes sent. */
+enum {
+    MoltraneDownloadWriteFailed = -2, /* a serial write failed, or serialPort is no open terminal */
+    MoltraneDownloadNoEcho = -3,      /* the unit did not echo a byte in time */
+    MoltraneDownloadWrongEcho = -4,   /* the echoed byte differs */
+    MoltraneDownloadCancelled = -5    /* MoltraneBreak */
+};
+/* serialPort: the open terminal's file descriptor, (void*)(intptr_t)fd; the line is set to 9600
+   8N1 here and the descriptor is never closed. */
 QUENDAL32_API int MoltraneDownload(EngineHandle engine, void* serialPort);
 QUENDAL32_API int MoltraneGetProgress(EngineHandle engine);
 QUENDAL32_API void MoltraneBreak(EngineHandle engine);

@@ -4,13 +4,14 @@
 #include "engine/include/quendal32.h"
 #include "engine/moltrane.h"
 #include "engine/tests/scratch_directory.h"
-#include "platform/serial.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -19,8 +20,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(scratch_.made());
         ASSERT_TRUE(terminal.isOpen());
-        port = platform::SerialOpen(terminal.slavePath());
-        ASSERT_NE(port, nullptr);
+        port = open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(port, 0);
         h = MoltraneCreate();
         ASSERT_EQ(MoltraneAddPage(h, 1, 0), 1);
         ASSERT_EQ(MoltraneCompilerInit(h), 1);
@@ -31,13 +32,14 @@ protected:
     void TearDown() override {
         if (unit)
             unit->stop();
-        if (port)
-            platform::SerialClose(port);
+        if (port >= 0)
+            close(port);
         MoltraneDestroy(h);
     }
 
     quendal::PseudoTerminal terminal;
-    platform::SerialHandle port = nullptr;
+    int port = -1;
+    void* handle() const { return reinterpret_cast<void*>(static_cast<intptr_t>(port)); }
     std::unique_ptr<quendal::SimulatedUnit> unit;
     EngineHandle h = nullptr;
     enginetest::ScratchDirectory scratch_{"/tmp/core-download-XXXXXX"};
@@ -48,7 +50,7 @@ protected:
 TEST_F(CoreDownload, SendsTheDownloadImage) {
     unit = std::make_unique<quendal::SimulatedUnit>(terminal.master());
     unit->start();
-    const int result = MoltraneDownload(h, port);
+    const int result = MoltraneDownload(h, handle());
     unit->stop();
     ASSERT_EQ(result, 21);
     EXPECT_EQ(MoltraneGetCodeLength(h), 21);
@@ -67,10 +69,23 @@ TEST_F(CoreDownload, BreakCancelsTheRunningDownload) {
             MoltraneBreak(engine);
     });
     unit->start();
-    const int result = MoltraneDownload(h, port);
+    const int result = MoltraneDownload(h, handle());
     unit->stop();
     EXPECT_EQ(result, -5);
     const int progress = MoltraneGetProgress(h);
     EXPECT_GT(progress, 0);
     EXPECT_LT(progress, 100);
+}
+
+TEST_F(CoreDownload, RefusesWhatIsNoOpenTerminal) {
+    int closed = dup(port);
+    close(closed);
+    char path[] = "/tmp/core-download-file-XXXXXX";
+    int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    unlink(path);
+    for (intptr_t fd : {intptr_t{-1}, intptr_t{closed}, intptr_t{file}})
+        EXPECT_EQ(MoltraneDownload(h, reinterpret_cast<void*>(fd)), MoltraneDownloadWriteFailed);
+    EXPECT_EQ(lseek(file, 0, SEEK_END), 0);
+    close(file);
 }

@@ -2,11 +2,11 @@
 #include "engine/download/simulated_unit.h"
 #include "engine/download/tests/unitfixture.h"
 
-#include "platform/serial.h"
-
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <thread>
@@ -147,41 +147,43 @@ TEST_F(Download, StaleInputIsDrainedFirst) {
 }
 
 TEST_F(Download, SetsThePortUp) {
-    platform::SerialState odd;
-    odd.baudRate = 19200;
-    odd.byteSize = 7;
-    odd.parity = platform::Parity::Even;
-    odd.stopBits = platform::StopBits::Two;
-    odd.parityCheck = true;
-    odd.outxCtsFlow = true;
-    odd.outX = true;
-    odd.inX = true;
-    ASSERT_TRUE(platform::SerialSetState(port, odd));
+    termios odd{};
+    ASSERT_EQ(tcgetattr(port, &odd), 0);
+    odd.c_cflag = (odd.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+    odd.c_iflag |= INPCK | IXON | IXOFF | ICRNL;
+    odd.c_lflag |= ICANON | ECHO;
+    cfsetospeed(&odd, B19200);
+    ASSERT_EQ(tcsetattr(port, TCSANOW, &odd), 0);
     startUnit();
     ASSERT_EQ(download(Bytes(5, 8)), 5);
 
-    platform::SerialState state;
-    ASSERT_TRUE(platform::SerialGetState(port, state));
-    EXPECT_EQ(state.baudRate, 9600u);
-    EXPECT_EQ(state.byteSize, 8);
-    EXPECT_EQ(state.parity, platform::Parity::None);
-    EXPECT_EQ(state.stopBits, platform::StopBits::One);
-    EXPECT_TRUE(state.binary);
-    EXPECT_FALSE(state.parityCheck);
-    EXPECT_FALSE(state.outxCtsFlow);
-    EXPECT_FALSE(state.outxDsrFlow);
-    EXPECT_EQ(state.dtrControl, platform::LineControl::Disable);
-    EXPECT_EQ(state.rtsControl, platform::LineControl::Disable);
-    EXPECT_FALSE(state.outX);
-    EXPECT_FALSE(state.inX);
+    termios state{};
+    ASSERT_EQ(tcgetattr(port, &state), 0);
+    EXPECT_EQ(cfgetospeed(&state), static_cast<speed_t>(B9600));
+    EXPECT_EQ(state.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(state.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(state.c_iflag & (INPCK | IXON | IXOFF | ICRNL), 0u);
+    EXPECT_EQ(state.c_lflag & (ICANON | ECHO), 0u);
+    // The descriptor stays the caller's.
+    EXPECT_GE(fcntl(port, F_GETFD), 0);
+}
 
-    platform::SerialTimeouts timeouts;
-    ASSERT_TRUE(platform::SerialGetTimeouts(port, timeouts));
-    EXPECT_EQ(timeouts.readInterval, 0u);
-    EXPECT_EQ(timeouts.readTotalMultiplier, 50u);
-    EXPECT_EQ(timeouts.readTotalConstant, 1000u);
-    EXPECT_EQ(timeouts.writeTotalMultiplier, 0u);
-    EXPECT_EQ(timeouts.writeTotalConstant, 0u);
+TEST_F(Download, HandlesThatAreNoOpenTerminalAreRefused) {
+    int closed = dup(port);
+    ASSERT_GE(closed, 0);
+    close(closed);
+    char path[] = "/tmp/download-file-XXXXXX";
+    int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    unlink(path);
+    auto handle = [](intptr_t value) { return reinterpret_cast<void*>(value); };
+    EXPECT_EQ(quendal::TerminalDescriptor(handle(-1)), -1);
+    EXPECT_EQ(quendal::TerminalDescriptor(handle(closed)), -1);
+    EXPECT_EQ(quendal::TerminalDescriptor(handle(file)), -1);
+    EXPECT_EQ(quendal::TerminalDescriptor(&closed), -1); // an address is no descriptor
+    EXPECT_EQ(quendal::TerminalDescriptor(handle(port)), port);
+    EXPECT_EQ(lseek(file, 0, SEEK_END), 0); // nothing was written to the file
+    close(file);
 }
 
 TEST_F(Download, SilentUnitFailsAtTheFirstEchoedByte) {

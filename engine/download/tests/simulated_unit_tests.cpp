@@ -73,8 +73,8 @@ TEST(SimulatedUnitProgram, ServesADownload) {
     if (port) {
         std::vector<uint8_t> image(12, 0x11), firmware = {1, 2, 3};
         std::atomic<int32_t> count{0}, total{0}, cancel{0};
-        result =
-            quendal::Download(port, image.data(), 12, firmware.data(), 3, count, total, cancel);
+        result = quendal::Download(platform::SerialDescriptor(port), image.data(), 12,
+                                   firmware.data(), 3, count, total, cancel);
         platform::SerialClose(port);
     }
     if (result != 15)

@@ -66,7 +66,15 @@ KESTRIN32_API int LinotrexSetValue(LinotrexHandle h, uint32_t symbol, int16_t va
 KESTRIN32_API uint32_t MakeLinotrexMapCode(int kind, int area, int index);
 KESTRIN32_API int LinotrexGetFileLength(LinotrexHandle h);
 KESTRIN32_API void LinotrexDumpFile(LinotrexHandle h, int16_t* words);
-// port is an open platform::SerialHandle.
+// Results of LinotrexDownload besides the positive number of bytes sent; 0 when nothing is
+// compiled.
+enum {
+    LinotrexDownloadWriteFailed = -2, // a serial write failed, or port is no open terminal
+    LinotrexDownloadNoAnswer = -3,    // the unit did not echo a byte in time
+    LinotrexDownloadWrongEcho = -4    // transmission error
+};
+// port: the open terminal's file descriptor, (void*)(intptr_t)fd; the line is set to 9600 8N1
+// here and the descriptor is never closed.
 KESTRIN32_API int LinotrexDownload(LinotrexHandle h, void* port);
 
 #ifdef __cplusplus

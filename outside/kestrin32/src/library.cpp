@@ -508,6 +508,9 @@ void Library::dumpFile(int16_t* words) {
 }
 
 int Library::download(void* port) {
+    const int descriptor = quendal::TerminalDescriptor(port);
+    if (descriptor < 0)
+        return quendal::DownloadWriteFailed;
     std::vector<uint8_t> image;
     {
         std::lock_guard lock(mutex_);
@@ -515,12 +518,9 @@ int Library::download(void* port) {
             return 0;
         image = program_.image;
     }
-    if (!port)
-        return quendal::DownloadWriteFailed;
     std::atomic<int32_t> progress{0}, total{0}, cancel{0};
-    return quendal::Download(static_cast<platform::SerialHandle>(port), image.data(),
-                             static_cast<uint32_t>(image.size()), nullptr, 0, progress, total,
-                             cancel);
+    return quendal::Download(descriptor, image.data(), static_cast<uint32_t>(image.size()), nullptr,
+                             0, progress, total, cancel);
 }
 
 } // namespace kestrin

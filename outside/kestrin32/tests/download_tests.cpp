@@ -38,7 +38,7 @@ TEST_F(KestrinDownload, SendsTheImageTheSimulatorRuns) {
         LinotrexGetCodeLength(session.handle()) + LinotrexGetSysCodeLength(session.handle());
     EXPECT_EQ(LinotrexGetSysCodeLength(session.handle()), 6);
     startUnit();
-    EXPECT_EQ(LinotrexDownload(session.handle(), port), length);
+    EXPECT_EQ(LinotrexDownload(session.handle(), handle()), length);
     unit->stop();
     EXPECT_EQ(unit->protocol().program(), kestrin::Compile(kProgram).program.image);
     EXPECT_EQ(unit->protocol().announcedLength(), static_cast<uint32_t>(length));
@@ -51,25 +51,25 @@ TEST_F(KestrinDownload, UnitFailuresGiveTheirCodes) {
     quendal::SimulatedUnitOptions wrong;
     wrong.wrongEchoAt = 5;
     startUnit(wrong);
-    EXPECT_EQ(LinotrexDownload(session.handle(), port), -4);
+    EXPECT_EQ(LinotrexDownload(session.handle(), handle()), -4);
     unit->stop();
 
     quendal::SimulatedUnitOptions silent;
     silent.silent = true;
     startUnit(silent);
-    EXPECT_EQ(LinotrexDownload(session.handle(), port), -3);
+    EXPECT_EQ(LinotrexDownload(session.handle(), handle()), -3);
     unit->stop();
     unit.reset();
 
     terminal.close();
-    EXPECT_EQ(LinotrexDownload(session.handle(), port), -2);
+    EXPECT_EQ(LinotrexDownload(session.handle(), handle()), -2);
 }
 
 TEST_F(KestrinDownload, NothingCompiledNothingSent) {
     startUnit();
     EXPECT_EQ(session.compile("x = 1\r\n") & 0xFFFF, 1);
-    EXPECT_LE(LinotrexDownload(session.handle(), port), 0);
-    EXPECT_EQ(LinotrexDownload(nullptr, port), 0);
+    EXPECT_LE(LinotrexDownload(session.handle(), handle()), 0);
+    EXPECT_EQ(LinotrexDownload(nullptr, handle()), 0);
     unit->stop();
     EXPECT_TRUE(unit->protocol().received().empty());
 }
@@ -85,7 +85,7 @@ TEST_F(KestrinDownload, RunsBesideTheMainThreadOnACopyOfTheImage) {
     std::atomic<int> result{0};
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        result = LinotrexDownload(session.handle(), port);
+        result = LinotrexDownload(session.handle(), handle());
         done = true;
     });
     // Recompile and run until the download is over, so that the two overlap throughout.
@@ -104,4 +104,19 @@ TEST_F(KestrinDownload, RunsBesideTheMainThreadOnACopyOfTheImage) {
     const auto& got = unit->protocol().program();
     EXPECT_TRUE(got == sent || got == otherImage);
     EXPECT_EQ(result, static_cast<int>(got.size()));
+}
+
+TEST_F(KestrinDownload, RefusesWhatIsNoOpenTerminal) {
+    ASSERT_TRUE(session.load(kProgram));
+    int closed = dup(port);
+    close(closed);
+    char path[] = "/tmp/kestrin-download-file-XXXXXX";
+    int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    unlink(path);
+    for (intptr_t fd : {intptr_t{-1}, intptr_t{closed}, intptr_t{file}})
+        EXPECT_EQ(LinotrexDownload(session.handle(), reinterpret_cast<void*>(fd)),
+                  LinotrexDownloadWriteFailed);
+    EXPECT_EQ(lseek(file, 0, SEEK_END), 0);
+    close(file);
 }

@@ -1,29 +1,11 @@
-// The number the simulated unit would receive on its serial interface, asked for while the
-// simulation waits for it.
+// The graphical program's use of the simulator input dialog.
 #pragma once
 
-#include <QDialog>
-#include <cstdint>
+#include "framework/dialogs/siminputdlg.h"
+
 #include <optional>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
-class TMoltraneInputDialog : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit TMoltraneInputDialog(QWidget* owner = nullptr);
-
-    int32_t Value = 0;
-    QLineEdit* EValue;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
-
-    // OK is refused while the text is not a 32-bit integer.
-    void done(int result) override;
-};
+using TMoltraneInputDialog = TSimInputDialog;
 
 // Runs the dialog with preset in the edit; the number entered, nothing when the simulation is
 // to stop.

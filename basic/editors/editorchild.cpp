@@ -2,6 +2,7 @@
 
 #include "basic/editors/keywords.h"
 #include "editor/vedcmd.h"
+#include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
@@ -18,6 +19,8 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 namespace harvel {
 
@@ -51,10 +54,12 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1) {
-            if (static_cast<QKeyEvent*>(e)->modifiers() & Qt::ControlModifier)
-                platform::ShowHelpContents();
-            else
-                platform::ShowHelpContext(10000);
+            // The help has no keyword index: Ctrl+F1 opens its contents.
+            const bool shown = (static_cast<QKeyEvent*>(e)->modifiers() & Qt::ControlModifier)
+                                   ? platform::ShowHelpContents()
+                                   : platform::ShowHelpContext(10000);
+            if (shown)
+                HelpUsed = true;
             return true;
         }
         if (e->type() == QEvent::ContextMenu) {
@@ -89,6 +94,11 @@ TEditorSettings& EditorSettings() {
 TEditorLook& EditorLook() {
     static TEditorLook look;
     return look;
+}
+
+TEditorSearch& EditorSearch() {
+    static TEditorSearch search;
+    return search;
 }
 
 void TEditorSettings::Load(TWinRegistry& reg) {
@@ -287,7 +297,7 @@ void TEditorForm::OptionsChanged() {
     editor_->SetTabSize(s.TabWidth);
     editor_->SetTabType(static_cast<ved::TTabType>(std::min<int>(s.TabMode, 2)));
     editor_->SetAutoIndent(s.AutoIndent);
-    editor_->SetMakeBackup(s.BackupFiles);
+    editor_->SetMakeBackup(false); // SaveText keeps the backups
 }
 
 void TEditorForm::GetBrkptState(int32_t line, bool& current, TBreakpointState& state) {
@@ -377,7 +387,7 @@ void TEditorForm::SaveAs() {
     if (!chosen || chosen->isEmpty())
         return;
     const std::string file = chosen->toLocal8Bit().toStdString();
-    editor_->SaveToFile(file);
+    SaveText(file);
     editor_->SetFileName(file);
     UpdateCaption(true);
     ChooseLanguage();
@@ -398,7 +408,7 @@ void TEditorForm::DoCommand(int cmd) {
         if (editor_->FileName().empty())
             SaveAs();
         else
-            editor_->SaveToFile(editor_->FileName());
+            SaveText(editor_->FileName());
         break;
     case 101:
         SaveAs();
@@ -429,6 +439,23 @@ void TEditorForm::DoCommand(int cmd) {
     case 155:
         if (editor_->HasSelection())
             editor_->ExecuteCommand(ved::ccDel, 0);
+        break;
+    case 156:
+        OpenSearchDialog(false, QPoint(50, 110));
+        break;
+    case 157:
+    case 158: {
+        TEditorSearch& search = EditorSearch();
+        search.options &= ~(ved::soReplaceOnce | ved::soReplaceAll);
+        if (cmd == 158)
+            search.options |= ved::soBackwards;
+        else
+            search.options &= ~ved::soBackwards;
+        SearchText();
+        break;
+    }
+    case 159:
+        OpenSearchDialog(true, QPoint(80, 140));
         break;
     case 250:
     case 251:
@@ -508,7 +535,13 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     case 154:
         return !simulating_ && !QApplication::clipboard()->text().isEmpty();
     case 155:
+    case 159:
         return !simulating_;
+    case 156:
+        return editor_->GetByteCount() > 0;
+    case 157:
+    case 158:
+        return !EditorSearch().findText.empty();
     case 250:
     case 251:
         return !running && editor_->GetByteCount() != 0 && language_ != LangAsm &&
@@ -534,6 +567,41 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }
+}
+
+void TEditorForm::OpenSearchDialog(bool replace, const QPoint& offset) {
+    TEditorSearch& search = EditorSearch();
+    if (!search.OpenDialog)
+        return;
+    QString preset;
+    if (EditorSettings().SearchAtCursor)
+        preset = platform::AnsiToQString(editor_->GetCurrentWord());
+    search.OpenDialog(replace, window()->geometry().topLeft() + offset, preset);
+}
+
+int TEditorForm::SearchText() {
+    const TEditorSearch& search = EditorSearch();
+    const int result = editor_->Replace(search.findText, search.replaceText, search.options);
+    if (result == -1) {
+        platform::MessageBeep(platform::BeepKind::Exclamation);
+        platform::MessageBox(
+            BoxKind::Information,
+            QStringLiteral("Text %1 nicht gefunden!").arg(platform::AnsiToQString(search.findText)),
+            static_cast<platform::Buttons>(Button::Ok));
+    }
+    return result;
+}
+
+void TEditorForm::SaveText(const std::string& fileName) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // The whole name stays in the backup's: prog.bas and prog.asm keep a backup each.
+    if (EditorSettings().BackupFiles && fs::is_regular_file(fileName, ec)) {
+        fs::copy_file(fileName, fileName + ".BAK", fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw std::system_error(ec, fileName + ".BAK");
+    }
+    editor_->SaveToFile(fileName);
 }
 
 std::vector<std::string> TEditorForm::PrintLines(bool selectionOnly) const {
@@ -653,13 +721,23 @@ void TEditorForm::LoadDesktop(TDesktopReader& reader) {
         } catch (const std::exception&) {
             // a file changed since: the old place may be gone
         }
-        const int32_t count = reader.ReadInteger();
-        for (int32_t i = 0; i < count; ++i) {
-            auto entry = std::make_unique<TBrkptEntry>();
-            entry->line = reader.ReadInteger();
-            ShowBreakpointLine(entry->line, false);
-            breakpoints_.push_back(std::move(entry));
+        // Only lines of the text, each once; a damaged list costs the breakpoints alone.
+        try {
+            const int32_t count = reader.ReadInteger();
+            for (int32_t i = 0; i < count; ++i) {
+                const int32_t line = reader.ReadInteger();
+                if (line < 1 || line > editor_->GetLineCount() ||
+                    std::any_of(breakpoints_.begin(), breakpoints_.end(),
+                                [line](const auto& e) { return e->line == line; }))
+                    continue;
+                auto entry = std::make_unique<TBrkptEntry>();
+                entry->line = line;
+                breakpoints_.push_back(std::move(entry));
+            }
+        } catch (const EDesktopError&) {
+            breakpoints_.clear();
         }
+        editor_->viewport()->update();
     }
     UpdateCaption();
     ChooseLanguage();

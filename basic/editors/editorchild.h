@@ -6,6 +6,7 @@
 #include "basic/library/linotrex.h"
 #include "framework/mdichild.h"
 
+#include <QPoint>
 #include <QString>
 #include <functional>
 #include <string>
@@ -40,6 +41,16 @@ struct TEditorLook {
 };
 TEditorLook& EditorLook();
 
+// The main window's find and replace state, which the source windows' commands 156-159 use.
+struct TEditorSearch {
+    std::string findText;
+    std::string replaceText;
+    int options = 0; // the editor's search bits (backwards, match case, replace, whole words)
+    // Opens the main window's find or replace dialog at a screen place, preset with a text.
+    std::function<void(bool replace, const QPoint& at, const QString& preset)> OpenDialog;
+};
+TEditorSearch& EditorSearch();
+
 class TEditorForm : public TMDIChildForm, public TSourceWindow {
     Q_OBJECT
 public:
@@ -66,6 +77,11 @@ public:
     // the selection blanked and the last line cut at its end.
     std::vector<std::string> PrintLines(bool selectionOnly) const;
     void Print(QPrinter& printer, bool selectionOnly) const;
+    // Searches, or replaces with the replace bits, with the text and options of EditorSearch; a
+    // text not found beeps and says so. The editor's result (-1 not found).
+    int SearchText();
+    // With backups on, the old file is kept as the full name plus ".BAK" first.
+    void SaveText(const std::string& fileName);
 
     // TMDIChildForm
     void DoCommand(int cmd) override;
@@ -93,6 +109,7 @@ private:
     void JoinedPara(int32_t para);
     void SaveAs();
     void BuildPopup();
+    void OpenSearchDialog(bool replace, const QPoint& offset);
     void ClaimUntitled();
     void ReleaseUntitled();
     int32_t CaretLine() const;

@@ -87,7 +87,8 @@ TDownloadThread::TDownloadThread(TLinotrex& owner, LinotrexHandle handle,
     : owner_(owner), handle_(handle), port_(port) {}
 
 void TDownloadThread::run() {
-    result_ = LinotrexDownload(handle_, port_);
+    result_ = LinotrexDownload(
+        handle_, reinterpret_cast<void*>(static_cast<intptr_t>(platform::SerialDescriptor(port_))));
     if (result_ <= 0)
         platform::SerialClearErrors(port_, nullptr, nullptr);
     const int result = result_;

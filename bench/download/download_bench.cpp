@@ -1,6 +1,7 @@
 // Download throughput against a simulated unit pacing itself like a 9600 baud line.
 #include "engine/download/download.h"
 #include "engine/download/simulated_unit.h"
+#include "platform/serial.h"
 
 #include <benchmark/benchmark.h>
 

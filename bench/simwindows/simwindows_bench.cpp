@@ -1,8 +1,8 @@
+#include "framework/simwindows/rowgrid.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/fileform.h"
 #include "graphical/simwindows/kbdform.h"
-#include "graphical/simwindows/rowgrid.h"
 #include "graphical/simwindows/terminal.h"
 
 #include <QApplication>

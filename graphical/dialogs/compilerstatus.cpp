@@ -91,7 +91,8 @@ void TQuendalCompileThread::run() {
     }
     if (download_) {
         Report(csDownloading);
-        Result = MoltraneDownload(engine, port_);
+        Result = MoltraneDownload(engine, reinterpret_cast<void*>(static_cast<intptr_t>(
+                                              platform::SerialDescriptor(port_))));
         Report(csDownloaded);
         // A failed download has finished the dialog; nothing is reported after Finish.
         if (Result < 1)

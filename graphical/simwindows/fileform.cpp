@@ -1,10 +1,10 @@
 #include "graphical/simwindows/fileform.h"
 
+#include "framework/simwindows/rowgrid.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
-#include "graphical/simwindows/rowgrid.h"
 #include "platform/qt/help.h"
 
 #include <QCloseEvent>

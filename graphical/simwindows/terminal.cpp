@@ -1,11 +1,11 @@
 #include "graphical/simwindows/terminal.h"
 
+#include "framework/simwindows/rowgrid.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
-#include "graphical/simwindows/rowgrid.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
 

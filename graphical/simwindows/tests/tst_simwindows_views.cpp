@@ -1,12 +1,12 @@
 // The watch, terminal and recorded-data windows and the serial-input dialog, driven through
 // their widgets with a real project model.
+#include "framework/simwindows/rowgrid.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/dialogs/moltraneinpdlg.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/fileform.h"
-#include "graphical/simwindows/rowgrid.h"
 #include "graphical/simwindows/terminal.h"
 #include "graphical/simwindows/watchfrm.h"
 #include "platform/qt/dialogs.h"

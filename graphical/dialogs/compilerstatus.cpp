@@ -225,7 +225,7 @@ void TCompilerForm::closeEvent(QCloseEvent* event) {
 
 void TCompilerForm::ThreadTimerTimer() {
     if (ThreadStarted) {
-        ctrlProgress->setValue(MoltraneGetProgress(Model->Engine));
+        ShowProgress();
         return;
     }
     ThreadTimer->stop();
@@ -247,9 +247,12 @@ void TCompilerForm::ThreadTimerTimer() {
         const QString portName = QStringLiteral("COM%1").arg(COM);
         ComHandle = platform::SerialOpen(portName.toStdString());
         if (!ComHandle) {
-            ShowError(QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle %1: %2")
-                          .arg(portName)
-                          .arg(platform::SerialLastErrorCode()));
+            // The device behind the name and the system's reason, not a bare error number.
+            const QString reason = QString::fromLocal8Bit(platform::SerialLastError());
+            const QString device =
+                QString::fromStdString(platform::SerialDevicePath(portName.toStdString()));
+            ShowError(QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle %1: %2: %3")
+                          .arg(portName, device, reason));
             reject();
             return;
         }
@@ -275,9 +278,16 @@ void TCompilerForm::StartWorker() {
     ThreadTimer->start();
 }
 
+void TCompilerForm::ShowProgress() {
+    ctrlProgress->setValue(MoltraneGetProgress(Model->Engine));
+}
+
 void TCompilerForm::ThreadReport(TQuendalCompileThread* thread, int state) {
+    // A step may end between two polls; the bar shows where the engine stands now.
+    ShowProgress();
     switch (state) {
     case csDone:
+        ctrlProgress->setValue(100);
         platform::MessageBeep(platform::BeepKind::Asterisk);
         Finish();
         break;

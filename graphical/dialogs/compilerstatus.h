@@ -91,6 +91,7 @@ private slots:
 private:
     bool CanClose() const { return ThreadStarted == ThreadFinished; }
     void StartWorker();
+    void ShowProgress();
     void LoadTables(TQuendalCompileThread* thread);
     void ShowDownloadResult(int32_t result);
 

@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 
+#include "framework/mainframe.h"
 #include "graphical/model/blockcatalogue.h"
 
 class QAbstractButton;
@@ -18,7 +19,6 @@ class QToolButton;
 
 inline constexpr int kInsertBlockCommand = 20000;
 inline constexpr int kInsertCommentCommand = 29999;
-inline constexpr char kTagProperty[] = "tag";
 
 // The palette state: which group is shown on the block buttons and from which type on.
 class TBlockPalette {

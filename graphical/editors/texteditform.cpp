@@ -1,5 +1,8 @@
 #include "graphical/editors/texteditform.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -19,6 +22,12 @@
 namespace {
 
 constexpr int PrintLineLimit = 256;
+// What the user may type; a stored text beyond these is loaded whole and raises them.
+constexpr int32_t TypedByteLimit = 50000;
+constexpr int32_t TypedParaLimit = 1000;
+constexpr int TypedParaLengthLimit = 200;
+// The longest paragraph the editor can hold.
+constexpr int MaxParaLengthLimit = 32767;
 
 enum TEditCommand : int {
     cmPrint = 102,
@@ -38,9 +47,11 @@ TTextEditForm::TTextEditForm(TModel* model, const QString& printTitle, QWidget* 
     : TMDIChildForm(model, parent), controller_(new ved::TVedControllerComponent(this)),
       editor_(new ved::TVedEditor(this)), printTitle_(printTitle) {
     editor_->SetBorderSingle(false);
-    editor_->SetByteLimit(50000);
-    editor_->SetParaLimit(1000);
-    editor_->SetParaLengthLimit(200);
+    editor_->SetByteLimit(TypedByteLimit);
+    editor_->SetParaLimit(TypedParaLimit);
+    editor_->SetParaLengthLimit(TypedParaLengthLimit);
+    // Lines come back as they were stored, trailing blanks included.
+    editor_->SetTrimWhiteSpace(false);
     editor_->SetTabSize(4);
     editor_->SetWantTab(true);
     editor_->SetWrapColumn(40);
@@ -60,21 +71,39 @@ TQuendalModel* TTextEditForm::Project() const {
 }
 
 void TTextEditForm::Load() {
-    editor_->ClearAll(false);
     TLines lines;
-    if (Project() && GetLines(lines)) {
-        for (const std::string& line : lines)
-            editor_->AppendPara(line);
+    if (!Project() || !GetLines(lines))
+        lines.clear();
+    int64_t bytes = 2;
+    size_t longest = 0;
+    for (const std::string& line : lines) {
+        bytes += int64_t(line.size()) + 2;
+        longest = std::max(longest, line.size());
     }
+    editor_->ClearAll(false);
+    editor_->SetByteLimit(int32_t(std::clamp<int64_t>(bytes, TypedByteLimit, INT32_MAX)));
+    editor_->SetParaLimit(
+        int32_t(std::clamp<int64_t>(int64_t(lines.size()) + 1, TypedParaLimit, INT32_MAX - 1)));
+    editor_->SetParaLengthLimit(
+        int(std::clamp<size_t>(longest, TypedParaLengthLimit, MaxParaLengthLimit)));
+    // A longer line would be split into several: shown, but never written back.
+    readOnly_ = longest > size_t(MaxParaLengthLimit);
+    editor_->SetReadOnly(readOnly_);
+    for (const std::string& line : lines)
+        editor_->AppendPara(line);
     editor_->ResetScrollBars(true);
     editor_->SetCaretPosition(1, 1);
     editor_->SetTopLine(1);
     editor_->SetModified(false);
     changed_ = false;
+    if (readOnly_)
+        ShowError(QStringLiteral("Der Text enth\xE4lt eine Zeile mit mehr als %1 Zeichen und "
+                                 "wird nur zum Lesen angezeigt.")
+                      .arg(MaxParaLengthLimit));
 }
 
 void TTextEditForm::UpdateModel() {
-    if (!changed_ || !editor_->GetModified() || !Project())
+    if (!changed_ || !editor_->GetModified() || !Project() || readOnly_)
         return;
     // Paragraphs, not wrapped screen lines: a line of the project is one paragraph. The
     // editor always ends in a paragraph after the last appended line; left empty, it is no

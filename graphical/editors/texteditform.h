@@ -56,4 +56,5 @@ private:
     ved::TVedEditor* editor_;
     QString printTitle_;
     bool changed_ = false;
+    bool readOnly_ = false;
 };

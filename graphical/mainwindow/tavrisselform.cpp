@@ -57,7 +57,6 @@
 #include "platform/qt/help.h"
 #include "platform/system.h"
 
-QString DesktopFileName;
 QPointer<TTavrisselForm> TavrisselForm;
 
 std::function<void(QWidget*, TQuendalModel*, bool)> TTavrisselForm::RunCompileDialog =
@@ -88,14 +87,6 @@ QString ProgramDirectory() {
 }
 
 } // namespace
-
-QString DefaultDesktopFileName() {
-    QString dir = QDir::currentPath();
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
-    return dir + program.completeBaseName() + QStringLiteral(".DSK");
-}
 
 namespace {
 // Every window the desktop file can hold, registered here before the desktop is read.
@@ -531,8 +522,9 @@ bool TTavrisselForm::DoCommand(int cmd) {
     case cmCompileDownload:
         if (model && RunCompileDialog) {
             model->UpdateFromViews();
-            // Tables loaded before a failing one are released as well.
-            if (model->LoadTablesIntoEngine())
+            // External tables read their files here; the dialog loads every table into the
+            // engine and shows a table's error. Files read before a failing one are released.
+            if (model->PrepareTables())
                 RunCompileDialog(this, model, cmd == cmCompileDownload);
             model->ReleaseTableData();
         }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "framework/mainframe.h"
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -67,10 +69,6 @@ enum TCommand : int {
 
 inline constexpr char MainRegistryKey[] = "SOFTWARE\\Mirelt Electronic\\Tavrissel/plus";
 inline constexpr char MainProgramTitle[] = "Mirelt Tavrissel/plus";
-
-// The desktop file: the directory current at start plus the program's name with ".DSK".
-extern QString DesktopFileName;
-QString DefaultDesktopFileName();
 
 class TTavrisselForm : public QMainWindow {
     Q_OBJECT

@@ -93,7 +93,8 @@ void TConversionTable::GetLines(TLines& target) const {
 }
 
 bool TConversionTable::SetLines(const TLines* source) {
-    if (!Lines || !source || source->empty() || *source == *Lines)
+    // An empty source empties the table: the user cleared the editor.
+    if (!Lines || !source || *source == *Lines)
         return false;
     *Lines = *source;
     return true;

@@ -238,11 +238,19 @@ void TQuendalModel::SendEngineOptions() {
     SimulatorIoState.InitialPortsPending = false;
 }
 
+bool TQuendalModel::PrepareTables() {
+    for (const auto& table : Tables) {
+        if (!table->LoadExternal())
+            return false;
+    }
+    return true;
+}
+
 bool TQuendalModel::LoadTablesIntoEngine() {
     // The compile reads the board's lines and firmware from the options.
     SendEngineOptions();
     for (const auto& table : Tables) {
-        if (!table->LoadExternal() || !table->LoadIntoEngine(Engine))
+        if (!table->LoadIntoEngine(Engine))
             return false;
     }
     return true;

@@ -17,6 +17,7 @@
 
 #include "engine/include/quendal32.h"
 #include "framework/model.h"
+#include "framework/simwindows/terminallines.h"
 #include "graphical/model/block.h"
 #include "graphical/model/blocklist.h"
 #include "graphical/model/conversiontable.h"
@@ -156,6 +157,9 @@ public:
     void AssignComment(const TLines& lines) { Comment = lines; }
     void SetComment(const TLines& lines);
 
+    // Reads the files of the external tables; the first that fails has told the user.
+    bool PrepareTables();
+    // Prepared tables into the engine in project order; the engine holds the first error.
     bool LoadTablesIntoEngine();
     void ReleaseTableData();
     bool GetTableData(const TConversionTable* table, TLines& lines);
@@ -300,6 +304,3 @@ struct TPrintPlacement {
 // Pictures one below the other, a separator line and 20 units between them, a new page when
 // the next one does not fit; pictures larger than the page are cut to it.
 std::vector<TPrintPlacement> LayoutPrintPages(const std::vector<QSize>& pictures, QSize page);
-
-// The expanded form of a terminal line: a TAB fills with blanks to the next multiple of 8.
-std::string ExpandTabs(const std::string& text);

@@ -41,6 +41,24 @@ private:
 
 constexpr int MinPumpIntervalMs = 10;
 
+// The output lines and D/A values an ended program left, over the reset inputs; the next
+// step mirrors the engine again.
+void ShowEndOutputs(uint32_t ports, const std::array<int, 2>& dac) {
+    TSimulatorIoState& io = SimulatorIoState;
+    for (size_t line = 0; line < 16; ++line) {
+        if ((ports >> (16 + line)) & 1) {
+            io.PortIsOutput[line] = true;
+            io.PortLevel[line] = (ports >> line) & 1;
+        }
+    }
+    for (size_t channel = 0; channel < 2; ++channel)
+        io.AnalogOut[channel] = uint8_t(dac[channel] & 0xFF);
+    if (SimulatorWindows.AnalogPortRefresh)
+        SimulatorWindows.AnalogPortRefresh();
+    if (SimulatorWindows.DigitalPortRefresh)
+        SimulatorWindows.DigitalPortRefresh();
+}
+
 // Copies an engine display buffer (none when null) and lets its window, if open, refresh.
 template <typename T, size_t N>
 void MirrorDisplay(const void* source, std::array<T, N>& target, bool& changed,
@@ -54,21 +72,6 @@ void MirrorDisplay(const void* source, std::array<T, N>& target, bool& changed,
 }
 
 } // namespace
-
-std::string ExpandTabs(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c != '\t') {
-            out += c;
-            continue;
-        }
-        do
-            out += ' ';
-        while (out.size() % 8 != 0);
-    }
-    return out;
-}
 
 bool TQuendalModel::IsSimCommandEnabled(int cmd) const {
     switch (cmd) {
@@ -167,10 +170,15 @@ bool TQuendalModel::Step() {
         if (status != 5 && status != 0xFFFF)
             position = value;
         switch (status) {
-        case 0:
-            // Program end: the unit starts over, nothing is left to point at.
+        case 0: {
+            // Program end: the unit starts over, nothing is left to point at. Its windows
+            // show the outputs as the program left them, as after any step.
+            const uint32_t ports = uint32_t(MoltraneGetPortState(Engine));
+            const std::array<int, 2> dac = {MoltraneGetDAC(Engine, 0), MoltraneGetDAC(Engine, 1)};
             ResetSimulation();
+            ShowEndOutputs(ports, dac);
             return true;
+        }
         case 1:
             markerPassed = true;
             RefreshAnalogOut();
@@ -366,29 +374,13 @@ void TQuendalModel::TerminalOutput() {
     const char* output = MoltraneGetOutputString(Engine);
     if (!output)
         return;
-    if (TerminalLines.empty())
-        TerminalLines.emplace_back();
-    size_t index = TerminalLines.size() - 1;
-    const int first = int(index);
-    // The last line joins the new text, so a CR LF split over two outputs still ends it.
-    std::string text = TerminalLines[index] + output;
-    size_t start = 0;
-    size_t crlf = 0;
-    while ((crlf = text.find("\r\n", start)) != std::string::npos) {
-        TerminalLines[index] = ExpandTabs(text.substr(start, crlf - start));
-        TerminalLines.emplace_back();
-        ++index;
-        start = crlf + 2;
-    }
-    TerminalLines[index] = ExpandTabs(text.substr(start));
-    const int last = int(index);
-    if (TerminalLines.size() > size_t(MaxTerminalLines)) {
-        TerminalLines.erase(TerminalLines.begin(), TerminalLines.end() - MaxTerminalLines);
+    const TTerminalChange change =
+        AppendTerminalText(TerminalLines, output, TTabRule::NextStop, size_t(MaxTerminalLines));
+    if (change.trimmed)
         NotifyViews(nmTerminalLine, -1);
-    }
     if (SimulatorWindows.ShowTerminal)
         SimulatorWindows.ShowTerminal(this);
-    for (int line = first; line <= last; ++line)
+    for (int line = change.first; line <= change.last; ++line)
         NotifyViews(nmTerminalLine, line);
 }
 
@@ -446,8 +438,5 @@ void TQuendalModel::ClearTerminal() {
 }
 
 void TQuendalModel::CopyTerminalToClipboard() const {
-    std::string text;
-    for (const std::string& line : TerminalLines)
-        text += line + "\r\n";
-    QApplication::clipboard()->setText(platform::AnsiToQString(text));
+    QApplication::clipboard()->setText(platform::AnsiToQString(JoinTerminalLines(TerminalLines)));
 }

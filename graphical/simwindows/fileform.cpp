@@ -28,24 +28,12 @@ const bool registered = [] {
 bool HexOutput = false;
 TWindowRect FileWindowRect;
 
-namespace {
-int CharsPerValue() {
-    return HexOutput ? 5 : 7;
-}
-} // namespace
-
 QString FormatDumpValue(uint16_t word) {
-    const int value = int16_t(word);
-    char text[16];
-    if (HexOutput)
-        std::snprintf(text, sizeof text, "%5.4X", unsigned(uint16_t(value)));
-    else
-        std::snprintf(text, sizeof text, "%7d", value);
-    return QString::fromLatin1(text);
+    return FormatDataValue(word, HexOutput);
 }
 
 TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
-    : TMDIChildForm(nullptr, parent),
+    : TMDIChildForm(nullptr, parent), grid_(new TRowGrid), rows_(grid_),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
     setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
     int32_t left, top, width, height;
@@ -53,7 +41,7 @@ TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
     GetNextPlacement(left, top, width, height, state);
     if (width < 1 || height < 1)
         resize(435, 299);
-    grid_ = new TRowGrid;
+    rows_.Word = [this](int i) { return QuendalModel()->GetDumpWord(i); };
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
     grid_->KeyDown = [](QKeyEvent* event) {
@@ -110,7 +98,7 @@ void TMoltraneFileForm::showEvent(QShowEvent* event) {
     if (!FileWindowRect.Empty())
         setGeometry(FileWindowRect.ToQRect());
     TMDIChildForm::showEvent(event);
-    shownLength_ = 0;
+    rows_.ResetShown();
     Layout();
 }
 
@@ -130,29 +118,12 @@ void TMoltraneFileForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMoltraneFileForm::Layout() {
-    if (charWidth_ == 0)
-        charWidth_ = std::max(QFontMetrics(grid_->font()).horizontalAdvance(QLatin1Char('8')), 1);
-    const int clientWidth = grid_->viewport()->width();
-    grid_->SetColumnWidth(clientWidth);
-    // A window too narrow for one value still shows one per row instead of dividing by zero.
-    valuesPerRow_ =
-        std::max((clientWidth - 10 - 4 * charWidth_) / (CharsPerValue() * charWidth_), 1);
-    grid_->SetRowCount(std::max((DumpLength() + valuesPerRow_ - 1) / valuesPerRow_, 1));
-    grid_->SetCurrentRow(grid_->RowCount() - 1);
+    rows_.Layout(DumpLength(), HexOutput);
 }
 
 void TMoltraneFileForm::Refresh() {
-    Layout();
-    const int length = DumpLength();
-    if (length > shownLength_) {
-        for (int row = shownLength_ / valuesPerRow_; row <= length / valuesPerRow_; ++row)
-            grid_->InvalidateRow(row);
-    } else if (length < shownLength_) {
-        for (int row = length / valuesPerRow_; row <= shownLength_ / valuesPerRow_; ++row)
-            grid_->InvalidateRow(row);
-    }
     const TQuendalModel* model = QuendalModel();
-    shownLength_ = model ? std::clamp(model->PreviousDataDumpLength, 0, length) : 0;
+    rows_.Refresh(DumpLength(), model ? model->PreviousDataDumpLength : 0, HexOutput);
 }
 
 void TMoltraneFileForm::UpdateAspekt(int code, NotifyData) {
@@ -161,38 +132,13 @@ void TMoltraneFileForm::UpdateAspekt(int code, NotifyData) {
 }
 
 void TMoltraneFileForm::RowTexts(int row, QString& seen, QString& added) const {
-    seen.clear();
-    added.clear();
-    const TQuendalModel* model = QuendalModel();
-    const int length = DumpLength();
-    const int first = row * valuesPerRow_;
-    const int last = std::min((row + 1) * valuesPerRow_ - 1, length - 1);
-    for (int i = first; model && i <= last; ++i)
-        (i < shownLength_ ? seen : added) += FormatDumpValue(model->GetDumpWord(i));
+    rows_.RowTexts(row, QuendalModel() ? DumpLength() : 0, HexOutput, seen, added);
 }
 
 void TMoltraneFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
-    painter.fillRect(rect, ViewColor(cnDataBackgnd));
-    const int baseline = rect.top() + 2 + painter.fontMetrics().ascent();
-    if (DumpLength() <= 0) {
-        if (row == 0) {
-            painter.setPen(ViewColor(cnDataText));
-            painter.drawText(rect.left() + 4, baseline,
-                             QStringLiteral("Keine Daten aufgezeichnet"));
-        }
-        return;
-    }
-    char index[16];
-    std::snprintf(index, sizeof index, "%4d", row * valuesPerRow_);
-    painter.setPen(ViewColor(cnDataIndex));
-    painter.drawText(rect.left() + 4, baseline, QString::fromLatin1(index));
-    QString seen, added;
-    RowTexts(row, seen, added);
-    const int x = rect.left() + 4 * charWidth_ + 4;
-    painter.setPen(ViewColor(cnDataText));
-    painter.drawText(x, baseline, seen);
-    painter.setPen(ViewColor(cnDataChanged));
-    painter.drawText(x + charWidth_ * int(seen.size()), baseline, added);
+    rows_.DrawRow(painter, rect, row, DumpLength(), HexOutput,
+                  {ViewColor(cnDataBackgnd), ViewColor(cnDataText), ViewColor(cnDataIndex),
+                   ViewColor(cnDataChanged)});
 }
 
 void TMoltraneFileForm::ColorsChanged() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/mdichild.h"
+#include "framework/simwindows/datarows.h"
 #include "graphical/model/modelfollower.h"
 #include "graphical/simwindows/simtoolwindow.h"
 
@@ -30,8 +31,8 @@ public:
     void RegisterInstance() override;
 
     TRowGrid* Grid() const { return grid_; }
-    int ValuesPerRow() const { return valuesPerRow_; }
-    int ShownLength() const { return shownLength_; }
+    int ValuesPerRow() const { return rows_.ValuesPerRow(); }
+    int ShownLength() const { return rows_.ShownLength(); }
     // The texts row shows: the values already seen and the new ones (both without the index).
     void RowTexts(int row, QString& seen, QString& added) const;
 
@@ -46,10 +47,8 @@ private:
     int DumpLength() const;
     void DrawCell(QPainter& painter, int row, const QRect& rect);
 
-    int valuesPerRow_ = 1;
-    int charWidth_ = 0;
-    int shownLength_ = 0;
     TRowGrid* grid_;
+    TDataRows rows_;
     TModelFollower follower_;
     bool hadModel_ = false;
 };

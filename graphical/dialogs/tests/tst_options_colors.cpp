@@ -14,11 +14,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "framework/tests/helpcapture.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptiondlg.h"
 #include "graphical/dialogs/coloroptions.h"
-#include "graphical/tests/helpcapture.h"
 #include "platform/qt/help.h"
 #include "platform/settings.h"
 
@@ -279,7 +279,7 @@ private slots:
     }
 
     void helpButtonOpensTheOptionsTopic() {
-        fixture::HelpCapture help("20000.html");
+        fixture::HelpCapture help("Quendal.hlp", "20000.html");
         QVERIFY(help.PageWritten());
         HelpUsed = false;
         TColorOptionsDlg dialog;

@@ -11,7 +11,9 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -87,6 +89,7 @@ struct Outcome {
     QColor status1Color;
     QColor status2Color;
     QString buttonText;
+    int progress = -1;
 };
 
 } // namespace
@@ -130,6 +133,7 @@ class TestCompileDialog : public QObject {
                 outcome.status1Color = TextColor(dialog->lStatus1);
                 outcome.status2Color = TextColor(dialog->lStatus2);
                 outcome.buttonText = dialog->bClose->text();
+                outcome.progress = dialog->ctrlProgress->value();
                 QTest::mouseClick(dialog->bClose, Qt::LeftButton);
             }
         });
@@ -188,6 +192,7 @@ private slots:
         QCOMPARE(outcome.status1, QStringLiteral("Programml\u00E4nge %1 bytes").arg(length));
         QCOMPARE(outcome.status1Color, QColor(Qt::black));
         QCOMPARE(outcome.buttonText, QStringLiteral("OK"));
+        QCOMPARE(outcome.progress, 100);
         QCOMPARE(recorder.Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Asterisk});
         QVERIFY(recorder.Boxes().empty());
         QCOMPARE(model_->SimState, ssReady);
@@ -273,6 +278,36 @@ private slots:
         platform::SerialHandle again = platform::SerialOpen("COM1");
         QVERIFY(again);
         platform::SerialClose(again);
+    }
+
+    void progressFollowsTheDownload() {
+        Load(ProjectText());
+        quendal::PseudoTerminal pty;
+        platform::Settings::user().writeString(PortsKey, "COM1", pty.slavePath());
+        quendal::SimulatedUnit unit(pty.master());
+        // Halfway through the code the unit waits until the bar has shown it.
+        std::atomic<bool> shownHalfway{false};
+        unit.setByteHook([&](const quendal::UnitProtocol& protocol) {
+            if (protocol.announcedLength() == 0 ||
+                protocol.program().size() != protocol.announcedLength() / 2)
+                return;
+            for (int i = 0; i < 5000 && !shownHalfway; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        unit.start();
+        COM = 1;
+        platform::DialogRecorder recorder;
+        const Outcome outcome = Run(true, [&](TCompilerForm& dialog) {
+            const int value = dialog.ctrlProgress->value();
+            if (dialog.lAction->text().startsWith(QStringLiteral("\u00DCbertrage")) && value > 0 &&
+                value < 100)
+                shownHalfway = true;
+        });
+        unit.stop();
+        QVERIFY(MoltraneGetCodeLength(model_->Engine) >= 4);
+        QVERIFY(shownHalfway);
+        QVERIFY(outcome.status2.endsWith(QStringLiteral("bytes \u00FCbertragen")));
+        QCOMPARE(outcome.progress, 100);
     }
 
     void silentUnitIsReported() {
@@ -392,8 +427,11 @@ private slots:
         const Outcome outcome = Run(true);
         QCOMPARE(outcome.result, int(QDialog::Rejected));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
-        QVERIFY(recorder.Boxes()[0].text.startsWith(
-            QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle COM3: ")));
+        // The device behind the name and the system's own reason.
+        QCOMPARE(recorder.Boxes()[0].text,
+                 QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle COM3: %1: %2")
+                     .arg(workDir_.filePath("kein-geraet"),
+                          QString::fromLocal8Bit(std::strerror(ENOENT))));
         QCOMPARE(model_->SimState, ssChanged);
     }
 };

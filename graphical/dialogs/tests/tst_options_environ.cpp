@@ -13,11 +13,11 @@
 
 #include <functional>
 
+#include "framework/tests/helpcapture.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/model/simulatoriostate.h"
-#include "graphical/tests/helpcapture.h"
 #include "platform/qt/help.h"
 #include "platform/settings.h"
 
@@ -205,7 +205,7 @@ private slots:
     }
 
     void helpButtonOpensItsTopic() {
-        fixture::HelpCapture help("20000.html");
+        fixture::HelpCapture help("Quendal.hlp", "20000.html");
         QVERIFY(help.PageWritten());
         HelpUsed = false;
         TEnvOptionDlg dialog;

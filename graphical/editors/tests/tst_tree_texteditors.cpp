@@ -133,6 +133,35 @@ private slots:
         QCOMPARE(model_->Comment, TLines({"Lauflicht"}));
     }
 
+    void textBeyondTheTypingLimitsIsKeptWhole() {
+        TLines stored;
+        for (int i = 1; i <= 1200; ++i)
+            stored.push_back(std::to_string(i));
+        stored[5] = std::string(246, '7') + " 8";
+        stored[6] = "9  ";
+        model_->SetTableData(model_->FindTable(1), stored);
+        TTableEditorForm* form = OpenTable(1);
+        QCOMPARE(form->Editor()->GetParaCount(), 1201);
+        QCOMPARE(form->Editor()->GetPara(6), stored[5]);
+        QCOMPARE(form->Editor()->GetPara(7), stored[6]);
+
+        form->Editor()->SetCaretPosition(1, 2);
+        QTest::keyClicks(form->Editor(), "0");
+        form->UpdateModel();
+        stored[0] = "10";
+        QCOMPARE(TableLines(1), stored);
+    }
+
+    void emptyingTheEditorEmptiesTheTable() {
+        TTableEditorForm* form = OpenTable(1);
+        QTest::keyClick(form->Editor(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(form->Editor(), Qt::Key_Delete);
+        QCOMPARE(Paras(form->Editor()), QStringList({""}));
+        form->UpdateModel();
+        QCOMPARE(TableLines(1), TLines());
+        QVERIFY(model_->Modified());
+    }
+
     void renamingChangesCaptionDeletingCloses() {
         model_->NewTable(true);
         QCOMPARE(model_->TableCount(), 2);

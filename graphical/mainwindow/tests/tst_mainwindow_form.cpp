@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +21,7 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "graphical/dialogs/compilerstatus.h"
 #include "graphical/editors/blockpalette.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/mainwindow/tavrisselform.h"
@@ -109,6 +111,7 @@ private slots:
     void commandsGoToTheActiveWindowUnlessTheTreeHasTheFocus();
     void simulatorCommandsRunInTheMainWindowAndPassOn();
     void compilingNeedsBlocksAndPreparesTheTables();
+    void tableErrorIsShownInTheCompileDialog();
     void gridButtonsKeepTheGridChoiceWhileAlignmentIsOff();
     void closingWritesSettingsAndTheDesktopWhichTheNextStartRestores();
     void hiddenToolbarsComeBackFromTheViewMenu();
@@ -122,13 +125,15 @@ private slots:
     void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
 
 private:
-    // A project with one cell holding one block (when withBlock), saved under name.
-    QString WriteProject(const QString& name, bool withBlock);
+    // A project with one cell holding one block (when withBlock) and an internal table of the
+    // given line (when not empty), saved under name.
+    QString WriteProject(const QString& name, bool withBlock, const std::string& tableLine = {});
     TTavrisselForm* Start();
     void Stop(TTavrisselForm* form);
 
     QTemporaryDir dir_;
     QPointer<TTavrisselForm> form_;
+    std::function<void(QWidget*, TQuendalModel*, bool)> realCompileDialog_;
 };
 
 void TestMainWindow::initTestCase() {
@@ -136,6 +141,7 @@ void TestMainWindow::initTestCase() {
     // The settings store is read from here on first use.
     qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
     RegisterMDIChildClass<TRecordingForm>();
+    realCompileDialog_ = TTavrisselForm::RunCompileDialog;
 }
 
 void TestMainWindow::init() {
@@ -156,13 +162,18 @@ void TestMainWindow::cleanup() {
     TTavrisselForm::RunCompileDialog = nullptr;
 }
 
-QString TestMainWindow::WriteProject(const QString& name, bool withBlock) {
+QString TestMainWindow::WriteProject(const QString& name, bool withBlock,
+                                     const std::string& tableLine) {
     const QString fileName = dir_.filePath(name);
     TQuendalModel model;
     model.InitNew();
     model.InsertNewCell(0);
     if (withBlock)
         model.InsertGraphBlock(model.GetCell(0), 700, TRect{10, 10, 70, 50});
+    if (!tableLine.empty()) {
+        model.NewTable(true);
+        model.SetTableData(model.GetTable(0), {tableLine});
+    }
     model.SetFileName(fileName);
     if (!model.Save())
         return QString();
@@ -393,6 +404,39 @@ void TestMainWindow::compilingNeedsBlocksAndPreparesTheTables() {
 
     // The empty project went to the recent files when the full one replaced it.
     QCOMPARE(form->MRUFiles()->Names().value(0), empty);
+}
+
+void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
+    const QString name = WriteProject(QStringLiteral("tabelle.mtp"), true, "1 2 A 3");
+    TTavrisselForm::RunCompileDialog = realCompileDialog_;
+    platform::DialogRecorder recorder;
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(name));
+    form->EnableButtons();
+    bool shown = false;
+    QString status;
+    QColor color;
+    QTimer watch;
+    watch.setInterval(5);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<TCompilerForm*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->ThreadFinished)
+            return;
+        shown = true;
+        status = dialog->lStatus1->text();
+        color = dialog->lStatus1->palette().color(QPalette::WindowText);
+        QTest::mouseClick(dialog->bClose, Qt::LeftButton);
+    });
+    watch.start();
+    QTest::mouseClick(form->CommandButton(cmCompile), Qt::LeftButton);
+    watch.stop();
+    QVERIFY(shown);
+    const QString engineText = QString::fromLatin1(MoltraneGetErrorMessage(form->Model()->Engine));
+    QVERIFY(!engineText.isEmpty());
+    QCOMPARE(status, engineText);
+    QCOMPARE(color, QColor(Qt::red));
+    QCOMPARE(recorder.Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Exclamation});
+    QVERIFY(recorder.Boxes().empty());
 }
 
 void TestMainWindow::gridButtonsKeepTheGridChoiceWhileAlignmentIsOff() {

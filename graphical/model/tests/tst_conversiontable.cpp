@@ -122,13 +122,16 @@ private slots:
         const TLines other = {"3"};
         const TLines none;
         QVERIFY(!table->SetLines(&same));
-        QVERIFY(!table->SetLines(&none));
         QVERIFY(!table->SetLines(nullptr));
         QCOMPARE(*table->Lines, same);
         QVERIFY(table->SetLines(&other));
         TLines copy = {"alt"};
         table->GetLines(copy);
         QCOMPARE(copy, other);
+        // An emptied editor empties the table.
+        QVERIFY(table->SetLines(&none));
+        QVERIFY(table->Lines->empty());
+        QVERIFY(!table->SetLines(&none));
 
         auto external = TConversionTable::CreateExternal("E");
         QVERIFY(!external->SetLines(&other));

@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(model_->StepPosition, uint16_t(0));
         QCOMPARE(view_.DataOf(nmStepPosition), (std::vector<NotifyData>{2, 3}));
         QCOMPARE(view_.Count(nmSimulationReset), 1);
-        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0)); // the reset cleared the outputs
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(3)); // as the last cell left it
         QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
@@ -428,7 +428,7 @@ private slots:
         QVERIFY(model_->Step());
         QVERIFY(model_->Step());
         QCOMPARE(pumps, 3);
-        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0)); // the reset after the end
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(9)); // as the ended program left it
         QCOMPARE(model_->SimState, ssReady);
         QVERIFY(!SimulatorIoState.PortChanged[0]);
         QVERIFY(SimulatorIoState.PortChanged[1]); // an output line is not sent

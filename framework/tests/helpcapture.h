@@ -1,4 +1,5 @@
-// Help requests go to a list instead of a browser; the help folder holds the one page asked for.
+// Help requests go to a list instead of a browser; the help folder (a program's help file name,
+// such as "Quendal.hlp") holds the one page asked for.
 #pragma once
 
 #include <QDir>
@@ -13,12 +14,12 @@ namespace fixture {
 
 class HelpCapture {
 public:
-    explicit HelpCapture(const QString& page) {
-        QDir(dir_.path()).mkdir("Quendal.hlp");
-        QFile file(dir_.filePath("Quendal.hlp/" + page));
+    HelpCapture(const QString& folder, const QString& page) {
+        QDir(dir_.path()).mkdir(folder);
+        QFile file(dir_.filePath(folder + "/" + page));
         pageWritten_ = file.open(QIODevice::WriteOnly);
         file.close();
-        platform::SetHelpFile(dir_.filePath("Quendal.hlp"));
+        platform::SetHelpFile(dir_.filePath(folder));
         platform::SetHelpOpener([this](const QUrl& url) {
             Opened.append(url);
             return true;

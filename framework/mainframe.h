@@ -1,0 +1,12 @@
+// What the MDI frames of both programs share: command numbers on menu items and tool buttons
+// and the desktop file's name.
+#pragma once
+
+#include <QString>
+
+// Command numbers travel in this property of menu items and tool buttons.
+inline constexpr char kTagProperty[] = "tag";
+
+// The desktop file: the directory current at start plus the program's name with ".DSK".
+extern QString DesktopFileName;
+QString DefaultDesktopFileName();

@@ -1,6 +1,7 @@
 // MoltraneDownload sends the engine's download image and firmware to a simulated unit on a
 // pseudo-terminal and reports progress and cancelling through the engine's counters.
 #include "engine/download/simulated_unit.h"
+#include "engine/download/tests/unitfixture.h"
 #include "engine/include/quendal32.h"
 #include "engine/moltrane.h"
 #include "engine/tests/scratch_directory.h"
@@ -78,14 +79,9 @@ TEST_F(CoreDownload, BreakCancelsTheRunningDownload) {
 }
 
 TEST_F(CoreDownload, RefusesWhatIsNoOpenTerminal) {
-    int closed = dup(port);
-    close(closed);
-    char path[] = "/tmp/core-download-file-XXXXXX";
-    int file = mkstemp(path);
-    ASSERT_GE(file, 0);
-    unlink(path);
-    for (intptr_t fd : {intptr_t{-1}, intptr_t{closed}, intptr_t{file}})
-        EXPECT_EQ(MoltraneDownload(h, reinterpret_cast<void*>(fd)), MoltraneDownloadWriteFailed);
-    EXPECT_EQ(lseek(file, 0, SEEK_END), 0);
-    close(file);
+    const quendal::test::NoTerminals bad;
+    ASSERT_GE(bad.file, 0);
+    for (void* handle : bad.handles())
+        EXPECT_EQ(MoltraneDownload(h, handle), MoltraneDownloadWriteFailed);
+    EXPECT_TRUE(bad.fileUntouched());
 }

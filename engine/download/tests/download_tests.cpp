@@ -169,21 +169,13 @@ TEST_F(Download, SetsThePortUp) {
 }
 
 TEST_F(Download, HandlesThatAreNoOpenTerminalAreRefused) {
-    int closed = dup(port);
-    ASSERT_GE(closed, 0);
-    close(closed);
-    char path[] = "/tmp/download-file-XXXXXX";
-    int file = mkstemp(path);
-    ASSERT_GE(file, 0);
-    unlink(path);
-    auto handle = [](intptr_t value) { return reinterpret_cast<void*>(value); };
-    EXPECT_EQ(quendal::TerminalDescriptor(handle(-1)), -1);
-    EXPECT_EQ(quendal::TerminalDescriptor(handle(closed)), -1);
-    EXPECT_EQ(quendal::TerminalDescriptor(handle(file)), -1);
-    EXPECT_EQ(quendal::TerminalDescriptor(&closed), -1); // an address is no descriptor
-    EXPECT_EQ(quendal::TerminalDescriptor(handle(port)), port);
-    EXPECT_EQ(lseek(file, 0, SEEK_END), 0); // nothing was written to the file
-    close(file);
+    const quendal::test::NoTerminals bad;
+    ASSERT_GE(bad.file, 0);
+    for (void* h : bad.handles())
+        EXPECT_EQ(quendal::TerminalDescriptor(h), -1);
+    EXPECT_EQ(quendal::TerminalDescriptor(&bad), -1); // an address is no descriptor
+    EXPECT_EQ(quendal::TerminalDescriptor(handle()), port);
+    EXPECT_TRUE(bad.fileUntouched());
 }
 
 TEST_F(Download, SilentUnitFailsAtTheFirstEchoedByte) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <memory>
 
 #include "engine/download/simulated_unit.h"
@@ -36,6 +38,33 @@ protected:
     // The descriptor as the libraries' C functions take it.
     void* handle() const { return reinterpret_cast<void*>(static_cast<intptr_t>(port)); }
     std::unique_ptr<SimulatedUnit> unit;
+};
+
+// Handles that name no open terminal: -1, a descriptor just closed and a regular file.
+struct NoTerminals {
+    NoTerminals() {
+        closed = dup(STDERR_FILENO);
+        close(closed);
+        char path[] = "/tmp/download-file-XXXXXX";
+        file = mkstemp(path);
+        unlink(path);
+    }
+    ~NoTerminals() {
+        if (file >= 0)
+            close(file);
+    }
+    NoTerminals(const NoTerminals&) = delete;
+    NoTerminals& operator=(const NoTerminals&) = delete;
+
+    std::array<void*, 3> handles() const {
+        return {reinterpret_cast<void*>(intptr_t{-1}), reinterpret_cast<void*>(intptr_t{closed}),
+                reinterpret_cast<void*>(intptr_t{file})};
+    }
+    // Nothing was written to the file.
+    bool fileUntouched() const { return lseek(file, 0, SEEK_END) == 0; }
+
+    int closed = -1;
+    int file = -1;
 };
 
 } // namespace quendal::test

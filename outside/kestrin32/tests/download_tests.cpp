@@ -108,15 +108,9 @@ TEST_F(KestrinDownload, RunsBesideTheMainThreadOnACopyOfTheImage) {
 
 TEST_F(KestrinDownload, RefusesWhatIsNoOpenTerminal) {
     ASSERT_TRUE(session.load(kProgram));
-    int closed = dup(port);
-    close(closed);
-    char path[] = "/tmp/kestrin-download-file-XXXXXX";
-    int file = mkstemp(path);
-    ASSERT_GE(file, 0);
-    unlink(path);
-    for (intptr_t fd : {intptr_t{-1}, intptr_t{closed}, intptr_t{file}})
-        EXPECT_EQ(LinotrexDownload(session.handle(), reinterpret_cast<void*>(fd)),
-                  LinotrexDownloadWriteFailed);
-    EXPECT_EQ(lseek(file, 0, SEEK_END), 0);
-    close(file);
+    const quendal::test::NoTerminals bad;
+    ASSERT_GE(bad.file, 0);
+    for (void* handle : bad.handles())
+        EXPECT_EQ(LinotrexDownload(session.handle(), handle), LinotrexDownloadWriteFailed);
+    EXPECT_TRUE(bad.fileUntouched());
 }

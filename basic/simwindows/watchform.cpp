@@ -1,0 +1,457 @@
+#include "basic/simwindows/watchform.h"
+
+#include "basic/dialogs/colorsettings.h"
+#include "basic/library/linotrex.h"
+#include "framework/simwindows/rowgrid.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPainter>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace harvel {
+
+TWatchForm* WatchForm = nullptr;
+TWindowRect WatchWindowRect;
+int WatchNameColWidth = 100;
+
+namespace {
+
+const QString Section = QStringLiteral("WatchWindow");
+
+// A modal one-line input box; true on OK.
+bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value) {
+    QInputDialog box(owner);
+    box.setObjectName(QStringLiteral("WatchInputBox"));
+    box.setInputMode(QInputDialog::TextInput);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setTextValue(value);
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = box.textValue();
+    return true;
+}
+
+bool AskName(QWidget* owner, QString& name) {
+    return InputQuery(owner, QStringLiteral("Variable \u00FCberwachen"),
+                      QStringLiteral("Geben Sie den Bezeichner ein:"), name);
+}
+
+QFont WatchFont() {
+    const TFontRecord& record = ColorSettings().fonts[fvWatch];
+    QFont font(record.name, record.size);
+    font.setBold(record.bold);
+    font.setItalic(record.italic);
+    return font;
+}
+
+QColor WatchColor(TColorIndex index) {
+    return ColorSettings().Color(index);
+}
+
+} // namespace
+
+TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
+    setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
+    int32_t left, top, width, height;
+    TWindowState state;
+    GetNextPlacement(left, top, width, height, state);
+    if (width < 1 || height < 1)
+        resize(260, 160);
+
+    auto* client = new QWidget;
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    header_ = new QHeaderView(Qt::Horizontal, client);
+    auto* headerModel = new QStandardItemModel(0, 2, header_);
+    headerModel->setHorizontalHeaderLabels({QStringLiteral("Variable"), QStringLiteral("Wert")});
+    header_->setModel(headerModel);
+    // The name column's minimum is kept in LayoutColumns; the header's would bind both columns.
+    header_->setMinimumSectionSize(1);
+    header_->resizeSection(0, WatchNameColWidth);
+    header_->setSectionsClickable(false);
+    grid_ = new TRowGrid(client);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(header_);
+    layout->addWidget(grid_);
+    setWidget(client);
+
+    menu_ = new QMenu(this);
+    auto addItem = [this](int tag, const QString& text, const QKeySequence& key) {
+        QAction* action = menu_->addAction(text);
+        action->setData(tag);
+        action->setShortcut(key);
+        // the grid handles the keys itself
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, tag] { DoCommand(tag); });
+    };
+    addItem(cmInsertWatch, QStringLiteral("Neuen Bezeichner einf\u00FCgen..."),
+            QKeySequence(Qt::Key_Insert));
+    addItem(cmEditWatch, QStringLiteral("Bezeichner \u00E4ndern..."),
+            QKeySequence(Qt::CTRL | Qt::Key_Return));
+    addItem(cmDeleteWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
+            QKeySequence(Qt::Key_Delete));
+    addItem(cmChangeValue, QStringLiteral("Wert ver\u00E4ndern..."), QKeySequence(Qt::Key_Return));
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : menu_->actions())
+            action->setEnabled(IsCommandEnabled(action->data().toInt()));
+    });
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { menu_->popup(grid_->mapToGlobal(pos)); });
+
+    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
+    grid_->KeyDown = [this](QKeyEvent* event) { return GridKeyDown(event); };
+    grid_->DoubleClick = [this] { GridDoubleClick(); };
+    connect(header_, &QHeaderView::sectionResized, this, [this] { LayoutColumns(); });
+
+    ColorsChanged();
+    SyncRows();
+    RegisterInstance();
+}
+
+TWatchForm::~TWatchForm() {
+    if (WatchForm == this)
+        WatchForm = nullptr;
+}
+
+void TWatchForm::RegisterInstance() {
+    WatchForm = this;
+}
+
+bool TWatchForm::HasEntry(int row) const {
+    return row >= 0 && row < int(Linotrex().Watches().size());
+}
+
+void TWatchForm::SyncRows() {
+    const int rows = int(Linotrex().Watches().size()) + 1;
+    if (grid_->RowCount() != rows)
+        grid_->SetRowCount(rows);
+}
+
+void TWatchForm::showEvent(QShowEvent* event) {
+    if (!WatchWindowRect.Empty())
+        setGeometry(WatchWindowRect.ToQRect());
+    TMDIChildForm::showEvent(event);
+    header_->resizeSection(0, WatchNameColWidth);
+    LayoutColumns();
+    SyncRows();
+    grid_->SetCurrentRow(0);
+}
+
+void TWatchForm::resizeEvent(QResizeEvent* event) {
+    TMDIChildForm::resizeEvent(event);
+    LayoutColumns();
+    if (isVisible() && FormWindowState() == wsNormal)
+        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+}
+
+void TWatchForm::closeEvent(QCloseEvent* event) {
+    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
+        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    TMDIChildForm::closeEvent(event);
+    if (event->isAccepted() && WatchForm == this)
+        WatchForm = nullptr;
+}
+
+void TWatchForm::LayoutColumns() {
+    if (layingOut_)
+        return;
+    layingOut_ = true;
+    const int clientWidth = header_->width();
+    // the value column keeps at least 45 pixels
+    const int nameWidth =
+        std::max(std::min(std::max(header_->sectionSize(0), 65), clientWidth - 45), 0);
+    if (header_->sectionSize(0) != nameWidth)
+        header_->resizeSection(0, nameWidth);
+    valueColumnX_ = nameWidth + 2;
+    header_->resizeSection(1, std::max(clientWidth - nameWidth, 0));
+    grid_->SetColumnWidth(grid_->viewport()->width());
+    if (isVisible())
+        WatchNameColWidth = nameWidth;
+    grid_->viewport()->update();
+    layingOut_ = false;
+}
+
+void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
+    const QColor back = WatchColor(clWatchBackgnd);
+    painter.fillRect(rect, back);
+    if (!HasEntry(row))
+        return;
+    const TWatchEntry& watch = *Linotrex().Watches()[size_t(row)];
+    painter.setPen(row == grid_->CurrentRow() ? QColor(Qt::black) : back);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    const int baseline = rect.top() + 2 + painter.fontMetrics().ascent();
+    painter.setPen(WatchColor(clWatchText));
+    painter.drawText(rect.left() + 2, baseline, platform::AnsiToQString(watch.GetName()));
+    painter.setPen(watch.GetState() == TWatchEntry::Invalid   ? WatchColor(clWatchInvalid)
+                   : watch.GetState() == TWatchEntry::Changed ? WatchColor(clWatchChanged)
+                                                              : WatchColor(clWatchText));
+    painter.drawText(rect.left() + valueColumnX_, baseline, watch.GetText());
+}
+
+bool TWatchForm::GridKeyDown(QKeyEvent* event) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_F1:
+        HelpUsed = true;
+        platform::ShowHelpContext(12000);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter changes the value where it can, otherwise (and with Ctrl) edits the name
+        if (!ctrl && IsCommandEnabled(cmChangeValue))
+            DoCommand(cmChangeValue);
+        else
+            EditWatch(grid_->CurrentRow());
+        return true;
+    case Qt::Key_Insert:
+        DoCommand(cmInsertWatch);
+        return true;
+    case Qt::Key_Delete:
+        if (IsCommandEnabled(cmDeleteWatch))
+            DoCommand(cmDeleteWatch);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TWatchForm::GridDoubleClick() {
+    const int row = grid_->CurrentRow();
+    if (!HasEntry(row) || (QApplication::keyboardModifiers() & Qt::ControlModifier))
+        EditWatch(row);
+    else if (IsCommandEnabled(cmChangeValue))
+        ChangeWatchValue(row);
+}
+
+void TWatchForm::AddWatch(const std::string& name, bool ask) {
+    QString text = platform::AnsiToQString(name);
+    if (ask && !AskName(this, text))
+        return;
+    if (text.isEmpty())
+        return;
+    Linotrex().AddWatch(platform::QStringToAnsi(text));
+    SyncRows();
+    grid_->viewport()->update();
+}
+
+void TWatchForm::EditWatch(int row) {
+    auto& watches = Linotrex().Watches();
+    const bool existing = HasEntry(row);
+    QString name = existing ? platform::AnsiToQString(watches[size_t(row)]->GetName()) : QString();
+    if (!AskName(this, name))
+        return;
+    if (!existing) {
+        AddWatch(platform::QStringToAnsi(name), false);
+    } else if (name.isEmpty()) {
+        DeleteWatch(row);
+    } else {
+        // the row shows the new variable at once, so that its value is the one changed
+        TWatchEntry& watch = *watches[size_t(row)];
+        watch.SetName(platform::QStringToAnsi(name));
+        watch.Evaluate(Linotrex().Handle());
+        grid_->InvalidateRow(row);
+    }
+}
+
+void TWatchForm::DeleteWatch(int row) {
+    auto& watches = Linotrex().Watches();
+    if (!HasEntry(row))
+        return;
+    watches.erase(watches.begin() + row);
+    SyncRows();
+    grid_->viewport()->update();
+}
+
+void TWatchForm::ChangeWatchValue(int row) {
+    if (!HasEntry(row))
+        return;
+    TLinotrex& wrapper = Linotrex();
+    const TWatchEntry& watch = *wrapper.Watches()[size_t(row)];
+    QString text = QString::number(watch.Value());
+    if (!InputQuery(this, QStringLiteral("Variable \u00E4ndern"),
+                    QStringLiteral("Geben Sie den neuen Wert ein:"), text))
+        return;
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    // the variable of the name the row shows; a word holds no more than 16 bits
+    const uint32_t id = wrapper.MapSymbol(watch.GetName());
+    if (!ok || value < -32768 || value > 32767 || id == 0) {
+        platform::MessageBeep(platform::BeepKind::Exclamation);
+        return;
+    }
+    wrapper.SetSymbolValue(id, value);
+    grid_->InvalidateRow(row);
+}
+
+void TWatchForm::RepaintChangedWatches() {
+    SyncRows();
+    const auto& watches = Linotrex().Watches();
+    for (size_t row = 0; row < watches.size(); ++row) {
+        if (watches[row]->Redraw())
+            grid_->InvalidateRow(int(row));
+    }
+}
+
+bool TWatchForm::Idle(QObject*) {
+    SyncRows();
+    return false;
+}
+
+bool TWatchForm::IsCommandEnabled(int cmd) {
+    const int row = grid_->CurrentRow();
+    const TLinotrex::RunState state = Linotrex().GetRunState();
+    switch (cmd) {
+    case cmDeleteWatch:
+    case cmEditWatch:
+        return HasEntry(row);
+    case cmInsertWatch:
+        return true;
+    case cmChangeValue:
+        return HasEntry(row) &&
+               Linotrex().Watches()[size_t(row)]->GetState() != TWatchEntry::Invalid;
+    case 303:
+    case 304:
+        return state == TLinotrex::Halted;
+    case 307:
+        return state == TLinotrex::Running || state == TLinotrex::Waiting;
+    default:
+        return TMDIChildForm::IsCommandEnabled(cmd);
+    }
+}
+
+void TWatchForm::DoCommand(int cmd) {
+    const int row = grid_->CurrentRow();
+    switch (cmd) {
+    case cmDeleteWatch:
+        DeleteWatch(row);
+        break;
+    case cmInsertWatch:
+        SyncRows();
+        grid_->SetCurrentRow(grid_->RowCount() - 1);
+        EditWatch(grid_->CurrentRow());
+        break;
+    case cmEditWatch:
+        if (HasEntry(row))
+            EditWatch(row);
+        break;
+    case cmChangeValue:
+        if (IsCommandEnabled(cmd))
+            ChangeWatchValue(row);
+        break;
+    case 303:
+        Linotrex().RunTo(-1);
+        break;
+    case 304:
+        Linotrex().StepOnce();
+        break;
+    case 307:
+        Linotrex().UserBreak();
+        break;
+    default:
+        TMDIChildForm::DoCommand(cmd);
+    }
+}
+
+void TWatchForm::ColorsChanged() {
+    const QFont font = WatchFont();
+    grid_->SetBackground(WatchColor(clWatchBackgnd));
+    grid_->setFont(font);
+    const int rowHeight = QFontMetrics(font).height() + 8;
+    grid_->SetRowHeight(rowHeight);
+    header_->setFont(font);
+    header_->setFixedHeight(rowHeight);
+    grid_->viewport()->update();
+}
+
+TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
+    if (WatchForm) {
+        if (activate) {
+            if (WatchForm->isMinimized())
+                WatchForm->showNormal();
+            WatchForm->raise();
+            if (area)
+                area->setActiveSubWindow(WatchForm);
+        }
+        return WatchForm;
+    }
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    auto* form = TMDIChildForm::Create<TWatchForm>(nullptr);
+    if (area)
+        area->addSubWindow(form);
+    form->show();
+    return form;
+}
+
+void ReadWatchSettings(TWinRegistry& reg) {
+    WatchWindowRect.Read(reg, Section);
+    WatchNameColWidth = reg.ReadInteger(Section, QStringLiteral("NameColWidth"), 100);
+    const int count = reg.ReadInteger(Section, QStringLiteral("WatchCount"), 0);
+    TLinotrex& wrapper = Linotrex();
+    wrapper.Watches().clear();
+    // no stored name holds a NUL: this default tells a missing value from an empty one
+    const QString missing(QChar(0));
+    for (int i = 1; i <= count; ++i) {
+        const QString name = reg.ReadString(Section, QStringLiteral("Watch%1").arg(i), missing);
+        // the names are numbered from 1 without gaps: the first missing one ends the list
+        if (name == missing)
+            break;
+        std::string ansi = platform::QStringToAnsi(name);
+        if (ansi.size() > size_t(TWatchForm::MaxNameLength))
+            ansi.resize(size_t(TWatchForm::MaxNameLength));
+        if (!ansi.empty())
+            wrapper.AddWatch(ansi);
+    }
+    if (WatchForm)
+        WatchForm->SyncRows();
+}
+
+void WriteWatchSettings(TWinRegistry& reg) {
+    if (WatchForm && !TWindowRect::FromNormalBounds(WatchForm->GetNormalBounds()).Empty())
+        WatchWindowRect = TWindowRect::FromNormalBounds(WatchForm->GetNormalBounds());
+    reg.EraseSection(Section);
+    WatchWindowRect.Write(reg, Section);
+    reg.WriteInteger(Section, QStringLiteral("NameColWidth"), WatchNameColWidth);
+    const auto& watches = Linotrex().Watches();
+    reg.WriteInteger(Section, QStringLiteral("WatchCount"), int(watches.size()));
+    for (size_t i = 0; i < watches.size(); ++i)
+        reg.WriteString(Section, QStringLiteral("Watch%1").arg(i + 1),
+                        platform::AnsiToQString(watches[i]->GetName()));
+}
+
+void ConnectWatchWindow(QMdiArea* area, TLinotrex& wrapper) {
+    wrapper.Views().RepaintChangedWatches = [] {
+        if (WatchForm)
+            WatchForm->RepaintChangedWatches();
+    };
+    wrapper.Views().ShowWatchWindow = [area] {
+        TWatchForm* form = ShowWatchWindow(area, false);
+        // the caller adds its watch after this returns
+        QTimer::singleShot(0, form, [form] {
+            form->SyncRows();
+            form->Grid()->viewport()->update();
+        });
+    };
+}
+
+} // namespace harvel

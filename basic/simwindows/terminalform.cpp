@@ -1,0 +1,269 @@
+#include "basic/simwindows/terminalform.h"
+
+#include "basic/dialogs/colorsettings.h"
+#include "basic/library/linotrex.h"
+#include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/terminallines.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/help.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPointer>
+#include <algorithm>
+
+namespace harvel {
+
+TTerminalForm* TerminalForm = nullptr;
+TWindowRect TerminalWindowRect;
+
+namespace {
+
+struct TTerminalList {
+    std::vector<std::string> lines;
+    std::vector<uint8_t> marks;
+};
+
+TTerminalList& List() {
+    static TTerminalList list;
+    return list;
+}
+
+QPointer<QMdiArea> terminalArea;
+TLinotrex* connectedWrapper = nullptr;
+
+TLinotrex& Wrapper() {
+    return connectedWrapper ? *connectedWrapper : Linotrex();
+}
+
+QFont TerminalFont() {
+    const TFontRecord& record = ColorSettings().fonts[fvTerminal];
+    QFont font(record.name, record.size);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setBold(record.bold);
+    font.setItalic(record.italic);
+    return font;
+}
+
+// The colour of highlighted lines.
+constexpr TStoredColor MarkedColor = 0xFF00;
+
+} // namespace
+
+const std::vector<std::string>& TerminalLines() {
+    return List().lines;
+}
+
+const std::vector<uint8_t>& TerminalMarks() {
+    return List().marks;
+}
+
+bool& OpenTerminalOnOutput() {
+    static bool open = true;
+    return open;
+}
+
+void AddTerminalText(const QString& text, uint8_t mark) {
+    if (text.isNull())
+        return;
+    TTerminalList& list = List();
+    // Kept within the limit also while the window is closed, so that a long run cannot fill
+    // the memory.
+    const TTerminalChange change =
+        AppendTerminalText(list.lines, platform::QStringToAnsi(text), TTabRule::BlankThenStop,
+                           TerminalLineLimit, &list.marks, mark);
+    if (TerminalForm) {
+        if (change.trimmed)
+            TerminalForm->Refresh(-1, -1);
+        else
+            TerminalForm->Refresh(change.first, change.last);
+    } else if (OpenTerminalOnOutput()) {
+        ShowTerminalWindow(terminalArea, true);
+    }
+    OpenTerminalOnOutput() = false;
+}
+
+void ClearTerminal() {
+    List() = TTerminalList();
+    if (TerminalForm)
+        TerminalForm->Refresh(-1, -1);
+}
+
+TTerminalForm::TTerminalForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
+    setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
+    int32_t left, top, width, height;
+    TWindowState state;
+    GetNextPlacement(left, top, width, height, state);
+    if (width < 1 || height < 1)
+        resize(386, 228);
+    grid_ = new TRowGrid;
+    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
+    grid_->KeyDown = [](QKeyEvent* event) {
+        if (event->key() != Qt::Key_F1)
+            return false;
+        HelpUsed = true;
+        platform::ShowHelpContext(13000);
+        return true;
+    };
+    setWidget(grid_);
+    ColorsChanged();
+    RegisterInstance();
+    Refresh(-1, -1);
+}
+
+TTerminalForm::~TTerminalForm() {
+    if (TerminalForm == this)
+        TerminalForm = nullptr;
+}
+
+void TTerminalForm::RegisterInstance() {
+    TerminalForm = this;
+}
+
+void TTerminalForm::showEvent(QShowEvent* event) {
+    if (!TerminalWindowRect.Empty())
+        setGeometry(TerminalWindowRect.ToQRect());
+    TMDIChildForm::showEvent(event);
+    LayoutColumn();
+    Refresh(-1, -1);
+}
+
+void TTerminalForm::resizeEvent(QResizeEvent* event) {
+    TMDIChildForm::resizeEvent(event);
+    LayoutColumn();
+    grid_->SetCurrentRow(grid_->RowCount() - 1);
+    if (isVisible() && FormWindowState() == wsNormal)
+        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+}
+
+void TTerminalForm::closeEvent(QCloseEvent* event) {
+    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
+        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    TMDIChildForm::closeEvent(event);
+    if (event->isAccepted() && TerminalForm == this)
+        TerminalForm = nullptr;
+}
+
+void TTerminalForm::LayoutColumn() {
+    grid_->SetColumnWidth(80 * QFontMetrics(grid_->font()).horizontalAdvance(QLatin1Char('W')) + 2);
+}
+
+void TTerminalForm::Refresh(int first, int last) {
+    grid_->SetRowCount(std::max(int(TerminalLines().size()), 1));
+    if (first < 0)
+        grid_->viewport()->update();
+    else
+        for (int row = first; row <= last; ++row)
+            grid_->InvalidateRow(row);
+    grid_->SetCurrentRow(grid_->RowCount() - 1);
+}
+
+void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
+    painter.fillRect(rect, ColorSettings().Color(clTerminalBackgnd));
+    const TTerminalList& list = List();
+    if (row >= int(list.lines.size()))
+        return;
+    const bool marked = size_t(row) < list.marks.size() && list.marks[size_t(row)] == 1;
+    painter.setPen(marked ? TColorSettings::ToQColor(MarkedColor) : textColor_);
+    painter.drawText(rect.left() + 2, rect.top() + 2 + painter.fontMetrics().ascent(),
+                     platform::AnsiToQString(list.lines[size_t(row)]));
+}
+
+bool TTerminalForm::IsCommandEnabled(int cmd) {
+    const TLinotrex::RunState state = Wrapper().GetRunState();
+    switch (cmd) {
+    case cmCopy:
+    case cmClearWindow:
+        return !TerminalLines().empty();
+    case cmRun:
+    case cmStep:
+        return state == TLinotrex::Halted;
+    case cmStop:
+        return state == TLinotrex::Running || state == TLinotrex::Waiting;
+    default:
+        return TMDIChildForm::IsCommandEnabled(cmd);
+    }
+}
+
+void TTerminalForm::DoCommand(int cmd) {
+    if (!IsCommandEnabled(cmd))
+        return TMDIChildForm::DoCommand(cmd);
+    switch (cmd) {
+    case cmCopy:
+        QGuiApplication::clipboard()->setText(
+            platform::AnsiToQString(JoinTerminalLines(TerminalLines())));
+        break;
+    case cmClearWindow:
+        ClearTerminal();
+        break;
+    case cmRun:
+        Wrapper().RunTo(-1);
+        break;
+    case cmStep:
+        Wrapper().StepOnce();
+        break;
+    case cmStop:
+        Wrapper().UserBreak();
+        break;
+    default:
+        TMDIChildForm::DoCommand(cmd);
+    }
+}
+
+void TTerminalForm::ColorsChanged() {
+    grid_->SetBackground(ColorSettings().Color(clTerminalBackgnd));
+    textColor_ = ColorSettings().Color(clTerminalText);
+    const QFont font = TerminalFont();
+    grid_->setFont(font);
+    grid_->SetRowHeight(QFontMetrics(font).height() + 8);
+    LayoutColumn();
+    grid_->viewport()->update();
+}
+
+TTerminalForm* ShowTerminalWindow(QMdiArea* area, bool activate) {
+    if (TerminalForm) {
+        if (TerminalForm->isMinimized())
+            TerminalForm->showNormal();
+        if (activate) {
+            if (TerminalForm->mdiArea())
+                TerminalForm->mdiArea()->setActiveSubWindow(TerminalForm);
+            TerminalForm->raise();
+        }
+        return TerminalForm;
+    }
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    auto* form = TMDIChildForm::Create<TTerminalForm>(nullptr);
+    if (area)
+        area->addSubWindow(form);
+    form->show();
+    return form;
+}
+
+void ReadTerminalSettings(TWinRegistry& reg) {
+    TerminalWindowRect.Read(reg, QStringLiteral("TerminalWindow"));
+}
+
+void WriteTerminalSettings(TWinRegistry& reg) {
+    if (TerminalForm) {
+        const TWindowRect rect = TWindowRect::FromNormalBounds(TerminalForm->GetNormalBounds());
+        if (!rect.Empty())
+            TerminalWindowRect = rect;
+    }
+    TerminalWindowRect.Write(reg, QStringLiteral("TerminalWindow"));
+}
+
+void ConnectTerminalWindow(QMdiArea* area, TLinotrex& wrapper) {
+    terminalArea = area;
+    connectedWrapper = &wrapper;
+    wrapper.Views().AddTerminalText = [](const QString& text) { AddTerminalText(text); };
+}
+
+} // namespace harvel

@@ -3,12 +3,10 @@
 // compile dialog opens it in a port-only mode to ask for the download port.
 #pragma once
 
-#include <QDialog>
+#include "framework/dialogs/comportpage.h"
 
 class QButtonGroup;
 class QCheckBox;
-class QPushButton;
-class QTabWidget;
 class QWidget;
 class TWinRegistry;
 
@@ -24,7 +22,7 @@ void SetAutoTiming(bool value);
 void SetSimulatedBeep(bool value);
 void SetApplicationBoard(bool value);
 
-class TEnvOptionDlg : public QDialog {
+class TEnvOptionDlg : public TPortOptionsDialog {
     Q_OBJECT
 
 public:
@@ -46,16 +44,10 @@ public:
     void SetAutoTiming(bool value);
     bool GetSaveAnalogIn() const;
     void SetSaveAnalogIn(bool value);
-    // Ports 1-4; reading gives -1 when no port is selected.
-    int GetCOM() const;
-    void SetCOM(int value);
 
-    void SetComOnly(bool flag);
-    bool ComOnly() const { return comOnly_; }
-    // Centred on the owner (or the screen), modal; true when closed with OK.
-    bool Execute(QWidget* owner);
+    void SetComOnly(bool flag) { SetPortOnly(flag); }
+    bool ComOnly() const { return PortOnly(); }
 
-    QTabWidget* PageControl1 = nullptr;
     QWidget* ProjectPage = nullptr;
     QWidget* ProjectViewPage = nullptr;
     QWidget* MoltranePage = nullptr;
@@ -65,20 +57,4 @@ public:
     QCheckBox* cbExpandCells = nullptr;
     QCheckBox* cbExpandTables = nullptr;
     QCheckBox* cbOpenFirstCell = nullptr;
-    QButtonGroup* RGComNumber = nullptr;
-    QCheckBox* CBAutoTiming = nullptr;
-    QCheckBox* CBSaveAnalogInPorts = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* HelpButton = nullptr;
-
-public slots:
-    void done(int result) override;
-
-private slots:
-    void RGComNumberClick();
-    void HelpButtonClick();
-
-private:
-    bool comOnly_ = false;
 };

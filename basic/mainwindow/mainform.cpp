@@ -1,0 +1,804 @@
+#include "basic/mainwindow/mainform.h"
+
+#include "basic/dialogs/colorsettings.h"
+#include "basic/editors/editorchild.h"
+#include "basic/editors/keywords.h"
+#include "basic/library/linotrex.h"
+#include "editor/widgets/vededit.h"
+#include "editor/widgets/vedfinddialog.h"
+#include "framework/desktop.h"
+#include "framework/mainframe.h"
+#include "framework/mdichild.h"
+#include "framework/mdiframe.h"
+#include "framework/mrufilelist.h"
+#include "framework/splash.h"
+#include "framework/toolbars.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
+#include "platform/system.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace harvel {
+
+namespace {
+
+const QString MainSection = QStringLiteral("MainWindow");
+const char* const SourceFilter = "Tavrissel BASIC Dateien (*.bas)|*.bas|Alle Dateien (*.*)|*.*";
+constexpr int BusyIdleInterval = 0;
+constexpr int QuietIdleInterval = 50;
+
+QString ProgramDirectory() {
+    return QString::fromStdString(platform::ProgramDirectory());
+}
+
+// Every window the desktop file can hold, registered before the desktop is read.
+void RegisterDesktopWindowClasses() {
+    RegisterMDIChildClass<TEditorForm>("harvel::TEditorForm");
+}
+
+} // namespace
+
+std::function<QString(QWidget*)> TMainForm::ChooseOpenFile = [](QWidget* owner) {
+    return QFileDialog::getOpenFileName(owner, QString(), QString(),
+                                        platform::QtFileFilter(QLatin1String(SourceFilter)));
+};
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QLatin1String(MainProgramTitle));
+    if (DesktopFileName.isEmpty())
+        DesktopFileName = DefaultDesktopFileName();
+    const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
+    platform::SetHelpFile(ProgramDirectory() + program.completeBaseName() + QStringLiteral(".hlp"));
+    RegisterDesktopWindowClasses();
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    dockToolbar_ = new TDockToolbar(central);
+    dockToolbar_->setObjectName(QStringLiteral("DockToolbar"));
+    mdiArea_ = new QMdiArea(central);
+    mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+    column->addWidget(dockToolbar_);
+    column->addWidget(mdiArea_, 1);
+    setCentralWidget(central);
+
+    CreateMenus();
+    CreateToolbars();
+    CreateSearchDialogs();
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    const int widths[] = {60, 60, 80};
+    for (int i = 0; i < 4; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        if (i < 3)
+            statusPanels_[i]->setFixedWidth(widths[i]);
+        else
+            statusPanels_[i]->setMinimumWidth(50);
+        statusBar()->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
+    }
+
+    splashTimer_ = new QTimer(this);
+    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
+    splashTimer_->setInterval(420);
+    splashTimer_->setSingleShot(true);
+    connect(splashTimer_, &QTimer::timeout, this, [this] {
+        splashTimer_->stop();
+        delete splash_;
+        activateWindow();
+    });
+
+    // Idle calls: at once again while a window wants more, else now and then.
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(QuietIdleInterval);
+    connect(idleTimer_, &QTimer::timeout, this,
+            [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
+
+    resize(640, 480);
+}
+
+TMainForm::~TMainForm() {
+    idleTimer_->stop();
+    setAcceptDrops(false);
+    TLinotrex& wrapper = Linotrex();
+    wrapper.Views().Idle = nullptr;
+    EditorSearch().OpenDialog = nullptr;
+    // The children go before the hooks and lists they call into.
+    for (QMdiSubWindow* child : mdiArea_->subWindowList())
+        delete child;
+    delete splash_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menus and tool bars
+
+QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& caption, int cmd,
+                               const QKeySequence& shortcut) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    SetCommandTag(item, cmd);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    connect(item, &QAction::triggered, this, [this, cmd] { DoChildCommand(cmd); });
+    return item;
+}
+
+QAction* TMainForm::AddItem(QMenu* menu, const char* name, const QString& caption,
+                            const QKeySequence& shortcut, void (TMainForm::*handler)()) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    if (handler)
+        connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+QToolButton* TMainForm::AddButton(TMHToolbar* bar, const char* name, const QString& hint, int cmd,
+                                  const QIcon& icon) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    // Sized now: the next button is placed after this one before anything is shown.
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(23, 22);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    SetCommandTag(button, cmd);
+    if (cmd != 0)
+        connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
+    QWidget* last = bar->LastControl();
+    button->move(last ? last->geometry().right() + 1 : 2, 2);
+    bar->SetLastControl(button);
+    return button;
+}
+
+void TMainForm::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    auto addMenu = [bar](const char* name, const QString& caption) {
+        QMenu* menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    using K = QKeySequence;
+
+    QMenu* file = addMenu("FileMenu", QStringLiteral("&Datei"));
+    AddItem(file, "FileNewItem", QStringLiteral("&Neu"), K(Qt::CTRL | Qt::Key_N),
+            &TMainForm::DoFileNew);
+    AddItem(file, "FileOpenItem", QStringLiteral("Ö&ffnen..."), K(Qt::CTRL | Qt::Key_O),
+            &TMainForm::DoFileOpen);
+    AddCommand(file, "FileSaveItem", QStringLiteral("&Speichern"), cmSave, K(Qt::CTRL | Qt::Key_S));
+    AddCommand(file, "FileSaveAsItem", QStringLiteral("Speichern &unter..."), cmSaveAs);
+    file->addSeparator();
+    QAction* printItem = AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
+    QAction* exitItem = AddItem(file, "FileExitItem", QStringLiteral("&Beenden"), {}, nullptr);
+    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    file->insertSeparator(exitItem);
+
+    mruFiles_ = new TMRUFileList(this);
+    mruFiles_->setObjectName(QStringLiteral("MRUList"));
+    mruFiles_->SetMRUItemCount(5);
+    mruFiles_->SetParentMenu(file);
+    mruFiles_->SetInsertAfter(printItem);
+    mruFiles_->SetSeparatorBefore(true);
+    mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
+    mruFiles_->OnOpenFile = [this](const QString& name) { OpenEditor(name); };
+    mruFiles_->Loaded();
+
+    QMenu* edit = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
+    AddCommand(edit, "EditUndoItem", QStringLiteral("&Rückgängig"), cmUndo,
+               K(Qt::CTRL | Qt::Key_Z));
+    AddCommand(edit, "EditRedoItem", QStringLiteral("&Wiederherstellen"), cmRedo,
+               K(Qt::SHIFT | Qt::CTRL | Qt::Key_Z));
+    edit->addSeparator();
+    AddCommand(edit, "EditCutItem", QStringLiteral("&Ausschneiden"), cmCut,
+               K(Qt::CTRL | Qt::Key_X));
+    AddCommand(edit, "EditCopyItem", QStringLiteral("&Kopieren"), cmCopy, K(Qt::CTRL | Qt::Key_C));
+    AddCommand(edit, "EditPasteItem", QStringLiteral("&Einfügen"), cmPaste,
+               K(Qt::CTRL | Qt::Key_V));
+    AddCommand(edit, "EditClearItem", QStringLiteral("&Löschen"), cmDelete);
+    edit->addSeparator();
+    AddCommand(edit, "EditFindItem", QStringLiteral("&Suchen..."), cmFind, K(Qt::CTRL | Qt::Key_F));
+    AddCommand(edit, "EditFindNextItem", QStringLiteral("&Weitersuchen"), cmFindNext,
+               K(Qt::Key_F3));
+    AddCommand(edit, "EditFindPrevItem", QStringLiteral("&Rückwärts suchen"), cmFindPrev,
+               K(Qt::SHIFT | Qt::Key_F3));
+    AddCommand(edit, "EditReplaceItem", QStringLiteral("&Ersetzen..."), cmReplace,
+               K(Qt::CTRL | Qt::Key_H));
+    edit->addSeparator();
+    AddCommand(edit, "EditClearWindowItem", QStringLiteral("&Fensterinhalt löschen"),
+               cmClearWindow);
+
+    viewMenu_ = addMenu("ViewMenu", QStringLiteral("&Ansicht"));
+    viewToolbarsItem_ =
+        AddItem(viewMenu_, "ViewToolbarsItem", QStringLiteral("&Symbolleisten"), {}, nullptr);
+    viewToolbarsItem_->setCheckable(true);
+    connect(viewToolbarsItem_, &QAction::triggered, this,
+            [this] { dockToolbar_->setVisible(dockToolbar_->isHidden()); });
+    viewStatusbarItem_ =
+        AddItem(viewMenu_, "ViewStatusbarItem", QStringLiteral("Status&leiste"), {}, nullptr);
+    viewStatusbarItem_->setCheckable(true);
+    connect(viewStatusbarItem_, &QAction::triggered, this,
+            [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    viewMenu_->addSeparator();
+    viewCompiledItem_ =
+        AddItem(viewMenu_, "ViewCompiledItem", QStringLiteral("&Compilierter Quelltext"),
+                K(Qt::ALT | Qt::Key_0), &TMainForm::ViewCompiledSource);
+    const std::pair<const char*, const char*> windows[] = {
+        {"ViewMessageItem", "&Meldungen"},      {"ViewWatchItem", "Ü&berwachte Variablen"},
+        {"ViewTerminalItem", "&Terminal"},      {"ViewDataItem", "&Datenaufzeichnung"},
+        {"ViewDigPortItem", "Digitale &Ports"}, {"ViewAnaPortItem", "A&naloge Ports"}};
+    int key = Qt::Key_1;
+    for (const auto& [name, caption] : windows) {
+        QAction* item = AddItem(viewMenu_, name, QString::fromUtf8(caption),
+                                K(Qt::ALT | static_cast<Qt::Key>(key++)), nullptr);
+        // Opens its window once the window is built into the program.
+        item->setEnabled(false);
+        simWindowItems_.push_back(item);
+    }
+    connect(viewMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateViewMenu);
+
+    QMenu* develop = addMenu("DevelopmentMenu", QStringLiteral("&Entwicklung"));
+    AddCommand(develop, "DevelopCompileItem", QStringLiteral("&Compilieren"), cmCompile,
+               K(Qt::CTRL | Qt::Key_F9));
+    AddCommand(develop, "DevelopDownloadItem", QStringLiteral("In Tavrissel-&Unit übertragen"),
+               cmCompileDownload, K(Qt::Key_F12));
+    develop->addSeparator();
+    AddCommand(develop, "DevelopNextErrorItem", QStringLiteral("&Nächster Fehler"), cmNextError,
+               K(Qt::ALT | Qt::Key_F8));
+    AddCommand(develop, "DevelopPrevErrorItem", QStringLiteral("&Vorheriger Fehler"), cmPrevError,
+               K(Qt::ALT | Qt::Key_F7));
+
+    QMenu* simulator = addMenu("SimulatorMenu", QStringLiteral("&Simulator"));
+    AddCommand(simulator, "SimulatorToggleBkptItem", QStringLiteral("&Haltepunkt umschalten"),
+               cmToggleBreakpoint, K(Qt::CTRL | Qt::Key_F8));
+    AddCommand(simulator, "SimulatorGotoCursorItem", QStringLiteral("Bis zum &Cursor ausführen"),
+               cmRunToCursor, K(Qt::Key_F4));
+    AddCommand(simulator, "SimulatorWatchItem", QStringLiteral("&Variable überwachen"),
+               cmWatchAtCaret, K(Qt::CTRL | Qt::Key_F7));
+    simulator->addSeparator();
+    AddCommand(simulator, "SimulatorRunItem", QStringLiteral("&Ausführen"), cmRun, K(Qt::Key_F9));
+    AddCommand(simulator, "SimulatorStepItem", QStringLiteral("&Einzelschritt"), cmStep,
+               K(Qt::Key_F8));
+    AddCommand(simulator, "SimulatorResetItem", QStringLiteral("Programm &zurücksetzen"), cmReset,
+               K(Qt::CTRL | Qt::Key_F2));
+    AddCommand(simulator, "SimulatorStopItem", QStringLiteral("A&nhalten"), cmStop,
+               K(Qt::Key_Escape));
+
+    for (QMenu* menu : {file, edit, develop, simulator})
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            EnableCommandItems(menu, cmContainer,
+                               [this](int cmd) { return IsChildCommandEnabled(cmd); });
+        });
+
+    optionMenu_ = addMenu("OptionMenu", QStringLiteral("&Optionen"));
+    optionEnvironmentItem_ =
+        AddItem(optionMenu_, "OptionEnvironmentItem", QStringLiteral("&Umgebung..."), {}, nullptr);
+    optionColorItem_ = AddItem(optionMenu_, "OptionColorItem",
+                               QStringLiteral("&Farben und Schriften..."), {}, nullptr);
+    // Both open their dialogs once the dialogs are built into the program.
+    optionEnvironmentItem_->setEnabled(false);
+    optionColorItem_->setEnabled(false);
+
+    QMenu* window = addMenu("WindowMenu", QStringLiteral("&Fenster"));
+    windowMenu_ = new TWindowMenu(window, mdiArea_);
+
+    QMenu* help = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
+    AddItem(help, "HelpContentsItem", QStringLiteral("&Hilfethemen"), {}, &TMainForm::HelpContents);
+    AddItem(help, "HelpAboutItem", QStringLiteral("&Info über..."), {}, &TMainForm::HelpAbout);
+}
+
+void TMainForm::CreateToolbars() {
+    QStyle* s = style();
+    auto* mainBar = new TMHToolbar(dockToolbar_);
+    mainBar->setObjectName(QStringLiteral("MainToolBar"));
+    mainBar->setToolTip(QStringLiteral("Allgemein"));
+    auto* open = AddButton(mainBar, "FileOpenButton", QStringLiteral("Öffnen"), 0,
+                           s->standardIcon(QStyle::SP_DialogOpenButton));
+    connect(open, &QToolButton::clicked, this, &TMainForm::DoFileOpen);
+    AddButton(mainBar, "FileSaveButton", QStringLiteral("Speichern"), cmSave,
+              s->standardIcon(QStyle::SP_DialogSaveButton));
+    AddButton(mainBar, "EditCutButton", QStringLiteral("Ausschneiden"), cmCut,
+              s->standardIcon(QStyle::SP_DialogDiscardButton));
+    AddButton(mainBar, "EditCopyButton", QStringLiteral("Kopieren"), cmCopy,
+              s->standardIcon(QStyle::SP_FileDialogContentsView));
+    AddButton(mainBar, "EditPasteButton", QStringLiteral("Einfügen"), cmPaste,
+              s->standardIcon(QStyle::SP_FileDialogNewFolder));
+    AddButton(mainBar, "EditClearButton", QStringLiteral("Löschen"), cmDelete,
+              s->standardIcon(QStyle::SP_TrashIcon));
+    AddButton(mainBar, "EditUndoButton", QStringLiteral("Rückgängig"), cmUndo,
+              s->standardIcon(QStyle::SP_ArrowBack));
+    AddButton(mainBar, "EditRedoButton", QStringLiteral("Wiederherstellen"), cmRedo,
+              s->standardIcon(QStyle::SP_ArrowForward));
+    AddButton(mainBar, "EditFindButton", QStringLiteral("Suchen"), cmFind,
+              s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    AddButton(mainBar, "EditFindNextButton", QStringLiteral("Weitersuchen"), cmFindNext,
+              s->standardIcon(QStyle::SP_ArrowDown));
+    AddButton(mainBar, "EditFindPrevButton", QStringLiteral("Rückwärts suchen"), cmFindPrev,
+              s->standardIcon(QStyle::SP_ArrowUp));
+
+    auto* developBar = new TMHToolbar(dockToolbar_);
+    developBar->setObjectName(QStringLiteral("DevelopmentToolbar"));
+    developBar->setToolTip(QStringLiteral("Entwicklung"));
+    AddButton(developBar, "LinotrexCompileButton", QStringLiteral("Compilieren"), cmCompile,
+              s->standardIcon(QStyle::SP_BrowserReload));
+    AddButton(developBar, "LinotrexDownloadButton", QStringLiteral("In Tavrissel-Unit übertragen"),
+              cmCompileDownload, s->standardIcon(QStyle::SP_DriveNetIcon));
+    AddButton(developBar, "NextErrorMsgButton", QStringLiteral("Nächster Fehler"), cmNextError,
+              s->standardIcon(QStyle::SP_MessageBoxWarning));
+    AddButton(developBar, "PrevErrorMsgButton", QStringLiteral("Vorheriger Fehler"), cmPrevError,
+              s->standardIcon(QStyle::SP_MessageBoxCritical));
+
+    auto* debugBar = new TMHToolbar(dockToolbar_);
+    debugBar->setObjectName(QStringLiteral("DebugToolbar"));
+    debugBar->setToolTip(QStringLiteral("Debug"));
+    AddButton(debugBar, "DebugGoButton", QStringLiteral("Ausführen"), cmRun,
+              s->standardIcon(QStyle::SP_MediaPlay));
+    AddButton(debugBar, "DebugStepButton", QStringLiteral("Einzelschritt"), cmStep,
+              s->standardIcon(QStyle::SP_MediaSeekForward));
+    AddButton(debugBar, "DebugGoCursorButton", QStringLiteral("Bis zum Cursor ausführen"),
+              cmRunToCursor, s->standardIcon(QStyle::SP_MediaSkipForward));
+    AddButton(debugBar, "DebugBrkptButton", QStringLiteral("Haltepunkt umschalten"),
+              cmToggleBreakpoint, s->standardIcon(QStyle::SP_DialogApplyButton));
+    AddButton(debugBar, "DebugClearBrkptButton", QStringLiteral("Alle Haltepunkte löschen"),
+              cmClearBreakpoints, s->standardIcon(QStyle::SP_DialogResetButton));
+    AddButton(debugBar, "DebugStopButton", QStringLiteral("Anhalten"), cmStop,
+              s->standardIcon(QStyle::SP_MediaStop));
+    AddButton(debugBar, "DebugRestartButton", QStringLiteral("Programm zurücksetzen"), cmReset,
+              s->standardIcon(QStyle::SP_MediaSkipBackward));
+    beepButton_ = AddButton(debugBar, "ToggleBeepButton", QStringLiteral("Tonausgabe umschalten"),
+                            0, s->standardIcon(QStyle::SP_MediaVolume));
+    beepButton_->setCheckable(true);
+    connect(beepButton_, &QToolButton::clicked, this, [this] {
+        TLinotrex& wrapper = Linotrex();
+        wrapper.SetSimulatedBeep(!wrapper.SimulatedBeep());
+        beepButton_->setChecked(wrapper.SimulatedBeep());
+    });
+
+    mainBar->move(0, 0);
+    developBar->move(1, 0);
+    debugBar->move(2, 0);
+    dockToolbar_->Loaded();
+}
+
+// The editor component's dialogs; their buttons report here, and the active source window
+// searches with the not-found message.
+void TMainForm::CreateSearchDialogs() {
+    findDlg_ = new ved::TVedFindDialog(nullptr, false, this);
+    findDlg_->setObjectName(QStringLiteral("FindDlg"));
+    replaceDlg_ = new ved::TVedFindDialog(nullptr, true, this);
+    replaceDlg_->setObjectName(QStringLiteral("ReplaceDlg"));
+    for (ved::TVedFindDialog* dialog : {findDlg_, replaceDlg_}) {
+        dialog->setModal(false);
+        disconnect(dialog->FindButton(), &QPushButton::clicked, dialog, nullptr);
+        connect(dialog->FindButton(), &QPushButton::clicked, this,
+                [this, dialog] { DialogOnFind(dialog); });
+    }
+    disconnect(replaceDlg_->ReplaceButton(), &QPushButton::clicked, replaceDlg_, nullptr);
+    disconnect(replaceDlg_->ReplaceAllButton(), &QPushButton::clicked, replaceDlg_, nullptr);
+    connect(replaceDlg_->ReplaceButton(), &QPushButton::clicked, this,
+            [this] { DialogOnReplace(false); });
+    connect(replaceDlg_->ReplaceAllButton(), &QPushButton::clicked, this,
+            [this] { DialogOnReplace(true); });
+    EditorSearch().OpenDialog = [this](bool replace, const QPoint& at, const QString& preset) {
+        OpenSearchDialog(replace, at, preset);
+    };
+}
+
+void TMainForm::OpenSearchDialog(bool replace, const QPoint& at, const QString& preset) {
+    ved::TVedFindDialog* dialog = replace ? replaceDlg_ : findDlg_;
+    if (!preset.isEmpty())
+        dialog->FindEdit()->setText(preset);
+    else if (dialog->FindEdit()->text().isEmpty())
+        dialog->FindEdit()->setText(platform::AnsiToQString(EditorSearch().findText));
+    dialog->move(at);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    dialog->FindEdit()->setFocus();
+}
+
+void TMainForm::DialogOnFind(ved::TVedFindDialog* dialog) {
+    TEditorForm* editor = ActiveEditor();
+    if (!editor)
+        return;
+    TEditorSearch& search = EditorSearch();
+    search.options = dialog->Options() & ~(ved::soReplaceOnce | ved::soReplaceAll);
+    if (dialog == findDlg_) {
+        findDlg_->hide();
+        activateWindow();
+        editor->TextEditor()->setFocus();
+    }
+    const QString text = dialog->FindEdit()->text();
+    search.findText = platform::QStringToAnsi(text);
+    editor->SearchText();
+    dialog->FromStartBox()->setChecked(false);
+    findDlg_->FindEdit()->setText(text);
+}
+
+void TMainForm::DialogOnReplace(bool all) {
+    TEditorForm* editor = ActiveEditor();
+    if (!editor)
+        return;
+    TEditorSearch& search = EditorSearch();
+    search.options = (replaceDlg_->Options() & ~(ved::soReplaceOnce | ved::soReplaceAll)) |
+                     (all ? ved::soReplaceAll : ved::soReplaceOnce);
+    search.findText = platform::QStringToAnsi(replaceDlg_->FindEdit()->text());
+    search.replaceText = platform::QStringToAnsi(replaceDlg_->ReplaceEdit()->text());
+    editor->SearchText();
+    replaceDlg_->FromStartBox()->setChecked(false);
+}
+
+QMenu* TMainForm::Menu(const char* name) const {
+    return menuBar()->findChild<QMenu*>(QLatin1String(name));
+}
+
+QAction* TMainForm::CommandItem(int cmd) const {
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        for (QAction* item : menu->actions())
+            if (CommandTag(item) == cmd)
+                return item;
+    return nullptr;
+}
+
+QAction* TMainForm::NamedItem(const char* name) const {
+    return findChild<QAction*>(QLatin1String(name));
+}
+
+QToolButton* TMainForm::CommandButton(int cmd) const {
+    for (QToolButton* button : dockToolbar_->findChildren<QToolButton*>())
+        if (CommandTag(button) == cmd)
+            return button;
+    return nullptr;
+}
+
+void TMainForm::SetSplash(TSplashForm* splash) {
+    splash_ = splash;
+}
+
+TMDIChildForm* TMainForm::ActiveChild() const {
+    // The current child stays the current one while another program has the focus.
+    return qobject_cast<TMDIChildForm*>(mdiArea_->currentSubWindow());
+}
+
+TEditorForm* TMainForm::ActiveEditor() const {
+    return qobject_cast<TEditorForm*>(ActiveChild());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TMainForm::DoChildCommand(int cmd) {
+    // A shortcut can arrive before the next idle call has disabled its item.
+    if (!IsChildCommandEnabled(cmd))
+        return;
+    if (cmd == cmNextError || cmd == cmPrevError)
+        return;
+    if (TMDIChildForm* child = ActiveChild())
+        child->DoCommand(cmd);
+}
+
+bool TMainForm::IsChildCommandEnabled(int cmd) {
+    if (cmd == cmNextError || cmd == cmPrevError)
+        return false; // the message window's error lines
+    TMDIChildForm* child = ActiveChild();
+    return child && child->IsCommandEnabled(cmd);
+}
+
+void TMainForm::EnableCommands() {
+    // Menu items too: a shortcut acts only while its item is enabled.
+    EnableCommandActions(this, cmContainer, [this](int cmd) { return IsChildCommandEnabled(cmd); });
+    TLinotrex& wrapper = Linotrex();
+    beepButton_->setChecked(wrapper.SimulatedBeep());
+    viewCompiledItem_->setEnabled(wrapper.AttachedEditor() != nullptr);
+}
+
+void TMainForm::UpdateViewMenu() {
+    viewToolbarsItem_->setChecked(!dockToolbar_->isHidden());
+    viewStatusbarItem_->setChecked(!statusBar()->isHidden());
+    viewCompiledItem_->setEnabled(Linotrex().AttachedEditor() != nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+TEditorForm* TMainForm::OpenEditor(const QString& fileName) {
+    if (!fileName.isEmpty()) {
+        const QString wanted = CanonicalFileName(fileName);
+        for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+            auto* editor = qobject_cast<TEditorForm*>(window);
+            if (!editor || editor->TextEditor()->FileName().empty())
+                continue;
+            const QString open =
+                CanonicalFileName(QString::fromLocal8Bit(editor->TextEditor()->FileName()));
+            if (open == wanted) {
+                if (editor->isMinimized())
+                    editor->showNormal();
+                mdiArea_->setActiveSubWindow(editor);
+                return editor;
+            }
+        }
+    }
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    const std::string name =
+        fileName.isEmpty()
+            ? std::string()
+            : QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()).toLocal8Bit().toStdString();
+    TEditorForm* form = nullptr;
+    try {
+        form = TMDIChildForm::Create<TEditorForm>(nullptr, name);
+    } catch (const std::exception& error) {
+        ShowError(QString::fromLocal8Bit(error.what()));
+        return nullptr;
+    }
+    HookEditor(form);
+    mdiArea_->addSubWindow(form);
+    form->show();
+    mdiArea_->setActiveSubWindow(form);
+    return form;
+}
+
+void TMainForm::HookEditor(QWidget* window) {
+    if (auto* editor = qobject_cast<TEditorForm*>(window))
+        editor->OnAddToRecentFiles = [this](const std::string& name) {
+            mruFiles_->AddFile(QString::fromLocal8Bit(name));
+        };
+}
+
+void TMainForm::DoFileNew() {
+    OpenEditor(QString());
+}
+
+void TMainForm::DoFileOpen() {
+    const QString name = ChooseOpenFile ? ChooseOpenFile(this) : QString();
+    if (!name.isEmpty())
+        OpenEditor(name);
+}
+
+void TMainForm::OpenDroppedFiles(const QStringList& fileNames) {
+    for (const QString& name : fileNames)
+        OpenEditor(name);
+    BringUpAfterDrop(this);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QStringList names = DroppedFileNames(event->mimeData());
+    event->acceptProposedAction();
+    OpenDroppedFiles(names);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Idle, status and hints
+
+bool TMainForm::AppIdle() {
+    TLinotrex& wrapper = Linotrex();
+    if (wrapper.StatusChanged()) {
+        statusText_ = wrapper.GetStatusText();
+        AppHint();
+    }
+    bool more = false;
+    if (TMDIChildForm* child = ActiveChild())
+        more = child->Idle(this);
+    EnableCommands();
+    UpdateStatusPanels();
+    return more;
+}
+
+void TMainForm::UpdateStatusPanels() {
+    if (statusBar()->isHidden())
+        return;
+    TEditorForm* editor = ActiveEditor();
+    if (!editor) {
+        for (int i = 0; i < 3; ++i)
+            statusPanels_[i]->clear();
+        return;
+    }
+    THiliteEditor* text = editor->TextEditor();
+    int column = 1;
+    const int32_t line = text->GetCaretPosition(column);
+    statusPanels_[0]->setText(QString::asprintf("%5d:%3d", line, column));
+    statusPanels_[1]->setText(text->GetModified() ? QStringLiteral("Geändert") : QString());
+    if (Linotrex().IsSimulatingIn(editor))
+        statusPanels_[2]->setText(QStringLiteral("Nur lesen"));
+    else
+        statusPanels_[2]->setText(text->InsertMode() ? QStringLiteral("Einfügen")
+                                                     : QStringLiteral("Überschreiben"));
+}
+
+void TMainForm::AppHint() {
+    statusPanels_[3]->setText(hint_.isEmpty() ? statusText_ : hint_);
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        hint_ = static_cast<QStatusTipEvent*>(event)->tip();
+        AppHint();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// View, options and help
+
+void TMainForm::ViewCompiledSource() {
+    if (TSourceWindow* attached = Linotrex().AttachedEditor())
+        attached->BringToFront();
+}
+
+void TMainForm::ApplyColorsAndFonts() {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList())
+        if (auto* child = qobject_cast<TMDIChildForm*>(window))
+            child->ColorsChanged();
+}
+
+void TMainForm::HelpContents() {
+    if (platform::ShowHelpContents())
+        HelpUsed = true;
+}
+
+void TMainForm::HelpAbout() {
+    TSplashForm about{QLatin1String(HarvelVersionText)};
+    about.ShowAbout(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// First show: settings, keyword file and desktop
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShowFirst();
+    }
+}
+
+void TMainForm::FormShowFirst() {
+    setAcceptDrops(true);
+    statusText_ = QStringLiteral("Bereit");
+    Linotrex().Views().Idle = [this] { AppIdle(); };
+    try {
+        ReadSettings();
+        try {
+            LoadTokenFile();
+        } catch (const std::exception& error) {
+            ShowError(QString::fromLocal8Bit(error.what()));
+        }
+        ReadDesktop();
+    } catch (const std::exception& error) {
+        ShowError(QString::fromLocal8Bit(error.what()));
+    }
+    splashTimer_->start();
+    AppHint();
+    idleTimer_->start();
+}
+
+void TMainForm::ReadSettings() {
+    TWinRegistry reg{QLatin1String(MainRegistryKey)};
+    const bool stored = ReadMainWindowPlace(reg, MainSection, this);
+    statusBar()->setVisible(reg.ReadBool(MainSection, QStringLiteral("Statusbar"), true));
+    dockToolbar_->setVisible(reg.ReadBool(MainSection, QStringLiteral("Toolbars"), true));
+    mruFiles_->LoadFromRegistry(reg);
+    Linotrex().LoadSettings(reg);
+    EditorSettings().Load(reg);
+    try {
+        ColorSettings().Load(reg);
+        ApplyEditorColors(ColorSettings());
+        ApplyColorsAndFonts();
+    } catch (const std::exception&) {
+        // A damaged colour table leaves the defaults.
+    }
+    if (stored) {
+        // The windows' own places, once those windows are built in.
+    }
+}
+
+void TMainForm::ReadDesktop() {
+    ReadDesktopFile(DesktopFileName, [this](TDesktopReader& reader) {
+        LoadDesktopChildren(reader, mdiArea_, nullptr, [this](QWidget* w) { HookEditor(w); });
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+bool TMainForm::FormCloseQuery() {
+    if (Linotrex().DownloadActive()) {
+        platform::MessageBeep(platform::BeepKind::Default);
+        platform::MessageBox(
+            platform::BoxKind::Information,
+            QStringLiteral("Die Anwendung kann nicht geschlossen werden, da die Kommunikation "
+                           "mit der Tavrissel-Unit noch aktiv ist. Bitte warten Sie einen "
+                           "Moment."),
+            static_cast<platform::Buttons>(platform::Button::Ok));
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    // The desktop is taken before the windows are asked to close, as they stand now.
+    TDesktopWriter desktop;
+    bool desktopTaken = true;
+    try {
+        SaveDesktopChildren(desktop, mdiArea_);
+    } catch (const std::exception&) {
+        desktopTaken = false;
+    }
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        QPointer<QMdiSubWindow> child = children[i];
+        if (auto* editor = qobject_cast<TEditorForm*>(child.data()))
+            editor->OnAddToRecentFiles = nullptr; // windows closed at exit stay off the list
+        if (!child->close()) {
+            HookEditor(child);
+            event->ignore();
+            return;
+        }
+    }
+    closing_ = true;
+    idleTimer_->stop();
+    FormClose();
+    WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
+        if (!desktopTaken)
+            throw EDesktopError(DesktopFileName);
+        writer = desktop;
+    });
+    event->accept();
+}
+
+void TMainForm::FormClose() {
+    TWinRegistry reg{QLatin1String(MainRegistryKey)};
+    WriteMainWindowPlace(reg, MainSection, this);
+    reg.WriteBool(MainSection, QStringLiteral("Statusbar"), !statusBar()->isHidden());
+    reg.WriteBool(MainSection, QStringLiteral("Toolbars"), !dockToolbar_->isHidden());
+    mruFiles_->SaveToRegistry(reg);
+    Linotrex().SaveSettings(reg);
+    EditorSettings().Save(reg);
+    ColorSettings().Save(reg);
+}
+
+} // namespace harvel

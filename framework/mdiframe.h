@@ -1,0 +1,84 @@
+// Pieces of an MDI frame that both programs' main windows use: commands carried by menu items
+// and tool buttons and enabled at idle time, the main window's place in the settings, the
+// desktop file with one record per child, the window menu and files dropped on the window.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMainWindow;
+class QMdiArea;
+class QMenu;
+class QMimeData;
+class QWidget;
+class TDesktopReader;
+class TDesktopWriter;
+class TModel;
+class TWinRegistry;
+
+// The command number of a menu item or tool button (kTagProperty); 0 = none.
+int CommandTag(const QObject* object);
+void SetCommandTag(QObject* object, int cmd);
+
+// Enables every action and tool button below root that carries a command, menus included, so
+// that a shortcut fires only while its command is enabled. An action tagged containerTag with
+// a submenu is left alone; its submenu's items are enabled one by one.
+void EnableCommandActions(QWidget* root, int containerTag,
+                          const std::function<bool(int cmd)>& enabled);
+// The same for one menu and its submenus, as it opens.
+void EnableCommandItems(QMenu* menu, int containerTag, const std::function<bool(int cmd)>& enabled);
+
+// Left, Top, Right, Bottom (-1 each = never stored) and WindowState of a section. The place is
+// applied only when it was stored; the result tells whether it was.
+bool ReadMainWindowPlace(TWinRegistry& reg, const QString& section, QMainWindow* window);
+void WriteMainWindowPlace(TWinRegistry& reg, const QString& section, const QMainWindow* window);
+
+// Reads the desktop file when it exists. A file that cannot be opened, or a failure that leaves
+// no way to the next record, gives "Konnte die Desktopdatei nicht lesen!"; the windows already
+// created stay.
+void ReadDesktopFile(const QString& fileName, const std::function<void(TDesktopReader&)>& read);
+// Writes the file anew; a failure gives "Konnte die Desktopdatei nicht erstellen!".
+void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktopWriter&)>& write);
+// The count of MDI children, then one record per child from the back to the front one, so that
+// reading them back restores the stacking. A record that cannot be read is skipped with its
+// message and the later ones still come back; onCreated sees every window that did.
+void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area);
+void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
+                         const std::function<void(QWidget*)>& onCreated = {});
+
+// The window menu: cascade, tile one above the other, tile side by side, close all, then the
+// list of the children. The four items are enabled while a child exists.
+class TWindowMenu : public QObject {
+    Q_OBJECT
+
+public:
+    TWindowMenu(QMenu* menu, QMdiArea* area);
+
+    // Vertical stacking puts the children one above the other, each full width.
+    static void TileChildren(QMdiArea* area, Qt::Orientation stacking);
+    // Closes the children from the last to the first.
+    static void CloseAll(QMdiArea* area);
+    const std::vector<QAction*>& Items() const { return items_; }
+    // Brings enabling and the list up to date (done whenever the menu opens).
+    void Update();
+
+private:
+    QMenu* menu_;
+    QMdiArea* area_;
+    std::vector<QAction*> items_;
+    std::vector<QAction*> listItems_;
+};
+
+// The local files of a drop, whatever the length of their paths.
+QStringList DroppedFileNames(const QMimeData* data);
+// After a drop: an iconic window is restored, else brought to the top.
+void BringUpAfterDrop(QWidget* window);
+
+// The name a file is known by: the canonical absolute path when the file exists (links and
+// relative spellings resolved), else the cleaned absolute path. Compare the results with
+// letter case.
+QString CanonicalFileName(const QString& fileName);

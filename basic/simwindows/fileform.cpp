@@ -1,0 +1,196 @@
+#include "basic/simwindows/fileform.h"
+
+#include "basic/dialogs/colorsettings.h"
+#include "basic/library/linotrex.h"
+#include "framework/simwindows/rowgrid.h"
+#include "framework/utils.h"
+#include "framework/winregistry.h"
+#include "platform/qt/help.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QPainter>
+#include <algorithm>
+
+namespace harvel {
+
+TLinotrexFileForm* LinotrexFileForm = nullptr;
+bool HexOutput = false;
+TWindowRect DataWindowRect;
+
+namespace {
+
+const QString Section = QStringLiteral("EEPROMWindow");
+
+int DataLength() {
+    const TDataImage& data = Linotrex().Data();
+    return std::clamp(data.length, 0, int(data.words.size()));
+}
+
+QFont DataFont() {
+    const TFontRecord& record = ColorSettings().fonts[fvData];
+    QFont font(record.name, record.size);
+    font.setBold(record.bold);
+    font.setItalic(record.italic);
+    return font;
+}
+
+} // namespace
+
+TLinotrexFileForm::TLinotrexFileForm(TModel* model, QWidget* parent)
+    : TMDIChildForm(model, parent), grid_(new TRowGrid), rows_(grid_) {
+    setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
+    int32_t left, top, width, height;
+    TWindowState state;
+    GetNextPlacement(left, top, width, height, state);
+    if (width < 1 || height < 1)
+        resize(435, 299);
+    rows_.Word = [](int i) { return uint16_t(Linotrex().Data().words[size_t(i)]); };
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
+    grid_->KeyDown = [](QKeyEvent* event) {
+        if (event->key() != Qt::Key_F1)
+            return false;
+        HelpUsed = true;
+        platform::ShowHelpContext(14000);
+        return true;
+    };
+    setWidget(grid_);
+    ColorsChanged();
+    RegisterInstance();
+}
+
+TLinotrexFileForm::~TLinotrexFileForm() {
+    if (LinotrexFileForm == this)
+        LinotrexFileForm = nullptr;
+}
+
+void TLinotrexFileForm::RegisterInstance() {
+    LinotrexFileForm = this;
+}
+
+void TLinotrexFileForm::showEvent(QShowEvent* event) {
+    if (!DataWindowRect.Empty())
+        setGeometry(DataWindowRect.ToQRect());
+    TMDIChildForm::showEvent(event);
+    // every value counts as new until the next refresh
+    rows_.ResetShown();
+    Layout();
+}
+
+void TLinotrexFileForm::resizeEvent(QResizeEvent* event) {
+    TMDIChildForm::resizeEvent(event);
+    Layout();
+}
+
+void TLinotrexFileForm::closeEvent(QCloseEvent* event) {
+    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
+        DataWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    TMDIChildForm::closeEvent(event);
+    if (event->isAccepted() && LinotrexFileForm == this)
+        LinotrexFileForm = nullptr;
+}
+
+void TLinotrexFileForm::Layout() {
+    rows_.Layout(DataLength(), HexOutput);
+}
+
+void TLinotrexFileForm::RefreshDataWindow() {
+    rows_.Refresh(DataLength(), Linotrex().Data().previousLength, HexOutput);
+}
+
+void TLinotrexFileForm::RowTexts(int row, QString& seen, QString& added) const {
+    rows_.RowTexts(row, DataLength(), HexOutput, seen, added);
+}
+
+void TLinotrexFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
+    const TColorSettings& colors = ColorSettings();
+    rows_.DrawRow(painter, rect, row, DataLength(), HexOutput,
+                  {colors.Color(clDataBackgnd), colors.Color(clDataText), colors.Color(clDataIndex),
+                   colors.Color(clDataChanged)});
+}
+
+bool TLinotrexFileForm::IsCommandEnabled(int cmd) {
+    const TLinotrex::RunState state = Linotrex().GetRunState();
+    switch (cmd) {
+    case 303:
+    case 304:
+        return state == TLinotrex::Halted;
+    case 307:
+        return state == TLinotrex::Running || state == TLinotrex::Waiting;
+    default:
+        return TMDIChildForm::IsCommandEnabled(cmd);
+    }
+}
+
+void TLinotrexFileForm::DoCommand(int cmd) {
+    switch (cmd) {
+    case 303:
+        Linotrex().RunTo(-1);
+        break;
+    case 304:
+        Linotrex().StepOnce();
+        break;
+    case 307:
+        Linotrex().UserBreak();
+        break;
+    default:
+        TMDIChildForm::DoCommand(cmd);
+    }
+}
+
+void TLinotrexFileForm::ColorsChanged() {
+    const QFont font = DataFont();
+    const QColor back = ColorSettings().Color(clDataBackgnd);
+    grid_->SetBackground(back);
+    grid_->setFont(font);
+    grid_->SetRowHeight(QFontMetrics(font).height() + 8);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, back);
+    setPalette(pal);
+    grid_->viewport()->update();
+}
+
+TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
+    if (LinotrexFileForm) {
+        if (activate) {
+            if (LinotrexFileForm->isMinimized())
+                LinotrexFileForm->showNormal();
+            LinotrexFileForm->raise();
+            if (area)
+                area->setActiveSubWindow(LinotrexFileForm);
+        }
+        return LinotrexFileForm;
+    }
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    auto* form = TMDIChildForm::Create<TLinotrexFileForm>(nullptr);
+    if (area)
+        area->addSubWindow(form);
+    form->show();
+    return form;
+}
+
+void ReadDataSettings(TWinRegistry& reg) {
+    DataWindowRect.Read(reg, Section);
+    HexOutput = reg.ReadBool(Section, QStringLiteral("HexOutput"), false);
+}
+
+void WriteDataSettings(TWinRegistry& reg) {
+    if (LinotrexFileForm &&
+        !TWindowRect::FromNormalBounds(LinotrexFileForm->GetNormalBounds()).Empty())
+        DataWindowRect = TWindowRect::FromNormalBounds(LinotrexFileForm->GetNormalBounds());
+    DataWindowRect.Write(reg, Section);
+    reg.WriteBool(Section, QStringLiteral("HexOutput"), HexOutput);
+}
+
+void ConnectDataWindow(QMdiArea*, TLinotrex& wrapper) {
+    wrapper.Views().RefreshDataWindow = [] {
+        if (LinotrexFileForm)
+            LinotrexFileForm->RefreshDataWindow();
+    };
+}
+
+} // namespace harvel

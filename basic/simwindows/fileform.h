@@ -1,0 +1,66 @@
+// The simulated unit's recorded data file: numbered 16-bit values, as many per row as fit, the
+// values recorded since the last refresh in their own colour.
+#pragma once
+
+#include "framework/mdichild.h"
+#include "framework/simwindows/datarows.h"
+#include "framework/simwindows/toolwindow.h"
+
+#include <QString>
+
+class QMdiArea;
+class QPainter;
+class TRowGrid;
+class TWinRegistry;
+
+namespace harvel {
+
+class TLinotrex;
+
+class TLinotrexFileForm : public TMDIChildForm {
+    Q_OBJECT
+
+public:
+    explicit TLinotrexFileForm(TModel* model, QWidget* parent = nullptr);
+    ~TLinotrexFileForm() override;
+
+    void DoCommand(int cmd) override;
+    bool IsCommandEnabled(int cmd) override;
+    void ColorsChanged() override;
+    void RegisterInstance() override;
+
+    // After the wrapper read the file: the new values are redrawn.
+    void RefreshDataWindow();
+
+    TRowGrid* Grid() const { return grid_; }
+    int ValuesPerRow() const { return rows_.ValuesPerRow(); }
+    int ShownLength() const { return rows_.ShownLength(); }
+    // The values row shows: those already seen and the new ones (without the index).
+    void RowTexts(int row, QString& seen, QString& added) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Layout();
+    void DrawCell(QPainter& painter, int row, const QRect& rect);
+
+    TRowGrid* grid_;
+    TDataRows rows_;
+};
+
+extern TLinotrexFileForm* LinotrexFileForm;
+// Settings section "EEPROMWindow".
+extern bool HexOutput;
+extern TWindowRect DataWindowRect;
+
+// Creates the window in area, or brings the open one to the front when activate.
+TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate = true);
+void ReadDataSettings(TWinRegistry& reg);
+void WriteDataSettings(TWinRegistry& reg);
+// The wrapper's hook that refreshes the window after the file was read.
+void ConnectDataWindow(QMdiArea* area, TLinotrex& wrapper);
+
+} // namespace harvel

@@ -1,5 +1,6 @@
 // Expressions: parsing with constant folding, the unit's resources, and stack-checked code.
 #include <algorithm>
+#include <cstdlib>
 
 #include "outside/kestrin32/src/parser.h"
 
@@ -38,6 +39,12 @@ ExprPtr Parser::unary(Op op, ExprPtr a) {
             return number(v < 0 ? -v : v);
         case Op::Sign:
             return number((v > 0) - (v < 0));
+        case Op::Sqrt: {
+            int r = 0;
+            while ((r + 1) * (r + 1) <= v)
+                ++r;
+            return number(r);
+        }
         default:
             break;
         }
@@ -203,8 +210,12 @@ ExprPtr Parser::parsePrimary() {
     if (oneArgument.count(t.text)) {
         Op op = oneArgument.at(next().text);
         expectSymbol("(");
+        int line = peek().line;
         ExprPtr a = expression();
         expectSymbol(")");
+        // The square root's correction reads its argument again.
+        if (op == Op::Sqrt && HasSideEffects(*a))
+            throw Failure{line, "SQR mit RND oder RXD im Argument nicht erlaubt"};
         return unary(op, std::move(a));
     }
     if (twoArguments.count(t.text)) {
@@ -227,8 +238,11 @@ ExprPtr Parser::parsePrimary() {
         if (isSymbol("(")) {
             next();
             e->kind = Expr::Kind::RandomBelow;
+            int line = peek().line;
             e->a = expression();
             expectSymbol(")");
+            if (HasSideEffects(*e->a))
+                throw Failure{line, "RND(n) mit RND oder RXD in n nicht erlaubt"};
         }
         return e;
     }
@@ -418,6 +432,47 @@ void Parser::emitStore(const Place& p) {
     emit(p.index);
 }
 
+// The instruction's root is one too high where x + 1 is a square; with R = MAX(root, 1) the
+// result MAX(MIN(R, x / R), 0) is exact. The argument has no side effects, so it is read again.
+void Parser::emitSqrt(const Expr& x, int depth) {
+    auto root = [&](int at) {
+        emitExpr(x, at);
+        emit(Op::Sqrt);
+        emitExpr(*number(1), at + 1);
+        emit(Op::Max);
+    };
+    root(depth);
+    emitExpr(x, depth + 1);
+    root(depth + 2);
+    emit(Op::Divide);
+    emit(Op::Min);
+    emitExpr(*number(0), depth + 1);
+    emit(Op::Max);
+}
+
+// The generator's low bits repeat quickly, so RND(n) scales its high 15 bits into buckets of
+// |-32768 / n| and takes the bucket number modulo n (0..|n|-1, and n = 0 divides by 0).
+void Parser::emitRandomBelow(const Expr& n, int depth) {
+    need(depth + 1);
+    emit(Op::Random);
+    emitExpr(*number(1), depth + 1);
+    emit(Op::ShiftRight);
+    emitExpr(*number(0x7FFF), depth + 1);
+    emit(Op::And);
+    if (n.kind == Expr::Kind::Number) {
+        int bucket = n.value == 0 ? 0 : static_cast<int16_t>(std::abs(-32768 / n.value));
+        emitExpr(*number(bucket), depth + 1);
+    } else {
+        emitExpr(*number(-32768), depth + 1);
+        emitExpr(n, depth + 2);
+        emit(Op::Divide);
+        emit(Op::Abs);
+    }
+    emit(Op::Divide);
+    emitExpr(n, depth + 1);
+    emit(Op::Remainder);
+}
+
 // depth: values of this expression already on the stack below the new one.
 void Parser::emitExpr(const Expr& e, int depth) {
     switch (e.kind) {
@@ -431,6 +486,10 @@ void Parser::emitExpr(const Expr& e, int depth) {
         emitLoad(e.place);
         break;
     case Expr::Kind::Unary:
+        if (e.op == Op::Sqrt) {
+            emitSqrt(*e.a, depth);
+            break;
+        }
         emitExpr(*e.a, depth);
         emit(e.op);
         break;
@@ -444,13 +503,7 @@ void Parser::emitExpr(const Expr& e, int depth) {
         emit(Op::Random);
         break;
     case Expr::Kind::RandomBelow:
-        need(depth + 2);
-        emit(Op::Random);
-        emit(Op::PushWord);
-        emitWord(0x7FFF);
-        emit(Op::And);
-        emitExpr(*e.a, depth + 1);
-        emit(Op::Remainder);
+        emitRandomBelow(*e.a, depth);
         break;
     case Expr::Kind::FileEnd:
         need(depth + 1);

@@ -184,6 +184,8 @@ void Library::resetLocked(bool keepAnalogInputs) {
     s.timer = 0;
     s.clock = quendal::Clock{};
     refreshClock();
+    // An odd seed never reaches 0, so RND runs without RANDOMIZE too.
+    s.seed = static_cast<int16_t>(s.timer | 1);
     pendingInput_ = 0;
     inputWaiting_ = false;
     restartPending_ = false;
@@ -419,7 +421,15 @@ bool Library::setValue(uint32_t symbol, int16_t v) {
             return true;
         }
         return false;
-    case Port:
+    case Port: {
+        // Only input lines take a level from outside; the program drives its outputs.
+        uint16_t lines = m.kind == Word ? 0xFFFF
+                         : m.kind == Byte && m.index < 2
+                             ? static_cast<uint16_t>(0xFF << 8 * m.index)
+                         : m.kind == Bit && m.index < 16 ? static_cast<uint16_t>(1u << m.index)
+                                                         : 0;
+        if (s.portDirection & lines)
+            return false;
         if (m.kind == Word) {
             s.portValue = static_cast<uint16_t>(v);
             return true;
@@ -435,6 +445,7 @@ bool Library::setValue(uint32_t symbol, int16_t v) {
             return true;
         }
         return false;
+    }
     case Adc:
     case Dac:
         if (m.index >= (m.area == Adc ? 8 : 2) || v < 0 || v > 255)

@@ -256,6 +256,8 @@ private:
     std::optional<Place> resource();
     Place target();
     void emitExpr(const Expr& e, int depth);
+    void emitSqrt(const Expr& x, int depth);
+    void emitRandomBelow(const Expr& n, int depth);
     void need(int depth) const {
         if (depth > kStackEntries)
             fail("Ausdruck zu komplex (mehr als 7 Stapelpl\xE4tze n\xF6tig)");

@@ -710,8 +710,22 @@ void Parser::finish() {
         if (labels_[g.label].address < 0)
             continue;
         int inner = need(g.label);
-        if (owners[k] < 0 && inner > kGosubSlots && reported.insert(k).second)
-            report(g.line, "GOSUB zu tief verschachtelt (mehr als 4 Ebenen)");
+        if (owners[k] >= 0 || inner <= kGosubSlots)
+            continue;
+        // Follow the deepest calls down to the GOSUB that takes the fifth slot.
+        size_t site = k;
+        for (int level = 1; level <= kGosubSlots; ++level) {
+            int entry = gosubs_[site].label;
+            for (size_t j : sitesOf[entry]) {
+                int target = gosubs_[j].label;
+                if (labels_[target].address >= 0 && depth[target] == depth[entry] - 1) {
+                    site = j;
+                    break;
+                }
+            }
+        }
+        if (reported.insert(site).second)
+            report(gosubs_[site].line, "GOSUB zu tief verschachtelt (mehr als 4 Ebenen)");
     }
 }
 

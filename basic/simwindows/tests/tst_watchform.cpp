@@ -158,6 +158,16 @@ private slots:
         QVERIFY(L().Watches().empty());
     }
 
+    void sourceWindowWatchOpensTheWindowWithTheNewRow() {
+        form->close();
+        QTRY_VERIFY(!WatchForm);
+        editor->TextEditor()->SetCaretPosition(2, 1);
+        editor->DoCommand(302);
+        QVERIFY(WatchForm);
+        QTRY_COMPARE(WatchForm->Grid()->RowCount(), 2);
+        QCOMPARE(L().Watches()[0]->GetText(), QStringLiteral("5"));
+    }
+
     void settingsKeepTheListWithinWhatIsStored() {
         QTemporaryDir dir;
         platform::Settings store(dir.filePath("reg").toStdString());

@@ -101,6 +101,12 @@ private slots:
         ClearMessages();
         AddCompilerErrors("Zeile 12: Fehler 7 in Spalte 30\r\nohne Nummer\r\nZeile 99999999999");
         QCOMPARE(ErrorLines(), 3);
+        // Next walks every error line and stays on the last.
+        QCOMPARE(CurrentErrorLine(), 0);
+        for (int expected : {1, 2, 2}) {
+            GoToError(1, false);
+            QCOMPARE(CurrentErrorLine(), expected);
+        }
         TRowGrid* grid = MessageForm->Grid();
         area->setActiveSubWindow(MessageForm);
 

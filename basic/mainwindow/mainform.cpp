@@ -440,6 +440,8 @@ void TMainForm::DialogOnFind(ved::TVedFindDialog* dialog) {
     const QString text = dialog->FindEdit()->text();
     search.findText = platform::QStringToAnsi(text);
     editor->SearchText();
+    // Searching again goes on from the match.
+    search.options &= ~ved::soFromScope;
     dialog->FromStartBox()->setChecked(false);
     findDlg_->FindEdit()->setText(text);
 }
@@ -454,6 +456,7 @@ void TMainForm::DialogOnReplace(bool all) {
     search.findText = platform::QStringToAnsi(replaceDlg_->FindEdit()->text());
     search.replaceText = platform::QStringToAnsi(replaceDlg_->ReplaceEdit()->text());
     editor->SearchText();
+    search.options &= ~ved::soFromScope;
     replaceDlg_->FromStartBox()->setChecked(false);
 }
 

@@ -1,0 +1,275 @@
+// The BASIC program's main window: enabling without a source window and with one, opening a file
+// that is open already, the stored main rectangle, the desktop with a bad record, find and
+// replace, and closing during a download.
+#include "basic/editors/editorchild.h"
+#include "basic/library/linotrex.h"
+#include "basic/mainwindow/mainform.h"
+#include "editor/widgets/vedfinddialog.h"
+#include "engine/download/simulated_unit.h"
+#include "framework/mainframe.h"
+#include "framework/mdichild.h"
+#include "framework/mrufilelist.h"
+#include "framework/winregistry.h"
+#include "platform/qt/dialogs.h"
+#include "platform/settings.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+using namespace harvel;
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+
+    QString File(const char* name, const std::string& text = "PRINT 1\r\n") {
+        const QString path = dir->filePath(QLatin1String(name));
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        return path;
+    }
+    static std::unique_ptr<TMainForm> Start() {
+        auto form = std::make_unique<TMainForm>();
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("the main window is not active: shortcuts will not reach it");
+        form->AppIdle();
+        return form;
+    }
+    static QList<TEditorForm*> Editors(TMainForm& form) {
+        QList<TEditorForm*> editors;
+        for (QMdiSubWindow* window : form.MdiArea()->subWindowList(QMdiArea::StackingOrder))
+            if (auto* editor = qobject_cast<TEditorForm*>(window))
+                editors.push_back(editor);
+        return editors;
+    }
+    static void CloseAndFree(std::unique_ptr<TMainForm>& form) {
+        QVERIFY(form->close());
+        form.reset();
+    }
+
+private slots:
+    void initTestCase() {
+        // The keyword file beside the program, under the program's name.
+        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
+        QFile::remove(beside);
+        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
+    }
+
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        DesktopFileName = dir->filePath("harvel.DSK");
+        TWinRegistry reg{QLatin1String(MainRegistryKey)};
+        reg.EraseSection(QStringLiteral("MainWindow"));
+        EditorSearch().findText.clear();
+    }
+
+    void withoutSourceWindowOnlyUntaggedItemsAreEnabled() {
+        auto form = Start();
+        int tagged = 0;
+        for (QAction* item : form->findChildren<QAction*>()) {
+            if (CommandItem(item) != 0) {
+                ++tagged;
+                QVERIFY2(!item->isEnabled(), qPrintable(item->objectName()));
+            }
+        }
+        QCOMPARE(tagged, 25);
+        for (int cmd : {cmSave, cmCut, cmCompile, cmNextError, cmRun, cmClearBreakpoints, cmStop})
+            QVERIFY(!form->CommandButton(cmd)->isEnabled());
+        for (const char* name : {"FileNewItem", "FileOpenItem", "FileExitItem", "HelpAboutItem"})
+            QVERIFY2(form->NamedItem(name)->isEnabled(), name);
+        QVERIFY(!form->NamedItem("ViewCompiledItem")->isEnabled());
+        QVERIFY(form->BeepButton()->isEnabled());
+
+        // A source window enables its commands, and their shortcuts follow.
+        TEditorForm* editor = form->OpenEditor(File("p.bas"));
+        QVERIFY(editor);
+        form->AppIdle();
+        QVERIFY(form->CommandItem(cmCompile)->isEnabled());
+        QVERIFY(form->CommandButton(cmCompile)->isEnabled());
+        QVERIFY(!form->CommandItem(cmSave)->isEnabled());
+        QCOMPARE(form->StatusPanel(0)->text(), QStringLiteral("    1:  1"));
+        QCOMPARE(form->StatusPanel(2)->text(), QStringLiteral("Einfügen"));
+        editor->TextEditor()->setFocus();
+        QTest::keyClicks(editor->TextEditor(), "X");
+        form->AppIdle();
+        QVERIFY(form->CommandItem(cmSave)->isEnabled());
+        QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Geändert"));
+        QTest::keySequence(form.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QVERIFY(!editor->TextEditor()->GetModified());
+        std::ifstream saved(dir->filePath("p.bas").toStdString());
+        std::string first;
+        std::getline(saved, first);
+        QCOMPARE(first.substr(0, 8), std::string("XPRINT 1"));
+        CloseAndFree(form);
+    }
+
+    void anOpenFileIsFoundByItsRealPath() {
+        auto form = Start();
+        const QString path = File("a.bas");
+        TEditorForm* first = form->OpenEditor(path);
+        TEditorForm* other = form->OpenEditor(File("b.bas"));
+        QVERIFY(first && other && first != other);
+        QCOMPARE(form->ActiveEditor(), other);
+
+        QVERIFY(QFile::link(path, dir->filePath("link.bas")));
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir->path());
+        QCOMPARE(form->OpenEditor(QStringLiteral("./sub/../a.bas")), first);
+        QDir::setCurrent(cwd);
+        QCOMPARE(form->ActiveEditor(), first);
+        QCOMPARE(form->OpenEditor(dir->filePath("link.bas")), first);
+        QCOMPARE(Editors(*form).size(), 2);
+
+        // Names differing in case are other files; a new untitled text is always a new window.
+        TEditorForm* upper = form->OpenEditor(File("A.bas"));
+        QVERIFY(upper != first);
+        QVERIFY(form->OpenEditor(QString()) != form->OpenEditor(QString()));
+        QCOMPARE(Editors(*form).size(), 5);
+        CloseAndFree(form);
+    }
+
+    void aNeverStoredRectangleKeepsTheDesignedPlace() {
+        const QRect designed = TMainForm().geometry();
+        {
+            TWinRegistry reg{QLatin1String(MainRegistryKey)};
+            for (const char* ident : {"Left", "Top", "Right", "Bottom"})
+                reg.WriteInteger(QStringLiteral("MainWindow"), QLatin1String(ident), -1);
+        }
+        auto form = Start();
+        QCOMPARE(form->geometry().size(), designed.size());
+        form.reset();
+
+        {
+            TWinRegistry reg{QLatin1String(MainRegistryKey)};
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Left"), 30);
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Top"), 40);
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Right"), 530);
+            reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Bottom"), 440);
+        }
+        form = Start();
+        QCOMPARE(form->geometry(), QRect(30, 40, 500, 400));
+        form.reset();
+    }
+
+    void aBadDesktopRecordCostsOnlyItsWindow() {
+        const QString a = File("a.bas"), gone = File("gone.bas"),
+                      b = File("b.bas", "A=1\r\nB=2\r\n");
+        auto form = Start();
+        form->OpenEditor(a);
+        form->OpenEditor(gone);
+        TEditorForm* front = form->OpenEditor(b);
+        front->TextEditor()->SetCaretPosition(2, 3);
+        front->ToggleBreakpoint(2);
+        CloseAndFree(form);
+        QVERIFY(QFile::exists(DesktopFileName));
+        QVERIFY(QFile::remove(gone));
+
+        platform::DialogRecorder recorder;
+        form = Start();
+        const QList<TEditorForm*> editors = Editors(*form);
+        QCOMPARE(editors.size(), 2);
+        // Back to front as they were stored: the front window comes back last, on top.
+        QCOMPARE(QString::fromStdString(editors[0]->TextEditor()->FileName()), a);
+        QCOMPARE(QString::fromStdString(editors[1]->TextEditor()->FileName()), b);
+        QCOMPARE(form->ActiveEditor(), editors[1]);
+        int column = 0;
+        QCOMPARE(editors[1]->TextEditor()->GetCaretPosition(column), 2);
+        QCOMPARE(column, 3);
+        QCOMPARE(editors[1]->Breakpoints().size(), size_t(1));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QVERIFY(recorder.Boxes()[0].text.startsWith("Ein Fenster der Desktop-Datei"));
+        // The restored windows still report to the recent files when closed.
+        editors[0]->close();
+        QCOMPARE(form->MRUFiles()->Names().value(0), a);
+        CloseAndFree(form);
+    }
+
+    void findAndReplaceGoThroughTheMainWindowsDialogs() {
+        auto form = Start();
+        TEditorForm* editor = form->OpenEditor(File("f.bas", "PRINT ab\r\nab = 2\r\n"));
+        form->AppIdle();
+        form->CommandItem(cmFind)->trigger();
+        ved::TVedFindDialog* find = form->FindDialog();
+        QVERIFY(find->isVisible());
+        find->FindEdit()->setText(QStringLiteral("ab"));
+        find->FromStartBox()->setChecked(true);
+        QTest::mouseClick(find->FindButton(), Qt::LeftButton);
+        QVERIFY(!find->isVisible());
+        QCOMPARE(EditorSearch().findText, std::string("ab"));
+        int column = 0;
+        QCOMPARE(editor->TextEditor()->GetCaretPosition(column), 1);
+        form->AppIdle();
+        QVERIFY(form->CommandItem(cmFindNext)->isEnabled());
+        form->CommandItem(cmFindNext)->trigger();
+        QCOMPARE(editor->TextEditor()->GetCaretPosition(column), 2);
+
+        platform::DialogRecorder recorder;
+        form->CommandItem(cmFindNext)->trigger();
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Text ab nicht gefunden!"));
+
+        form->CommandItem(cmReplace)->trigger();
+        ved::TVedFindDialog* replace = form->ReplaceDialog();
+        QVERIFY(replace->isVisible());
+        replace->FindEdit()->setText(QStringLiteral("ab"));
+        replace->ReplaceEdit()->setText(QStringLiteral("xy"));
+        replace->FromStartBox()->setChecked(true);
+        QTest::mouseClick(replace->ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(editor->TextEditor()->GetLineString(1), std::string("PRINT xy"));
+        QCOMPARE(editor->TextEditor()->GetLineString(2), std::string("xy = 2"));
+        recorder.Clear();
+        QTest::mouseClick(replace->ReplaceAllButton(), Qt::LeftButton);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Text ab nicht gefunden!"));
+        replace->hide();
+        editor->TextEditor()->SetModified(false);
+        CloseAndFree(form);
+    }
+
+    void closingWaitsForTheDownload() {
+        quendal::PseudoTerminal silent; // nobody answers on the other end
+        QVERIFY(silent.isOpen());
+        platform::Settings store(dir->filePath("ports").toStdString());
+        store.writeString("SOFTWARE\\Mirelt Electronic\\Tavrissel\\Ports", "COM1",
+                          silent.slavePath());
+        TLinotrex& wrapper = Linotrex();
+        wrapper.SetPortSettings(&store);
+        auto form = Start();
+        wrapper.SetComPort(1); // after the settings are read
+        form->OpenEditor(File("d.bas", "PRINT 1\r\nEND\r\n"));
+        form->AppIdle();
+        QTest::keySequence(form.get(), QKeySequence(Qt::Key_F12));
+        QVERIFY(wrapper.DownloadActive());
+
+        platform::DialogRecorder recorder;
+        QVERIFY(!form->close());
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QVERIFY(recorder.Boxes()[0].text.startsWith("Die Anwendung kann nicht geschlossen"));
+        QCOMPARE(Editors(*form).size(), 1);
+
+        // The silent unit costs the library's time-out, not the program.
+        QTRY_VERIFY_WITH_TIMEOUT(!wrapper.DownloadActive(), 10000);
+        QVERIFY(form->close());
+        wrapper.SetComPort(0);
+        wrapper.SetPortSettings(nullptr);
+    }
+
+private:
+    static int CommandItem(const QAction* item) { return item->property(kTagProperty).toInt(); }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

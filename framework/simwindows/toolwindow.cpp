@@ -70,6 +70,11 @@ void TToolWindow::SetBoundsOnScreen(const TWindowRect& rect) {
     setGeometry(PlaceRectOnScreen(rect, screenSize.width(), screenSize.height()).ToQRect());
 }
 
+void TToolWindow::SetEraseBackground(bool on) {
+    setAttribute(Qt::WA_OpaquePaintEvent, !on);
+    setAutoFillBackground(on);
+}
+
 void TToolWindow::PlaceBesideOwner() {
     QWidget* owner = parentWidget();
     if (!owner)

@@ -42,6 +42,8 @@ public:
     void RememberRect();
     // Sets the bounds from rect moved onto the screen; an empty rectangle is ignored.
     void SetBoundsOnScreen(const TWindowRect& rect);
+    // For a window of child controls: the background is filled before they paint.
+    void SetEraseBackground(bool on);
 
 protected:
     void showEvent(QShowEvent* event) override;

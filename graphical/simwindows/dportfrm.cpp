@@ -1,5 +1,6 @@
 #include "graphical/simwindows/dportfrm.h"
 
+#include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
 #include "graphical/model/simulatoriostate.h"
 
@@ -11,30 +12,6 @@
 
 TDigitalPortForm* DigitalPortForm = nullptr;
 TWindowRect DigitalPortRect;
-
-namespace {
-
-QPixmap LedImage(const QColor& color, bool on) {
-    QPixmap image(12, 12);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(color.darker(180));
-    painter.setBrush(on ? color : color.darker(300));
-    painter.drawEllipse(QRectF(0.5, 0.5, 11, 11));
-    if (on) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(color.lighter(170));
-        painter.drawEllipse(QRectF(3, 3, 3, 3));
-    }
-    return image;
-}
-
-QPoint CellOrigin(int port) {
-    return QPoint((port - 1) % 8 * 32, (port - 1) / 8 * 32);
-}
-
-} // namespace
 
 TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalPortRect, 15000) {
     setWindowTitle(QStringLiteral("Tavrissel Digitalports"));
@@ -66,11 +43,6 @@ void TDigitalPortForm::Unregister() {
     }
 }
 
-void TDigitalPortForm::FirstShowSetup() {
-    images_ = {LedImage(Qt::green, false), LedImage(Qt::green, true), LedImage(Qt::red, false),
-               LedImage(Qt::red, true)};
-}
-
 void TDigitalPortForm::showEvent(QShowEvent* event) {
     TToolWindow::showEvent(event);
     CopyDrawn();
@@ -83,30 +55,17 @@ void TDigitalPortForm::CopyDrawn() {
 }
 
 int TDigitalPortForm::PortAt(const QPoint& pos) {
-    // Only the 16 cells: y 32 is the lower row, a widened window has no port beyond x 255.
-    if (pos.x() < 0 || pos.x() >= 8 * 32 || pos.y() < 0 || pos.y() >= 2 * 32)
-        return 0;
-    return pos.y() / 32 * 8 + pos.x() / 32 + 1;
+    return PortAtPoint(pos);
 }
 
 QRect TDigitalPortForm::LedRect(int port) {
-    const QPoint cell = CellOrigin(port);
-    return QRect(QPoint(cell.x() + 10, cell.y() + 3), QPoint(cell.x() + 21, cell.y() + 14));
+    return PortLedRect(port);
 }
 
 void TDigitalPortForm::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), palette().color(QPalette::Window));
-    painter.setPen(palette().color(QPalette::WindowText));
-    for (int port = 1; port <= 16; ++port) {
-        const QPoint cell = CellOrigin(port);
-        if (!event->rect().intersects(QRect(cell, QSize(32, 32))))
-            continue;
-        const int index = int(drawnOutput_[port - 1]) * 2 + int(drawnLevel_[port - 1]);
-        painter.drawPixmap(cell.x() + 10, cell.y() + 3, images_[index]);
-        painter.drawText(QRect(cell.x(), cell.y() + 17, 32, 16), Qt::AlignHCenter | Qt::AlignTop,
-                         QString::number(port));
-    }
+    PaintPortLeds(painter, event->rect(), drawnOutput_, drawnLevel_,
+                  palette().color(QPalette::Window), palette().color(QPalette::WindowText));
 }
 
 void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {

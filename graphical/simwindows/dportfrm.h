@@ -4,7 +4,6 @@
 
 #include "framework/simwindows/toolwindow.h"
 
-#include <QPixmap>
 #include <array>
 
 class QMenu;
@@ -36,7 +35,6 @@ public:
 
 protected:
     void Unregister() override;
-    void FirstShowSetup() override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,8 +46,6 @@ private:
 
     std::array<bool, 16> drawnOutput_{};
     std::array<bool, 16> drawnLevel_{};
-    // Green off, green on, red off, red on.
-    std::array<QPixmap, 4> images_;
 };
 
 extern TDigitalPortForm* DigitalPortForm;

@@ -1,0 +1,226 @@
+#include "basic/simwindows/digitalportform.h"
+
+#include "basic/library/linotrex.h"
+#include "framework/simwindows/portleds.h"
+#include "framework/winregistry.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace harvel {
+
+TDigitalPortForm* DigitalPortForm = nullptr;
+TWindowRect DigitalPortRect;
+
+namespace {
+
+const QString Section = QStringLiteral("DigitalPortWindow");
+TLinotrex* ConnectedWrapper = nullptr;
+
+TLinotrex& Wrapper() {
+    return ConnectedWrapper ? *ConnectedWrapper : Linotrex();
+}
+
+// '1'..'9' ports 1..9, 'A'..'G' ports 10..16, '0' port 16 as well; 0 for any other key.
+int PortOfKey(int key) {
+    if (key >= Qt::Key_1 && key <= Qt::Key_9)
+        return key - Qt::Key_1 + 1;
+    if (key >= Qt::Key_A && key <= Qt::Key_G)
+        return key - Qt::Key_A + 10;
+    if (key == Qt::Key_0)
+        return 16;
+    return 0;
+}
+
+} // namespace
+
+TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalPortRect, 15000) {
+    setWindowTitle(QStringLiteral("Tavrissel Digitalports"));
+    resize(256, 64);
+    DigitalPortPopup = new QMenu(this);
+    SetAllInputsItem =
+        DigitalPortPopup->addAction(QStringLiteral("Alle Eing\u00E4nge einschalten"));
+    ClearAllInputsItem =
+        DigitalPortPopup->addAction(QStringLiteral("Alle Eing\u00E4nge ausschalten"));
+    DigitalPortPopup->addSeparator();
+    SetInitialItem = DigitalPortPopup->addAction(
+        QStringLiteral("Als Anfangseinstellungen nach Reset verwenden"));
+    connect(SetAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(true); });
+    connect(ClearAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(false); });
+    connect(SetInitialItem, &QAction::triggered, this, [this] { SetInitialPorts(); });
+    connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] {
+        const auto& direction = Wrapper().Ports().direction;
+        SetInitialItem->setEnabled(
+            std::none_of(direction.begin(), direction.end(), [](bool output) { return output; }));
+    });
+    DigitalPortForm = this;
+}
+
+TDigitalPortForm::~TDigitalPortForm() {
+    Unregister();
+}
+
+void TDigitalPortForm::Unregister() {
+    if (DigitalPortForm == this)
+        DigitalPortForm = nullptr;
+}
+
+void TDigitalPortForm::FirstShowSetup() {
+    heldPort_ = -1;
+    keyBits_ = 0;
+    resize(256, 64);
+}
+
+void TDigitalPortForm::showEvent(QShowEvent* event) {
+    TToolWindow::showEvent(event);
+    CopyPorts();
+    update();
+}
+
+void TDigitalPortForm::CopyPorts() {
+    output_ = Wrapper().Ports().direction;
+    level_ = Wrapper().Ports().level;
+}
+
+void TDigitalPortForm::RefreshDigitalPorts() {
+    const TPortImage& ports = Wrapper().Ports();
+    for (int i = 0; i < 16; ++i) {
+        if (output_[i] == ports.direction[i] && level_[i] == ports.level[i])
+            continue;
+        output_[i] = ports.direction[i];
+        level_[i] = ports.level[i];
+        if (isVisible())
+            update(PortLedRect(i + 1));
+    }
+}
+
+void TDigitalPortForm::TogglePort(int port) {
+    TLinotrex& wrapper = Wrapper();
+    const bool level = !wrapper.Ports().level[port - 1];
+    wrapper.Ports().level[port - 1] = level;
+    wrapper.SetPortLine(port - 1, level ? 1 : 0);
+    level_[port - 1] = wrapper.Ports().level[port - 1];
+    update(PortLedRect(port));
+}
+
+void TDigitalPortForm::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    PaintPortLeds(painter, event->rect(), output_, level_, palette().color(QPalette::Window),
+                  palette().color(QPalette::WindowText));
+}
+
+void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton ||
+        event->modifiers() & (Qt::AltModifier | Qt::ControlModifier) || (keyBits_ & 0xFFFF) ||
+        heldPort_ != -1)
+        return;
+    const int port = PortAtPoint(event->position().toPoint());
+    if (port == 0 || Wrapper().Ports().direction[port - 1])
+        return;
+    TogglePort(port);
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        heldPort_ = port;
+}
+
+void TDigitalPortForm::mouseMoveEvent(QMouseEvent* event) {
+    if (heldPort_ != -1 && PortAtPoint(event->position().toPoint()) != heldPort_)
+        ReleaseHeldPort();
+}
+
+void TDigitalPortForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        ReleaseHeldPort();
+}
+
+void TDigitalPortForm::ReleaseHeldPort() {
+    if (heldPort_ == -1)
+        return;
+    const int port = heldPort_;
+    heldPort_ = -1;
+    TogglePort(port);
+}
+
+void TDigitalPortForm::keyPressEvent(QKeyEvent* event) {
+    const int port = event->modifiers() & Qt::AltModifier ? 0 : PortOfKey(event->key());
+    if (port == 0 || heldPort_ != -1) {
+        TToolWindow::keyPressEvent(event);
+        return;
+    }
+    const uint32_t bit = 1u << (port - 1);
+    if (event->isAutoRepeat() || (keyBits_ & bit))
+        return;
+    keyBits_ |= bit;
+    if (event->modifiers() & Qt::ShiftModifier)
+        keyBits_ |= bit << 16;
+    TogglePort(port);
+}
+
+void TDigitalPortForm::keyReleaseEvent(QKeyEvent* event) {
+    const int port = event->modifiers() & Qt::AltModifier ? 0 : PortOfKey(event->key());
+    if (port == 0 || heldPort_ != -1 || event->isAutoRepeat()) {
+        TToolWindow::keyReleaseEvent(event);
+        return;
+    }
+    const uint32_t bit = 1u << (port - 1);
+    if (!(keyBits_ & bit))
+        return;
+    const bool latched = keyBits_ & (bit << 16);
+    keyBits_ &= ~(bit | bit << 16);
+    if (!latched)
+        TogglePort(port);
+}
+
+void TDigitalPortForm::contextMenuEvent(QContextMenuEvent* event) {
+    DigitalPortPopup->popup(event->globalPos());
+}
+
+void TDigitalPortForm::SetAllInputs(bool level) {
+    TLinotrex& wrapper = Wrapper();
+    for (int i = 0; i < 16; ++i) {
+        if (wrapper.Ports().direction[i])
+            continue;
+        wrapper.Ports().level[i] = level;
+        wrapper.SetPortLine(i, level ? 1 : 0);
+    }
+    RefreshDigitalPorts();
+}
+
+void TDigitalPortForm::SetInitialPorts() {
+    int levels = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (Wrapper().Ports().level[i])
+            levels |= 1 << i;
+    }
+    Wrapper().SetFixedInPorts(levels);
+}
+
+TDigitalPortForm* ShowDigitalPortWindow(QWidget* mainWindow, bool hidden) {
+    // A window made hidden before the main window was known joins it now.
+    if (DigitalPortForm && !DigitalPortForm->parentWidget() && mainWindow)
+        DigitalPortForm->setParent(mainWindow->window(), DigitalPortForm->windowFlags());
+    return ShowToolWindow(DigitalPortForm, mainWindow, hidden);
+}
+
+void ReadDigitalPortSettings(TWinRegistry& reg, QWidget* mainWindow) {
+    if (ReadToolWindowPlace(reg, Section, DigitalPortRect))
+        ShowDigitalPortWindow(mainWindow, true);
+}
+
+void WriteDigitalPortSettings(TWinRegistry& reg) {
+    WriteToolWindowPlace(reg, Section, DigitalPortForm, DigitalPortRect);
+}
+
+void ConnectDigitalPortWindow(TLinotrex& wrapper) {
+    ConnectedWrapper = &wrapper;
+    wrapper.Views().RefreshDigitalPorts = [] {
+        if (DigitalPortForm)
+            DigitalPortForm->RefreshDigitalPorts();
+    };
+}
+
+} // namespace harvel

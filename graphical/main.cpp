@@ -6,6 +6,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Standard dialogs and key names in German; without the files they stay English.
+    InstallQtTranslations();
     // The desktop file lives in the directory that is current at start.
     DesktopFileName = DefaultDesktopFileName();
     QApplication::setApplicationName(QStringLiteral("Tavrissel/plus"));

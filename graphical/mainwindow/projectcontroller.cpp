@@ -536,8 +536,10 @@ bool TProjectController::IsCommandEnabled(int cmd) {
     case cmDelete:
         return model && !sim && hi != RootKind && lo != 0;
     case cmPaste:
-        return model && ((!sim && hi == CellKind && ClipboardHasLines(CellClipboardFormat)) ||
-                         (hi == TableKind && ClipboardHasLines(TableClipboardFormat)));
+        // No paste while the simulation runs, of a table neither: it changes the program.
+        return model && !sim &&
+               ((hi == CellKind && ClipboardHasLines(CellClipboardFormat)) ||
+                (hi == TableKind && ClipboardHasLines(TableClipboardFormat)));
     case cmToggleBreakpoint:
         return model && hi == CellKind && lo != 0;
     case cmRunToCell:
@@ -590,6 +592,8 @@ void TProjectController::DoCommand(int cmd) {
         }
         break;
     case cmPaste:
+        if (!IsCommandEnabled(cmPaste))
+            break;
         if (hi == TableKind)
             model->PasteTable();
         else if (hi == CellKind)

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -12,15 +13,21 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSaveFile>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -40,6 +47,7 @@
 #include "graphical/editors/cellform.h"
 #include "graphical/editors/commentedit.h"
 #include "graphical/editors/tableedit.h"
+#include "graphical/editors/texteditform.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/model/block.h"
 #include "graphical/model/blockcatalogue.h"
@@ -86,7 +94,49 @@ QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
 }
 
+// The set-up a print dialog or the printer set-up chose, handed from one printer to another.
+void CopyPrinterSetup(const QPrinter& from, QPrinter& to) {
+    if (from.outputFormat() == QPrinter::PdfFormat)
+        to.setOutputFileName(from.outputFileName());
+    else
+        to.setPrinterName(from.printerName());
+    to.setPageLayout(from.pageLayout());
+    to.setColorMode(from.colorMode());
+    to.setDuplex(from.duplex());
+    to.setCopyCount(from.copyCount());
+}
+
+// Every print starts from the program's printer and leaves its choice there.
+bool RunPrintDialog(QPrinter& printer, QWidget* owner, bool selection, bool* selectionChosen) {
+    CopyPrinterSetup(ProgramPrinter(), printer);
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (selectionChosen)
+        *selectionChosen = dialog.printRange() == QAbstractPrintDialog::Selection;
+    CopyPrinterSetup(printer, ProgramPrinter());
+    return true;
+}
+
 } // namespace
+
+QPrinter& ProgramPrinter() {
+    // Reachable to the end: the printer outlives every window that prints.
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
+}
+
+bool InstallQtTranslations(const QString& directory) {
+    const QString folder =
+        directory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : directory;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), folder))
+        return false;
+    QCoreApplication::installTranslator(translator.release());
+    return true;
+}
 
 namespace {
 // Every window the desktop file can hold, registered here before the desktop is read.
@@ -172,6 +222,10 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
 TTavrisselForm::~TTavrisselForm() {
     idleTimer_->stop();
     setAcceptDrops(false);
+    if (printHooks_) {
+        TQuendalModel::PrintDialog = nullptr;
+        TTextEditForm::PrintDialog = nullptr;
+    }
     SimulatorWindows.ApplicationIdle = nullptr;
     SimulatorWindows.ShowTerminal = nullptr;
     SimulatorWindows.InputDialog = nullptr;
@@ -222,7 +276,7 @@ QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int
 void TTavrisselForm::CreateMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto addMenu = [this, bar](const char* name, const QString& caption) {
+    auto addMenu = [bar](const char* name, const QString& caption) {
         QMenu* menu = bar->addMenu(caption);
         menu->setObjectName(QLatin1String(name));
         return menu;
@@ -237,7 +291,9 @@ void TTavrisselForm::CreateMenus() {
     AddCommand(fileMenu_, QStringLiteral("&Speichern"), cmSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     AddCommand(fileMenu_, QStringLiteral("Speichern &unter..."), cmSaveAs);
     fileMenu_->addSeparator();
-    QAction* printItem = AddCommand(fileMenu_, QStringLiteral("&Drucken..."), cmPrint);
+    AddCommand(fileMenu_, QStringLiteral("&Drucken..."), cmPrint);
+    printerSetupItem_ = fileMenu_->addAction(QStringLiteral("D&ruckereinrichtung..."));
+    connect(printerSetupItem_, &QAction::triggered, this, &TTavrisselForm::DoSetupPrinter);
     QAction* exitItem = fileMenu_->addAction(QStringLiteral("&Beenden"));
     connect(exitItem, &QAction::triggered, this, &QWidget::close);
     fileMenu_->insertSeparator(exitItem);
@@ -246,7 +302,7 @@ void TTavrisselForm::CreateMenus() {
     mruFiles_->setObjectName(QStringLiteral("MRUFiles"));
     mruFiles_->SetMRUItemCount(5);
     mruFiles_->SetParentMenu(fileMenu_);
-    mruFiles_->SetInsertAfter(printItem);
+    mruFiles_->SetInsertAfter(printerSetupItem_);
     mruFiles_->SetSeparatorBefore(true);
     mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
     mruFiles_->OnOpenFile = [this](const QString& name) { OnMRUFileOpen(name); };
@@ -327,7 +383,8 @@ void TTavrisselForm::CreateMenus() {
     AddCommand(simulatorMenu, QStringLiteral("&Haltepunkt umschalten"), cmToggleBreakpoint,
                QKeySequence(Qt::CTRL | Qt::Key_F8));
 
-    for (QMenu* menu : {fileMenu_, editMenu, developmentMenu, simulatorMenu})
+    commandMenus_ = {fileMenu_, editMenu, developmentMenu, simulatorMenu};
+    for (QMenu* menu : commandMenus_)
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { EnableChildCommandsMenu(menu); });
 
     QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
@@ -361,9 +418,11 @@ void TTavrisselForm::CreateMenus() {
         {"&Programmzelle einf\u00FCgen", cmInsertCell},
         {"&Tabelle einf\u00FCgen", cmInsertTable},
         {"E&xterne Tabellendatei einf\u00FCgen", cmInsertTableFile}};
-    for (const auto& [caption, cmd] : treeItems) {
+    for (const auto& [caption, tag] : treeItems) {
         QAction* item = cellTreePopup_->addAction(QString::fromUtf8(caption));
-        SetTag(item, cmd);
+        SetTag(item, tag);
+        // A copy: not every compiler lets a lambda capture a structured binding.
+        const int cmd = tag;
         connect(item, &QAction::triggered, this, [this, cmd] {
             if (controller_)
                 controller_->DoCommand(cmd);
@@ -639,6 +698,9 @@ void TTavrisselForm::EnableButtons() {
         if (cmd != 0 && button->isVisibleTo(this))
             button->setEnabled(CommandEnabled(cmd, mode));
     }
+    // The menu items too, so that their shortcuts work exactly when the items would.
+    for (QMenu* menu : commandMenus_)
+        EnableMenuItems(menu, mode);
     newCellButton_->setEnabled(controller_ && controller_->HasCells());
     gridAlignButton_->setChecked(CellDisplay().CellAlignAtGrid);
     viewGridButton_->setEnabled(CellDisplay().CellAlignAtGrid);
@@ -646,11 +708,14 @@ void TTavrisselForm::EnableButtons() {
 }
 
 void TTavrisselForm::EnableChildCommandsMenu(QMenu* menu) {
-    const Mode mode = CommandMode();
+    EnableMenuItems(menu, CommandMode());
+}
+
+void TTavrisselForm::EnableMenuItems(QMenu* menu, Mode mode) {
     for (QAction* item : menu->actions()) {
         const int cmd = Tag(item);
         if (cmd == cmContainer && item->menu())
-            EnableChildCommandsMenu(item->menu());
+            EnableMenuItems(item->menu(), mode);
         else if (cmd != 0)
             item->setEnabled(CommandEnabled(cmd, mode));
     }
@@ -697,6 +762,11 @@ void TTavrisselForm::DoFileOpen() {
             QStringLiteral("Tavrissel/plus Dateien (*.mtp)|*.mtp|Alle Dateien (*.*)|*.*")));
     if (!name.isEmpty())
         OpenProject(name);
+}
+
+void TTavrisselForm::DoSetupPrinter() {
+    QPageSetupDialog dialog(&ProgramPrinter(), this);
+    dialog.exec();
 }
 
 void TTavrisselForm::OnMRUFileOpen(const QString& fileName) {
@@ -855,8 +925,37 @@ void TTavrisselForm::ViewLEDItemClick() {
 }
 
 void TTavrisselForm::OptionEnvironmentItemClick() {
+    TCellDisplay& display = CellDisplay();
     TEnvOptionDlg dialog(this);
-    dialog.Execute(this);
+    dialog.SetApplicationBoard(ApplicationBoard);
+    dialog.SetShowIndex(display.BlockIndicesVisible);
+    dialog.SetExpandCells(AutoExpandCells);
+    dialog.SetExpandTables(AutoExpandTables);
+    dialog.SetOpenFirstCell(AutoOpenFirstCell);
+    dialog.SetSynchronize(AutoSynchronize);
+    dialog.SetAutoTiming(AutoTiming);
+    if (dialog.CBSimulatedBeep)
+        dialog.CBSimulatedBeep->setChecked(SimulatedBeep);
+    dialog.SetCOM(COM);
+    dialog.SetSaveAnalogIn(ADValuesSaved);
+    dialog.SetComOnly(false);
+    if (!dialog.Execute(this))
+        return;
+    ::SetApplicationBoard(dialog.GetApplicationBoard());
+    if (dialog.GetShowIndex() != display.BlockIndicesVisible) {
+        display.BlockIndicesVisible = dialog.GetShowIndex();
+        if (TQuendalModel* model = Model())
+            model->NotifyViews(nmBlockIndices, 0);
+    }
+    AutoExpandCells = dialog.GetExpandCells();
+    AutoExpandTables = dialog.GetExpandTables();
+    AutoOpenFirstCell = dialog.GetOpenFirstCell();
+    AutoSynchronize = dialog.GetSynchronize();
+    ::SetAutoTiming(dialog.GetAutoTiming());
+    if (dialog.CBSimulatedBeep)
+        ::SetSimulatedBeep(dialog.CBSimulatedBeep->isChecked());
+    COM = dialog.GetCOM();
+    ADValuesSaved = dialog.GetSaveAnalogIn();
 }
 
 void TTavrisselForm::ViewToolbarsItemClick() {
@@ -1024,6 +1123,15 @@ void TTavrisselForm::FormShowFirst() {
     };
     InstallTerminalHook(mdiArea_);
     InstallMoltraneInputDialog(this);
+    if (!TQuendalModel::PrintDialog && !TTextEditForm::PrintDialog) {
+        printHooks_ = true;
+        TQuendalModel::PrintDialog = [this](QPrinter& printer) {
+            return RunPrintDialog(printer, this, false, nullptr);
+        };
+        TTextEditForm::PrintDialog = [this](QPrinter& printer, bool selection, bool& chosen) {
+            return RunPrintDialog(printer, this, selection, &chosen);
+        };
+    }
     LoadTreeImages();
     controller_ = new TProjectController(cellTree_, cellTreePopup_, mruFiles_, mdiArea_);
     ReadSettings();

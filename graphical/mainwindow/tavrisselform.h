@@ -17,6 +17,7 @@ class QLabel;
 class QMdiArea;
 class QModelIndex;
 class QMenu;
+class QPrinter;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
@@ -123,6 +124,8 @@ public:
 
     void DoFileNew();
     void DoFileOpen();
+    // Page and printer set-up of the program's printer, which every print starts from.
+    void DoSetupPrinter();
     void OnMRUFileOpen(const QString& fileName);
     void ViewMenuClick();
     void ViewToolbarsItemClick();
@@ -181,6 +184,7 @@ private:
     bool TreeHasFocus() const;
     bool TreeEditing() const;
     bool CommandEnabled(int cmd, Mode mode);
+    void EnableMenuItems(QMenu* menu, Mode mode);
 
     TProjectController* controller_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
@@ -196,6 +200,8 @@ private:
     QMenu* blockMenu_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
+    std::vector<QMenu*> commandMenus_;
+    QAction* printerSetupItem_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QAction* viewToolbarsItem_ = nullptr;
     QAction* viewStatusbarItem_ = nullptr;
@@ -214,7 +220,15 @@ private:
     int projectWindowWidth_ = 0;
     bool shown_ = false;
     bool closing_ = false;
+    bool printHooks_ = false;
     bool savedCellGridVisible_ = true;
 };
 
 extern QPointer<TTavrisselForm> TavrisselForm;
+
+// The printer the program prints on; its set-up stays for the whole run.
+QPrinter& ProgramPrinter();
+
+// Installs Qt's German texts for the standard dialogs and key names from directory (Qt's own
+// translations when empty). False when they are not there; the program runs on in English.
+bool InstallQtTranslations(const QString& directory = QString());

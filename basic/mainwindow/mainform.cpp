@@ -4,6 +4,10 @@
 #include "basic/editors/editorchild.h"
 #include "basic/editors/keywords.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/fileform.h"
+#include "basic/simwindows/messageform.h"
+#include "basic/simwindows/terminalform.h"
+#include "basic/simwindows/watchform.h"
 #include "editor/widgets/vededit.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "framework/desktop.h"
@@ -58,7 +62,11 @@ QString ProgramDirectory() {
 
 // Every window the desktop file can hold, registered before the desktop is read.
 void RegisterDesktopWindowClasses() {
-    RegisterMDIChildClass<TEditorForm>("harvel::TEditorForm");
+    RegisterMDIChildClass<TEditorForm>();
+    RegisterMDIChildClass<TMessageForm>();
+    RegisterMDIChildClass<TTerminalForm>();
+    RegisterMDIChildClass<TWatchForm>();
+    RegisterMDIChildClass<TLinotrexFileForm>();
 }
 
 } // namespace
@@ -126,8 +134,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 TMainForm::~TMainForm() {
     idleTimer_->stop();
     setAcceptDrops(false);
-    TLinotrex& wrapper = Linotrex();
-    wrapper.Views().Idle = nullptr;
+    // The wrapper outlives this window: none of its hooks may lead here any more.
+    Linotrex().Views() = TLinotrexViews();
     EditorSearch().OpenDialog = nullptr;
     // The children go before the hooks and lists they call into.
     for (QMdiSubWindow* child : mdiArea_->subWindowList())
@@ -252,17 +260,22 @@ void TMainForm::CreateMenus() {
     viewCompiledItem_ =
         AddItem(viewMenu_, "ViewCompiledItem", QStringLiteral("&Compilierter Quelltext"),
                 K(Qt::ALT | Qt::Key_0), &TMainForm::ViewCompiledSource);
-    const std::pair<const char*, const char*> windows[] = {
-        {"ViewMessageItem", "&Meldungen"},      {"ViewWatchItem", "Ü&berwachte Variablen"},
-        {"ViewTerminalItem", "&Terminal"},      {"ViewDataItem", "&Datenaufzeichnung"},
-        {"ViewDigPortItem", "Digitale &Ports"}, {"ViewAnaPortItem", "A&naloge Ports"}};
+    using Opener = std::function<void()>;
+    const std::tuple<const char*, const char*, Opener> windows[] = {
+        {"ViewMessageItem", "&Meldungen", [this] { ShowMessageWindow(mdiArea_, true); }},
+        {"ViewWatchItem", "Ü&berwachte Variablen", [this] { ShowWatchWindow(mdiArea_, true); }},
+        {"ViewTerminalItem", "&Terminal", [this] { ShowTerminalWindow(mdiArea_, true); }},
+        {"ViewDataItem", "&Datenaufzeichnung", [this] { ShowDataWindow(mdiArea_, true); }},
+        {"ViewDigPortItem", "Digitale &Ports", nullptr},
+        {"ViewAnaPortItem", "A&naloge Ports", nullptr}};
     int key = Qt::Key_1;
-    for (const auto& [name, caption] : windows) {
+    for (const auto& [name, caption, opener] : windows) {
         QAction* item = AddItem(viewMenu_, name, QString::fromUtf8(caption),
                                 K(Qt::ALT | static_cast<Qt::Key>(key++)), nullptr);
-        // Opens its window once the window is built into the program.
-        item->setEnabled(false);
-        simWindowItems_.push_back(item);
+        if (opener)
+            connect(item, &QAction::triggered, this, opener);
+        else
+            item->setEnabled(false); // until the window is built into the program
     }
     connect(viewMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateViewMenu);
 
@@ -503,15 +516,19 @@ void TMainForm::DoChildCommand(int cmd) {
     // A shortcut can arrive before the next idle call has disabled its item.
     if (!IsChildCommandEnabled(cmd))
         return;
-    if (cmd == cmNextError || cmd == cmPrevError)
+    if (cmd == cmNextError || cmd == cmPrevError) {
+        GoToError(cmd == cmNextError ? 1 : -1, true);
         return;
+    }
     if (TMDIChildForm* child = ActiveChild())
         child->DoCommand(cmd);
 }
 
 bool TMainForm::IsChildCommandEnabled(int cmd) {
-    if (cmd == cmNextError || cmd == cmPrevError)
-        return false; // the message window's error lines
+    if (cmd == cmNextError)
+        return HasNextError();
+    if (cmd == cmPrevError)
+        return HasPreviousError();
     TMDIChildForm* child = ActiveChild();
     return child && child->IsCommandEnabled(cmd);
 }
@@ -694,7 +711,12 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShowFirst() {
     setAcceptDrops(true);
     statusText_ = QStringLiteral("Bereit");
-    Linotrex().Views().Idle = [this] { AppIdle(); };
+    TLinotrex& wrapper = Linotrex();
+    wrapper.Views().Idle = [this] { AppIdle(); };
+    ConnectMessageWindow(mdiArea_, wrapper);
+    ConnectTerminalWindow(mdiArea_, wrapper);
+    ConnectWatchWindow(mdiArea_, wrapper);
+    ConnectDataWindow(mdiArea_, wrapper);
     try {
         ReadSettings();
         try {
@@ -727,7 +749,10 @@ void TMainForm::ReadSettings() {
         // A damaged colour table leaves the defaults.
     }
     if (stored) {
-        // The windows' own places, once those windows are built in.
+        ReadWatchSettings(reg);
+        ReadTerminalSettings(reg);
+        ReadMessageSettings(reg);
+        ReadDataSettings(reg);
     }
 }
 
@@ -802,6 +827,10 @@ void TMainForm::FormClose() {
     Linotrex().SaveSettings(reg);
     EditorSettings().Save(reg);
     ColorSettings().Save(reg);
+    WriteWatchSettings(reg);
+    WriteTerminalSettings(reg);
+    WriteMessageSettings(reg);
+    WriteDataSettings(reg);
 }
 
 } // namespace harvel

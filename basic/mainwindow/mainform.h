@@ -149,7 +149,6 @@ private:
     QAction* viewCompiledItem_ = nullptr;
     QAction* optionEnvironmentItem_ = nullptr;
     QAction* optionColorItem_ = nullptr;
-    std::vector<QAction*> simWindowItems_;
     TWindowMenu* windowMenu_ = nullptr;
     QToolButton* beepButton_ = nullptr;
     TMRUFileList* mruFiles_ = nullptr;

@@ -78,6 +78,15 @@ QColor TColorSettings::ToQColor(TStoredColor color) {
     return ColorValueToQColor(color);
 }
 
+QFont TColorSettings::Font(TFontView view) const {
+    const TFontRecord& record = fonts[static_cast<size_t>(view)];
+    QFont font(record.name, record.size);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setBold(record.bold);
+    font.setItalic(record.italic);
+    return font;
+}
+
 QColor TColorSettings::Color(int index) const {
     return ToQColor((*this)[index]);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -68,6 +69,8 @@ struct TColorSettings {
     TStoredColor& operator[](int index) { return colors[static_cast<size_t>(index - 1)]; }
     TStoredColor operator[](int index) const { return colors[static_cast<size_t>(index - 1)]; }
     QColor Color(int index) const;
+    // The view's font, falling back to a fixed-pitch face.
+    QFont Font(TFontView view) const;
 
     static const char* Name(int index);
     static TStoredColor Default(int index);

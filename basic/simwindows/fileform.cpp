@@ -28,14 +28,6 @@ int DataLength() {
     return std::clamp(data.length, 0, int(data.words.size()));
 }
 
-QFont DataFont() {
-    const TFontRecord& record = ColorSettings().fonts[fvData];
-    QFont font(record.name, record.size);
-    font.setBold(record.bold);
-    font.setItalic(record.italic);
-    return font;
-}
-
 } // namespace
 
 TLinotrexFileForm::TLinotrexFileForm(TModel* model, QWidget* parent)
@@ -141,7 +133,7 @@ void TLinotrexFileForm::DoCommand(int cmd) {
 }
 
 void TLinotrexFileForm::ColorsChanged() {
-    const QFont font = DataFont();
+    const QFont font = ColorSettings().Font(fvData);
     const QColor back = ColorSettings().Color(clDataBackgnd);
     grid_->SetBackground(back);
     grid_->setFont(font);

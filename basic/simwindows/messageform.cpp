@@ -73,15 +73,6 @@ void ShowSourceOf(int index, bool activate) {
         Wrapper().ShowLine(line, activate);
 }
 
-QFont MessageFont() {
-    const TFontRecord& record = ColorSettings().fonts[fvMessage];
-    QFont font(record.name, record.size);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setBold(record.bold);
-    font.setItalic(record.italic);
-    return font;
-}
-
 // The mark of the current compiler error line.
 void DrawErrorGlyph(QPainter& painter, int left, int top) {
     const QPoint arrow[] = {{left + 1, top + 2},  {left + 7, top + 2},  {left + 7, top},
@@ -337,7 +328,7 @@ void TMessageForm::DoCommand(int cmd) {
 void TMessageForm::ColorsChanged() {
     const QColor back = ColorSettings().Color(clMessageBackgnd);
     grid_->SetBackground(back);
-    const QFont font = MessageFont();
+    const QFont font = ColorSettings().Font(fvMessage);
     grid_->setFont(font);
     grid_->SetRowHeight(QFontMetrics(font).height() + 8);
     LayoutColumn();

@@ -42,15 +42,6 @@ TLinotrex& Wrapper() {
     return connectedWrapper ? *connectedWrapper : Linotrex();
 }
 
-QFont TerminalFont() {
-    const TFontRecord& record = ColorSettings().fonts[fvTerminal];
-    QFont font(record.name, record.size);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setBold(record.bold);
-    font.setItalic(record.italic);
-    return font;
-}
-
 // The colour of highlighted lines.
 constexpr TStoredColor MarkedColor = 0xFF00;
 
@@ -219,7 +210,7 @@ void TTerminalForm::DoCommand(int cmd) {
 void TTerminalForm::ColorsChanged() {
     grid_->SetBackground(ColorSettings().Color(clTerminalBackgnd));
     textColor_ = ColorSettings().Color(clTerminalText);
-    const QFont font = TerminalFont();
+    const QFont font = ColorSettings().Font(fvTerminal);
     grid_->setFont(font);
     grid_->SetRowHeight(QFontMetrics(font).height() + 8);
     LayoutColumn();

@@ -53,14 +53,6 @@ bool AskName(QWidget* owner, QString& name) {
                       QStringLiteral("Geben Sie den Bezeichner ein:"), name);
 }
 
-QFont WatchFont() {
-    const TFontRecord& record = ColorSettings().fonts[fvWatch];
-    QFont font(record.name, record.size);
-    font.setBold(record.bold);
-    font.setItalic(record.italic);
-    return font;
-}
-
 QColor WatchColor(TColorIndex index) {
     return ColorSettings().Color(index);
 }
@@ -372,7 +364,7 @@ void TWatchForm::DoCommand(int cmd) {
 }
 
 void TWatchForm::ColorsChanged() {
-    const QFont font = WatchFont();
+    const QFont font = ColorSettings().Font(fvWatch);
     grid_->SetBackground(WatchColor(clWatchBackgnd));
     grid_->setFont(font);
     const int rowHeight = QFontMetrics(font).height() + 8;

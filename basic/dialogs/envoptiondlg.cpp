@@ -12,6 +12,7 @@
 #include "basic/editors/editorchild.h"
 #include "basic/editors/hiltedit.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/analogportform.h"
 
 namespace harvel {
 
@@ -154,11 +155,6 @@ void TEnvOptionDlg::SetSaveAnalogIn(bool value) {
     CBSaveAnalogInPorts->setChecked(value);
 }
 
-TAnalogSaveFlag& AnalogSaveFlag() {
-    static TAnalogSaveFlag flag;
-    return flag;
-}
-
 bool ExecuteEnvOptions(QWidget* owner, bool portOnly) {
     TEnvOptionDlg dialog(owner);
     TEditorSettings& editor = EditorSettings();
@@ -171,8 +167,7 @@ bool ExecuteEnvOptions(QWidget* owner, bool portOnly) {
     dialog.SetSyntaxHilite(SyntaxHighlighting());
     dialog.SetBasicFiles(QString::fromLocal8Bit(editor.BASICFiles));
     dialog.SetASMFiles(QString::fromLocal8Bit(editor.ASMFiles));
-    TAnalogSaveFlag& analog = AnalogSaveFlag();
-    dialog.SetSaveAnalogIn(analog.Get ? analog.Get() : true);
+    dialog.SetSaveAnalogIn(ADValuesSaved);
 
     TLinotrex& wrapper = Linotrex();
     bool autoTiming = wrapper.AutoTiming(), beep = wrapper.SimulatedBeep();
@@ -193,8 +188,7 @@ bool ExecuteEnvOptions(QWidget* owner, bool portOnly) {
     SyntaxHighlighting() = dialog.GetSyntaxHilite();
     editor.BASICFiles = dialog.GetBasicFiles().toLocal8Bit().toStdString();
     editor.ASMFiles = dialog.GetASMFiles().toLocal8Bit().toStdString();
-    if (analog.Set)
-        analog.Set(dialog.GetSaveAnalogIn());
+    ADValuesSaved = dialog.GetSaveAnalogIn();
     return true;
 }
 
@@ -202,8 +196,7 @@ void ConnectEnvOptions(QWidget* owner, TLinotrex& wrapper) {
     QPointer<QWidget> guarded(owner);
     wrapper.Views().EditOptions = [guarded](bool& autoTiming, int& port, bool& beep) {
         TEnvOptionDlg dialog(guarded);
-        TAnalogSaveFlag& analog = AnalogSaveFlag();
-        dialog.SetSaveAnalogIn(analog.Get ? analog.Get() : true);
+        dialog.SetSaveAnalogIn(ADValuesSaved);
         return RunSimulatorPage(guarded, true, autoTiming, port, beep, dialog);
     };
 }

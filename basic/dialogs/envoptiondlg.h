@@ -6,7 +6,6 @@
 #include "framework/dialogs/comportpage.h"
 
 #include <QString>
-#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -64,18 +63,9 @@ public:
     QLineEdit* EASMFiles = nullptr;
 };
 
-// The analog port window's "save analog input values" flag, which the dialog edits; the
-// window that owns the flag sets both functions. Unset, the box shows checked and its
-// value goes nowhere.
-struct TAnalogSaveFlag {
-    std::function<bool()> Get;
-    std::function<void(bool)> Set;
-};
-TAnalogSaveFlag& AnalogSaveFlag();
-
 // Fills the dialog from the editor settings, the syntax-highlighting flag, the wrapper's
-// switches and port and the analog save flag, and writes them back on OK (in port-only mode
-// the wrapper's values alone). The caller then tells every window OptionsChanged.
+// switches and port and the analog port window's ADValuesSaved, and writes them back on OK (in
+// port-only mode the wrapper's values alone). The caller then tells every window OptionsChanged.
 bool ExecuteEnvOptions(QWidget* owner, bool portOnly);
 // Sets the wrapper's EditOptions hook: the simulator page alone, centred on owner.
 void ConnectEnvOptions(QWidget* owner, TLinotrex& wrapper);

@@ -7,6 +7,7 @@
 #include "basic/editors/editorchild.h"
 #include "basic/editors/hiltedit.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/analogportform.h"
 #include "platform/qt/dialogs.h"
 
 #include <QButtonGroup>
@@ -57,8 +58,7 @@ private slots:
         wrapper.SetAutoTiming(true);
         wrapper.SetSimulatedBeep(false);
         wrapper.SetComPort(7);
-        bool analogSaved = false;
-        AnalogSaveFlag() = {[&] { return analogSaved; }, [&](bool on) { analogSaved = on; }};
+        ADValuesSaved = false;
 
         WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
             QCOMPARE(d->PageControl1->currentWidget(), d->EditorPage);
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(wrapper.PortNumber(), 3);
         QVERIFY(!wrapper.AutoTiming());
         QVERIFY(wrapper.SimulatedBeep());
-        QVERIFY(analogSaved);
+        QVERIFY(ADValuesSaved);
 
         // Neither box checked gives fixed tabs; cancel changes nothing.
         WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
@@ -114,7 +114,6 @@ private slots:
         });
         QVERIFY(!ExecuteEnvOptions(nullptr, false));
         QCOMPARE(int(editor.TabMode), 1);
-        AnalogSaveFlag() = {};
     }
 
     void portOnlyModeShowsThePortPageAloneAndNeedsAPort() {

@@ -1,9 +1,14 @@
 #include "basic/mainwindow/mainform.h"
 
+#include "basic/dialogs/coloroptionsdlg.h"
 #include "basic/dialogs/colorsettings.h"
+#include "basic/dialogs/envoptiondlg.h"
+#include "basic/dialogs/linotrexinputdlg.h"
 #include "basic/editors/editorchild.h"
 #include "basic/editors/keywords.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/analogportform.h"
+#include "basic/simwindows/digitalportform.h"
 #include "basic/simwindows/fileform.h"
 #include "basic/simwindows/messageform.h"
 #include "basic/simwindows/terminalform.h"
@@ -119,6 +124,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     connect(splashTimer_, &QTimer::timeout, this, [this] {
         splashTimer_->stop();
         delete splash_;
+        // Tool windows open at the last close were created hidden by their settings.
+        for (QWidget* window :
+             {static_cast<QWidget*>(DigitalPortForm), static_cast<QWidget*>(AnalogPortForm)})
+            if (window)
+                window->show();
         activateWindow();
     });
 
@@ -266,16 +276,13 @@ void TMainForm::CreateMenus() {
         {"ViewWatchItem", "Ü&berwachte Variablen", [this] { ShowWatchWindow(mdiArea_, true); }},
         {"ViewTerminalItem", "&Terminal", [this] { ShowTerminalWindow(mdiArea_, true); }},
         {"ViewDataItem", "&Datenaufzeichnung", [this] { ShowDataWindow(mdiArea_, true); }},
-        {"ViewDigPortItem", "Digitale &Ports", nullptr},
-        {"ViewAnaPortItem", "A&naloge Ports", nullptr}};
+        {"ViewDigPortItem", "Digitale &Ports", [this] { ShowDigitalPortWindow(this); }},
+        {"ViewAnaPortItem", "A&naloge Ports", [this] { ShowAnalogPortWindow(this); }}};
     int key = Qt::Key_1;
     for (const auto& [name, caption, opener] : windows) {
         QAction* item = AddItem(viewMenu_, name, QString::fromUtf8(caption),
                                 K(Qt::ALT | static_cast<Qt::Key>(key++)), nullptr);
-        if (opener)
-            connect(item, &QAction::triggered, this, opener);
-        else
-            item->setEnabled(false); // until the window is built into the program
+        connect(item, &QAction::triggered, this, opener);
     }
     connect(viewMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateViewMenu);
 
@@ -539,6 +546,7 @@ void TMainForm::EnableCommands() {
     TLinotrex& wrapper = Linotrex();
     beepButton_->setChecked(wrapper.SimulatedBeep());
     viewCompiledItem_->setEnabled(wrapper.AttachedEditor() != nullptr);
+    optionEnvironmentItem_->setEnabled(!wrapper.DownloadActive());
 }
 
 void TMainForm::UpdateViewMenu() {
@@ -681,6 +689,20 @@ void TMainForm::ViewCompiledSource() {
         attached->BringToFront();
 }
 
+void TMainForm::OptionEnvironment() {
+    if (Linotrex().DownloadActive())
+        return;
+    if (!ExecuteEnvOptions(this, false))
+        return;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList())
+        if (auto* child = qobject_cast<TMDIChildForm*>(window))
+            child->OptionsChanged();
+}
+
+void TMainForm::OptionColors() {
+    ExecuteColorOptions(this, [this] { ApplyColorsAndFonts(); });
+}
+
 void TMainForm::ApplyColorsAndFonts() {
     for (QMdiSubWindow* window : mdiArea_->subWindowList())
         if (auto* child = qobject_cast<TMDIChildForm*>(window))
@@ -717,6 +739,10 @@ void TMainForm::FormShowFirst() {
     ConnectTerminalWindow(mdiArea_, wrapper);
     ConnectWatchWindow(mdiArea_, wrapper);
     ConnectDataWindow(mdiArea_, wrapper);
+    ConnectDigitalPortWindow(wrapper);
+    ConnectAnalogPortWindow(wrapper);
+    ConnectInputDialog(this, wrapper);
+    ConnectEnvOptions(this, wrapper);
     try {
         ReadSettings();
         try {
@@ -753,6 +779,8 @@ void TMainForm::ReadSettings() {
         ReadTerminalSettings(reg);
         ReadMessageSettings(reg);
         ReadDataSettings(reg);
+        ReadDigitalPortSettings(reg, this);
+        ReadAnalogPortSettings(reg, this);
     }
 }
 
@@ -831,6 +859,8 @@ void TMainForm::FormClose() {
     WriteTerminalSettings(reg);
     WriteMessageSettings(reg);
     WriteDataSettings(reg);
+    WriteDigitalPortSettings(reg);
+    WriteAnalogPortSettings(reg);
 }
 
 } // namespace harvel

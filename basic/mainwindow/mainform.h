@@ -105,6 +105,8 @@ public:
     void DoFileNew();
     void DoFileOpen();
     void ViewCompiledSource();
+    void OptionEnvironment();
+    void OptionColors();
     // Tells every MDI child about new colours and fonts.
     void ApplyColorsAndFonts();
     void HelpContents();

@@ -2,6 +2,7 @@
 // compiled, run to their end, debugged with a breakpoint, a single step and a watch, a
 // recording program's data window, a download to the simulated unit, and a second start that
 // brings the source window back.
+#include "basic/dialogs/linotrexinputdlg.h"
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
@@ -14,8 +15,11 @@
 #include "platform/settings.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -49,6 +53,10 @@ private:
     static void Key(TMainForm& form, const QKeySequence& keys, QMdiSubWindow* into = nullptr) {
         if (into)
             form.MdiArea()->setActiveSubWindow(into);
+        if (!form.isActiveWindow()) { // a dialog closed just now
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+        }
         form.AppIdle();
         QTest::keySequence(&form, keys);
     }
@@ -141,6 +149,34 @@ private slots:
         LinotrexFileForm->RowTexts(0, seen, added);
         QVERIFY2((seen + added).simplified().startsWith("10 20 30"),
                  qPrintable(seen + "|" + added));
+
+        // INPUT asks through the input dialog; the answer is the secret number itself.
+        TEditorForm* guess = Open(*form, Example("zahlenraten.bas"));
+        QVERIFY(guess);
+        target = guess;
+        Key(*form, QKeySequence(Qt::CTRL | Qt::Key_F9), target);
+        QVERIFY(Messages().back().text.startsWith("  fehlerfrei: "));
+        ClearTerminal();
+        int asked = 0;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<TLinotrexInputDlg*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            ++asked;
+            const int secret = wrapper.GetSymbolValue(wrapper.MapSymbol("geheim"));
+            dialog->EValue->setText(QString::number(secret));
+            QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+        });
+        answer.start(20);
+        Key(*form, QKeySequence(Qt::Key_F9), target);
+        QTRY_COMPARE_WITH_TIMEOUT(wrapper.GetRunState(), TLinotrex::Idle, 20000);
+        answer.stop();
+        QCOMPARE(asked, 1);
+        const std::vector<std::string>& said = TerminalLines();
+        QVERIFY(std::find(said.begin(), said.end(), "Ich denke mir eine Zahl von 1 bis 100.") !=
+                said.end());
+        QVERIFY(std::find(said.begin(), said.end(), "Beim ersten Versuch!") != said.end());
 
         // Download to the simulated unit through COM1.
         QProcess unit;

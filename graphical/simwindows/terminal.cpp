@@ -76,6 +76,7 @@ void TTerminalForm::AttachModel(TQuendalModel* model) {
 void TTerminalForm::ModelDestroyed() {
     follower_.SetModel(nullptr);
     hadModel_ = false;
+    firstRows_.assign(1, 0);
     grid_->SetRowCount(1);
     grid_->viewport()->update();
 }
@@ -117,12 +118,31 @@ void TTerminalForm::LayoutColumn() {
 void TTerminalForm::Refresh(int line) {
     const TQuendalModel* model = QuendalModel();
     const int count = model ? model->TerminalLineCount() : 0;
-    grid_->SetRowCount(std::max(count, 1));
-    if (line >= 0)
-        grid_->InvalidateRow(line);
-    else
+    firstRows_.assign(1, 0);
+    for (int i = 0; i < count; ++i) {
+        const size_t length = model->TerminalLines[size_t(i)].size();
+        const int rows = std::max(1, int((length + Columns - 1) / Columns));
+        firstRows_.push_back(firstRows_.back() + rows);
+    }
+    grid_->SetRowCount(std::max(firstRows_.back(), 1));
+    if (line >= 0 && line < count) {
+        for (int row = firstRows_[size_t(line)]; row < firstRows_[size_t(line) + 1]; ++row)
+            grid_->InvalidateRow(row);
+    } else {
         grid_->viewport()->update();
+    }
     grid_->SetCurrentRow(grid_->RowCount() - 1);
+}
+
+std::string TTerminalForm::RowText(int row) const {
+    const TQuendalModel* model = QuendalModel();
+    if (!model || row < 0 || firstRows_.size() < 2 || row >= firstRows_.back())
+        return {};
+    const auto next = std::upper_bound(firstRows_.begin(), firstRows_.end(), row);
+    const size_t line = size_t(next - firstRows_.begin()) - 1;
+    const size_t part = size_t(row - firstRows_[line]);
+    const std::string text = model->GetTerminalLine(int(line));
+    return part * Columns < text.size() ? text.substr(part * Columns, Columns) : std::string();
 }
 
 void TTerminalForm::UpdateAspekt(int code, NotifyData data) {
@@ -132,12 +152,12 @@ void TTerminalForm::UpdateAspekt(int code, NotifyData data) {
 
 void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
     painter.fillRect(rect, ViewColor(cnTerminalBackgnd));
-    const TQuendalModel* model = QuendalModel();
-    if (!model || row >= model->TerminalLineCount())
+    const std::string text = RowText(row);
+    if (text.empty())
         return;
     painter.setPen(ViewColor(cnTerminalText));
     painter.drawText(rect.left() + 2, rect.top() + 2 + painter.fontMetrics().ascent(),
-                     platform::AnsiToQString(model->GetTerminalLine(row)));
+                     platform::AnsiToQString(text));
 }
 
 bool TTerminalForm::IsCommandEnabled(int cmd) {

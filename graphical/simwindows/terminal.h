@@ -5,6 +5,9 @@
 #include "graphical/model/modelfollower.h"
 #include "graphical/simwindows/simtoolwindow.h"
 
+#include <string>
+#include <vector>
+
 class QMdiArea;
 class TQuendalModel;
 class TRowGrid;
@@ -32,9 +35,15 @@ public:
     void ModelDestroyed() override;
     void RegisterInstance() override;
 
+    // A line wraps into rows of this many characters, the width of the column.
+    static constexpr int Columns = 80;
+
     TRowGrid* Grid() const { return grid_; }
-    // Row count from the model; row (or every row for -1) redrawn; the last row current.
+    // Rows from the model's lines; the rows of line (or every row for -1) redrawn; the last
+    // row current, so that the newest output stays in view.
     void Refresh(int line);
+    // The text a row shows: its part of a wrapped line.
+    std::string RowText(int row) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -47,6 +56,8 @@ private:
 
     TRowGrid* grid_;
     TModelFollower follower_;
+    // The first row of each line, and the row count after the last.
+    std::vector<int> firstRows_;
     bool hadModel_ = false;
 };
 

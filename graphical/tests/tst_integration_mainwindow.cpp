@@ -1,7 +1,9 @@
 // The main window as a user meets it: windows that come back from the desktop file, undo
 // while the simulation runs, and damaged projects opened every way the program offers.
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -11,16 +13,19 @@
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
+#include "framework/simwindows/rowgrid.h"
 #include "framework/winregistry.h"
 #include "graphical/editors/cellform.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/blocklist.h"
 #include "graphical/model/quendalmodel.h"
+#include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/fileform.h"
 #include "graphical/simwindows/terminal.h"
 #include "graphical/simwindows/watchfrm.h"
 #include "platform/qt/dialogs.h"
+#include "quendal32.h"
 
 namespace {
 const QString Key = QLatin1String(MainRegistryKey);
@@ -48,6 +53,7 @@ private slots:
     void desktopNamingAMissingProjectOpensNoneAndNoWindows();
     void toolbarButtonsSitTogetherInTheirPanels();
     void treeReadsItsPartOfTheDesktopEvenWithoutTheProject();
+    void terminalKeepsTheNewestOutputInView();
 
 private:
     QString WriteProject(const QString& name);
@@ -278,6 +284,54 @@ void TestIntegrationMainWindow::treeReadsItsPartOfTheDesktopEvenWithoutTheProjec
     QVERIFY(!form->Model());
     QCOMPARE(reader.ReadInteger(), 4711);
     QCOMPARE(recorder.Boxes().size(), size_t(1));
+}
+
+void TestIntegrationMainWindow::terminalKeepsTheNewestOutputInView() {
+    platform::DialogRecorder recorder;
+    const QString project = dir_.filePath(QStringLiteral("Addierer.mtp"));
+    QVERIFY(
+        QFile::copy(QFileInfo(QStringLiteral(__FILE__))
+                        .dir()
+                        .absoluteFilePath(QStringLiteral("../../examples/quendal/Addierer.mtp")),
+                    project));
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(project));
+    TQuendalModel* model = form->Model();
+    QVERIFY(model->LoadTablesIntoEngine() && MoltraneCompilerInit(model->Engine) == 1 &&
+            MoltraneCompile(model->Engine) == 0 && MoltraneCompilerDone(model->Engine) == 1);
+    model->ReleaseTableData();
+    model->SetCompiled(true);
+    form->EnableButtons();
+    QTest::mouseClick(form->CommandButton(cmRun), Qt::LeftButton);
+    // The unit prints the sum again and again without a line end: one line that grows.
+    const auto printed = [model] { return model->GetTerminalLine(0).size(); };
+    for (int idle = 0; idle < 2000 && printed() < 3 * TTerminalForm::Columns; ++idle) {
+        if (idle % 20 == 0) {
+            SimulatorIoState.AnalogIn[0] = uint8_t(idle / 20);
+            SimulatorIoState.AnalogInChanged[0] = true;
+        }
+        form->AppIdle();
+    }
+    QCOMPARE(model->TerminalLineCount(), 1);
+    QVERIFY(printed() >= 3 * TTerminalForm::Columns);
+    QVERIFY(TerminalForm);
+    TRowGrid* grid = TerminalForm->Grid();
+    QVERIFY(QTest::qWaitForWindowExposed(grid));
+    // The line wraps at the column's width and its newest part is the last row, in view.
+    const std::string line = model->GetTerminalLine(0);
+    const int rows = int((line.size() + TTerminalForm::Columns - 1) / TTerminalForm::Columns);
+    QCOMPARE(grid->RowCount(), rows);
+    QCOMPARE(grid->CurrentRow(), rows - 1);
+    QCOMPARE(TerminalForm->RowText(rows - 1),
+             line.substr(size_t(rows - 1) * TTerminalForm::Columns));
+    QCOMPARE(TerminalForm->RowText(0), line.substr(0, TTerminalForm::Columns));
+    const QRect newest = grid->RowRect(rows - 1);
+    QVERIFY(newest.top() >= 0 && newest.bottom() < grid->viewport()->height());
+    const int textWidth = grid->fontMetrics().horizontalAdvance(
+        QString::fromStdString(line.substr(0, TTerminalForm::Columns)));
+    QVERIFY(textWidth + 2 <= grid->ColumnWidth());
+    QTest::mouseClick(form->CommandButton(cmStop), Qt::LeftButton);
+    QVERIFY(recorder.Boxes().empty());
 }
 
 QTEST_MAIN(TestIntegrationMainWindow)

@@ -151,6 +151,7 @@ TEditorForm::TEditorForm(TModel* model, const std::string& fileName, QWidget* pa
     editor_->OnDeletedPara = [this](int32_t para) { DeletedPara(para); };
     editor_->OnInsertedPara = [this](int32_t para, int pos, int) { InsertedPara(para, pos); };
     editor_->OnJoinedPara = [this](int32_t para, int) { JoinedPara(para); };
+    editor_->OnChange = [this](ved::TVedCustomEditor&) { Linotrex().SourceEdited(this); };
     editor_->installEventFilter(new EditorKeys(editor_, this));
     setWidget(editor_);
     BuildPopup();
@@ -332,6 +333,13 @@ void TEditorForm::InsertedPara(int32_t para, int pos) {
 }
 
 void TEditorForm::JoinedPara(int32_t para) {
+    // Two breakpoints meeting on the joined line become one.
+    const auto onLine = [&](int32_t line) {
+        return std::any_of(breakpoints_.begin(), breakpoints_.end(),
+                           [line](const auto& e) { return e->line == line; });
+    };
+    if (onLine(para))
+        std::erase_if(breakpoints_, [para](const auto& e) { return e->line == para + 1; });
     for (auto& entry : breakpoints_)
         if (entry->line > para)
             --entry->line;
@@ -459,7 +467,7 @@ void TEditorForm::DoCommand(int cmd) {
         break;
     case 250:
     case 251:
-        if (wrapper.AttachEditor(this)) {
+        if (wrapper.CanStartCommand() && wrapper.AttachEditor(this)) {
             wrapper.SetSource(*this);
             wrapper.CompileSource();
             if (cmd == 251)
@@ -515,6 +523,8 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
         UpdateCaption();
     }
     const bool running = wrapper.IsRunningIn(this);
+    // no command that calls the library starts while another runs or a download is under way
+    const bool free = wrapper.CanStartCommand();
     if ((cmd >= 180 && cmd <= 187) || (cmd >= 190 && cmd <= 197))
         return true;
     switch (cmd) {
@@ -544,12 +554,11 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
         return !EditorSearch().findText.empty();
     case 250:
     case 251:
-        return !running && editor_->GetByteCount() != 0 && language_ != LangAsm &&
-               !wrapper.DownloadActive();
+        return free && !running && editor_->GetByteCount() != 0 && language_ != LangAsm;
     case 300:
         return editor_->GetLineLength(CaretLine()) > 0;
     case 301:
-        return !running && wrapper.IsValidBreakpointIn(this, CaretLine());
+        return free && wrapper.IsValidBreakpointIn(this, CaretLine());
     case 302: {
         const std::string word = editor_->GetCurrentWord();
         const char c = word.empty() ? '\0' : word[0];
@@ -557,13 +566,13 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     }
     case 303:
     case 304:
-        return !running && wrapper.IsCompiledFor(this);
+        return free && wrapper.IsCompiledFor(this);
     case 305:
-        return !running && wrapper.IsSimulatingIn(this);
+        return free && wrapper.IsSimulatingIn(this);
     case 306:
         return !breakpoints_.empty();
     case 307:
-        return running;
+        return wrapper.IsRunning(); // in every window: the run may be shown elsewhere
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <new>
+#include <optional>
 
 namespace harvel {
 
@@ -180,6 +181,9 @@ bool TLinotrex::AttachEditor(TSourceWindow* form) {
 bool TLinotrex::DetachEditor(TSourceWindow* form) {
     if (!attached_ || form != attached_)
         return true;
+    // A step or run under way keeps its window until it has stopped.
+    if (busy_)
+        return false;
     if (runState_ != Idle &&
         platform::MessageBox(BoxKind::Confirmation,
                              QStringLiteral("Soll die laufende Simulation abgebrochen werden?"),
@@ -205,6 +209,9 @@ bool TLinotrex::DetachEditor(TSourceWindow* form) {
 void TLinotrex::EditorDestroyed(TSourceWindow* form) {
     if (!form || form != attached_)
         return;
+    // a run going on without its window stops at its next check
+    if (busy_)
+        userBreak_ = true;
     runState_ = Idle;
     execLine_ = -1;
     breakpoints_ = nullptr;
@@ -212,7 +219,21 @@ void TLinotrex::EditorDestroyed(TSourceWindow* form) {
     statusChanged_ = true;
 }
 
+void TLinotrex::SourceEdited(const TSourceWindow* form) {
+    if (!form || form != attached_ || !compiled_ || busy_)
+        return;
+    compiled_ = false;
+    statusChanged_ = true;
+}
+
 void TLinotrex::CompileSource() {
+    if (!CanStartCommand())
+        return;
+    TBusyGuard busy(*this);
+    Compile();
+}
+
+void TLinotrex::Compile() {
     messages_[0] = '\0';
     if (!hasSource_)
         throw std::runtime_error("Kein Quelltext gesetzt");
@@ -230,7 +251,7 @@ void TLinotrex::CompileSource() {
     directory.erase(cut == std::string::npos ? 0 : cut + 1);
     const uint32_t result = static_cast<uint32_t>(LinotrexCompile(handle_, directory.c_str()));
     compiled_ = LowWord(result) == LinotrexCompileOk;
-    ResetSimulation(false);
+    Reset(false);
     CheckBreakpoints();
     RefreshDAC();
     RefreshPorts();
@@ -268,7 +289,8 @@ void TLinotrex::CompileSource() {
 bool TLinotrex::OpenComPort() {
     if (port_)
         return true;
-    if (portNumber_ <= 0 && !EditOptions())
+    // any number outside 1..4 counts as not chosen
+    if ((portNumber_ < 1 || portNumber_ > 4) && !ChoosePort())
         return false;
     if (portNumber_ < 1 || portNumber_ > 4)
         return false;
@@ -284,6 +306,16 @@ bool TLinotrex::OpenComPort() {
     return port_ != nullptr;
 }
 
+bool TLinotrex::ChoosePort() {
+    if (!views_.EditPortOnly)
+        return EditOptions();
+    int port = portNumber_;
+    if (!views_.EditPortOnly(port))
+        return false;
+    SetComPort(port);
+    return true;
+}
+
 void TLinotrex::ClosePort() {
     if (port_)
         platform::SerialClose(port_);
@@ -291,7 +323,10 @@ void TLinotrex::ClosePort() {
 }
 
 void TLinotrex::StartDownload() {
-    if (!compiled_ || downloadActive_ || !OpenComPort())
+    if (!compiled_ || !CanStartCommand())
+        return;
+    TBusyGuard busy(*this);
+    if (!OpenComPort())
         return;
     Message(QStringLiteral("Übertrage %1 Bytes an die Korvalunit...").arg(downloadSize_),
             MessageKind::Progress);
@@ -340,9 +375,20 @@ void TLinotrex::DownloadDone() {
     downloadActive_ = false;
     // each download opens the port anew
     ClosePort();
+    if (portPending_) {
+        portPending_ = false;
+        SetComPort(pendingPort_);
+    }
 }
 
 void TLinotrex::ResetSimulation(bool keepLibraryState) {
+    if (!CanStartCommand())
+        return;
+    TBusyGuard busy(*this);
+    Reset(keepLibraryState);
+}
+
+void TLinotrex::Reset(bool keepLibraryState) {
     if (!keepLibraryState)
         LinotrexResetProgram(handle_);
     runState_ = Idle;
@@ -357,12 +403,21 @@ void TLinotrex::ResetSimulation(bool keepLibraryState) {
 }
 
 bool TLinotrex::StepOnce() {
+    if (!CanStartCommand())
+        return false;
+    TBusyGuard busy(*this);
+    return Step();
+}
+
+bool TLinotrex::Step() {
     if (!compiled_)
         return false;
     // a break left over from an ended run must not stop this step's first WAIT
     if (runState_ < Running)
         userBreak_ = false;
     runState_ = std::max(runState_, SingleStep);
+    // the state a WAIT interrupted, restored when the wait is over
+    std::optional<RunState> beforeWait;
     bool again;
     do {
         again = false;
@@ -372,9 +427,14 @@ bool TLinotrex::StepOnce() {
             ports_.analogChanged[channel] = false;
         }
         const uint32_t r = LinotrexStep(handle_);
+        if (beforeWait && LowWord(r) != LinotrexEventWait) {
+            runState_ = *beforeWait;
+            beforeWait.reset();
+            statusChanged_ = true;
+        }
         switch (LowWord(r)) {
         case LinotrexEventEnd:
-            ResetSimulation(true);
+            Reset(true);
             break;
         case LinotrexEventStep:
         case LinotrexEventFileStep:
@@ -411,6 +471,11 @@ bool TLinotrex::StepOnce() {
             break;
         case LinotrexEventWait:
             again = true;
+            if (!beforeWait) {
+                beforeWait = runState_;
+                runState_ = Waiting;
+                statusChanged_ = true;
+            }
             ProcessMessages();
             if (views_.Idle)
                 views_.Idle();
@@ -419,19 +484,21 @@ bool TLinotrex::StepOnce() {
                 return BreakWithMessage(QStringLiteral("WAIT: Abbruch durch Anwender"));
             break;
         case LinotrexEventPause: {
-            userBreak_ = false;
+            // a stop given before the pause still counts: the run ends here
             const RunState saved = runState_;
             runState_ = Waiting;
             statusChanged_ = true;
             const uint64_t end =
                 platform::MillisecondClock() + static_cast<uint64_t>(HighWord(r)) * 20;
-            while (platform::MillisecondClock() < end) {
+            for (;;) {
+                if (userBreak_)
+                    return BreakWithMessage(QStringLiteral("PAUSE: Abbruch durch Anwender"));
+                if (platform::MillisecondClock() >= end)
+                    break;
                 platform::SleepMilliseconds(5);
                 ProcessMessages();
                 if (views_.Idle)
                     views_.Idle();
-                if (userBreak_)
-                    return BreakWithMessage(QStringLiteral("PAUSE: Abbruch durch Anwender"));
             }
             runState_ = saved;
             break;
@@ -459,8 +526,9 @@ bool TLinotrex::StepOnce() {
 }
 
 void TLinotrex::RunTo(int32_t targetLine) {
-    if (!compiled_)
+    if (!compiled_ || !CanStartCommand())
         return;
+    TBusyGuard busy(*this);
     runState_ = Running;
     statusChanged_ = true;
     bool hit = false;
@@ -469,7 +537,7 @@ void TLinotrex::RunTo(int32_t targetLine) {
         attached_->ShowBreakpointLine(execLine_, true);
     uint64_t last = 0;
     for (;;) {
-        if (!StepOnce() || execLine_ == targetLine)
+        if (!Step() || execLine_ == targetLine)
             break;
         if (breakpoints_) {
             hit = std::any_of(breakpoints_->begin(), breakpoints_->end(),
@@ -482,7 +550,7 @@ void TLinotrex::RunTo(int32_t targetLine) {
             last = now;
         }
         ProcessMessages();
-        if (userBreak_ || hit || execLine_ == -1)
+        if (userBreak_ || hit || execLine_ == -1 || !attached_)
             break;
     }
     if (runState_ > Halted)
@@ -559,7 +627,7 @@ int TLinotrex::GetSymbolValue(uint32_t id) const {
 }
 
 void TLinotrex::SetSymbolValue(uint32_t id, int value) {
-    if (LinotrexSetValue(handle_, id, static_cast<int16_t>(value))) {
+    if (CanStartCommand() && LinotrexSetValue(handle_, id, static_cast<int16_t>(value))) {
         RefreshWatches();
         RefreshDAC();
         RefreshPorts();
@@ -579,6 +647,12 @@ void TLinotrex::SetFixedInPorts(int levels) {
 }
 
 void TLinotrex::SetComPort(int n) {
+    // the running download keeps its port; the new one is taken when it ends
+    if (downloadActive_) {
+        pendingPort_ = n;
+        portPending_ = true;
+        return;
+    }
     if (n == portNumber_)
         return;
     ClosePort();

@@ -95,6 +95,9 @@ struct TLinotrexViews {
     std::function<bool(int& value)> AskInput;
     // The environment dialog's simulator page: false on cancel.
     std::function<bool(bool& autoTiming, int& port, bool& simulatedBeep)> EditOptions;
+    // The same page showing only the port, for a download without a chosen port; EditOptions
+    // stands in when unset.
+    std::function<bool(int& port)> EditPortOnly;
     // The application's idle handler.
     std::function<void()> Idle;
 };
@@ -160,11 +163,15 @@ public:
     bool StepOnce();
     void RunTo(int32_t targetLine);
     void UserBreak() { userBreak_ = true; }
+    // The attached window's text changed: it must be compiled again before it runs.
+    void SourceEdited(const TSourceWindow* form);
     QString GetStatusText();
 
     bool IsCompiledFor(const TSourceWindow* form) const;
     bool IsExecLine(const TSourceWindow* form, int32_t line) const;
     bool IsRunningIn(const TSourceWindow* form) const;
+    // Run state 3 or 4 in whichever window.
+    bool IsRunning() const { return runState_ == Running || runState_ == Waiting; }
     bool IsSimulatingIn(const TSourceWindow* form) const;
     bool IsValidBreakpointIn(const TSourceWindow* form, int32_t line) const;
     void CheckBreakpoints();
@@ -200,6 +207,10 @@ public:
     RunState GetRunState() const { return runState_; }
     bool StatusChanged() const { return statusChanged_; }
     bool DownloadActive() const { return downloadActive_; }
+    // A compile, download, step, run or reset is on the call stack; no other may start.
+    bool Busy() const { return busy_ > 0; }
+    // Neither busy nor downloading: a command that calls the library may start.
+    bool CanStartCommand() const { return busy_ == 0 && !downloadActive_; }
     int DownloadSize() const { return downloadSize_; }
     int PortNumber() const { return portNumber_; }
     bool PortOpen() const { return port_ != nullptr; }
@@ -214,6 +225,21 @@ private:
     void SendOptions();
     void DownloadThreadReport(int result);
     void DownloadDone();
+    void Compile();
+    void Reset(bool keepLibraryState);
+    bool Step();
+    bool ChoosePort();
+    // Counts the simulator commands on the call stack.
+    class TBusyGuard {
+    public:
+        explicit TBusyGuard(TLinotrex& owner) : owner_(owner) { ++owner_.busy_; }
+        ~TBusyGuard() { --owner_.busy_; }
+        TBusyGuard(const TBusyGuard&) = delete;
+        TBusyGuard& operator=(const TBusyGuard&) = delete;
+
+    private:
+        TLinotrex& owner_;
+    };
     void Message(const QString& text, TLinotrexViews::MessageKind kind);
     // Lets waiting window messages run; true when the user broke off.
     void ProcessMessages();
@@ -234,6 +260,9 @@ private:
     bool downloadActive_ = false;
     platform::SerialHandle port_ = nullptr;
     int portNumber_ = 0;
+    int pendingPort_ = 0; // chosen during a download, taken when it ends
+    bool portPending_ = false;
+    int busy_ = 0;
     bool autoTiming_ = true;
     bool simulatedBeep_ = true;
     int lastInput_ = 0;

@@ -75,6 +75,19 @@ private slots:
         QVERIFY(!basic->IsCommandEnabled(303));
     }
 
+    void anEditAfterTheCompileNeedsANewOne() {
+        std::unique_ptr<TEditorForm> form(Open(File("edit.bas", "PRINT 1\r\nPRINT 2\r\n")));
+        form->DoCommand(250);
+        QVERIFY(form->IsCommandEnabled(303));
+        QVERIFY(form->IsCommandEnabled(304));
+        form->TextEditor()->SetCaretPosition(2, 1);
+        QTest::keyClick(form->TextEditor(), Qt::Key_Space);
+        QVERIFY(!form->IsCommandEnabled(303));
+        QVERIFY(!form->IsCommandEnabled(304));
+        QVERIFY(!form->IsCommandEnabled(301));
+        form->DoCommand(250);
+        QVERIFY(form->IsCommandEnabled(303));
+    }
     void untitledWindowsAreNumbered() {
         std::vector<std::unique_ptr<TEditorForm>> forms;
         for (int i = 1; i <= 50; ++i)
@@ -108,10 +121,10 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return);
         QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 6, 5}));
         QCOMPARE(editor->GetPara(5), std::string("cc"));
-        // joining two lines with breakpoints leaves both on the joined line
+        // joining two lines with breakpoints leaves one on the joined line
         editor->SetCaretPosition(6, 1);
         QTest::keyClick(editor, Qt::Key_Backspace);
-        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 5, 5}));
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{2, 5}));
         // a deleted line takes its breakpoints along
         editor->SetSelection(5, 1, true, 1, 6);
         QTest::keyClick(editor, Qt::Key_Delete);

@@ -10,6 +10,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <map>
 
 using namespace harvel;
 using Kind = TLinotrexViews::MessageKind;
@@ -252,6 +253,80 @@ private slots:
         QCOMPARE(terminal.join(QString()), QStringLiteral("7\r\n"));
     }
 
+    void waitInAStepBlocksEveryOtherCommand() {
+        std::unique_ptr<TEditorForm> other(
+            TMDIChildForm::Create<TEditorForm>(nullptr, std::string()));
+        other->TextEditor()->InsertText("PRINT 2\r\n");
+        Compile("DIR PORT[1] IN\r\nWAIT PORT[1]\r\nPRINT 7\r\n");
+        form->DoCommand(304);
+        QCOMPARE(L().ExecLine(), 2);
+        const int compiledMessages = int(messages.size());
+        int idles = 0;
+        std::map<int, bool> enabled, otherEnabled;
+        QString status;
+        TLinotrex::RunState state = TLinotrex::Idle;
+        L().Views().Idle = [&] {
+            if (++idles > 1)
+                return;
+            state = L().GetRunState();
+            status = L().GetStatusText();
+            for (int cmd : {250, 251, 301, 303, 304, 305, 307}) {
+                enabled[cmd] = form->IsCommandEnabled(cmd);
+                otherEnabled[cmd] = other->IsCommandEnabled(cmd);
+            }
+            // nothing that calls the library starts inside the step
+            other->DoCommand(250);
+            form->DoCommand(305);
+            QVERIFY(!L().StepOnce());
+            L().SetSymbolValue(L().MapSymbol("PORT[1]"), 1);
+            QCOMPARE(L().GetSymbolValue(L().MapSymbol("PORT[1]")), 0);
+            QVERIFY(!L().DetachEditor(form));
+            // the port window's line ends the wait
+            L().SetPortLine(0, 1);
+        };
+        form->DoCommand(304);
+        QCOMPARE(state, TLinotrex::Waiting);
+        QCOMPARE(status, QStringLiteral("Simulator: Unbenannter Quelltext [WAIT]"));
+        for (int cmd : {250, 251, 301, 303, 304, 305}) {
+            QVERIFY2(!enabled[cmd], qPrintable(QString::number(cmd)));
+            QVERIFY2(!otherEnabled[cmd], qPrintable(QString::number(cmd)));
+        }
+        QVERIFY(enabled[307]);
+        QVERIFY(otherEnabled[307]);
+        QCOMPARE(int(messages.size()), compiledMessages);
+        QCOMPARE(L().AttachedEditor(), form);
+        QCOMPARE(L().ExecLine(), 3);
+        QCOMPARE(L().GetRunState(), TLinotrex::Halted);
+        // once the step is over the other window may compile again
+        QVERIFY(other->IsCommandEnabled(250));
+        QVERIFY(!other->IsCommandEnabled(303));
+    }
+
+    void stopFromAnyWindowEndsARunAcrossPauses() {
+        std::unique_ptr<TEditorForm> other(
+            TMDIChildForm::Create<TEditorForm>(nullptr, std::string()));
+        other->TextEditor()->InsertText("PRINT 2\r\n");
+        platform::DialogRecorder recorder;
+        Compile("DIM i AS WORD\r\n#L\r\ni = i + 1\r\nPAUSE 2\r\nGOTO #L\r\n");
+        int idles = 0;
+        bool compileOffered = true, stopOffered = false;
+        L().Views().Idle = [&] {
+            if (++idles == 3) {
+                compileOffered = other->IsCommandEnabled(250);
+                stopOffered = other->IsCommandEnabled(307);
+                other->DoCommand(250); // refused: the run goes on
+                other->DoCommand(307);
+            }
+        };
+        form->DoCommand(303);
+        QVERIFY(!compileOffered);
+        QVERIFY(stopOffered);
+        QCOMPARE(L().AttachedEditor(), form);
+        QCOMPARE(L().GetRunState(), TLinotrex::Halted);
+        QVERIFY(idles >= 3 && idles < 10);
+        QVERIFY(!other->IsCommandEnabled(307));
+    }
+
     void dataFileAndValuesReachTheWindows() {
         int dataRefreshes = 0, watchRepaints = 0;
         L().Views().RefreshDataWindow = [&] { ++dataRefreshes; };
@@ -349,8 +424,14 @@ private slots:
         QCOMPARE(
             messages.last(),
             QStringLiteral("P:Übertrage %1 Bytes an die Korvalunit...").arg(L().DownloadSize()));
+        // a port chosen meanwhile waits for the download's end
+        L().SetComPort(3);
+        QCOMPARE(L().PortNumber(), 2);
+        QVERIFY(L().PortOpen());
         QTRY_VERIFY_WITH_TIMEOUT(!L().DownloadActive(), 30000);
         QVERIFY(!L().PortOpen());
+        QCOMPARE(L().PortNumber(), 3);
+        L().SetComPort(2);
         QVERIFY(messages.last().endsWith("...fertig"));
         unit.stop();
         QCOMPARE(unit.protocol().announcedLength(), uint32_t(L().DownloadSize()));
@@ -380,6 +461,24 @@ private slots:
         form->DoCommand(251);
         QCOMPARE(asked, 1);
         QVERIFY(!L().DownloadActive());
+        // a number outside 1..4 is not chosen either: the port alone is asked for
+        int portAsked = 0;
+        L().Views().EditPortOnly = [&](int& port) {
+            ++portAsked;
+            port = 2;
+            return true;
+        };
+        L().SetComPort(7);
+        quendal::SimulatedUnit thirdUnit(terminalPair.master());
+        thirdUnit.start();
+        form->DoCommand(251);
+        QCOMPARE(portAsked, 1);
+        QCOMPARE(asked, 1);
+        QCOMPARE(L().PortNumber(), 2);
+        QVERIFY(L().DownloadActive());
+        QTRY_VERIFY_WITH_TIMEOUT(!L().DownloadActive(), 30000);
+        thirdUnit.stop();
+        QVERIFY(messages.last().endsWith("...fertig"));
         L().SetPortSettings(nullptr);
     }
 };

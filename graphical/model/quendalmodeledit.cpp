@@ -5,6 +5,8 @@
 #include <QInputDialog>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <stdexcept>
 
 #include "framework/utils.h"
@@ -451,6 +453,59 @@ bool OwnsCell(const TQuendalModel& model, const TBlockList* cell) {
                                [cell](const auto& own) { return own.get() == cell; });
 }
 
+// Moves pasted blocks into the cell's numbers. Blocks with distinct local numbers keep their
+// spacing as one run (the shift still to apply); blocks sharing a local number (copied from
+// different cells, or one number twice) each get the next free number, and a wire follows
+// the first block that carried its source's identifier. False when the cell has no room.
+bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
+                          int32_t& shift) {
+    std::set<uint16_t> locals;
+    for (const auto& block : blocks)
+        locals.insert(block->LocalNumber());
+    if (locals.size() == blocks.size()) {
+        for (auto& block : blocks)
+            block->SetCellNumber(cell.CellNumber);
+        const int32_t minId = (uint32_t(cell.CellNumber) << 16) | *locals.begin();
+        const int span = *locals.rbegin() - *locals.begin();
+        const int32_t first = cell.FindFreeIdRun(span);
+        if (first == 0 || (first & 0xFFFF) + span > MaxLocalNumber)
+            return false;
+        shift = first - minId;
+        return true;
+    }
+    std::vector<bool> used(MaxLocalNumber + 2, false);
+    for (int i = 0; i < cell.Count(); ++i)
+        used[cell.Get(i)->LocalNumber()] = true;
+    std::map<int32_t, int32_t> renamed;
+    std::vector<int32_t> fresh;
+    int next = 1;
+    for (const auto& block : blocks) {
+        while (next <= MaxLocalNumber && used[size_t(next)])
+            ++next;
+        if (next > MaxLocalNumber)
+            return false;
+        used[size_t(next)] = true;
+        fresh.push_back(int32_t((uint32_t(cell.CellNumber) << 16) | uint32_t(next)));
+        renamed.emplace(block->ID, fresh.back());
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        TBlock& block = *blocks[i];
+        block.ID = fresh[i];
+        for (int input = 0; input < MaxInputs; ++input) {
+            TInputLine* wire = block.GetInput(input);
+            if (!wire)
+                continue;
+            const auto source = renamed.find(wire->SourceId);
+            if (source == renamed.end())
+                block.SetInputLine(input, nullptr);
+            else
+                wire->SourceId = source->second;
+        }
+    }
+    shift = 0;
+    return true;
+}
+
 } // namespace
 
 TBlock* TQuendalModel::InsertTextBlock(TBlockList* cell, const TRect& area) {
@@ -502,17 +557,13 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     const bool read = ReadBlocksText(lines, Engine, blocks);
     if (blocks.empty())
         return;
-    int32_t minId = INT32_MAX, maxId = INT32_MIN;
     int minLeft = INT32_MAX, minTop = INT32_MAX;
     for (auto& block : blocks) {
-        block->SetCellNumber(cell->CellNumber);
-        minId = std::min(minId, block->ID);
-        maxId = std::max(maxId, block->ID);
         minLeft = std::min(minLeft, block->Rect.Left);
         minTop = std::min(minTop, block->Rect.Top);
     }
-    const int32_t first = cell->FindFreeIdRun(maxId - minId);
-    if (first == 0 || (first & 0xFFFF) + (maxId - minId) > MaxLocalNumber) {
+    int32_t shift = 0;
+    if (!RenumberSharedLocals(*cell, blocks, shift)) {
         ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
                                     "Zu viele Bl\xC3\xB6"
                                     "cke in dieser Programmzelle!"));
@@ -521,7 +572,6 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     int bottom = 0;
     for (int i = 0; i < cell->Count(); ++i)
         bottom = std::max(bottom, cell->Get(i)->Rect.Bottom);
-    const int32_t shift = first - minId;
     const int down = bottom + 20 - minTop;
     // Wires whose sources stay behind would tie the copy to unrelated blocks of this cell.
     std::vector<TBlock*> pasted;
@@ -695,6 +745,9 @@ void TQuendalModel::DeleteBlocksWithUndo(TBlockList* cell, const std::vector<TBl
 }
 
 bool TQuendalModel::DeleteBlocks(TBlockList* cell, std::vector<TBlock*> selection) {
+    // A block named twice is deleted once.
+    std::sort(selection.begin(), selection.end());
+    selection.erase(std::unique(selection.begin(), selection.end()), selection.end());
     SetChanged();
     TModelChange change;
     change.CellNumber = cell->CellNumber;

@@ -188,6 +188,54 @@ private slots:
         QCOMPARE(selection[1]->LocalNumber(), uint16_t(60000));
     }
 
+    void blocksSharingALocalNumberEachGetTheirOwn() {
+        // Blocks copied from two cells share local number 2; one identifier twice clashes too.
+        // The wire follows the block whose identifier it names.
+        TLines fromTwoCells = GraphBlock({Id(2, 2), 700, {"1"}, {}, 10, 10});
+        const TLines other = GraphBlock({Id(1, 2), 104, {"3"}, {Id(2, 2)}, 110, 10});
+        fromTwoCells.insert(fromTwoCells.end(), other.begin(), other.end());
+        TLines twice = GraphBlock({Id(1, 7), 700, {"1"}, {}, 10, 10});
+        const TLines again = GraphBlock({Id(1, 7), 700, {"2"}, {}, 110, 10});
+        twice.insert(twice.end(), again.begin(), again.end());
+
+        TBlockList* cell = model_->FindCell(2);
+        const QByteArray before = TextOf(*model_);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        CopyLinesToClipboard(BlocksClipboardFormat, fromTwoCells);
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[0]->ID, Id(2, 3));
+        QCOMPARE(selection[1]->ID, Id(2, 4));
+        QVERIFY(selection[1]->GetInput(0));
+        QCOMPARE(selection[1]->GetInput(0)->SourceId, Id(2, 3));
+        QVERIFY(EngineOk());
+        const QByteArray once = TextOf(*model_);
+
+        CopyLinesToClipboard(BlocksClipboardFormat, twice);
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[0]->ID, Id(2, 5));
+        QCOMPARE(selection[1]->ID, Id(2, 6));
+        QCOMPARE(cell->Count(), 6);
+        const QByteArray both = TextOf(*model_);
+        QVERIFY(EngineOk());
+
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), once);
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), before);
+        QVERIFY(EngineOk());
+        model_->Redo();
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), both);
+        QVERIFY(EngineOk());
+        model_->Undo();
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), before);
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
     void tableRoundTripGetsADefaultNameOnClash() {
         model_->CopyTableToClipboard(1);
         QCOMPARE(ClipboardBytes(TableClipboardFormat), QByteArray("Name=Kurve\r\n1\r\n4\r\n9\r\n"));

@@ -652,19 +652,32 @@ void TBlock::SetCellNumber(uint16_t cell) {
     ID = static_cast<int32_t>((uint32_t(cell) << 16) | LocalNumber());
 }
 
+bool RectInCellRange(const TRect& r) {
+    const int corners[] = {r.Left, r.Top, r.Right, r.Bottom};
+    return std::all_of(std::begin(corners), std::end(corners),
+                       [](int c) { return c >= -MaxCellCoordinate && c <= MaxCellCoordinate; });
+}
+
+bool ReadRectLine(const std::string& line, TRect& r) {
+    TTokenString tokens;
+    tokens.SetText(line);
+    for (int* field : {&r.Left, &r.Top, &r.Right, &r.Bottom}) {
+        if (!tokens.NextInt(*field))
+            return false;
+    }
+    return true;
+}
+
 bool TBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     if (index >= lines.size())
         return false;
-    TTokenString tokens;
-    tokens.SetText(lines[index++]);
-    int* fields[] = {&Rect.Left, &Rect.Top, &Rect.Right, &Rect.Bottom};
-    for (int* field : fields) {
-        int value = 0;
-        if (!tokens.NextInt(value))
-            return false;
-        *field = value;
-    }
-    return true;
+    TRect r;
+    const bool read = ReadRectLine(lines[index++], r);
+    // A rectangle outside the cell is never taken over.
+    if (!RectInCellRange(r))
+        return false;
+    Rect = r;
+    return read;
 }
 
 bool TBlock::SaveBaseLines(TLines& lines) const {

@@ -71,6 +71,14 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
+// The range of cell coordinates: far beyond the drawing area that pasting below the last
+// block can grow, yet far from where sizes and offsets would overflow.
+constexpr int MaxCellCoordinate = 1 << 20;
+// True when all four coordinates lie within that range; others come from a damaged file.
+bool RectInCellRange(const TRect& r);
+// Reads "left,top,right,bottom"; false when a number is missing.
+bool ReadRectLine(const std::string& line, TRect& r);
+
 // Non-empty common area.
 bool RectsIntersect(const TRect& a, const TRect& b);
 // Union that ignores empty rectangles.

@@ -163,6 +163,16 @@ std::unique_ptr<TBlock> TBlockList::ReadBlock(const TLines& lines, size_t& index
     }
     ++index;
     id = number;
+    // A rectangle out of the cell's range refuses the block; the cell reports its load as failed.
+    TRect area;
+    if (index < lines.size()) {
+        // A short line leaves zeros, which are in range.
+        ReadRectLine(lines[index], area);
+        if (!RectInCellRange(area)) {
+            refused = true;
+            return nullptr;
+        }
+    }
     std::unique_ptr<TBlock> block = factory(id, Engine);
     readOk = block->LoadFromLines(lines, index);
     // A function block of a type the catalogue lacks could never have an engine twin.

@@ -359,6 +359,26 @@ private slots:
         QCOMPARE(model.GetCell(1)->Count(), 3);
     }
 
+    void rectangleOutOfTheCellsRangeRefusesItsBlock() {
+        // Near the 32-bit limit: sizing such a block would overflow.
+        for (const char* rect : {"2147483647,2147483647,-2147483648,-2147483648",
+                                 "10,3000000,70,3000040", "-1048577,10,50,50"}) {
+            platform::DialogRecorder recorder;
+            TLines bad = GraphBlock({Id(7, 1), 700, {"1"}, {}, 10, 10});
+            *std::find(bad.begin(), bad.end(), "10,10,70,50") = rect;
+            TLines cell = GraphBlock({Id(7, 2), 700, {"2"}, {}, 110, 10});
+            cell.insert(cell.begin(), bad.begin(), bad.end());
+            TLines project = {Header, "Version=1.0", "1", ""};
+            AppendCell(project, Cell(7, "Rand", {cell}));
+            TQuendalModel model;
+            QVERIFY(Load(model, project));
+            QCOMPARE(MessageBoxTexts(recorder),
+                     QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 7!")});
+            QCOMPARE(model.GetCell(0)->Count(), 1);
+            QCOMPARE(model.GetCell(0)->Get(0)->ID, Id(7, 2));
+        }
+    }
+
     void duplicateCellNumberDoesNotClearTheFirstPage() {
         platform::DialogRecorder recorder;
         TLines project = {Header, "Version=1.0", "1", ""};

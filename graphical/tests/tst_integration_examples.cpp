@@ -71,6 +71,8 @@ private slots:
 
     void examplesAreWindowsTextWithCrLf_data();
     void examplesAreWindowsTextWithCrLf();
+    void wiresRunFromOutputToInput_data();
+    void wiresRunFromOutputToInput();
     void runningLightWalksOverTheBytePort();
     void adderSendsTheSumToTheConverterAndTheTerminal();
     void userOpensCompilesAndRunsAnExampleInTheMainWindow();
@@ -107,6 +109,49 @@ void TestIntegrationExamples::examplesAreWindowsTextWithCrLf() {
     // The German comment is Windows-1252, not UTF-8.
     QVERIFY(data.contains('\xE4') || data.contains('\xF6') || data.contains('\xFC'));
     QVERIFY(!data.contains("\xC3"));
+}
+
+void TestIntegrationExamples::wiresRunFromOutputToInput_data() {
+    examplesAreWindowsTextWithCrLf_data();
+}
+
+// Each wire starts on its source's edge and ends on its block's edge, where drawing one puts
+// its ends.
+void TestIntegrationExamples::wiresRunFromOutputToInput() {
+    QFETCH(QString, file);
+    platform::DialogRecorder recorder;
+    TQuendalModel model;
+    QVERIFY(model.LoadFromFile(file));
+    // The pins themselves, not their nearest grid points.
+    const bool aligned = CellDisplay().CellAlignAtGrid;
+    CellDisplay().CellAlignAtGrid = false;
+    const auto restore = qScopeGuard([aligned] { CellDisplay().CellAlignAtGrid = aligned; });
+    int wires = 0;
+    for (int c = 0; c < model.CellCount(); ++c) {
+        const TBlockList* cell = model.GetCell(c);
+        for (int b = 0; b < cell->Count(); ++b) {
+            const TBlock* block = cell->Get(b);
+            for (int input = 0; input < MaxInputs; ++input) {
+                const TInputLine* wire = block->GetInput(input);
+                if (!wire)
+                    continue;
+                ++wires;
+                const TBlock* source = cell->FindBlock(wire->SourceId);
+                QVERIFY(source && source->ID == wire->SourceId);
+                QVERIFY(wire->PointCount >= 2);
+                const int last = wire->PointCount - 1;
+                const QByteArray where =
+                    QByteArray::number(block->ID) + " input " + QByteArray::number(input);
+                QVERIFY2(wire->GetPoint(0) == ConnectionPoint(source->Rect, wire->GetPoint(1)),
+                         where.constData());
+                QVERIFY2(wire->GetPoint(last) ==
+                             ConnectionPoint(block->Rect, wire->GetPoint(last - 1)),
+                         where.constData());
+            }
+        }
+    }
+    QVERIFY(wires > 0);
+    QVERIFY(recorder.Boxes().empty());
 }
 
 void TestIntegrationExamples::runningLightWalksOverTheBytePort() {

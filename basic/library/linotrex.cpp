@@ -738,7 +738,21 @@ void TLinotrex::RefreshDataFile() {
         views_.RefreshDataWindow();
 }
 
+namespace {
+TLinotrexScope* innermostScope = nullptr;
+}
+
+TLinotrexScope::TLinotrexScope() : wrapper_(std::make_unique<TLinotrex>()), outer_(innermostScope) {
+    innermostScope = this;
+}
+
+TLinotrexScope::~TLinotrexScope() {
+    innermostScope = outer_;
+}
+
 TLinotrex& Linotrex() {
+    if (innermostScope)
+        return innermostScope->Wrapper();
     static TLinotrex wrapper;
     return wrapper;
 }

@@ -274,7 +274,22 @@ private:
     QPointer<TDownloadThread> thread_;
 };
 
-// The program's wrapper, created on first use and freed at exit.
+// Gives the program's wrapper an owner: main() creates one after the application object, so
+// the wrapper goes before it. Scopes nest; the innermost one is the program's wrapper.
+class TLinotrexScope {
+public:
+    TLinotrexScope();
+    ~TLinotrexScope();
+    TLinotrexScope(const TLinotrexScope&) = delete;
+    TLinotrexScope& operator=(const TLinotrexScope&) = delete;
+    TLinotrex& Wrapper() { return *wrapper_; }
+
+private:
+    std::unique_ptr<TLinotrex> wrapper_;
+    TLinotrexScope* outer_;
+};
+
+// The innermost scope's wrapper; without a scope, one created on first use and freed at exit.
 TLinotrex& Linotrex();
 
 } // namespace harvel

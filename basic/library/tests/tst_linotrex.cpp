@@ -327,6 +327,24 @@ private slots:
         QVERIFY(!other->IsCommandEnabled(307));
     }
 
+    void aScopeOwnsTheWrapperWhileItLives() {
+        TLinotrex* standing = &L();
+        {
+            TLinotrexScope scope;
+            QCOMPARE(&Linotrex(), &scope.Wrapper());
+            QVERIFY(&Linotrex() != standing);
+            QVERIFY(Linotrex().Handle());
+            // the scope's wrapper runs programs of its own
+            std::unique_ptr<TEditorForm> inner(
+                TMDIChildForm::Create<TEditorForm>(nullptr, std::string()));
+            inner->TextEditor()->InsertText("PRINT 1\r\n");
+            inner->DoCommand(250);
+            QVERIFY(Linotrex().IsCompiledFor(inner.get()));
+            QVERIFY(!standing->AttachedEditor());
+        }
+        QCOMPARE(&L(), standing);
+    }
+
     void dataFileAndValuesReachTheWindows() {
         int dataRefreshes = 0, watchRepaints = 0;
         L().Views().RefreshDataWindow = [&] { ++dataRefreshes; };
@@ -419,8 +437,8 @@ private slots:
         // the thread cannot report before the main thread runs its events
         QVERIFY(L().DownloadActive());
         QVERIFY(L().PortOpen());
-        QVERIFY(!form->IsCommandEnabled(250));
-        QVERIFY(!form->IsCommandEnabled(251));
+        for (int cmd : {250, 251, 303, 304, 305})
+            QVERIFY(!form->IsCommandEnabled(cmd));
         QCOMPARE(
             messages.last(),
             QStringLiteral("P:Übertrage %1 Bytes an die Korvalunit...").arg(L().DownloadSize()));

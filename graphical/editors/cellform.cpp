@@ -17,9 +17,11 @@
 
 #include "framework/paintbox.h"
 #include "framework/utils.h"
+#include "graphical/dialogs/coloroptions.h"
 #include "graphical/editors/mousetool.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/model/blocklist.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/help.h"
@@ -686,6 +688,22 @@ void TProgramCellForm::UpdateAspekt(int code, NotifyData data) {
 }
 
 void TProgramCellForm::ColorsChanged() {
+    // The cells draw with the colour options' live table and its comment font.
+    TCellDisplay& display = CellDisplay();
+    display.CellComment = ViewColor(cnCellComment);
+    display.CellBackgnd = ViewColor(cnCellBackgnd);
+    display.CellGridColor = ViewColor(cnCellGridColor);
+    display.LineColorInt = ViewColor(cnLineColorInt);
+    display.LineColorText = ViewColor(cnLineColorText);
+    display.LineColorTime = ViewColor(cnLineColorTime);
+    display.LineColorDate = ViewColor(cnLineColorDate);
+    display.IndexColor = ViewColor(cnIndexColor);
+    display.IndexBackgnd = ViewColor(cnIndexBackgnd);
+    const TFontEntry& font = ColorOptions.Fonts[fvCellComment];
+    display.CommentFontName = platform::QStringToAnsi(font.Name);
+    display.CommentFontSize = font.Size;
+    display.CommentFontStyle =
+        ((font.Style & 2) ? TTextBlock::Bold : 0) | ((font.Style & 1) ? TTextBlock::Italic : 0);
     QPalette palette = cellPainter_->palette();
     palette.setColor(QPalette::Window, CellDisplay().CellBackgnd);
     cellPainter_->setPalette(palette);

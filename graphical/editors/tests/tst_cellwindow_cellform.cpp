@@ -8,6 +8,7 @@
 
 #include "framework/paintbox.h"
 #include "framework/utils.h"
+#include "graphical/dialogs/coloroptions.h"
 #include "graphical/editors/cellform.h"
 #include "graphical/editors/mousetool.h"
 #include "graphical/mainwindow/projectcontroller.h"
@@ -388,14 +389,38 @@ private slots:
             return Painter()->grab(QRect(p, QSize(1, 1))).toImage().pixelColor(0, 0);
         };
         const TCellDisplay saved = CellDisplay();
-        CellDisplay().CellGridColor = QColor(0, 0, 255);
-        CellDisplay().CellBackgnd = QColor(255, 255, 200);
+        const TColorOptions options = ColorOptions;
+        // Applied colours and comment font reach an open window through ColorsChanged, as
+        // the main window's apply calls it.
+        ColorOptions.SetColor(cnCellGridColor, ColorValues::Navy);
+        ColorOptions.SetColor(cnCellBackgnd, ColorValues::Yellow);
+        ColorOptions.SetColor(cnLineColorInt, ColorValues::Red);
+        ColorOptions.Fonts[fvCellComment] = {QStringLiteral("Courier"), 12, 3};
         form_->ColorsChanged();
-        QCOMPARE(colourAt({300, 300}), QColor(0, 0, 255));
-        QCOMPARE(colourAt({305, 305}), QColor(255, 255, 200));
+        QCOMPARE(colourAt({300, 300}), QColor(0, 0, 128));
+        QCOMPARE(colourAt({305, 305}), QColor(255, 255, 0));
+        const TInputLine* wire = Block(2, 2)->GetInput(0);
+        QVERIFY(wire);
+        const QPoint end = wire->GetPoint(wire->PointCount - 1);
+        QCOMPARE(colourAt(QPoint((wire->GetPoint(0).x() + end.x()) / 2, end.y())),
+                 QColor(255, 0, 0));
+        TBlock* comment = model_->InsertTextBlock(model_->FindCell(2), {10, 400, 200, 500});
+        QVERIFY(comment);
+        const auto* text = static_cast<TTextBlock*>(comment);
+        QCOMPARE(text->FontName, std::string("Courier"));
+        QCOMPARE(text->FontSize, 12);
+        QCOMPARE(text->FontStyle, TTextBlock::Bold | TTextBlock::Italic);
         CellDisplay().CellGridVisible = false;
         model_->NotifyViews(nmGridOptions, 0);
-        QCOMPARE(colourAt({300, 300}), QColor(255, 255, 200));
+        QCOMPARE(colourAt({300, 300}), QColor(255, 255, 0));
+
+        // A window opened later paints with the table from its first paint.
+        CellDisplay() = saved;
+        auto* later = Open(1);
+        QVERIFY(QTest::qWaitForWindowExposed(later));
+        QCOMPARE(later->CellPainter()->grab(QRect(305, 305, 1, 1)).toImage().pixelColor(0, 0),
+                 QColor(255, 255, 0));
+        ColorOptions = options;
         CellDisplay() = saved;
     }
 

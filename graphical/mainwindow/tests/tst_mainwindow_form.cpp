@@ -1,14 +1,22 @@
 // The main window started in-process: menus, command routing and enabling, the idle loop,
 // settings and the desktop file, driven through its real buttons and menus.
 #include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,11 +26,14 @@
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
 #include "framework/mrufilelist.h"
+#include "framework/paintbox.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/compilerstatus.h"
+#include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/editors/blockpalette.h"
+#include "graphical/editors/cellform.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/block.h"
@@ -30,6 +41,7 @@
 #include "graphical/model/blocklist.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/aportfrm.h"
 #include "graphical/simwindows/lcdform.h"
 #include "graphical/simwindows/watchfrm.h"
 #include "platform/qt/dialogs.h"
@@ -86,6 +98,32 @@ void CloseMenu(QMenu* menu) {
     QTRY_VERIFY(!menu->isVisible());
 }
 
+QAction* ItemWithText(QMenu* menu, const QString& text) {
+    for (QAction* item : menu->actions())
+        if (item->text() == text)
+            return item;
+    return nullptr;
+}
+
+void ClickItem(TTavrisselForm& form, QMenu* menu, QAction* item) {
+    OpenMenu(form, menu);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+// Runs act once on the first modal dialog of type D while the timer lives.
+template <class D> std::unique_ptr<QTimer> OnModal(std::function<void(D*)> act) {
+    auto timer = std::make_unique<QTimer>();
+    QTimer* t = timer.get();
+    QObject::connect(t, &QTimer::timeout, [t, act] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            t->stop();
+            act(dialog);
+        }
+    });
+    timer->start(10);
+    return timer;
+}
+
 TRecordingForm* AddChild(TTavrisselForm& form, const QString& title) {
     auto* child = TMDIChildForm::Create<TRecordingForm>(form.Model());
     child->setWindowTitle(title);
@@ -123,6 +161,13 @@ private slots:
     void windowMenuArrangesAndClosesTheWindows();
     void helpKeyOfTheTreeOpensItsTopic();
     void toolWindowsComeBackAfterTheSplashOnlyWithAStoredMainWindow();
+    void environmentOptionsShowTheSettingsAndApplyThemOnOk();
+    void printerSetupIsKeptForThePrints();
+    void pasteWaitsForTheSimulationToStop();
+    void shortcutsFollowTheCommandChainWithoutOpeningMenus();
+    void gridButtonsSnapAndShowTheGrid();
+    // Last: the translations stay installed.
+    void qtTextsAreGermanWhenTheTranslationsAreThere();
 
 private:
     // A project with one cell holding one block (when withBlock) and an internal table of the
@@ -711,6 +756,226 @@ void TestMainWindow::helpKeyOfTheTreeOpensItsTopic() {
     QCOMPARE(opened.size(), 1);
     QVERIFY(opened.front().toLocalFile().endsWith(QStringLiteral("9000.html")));
     QVERIFY(HelpUsed);
+}
+
+void TestMainWindow::environmentOptionsShowTheSettingsAndApplyThemOnOk() {
+    const QString simulator = QStringLiteral("Simulator");
+    const QString tree = QStringLiteral("ProjectWindow");
+    {
+        TWinRegistry reg(Key);
+        reg.WriteInteger(simulator, QStringLiteral("COM"), 3);
+        reg.WriteBool(simulator, QStringLiteral("ApplicationBoard"), true);
+        reg.WriteBool(Section, QStringLiteral("BlockIndicesVisible"), true);
+        reg.WriteBool(tree, QStringLiteral("AutoExpandTables"), true);
+        reg.WriteBool(tree, QStringLiteral("AutoSynchronize"), true);
+    }
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    TRecordingForm* child = AddChild(*form, QStringLiteral("Optionen"));
+    ADValuesSaved = true;
+    const bool beep = SimulatedBeep;
+    QMenu* optionMenu = form->Menu("OptionMenu");
+    QAction* item = ItemWithText(optionMenu, QStringLiteral("&Umgebung..."));
+    QVERIFY(item);
+
+    struct Shown {
+        int com = 0;
+        bool board = false, index = false, tables = false, synchronize = false, analog = false,
+             timing = false;
+    } shown;
+    auto read = [&shown](TEnvOptionDlg* dialog) {
+        shown = {dialog->GetCOM(),         dialog->GetApplicationBoard(),
+                 dialog->GetShowIndex(),   dialog->GetExpandTables(),
+                 dialog->GetSynchronize(), dialog->GetSaveAnalogIn(),
+                 dialog->GetAutoTiming()};
+    };
+    auto timer = OnModal<TEnvOptionDlg>([&](TEnvOptionDlg* dialog) {
+        read(dialog);
+        QTest::mouseClick(dialog->cbShowIndex, Qt::LeftButton);
+        dialog->PageControl1->setCurrentWidget(dialog->PortPage);
+        QTest::mouseClick(dialog->RGComNumber->buttons().value(0), Qt::LeftButton);
+        QTest::mouseClick(dialog->CBSaveAnalogInPorts, Qt::LeftButton);
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+    });
+    ClickItem(*form, optionMenu, item);
+    QTRY_VERIFY(!timer->isActive());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(shown.com, 3);
+    QVERIFY(shown.board && shown.index && shown.tables && shown.synchronize && shown.analog &&
+            shown.timing);
+
+    QCOMPARE(COM, 1);
+    QVERIFY(!CellDisplay().BlockIndicesVisible);
+    QCOMPARE(
+        std::count(child->notifications.begin(), child->notifications.end(), int(nmBlockIndices)),
+        1);
+    QVERIFY(!ADValuesSaved);
+    QVERIFY(ApplicationBoard && AutoExpandTables && AutoSynchronize && AutoTiming);
+    QCOMPARE(SimulatedBeep, beep);
+
+    // Shown again on reopening; cancel changes nothing.
+    timer = OnModal<TEnvOptionDlg>([&](TEnvOptionDlg* dialog) {
+        read(dialog);
+        QTest::mouseClick(dialog->cbExpandTables, Qt::LeftButton);
+        QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
+    });
+    ClickItem(*form, optionMenu, item);
+    QTRY_VERIFY(!timer->isActive());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(shown.com, 1);
+    QVERIFY(!shown.index && !shown.analog && shown.tables);
+    QVERIFY(AutoExpandTables);
+    Stop(form);
+    QCOMPARE(TWinRegistry(Key).ReadInteger(simulator, QStringLiteral("COM"), -1), 1);
+    TWinRegistry(Key).EraseSection(simulator);
+    TWinRegistry(Key).WriteBool(tree, QStringLiteral("AutoExpandTables"), false);
+    TWinRegistry(Key).WriteBool(tree, QStringLiteral("AutoSynchronize"), false);
+}
+
+void TestMainWindow::printerSetupIsKeptForThePrints() {
+    TTavrisselForm* form = Start();
+    QMenu* fileMenu = form->Menu("FileMenu");
+    QAction* setup = ItemWithText(fileMenu, QStringLiteral("D&ruckereinrichtung..."));
+    QVERIFY(setup);
+    QPrinter* setUp = nullptr;
+    auto timer = OnModal<QPageSetupDialog>([&](QPageSetupDialog* dialog) {
+        setUp = dialog->printer();
+        dialog->reject();
+    });
+    ClickItem(*form, fileMenu, setup);
+    QTRY_VERIFY(!timer->isActive());
+    QCOMPARE(setUp, &ProgramPrinter());
+
+    // A print starts from the set-up.
+    ProgramPrinter().setPageOrientation(QPageLayout::Landscape);
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("druck.mtp"), true)));
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    timer = OnModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        orientation = dialog->printer()->pageLayout().orientation();
+        dialog->reject();
+    });
+    form->EnableButtons();
+    ClickItem(*form, fileMenu, form->CommandItem(cmPrint));
+    QTRY_VERIFY(!timer->isActive());
+    QCOMPARE(orientation, QPageLayout::Landscape);
+    ProgramPrinter().setPageOrientation(QPageLayout::Portrait);
+}
+
+void TestMainWindow::pasteWaitsForTheSimulationToStop() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("paste.mtp"), true, "1 2")));
+    TQuendalModel* model = form->Model();
+    model->CopyTableToClipboard(1);
+    form->CellTree()->setCurrentItem(form->Controller()->TablesNode()->child(0));
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    form->EnableButtons();
+    QToolButton* paste = form->CommandButton(cmPaste);
+    QVERIFY(paste->isEnabled());
+    QVERIFY(form->CommandItem(cmPaste)->isEnabled());
+
+    model->SetCompiled(true);
+    model->DoSimCommand(cmRun);
+    form->EnableButtons();
+    QVERIFY(!paste->isEnabled());
+    QVERIFY(!form->CommandItem(cmPaste)->isEnabled());
+    QTest::keyClick(form->CellTree(), Qt::Key_V, Qt::ControlModifier);
+    form->DoChildCommand(cmPaste);
+    QCOMPARE(model->TableCount(), 1);
+
+    model->DoSimCommand(cmStop);
+    model->DoSimCommand(cmReset);
+    form->EnableButtons();
+    QVERIFY(paste->isEnabled());
+    QTest::keyClick(form->CellTree(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(model->TableCount(), 2);
+}
+
+void TestMainWindow::shortcutsFollowTheCommandChainWithoutOpeningMenus() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("tasten.mtp"), true)));
+    TQuendalModel* model = form->Model();
+    int compiles = 0;
+    TTavrisselForm::RunCompileDialog = [&compiles](QWidget*, TQuendalModel*, bool) { ++compiles; };
+    model->SetCompiled(true);
+    // The simulator menu was seen once before the run, with stop disabled.
+    QMenu* simulatorMenu = form->Menu("SimulatorMenu");
+    OpenMenu(*form, simulatorMenu);
+    QVERIFY(!form->CommandItem(cmStop)->isEnabled());
+    CloseMenu(simulatorMenu);
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    form->EnableButtons();
+
+    QTest::keyClick(form->CellTree(), Qt::Key_F9);
+    QVERIFY(model->IsSimCommandEnabled(cmStop));
+    form->EnableButtons();
+    QTest::keyClick(form->CellTree(), Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(compiles, 0);
+    QTest::keyClick(form->CellTree(), Qt::Key_Escape);
+    QVERIFY(!model->IsSimCommandEnabled(cmStop));
+    form->EnableButtons();
+    QTest::keyClick(form->CellTree(), Qt::Key_F2, Qt::ControlModifier);
+    QVERIFY(model->CanEdit());
+
+    form->EnableButtons();
+    QTest::keyClick(form->CellTree(), Qt::Key_F9, Qt::ControlModifier);
+    QCOMPARE(compiles, 1);
+    // Undo follows the tree's enabling: nothing to undo yet, then the inserted cell.
+    const int cells = model->CellCount();
+    QTest::keyClick(form->CellTree(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(model->CellCount(), cells);
+    QTest::keyClick(form->CellTree(), Qt::Key_Insert);
+    QCOMPARE(model->CellCount(), cells + 1);
+    QVERIFY(model->CanUndo());
+    form->EnableButtons();
+    QTest::keyClick(form->CellTree(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(model->CellCount(), cells);
+}
+
+void TestMainWindow::gridButtonsSnapAndShowTheGrid() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("raster.mtp"), false)));
+    form->Controller()->OpenCell(1);
+    auto* cell = form->MdiArea()->findChild<TProgramCellForm*>();
+    QVERIFY(cell);
+    QVERIFY(QTest::qWaitForWindowExposed(cell));
+    form->EnableButtons();
+    QToolButton* align = form->GridAlignButton();
+    QToolButton* grid = form->ViewGridButton();
+    QCOMPARE(align->toolTip(), QStringLiteral("Am Raster ausrichten"));
+    QCOMPARE(grid->toolTip(), QStringLiteral("Raster anzeigen"));
+    auto picture = [cell] { return cell->CellPainter()->grab().toImage(); };
+    const QImage withGrid = picture();
+
+    QTest::mouseClick(grid, Qt::LeftButton);
+    QVERIFY(CellDisplay().CellAlignAtGrid);
+    QVERIFY(!CellDisplay().CellGridVisible);
+    QTRY_VERIFY(picture() != withGrid);
+    QTest::mouseClick(grid, Qt::LeftButton);
+    QTRY_COMPARE(picture(), withGrid);
+
+    QTest::mouseClick(align, Qt::LeftButton);
+    QVERIFY(!CellDisplay().CellAlignAtGrid);
+    QTest::mouseClick(align, Qt::LeftButton);
+    QVERIFY(CellDisplay().CellAlignAtGrid);
+    QVERIFY(CellDisplay().CellGridVisible);
+}
+
+void TestMainWindow::qtTextsAreGermanWhenTheTranslationsAreThere() {
+    QVERIFY(!InstallQtTranslations(dir_.filePath(QStringLiteral("keine"))));
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(folder + QStringLiteral("/qtbase_de.qm")))
+        QSKIP("Qt's German translations are not installed");
+    QVERIFY(InstallQtTranslations());
+    TTavrisselForm* form = Start();
+    QCOMPARE(form->CommandItem(cmSave)->shortcut().toString(QKeySequence::NativeText),
+             QStringLiteral("Strg+S"));
+    QCOMPARE(form->CommandItem(cmSave)->text(), QStringLiteral("&Speichern"));
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -138,7 +138,7 @@ private slots:
     void dragAndKeysSetTheInputBeforeTheNextStep() {
         TEditorForm* source = TMDIChildForm::Create<TEditorForm>(nullptr, std::string());
         source->show();
-        source->TextEditor()->InsertText("DIM a AS WORD\r\na = AD[2]\r\na = AD[2]\r\n");
+        source->TextEditor()->InsertText("DIM a AS WORD\r\na = AD[2]\r\nDA[1] = AD[2]\r\n");
         source->DoCommand(250);
         QVERIFY(Linotrex().Compiled());
         TWatchEntry& a = Linotrex().AddWatch("a");
@@ -166,7 +166,8 @@ private slots:
         QCOMPARE(bar->Value(), 9);
         QCOMPARE(int(Linotrex().Ports().analogIn[1]), 9);
         source->DoCommand(304);
-        QCOMPARE(a.Value(), 9);
+        QCOMPARE(form->DABar(1)->Value(), 9);
+        QCOMPARE(form->lblDA(1)->text(), QStringLiteral("9"));
         QTest::keyClick(bar, Qt::Key_End);
         QCOMPARE(bar->Value(), 255);
 

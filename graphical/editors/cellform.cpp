@@ -257,8 +257,10 @@ bool TProgramCellForm::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     } else if (event->type() == QEvent::ShortcutOverride) {
-        // F1 is this window's own key, before any menu shortcut.
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1)
+        // F1 is this window's own key, before any menu shortcut; so is Escape while a wire is
+        // being drawn.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F1 || (key == Qt::Key_Escape && mouseTool_->IsDrawingWire()))
             event->accept();
     } else if (event->type() == QEvent::KeyPress) {
         if (FormKeyDown(static_cast<QKeyEvent*>(event)))
@@ -270,6 +272,10 @@ bool TProgramCellForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TProgramCellForm::FormKeyDown(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && mouseTool_->IsDrawingWire()) {
+        CancelNewWire();
+        return true;
+    }
     if (event->key() != Qt::Key_F1)
         return false;
     if (platform::ShowHelpContext(HelpContext))
@@ -281,7 +287,7 @@ void TProgramCellForm::SetCapturing(bool on) {
     if (on == capturing_)
         return;
     capturing_ = on;
-    // A wire being drawn follows the mouse between clicks, also beyond the window.
+    // Only while a button is held: between the clicks of a new wire the menus stay usable.
     if (on)
         cellPainter_->grabMouse();
     else
@@ -294,18 +300,14 @@ void TProgramCellForm::CellPainterMouseDown(QMouseEvent* event) {
         return;
     cellScroller_->setFocus();
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::RightButton && mouseTool_->IsDrawingWire()) {
-        autoScrolling_ = false;
-        TRect r;
-        mouseTool_->CancelWire(r);
-        InvalidateCellRect(r);
-        SetCapturing(false);
-    }
+    if (event->button() == Qt::RightButton && mouseTool_->IsDrawingWire())
+        CancelNewWire();
     if (event->button() == Qt::LeftButton && !model->IsSimulating()) {
         TRect update;
         bool needUpdate = false;
+        menuTookClick_ = false;
         mouseTool_->MouseDown(p.x(), p.y(), update, needUpdate);
-        SetCapturing(mouseTool_->InDrag());
+        SetCapturing(mouseTool_->InDrag() && !menuTookClick_);
         if (needUpdate)
             InvalidateCellRect(update);
     }
@@ -324,12 +326,21 @@ void TProgramCellForm::CellPainterMouseDown(QMouseEvent* event) {
     }
 }
 
+void TProgramCellForm::CancelNewWire() {
+    autoScrolling_ = false;
+    TRect r;
+    mouseTool_->CancelWire(r);
+    InvalidateCellRect(r);
+    SetCapturing(false);
+}
+
 void TProgramCellForm::CellPainterMouseMove(QMouseEvent* event) {
-    if (!capturing_ || !cell_ || !QModel())
+    // Between the clicks of a new wire the mouse moves without a button and without the grab.
+    if ((!capturing_ && !mouseTool_->IsDrawingWire()) || !cell_ || !QModel())
         return;
     const QPoint p = event->position().toPoint();
     cursorInScroller_ = cellPainter_->mapTo(cellScroller_->viewport(), p);
-    if (cellScroller_->viewport()->rect().contains(cursorInScroller_)) {
+    if (cellScroller_->viewport()->rect().contains(cursorInScroller_) || !capturing_) {
         autoScrolling_ = false;
         mouseTool_->MouseMove(p.x(), p.y());
     } else if (!autoScrolling_) {
@@ -345,7 +356,7 @@ void TProgramCellForm::CellPainterMouseUp(QMouseEvent* event) {
     autoScrolling_ = false;
     const QPoint p = event->position().toPoint();
     mouseTool_->MouseUp(p.x(), p.y());
-    SetCapturing(mouseTool_->InDrag());
+    SetCapturing(false);
 }
 
 bool TProgramCellForm::Idle(QObject*) {
@@ -608,13 +619,11 @@ int TProgramCellForm::ExecuteBlockMenu(const std::string& menu, const std::strin
         }
     }
     chosenInput_ = DismissedInput;
-    // The menu takes the mouse while it is open.
-    if (capturing_)
-        cellPainter_->releaseMouse();
+    // The menu takes the mouse, and the click that opened it ends in the menu.
+    SetCapturing(false);
+    menuTookClick_ = true;
     dllBlockPopupMenu_->exec(QCursor::pos());
     QCoreApplication::processEvents();
-    if (capturing_)
-        cellPainter_->grabMouse();
     return chosenInput_;
 }
 

@@ -79,6 +79,7 @@ protected:
 private:
     TQuendalModel* QModel() const;
     void UpdateCaption();
+    void CancelNewWire();
     void SetCapturing(bool on);
     void CellPainterPaint(QPainter& painter);
     void CellPainterMouseDown(QMouseEvent* event);
@@ -107,6 +108,7 @@ private:
     // cell's window can go to the cell that stood before it.
     int cellIndex_ = -1;
     std::unique_ptr<TMouseTool> mouseTool_;
+    bool menuTookClick_ = false;
     bool capturing_ = false;
     int32_t currentBlockId_ = 0;
     bool autoScrolling_ = false;

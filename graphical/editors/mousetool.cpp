@@ -473,8 +473,15 @@ void TMouseTool::DrawFeedback(QPainter& painter) const {
         r.Offset(d.x(), d.y());
         DrawFocusRect(painter, r);
     }
-    if (drawingWire_ && newWire_)
-        newWire_->DrawRubberBand(painter);
+    // Drawn from the wire's points on every paint, never inverted: nothing stays behind.
+    if (drawingWire_ && newWire_ && newWire_->PointCount >= 2) {
+        const int last = newWire_->PointCount - 1;
+        painter.setPen(QPen(CellDisplay().CellGridColor, 1));
+        for (int i = 0; i + 1 < last; ++i)
+            painter.drawLine(newWire_->GetPoint(i), newWire_->GetPoint(i + 1));
+        painter.setPen(QPen(CellDisplay().CellGridColor, 1, Qt::DotLine));
+        painter.drawLine(newWire_->GetPoint(last - 1), newWire_->GetPoint(last));
+    }
     if (editingWire_ && editedWire_) {
         editedWire_->Draw(painter);
         editedWire_->DrawSelected(painter);

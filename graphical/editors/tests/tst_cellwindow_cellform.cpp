@@ -217,13 +217,47 @@ private slots:
         Click(RectCenter(b->Rect));
         QVERIFY(form_->MouseTool()->IsDrawingWire());
         QCOMPARE(boxes_->Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Hand});
-        QVERIFY(QWidget::mouseGrabber() == Painter());
+        // Between clicks no button is held: the mouse stays free for the menus.
+        QVERIFY(!QWidget::mouseGrabber());
         // The right button drops the wire and the mouse.
         Press(RectCenter(b->Rect), Qt::RightButton);
         QVERIFY(!form_->MouseTool()->IsDrawingWire());
         QVERIFY(!form_->MouseTool()->InDrag());
         QVERIFY(!QWidget::mouseGrabber());
         form_->GraphBlockPopup()->close();
+    }
+
+    void wireBetweenClicksHoldsNoGrabAndLeavesNoTrace() {
+        TBlock* a = model_->InsertGraphBlock(model_->FindCell(2), 700, {10, 200, 100, 300});
+        QVERIFY(a);
+        QScrollBar* v = form_->findChild<QScrollArea*>()->verticalScrollBar();
+        const QImage before = Painter()->grab().toImage();
+        auto plainMove = [&](QPoint p) {
+            SendMouse(Painter(), QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+        };
+        // Click, bend, moves without a button, a scroll there and back and repaints.
+        Press(RectCenter(a->Rect));
+        QVERIFY(QWidget::mouseGrabber() == Painter());
+        Release(RectCenter(a->Rect));
+        QVERIFY(!QWidget::mouseGrabber());
+        plainMove({250, 260});
+        QCOMPARE(form_->MouseTool()->NewWire()->GetPoint(1), QPoint(250, 260));
+        Click({250, 260});
+        QVERIFY(!QWidget::mouseGrabber());
+        plainMove({300, 150});
+        v->setValue(v->value() + 50);
+        Painter()->repaint();
+        v->setValue(v->value() - 50);
+        plainMove({320, 120});
+        Painter()->repaint();
+        QVERIFY(form_->MouseTool()->IsDrawingWire());
+        QVERIFY(Painter()->grab().toImage() != before);
+
+        // Escape cancels like the right button; the drawing is as before.
+        QTest::keyClick(form_->findChild<QScrollArea*>(), Qt::Key_Escape);
+        QVERIFY(!form_->MouseTool()->IsDrawingWire());
+        QCOMPARE(model_->UndoCount(), 1);
+        QCOMPARE(Painter()->grab().toImage(), before);
     }
 
     void wireTakesNoMoreThanEighteenPoints() {

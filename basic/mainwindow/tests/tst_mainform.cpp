@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -138,6 +139,24 @@ private slots:
         QVERIFY(upper != first);
         QVERIFY(form->OpenEditor(QString()) != form->OpenEditor(QString()));
         QCOMPARE(Editors(*form).size(), 5);
+        CloseAndFree(form);
+    }
+
+    void droppedFilesOpenWhateverTheirPathLength() {
+        auto form = Start();
+        QVERIFY(QDir(dir->path()).mkpath(QString(150, QLatin1Char('d'))));
+        const QString deep = File((QString(150, QLatin1Char('d')) + "/tief.bas").toLatin1());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(deep), QUrl::fromLocalFile(File("flach.bas"))});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QApplication::sendEvent(form.get(), &drop);
+        const QList<TEditorForm*> editors = Editors(*form);
+        QCOMPARE(editors.size(), 2);
+        QCOMPARE(QString::fromLocal8Bit(editors[0]->TextEditor()->FileName()), deep);
         CloseAndFree(form);
     }
 

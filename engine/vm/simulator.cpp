@@ -123,7 +123,7 @@ StepResult Simulator::step() {
             budget -= std::min(budget, e.executed);
             switch (e.kind) {
             case EventKind::Pause:
-                if (autoTiming && e.value > kLongPauseTicks) {
+                if (autoTiming && e.value > kShortPauseTicks) {
                     s.timer = static_cast<uint16_t>(s.timer + e.value);
                     return MakeStepResult(StepLongPause, e.value);
                 }
@@ -132,7 +132,7 @@ StepResult Simulator::step() {
                     s.timer = static_cast<uint16_t>(s.timer + e.value);
                     // A loop of short pauses must not keep the host away for long.
                     sleptTicks += e.value;
-                    if (sleptTicks > kLongPauseTicks)
+                    if (sleptTicks >= kShortPauseTicks)
                         return MakeStepResult(StepWaitLoop, lastPageMarker_);
                 }
                 break;

@@ -68,11 +68,13 @@ struct HostTime {
 
 class Simulator {
 public:
-    // A step that has run this many instructions, or slept more than a long pause, without an
+    // A step that has run this many instructions, or slept the short pauses' ticks, without an
     // event hands control back with the wait-loop status; the next step continues where it
     // stopped.
     static constexpr uint32_t kDefaultInstructionBudget = 1u << 20;
-    static constexpr uint16_t kLongPauseTicks = 150;
+    // With AutoTiming only pauses up to this many ticks are slept inside the step; longer ones
+    // go to the host (status 5), which keeps answering its user meanwhile.
+    static constexpr uint16_t kShortPauseTicks = 2;
 
     Simulator();
     explicit Simulator(HostTime time);

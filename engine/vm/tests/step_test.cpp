@@ -87,14 +87,26 @@ TEST_F(Step, WaitLoopHeadCountsOnlyAfterAConditionalJump) {
 TEST_F(Step, PausesWithAutoTiming) {
     sim.setOptions(kOptionAutoTiming);
     time.ticks = 20 * 1000;
-    load(P().push(200).op(Op::Pause).push(100).op(Op::Pause).op(Op::PageMarker).word(1).end());
+    load(P().push(200)
+             .op(Op::Pause)
+             .push(3)
+             .op(Op::Pause)
+             .push(2)
+             .op(Op::Pause)
+             .op(Op::PageMarker)
+             .word(1)
+             .end());
     EXPECT_EQ(sim.step(), MakeStepResult(StepLongPause, 200));
     EXPECT_EQ(sim.getValue(MakeMapCode(MapWord, MapRegister, 7)), 1200);
+    // Three ticks already go to the host, the clock refreshed at the step's start.
+    EXPECT_EQ(sim.step(), MakeStepResult(StepLongPause, 3));
+    EXPECT_EQ(sim.getValue(MakeMapCode(MapWord, MapRegister, 7)), 1003);
     EXPECT_TRUE(time.sleeps.empty());
-    // The short pause is slept inside the step; the clock is refreshed at the step's start.
+    // Two ticks are slept inside the step, and hand back control.
+    EXPECT_EQ(status(), StepWaitLoop);
+    EXPECT_EQ(time.sleeps, std::vector<uint32_t>{40});
+    EXPECT_EQ(sim.getValue(MakeMapCode(MapWord, MapRegister, 7)), 1002);
     EXPECT_EQ(status(), StepPageMarker);
-    EXPECT_EQ(time.sleeps, std::vector<uint32_t>{2000});
-    EXPECT_EQ(sim.getValue(MakeMapCode(MapWord, MapRegister, 7)), 1100);
 }
 
 TEST_F(Step, NegativePauseIsLongWithAutoTiming) {
@@ -166,10 +178,10 @@ TEST_F(Step, LoopOfShortPausesHandsBackControl) {
     sim.setOptions(kOptionAutoTiming);
     P p;
     uint16_t loop = p.here();
-    p.push(100).op(Op::Pause).jump(Op::Jump, loop);
+    p.push(1).op(Op::Pause).jump(Op::Jump, loop);
     load(p);
     EXPECT_EQ(sim.step(), MakeStepResult(StepWaitLoop, 0));
-    EXPECT_EQ(time.sleeps, (std::vector<uint32_t>{2000, 2000}));
+    EXPECT_EQ(time.sleeps, (std::vector<uint32_t>{20, 20}));
     EXPECT_EQ(status(), StepWaitLoop);
     EXPECT_EQ(time.sleeps.size(), 4u);
 }
@@ -232,7 +244,7 @@ TEST_F(Step, FailingHostServiceIsError0) {
     Simulator broken{failing};
     broken.setOptions(kOptionAutoTiming);
     P p;
-    p.push(3).push(10).op(Op::Pause).end();
+    p.push(3).push(2).op(Op::Pause).end();
     ASSERT_TRUE(broken.loadImage(p.bytes.data(), p.bytes.size(), 4));
     broken.resetProgram();
     EXPECT_EQ(broken.step(), MakeStepResult(StepError, 0));

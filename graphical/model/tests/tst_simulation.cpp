@@ -392,8 +392,9 @@ private slots:
     void pauseWithAutoTimingWaitsItOut() {
         platform::DialogRecorder recorder;
         AutoTiming = true;
-        // 151 ticks of 20 ms: the shortest pause handed to the driver.
-        QVERIFY(Build({PauseCell(151)}));
+        // 3 ticks of 20 ms: the shortest pause handed to the host, which answers its user
+        // meanwhile.
+        QVERIFY(Build({PauseCell(3)}));
         int pausedPumps = 0;
         SimulatorWindows.PumpMessages = [&] { pausedPumps += model_->SimState == ssPaused; };
         model_->DoSimCommand(cmStep);

@@ -143,6 +143,11 @@ void TQuendalModel::PumpMessages() {
     QCoreApplication::processEvents();
 }
 
+namespace {
+// Pauses up to this many ticks continue the step after they are waited out; longer ones end it.
+constexpr uint16_t HostPauseLimit = 150;
+} // namespace
+
 bool TQuendalModel::Step() {
     if ((SimState != ssRunning && SimState != ssStepping && SimState != ssPaused) || StepGuard)
         return false;
@@ -230,6 +235,9 @@ bool TQuendalModel::Step() {
                 }
             }
             SimState = saved;
+            // A pause the unit's step once slept itself stays inside the step: stepping
+            // still goes on to the next cell.
+            more = value <= HostPauseLimit;
             break;
         }
         case 6:

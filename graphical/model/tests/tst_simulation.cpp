@@ -389,12 +389,29 @@ private slots:
         QVERIFY(!model_->StepGuard);
     }
 
+    void shortPauseIsWaitedOutByTheModelAndTheStepGoesOn() {
+        platform::DialogRecorder recorder;
+        AutoTiming = true;
+        // 3 ticks: the shortest pause the engine hands over; the user is answered meanwhile.
+        QVERIFY(Build({PauseCell(3), {2, "Danach", {}}}));
+        int pausedPumps = 0;
+        SimulatorWindows.PumpMessages = [&] { pausedPumps += model_->SimState == ssPaused; };
+        model_->DoSimCommand(cmStep);
+        QVERIFY(model_->Step());
+        model_->DoSimCommand(cmStep);
+        QVERIFY(model_->Step());
+        QVERIFY(pausedPumps > 0);
+        QCOMPARE(model_->SimState, ssStopped);
+        QCOMPARE(model_->StoppedPosition(), 2);
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(7));
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+    }
+
     void pauseWithAutoTimingWaitsItOut() {
         platform::DialogRecorder recorder;
         AutoTiming = true;
-        // 3 ticks of 20 ms: the shortest pause handed to the host, which answers its user
-        // meanwhile.
-        QVERIFY(Build({PauseCell(3)}));
+        // 151 ticks of 20 ms: the shortest pause that ends the step.
+        QVERIFY(Build({PauseCell(151)}));
         int pausedPumps = 0;
         SimulatorWindows.PumpMessages = [&] { pausedPumps += model_->SimState == ssPaused; };
         model_->DoSimCommand(cmStep);

@@ -10,11 +10,14 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(harvel::MainProgramTitle));
+    // Standard dialogs and key names in German; without the files they stay English.
+    InstallQtTranslations();
     // The desktop file lives in the directory that is current at start.
     DesktopFileName = DefaultDesktopFileName();
-    // The wrapper comes after the application object: its download reports through the
-    // application's event loop.
-    harvel::TLinotrex& wrapper = harvel::Linotrex();
+    // The wrapper comes after the application object and goes before it: its download
+    // reports through the application's event loop.
+    harvel::TLinotrexScope scope;
+    harvel::TLinotrex& wrapper = scope.Wrapper();
 
     auto* splash = new TSplashForm(QLatin1String(HarvelVersionText));
     splash->ShowSplash();

@@ -2,8 +2,13 @@
 
 #include "platform/system.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
 
 QString DesktopFileName;
 
@@ -13,4 +18,15 @@ QString DefaultDesktopFileName() {
         dir += QLatin1Char('/');
     const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
     return dir + program.completeBaseName() + QStringLiteral(".DSK");
+}
+
+bool InstallQtTranslations(const QString& directory) {
+    const QString folder =
+        directory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : directory;
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), folder))
+        return false;
+    QCoreApplication::installTranslator(translator.release());
+    return true;
 }

@@ -10,3 +10,7 @@ inline constexpr char kTagProperty[] = "tag";
 // The desktop file: the directory current at start plus the program's name with ".DSK".
 extern QString DesktopFileName;
 QString DefaultDesktopFileName();
+
+// Installs Qt's German texts for the standard dialogs and key names from directory (Qt's own
+// translations when empty). False when they are not there; the program runs on in English.
+bool InstallQtTranslations(const QString& directory = QString());

@@ -13,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMenu>
@@ -27,7 +26,6 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
-#include <QTranslator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -125,17 +123,6 @@ QPrinter& ProgramPrinter() {
     // Reachable to the end: the printer outlives every window that prints.
     static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
     return *printer;
-}
-
-bool InstallQtTranslations(const QString& directory) {
-    const QString folder =
-        directory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : directory;
-    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
-    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), folder))
-        return false;
-    QCoreApplication::installTranslator(translator.release());
-    return true;
 }
 
 namespace {

@@ -228,7 +228,3 @@ extern QPointer<TTavrisselForm> TavrisselForm;
 
 // The printer the program prints on; its set-up stays for the whole run.
 QPrinter& ProgramPrinter();
-
-// Installs Qt's German texts for the standard dialogs and key names from directory (Qt's own
-// translations when empty). False when they are not there; the program runs on in English.
-bool InstallQtTranslations(const QString& directory = QString());

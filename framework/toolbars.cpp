@@ -1,5 +1,8 @@
 #include "framework/toolbars.h"
 
+#include <QIcon>
+#include <QToolButton>
+
 #include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +41,22 @@ void TToolbarDivider::paintEvent(QPaintEvent*) {
 
 TMHToolbar::TMHToolbar(QWidget* parent) : QWidget(parent) {
     setGeometry(5, 5, 80, 28);
+}
+
+QToolButton* TMHToolbar::AddButton(const QString& hint, const QIcon& icon) {
+    auto* button = new QToolButton(this);
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    // Sized now: the next button is placed after this one before anything is shown, and an
+    // unshown widget is 100 pixels wide.
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(23, 22);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    QWidget* last = LastControl();
+    button->move(last ? last->geometry().right() + 1 : 2, 2);
+    SetLastControl(button);
+    return button;
 }
 
 void TMHToolbar::paintEvent(QPaintEvent*) {

@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <vector>
 
+class QIcon;
+class QToolButton;
+
 // A one-pixel black line under the menu.
 class TToolbarDivider : public QWidget {
     Q_OBJECT
@@ -25,6 +28,8 @@ public:
 
     void SetLastControl(QWidget* control) { lastControl_ = control; }
     QWidget* LastControl() const { return lastControl_; }
+    // A flat 23x22 button with a 16x16 icon and its hint, placed after the last control.
+    QToolButton* AddButton(const QString& hint, const QIcon& icon);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

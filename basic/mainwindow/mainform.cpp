@@ -180,21 +180,11 @@ QAction* TMainForm::AddItem(QMenu* menu, const char* name, const QString& captio
 
 QToolButton* TMainForm::AddButton(TMHToolbar* bar, const char* name, const QString& hint, int cmd,
                                   const QIcon& icon) {
-    auto* button = new QToolButton(bar);
+    QToolButton* button = bar->AddButton(hint, icon);
     button->setObjectName(QLatin1String(name));
-    button->setAutoRaise(true);
-    button->setIcon(icon);
-    // Sized now: the next button is placed after this one before anything is shown.
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(23, 22);
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
     SetCommandTag(button, cmd);
     if (cmd != 0)
         connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
-    QWidget* last = bar->LastControl();
-    button->move(last ? last->geometry().right() + 1 : 2, 2);
-    bar->SetLastControl(button);
     return button;
 }
 

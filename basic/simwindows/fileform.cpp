@@ -1,4 +1,5 @@
 #include "basic/simwindows/fileform.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
@@ -77,8 +78,7 @@ void TLinotrexFileForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TLinotrexFileForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        DataWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(DataWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && LinotrexFileForm == this)
         LinotrexFileForm = nullptr;
@@ -155,14 +155,7 @@ TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
         }
         return LinotrexFileForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TLinotrexFileForm>(nullptr);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TLinotrexFileForm>(area, nullptr);
 }
 
 void ReadDataSettings(TWinRegistry& reg) {

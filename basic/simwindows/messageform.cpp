@@ -1,4 +1,5 @@
 #include "basic/simwindows/messageform.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
@@ -227,13 +228,11 @@ void TMessageForm::showEvent(QShowEvent* event) {
 void TMessageForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     LayoutColumn();
-    if (isVisible() && FormWindowState() == wsNormal)
-        MessageWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(MessageWindowRect, *this);
 }
 
 void TMessageForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        MessageWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(MessageWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && MessageForm == this)
         MessageForm = nullptr;
@@ -346,14 +345,7 @@ TMessageForm* ShowMessageWindow(QMdiArea* area, bool activate) {
         }
         return MessageForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TMessageForm>(nullptr);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TMessageForm>(area, nullptr);
 }
 
 void ReadMessageSettings(TWinRegistry& reg) {

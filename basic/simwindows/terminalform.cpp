@@ -1,4 +1,5 @@
 #include "basic/simwindows/terminalform.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
@@ -129,13 +130,11 @@ void TTerminalForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     LayoutColumn();
     grid_->SetCurrentRow(grid_->RowCount() - 1);
-    if (isVisible() && FormWindowState() == wsNormal)
-        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(TerminalWindowRect, *this);
 }
 
 void TTerminalForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(TerminalWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && TerminalForm == this)
         TerminalForm = nullptr;
@@ -228,14 +227,7 @@ TTerminalForm* ShowTerminalWindow(QMdiArea* area, bool activate) {
         }
         return TerminalForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TTerminalForm>(nullptr);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TTerminalForm>(area, nullptr);
 }
 
 void ReadTerminalSettings(TWinRegistry& reg) {

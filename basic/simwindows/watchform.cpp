@@ -1,4 +1,5 @@
 #include "basic/simwindows/watchform.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
@@ -151,13 +152,11 @@ void TWatchForm::showEvent(QShowEvent* event) {
 void TWatchForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     LayoutColumns();
-    if (isVisible() && FormWindowState() == wsNormal)
-        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(WatchWindowRect, *this);
 }
 
 void TWatchForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(WatchWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && WatchForm == this)
         WatchForm = nullptr;
@@ -385,14 +384,7 @@ TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
         }
         return WatchForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TWatchForm>(nullptr);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TWatchForm>(area, nullptr);
 }
 
 void ReadWatchSettings(TWinRegistry& reg) {

@@ -242,21 +242,10 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
 
 QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
                                        QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(bar);
-    button->setAutoRaise(true);
-    button->setIcon(style()->standardIcon(icon));
-    // Sized now: the next button is placed after this one before anything is shown, and an
-    // unshown widget is 100 pixels wide.
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(23, 22);
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
+    QToolButton* button = bar->AddButton(hint, style()->standardIcon(icon));
     SetTag(button, cmd);
     if (cmd != 0)
         connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
-    QWidget* last = bar->LastControl();
-    button->move(last ? last->geometry().right() + 1 : 2, 2);
-    bar->SetLastControl(button);
     return button;
 }
 

@@ -1,4 +1,5 @@
 #include "graphical/simwindows/fileform.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/utils.h"
@@ -105,13 +106,11 @@ void TMoltraneFileForm::showEvent(QShowEvent* event) {
 void TMoltraneFileForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     Layout();
-    if (isVisible() && FormWindowState() == wsNormal)
-        FileWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(FileWindowRect, *this);
 }
 
 void TMoltraneFileForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        FileWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(FileWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && MoltraneFileForm == this)
         MoltraneFileForm = nullptr;
@@ -159,14 +158,7 @@ TMoltraneFileForm* ShowFileWindow(QMdiArea* area, TQuendalModel* model) {
             area->setActiveSubWindow(MoltraneFileForm);
         return MoltraneFileForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TMoltraneFileForm>(model);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TMoltraneFileForm>(area, model);
 }
 
 void ReadFileSettings(TWinRegistry& reg) {

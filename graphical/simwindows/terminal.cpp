@@ -1,4 +1,5 @@
 #include "graphical/simwindows/terminal.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/utils.h"
@@ -98,13 +99,11 @@ void TTerminalForm::showEvent(QShowEvent* event) {
 void TTerminalForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     LayoutColumn();
-    if (isVisible() && FormWindowState() == wsNormal)
-        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(TerminalWindowRect, *this);
 }
 
 void TTerminalForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        TerminalWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(TerminalWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && TerminalForm == this)
         TerminalForm = nullptr;
@@ -196,14 +195,7 @@ TTerminalForm* ShowTerminalWindow(QMdiArea* area, TQuendalModel* model) {
             area->setActiveSubWindow(TerminalForm);
         return TerminalForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TTerminalForm>(model);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TTerminalForm>(area, model);
 }
 
 void ReadTerminalSettings(TWinRegistry& reg) {

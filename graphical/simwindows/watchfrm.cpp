@@ -1,4 +1,5 @@
 #include "graphical/simwindows/watchfrm.h"
+#include "framework/simwindows/singlechild.h"
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/utils.h"
@@ -113,13 +114,11 @@ void TWatchForm::showEvent(QShowEvent* event) {
 void TWatchForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     LayoutColumns();
-    if (isVisible() && FormWindowState() == wsNormal)
-        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepShownPlace(WatchWindowRect, *this);
 }
 
 void TWatchForm::closeEvent(QCloseEvent* event) {
-    if (!TWindowRect::FromNormalBounds(GetNormalBounds()).Empty())
-        WatchWindowRect = TWindowRect::FromNormalBounds(GetNormalBounds());
+    KeepClosingPlace(WatchWindowRect, *this);
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && WatchForm == this)
         WatchForm = nullptr;
@@ -258,14 +257,7 @@ TWatchForm* ShowWatchWindow(QMdiArea* area, TQuendalModel* model, bool activate)
         }
         return WatchForm;
     }
-    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
-                                    wsNormal);
-    auto* form = TMDIChildForm::Create<TWatchForm>(model);
-    if (area)
-        area->addSubWindow(form);
-    form->show();
-    return form;
+    return CreateAtDefaultPlace<TWatchForm>(area, model);
 }
 
 void ReadWatchSettings(TWinRegistry& reg) {

@@ -1,0 +1,33 @@
+// What the single-instance MDI windows of both programs (watch, terminal, data, messages) share:
+// their first place and the rectangle they keep for the settings.
+#pragma once
+
+#include "framework/mdichild.h"
+#include "framework/simwindows/toolwindow.h"
+
+#include <QMdiArea>
+
+// Creates the window of kind T in area at the designed default place and shows it.
+template <class T> T* CreateAtDefaultPlace(QMdiArea* area, TModel* model) {
+    TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
+                                    wsNormal);
+    auto* form = TMDIChildForm::Create<T>(model);
+    if (area)
+        area->addSubWindow(form);
+    form->show();
+    return form;
+}
+
+// A shown window in its normal state keeps its rectangle as it is resized or moved.
+inline void KeepShownPlace(TWindowRect& place, const TMDIChildForm& form) {
+    if (form.isVisible() && form.FormWindowState() == wsNormal)
+        place = TWindowRect::FromNormalBounds(form.GetNormalBounds());
+}
+
+// A closing window keeps its rectangle, unless it never had one.
+inline void KeepClosingPlace(TWindowRect& place, const TMDIChildForm& form) {
+    const TWindowRect rect = TWindowRect::FromNormalBounds(form.GetNormalBounds());
+    if (!rect.Empty())
+        place = rect;
+}

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,7 +20,6 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -31,6 +29,7 @@
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
+#include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/splash.h"
 #include "framework/toolbars.h"
@@ -79,14 +78,6 @@ const QString MainSection = QStringLiteral("MainWindow");
 constexpr int DefaultProjectWindowWidth = 180;
 constexpr int BusyIdleInterval = 0;
 constexpr int QuietIdleInterval = 50;
-
-int Tag(const QObject* object) {
-    return object->property(kTagProperty).toInt();
-}
-
-void SetTag(QObject* object, int cmd) {
-    object->setProperty(kTagProperty, cmd);
-}
 
 QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
@@ -232,7 +223,7 @@ TTavrisselForm::~TTavrisselForm() {
 QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd,
                                     const QKeySequence& shortcut) {
     QAction* item = menu->addAction(caption);
-    SetTag(item, cmd);
+    SetCommandTag(item, cmd);
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (cmd > cmContainer)
@@ -243,7 +234,7 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
 QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
                                        QStyle::StandardPixmap icon) {
     QToolButton* button = bar->AddButton(hint, style()->standardIcon(icon));
-    SetTag(button, cmd);
+    SetCommandTag(button, cmd);
     if (cmd != 0)
         connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
     return button;
@@ -299,7 +290,7 @@ void TTavrisselForm::CreateMenus() {
     AddCommand(editMenu, QStringLiteral("&Programmzelle einfügen"), cmInsertCell,
                QKeySequence(Qt::Key_Insert));
     QMenu* tableMenu = editMenu->addMenu(QStringLiteral("Umsetzungstabelle einfügen"));
-    SetTag(tableMenu->menuAction(), cmContainer);
+    SetCommandTag(tableMenu->menuAction(), cmContainer);
     AddCommand(tableMenu, QStringLiteral("&Tabelle einfügen"), cmInsertTable);
     AddCommand(tableMenu, QStringLiteral("E&xterne Tabellendatei einfügen"), cmInsertTableFile);
 
@@ -369,17 +360,7 @@ void TTavrisselForm::CreateMenus() {
     connect(optionMenu->addAction(QStringLiteral("&Farben und Schriften...")), &QAction::triggered,
             this, &TTavrisselForm::OptionColorItemClick);
 
-    windowMenu_ = addMenu("WindowMenu", QStringLiteral("&Fenster"));
-    QAction* cascade = windowMenu_->addAction(QStringLiteral("Ü&berlappend"));
-    connect(cascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    QAction* tileHorz = windowMenu_->addAction(QStringLiteral("&Untereinander"));
-    connect(tileHorz, &QAction::triggered, this, [this] { TileChildren(Qt::Vertical); });
-    QAction* tileVert = windowMenu_->addAction(QStringLiteral("&Nebeneinander"));
-    connect(tileVert, &QAction::triggered, this, [this] { TileChildren(Qt::Horizontal); });
-    QAction* closeAll = windowMenu_->addAction(QStringLiteral("&Alle schließen"));
-    connect(closeAll, &QAction::triggered, this, &TTavrisselForm::WindowCloseAllItemClick);
-    windowItems_ = {cascade, tileHorz, tileVert, closeAll};
-    connect(windowMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::WindowMenuClick);
+    new TWindowMenu(addMenu("WindowMenu", QStringLiteral("&Fenster")), mdiArea_);
 
     QMenu* helpMenu = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
     connect(helpMenu->addAction(QStringLiteral("&Inhalt")), &QAction::triggered, this,
@@ -396,7 +377,7 @@ void TTavrisselForm::CreateMenus() {
         {"E&xterne Tabellendatei einf\u00FCgen", cmInsertTableFile}};
     for (const auto& [caption, tag] : treeItems) {
         QAction* item = cellTreePopup_->addAction(QString::fromUtf8(caption));
-        SetTag(item, tag);
+        SetCommandTag(item, tag);
         // A copy: not every compiler lets a lambda capture a structured binding.
         const int cmd = tag;
         connect(item, &QAction::triggered, this, [this, cmd] {
@@ -410,8 +391,8 @@ void TTavrisselForm::CreateMenus() {
 
 void TTavrisselForm::CellTreePopupPopup() {
     for (QAction* item : cellTreePopup_->actions())
-        if (Tag(item) != 0)
-            item->setEnabled(controller_ && controller_->IsCommandEnabled(Tag(item)));
+        if (CommandTag(item) != 0)
+            item->setEnabled(controller_ && controller_->IsCommandEnabled(CommandTag(item)));
 }
 
 void TTavrisselForm::CreateToolbars() {
@@ -509,14 +490,14 @@ QMenu* TTavrisselForm::Menu(const char* name) const {
 QAction* TTavrisselForm::CommandItem(int cmd) const {
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         for (QAction* item : menu->actions())
-            if (Tag(item) == cmd)
+            if (CommandTag(item) == cmd)
                 return item;
     return nullptr;
 }
 
 QToolButton* TTavrisselForm::CommandButton(int cmd) const {
     for (QToolButton* button : findChildren<QToolButton*>())
-        if (Tag(button) == cmd)
+        if (CommandTag(button) == cmd)
             return button;
     return nullptr;
 }
@@ -670,7 +651,7 @@ void TTavrisselForm::EnableButtons() {
     TMDIChildForm* child = ActiveChild();
     blockMenu_->setEnabled(mode == Mode::Child && child->inherits("TProgramCellForm"));
     for (QToolButton* button : findChildren<QToolButton*>()) {
-        const int cmd = Tag(button);
+        const int cmd = CommandTag(button);
         if (cmd != 0 && button->isVisibleTo(this))
             button->setEnabled(CommandEnabled(cmd, mode));
     }
@@ -688,13 +669,8 @@ void TTavrisselForm::EnableChildCommandsMenu(QMenu* menu) {
 }
 
 void TTavrisselForm::EnableMenuItems(QMenu* menu, Mode mode) {
-    for (QAction* item : menu->actions()) {
-        const int cmd = Tag(item);
-        if (cmd == cmContainer && item->menu())
-            EnableMenuItems(item->menu(), mode);
-        else if (cmd != 0)
-            item->setEnabled(CommandEnabled(cmd, mode));
-    }
+    EnableCommandItems(menu, cmContainer,
+                       [this, mode](int cmd) { return CommandEnabled(cmd, mode); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -754,12 +730,7 @@ void TTavrisselForm::OpenDroppedFiles(const QStringList& fileNames) {
     if (fileNames.isEmpty())
         return;
     OpenProject(fileNames.first());
-    if (isMinimized())
-        showNormal();
-    else {
-        raise();
-        activateWindow();
-    }
+    BringUpAfterDrop(this);
     FocusTree();
 }
 
@@ -769,12 +740,8 @@ void TTavrisselForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TTavrisselForm::dropEvent(QDropEvent* event) {
-    QStringList names;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            names.push_back(url.toLocalFile());
     event->acceptProposedAction();
-    OpenDroppedFiles(names);
+    OpenDroppedFiles(DroppedFileNames(event->mimeData()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -967,58 +934,6 @@ void TTavrisselForm::ViewGridButtonClick() {
     EnableButtons();
 }
 
-void TTavrisselForm::WindowMenuClick() {
-    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
-    for (QAction* item : windowItems_)
-        item->setEnabled(!children.isEmpty());
-    for (QAction* item : windowListItems_)
-        delete item;
-    windowListItems_.clear();
-    if (children.isEmpty())
-        return;
-    windowListItems_.push_back(windowMenu_->addSeparator());
-    for (QMdiSubWindow* child : children) {
-        QAction* item = windowMenu_->addAction(child->windowTitle());
-        item->setCheckable(true);
-        item->setChecked(child == mdiArea_->activeSubWindow());
-        QPointer<QMdiSubWindow> target = child;
-        connect(item, &QAction::triggered, this, [this, target] {
-            if (target)
-                mdiArea_->setActiveSubWindow(target);
-        });
-        windowListItems_.push_back(item);
-    }
-}
-
-void TTavrisselForm::TileChildren(Qt::Orientation stacking) {
-    std::vector<QMdiSubWindow*> children;
-    for (QMdiSubWindow* child : mdiArea_->subWindowList())
-        if (!child->isMinimized() && child->isVisible())
-            children.push_back(child);
-    if (children.empty())
-        return;
-    const QRect area = mdiArea_->viewport()->rect();
-    const int n = static_cast<int>(children.size());
-    for (int i = 0; i < n; ++i) {
-        children[size_t(i)]->showNormal();
-        if (stacking == Qt::Vertical) {
-            const int top = area.height() * i / n;
-            children[size_t(i)]->setGeometry(0, top, area.width(),
-                                             area.height() * (i + 1) / n - top);
-        } else {
-            const int left = area.width() * i / n;
-            children[size_t(i)]->setGeometry(left, 0, area.width() * (i + 1) / n - left,
-                                             area.height());
-        }
-    }
-}
-
-void TTavrisselForm::WindowCloseAllItemClick() {
-    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
-    for (qsizetype i = children.size() - 1; i >= 0; --i)
-        children[i]->close();
-}
-
 void TTavrisselForm::HelpContentsItemClick() {
     if (platform::ShowHelpContents())
         HelpUsed = true;
@@ -1121,12 +1036,7 @@ void TTavrisselForm::FormShowFirst() {
 
 void TTavrisselForm::ReadSettings() {
     TWinRegistry reg{QLatin1String(MainRegistryKey)};
-    QRect bounds(reg.ReadInteger(MainSection, QStringLiteral("Left"), -1),
-                 reg.ReadInteger(MainSection, QStringLiteral("Top"), -1), 0, 0);
-    const int right = reg.ReadInteger(MainSection, QStringLiteral("Right"), -1);
-    const int bottom = reg.ReadInteger(MainSection, QStringLiteral("Bottom"), -1);
-    const bool stored = bounds.left() != -1 || bounds.top() != -1 || right != -1 || bottom != -1;
-    const int state = reg.ReadInteger(MainSection, QStringLiteral("WindowState"), wsNormal);
+    const bool stored = ReadMainWindowPlace(reg, MainSection, this);
     statusBar()->setVisible(reg.ReadBool(MainSection, QStringLiteral("Statusbar"), true));
     const bool toolbars = reg.ReadBool(MainSection, QStringLiteral("Toolbars"), true);
     mainDockToolbar_->setVisible(toolbars);
@@ -1135,16 +1045,6 @@ void TTavrisselForm::ReadSettings() {
         TResizeToolbar::MinimumSize,
         reg.ReadInteger(MainSection, QStringLiteral("ProjectWindowWidth"), projectWindowWidth_));
     cellTreeResizebar_->setFixedWidth(projectWindowWidth_);
-    if (stored) {
-        bounds.setRight(right - 1);
-        bounds.setBottom(bottom - 1);
-        if (bounds.isValid())
-            setGeometry(bounds);
-        if (state == wsMaximized)
-            setWindowState(Qt::WindowMaximized);
-        else if (state == wsMinimized)
-            setWindowState(Qt::WindowMinimized);
-    }
     TCellDisplay& display = CellDisplay();
     display.CellAlignAtGrid = reg.ReadBool(MainSection, QStringLiteral("CellAlignAtGrid"), true);
     display.CellGridVisible = reg.ReadBool(MainSection, QStringLiteral("CellGridVisible"), true);
@@ -1184,24 +1084,15 @@ void TTavrisselForm::ReadSettings() {
 }
 
 void TTavrisselForm::ReadDesktop() {
-    QFile file(DesktopFileName);
-    if (!file.exists())
-        return;
-    try {
-        if (!file.open(QIODevice::ReadOnly))
-            throw EDesktopError(DesktopFileName);
-        TDesktopReader reader(file.readAll());
-        // Without the project the windows have nothing to show; its loader said why.
-        if (!controller_->LoadDesktop(reader))
-            return;
-        const int count = reader.ReadInteger();
-        for (int i = 0; i < count; ++i)
-            TMDIChildForm::LoadDesktopRecord(reader, mdiArea_, Model());
-    } catch (const EAbort&) {
-        // The user has been told already.
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Konnte die Desktopdatei nicht lesen!"));
-    }
+    ReadDesktopFile(DesktopFileName, [this](TDesktopReader& reader) {
+        try {
+            // Without the project the windows have nothing to show; its loader said why.
+            if (controller_->LoadDesktop(reader))
+                LoadDesktopChildren(reader, mdiArea_, Model());
+        } catch (const EAbort&) {
+            // The user has been told already.
+        }
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1230,13 +1121,7 @@ void TTavrisselForm::FormClose() {
     idleTimer_->stop();
     {
         TWinRegistry reg{QLatin1String(MainRegistryKey)};
-        const int state = isMaximized() ? wsMaximized : (isMinimized() ? wsMinimized : wsNormal);
-        const QRect bounds = (state == wsNormal) ? geometry() : normalGeometry();
-        reg.WriteInteger(MainSection, QStringLiteral("WindowState"), state);
-        reg.WriteInteger(MainSection, QStringLiteral("Left"), bounds.left());
-        reg.WriteInteger(MainSection, QStringLiteral("Top"), bounds.top());
-        reg.WriteInteger(MainSection, QStringLiteral("Right"), bounds.left() + bounds.width());
-        reg.WriteInteger(MainSection, QStringLiteral("Bottom"), bounds.top() + bounds.height());
+        WriteMainWindowPlace(reg, MainSection, this);
         reg.WriteBool(MainSection, QStringLiteral("Statusbar"), !statusBar()->isHidden());
         reg.WriteBool(MainSection, QStringLiteral("Toolbars"), !mainDockToolbar_->isHidden());
         reg.WriteInteger(MainSection, QStringLiteral("ProjectWindowWidth"),
@@ -1263,23 +1148,9 @@ void TTavrisselForm::FormClose() {
 }
 
 void TTavrisselForm::WriteDesktop() {
-    try {
-        TDesktopWriter writer;
+    WriteDesktopFile(DesktopFileName, [this](TDesktopWriter& writer) {
         controller_->SaveDesktop(writer);
-        // Bottom to top, so that reading them back restores the stacking.
-        std::vector<TMDIChildForm*> children;
-        for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder))
-            if (auto* child = qobject_cast<TMDIChildForm*>(window))
-                children.push_back(child);
-        writer.WriteInteger(static_cast<int32_t>(children.size()));
-        for (TMDIChildForm* child : children)
-            child->SaveDesktopRecord(writer);
-        QSaveFile file(DesktopFileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(writer.Data()) != writer.Data().size() ||
-            !file.commit())
-            throw EDesktopError(DesktopFileName);
-    } catch (const std::exception&) {
-        ShowError(QStringLiteral("Konnte die Desktopdatei nicht erstellen!"));
-    }
+        SaveDesktopChildren(writer, mdiArea_);
+    });
     CloseProject();
 }

@@ -146,10 +146,6 @@ public:
     void ViewStatusbarItemClick();
     void GridAlignButtonClick();
     void ViewGridButtonClick();
-    void WindowMenuClick();
-    void WindowCloseAllItemClick();
-    // Vertical stacking puts the children one above the other, each full width.
-    void TileChildren(Qt::Orientation stacking);
     void HelpContentsItemClick();
     void HelpAboutItemClick();
     void SplashTimerTimer();
@@ -202,13 +198,10 @@ private:
     QMenu* viewMenu_ = nullptr;
     std::vector<QMenu*> commandMenus_;
     QAction* printerSetupItem_ = nullptr;
-    QMenu* windowMenu_ = nullptr;
     QAction* viewToolbarsItem_ = nullptr;
     QAction* viewStatusbarItem_ = nullptr;
     QAction* viewNewCellFormItem_ = nullptr;
     std::vector<QAction*> modelViewItems_;
-    std::vector<QAction*> windowItems_;
-    std::vector<QAction*> windowListItems_;
     std::vector<QIcon> cellTreeImages_;
     TMRUFileList* mruFiles_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};

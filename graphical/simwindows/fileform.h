@@ -4,8 +4,8 @@
 
 #include "framework/mdichild.h"
 #include "framework/simwindows/datarows.h"
+#include "framework/simwindows/toolwindow.h"
 #include "graphical/model/modelfollower.h"
-#include "graphical/simwindows/simtoolwindow.h"
 
 #include <QString>
 

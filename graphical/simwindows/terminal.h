@@ -2,8 +2,8 @@
 #pragma once
 
 #include "framework/mdichild.h"
+#include "framework/simwindows/toolwindow.h"
 #include "graphical/model/modelfollower.h"
-#include "graphical/simwindows/simtoolwindow.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/mdichild.h"
-#include "graphical/simwindows/simtoolwindow.h"
+#include "framework/simwindows/toolwindow.h"
 
 class QHeaderView;
 class QMdiArea;

@@ -25,6 +25,7 @@
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
+#include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/paintbox.h"
 #include "framework/toolbars.h"
@@ -723,13 +724,13 @@ void TestMainWindow::windowMenuArrangesAndClosesTheWindows() {
     QCOMPARE(second->width(), width);
     QVERIFY(first->geometry().bottom() < second->geometry().top() ||
             second->geometry().bottom() < first->geometry().top());
-    form->TileChildren(Qt::Horizontal);
+    TWindowMenu::TileChildren(form->MdiArea(), Qt::Horizontal);
     QCOMPARE(first->height(), form->MdiArea()->viewport()->height());
     QVERIFY(first->geometry().right() < second->geometry().left() ||
             second->geometry().right() < first->geometry().left());
 
     QPointer<TRecordingForm> a = first, b = second;
-    form->WindowCloseAllItemClick();
+    TWindowMenu::CloseAll(form->MdiArea());
     QTRY_VERIFY(!a && !b);
     QVERIFY(form->MdiArea()->subWindowList().isEmpty());
 }

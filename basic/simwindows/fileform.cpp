@@ -146,13 +146,8 @@ void TLinotrexFileForm::ColorsChanged() {
 
 TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
     if (LinotrexFileForm) {
-        if (activate) {
-            if (LinotrexFileForm->isMinimized())
-                LinotrexFileForm->showNormal();
-            LinotrexFileForm->raise();
-            if (area)
-                area->setActiveSubWindow(LinotrexFileForm);
-        }
+        if (activate)
+            BringUpChild(*LinotrexFileForm, area);
         return LinotrexFileForm;
     }
     return CreateAtDefaultPlace<TLinotrexFileForm>(area, nullptr);
@@ -164,9 +159,8 @@ void ReadDataSettings(TWinRegistry& reg) {
 }
 
 void WriteDataSettings(TWinRegistry& reg) {
-    if (LinotrexFileForm &&
-        !TWindowRect::FromNormalBounds(LinotrexFileForm->GetNormalBounds()).Empty())
-        DataWindowRect = TWindowRect::FromNormalBounds(LinotrexFileForm->GetNormalBounds());
+    if (LinotrexFileForm)
+        KeepClosingPlace(DataWindowRect, *LinotrexFileForm);
     DataWindowRect.Write(reg, Section);
     reg.WriteBool(Section, QStringLiteral("HexOutput"), HexOutput);
 }

@@ -336,13 +336,10 @@ void TMessageForm::ColorsChanged() {
 
 TMessageForm* ShowMessageWindow(QMdiArea* area, bool activate) {
     if (MessageForm) {
-        if (MessageForm->isMinimized())
+        if (activate)
+            BringUpChild(*MessageForm, MessageForm->mdiArea());
+        else if (MessageForm->isMinimized())
             MessageForm->showNormal();
-        if (activate) {
-            if (MessageForm->mdiArea())
-                MessageForm->mdiArea()->setActiveSubWindow(MessageForm);
-            MessageForm->raise();
-        }
         return MessageForm;
     }
     return CreateAtDefaultPlace<TMessageForm>(area, nullptr);
@@ -353,11 +350,8 @@ void ReadMessageSettings(TWinRegistry& reg) {
 }
 
 void WriteMessageSettings(TWinRegistry& reg) {
-    if (MessageForm) {
-        const TWindowRect rect = TWindowRect::FromNormalBounds(MessageForm->GetNormalBounds());
-        if (!rect.Empty())
-            MessageWindowRect = rect;
-    }
+    if (MessageForm)
+        KeepClosingPlace(MessageWindowRect, *MessageForm);
     MessageWindowRect.Write(reg, QStringLiteral("MessageWindow"));
 }
 

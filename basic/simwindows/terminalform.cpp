@@ -218,13 +218,10 @@ void TTerminalForm::ColorsChanged() {
 
 TTerminalForm* ShowTerminalWindow(QMdiArea* area, bool activate) {
     if (TerminalForm) {
-        if (TerminalForm->isMinimized())
+        if (activate)
+            BringUpChild(*TerminalForm, TerminalForm->mdiArea());
+        else if (TerminalForm->isMinimized())
             TerminalForm->showNormal();
-        if (activate) {
-            if (TerminalForm->mdiArea())
-                TerminalForm->mdiArea()->setActiveSubWindow(TerminalForm);
-            TerminalForm->raise();
-        }
         return TerminalForm;
     }
     return CreateAtDefaultPlace<TTerminalForm>(area, nullptr);
@@ -235,11 +232,8 @@ void ReadTerminalSettings(TWinRegistry& reg) {
 }
 
 void WriteTerminalSettings(TWinRegistry& reg) {
-    if (TerminalForm) {
-        const TWindowRect rect = TWindowRect::FromNormalBounds(TerminalForm->GetNormalBounds());
-        if (!rect.Empty())
-            TerminalWindowRect = rect;
-    }
+    if (TerminalForm)
+        KeepClosingPlace(TerminalWindowRect, *TerminalForm);
     TerminalWindowRect.Write(reg, QStringLiteral("TerminalWindow"));
 }
 

@@ -375,13 +375,8 @@ void TWatchForm::ColorsChanged() {
 
 TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
     if (WatchForm) {
-        if (activate) {
-            if (WatchForm->isMinimized())
-                WatchForm->showNormal();
-            WatchForm->raise();
-            if (area)
-                area->setActiveSubWindow(WatchForm);
-        }
+        if (activate)
+            BringUpChild(*WatchForm, area);
         return WatchForm;
     }
     return CreateAtDefaultPlace<TWatchForm>(area, nullptr);
@@ -411,8 +406,8 @@ void ReadWatchSettings(TWinRegistry& reg) {
 }
 
 void WriteWatchSettings(TWinRegistry& reg) {
-    if (WatchForm && !TWindowRect::FromNormalBounds(WatchForm->GetNormalBounds()).Empty())
-        WatchWindowRect = TWindowRect::FromNormalBounds(WatchForm->GetNormalBounds());
+    if (WatchForm)
+        KeepClosingPlace(WatchWindowRect, *WatchForm);
     reg.EraseSection(Section);
     WatchWindowRect.Write(reg, Section);
     reg.WriteInteger(Section, QStringLiteral("NameColWidth"), WatchNameColWidth);

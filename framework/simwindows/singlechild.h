@@ -19,6 +19,15 @@ template <class T> T* CreateAtDefaultPlace(QMdiArea* area, TModel* model) {
     return form;
 }
 
+// Brings a window that exists up: an iconic one is restored, then it becomes the active one.
+inline void BringUpChild(TMDIChildForm& form, QMdiArea* area) {
+    if (form.isMinimized())
+        form.showNormal();
+    form.raise();
+    if (area)
+        area->setActiveSubWindow(&form);
+}
+
 // A shown window in its normal state keeps its rectangle as it is resized or moved.
 inline void KeepShownPlace(TWindowRect& place, const TMDIChildForm& form) {
     if (form.isVisible() && form.FormWindowState() == wsNormal)

@@ -2,6 +2,7 @@
 
 #include "basic/editors/keywords.h"
 #include "editor/vedcmd.h"
+#include "framework/printing.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
@@ -15,7 +16,6 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
 #include <array>
@@ -423,10 +423,9 @@ void TEditorForm::DoCommand(int cmd) {
         break;
     case 102: {
         QPrinter printer;
-        QPrintDialog dialog(&printer, this);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, editor_->HasSelection());
-        if (dialog.exec() == QDialog::Accepted)
-            Print(printer, dialog.printRange() == QAbstractPrintDialog::Selection);
+        bool selectionOnly = false;
+        if (RunPrintDialog(printer, this, editor_->HasSelection(), &selectionOnly))
+            Print(printer, selectionOnly);
         break;
     }
     case 150:

@@ -20,6 +20,7 @@
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
+#include "framework/printing.h"
 #include "framework/splash.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
@@ -206,7 +207,10 @@ void TMainForm::CreateMenus() {
     AddCommand(file, "FileSaveItem", QStringLiteral("&Speichern"), cmSave, K(Qt::CTRL | Qt::Key_S));
     AddCommand(file, "FileSaveAsItem", QStringLiteral("Speichern &unter..."), cmSaveAs);
     file->addSeparator();
-    QAction* printItem = AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
+    AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
+    QAction* printerSetupItem = AddItem(file, "FilePrinterSetupItem",
+                                        QStringLiteral("D&ruckereinrichtung..."), {}, nullptr);
+    connect(printerSetupItem, &QAction::triggered, this, [this] { RunPrinterSetup(this); });
     QAction* exitItem = AddItem(file, "FileExitItem", QStringLiteral("&Beenden"), {}, nullptr);
     connect(exitItem, &QAction::triggered, this, &QWidget::close);
     file->insertSeparator(exitItem);
@@ -215,7 +219,7 @@ void TMainForm::CreateMenus() {
     mruFiles_->setObjectName(QStringLiteral("MRUList"));
     mruFiles_->SetMRUItemCount(5);
     mruFiles_->SetParentMenu(file);
-    mruFiles_->SetInsertAfter(printItem);
+    mruFiles_->SetInsertAfter(printerSetupItem);
     mruFiles_->SetSeparatorBefore(true);
     mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
     mruFiles_->OnOpenFile = [this](const QString& name) { OpenEditor(name); };

@@ -17,8 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -31,6 +29,7 @@
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
+#include "framework/printing.h"
 #include "framework/splash.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
@@ -83,40 +82,6 @@ QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
 }
 
-// The set-up a print dialog or the printer set-up chose, handed from one printer to another.
-void CopyPrinterSetup(const QPrinter& from, QPrinter& to) {
-    if (from.outputFormat() == QPrinter::PdfFormat)
-        to.setOutputFileName(from.outputFileName());
-    else
-        to.setPrinterName(from.printerName());
-    to.setPageLayout(from.pageLayout());
-    to.setColorMode(from.colorMode());
-    to.setDuplex(from.duplex());
-    to.setCopyCount(from.copyCount());
-}
-
-// Every print starts from the program's printer and leaves its choice there.
-bool RunPrintDialog(QPrinter& printer, QWidget* owner, bool selection, bool* selectionChosen) {
-    CopyPrinterSetup(ProgramPrinter(), printer);
-    QPrintDialog dialog(&printer, owner);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    if (selectionChosen)
-        *selectionChosen = dialog.printRange() == QAbstractPrintDialog::Selection;
-    CopyPrinterSetup(printer, ProgramPrinter());
-    return true;
-}
-
-} // namespace
-
-QPrinter& ProgramPrinter() {
-    // Reachable to the end: the printer outlives every window that prints.
-    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
-    return *printer;
-}
-
-namespace {
 // Every window the desktop file can hold, registered here before the desktop is read.
 void RegisterDesktopWindowClasses() {
     RegisterMDIChildClass<TProgramCellForm>("TProgramCellForm");
@@ -717,8 +682,7 @@ void TTavrisselForm::DoFileOpen() {
 }
 
 void TTavrisselForm::DoSetupPrinter() {
-    QPageSetupDialog dialog(&ProgramPrinter(), this);
-    dialog.exec();
+    RunPrinterSetup(this);
 }
 
 void TTavrisselForm::OnMRUFileOpen(const QString& fileName) {

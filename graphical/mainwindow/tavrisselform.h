@@ -218,6 +218,3 @@ private:
 };
 
 extern QPointer<TTavrisselForm> TavrisselForm;
-
-// The printer the program prints on; its set-up stays for the whole run.
-QPrinter& ProgramPrinter();

@@ -1,6 +1,6 @@
 // The BASIC program's main window: enabling without a source window and with one, opening a file
 // that is open already, the stored main rectangle, the desktop with a bad record, find and
-// replace, and closing during a download.
+// replace, prints from the printer set-up, and closing during a download.
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
@@ -9,6 +9,7 @@
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mrufilelist.h"
+#include "framework/printing.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
@@ -20,8 +21,12 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <fstream>
@@ -255,6 +260,41 @@ private slots:
         QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Text ab nicht gefunden!"));
         replace->hide();
         editor->TextEditor()->SetModified(false);
+        CloseAndFree(form);
+    }
+
+    void printsStartFromThePrinterSetup() {
+        auto form = Start();
+        TEditorForm* editor = form->OpenEditor(File("d.bas"));
+        form->AppIdle();
+        // Answers the next modal dialog of kind T once it is up.
+        auto answer = [](auto* kind, auto&& act) {
+            using T = std::remove_pointer_t<decltype(kind)>;
+            auto* timer = new QTimer(qApp);
+            QObject::connect(timer, &QTimer::timeout, [timer, act] {
+                if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                    timer->deleteLater();
+                    act(dialog);
+                }
+            });
+            timer->start(20);
+        };
+        QPrinter* setUp = nullptr;
+        answer(static_cast<QPageSetupDialog*>(nullptr), [&](QPageSetupDialog* dialog) {
+            setUp = dialog->printer();
+            dialog->printer()->setPageOrientation(QPageLayout::Landscape);
+            dialog->reject();
+        });
+        form->NamedItem("FilePrinterSetupItem")->trigger();
+        QCOMPARE(setUp, &ProgramPrinter());
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        answer(static_cast<QPrintDialog*>(nullptr), [&](QPrintDialog* dialog) {
+            orientation = dialog->printer()->pageLayout().orientation();
+            dialog->reject();
+        });
+        editor->DoCommand(cmPrint);
+        QCOMPARE(orientation, QPageLayout::Landscape);
+        ProgramPrinter().setPageOrientation(QPageLayout::Portrait);
         CloseAndFree(form);
     }
 

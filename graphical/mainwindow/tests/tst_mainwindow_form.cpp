@@ -28,6 +28,7 @@
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/paintbox.h"
+#include "framework/printing.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"

@@ -150,7 +150,7 @@ TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
             BringUpChild(*LinotrexFileForm, area);
         return LinotrexFileForm;
     }
-    return CreateAtDefaultPlace<TLinotrexFileForm>(area, nullptr);
+    return CreateAtDefaultPlace<TLinotrexFileForm>(area, nullptr, activate);
 }
 
 void ReadDataSettings(TWinRegistry& reg) {

@@ -342,7 +342,7 @@ TMessageForm* ShowMessageWindow(QMdiArea* area, bool activate) {
             MessageForm->showNormal();
         return MessageForm;
     }
-    return CreateAtDefaultPlace<TMessageForm>(area, nullptr);
+    return CreateAtDefaultPlace<TMessageForm>(area, nullptr, activate);
 }
 
 void ReadMessageSettings(TWinRegistry& reg) {

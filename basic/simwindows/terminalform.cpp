@@ -76,7 +76,7 @@ void AddTerminalText(const QString& text, uint8_t mark) {
         else
             TerminalForm->Refresh(change.first, change.last);
     } else if (OpenTerminalOnOutput()) {
-        ShowTerminalWindow(terminalArea, true);
+        ShowTerminalWindow(terminalArea, false);
     }
     OpenTerminalOnOutput() = false;
 }
@@ -224,7 +224,7 @@ TTerminalForm* ShowTerminalWindow(QMdiArea* area, bool activate) {
             TerminalForm->showNormal();
         return TerminalForm;
     }
-    return CreateAtDefaultPlace<TTerminalForm>(area, nullptr);
+    return CreateAtDefaultPlace<TTerminalForm>(area, nullptr, activate);
 }
 
 void ReadTerminalSettings(TWinRegistry& reg) {

@@ -379,7 +379,7 @@ TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
             BringUpChild(*WatchForm, area);
         return WatchForm;
     }
-    return CreateAtDefaultPlace<TWatchForm>(area, nullptr);
+    return CreateAtDefaultPlace<TWatchForm>(area, nullptr, activate);
 }
 
 void ReadWatchSettings(TWinRegistry& reg) {

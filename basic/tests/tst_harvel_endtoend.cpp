@@ -48,8 +48,8 @@ private:
         form.NamedItem("FileOpenItem")->trigger();
         return form.ActiveEditor();
     }
-    // A shortcut as the user types it into a window brought to the front (the message and
-    // terminal windows come up on their own), after the idle call that enables its item.
+    // A shortcut as the user types it into a window brought to the front, after the idle call
+    // that enables its item.
     static void Key(TMainForm& form, const QKeySequence& keys, QMdiSubWindow* into = nullptr) {
         if (into)
             form.MdiArea()->setActiveSubWindow(into);
@@ -94,10 +94,14 @@ private slots:
         QVERIFY(MessageForm);
         QVERIFY2(Messages().back().text.startsWith("  fehlerfrei: "),
                  qPrintable(Messages().back().text));
+        // The messages and the first output come up without taking the keys from the source.
+        QCOMPARE(form->MdiArea()->activeSubWindow(), target);
 
         // Run to the end: the terminal shows every round.
-        Key(*form, QKeySequence(Qt::Key_F9), target);
+        Key(*form, QKeySequence(Qt::Key_F9));
         QTRY_COMPARE_WITH_TIMEOUT(wrapper.GetRunState(), TLinotrex::Idle, 20000);
+        QVERIFY(TerminalForm);
+        QCOMPARE(form->MdiArea()->activeSubWindow(), target);
         std::vector<std::string> rounds;
         for (const std::string& line : TerminalLines())
             if (line.rfind("Runde", 0) == 0)

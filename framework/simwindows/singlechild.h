@@ -6,9 +6,13 @@
 #include "framework/simwindows/toolwindow.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
-// Creates the window of kind T in area at the designed default place and shows it.
-template <class T> T* CreateAtDefaultPlace(QMdiArea* area, TModel* model) {
+// Creates the window of kind T in area at the designed default place and shows it. Without
+// activate, a window that appears on its own (messages of a compile, the first output) stays on
+// top but leaves the window the user works in active, so that its keys still reach it.
+template <class T> T* CreateAtDefaultPlace(QMdiArea* area, TModel* model, bool activate = true) {
+    QMdiSubWindow* previous = area ? area->activeSubWindow() : nullptr;
     TMDIChildForm::SetNextPlacement(TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
                                     TMDIChildForm::DefaultPosition, TMDIChildForm::DefaultPosition,
                                     wsNormal);
@@ -16,6 +20,10 @@ template <class T> T* CreateAtDefaultPlace(QMdiArea* area, TModel* model) {
     if (area)
         area->addSubWindow(form);
     form->show();
+    if (!activate && previous) {
+        area->setActiveSubWindow(previous);
+        form->raise();
+    }
     return form;
 }
 

@@ -315,12 +315,10 @@ void TMainForm::CreateMenus() {
 
     optionMenu_ = addMenu("OptionMenu", QStringLiteral("&Optionen"));
     optionEnvironmentItem_ =
-        AddItem(optionMenu_, "OptionEnvironmentItem", QStringLiteral("&Umgebung..."), {}, nullptr);
-    optionColorItem_ = AddItem(optionMenu_, "OptionColorItem",
-                               QStringLiteral("&Farben und Schriften..."), {}, nullptr);
-    // Both open their dialogs once the dialogs are built into the program.
-    optionEnvironmentItem_->setEnabled(false);
-    optionColorItem_->setEnabled(false);
+        AddItem(optionMenu_, "OptionEnvironmentItem", QStringLiteral("&Umgebung..."), {},
+                &TMainForm::OptionEnvironment);
+    AddItem(optionMenu_, "OptionColorItem", QStringLiteral("&Farben und Schriften..."), {},
+            &TMainForm::OptionColors);
 
     QMenu* window = addMenu("WindowMenu", QStringLiteral("&Fenster"));
     windowMenu_ = new TWindowMenu(window, mdiArea_);

@@ -150,7 +150,6 @@ private:
     QAction* viewStatusbarItem_ = nullptr;
     QAction* viewCompiledItem_ = nullptr;
     QAction* optionEnvironmentItem_ = nullptr;
-    QAction* optionColorItem_ = nullptr;
     TWindowMenu* windowMenu_ = nullptr;
     QToolButton* beepButton_ = nullptr;
     TMRUFileList* mruFiles_ = nullptr;

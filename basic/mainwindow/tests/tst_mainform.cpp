@@ -1,6 +1,8 @@
 // The BASIC program's main window: enabling without a source window and with one, opening a file
 // that is open already, the stored main rectangle, the desktop with a bad record, find and
 // replace, prints from the printer set-up, and closing during a download.
+#include "basic/dialogs/coloroptionsdlg.h"
+#include "basic/dialogs/envoptiondlg.h"
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
@@ -64,6 +66,18 @@ private:
     static void CloseAndFree(std::unique_ptr<TMainForm>& form) {
         QVERIFY(form->close());
         form.reset();
+    }
+
+    // Answers the next modal dialog of kind T once it is up.
+    template <class T, class Act> static void AnswerModal(Act act) {
+        auto* timer = new QTimer(qApp);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                timer->deleteLater();
+                act(dialog);
+            }
+        });
+        timer->start(20);
     }
 
 private slots:
@@ -263,24 +277,30 @@ private slots:
         CloseAndFree(form);
     }
 
+    void optionItemsOpenTheirDialogs() {
+        auto form = Start();
+        form->AppIdle();
+        bool environment = false, colours = false;
+        AnswerModal<TEnvOptionDlg>([&](TEnvOptionDlg* dialog) {
+            environment = true;
+            dialog->reject();
+        });
+        form->NamedItem("OptionEnvironmentItem")->trigger();
+        AnswerModal<TColorOptionsDlg>([&](TColorOptionsDlg* dialog) {
+            colours = true;
+            dialog->reject();
+        });
+        form->NamedItem("OptionColorItem")->trigger();
+        QVERIFY(environment && colours);
+        CloseAndFree(form);
+    }
+
     void printsStartFromThePrinterSetup() {
         auto form = Start();
         TEditorForm* editor = form->OpenEditor(File("d.bas"));
         form->AppIdle();
-        // Answers the next modal dialog of kind T once it is up.
-        auto answer = [](auto* kind, auto&& act) {
-            using T = std::remove_pointer_t<decltype(kind)>;
-            auto* timer = new QTimer(qApp);
-            QObject::connect(timer, &QTimer::timeout, [timer, act] {
-                if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                    timer->deleteLater();
-                    act(dialog);
-                }
-            });
-            timer->start(20);
-        };
         QPrinter* setUp = nullptr;
-        answer(static_cast<QPageSetupDialog*>(nullptr), [&](QPageSetupDialog* dialog) {
+        AnswerModal<QPageSetupDialog>([&](QPageSetupDialog* dialog) {
             setUp = dialog->printer();
             dialog->printer()->setPageOrientation(QPageLayout::Landscape);
             dialog->reject();
@@ -288,7 +308,7 @@ private slots:
         form->NamedItem("FilePrinterSetupItem")->trigger();
         QCOMPARE(setUp, &ProgramPrinter());
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
-        answer(static_cast<QPrintDialog*>(nullptr), [&](QPrintDialog* dialog) {
+        AnswerModal<QPrintDialog>([&](QPrintDialog* dialog) {
             orientation = dialog->printer()->pageLayout().orientation();
             dialog->reject();
         });

@@ -20,8 +20,12 @@ QColor ColorValueToQColor(uint32_t value) {
         return palette.color(QPalette::Button);
     case 16: // button shadow
         return palette.color(QPalette::Dark);
-    case 17: // grey text
-        return palette.color(QPalette::Disabled, QPalette::Text);
+    case 17: { // grey text: half way from the text to its background, as readable as the
+               // system's own grey (the style's disabled text can be too pale to read)
+        const QColor text = palette.color(QPalette::Text), base = palette.color(QPalette::Base);
+        return QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                      (text.blue() + base.blue()) / 2);
+    }
     case 18: // button text
         return palette.color(QPalette::ButtonText);
     default:

@@ -19,6 +19,7 @@
 #include <QSaveFile>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 
 int CommandTag(const QObject* object) {
     return object->property(kTagProperty).toInt();
@@ -124,6 +125,11 @@ void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area) {
     for (QMdiSubWindow* window : area->subWindowList(QMdiArea::StackingOrder))
         if (auto* child = qobject_cast<TMDIChildForm*>(window))
             children.push_back(child);
+    // The active window comes back active: it goes last even when a window that came up on its
+    // own lies above it.
+    auto active = std::find(children.begin(), children.end(), area->activeSubWindow());
+    if (active != children.end())
+        std::rotate(active, active + 1, children.end());
     writer.WriteInteger(static_cast<int32_t>(children.size()));
     for (TMDIChildForm* child : children)
         child->SaveDesktopRecord(writer);

@@ -43,9 +43,10 @@ void WriteMainWindowPlace(TWinRegistry& reg, const QString& section, const QMain
 void ReadDesktopFile(const QString& fileName, const std::function<void(TDesktopReader&)>& read);
 // Writes the file anew; a failure gives "Konnte die Desktopdatei nicht erstellen!".
 void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktopWriter&)>& write);
-// The count of MDI children, then one record per child from the back to the front one, so that
-// reading them back restores the stacking. A record that cannot be read is skipped with its
-// message and the later ones still come back; onCreated sees every window that did.
+// The count of MDI children, then one record per child from the back to the front one, the
+// active one last, so that reading them back restores the stacking and the active window. A record
+// that cannot be read is skipped with its message and the later ones still come back; onCreated
+// sees every window that did.
 void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area);
 void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
                          const std::function<void(QWidget*)>& onCreated = {});

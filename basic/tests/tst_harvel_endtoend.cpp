@@ -205,6 +205,8 @@ private slots:
 
         // Close; the second start brings the source window back as it was.
         form->MdiArea()->setActiveSubWindow(editor);
+        QVERIFY(TerminalForm);
+        TerminalForm->raise(); // on top of the active window, as the first output leaves it
         PlaceCaretOn(editor, 13, "GOSUB");
         QVERIFY(form->close());
         form.reset();
@@ -217,6 +219,7 @@ private slots:
                 if (QString::fromStdString(e->TextEditor()->FileName()).endsWith("lauflicht.bas"))
                     again = e;
         QVERIFY(again);
+        QCOMPARE(form->MdiArea()->activeSubWindow(), again);
         int column = 0;
         QCOMPARE(again->TextEditor()->GetCaretPosition(column), 13);
         QCOMPARE(column, 6);

@@ -773,6 +773,8 @@ void TMainForm::ReadSettings() {
         ReadDataSettings(reg);
         ReadDigitalPortSettings(reg, this);
         ReadAnalogPortSettings(reg, this);
+    } else {
+        ReadAnalogInputs(reg);
     }
 }
 

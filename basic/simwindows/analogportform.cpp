@@ -110,7 +110,7 @@ TAnalogPortForm* ShowAnalogPortWindow(QWidget* mainWindow, bool hidden) {
     return ShowToolWindow(AnalogPortForm, mainWindow, hidden);
 }
 
-void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* mainWindow) {
+void ReadAnalogInputs(TWinRegistry& reg) {
     ADValuesSaved = reg.ReadBool(Section, QStringLiteral("ADValuesSaved"), true);
     TPortImage& ports = Wrapper().Ports();
     for (int channel = 1; channel <= 8; ++channel) {
@@ -120,6 +120,10 @@ void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* mainWindow) {
         ports.analogIn[channel - 1] = uint8_t(std::clamp(value, 0, 255));
         ports.analogChanged[channel - 1] = true;
     }
+}
+
+void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* mainWindow) {
+    ReadAnalogInputs(reg);
     if (ReadToolWindowPlace(reg, Section, AnalogPortRect))
         ShowAnalogPortWindow(mainWindow, true);
 }

@@ -6,6 +6,7 @@
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "basic/simwindows/analogportform.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "engine/download/simulated_unit.h"
 #include "framework/mainframe.h"
@@ -185,9 +186,13 @@ private slots:
             TWinRegistry reg{QLatin1String(MainRegistryKey)};
             for (const char* ident : {"Left", "Top", "Right", "Bottom"})
                 reg.WriteInteger(QStringLiteral("MainWindow"), QLatin1String(ident), -1);
+            reg.EraseSection(QStringLiteral("AnalogPortWindow"));
         }
+        Linotrex().Ports().analogIn = {};
         auto form = Start();
         QCOMPARE(form->geometry().size(), designed.size());
+        // The analog inputs still start from their defaults.
+        QCOMPARE(int(Linotrex().Ports().analogIn[0]), int(DefaultADValues[0]));
         form.reset();
 
         {

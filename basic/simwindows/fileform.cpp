@@ -1,9 +1,10 @@
 #include "basic/simwindows/fileform.h"
-#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/help.h"
@@ -104,32 +105,16 @@ void TLinotrexFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) 
 }
 
 bool TLinotrexFileForm::IsCommandEnabled(int cmd) {
-    const TLinotrex::RunState state = Linotrex().GetRunState();
-    switch (cmd) {
-    case 303:
-    case 304:
-        return state == TLinotrex::Halted;
-    case 307:
-        return state == TLinotrex::Running || state == TLinotrex::Waiting;
-    default:
-        return TMDIChildForm::IsCommandEnabled(cmd);
-    }
+    if (IsSimulatorCommand(cmd))
+        return SimulatorCommandEnabled(Linotrex(), cmd);
+    return TMDIChildForm::IsCommandEnabled(cmd);
 }
 
 void TLinotrexFileForm::DoCommand(int cmd) {
-    switch (cmd) {
-    case 303:
-        Linotrex().RunTo(-1);
-        break;
-    case 304:
-        Linotrex().StepOnce();
-        break;
-    case 307:
-        Linotrex().UserBreak();
-        break;
-    default:
+    if (IsSimulatorCommand(cmd))
+        DoSimulatorCommand(Linotrex(), cmd);
+    else
         TMDIChildForm::DoCommand(cmd);
-    }
 }
 
 void TLinotrexFileForm::ColorsChanged() {

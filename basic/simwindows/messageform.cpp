@@ -1,9 +1,10 @@
 #include "basic/simwindows/messageform.h"
-#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
@@ -271,7 +272,8 @@ void TMessageForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 }
 
 bool TMessageForm::IsCommandEnabled(int cmd) {
-    const TLinotrex::RunState state = Wrapper().GetRunState();
+    if (IsSimulatorCommand(cmd))
+        return SimulatorCommandEnabled(Wrapper(), cmd);
     switch (cmd) {
     case cmCopy:
     case cmClearWindow:
@@ -280,17 +282,14 @@ bool TMessageForm::IsCommandEnabled(int cmd) {
         return HasNextError();
     case cmPreviousError:
         return HasPreviousError();
-    case cmRun:
-    case cmStep:
-        return state == TLinotrex::Halted;
-    case cmStop:
-        return state == TLinotrex::Running || state == TLinotrex::Waiting;
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }
 }
 
 void TMessageForm::DoCommand(int cmd) {
+    if (IsSimulatorCommand(cmd))
+        return DoSimulatorCommand(Wrapper(), cmd);
     if (!IsCommandEnabled(cmd))
         return TMDIChildForm::DoCommand(cmd);
     switch (cmd) {
@@ -309,15 +308,6 @@ void TMessageForm::DoCommand(int cmd) {
         break;
     case cmPreviousError:
         GoToError(-1, true);
-        break;
-    case cmRun:
-        Wrapper().RunTo(-1);
-        break;
-    case cmStep:
-        Wrapper().StepOnce();
-        break;
-    case cmStop:
-        Wrapper().UserBreak();
         break;
     default:
         TMDIChildForm::DoCommand(cmd);

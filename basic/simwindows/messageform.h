@@ -50,9 +50,6 @@ public:
     static constexpr int cmClearWindow = 160;
     static constexpr int cmNextError = 260;
     static constexpr int cmPreviousError = 261;
-    static constexpr int cmRun = 303;
-    static constexpr int cmStep = 304;
-    static constexpr int cmStop = 307;
 
     explicit TMessageForm(TModel* model, QWidget* parent = nullptr);
     ~TMessageForm() override;

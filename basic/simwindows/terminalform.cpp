@@ -1,9 +1,10 @@
 #include "basic/simwindows/terminalform.h"
-#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/terminallines.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -166,22 +167,20 @@ void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 }
 
 bool TTerminalForm::IsCommandEnabled(int cmd) {
-    const TLinotrex::RunState state = Wrapper().GetRunState();
+    if (IsSimulatorCommand(cmd))
+        return SimulatorCommandEnabled(Wrapper(), cmd);
     switch (cmd) {
     case cmCopy:
     case cmClearWindow:
         return !TerminalLines().empty();
-    case cmRun:
-    case cmStep:
-        return state == TLinotrex::Halted;
-    case cmStop:
-        return state == TLinotrex::Running || state == TLinotrex::Waiting;
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }
 }
 
 void TTerminalForm::DoCommand(int cmd) {
+    if (IsSimulatorCommand(cmd))
+        return DoSimulatorCommand(Wrapper(), cmd);
     if (!IsCommandEnabled(cmd))
         return TMDIChildForm::DoCommand(cmd);
     switch (cmd) {
@@ -191,15 +190,6 @@ void TTerminalForm::DoCommand(int cmd) {
         break;
     case cmClearWindow:
         ClearTerminal();
-        break;
-    case cmRun:
-        Wrapper().RunTo(-1);
-        break;
-    case cmStep:
-        Wrapper().StepOnce();
-        break;
-    case cmStop:
-        Wrapper().UserBreak();
         break;
     default:
         TMDIChildForm::DoCommand(cmd);

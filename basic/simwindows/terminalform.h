@@ -36,9 +36,6 @@ class TTerminalForm : public TMDIChildForm {
 public:
     static constexpr int cmCopy = 153;
     static constexpr int cmClearWindow = 160;
-    static constexpr int cmRun = 303;
-    static constexpr int cmStep = 304;
-    static constexpr int cmStop = 307;
 
     explicit TTerminalForm(TModel* model, QWidget* parent = nullptr);
     ~TTerminalForm() override;

@@ -1,9 +1,10 @@
 #include "basic/simwindows/watchform.h"
-#include "framework/simwindows/singlechild.h"
 
 #include "basic/dialogs/colorsettings.h"
 #include "basic/library/linotrex.h"
+#include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
@@ -308,8 +309,9 @@ bool TWatchForm::Idle(QObject*) {
 }
 
 bool TWatchForm::IsCommandEnabled(int cmd) {
+    if (IsSimulatorCommand(cmd))
+        return SimulatorCommandEnabled(Linotrex(), cmd);
     const int row = grid_->CurrentRow();
-    const TLinotrex::RunState state = Linotrex().GetRunState();
     switch (cmd) {
     case cmDeleteWatch:
     case cmEditWatch:
@@ -319,17 +321,14 @@ bool TWatchForm::IsCommandEnabled(int cmd) {
     case cmChangeValue:
         return HasEntry(row) &&
                Linotrex().Watches()[size_t(row)]->GetState() != TWatchEntry::Invalid;
-    case 303:
-    case 304:
-        return state == TLinotrex::Halted;
-    case 307:
-        return state == TLinotrex::Running || state == TLinotrex::Waiting;
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }
 }
 
 void TWatchForm::DoCommand(int cmd) {
+    if (IsSimulatorCommand(cmd))
+        return DoSimulatorCommand(Linotrex(), cmd);
     const int row = grid_->CurrentRow();
     switch (cmd) {
     case cmDeleteWatch:
@@ -347,15 +346,6 @@ void TWatchForm::DoCommand(int cmd) {
     case cmChangeValue:
         if (IsCommandEnabled(cmd))
             ChangeWatchValue(row);
-        break;
-    case 303:
-        Linotrex().RunTo(-1);
-        break;
-    case 304:
-        Linotrex().StepOnce();
-        break;
-    case 307:
-        Linotrex().UserBreak();
         break;
     default:
         TMDIChildForm::DoCommand(cmd);

@@ -1,7 +1,7 @@
 #include "graphical/simwindows/fileform.h"
-#include "framework/simwindows/singlechild.h"
 
 #include "framework/simwindows/rowgrid.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"

@@ -154,6 +154,14 @@ void TMDIChildForm::GetNextPlacement(int32_t& left, int32_t& top, int32_t& width
     state = placement.state;
 }
 
+void TMDIChildForm::ResizeUnlessPlaced(int width, int height) {
+    int32_t left, top, w, h;
+    TWindowState state;
+    GetNextPlacement(left, top, w, h, state);
+    if (w < 1 || h < 1)
+        resize(width, height);
+}
+
 QRect TMDIChildForm::GetNormalBounds() const {
     if (!normalBounds_.isValid())
         return QRect(QPoint(-1, -1), QPoint(-1, -1));

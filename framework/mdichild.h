@@ -53,6 +53,8 @@ public:
                                  TWindowState state);
     static void GetNextPlacement(int32_t& left, int32_t& top, int32_t& width, int32_t& height,
                                  TWindowState& state);
+    // The designed size of a window created without a stored one.
+    void ResizeUnlessPlaced(int width, int height);
 
     // The normal (restored) rectangle, also while minimized or maximized; (-1, -1, -1, -1)
     // before the window has one.

@@ -1,13 +1,23 @@
 #include "framework/utils.h"
 
 #include "platform/qt/dialogs.h"
+#include "platform/qt/help.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <cstdarg>
 
 QString BitmapDir;
 QString TableDir;
 bool HelpUsed = false;
+
+bool HelpKey(const QKeyEvent* event, int context) {
+    if (event->key() != Qt::Key_F1)
+        return false;
+    if (platform::ShowHelpContext(context))
+        HelpUsed = true;
+    return true;
+}
 
 namespace {
 

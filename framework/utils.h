@@ -3,11 +3,16 @@
 
 #include <QString>
 
+class QKeyEvent;
+
 // Configured directories (no trailing "/"); set by the main window from its settings.
 extern QString BitmapDir;
 extern QString TableDir;
 // Some window opened the help.
 extern bool HelpUsed;
+
+// F1 opens the help topic context (and notes that help was used); true when the key was F1.
+bool HelpKey(const QKeyEvent* event, int context);
 
 // An exclamation beep, then an error box with the single button OK.
 void ShowError(const QString& msg);

@@ -7,7 +7,6 @@
 #include "framework/simwindows/singlechild.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
-#include "platform/qt/help.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -35,21 +34,11 @@ int DataLength() {
 TLinotrexFileForm::TLinotrexFileForm(TModel* model, QWidget* parent)
     : TMDIChildForm(model, parent), grid_(new TRowGrid), rows_(grid_) {
     setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(435, 299);
+    ResizeUnlessPlaced(435, 299);
     rows_.Word = [](int i) { return uint16_t(Linotrex().Data().words[size_t(i)]); };
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) {
-        if (event->key() != Qt::Key_F1)
-            return false;
-        HelpUsed = true;
-        platform::ShowHelpContext(14000);
-        return true;
-    };
+    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 14000); };
     setWidget(grid_);
     ColorsChanged();
     RegisterInstance();

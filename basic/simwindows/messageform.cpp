@@ -8,7 +8,6 @@
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
-#include "platform/qt/help.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -184,11 +183,7 @@ int SourceLineOf(const QString& text) {
 
 TMessageForm::TMessageForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
     setWindowTitle(QStringLiteral("Meldungen"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(480, 180);
+    ResizeUnlessPlaced(480, 180);
     grid_ = new TRowGrid;
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
     grid_->KeyDown = [this](QKeyEvent* event) {
@@ -196,12 +191,7 @@ TMessageForm::TMessageForm(TModel* model, QWidget* parent) : TMDIChildForm(model
             ShowSource(true);
             return true;
         }
-        if (event->key() == Qt::Key_F1) {
-            HelpUsed = true;
-            platform::ShowHelpContext(11000);
-            return true;
-        }
-        return false;
+        return HelpKey(event, 11000);
     };
     grid_->DoubleClick = [this] { ShowSource(true); };
     setWidget(grid_);

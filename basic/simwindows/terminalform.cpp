@@ -9,7 +9,6 @@
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -90,20 +89,10 @@ void ClearTerminal() {
 
 TTerminalForm::TTerminalForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
     setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(386, 228);
+    ResizeUnlessPlaced(386, 228);
     grid_ = new TRowGrid;
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) {
-        if (event->key() != Qt::Key_F1)
-            return false;
-        HelpUsed = true;
-        platform::ShowHelpContext(13000);
-        return true;
-    };
+    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 13000); };
     setWidget(grid_);
     ColorsChanged();
     RegisterInstance();

@@ -9,7 +9,6 @@
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
-#include "platform/qt/help.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,11 +62,7 @@ QColor WatchColor(TColorIndex index) {
 
 TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(260, 160);
+    ResizeUnlessPlaced(260, 160);
 
     auto* client = new QWidget;
     auto* layout = new QVBoxLayout(client);
@@ -200,12 +195,10 @@ void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 }
 
 bool TWatchForm::GridKeyDown(QKeyEvent* event) {
+    if (HelpKey(event, 12000))
+        return true;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
-    case Qt::Key_F1:
-        HelpUsed = true;
-        platform::ShowHelpContext(12000);
-        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // Enter changes the value where it can, otherwise (and with Ctrl) edits the name

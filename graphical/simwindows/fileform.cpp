@@ -6,7 +6,6 @@
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
-#include "platform/qt/help.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -37,21 +36,11 @@ TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
     : TMDIChildForm(nullptr, parent), grid_(new TRowGrid), rows_(grid_),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
     setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(435, 299);
+    ResizeUnlessPlaced(435, 299);
     rows_.Word = [this](int i) { return QuendalModel()->GetDumpWord(i); };
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) {
-        if (event->key() != Qt::Key_F1)
-            return false;
-        HelpUsed = true;
-        platform::ShowHelpContext(14000);
-        return true;
-    };
+    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 14000); };
     setWidget(grid_);
     ColorsChanged();
     RegisterInstance();

@@ -8,7 +8,6 @@
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -35,20 +34,10 @@ TTerminalForm::TTerminalForm(TModel* model, QWidget* parent)
     : TMDIChildForm(nullptr, parent),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
     setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(386, 228);
+    ResizeUnlessPlaced(386, 228);
     grid_ = new TRowGrid;
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) {
-        if (event->key() != Qt::Key_F1)
-            return false;
-        HelpUsed = true;
-        platform::ShowHelpContext(13000);
-        return true;
-    };
+    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 13000); };
     setWidget(grid_);
     ColorsChanged();
     RegisterInstance();

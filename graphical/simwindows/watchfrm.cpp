@@ -7,7 +7,6 @@
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -35,11 +34,7 @@ int WatchNameColWidth = 100;
 
 TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
-    int32_t left, top, width, height;
-    TWindowState state;
-    GetNextPlacement(left, top, width, height, state);
-    if (width < 1 || height < 1)
-        resize(240, 125);
+    ResizeUnlessPlaced(240, 125);
 
     auto* client = new QWidget;
     auto* layout = new QVBoxLayout(client);
@@ -193,11 +188,9 @@ void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 }
 
 bool TWatchForm::GridKeyDown(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_F1:
-        HelpUsed = true;
-        platform::ShowHelpContext(12000);
+    if (HelpKey(event, 12000))
         return true;
+    switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (IsCommandEnabled(cmSetWatchValue))

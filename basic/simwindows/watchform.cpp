@@ -5,6 +5,7 @@
 #include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
+#include "framework/simwindows/watchcolumns.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
@@ -18,9 +19,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
-#include <QStandardItemModel>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace harvel {
@@ -64,52 +63,26 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, pa
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
     ResizeUnlessPlaced(260, 160);
 
-    auto* client = new QWidget;
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    header_ = new QHeaderView(Qt::Horizontal, client);
-    auto* headerModel = new QStandardItemModel(0, 2, header_);
-    headerModel->setHorizontalHeaderLabels({QStringLiteral("Variable"), QStringLiteral("Wert")});
-    header_->setModel(headerModel);
-    // The name column's minimum is kept in LayoutColumns; the header's would bind both columns.
-    header_->setMinimumSectionSize(1);
-    header_->resizeSection(0, WatchNameColWidth);
-    header_->setSectionsClickable(false);
-    grid_ = new TRowGrid(client);
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    layout->addWidget(header_);
-    layout->addWidget(grid_);
-    setWidget(client);
-
-    menu_ = new QMenu(this);
-    auto addItem = [this](int tag, const QString& text, const QKeySequence& key) {
-        QAction* action = menu_->addAction(text);
-        action->setData(tag);
-        action->setShortcut(key);
-        // the grid handles the keys itself
-        action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, [this, tag] { DoCommand(tag); });
+    columns_ = new TWatchColumns(WatchNameColWidth);
+    setWidget(columns_);
+    grid_ = columns_->Grid();
+    columns_->IsCommandEnabled = [this](int tag) { return IsCommandEnabled(tag); };
+    columns_->DoCommand = [this](int tag) { DoCommand(tag); };
+    columns_->NameWidthChanged = [this](int width) {
+        if (isVisible())
+            WatchNameColWidth = width;
     };
-    addItem(cmInsertWatch, QStringLiteral("Neuen Bezeichner einf\u00FCgen..."),
-            QKeySequence(Qt::Key_Insert));
-    addItem(cmEditWatch, QStringLiteral("Bezeichner \u00E4ndern..."),
-            QKeySequence(Qt::CTRL | Qt::Key_Return));
-    addItem(cmDeleteWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
-            QKeySequence(Qt::Key_Delete));
-    addItem(cmChangeValue, QStringLiteral("Wert ver\u00E4ndern..."), QKeySequence(Qt::Key_Return));
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        for (QAction* action : menu_->actions())
-            action->setEnabled(IsCommandEnabled(action->data().toInt()));
-    });
-    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { menu_->popup(grid_->mapToGlobal(pos)); });
-
+    columns_->AddCommand(cmInsertWatch, QStringLiteral("Neuen Bezeichner einf\u00FCgen..."),
+                         QKeySequence(Qt::Key_Insert));
+    columns_->AddCommand(cmEditWatch, QStringLiteral("Bezeichner \u00E4ndern..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_Return));
+    columns_->AddCommand(cmDeleteWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
+                         QKeySequence(Qt::Key_Delete));
+    columns_->AddCommand(cmChangeValue, QStringLiteral("Wert ver\u00E4ndern..."),
+                         QKeySequence(Qt::Key_Return));
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
     grid_->KeyDown = [this](QKeyEvent* event) { return GridKeyDown(event); };
     grid_->DoubleClick = [this] { GridDoubleClick(); };
-    connect(header_, &QHeaderView::sectionResized, this, [this] { LayoutColumns(); });
 
     ColorsChanged();
     SyncRows();
@@ -139,15 +112,14 @@ void TWatchForm::showEvent(QShowEvent* event) {
     if (!WatchWindowRect.Empty())
         setGeometry(WatchWindowRect.ToQRect());
     TMDIChildForm::showEvent(event);
-    header_->resizeSection(0, WatchNameColWidth);
-    LayoutColumns();
+    columns_->Header()->resizeSection(0, WatchNameColWidth);
+    columns_->LayoutColumns();
     SyncRows();
     grid_->SetCurrentRow(0);
 }
 
 void TWatchForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
-    LayoutColumns();
     KeepShownPlace(WatchWindowRect, *this);
 }
 
@@ -156,25 +128,6 @@ void TWatchForm::closeEvent(QCloseEvent* event) {
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && WatchForm == this)
         WatchForm = nullptr;
-}
-
-void TWatchForm::LayoutColumns() {
-    if (layingOut_)
-        return;
-    layingOut_ = true;
-    const int clientWidth = header_->width();
-    // the value column keeps at least 45 pixels
-    const int nameWidth =
-        std::max(std::min(std::max(header_->sectionSize(0), 65), clientWidth - 45), 0);
-    if (header_->sectionSize(0) != nameWidth)
-        header_->resizeSection(0, nameWidth);
-    valueColumnX_ = nameWidth + 2;
-    header_->resizeSection(1, std::max(clientWidth - nameWidth, 0));
-    grid_->SetColumnWidth(grid_->viewport()->width());
-    if (isVisible())
-        WatchNameColWidth = nameWidth;
-    grid_->viewport()->update();
-    layingOut_ = false;
 }
 
 void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
@@ -191,7 +144,7 @@ void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
     painter.setPen(watch.GetState() == TWatchEntry::Invalid   ? WatchColor(clWatchInvalid)
                    : watch.GetState() == TWatchEntry::Changed ? WatchColor(clWatchChanged)
                                                               : WatchColor(clWatchText));
-    painter.drawText(rect.left() + valueColumnX_, baseline, watch.GetText());
+    painter.drawText(rect.left() + columns_->ValueColumnX(), baseline, watch.GetText());
 }
 
 bool TWatchForm::GridKeyDown(QKeyEvent* event) {
@@ -346,14 +299,7 @@ void TWatchForm::DoCommand(int cmd) {
 }
 
 void TWatchForm::ColorsChanged() {
-    const QFont font = ColorSettings().Font(fvWatch);
-    grid_->SetBackground(WatchColor(clWatchBackgnd));
-    grid_->setFont(font);
-    const int rowHeight = QFontMetrics(font).height() + 8;
-    grid_->SetRowHeight(rowHeight);
-    header_->setFont(font);
-    header_->setFixedHeight(rowHeight);
-    grid_->viewport()->update();
+    columns_->SetViewFont(ColorSettings().Font(fvWatch), WatchColor(clWatchBackgnd));
 }
 
 TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {

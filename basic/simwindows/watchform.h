@@ -5,6 +5,7 @@
 
 #include "framework/mdichild.h"
 #include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/watchcolumns.h"
 
 #include <string>
 
@@ -52,9 +53,9 @@ public:
     void SyncRows();
 
     TRowGrid* Grid() const { return grid_; }
-    QHeaderView* Header() const { return header_; }
-    QMenu* LocalMenu() const { return menu_; }
-    int ValueColumnX() const { return valueColumnX_; }
+    QHeaderView* Header() const { return columns_->Header(); }
+    QMenu* LocalMenu() const { return columns_->Menu(); }
+    int ValueColumnX() const { return columns_->ValueColumnX(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,16 +64,12 @@ protected:
 
 private:
     bool HasEntry(int row) const;
-    void LayoutColumns();
     void DrawCell(QPainter& painter, int row, const QRect& rect);
     bool GridKeyDown(QKeyEvent* event);
     void GridDoubleClick();
 
-    QHeaderView* header_;
+    TWatchColumns* columns_;
     TRowGrid* grid_;
-    QMenu* menu_;
-    int valueColumnX_ = 102;
-    bool layingOut_ = false;
 };
 
 extern TWatchForm* WatchForm;

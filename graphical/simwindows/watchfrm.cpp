@@ -2,19 +2,17 @@
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
+#include "framework/simwindows/watchcolumns.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/ansi.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
-#include <QStandardItemModel>
-#include <QVBoxLayout>
 #include <algorithm>
 
 TWatchForm* WatchForm = nullptr;
@@ -36,51 +34,19 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, pa
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
     ResizeUnlessPlaced(240, 125);
 
-    auto* client = new QWidget;
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    header_ = new QHeaderView(Qt::Horizontal, client);
-    auto* headerModel = new QStandardItemModel(0, 2, header_);
-    headerModel->setHorizontalHeaderLabels({QStringLiteral("Variable"), QStringLiteral("Wert")});
-    header_->setModel(headerModel);
-    // The name column's minimum of 65 is kept in LayoutColumns: the header's minimum would
-    // hold for the value column too.
-    header_->setMinimumSectionSize(1);
-    header_->resizeSection(0, WatchNameColWidth);
-    header_->resizeSection(1, 100);
-    header_->setSectionsClickable(false);
-    header_->setFixedHeight(18);
-    grid_ = new TRowGrid(client);
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    layout->addWidget(header_);
-    layout->addWidget(grid_);
-    setWidget(client);
-
-    menu_ = new QMenu(this);
-    auto addItem = [this](int tag, const QString& text, const QKeySequence& key) {
-        QAction* action = menu_->addAction(text);
-        action->setData(tag);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, [this, tag] { DoCommand(tag); });
-    };
-    addItem(cmSetWatchValue, QStringLiteral("Wert ver\u00E4ndern..."),
-            QKeySequence(Qt::Key_Return));
-    addItem(cmKillWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
-            QKeySequence(Qt::Key_Delete));
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        for (QAction* action : menu_->actions())
-            action->setEnabled(IsCommandEnabled(action->data().toInt()));
-    });
-    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { menu_->popup(grid_->mapToGlobal(pos)); });
-
+    columns_ = new TWatchColumns(WatchNameColWidth);
+    setWidget(columns_);
+    grid_ = columns_->Grid();
+    columns_->IsCommandEnabled = [this](int tag) { return IsCommandEnabled(tag); };
+    columns_->DoCommand = [this](int tag) { DoCommand(tag); };
+    columns_->NameWidthChanged = [](int width) { WatchNameColWidth = width; };
+    columns_->AddCommand(cmSetWatchValue, QStringLiteral("Wert ver\u00E4ndern..."),
+                         QKeySequence(Qt::Key_Return));
+    columns_->AddCommand(cmKillWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
+                         QKeySequence(Qt::Key_Delete));
     grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
     grid_->KeyDown = [this](QKeyEvent* event) { return GridKeyDown(event); };
     grid_->DoubleClick = [this] { DoCommand(cmSetWatchValue); };
-    connect(header_, &QHeaderView::sectionResized, this, [this] { LayoutColumns(); });
 
     ColorsChanged();
     RegisterInstance();
@@ -103,12 +69,11 @@ void TWatchForm::showEvent(QShowEvent* event) {
     if (!WatchWindowRect.Empty())
         setGeometry(WatchWindowRect.ToQRect());
     TMDIChildForm::showEvent(event);
-    LayoutColumns();
+    columns_->LayoutColumns();
 }
 
 void TWatchForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
-    LayoutColumns();
     KeepShownPlace(WatchWindowRect, *this);
 }
 
@@ -117,24 +82,6 @@ void TWatchForm::closeEvent(QCloseEvent* event) {
     TMDIChildForm::closeEvent(event);
     if (event->isAccepted() && WatchForm == this)
         WatchForm = nullptr;
-}
-
-void TWatchForm::LayoutColumns() {
-    if (layingOut_)
-        return;
-    layingOut_ = true;
-    const int clientWidth = header_->width();
-    // The value column keeps at least 45 pixels.
-    const int nameWidth =
-        std::max(std::min(std::max(header_->sectionSize(0), 65), clientWidth - 45), 0);
-    if (header_->sectionSize(0) != nameWidth)
-        header_->resizeSection(0, nameWidth);
-    valueColumnX_ = nameWidth + 2;
-    header_->resizeSection(1, std::max(clientWidth - nameWidth, 0));
-    grid_->SetColumnWidth(grid_->viewport()->width());
-    WatchNameColWidth = nameWidth;
-    grid_->viewport()->update();
-    layingOut_ = false;
 }
 
 void TWatchForm::ModelAttached() {
@@ -183,7 +130,7 @@ void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
     painter.setPen(!watch->Valid    ? ViewColor(cnWatchInvalid)
                    : watch->Changed ? ViewColor(cnWatchChanged)
                                     : ViewColor(cnWatchText));
-    painter.drawText(rect.left() + valueColumnX_, baseline,
+    painter.drawText(rect.left() + columns_->ValueColumnX(), baseline,
                      platform::AnsiToQString(watch->ValueText()));
 }
 
@@ -231,13 +178,7 @@ void TWatchForm::DoCommand(int cmd) {
 }
 
 void TWatchForm::ColorsChanged() {
-    grid_->SetBackground(ViewColor(cnWatchBackgnd));
-    grid_->setFont(ViewFont(fvWatch));
-    const int rowHeight = QFontMetrics(ViewFont(fvWatch)).height() + 8;
-    grid_->SetRowHeight(rowHeight);
-    header_->setFont(ViewFont(fvWatch));
-    header_->setFixedHeight(rowHeight);
-    grid_->viewport()->update();
+    columns_->SetViewFont(ViewFont(fvWatch), ViewColor(cnWatchBackgnd));
 }
 
 TWatchForm* ShowWatchWindow(QMdiArea* area, TQuendalModel* model, bool activate) {

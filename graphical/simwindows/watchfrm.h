@@ -3,6 +3,7 @@
 
 #include "framework/mdichild.h"
 #include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/watchcolumns.h"
 
 class QHeaderView;
 class QMdiArea;
@@ -29,9 +30,9 @@ public:
     void RegisterInstance() override;
 
     TRowGrid* Grid() const { return grid_; }
-    QHeaderView* Header() const { return header_; }
-    QMenu* LocalMenu() const { return menu_; }
-    int ValueColumnX() const { return valueColumnX_; }
+    QHeaderView* Header() const { return columns_->Header(); }
+    QMenu* LocalMenu() const { return columns_->Menu(); }
+    int ValueColumnX() const { return columns_->ValueColumnX(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,16 +41,12 @@ protected:
 
 private:
     TQuendalModel* QuendalModel() const;
-    void LayoutColumns();
     void UpdateRowCount();
     void DrawCell(QPainter& painter, int row, const QRect& rect);
     bool GridKeyDown(QKeyEvent* event);
 
-    QHeaderView* header_;
+    TWatchColumns* columns_;
     TRowGrid* grid_;
-    QMenu* menu_;
-    int valueColumnX_ = 102;
-    bool layingOut_ = false;
 };
 
 extern TWatchForm* WatchForm;

@@ -282,6 +282,10 @@ void TLinotrex::Compile() {
         Message(QStringLiteral("Fehler beim Dateischreiben!"), MessageKind::Error);
         break;
     default:
+        // a result this program does not know must not look like a silent success
+        Message(QStringLiteral("Interner Fehler: unbekanntes Ergebnis %1 des Compilers")
+                    .arg(LowWord(result)),
+                MessageKind::Error);
         break;
     }
 }
@@ -402,6 +406,15 @@ void TLinotrex::Reset(bool keepLibraryState) {
     RefreshPorts();
 }
 
+bool TLinotrex::SimulatorError(const QString& what) {
+    platform::MessageBeep(BeepKind::Hand);
+    platform::MessageBox(
+        BoxKind::Error, QStringLiteral("Es trat ein Simulationsfehler auf:\n%1").arg(what), OkOnly);
+    runState_ = Halted;
+    statusChanged_ = true;
+    return false;
+}
+
 bool TLinotrex::StepOnce() {
     if (!CanStartCommand())
         return false;
@@ -504,21 +517,16 @@ bool TLinotrex::Step() {
             break;
         }
         case LinotrexEventError: {
-            platform::MessageBeep(BeepKind::Hand);
             const int code = HighWord(r);
-            const QString what = code == 1 ? QStringLiteral("Division durch Null!")
-                                 : code == 2
-                                     ? QStringLiteral("Ungültiger Zugriff auf Tavrissel-EEPROM!")
-                                     : QStringLiteral("Linotrex got stoned...");
-            platform::MessageBox(BoxKind::Error,
-                                 QStringLiteral("Es trat ein Simulationsfehler auf:\n%1").arg(what),
-                                 OkOnly);
-            runState_ = Halted;
-            statusChanged_ = true;
-            return false;
+            return SimulatorError(code == 1 ? QStringLiteral("Division durch Null!")
+                                  : code == 2
+                                      ? QStringLiteral("Ungültiger Zugriff auf Tavrissel-EEPROM!")
+                                      : QStringLiteral("Linotrex got stoned..."));
         }
         default:
-            break;
+            // an event this program does not know ends the step as an error would
+            return SimulatorError(
+                QStringLiteral("Unbekanntes Ereignis %1 der BASIC-Bibliothek").arg(LowWord(r)));
         }
     } while (again);
     statusChanged_ = true;

@@ -244,6 +244,8 @@ private:
     // Lets waiting window messages run; true when the user broke off.
     void ProcessMessages();
     bool BreakWithMessage(const QString& text);
+    // The simulator error box with its reason; the run stops halted. Returns false.
+    bool SimulatorError(const QString& what);
 
     LinotrexHandle handle_ = nullptr;
     std::vector<char> messages_;

@@ -291,7 +291,7 @@ private slots:
             if (protocol.announcedLength() == 0 ||
                 protocol.program().size() != protocol.announcedLength() / 2)
                 return;
-            for (int i = 0; i < 5000 && !shownHalfway; ++i)
+            for (int i = 0; i < 60000 && !shownHalfway; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         unit.start();
@@ -352,7 +352,7 @@ private slots:
         // The unit holds its first answer until the test has pressed the button.
         std::atomic<bool> cancelled{false};
         unit.setByteHook([&](const quendal::UnitProtocol&) {
-            for (int i = 0; i < 5000 && !cancelled; ++i)
+            for (int i = 0; i < 60000 && !cancelled; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         unit.start();

@@ -17,11 +17,6 @@ const std::array<uint8_t, 8> DefaultADValues = {64, 128, 192, 255, 96, 92, 100, 
 namespace {
 
 const QString Section = QStringLiteral("AnalogPortWindow");
-TLinotrex* ConnectedWrapper = nullptr;
-
-TLinotrex& Wrapper() {
-    return ConnectedWrapper ? *ConnectedWrapper : Linotrex();
-}
 
 TMireltAnalogBar* MakeBar(QWidget* parent, int top) {
     auto* bar = new TMireltAnalogBar(parent);
@@ -74,14 +69,14 @@ void TAnalogPortForm::Unregister() {
 }
 
 void TAnalogPortForm::FirstShowSetup() {
-    const TPortImage& ports = Wrapper().Ports();
+    const TPortImage& ports = Linotrex().Ports();
     for (int channel = 1; channel <= 8; ++channel)
         adBars_[channel - 1]->SetValue(ports.analogIn[channel - 1]);
     resize(176, 230);
 }
 
 void TAnalogPortForm::OnAnalogChanged(int channel) {
-    TPortImage& ports = Wrapper().Ports();
+    TPortImage& ports = Linotrex().Ports();
     const int value = adBars_[channel - 1]->Value();
     ports.analogIn[channel - 1] = uint8_t(value);
     // sent to the library before the next step
@@ -94,7 +89,7 @@ void TAnalogPortForm::OnDAChanged(int output) {
 }
 
 void TAnalogPortForm::RefreshAnalogPorts() {
-    const TPortImage& ports = Wrapper().Ports();
+    const TPortImage& ports = Linotrex().Ports();
     for (int channel = 1; channel <= 8; ++channel) {
         if (ports.analogChanged[channel - 1])
             adBars_[channel - 1]->SetValue(ports.analogIn[channel - 1]);
@@ -112,7 +107,7 @@ TAnalogPortForm* ShowAnalogPortWindow(QWidget* mainWindow, bool hidden) {
 
 void ReadAnalogInputs(TWinRegistry& reg) {
     ADValuesSaved = reg.ReadBool(Section, QStringLiteral("ADValuesSaved"), true);
-    TPortImage& ports = Wrapper().Ports();
+    TPortImage& ports = Linotrex().Ports();
     for (int channel = 1; channel <= 8; ++channel) {
         int value = DefaultADValues[channel - 1];
         if (ADValuesSaved)
@@ -134,7 +129,7 @@ void WriteAnalogPortSettings(TWinRegistry& reg) {
         reg.EraseSection(Section);
     reg.WriteBool(Section, QStringLiteral("ADValuesSaved"), ADValuesSaved);
     if (ADValuesSaved) {
-        const TPortImage& ports = Wrapper().Ports();
+        const TPortImage& ports = Linotrex().Ports();
         for (int channel = 1; channel <= 8; ++channel)
             reg.WriteInteger(Section, QStringLiteral("AD%1").arg(channel),
                              ports.analogIn[channel - 1]);
@@ -143,7 +138,6 @@ void WriteAnalogPortSettings(TWinRegistry& reg) {
 }
 
 void ConnectAnalogPortWindow(TLinotrex& wrapper) {
-    ConnectedWrapper = &wrapper;
     wrapper.Views().RefreshAnalogPorts = [] {
         if (AnalogPortForm)
             AnalogPortForm->RefreshAnalogPorts();

@@ -20,11 +20,6 @@ TWindowRect DigitalPortRect;
 namespace {
 
 const QString Section = QStringLiteral("DigitalPortWindow");
-TLinotrex* ConnectedWrapper = nullptr;
-
-TLinotrex& Wrapper() {
-    return ConnectedWrapper ? *ConnectedWrapper : Linotrex();
-}
 
 // '1'..'9' ports 1..9, 'A'..'G' ports 10..16, '0' port 16 as well; 0 for any other key.
 int PortOfKey(int key) {
@@ -54,7 +49,7 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalP
     connect(ClearAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(false); });
     connect(SetInitialItem, &QAction::triggered, this, [this] { SetInitialPorts(); });
     connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] {
-        const auto& direction = Wrapper().Ports().direction;
+        const auto& direction = Linotrex().Ports().direction;
         SetInitialItem->setEnabled(
             std::none_of(direction.begin(), direction.end(), [](bool output) { return output; }));
     });
@@ -83,12 +78,12 @@ void TDigitalPortForm::showEvent(QShowEvent* event) {
 }
 
 void TDigitalPortForm::CopyPorts() {
-    output_ = Wrapper().Ports().direction;
-    level_ = Wrapper().Ports().level;
+    output_ = Linotrex().Ports().direction;
+    level_ = Linotrex().Ports().level;
 }
 
 void TDigitalPortForm::RefreshDigitalPorts() {
-    const TPortImage& ports = Wrapper().Ports();
+    const TPortImage& ports = Linotrex().Ports();
     for (int i = 0; i < 16; ++i) {
         if (output_[i] == ports.direction[i] && level_[i] == ports.level[i])
             continue;
@@ -100,7 +95,7 @@ void TDigitalPortForm::RefreshDigitalPorts() {
 }
 
 void TDigitalPortForm::TogglePort(int port) {
-    TLinotrex& wrapper = Wrapper();
+    TLinotrex& wrapper = Linotrex();
     const bool level = !wrapper.Ports().level[port - 1];
     wrapper.Ports().level[port - 1] = level;
     wrapper.SetPortLine(port - 1, level ? 1 : 0);
@@ -120,7 +115,7 @@ void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {
         heldPort_ != -1)
         return;
     const int port = PortAtPoint(event->position().toPoint());
-    if (port == 0 || Wrapper().Ports().direction[port - 1])
+    if (port == 0 || Linotrex().Ports().direction[port - 1])
         return;
     TogglePort(port);
     if (!(event->modifiers() & Qt::ShiftModifier))
@@ -180,7 +175,7 @@ void TDigitalPortForm::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TDigitalPortForm::SetAllInputs(bool level) {
-    TLinotrex& wrapper = Wrapper();
+    TLinotrex& wrapper = Linotrex();
     for (int i = 0; i < 16; ++i) {
         if (wrapper.Ports().direction[i])
             continue;
@@ -193,10 +188,10 @@ void TDigitalPortForm::SetAllInputs(bool level) {
 void TDigitalPortForm::SetInitialPorts() {
     int levels = 0;
     for (int i = 0; i < 16; ++i) {
-        if (Wrapper().Ports().level[i])
+        if (Linotrex().Ports().level[i])
             levels |= 1 << i;
     }
-    Wrapper().SetFixedInPorts(levels);
+    Linotrex().SetFixedInPorts(levels);
 }
 
 TDigitalPortForm* ShowDigitalPortWindow(QWidget* mainWindow, bool hidden) {
@@ -216,7 +211,6 @@ void WriteDigitalPortSettings(TWinRegistry& reg) {
 }
 
 void ConnectDigitalPortWindow(TLinotrex& wrapper) {
-    ConnectedWrapper = &wrapper;
     wrapper.Views().RefreshDigitalPorts = [] {
         if (DigitalPortForm)
             DigitalPortForm->RefreshDigitalPorts();

@@ -65,6 +65,7 @@ void TLinotrexFileForm::showEvent(QShowEvent* event) {
 void TLinotrexFileForm::resizeEvent(QResizeEvent* event) {
     TMDIChildForm::resizeEvent(event);
     Layout();
+    KeepShownPlace(DataWindowRect, *this);
 }
 
 void TLinotrexFileForm::closeEvent(QCloseEvent* event) {
@@ -115,6 +116,7 @@ void TLinotrexFileForm::ColorsChanged() {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);
     setPalette(pal);
+    Layout(); // another font fits another number of values in a row
     grid_->viewport()->update();
 }
 

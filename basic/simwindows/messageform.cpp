@@ -39,11 +39,6 @@ TMessageList& List() {
 }
 
 QPointer<QMdiArea> messageArea;
-TLinotrex* connectedWrapper = nullptr;
-
-TLinotrex& Wrapper() {
-    return connectedWrapper ? *connectedWrapper : Linotrex();
-}
 
 void Recount() {
     TMessageList& l = List();
@@ -71,7 +66,7 @@ void ShowSourceOf(int index, bool activate) {
         return;
     const int line = SourceLineOf(lines[size_t(index)].text);
     if (line >= 0)
-        Wrapper().ShowLine(line, activate);
+        Linotrex().ShowLine(line, activate);
 }
 
 // The mark of the current compiler error line.
@@ -263,7 +258,7 @@ void TMessageForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 
 bool TMessageForm::IsCommandEnabled(int cmd) {
     if (IsSimulatorCommand(cmd))
-        return SimulatorCommandEnabled(Wrapper(), cmd);
+        return SimulatorCommandEnabled(Linotrex(), cmd);
     switch (cmd) {
     case cmCopy:
     case cmClearWindow:
@@ -279,7 +274,7 @@ bool TMessageForm::IsCommandEnabled(int cmd) {
 
 void TMessageForm::DoCommand(int cmd) {
     if (IsSimulatorCommand(cmd))
-        return DoSimulatorCommand(Wrapper(), cmd);
+        return DoSimulatorCommand(Linotrex(), cmd);
     if (!IsCommandEnabled(cmd))
         return TMDIChildForm::DoCommand(cmd);
     switch (cmd) {
@@ -337,7 +332,6 @@ void WriteMessageSettings(TWinRegistry& reg) {
 
 void ConnectMessageWindow(QMdiArea* area, TLinotrex& wrapper) {
     messageArea = area;
-    connectedWrapper = &wrapper;
     TLinotrexViews& views = wrapper.Views();
     using Kind = TLinotrexViews::MessageKind;
     views.ClearMessages = [] { ClearMessages(); };

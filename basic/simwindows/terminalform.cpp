@@ -37,11 +37,6 @@ TTerminalList& List() {
 }
 
 QPointer<QMdiArea> terminalArea;
-TLinotrex* connectedWrapper = nullptr;
-
-TLinotrex& Wrapper() {
-    return connectedWrapper ? *connectedWrapper : Linotrex();
-}
 
 // The colour of highlighted lines.
 constexpr TStoredColor MarkedColor = 0xFF00;
@@ -157,7 +152,7 @@ void TTerminalForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
 
 bool TTerminalForm::IsCommandEnabled(int cmd) {
     if (IsSimulatorCommand(cmd))
-        return SimulatorCommandEnabled(Wrapper(), cmd);
+        return SimulatorCommandEnabled(Linotrex(), cmd);
     switch (cmd) {
     case cmCopy:
     case cmClearWindow:
@@ -169,7 +164,7 @@ bool TTerminalForm::IsCommandEnabled(int cmd) {
 
 void TTerminalForm::DoCommand(int cmd) {
     if (IsSimulatorCommand(cmd))
-        return DoSimulatorCommand(Wrapper(), cmd);
+        return DoSimulatorCommand(Linotrex(), cmd);
     if (!IsCommandEnabled(cmd))
         return TMDIChildForm::DoCommand(cmd);
     switch (cmd) {
@@ -218,7 +213,6 @@ void WriteTerminalSettings(TWinRegistry& reg) {
 
 void ConnectTerminalWindow(QMdiArea* area, TLinotrex& wrapper) {
     terminalArea = area;
-    connectedWrapper = &wrapper;
     wrapper.Views().AddTerminalText = [](const QString& text) { AddTerminalText(text); };
 }
 

@@ -25,8 +25,8 @@ int DataValuesPerRow(int width, int charWidth, bool hex) {
 }
 
 void TDataRows::Layout(int length, bool hex) {
-    if (charWidth_ == 0)
-        charWidth_ = std::max(QFontMetrics(grid_->font()).horizontalAdvance(QLatin1Char('8')), 1);
+    // measured each time: the font may have changed since
+    charWidth_ = std::max(QFontMetrics(grid_->font()).horizontalAdvance(QLatin1Char('8')), 1);
     const int clientWidth = grid_->viewport()->width();
     grid_->SetColumnWidth(clientWidth);
     valuesPerRow_ = DataValuesPerRow(clientWidth, charWidth_, hex);

@@ -136,6 +136,7 @@ void TMoltraneFileForm::ColorsChanged() {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ViewColor(cnDataBackgnd));
     setPalette(pal);
+    Layout(); // another font fits another number of values in a row
     grid_->viewport()->update();
 }
 

@@ -1,5 +1,5 @@
 // The data recording window over the wrapper's data file: the empty file, a recorded -1 in
-// decimal and hexadecimal, and a window too narrow for a whole row of values.
+// decimal and hexadecimal, a window too narrow for a whole row of values, and a new font.
 #include "basic/dialogs/colorsettings.h"
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
@@ -100,6 +100,17 @@ private slots:
         QCOMPARE(form->ValuesPerRow(), 1);
         QCOMPARE(RowText(4), QStringLiteral("      5"));
         QVERIFY(!form->Grid()->viewport()->grab().isNull());
+    }
+
+    void anotherFontFitsAnotherCountOfValues() {
+        Record("1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12");
+        form->resize(500, 200);
+        QTest::qWait(1);
+        const int before = form->ValuesPerRow();
+        ColorSettings().fonts[fvData].size = 20;
+        form->ColorsChanged();
+        QVERIFY2(form->ValuesPerRow() < before, qPrintable(QString::number(before)));
+        ColorSettings() = TColorSettings();
     }
 };
 

@@ -32,7 +32,7 @@ bool RunSimulatorPage(QWidget* owner, bool portOnly, bool& autoTiming, int& port
     dialog.SetAutoTiming(autoTiming);
     dialog.SetCOM(port);
     dialog.SetSimulatedBeep(simulatedBeep);
-    dialog.SetPageMode(portOnly);
+    dialog.SetPortOnly(portOnly);
     if (!dialog.Execute(owner))
         return false;
     autoTiming = dialog.GetAutoTiming();
@@ -79,7 +79,7 @@ TEnvOptionDlg::TEnvOptionDlg(QWidget* owner) : TPortOptionsDialog(owner, true) {
     Exclude(CBUseTabs, CBSmartIndent);
 
     setFixedSize(sizeHint().expandedTo(QSize(346, 220)));
-    SetPageMode(false);
+    SetPortOnly(false);
 }
 
 int TEnvOptionDlg::GetTabWidth() const {

@@ -47,9 +47,6 @@ public:
     bool GetSaveAnalogIn() const;
     void SetSaveAnalogIn(bool value);
 
-    // True: the simulator page alone, for a download that needs a port.
-    void SetPageMode(bool simulatorOnly) { SetPortOnly(simulatorOnly); }
-
     QWidget* EditorPage = nullptr;
     QWidget* LinotrexPage = nullptr;
     QSpinBox* SETabWidth = nullptr;

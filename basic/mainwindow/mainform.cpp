@@ -31,7 +31,6 @@
 #include "platform/system.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -313,15 +312,15 @@ void TMainForm::CreateMenus() {
                                [this](int cmd) { return IsChildCommandEnabled(cmd); });
         });
 
-    optionMenu_ = addMenu("OptionMenu", QStringLiteral("&Optionen"));
+    QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
     optionEnvironmentItem_ =
-        AddItem(optionMenu_, "OptionEnvironmentItem", QStringLiteral("&Umgebung..."), {},
+        AddItem(optionMenu, "OptionEnvironmentItem", QStringLiteral("&Umgebung..."), {},
                 &TMainForm::OptionEnvironment);
-    AddItem(optionMenu_, "OptionColorItem", QStringLiteral("&Farben und Schriften..."), {},
+    AddItem(optionMenu, "OptionColorItem", QStringLiteral("&Farben und Schriften..."), {},
             &TMainForm::OptionColors);
 
     QMenu* window = addMenu("WindowMenu", QStringLiteral("&Fenster"));
-    windowMenu_ = new TWindowMenu(window, mdiArea_);
+    new TWindowMenu(window, mdiArea_);
 
     QMenu* help = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
     AddItem(help, "HelpContentsItem", QStringLiteral("&Hilfethemen"), {}, &TMainForm::HelpContents);

@@ -19,8 +19,6 @@ class TMDIChildForm;
 class TMHToolbar;
 class TMRUFileList;
 class TSplashForm;
-class TWindowMenu;
-class TWinRegistry;
 namespace ved {
 class TVedFindDialog;
 }
@@ -145,12 +143,10 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     TDockToolbar* dockToolbar_ = nullptr;
     QMenu* viewMenu_ = nullptr;
-    QMenu* optionMenu_ = nullptr;
     QAction* viewToolbarsItem_ = nullptr;
     QAction* viewStatusbarItem_ = nullptr;
     QAction* viewCompiledItem_ = nullptr;
     QAction* optionEnvironmentItem_ = nullptr;
-    TWindowMenu* windowMenu_ = nullptr;
     QToolButton* beepButton_ = nullptr;
     TMRUFileList* mruFiles_ = nullptr;
     ved::TVedFindDialog* findDlg_ = nullptr;

@@ -52,10 +52,10 @@ extern const std::array<uint8_t, 8> DefaultADValues;
 
 // Creates the window when needed (owned by the main window) and shows it unless hidden.
 TAnalogPortForm* ShowAnalogPortWindow(QWidget* mainWindow, bool hidden = false);
-// Takes the stored inputs into the port image; creates the window hidden when it was open.
 // The analog inputs: the stored values or the defaults. Read at every start, even when the
 // window places are not.
 void ReadAnalogInputs(TWinRegistry& reg);
+// The inputs and the window's place; creates the window hidden when it was open.
 void ReadAnalogPortSettings(TWinRegistry& reg, QWidget* mainWindow = nullptr);
 void WriteAnalogPortSettings(TWinRegistry& reg);
 // The wrapper's analog refresh reaches the window while it is open.

@@ -21,7 +21,8 @@ public:
     // Where a row's value is drawn.
     int ValueColumnX() const { return valueColumnX_; }
 
-    // A local menu item carrying command tag; its key works while the grid has the focus.
+    // A local menu item carrying command tag. Its key is only shown: the window's grid key
+    // handler carries the keys out.
     void AddCommand(int tag, const QString& text, const QKeySequence& key);
     std::function<bool(int tag)> IsCommandEnabled;
     std::function<void(int tag)> DoCommand;

@@ -11,11 +11,15 @@ QString BitmapDir;
 QString TableDir;
 bool HelpUsed = false;
 
+void ShowHelpTopic(int context) {
+    if (platform::ShowHelpContext(context))
+        HelpUsed = true;
+}
+
 bool HelpKey(const QKeyEvent* event, int context) {
     if (event->key() != Qt::Key_F1)
         return false;
-    if (platform::ShowHelpContext(context))
-        HelpUsed = true;
+    ShowHelpTopic(context);
     return true;
 }
 

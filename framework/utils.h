@@ -11,7 +11,9 @@ extern QString TableDir;
 // Some window opened the help.
 extern bool HelpUsed;
 
-// F1 opens the help topic context (and notes that help was used); true when the key was F1.
+// Opens the help topic context and notes that help was used, so that it is closed at exit.
+void ShowHelpTopic(int context);
+// F1 opens the help topic context; true when the key was F1.
 bool HelpKey(const QKeyEvent* event, int context);
 
 // An exclamation beep, then an error box with the single button OK.

@@ -22,7 +22,6 @@
 #include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 
 namespace {
 
@@ -302,8 +301,7 @@ void TColorPagesDialog::BFontSelectClick() {
 }
 
 void TColorPagesDialog::HelpButtonClick() {
-    HelpUsed = true;
-    platform::ShowHelpContext(helpContext_);
+    ShowHelpTopic(helpContext_);
 }
 
 void TColorPagesDialog::PreviewerPaint(QPainter& painter) {

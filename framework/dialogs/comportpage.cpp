@@ -13,7 +13,6 @@
 
 #include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
-#include "platform/qt/help.h"
 
 namespace {
 
@@ -127,6 +126,5 @@ void TPortOptionsDialog::RGComNumberClick() {
 }
 
 void TPortOptionsDialog::HelpButtonClick() {
-    HelpUsed = true;
-    platform::ShowHelpContext(HelpContext);
+    ShowHelpTopic(HelpContext);
 }

@@ -2,7 +2,6 @@
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
-#include "platform/qt/help.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -115,8 +114,7 @@ void TToolWindow::closeEvent(QCloseEvent* event) {
 
 void TToolWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        HelpUsed = true;
-        platform::ShowHelpContext(helpContext_);
+        ShowHelpTopic(helpContext_);
         return;
     }
     QWidget::keyPressEvent(event);

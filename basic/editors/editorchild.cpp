@@ -1,5 +1,6 @@
 #include "basic/editors/editorchild.h"
 
+#include "basic/commands.h"
 #include "basic/editors/keywords.h"
 #include "editor/vedcmd.h"
 #include "framework/printing.h"
@@ -403,83 +404,83 @@ void TEditorForm::SaveAs() {
 
 void TEditorForm::DoCommand(int cmd) {
     TLinotrex& wrapper = Linotrex();
-    if (cmd >= 180 && cmd <= 187) {
+    if (cmd >= cmSetBookmark0 && cmd <= cmSetBookmark0 + 7) {
         editor_->SetMarker(cmd - 180);
         return;
     }
-    if (cmd >= 190 && cmd <= 197) {
+    if (cmd >= cmGotoBookmark0 && cmd <= cmGotoBookmark0 + 7) {
         editor_->GotoMarker(cmd - 190);
         return;
     }
     switch (cmd) {
-    case 100:
+    case cmSave:
         if (editor_->FileName().empty())
             SaveAs();
         else
             SaveText(editor_->FileName());
         break;
-    case 101:
+    case cmSaveAs:
         SaveAs();
         break;
-    case 102: {
+    case cmPrint: {
         QPrinter printer;
         bool selectionOnly = false;
         if (RunPrintDialog(printer, this, editor_->HasSelection(), &selectionOnly))
             Print(printer, selectionOnly);
         break;
     }
-    case 150:
+    case cmUndo:
         editor_->Undo();
         break;
-    case 151:
+    case cmRedo:
         editor_->Redo();
         break;
-    case 152:
+    case cmCut:
         editor_->CutToClipboard();
         break;
-    case 153:
+    case cmCopy:
         editor_->CopyToClipboard();
         break;
-    case 154:
+    case cmPaste:
         editor_->PasteFromClipboard();
         break;
-    case 155:
+    case cmDelete:
         if (editor_->HasSelection())
             editor_->ExecuteCommand(ved::ccDel, 0);
         break;
-    case 156:
+    case cmFind:
         OpenSearchDialog(false, QPoint(50, 110));
         break;
-    case 157:
-    case 158: {
+    case cmFindNext:
+    case cmFindPrev: {
         TEditorSearch& search = EditorSearch();
         search.options &= ~(ved::soReplaceOnce | ved::soReplaceAll);
-        if (cmd == 158)
+        if (cmd == cmFindPrev)
             search.options |= ved::soBackwards;
         else
             search.options &= ~ved::soBackwards;
         SearchText();
         break;
     }
-    case 159:
+    case cmReplace:
         OpenSearchDialog(true, QPoint(80, 140));
         break;
-    case 250:
-    case 251:
+    case cmCompile:
+    case cmCompileDownload:
         if (wrapper.CanStartCommand() && wrapper.AttachEditor(this)) {
             wrapper.SetSource(*this);
             wrapper.CompileSource();
-            if (cmd == 251)
+            if (cmd == cmCompileDownload)
                 wrapper.StartDownload();
         }
         break;
-    case 300:
+    case cmToggleBreakpoint:
         ToggleBreakpoint(CaretLine());
         break;
-    case 301:
+    case cmRunToCursor:
         wrapper.RunTo(CaretLine());
         break;
-    case 302: {
+    case cmWatchAtCaret: {
         const std::string word = editor_->GetCurrentWord();
         if (!word.empty()) {
             if (wrapper.Views().ShowWatchWindow)
@@ -488,23 +489,23 @@ void TEditorForm::DoCommand(int cmd) {
         }
         break;
     }
-    case 303:
+    case cmRun:
         wrapper.RunTo(-1);
         break;
-    case 304:
+    case cmStep:
         wrapper.StepOnce();
         break;
-    case 305:
+    case cmReset:
         wrapper.ResetSimulation(false);
         break;
-    case 306:
+    case cmClearBreakpoints:
         while (!breakpoints_.empty()) {
             const int32_t line = breakpoints_.back()->line;
             breakpoints_.pop_back();
             ShowBreakpointLine(line, false);
         }
         break;
-    case 307:
+    case cmStop:
         wrapper.UserBreak();
         break;
     default:
@@ -524,53 +525,54 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     const bool running = wrapper.IsRunningIn(this);
     // no command that calls the library starts while another runs or a download is under way
     const bool free = wrapper.CanStartCommand();
-    if ((cmd >= 180 && cmd <= 187) || (cmd >= 190 && cmd <= 197))
+    if ((cmd >= cmSetBookmark0 && cmd <= cmSetBookmark0 + 7) ||
+        (cmd >= cmGotoBookmark0 && cmd <= cmGotoBookmark0 + 7))
         return true;
     switch (cmd) {
-    case 100:
+    case cmSave:
         return editor_->GetModified();
-    case 101:
+    case cmSaveAs:
         return true;
-    case 102:
+    case cmPrint:
         return editor_->GetByteCount() > 0;
-    case 150:
+    case cmUndo:
         return !simulating_ && editor_->CanUndo();
-    case 151:
+    case cmRedo:
         return !simulating_ && editor_->CanRedo();
-    case 152:
+    case cmCut:
         return !simulating_ && editor_->HasSelection();
-    case 153:
+    case cmCopy:
         return editor_->HasSelection();
-    case 154:
+    case cmPaste:
         return !simulating_ && !QApplication::clipboard()->text().isEmpty();
-    case 155:
-    case 159:
+    case cmDelete:
+    case cmReplace:
         return !simulating_;
-    case 156:
+    case cmFind:
         return editor_->GetByteCount() > 0;
-    case 157:
-    case 158:
+    case cmFindNext:
+    case cmFindPrev:
         return !EditorSearch().findText.empty();
-    case 250:
-    case 251:
+    case cmCompile:
+    case cmCompileDownload:
         return free && !running && editor_->GetByteCount() != 0 && language_ != LangAsm;
-    case 300:
+    case cmToggleBreakpoint:
         return editor_->GetLineLength(CaretLine()) > 0;
-    case 301:
+    case cmRunToCursor:
         return free && wrapper.IsValidBreakpointIn(this, CaretLine());
-    case 302: {
+    case cmWatchAtCaret: {
         const std::string word = editor_->GetCurrentWord();
         const char c = word.empty() ? '\0' : word[0];
         return !running && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_');
     }
-    case 303:
-    case 304:
+    case cmRun:
+    case cmStep:
         return free && wrapper.IsCompiledFor(this);
-    case 305:
+    case cmReset:
         return free && wrapper.IsSimulatingIn(this);
-    case 306:
+    case cmClearBreakpoints:
         return !breakpoints_.empty();
-    case 307:
+    case cmStop:
         return wrapper.IsRunning(); // in every window: the run may be shown elsewhere
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
@@ -671,7 +673,7 @@ bool TEditorForm::CloseQuery() {
     switch (platform::MessageBox(BoxKind::Confirmation, question,
                                  Button::Yes | Button::No | Button::Cancel)) {
     case Button::Yes:
-        DoCommand(100);
+        DoCommand(cmSave);
         return !editor_->GetModified();
     case Button::No:
         return true;

@@ -3,6 +3,8 @@
 // (menu, recent files, dropped files), find and replace, help, settings and the desktop file.
 #pragma once
 
+#include "basic/commands.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -26,36 +28,6 @@ class TVedFindDialog;
 namespace harvel {
 
 class TEditorForm;
-
-enum TCommand : int {
-    cmContainer = 1,
-    cmSave = 100,
-    cmSaveAs = 101,
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmDelete = 155,
-    cmFind = 156,
-    cmFindNext = 157,
-    cmFindPrev = 158,
-    cmReplace = 159,
-    cmClearWindow = 160,
-    cmCompile = 250,
-    cmCompileDownload = 251,
-    cmNextError = 260,
-    cmPrevError = 261,
-    cmToggleBreakpoint = 300,
-    cmRunToCursor = 301,
-    cmWatchAtCaret = 302,
-    cmRun = 303,
-    cmStep = 304,
-    cmReset = 305,
-    cmClearBreakpoints = 306,
-    cmStop = 307,
-};
 
 inline constexpr char MainRegistryKey[] = "SOFTWARE\\Mirelt Electronic\\Tavrissel/BASIC";
 inline constexpr char MainProgramTitle[] = "Mirelt Tavrissel/BASIC Entwicklung";

@@ -265,7 +265,7 @@ bool TMessageForm::IsCommandEnabled(int cmd) {
         return !Messages().empty();
     case cmNextError:
         return HasNextError();
-    case cmPreviousError:
+    case cmPrevError:
         return HasPreviousError();
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
@@ -291,7 +291,7 @@ void TMessageForm::DoCommand(int cmd) {
     case cmNextError:
         GoToError(1, true);
         break;
-    case cmPreviousError:
+    case cmPrevError:
         GoToError(-1, true);
         break;
     default:

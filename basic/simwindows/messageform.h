@@ -2,6 +2,7 @@
 // window; a compiler error line leads to its line in the source window.
 #pragma once
 
+#include "basic/commands.h"
 #include "framework/mdichild.h"
 #include "framework/simwindows/toolwindow.h"
 
@@ -46,11 +47,6 @@ class TMessageForm : public TMDIChildForm {
     Q_OBJECT
 
 public:
-    static constexpr int cmCopy = 153;
-    static constexpr int cmClearWindow = 160;
-    static constexpr int cmNextError = 260;
-    static constexpr int cmPreviousError = 261;
-
     explicit TMessageForm(TModel* model, QWidget* parent = nullptr);
     ~TMessageForm() override;
 

@@ -1,19 +1,20 @@
-// Run (303), single step (304) and stop (307): every simulator window offers them for the program
+// Run, single step and stop: every simulator window offers them for the program
 // the wrapper runs, whatever window has the keys.
 #pragma once
 
+#include "basic/commands.h"
 #include "basic/library/linotrex.h"
 
 namespace harvel {
 
 inline bool IsSimulatorCommand(int cmd) {
-    return cmd == 303 || cmd == 304 || cmd == 307;
+    return cmd == cmRun || cmd == cmStep || cmd == cmStop;
 }
 
 // Run and step while the program is halted, stop while it runs or waits.
 inline bool SimulatorCommandEnabled(const TLinotrex& wrapper, int cmd) {
     const TLinotrex::RunState state = wrapper.GetRunState();
-    if (cmd == 307)
+    if (cmd == cmStop)
         return state == TLinotrex::Running || state == TLinotrex::Waiting;
     return state == TLinotrex::Halted;
 }
@@ -22,9 +23,9 @@ inline bool SimulatorCommandEnabled(const TLinotrex& wrapper, int cmd) {
 inline void DoSimulatorCommand(TLinotrex& wrapper, int cmd) {
     if (!SimulatorCommandEnabled(wrapper, cmd))
         return;
-    if (cmd == 303)
+    if (cmd == cmRun)
         wrapper.RunTo(-1);
-    else if (cmd == 304)
+    else if (cmd == cmStep)
         wrapper.StepOnce();
     else
         wrapper.UserBreak();

@@ -2,6 +2,7 @@
 // window; the first output opens it.
 #pragma once
 
+#include "basic/commands.h"
 #include "framework/mdichild.h"
 #include "framework/simwindows/toolwindow.h"
 
@@ -34,9 +35,6 @@ class TTerminalForm : public TMDIChildForm {
     Q_OBJECT
 
 public:
-    static constexpr int cmCopy = 153;
-    static constexpr int cmClearWindow = 160;
-
     explicit TTerminalForm(TModel* model, QWidget* parent = nullptr);
     ~TTerminalForm() override;
 

@@ -3,6 +3,7 @@
 // the window.
 #pragma once
 
+#include "basic/commands.h"
 #include "framework/mdichild.h"
 #include "framework/simwindows/toolwindow.h"
 #include "framework/simwindows/watchcolumns.h"
@@ -25,7 +26,7 @@ class TWatchForm : public TMDIChildForm {
     Q_OBJECT
 
 public:
-    static constexpr int cmDeleteWatch = 155;
+    static constexpr int cmDeleteWatch = cmDelete;
     static constexpr int cmInsertWatch = 500;
     static constexpr int cmEditWatch = 501;
     static constexpr int cmChangeValue = 502;

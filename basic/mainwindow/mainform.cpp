@@ -21,6 +21,7 @@
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/splash.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
@@ -559,9 +560,7 @@ TEditorForm* TMainForm::OpenEditor(const QString& fileName) {
             const QString open =
                 CanonicalFileName(QString::fromLocal8Bit(editor->TextEditor()->FileName()));
             if (open == wanted) {
-                if (editor->isMinimized())
-                    editor->showNormal();
-                mdiArea_->setActiveSubWindow(editor);
+                BringUpChild(*editor, mdiArea_);
                 return editor;
             }
         }

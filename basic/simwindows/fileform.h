@@ -4,7 +4,7 @@
 
 #include "framework/mdichild.h"
 #include "framework/simwindows/datarows.h"
-#include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/windowrect.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 
 #include "basic/commands.h"
 #include "framework/mdichild.h"
-#include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/windowrect.h"
 
 #include <QString>
 #include <cstdint>

@@ -5,8 +5,8 @@
 
 #include "basic/commands.h"
 #include "framework/mdichild.h"
-#include "framework/simwindows/toolwindow.h"
 #include "framework/simwindows/watchcolumns.h"
+#include "framework/simwindows/windowrect.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/mdichild.h"
-#include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/windowrect.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

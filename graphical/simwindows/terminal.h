@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/mdichild.h"
-#include "framework/simwindows/toolwindow.h"
+#include "framework/simwindows/windowrect.h"
 #include "graphical/model/modelfollower.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "framework/mdichild.h"
-#include "framework/simwindows/toolwindow.h"
 #include "framework/simwindows/watchcolumns.h"
+#include "framework/simwindows/windowrect.h"
 
 class QHeaderView;
 class QMdiArea;

@@ -1,5 +1,5 @@
-// What the MDI frames of both programs share: command numbers on menu items and tool buttons
-// and the desktop file's name.
+// What the MDI frames of both programs share: the property that carries command numbers, the
+// desktop file's name and Qt's German texts.
 #pragma once
 
 #include <QString>

@@ -213,6 +213,12 @@ void TWindowMenu::CloseAll(QMdiArea* area) {
 
 // ---------------------------------------------------------------------------------------------
 
+void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act) {
+    for (QMdiSubWindow* window : area->subWindowList())
+        if (auto* child = qobject_cast<TMDIChildForm*>(window))
+            act(*child);
+}
+
 QStringList DroppedFileNames(const QMimeData* data) {
     QStringList names;
     for (const QUrl& url : data->urls())

@@ -17,6 +17,7 @@ class QMimeData;
 class QWidget;
 class TDesktopReader;
 class TDesktopWriter;
+class TMDIChildForm;
 class TModel;
 class TWinRegistry;
 
@@ -73,6 +74,9 @@ private:
     std::vector<QAction*> items_;
     std::vector<QAction*> listItems_;
 };
+
+// Calls act for every MDI child of area (options and colours changed, say).
+void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act);
 
 // The local files of a drop, whatever the length of their paths.
 QStringList DroppedFileNames(const QMimeData* data);

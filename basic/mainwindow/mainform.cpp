@@ -684,9 +684,7 @@ void TMainForm::OptionEnvironment() {
         return;
     if (!ExecuteEnvOptions(this, false))
         return;
-    for (QMdiSubWindow* window : mdiArea_->subWindowList())
-        if (auto* child = qobject_cast<TMDIChildForm*>(window))
-            child->OptionsChanged();
+    ForEachChild(mdiArea_, [](TMDIChildForm& child) { child.OptionsChanged(); });
 }
 
 void TMainForm::OptionColors() {
@@ -694,9 +692,7 @@ void TMainForm::OptionColors() {
 }
 
 void TMainForm::ApplyColorsAndFonts() {
-    for (QMdiSubWindow* window : mdiArea_->subWindowList())
-        if (auto* child = qobject_cast<TMDIChildForm*>(window))
-            child->ColorsChanged();
+    ForEachChild(mdiArea_, [](TMDIChildForm& child) { child.ColorsChanged(); });
 }
 
 void TMainForm::HelpContents() {

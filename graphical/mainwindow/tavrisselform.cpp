@@ -791,9 +791,7 @@ void TTavrisselForm::OptionColorItemClick() {
 }
 
 void TTavrisselForm::ApplyColorsAndFonts() {
-    for (QMdiSubWindow* window : mdiArea_->subWindowList())
-        if (auto* child = qobject_cast<TMDIChildForm*>(window))
-            child->ColorsChanged();
+    ForEachChild(mdiArea_, [](TMDIChildForm& child) { child.ColorsChanged(); });
 }
 
 void TTavrisselForm::ViewWatchItemClick() {

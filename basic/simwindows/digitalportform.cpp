@@ -84,14 +84,7 @@ void TDigitalPortForm::CopyPorts() {
 
 void TDigitalPortForm::RefreshDigitalPorts() {
     const TPortImage& ports = Linotrex().Ports();
-    for (int i = 0; i < 16; ++i) {
-        if (output_[i] == ports.direction[i] && level_[i] == ports.level[i])
-            continue;
-        output_[i] = ports.direction[i];
-        level_[i] = ports.level[i];
-        if (isVisible())
-            update(PortLedRect(i + 1));
-    }
+    RefreshPortLeds(*this, ports.direction, ports.level, output_, level_);
 }
 
 void TDigitalPortForm::TogglePort(int port) {

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QWidget>
 
 namespace {
 
@@ -61,5 +62,19 @@ void PaintPortLeds(QPainter& painter, const QRect& clip, const std::array<bool, 
         painter.drawImage(cell.x() + 10, cell.y() + 3, LedImages()[index]);
         painter.drawText(QRect(cell.x(), cell.y() + 17, 32, 16), Qt::AlignHCenter | Qt::AlignTop,
                          QString::number(port));
+    }
+}
+
+void RefreshPortLeds(QWidget& form, const std::array<bool, 16>& output,
+                     const std::array<bool, 16>& level, std::array<bool, 16>& shownOutput,
+                     std::array<bool, 16>& shownLevel) {
+    for (int i = 0; i < 16; ++i) {
+        if (shownOutput[size_t(i)] == output[size_t(i)] &&
+            shownLevel[size_t(i)] == level[size_t(i)])
+            continue;
+        shownOutput[size_t(i)] = output[size_t(i)];
+        shownLevel[size_t(i)] = level[size_t(i)];
+        if (form.isVisible())
+            form.update(PortLedRect(i + 1));
     }
 }

@@ -112,15 +112,8 @@ void TDigitalPortForm::DigitalPortPopupPopup() {
 }
 
 void TDigitalPortForm::UpdateDigitalPorts() {
-    for (int i = 0; i < 16; ++i) {
-        if (drawnOutput_[i] != SimulatorIoState.PortIsOutput[i] ||
-            drawnLevel_[i] != SimulatorIoState.PortLevel[i]) {
-            drawnOutput_[i] = SimulatorIoState.PortIsOutput[i];
-            drawnLevel_[i] = SimulatorIoState.PortLevel[i];
-            if (isVisible())
-                update(LedRect(i + 1));
-        }
-    }
+    RefreshPortLeds(*this, SimulatorIoState.PortIsOutput, SimulatorIoState.PortLevel, drawnOutput_,
+                    drawnLevel_);
 }
 
 TDigitalPortForm* ShowDigitalPortWindow(QWidget* owner, bool hidden) {

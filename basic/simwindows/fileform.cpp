@@ -121,12 +121,7 @@ void TLinotrexFileForm::ColorsChanged() {
 }
 
 TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
-    if (LinotrexFileForm) {
-        if (activate)
-            BringUpChild(*LinotrexFileForm, area);
-        return LinotrexFileForm;
-    }
-    return CreateAtDefaultPlace<TLinotrexFileForm>(area, nullptr, activate);
+    return ShowSingleChild(LinotrexFileForm, area, nullptr, activate);
 }
 
 void ReadDataSettings(TWinRegistry& reg) {

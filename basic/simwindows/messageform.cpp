@@ -310,14 +310,7 @@ void TMessageForm::ColorsChanged() {
 }
 
 TMessageForm* ShowMessageWindow(QMdiArea* area, bool activate) {
-    if (MessageForm) {
-        if (activate)
-            BringUpChild(*MessageForm, MessageForm->mdiArea());
-        else if (MessageForm->isMinimized())
-            MessageForm->showNormal();
-        return MessageForm;
-    }
-    return CreateAtDefaultPlace<TMessageForm>(area, nullptr, activate);
+    return ShowSingleChild(MessageForm, area, nullptr, activate, true);
 }
 
 void ReadMessageSettings(TWinRegistry& reg) {

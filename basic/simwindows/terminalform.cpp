@@ -191,14 +191,7 @@ void TTerminalForm::ColorsChanged() {
 }
 
 TTerminalForm* ShowTerminalWindow(QMdiArea* area, bool activate) {
-    if (TerminalForm) {
-        if (activate)
-            BringUpChild(*TerminalForm, TerminalForm->mdiArea());
-        else if (TerminalForm->isMinimized())
-            TerminalForm->showNormal();
-        return TerminalForm;
-    }
-    return CreateAtDefaultPlace<TTerminalForm>(area, nullptr, activate);
+    return ShowSingleChild(TerminalForm, area, nullptr, activate, true);
 }
 
 void ReadTerminalSettings(TWinRegistry& reg) {

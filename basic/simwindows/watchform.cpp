@@ -303,12 +303,7 @@ void TWatchForm::ColorsChanged() {
 }
 
 TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
-    if (WatchForm) {
-        if (activate)
-            BringUpChild(*WatchForm, area);
-        return WatchForm;
-    }
-    return CreateAtDefaultPlace<TWatchForm>(area, nullptr, activate);
+    return ShowSingleChild(WatchForm, area, nullptr, activate);
 }
 
 void ReadWatchSettings(TWinRegistry& reg) {

@@ -36,6 +36,20 @@ inline void BringUpChild(TMDIChildForm& form, QMdiArea* area) {
         area->setActiveSubWindow(&form);
 }
 
+// The single window of kind T: one that exists comes up when activate asks for it (an iconic
+// one is restored even without, with restoreIconic); else a new one at the default place.
+template <class T>
+T* ShowSingleChild(T* existing, QMdiArea* area, TModel* model, bool activate,
+                   bool restoreIconic = false) {
+    if (!existing)
+        return CreateAtDefaultPlace<T>(area, model, activate);
+    if (activate)
+        BringUpChild(*existing, area ? area : existing->mdiArea());
+    else if (restoreIconic && existing->isMinimized())
+        existing->showNormal();
+    return existing;
+}
+
 // A shown window in its normal state keeps its rectangle as it is resized or moved.
 inline void KeepShownPlace(TWindowRect& place, const TMDIChildForm& form) {
     if (form.isVisible() && form.FormWindowState() == wsNormal)

@@ -93,10 +93,10 @@ struct TLinotrexViews {
     std::function<void()> RefreshDigitalPorts;
     // The input dialog: false on cancel.
     std::function<bool(int& value)> AskInput;
-    // The environment dialog's simulator page: false on cancel.
+    // The environment dialog's simulator page, asked when a download has no port: false on
+    // cancel. The program connects it in port-only mode (ConnectEnvOptions).
     std::function<bool(bool& autoTiming, int& port, bool& simulatedBeep)> EditOptions;
-    // The same page showing only the port, for a download without a chosen port; EditOptions
-    // stands in when unset.
+    // A question for the port alone; when set, it is asked instead of EditOptions.
     std::function<bool(int& port)> EditPortOnly;
     // The application's idle handler.
     std::function<void()> Idle;

@@ -349,9 +349,11 @@ private slots:
         quendal::PseudoTerminal pty;
         platform::Settings::user().writeString(PortsKey, "COM1", pty.slavePath());
         quendal::SimulatedUnit unit(pty.master());
-        // The unit holds its first answer until the test has pressed the button.
-        std::atomic<bool> cancelled{false};
+        // The unit holds its first answer until the test has pressed the button. The button is
+        // pressed only once a byte has come: the download starts by clearing the break flag.
+        std::atomic<bool> cancelled{false}, holding{false};
         unit.setByteHook([&](const quendal::UnitProtocol&) {
+            holding = true;
             for (int i = 0; i < 60000 && !cancelled; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
@@ -360,7 +362,8 @@ private slots:
         platform::DialogRecorder recorder;
         bool stayedOpen = false;
         const Outcome outcome = Run(true, [&](TCompilerForm& dialog) {
-            if (cancelled || !dialog.lAction->text().startsWith(QStringLiteral("\u00DCbertrage")))
+            if (cancelled || !holding ||
+                !dialog.lAction->text().startsWith(QStringLiteral("\u00DCbertrage")))
                 return;
             QTest::keyClick(&dialog, Qt::Key_Escape);
             dialog.close();

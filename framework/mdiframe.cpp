@@ -3,6 +3,7 @@
 #include "framework/desktop.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
+#include "framework/mrufilelist.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 
@@ -212,6 +213,21 @@ void TWindowMenu::CloseAll(QMdiArea* area) {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+TMRUFileList* CreateRecentFilesList(QWidget* owner, const QString& name, QMenu* fileMenu,
+                                    QAction* after,
+                                    const std::function<void(const QString&)>& open) {
+    auto* list = new TMRUFileList(owner);
+    list->setObjectName(name);
+    list->SetMRUItemCount(5);
+    list->SetParentMenu(fileMenu);
+    list->SetInsertAfter(after);
+    list->SetSeparatorBefore(true);
+    list->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
+    list->OnOpenFile = open;
+    list->Loaded();
+    return list;
+}
 
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act) {
     for (QMdiSubWindow* window : area->subWindowList())

@@ -19,6 +19,7 @@ class TDesktopReader;
 class TDesktopWriter;
 class TMDIChildForm;
 class TModel;
+class TMRUFileList;
 class TWinRegistry;
 
 // The command number of a menu item or tool button (kTagProperty); 0 = none.
@@ -74,6 +75,12 @@ private:
     std::vector<QAction*> items_;
     std::vector<QAction*> listItems_;
 };
+
+// The recent-files list as both main windows place it: five items after the given item of the
+// file menu, a separator before them, the hint "Diese Datei erneut öffnen".
+TMRUFileList* CreateRecentFilesList(QWidget* owner, const QString& name, QMenu* fileMenu,
+                                    QAction* after,
+                                    const std::function<void(const QString&)>& open);
 
 // Calls act for every MDI child of area (options and colours changed, say).
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act);

@@ -215,15 +215,8 @@ void TMainForm::CreateMenus() {
     connect(exitItem, &QAction::triggered, this, &QWidget::close);
     file->insertSeparator(exitItem);
 
-    mruFiles_ = new TMRUFileList(this);
-    mruFiles_->setObjectName(QStringLiteral("MRUList"));
-    mruFiles_->SetMRUItemCount(5);
-    mruFiles_->SetParentMenu(file);
-    mruFiles_->SetInsertAfter(printerSetupItem);
-    mruFiles_->SetSeparatorBefore(true);
-    mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
-    mruFiles_->OnOpenFile = [this](const QString& name) { OpenEditor(name); };
-    mruFiles_->Loaded();
+    mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printerSetupItem,
+                                      [this](const QString& name) { OpenEditor(name); });
 
     QMenu* edit = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
     AddCommand(edit, "EditUndoItem", QStringLiteral("&Rückgängig"), cmUndo,

@@ -230,15 +230,9 @@ void TTavrisselForm::CreateMenus() {
     connect(exitItem, &QAction::triggered, this, &QWidget::close);
     fileMenu_->insertSeparator(exitItem);
 
-    mruFiles_ = new TMRUFileList(this);
-    mruFiles_->setObjectName(QStringLiteral("MRUFiles"));
-    mruFiles_->SetMRUItemCount(5);
-    mruFiles_->SetParentMenu(fileMenu_);
-    mruFiles_->SetInsertAfter(printerSetupItem_);
-    mruFiles_->SetSeparatorBefore(true);
-    mruFiles_->SetHint(QStringLiteral("Diese Datei erneut öffnen"));
-    mruFiles_->OnOpenFile = [this](const QString& name) { OnMRUFileOpen(name); };
-    mruFiles_->Loaded();
+    mruFiles_ =
+        CreateRecentFilesList(this, QStringLiteral("MRUFiles"), fileMenu_, printerSetupItem_,
+                              [this](const QString& name) { OnMRUFileOpen(name); });
 
     QMenu* editMenu = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
     AddCommand(editMenu, QStringLiteral("&Rückgängig"), cmUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));

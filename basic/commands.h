@@ -1,25 +1,16 @@
-// The numbered commands of the BASIC program: the tags of its menu items and tool buttons,
-// carried out by the active window.
+// The BASIC program's own numbered commands, beside those of every window: the tags of its
+// menu items and tool buttons, carried out by the active window.
 #pragma once
+
+#include "framework/commands.h"
 
 namespace harvel {
 
 enum TCommand : int {
-    cmContainer = 1,
-    cmSave = 100,
-    cmSaveAs = 101,
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmDelete = 155,
     cmFind = 156,
     cmFindNext = 157,
     cmFindPrev = 158,
     cmReplace = 159,
-    cmClearWindow = 160,
     cmCompile = 250,
     cmCompileDownload = 251,
     cmNextError = 260,

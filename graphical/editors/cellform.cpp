@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "framework/commands.h"
 #include "framework/paintbox.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/coloroptions.h"
@@ -30,13 +31,6 @@
 namespace {
 
 enum TCellCommand : int {
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmClear = 155,
     cmAddWatch = 500,
     cmNewCell = 601,
     cmProperties = 620,
@@ -105,7 +99,7 @@ TProgramCellForm::TProgramCellForm(TModel* model, QWidget* parent) : TMDIChildFo
     AddItem(localMenu_, QStringLiteral("Ausschneiden"), cmCut, QKeySequence(Qt::CTRL | Qt::Key_X));
     AddItem(localMenu_, QStringLiteral("&Kopieren"), cmCopy, QKeySequence(Qt::CTRL | Qt::Key_C));
     AddItem(localMenu_, QStringLiteral("Einfügen"), cmPaste, QKeySequence(Qt::CTRL | Qt::Key_V));
-    AddItem(localMenu_, QStringLiteral("Löschen"), cmClear, QKeySequence(Qt::Key_Delete));
+    AddItem(localMenu_, QStringLiteral("Löschen"), cmDelete, QKeySequence(Qt::Key_Delete));
     localMenu_->addSeparator();
     AddItem(localMenu_, QStringLiteral("Haltepunkt umschalten"), cmToggleBreakpoint,
             QKeySequence(Qt::CTRL | Qt::Key_F8));
@@ -471,7 +465,7 @@ void TProgramCellForm::DoCommand(int cmd) {
         mouseTool_->EndWireEdit();
         Paste();
         break;
-    case cmClear: {
+    case cmDelete: {
         const std::vector<TBlock*> selection = mouseTool_->Selection();
         mouseTool_->ClearSelection();
         model->DeleteBlocksWithUndo(cell_, selection);
@@ -551,7 +545,7 @@ bool TProgramCellForm::IsCommandEnabled(int cmd) {
         return model->CanRedo() && !mouseTool_->InOperation();
     case cmCut:
     case cmCopy:
-    case cmClear:
+    case cmDelete:
         return cell_ && !moving && selected >= 1;
     case cmPaste:
         return cell_ && ClipboardHasLines(BlocksClipboardFormat);

@@ -13,6 +13,7 @@
 #include <QPrinter>
 
 #include "editor/vedcmd.h"
+#include "framework/commands.h"
 #include "framework/desktop.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/coloroptions.h"
@@ -29,15 +30,7 @@ constexpr int TypedParaLengthLimit = 200;
 // The longest paragraph the editor can hold.
 constexpr int MaxParaLengthLimit = 32767;
 
-enum TEditCommand : int {
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmDelete = 155,
-};
+enum TEditCommand : int {};
 
 } // namespace
 

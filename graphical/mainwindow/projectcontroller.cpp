@@ -16,6 +16,7 @@
 
 #include <algorithm>
 
+#include "framework/commands.h"
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
 #include "framework/mrufilelist.h"
@@ -44,13 +45,6 @@ const char* const TProjectController::DragFormat = "application/x-tavrissel-cell
 namespace {
 
 enum TTreeCommand : int {
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmDelete = 155,
     cmOpen = 600,
     cmInsertCell = 601,
     cmInsertTable = 602,

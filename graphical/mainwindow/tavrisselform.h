@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/commands.h"
 #include "framework/mainframe.h"
 
 class QAction;
@@ -33,20 +34,9 @@ class TResizeToolbar;
 class TSplashForm;
 class TWinRegistry;
 
-// Command numbers (the simulator ones are TSimCommand) carried in the "tag" property of menu items
-// and tool buttons.
+// The program's own command numbers beside those of every window (TFrameCommand; the
+// simulator ones are TSimCommand), carried in the "tag" property of menu items and tool buttons.
 enum TCommand : int {
-    cmContainer = 1,
-    cmSave = 100,
-    cmSaveAs = 101,
-    cmPrint = 102,
-    cmUndo = 150,
-    cmRedo = 151,
-    cmCut = 152,
-    cmCopy = 153,
-    cmPaste = 154,
-    cmDelete = 155,
-    cmClearWindow = 160,
     cmCompile = 250,
     cmCompileDownload = 251,
     cmWatchBlock = 500,

@@ -107,7 +107,8 @@ private slots:
             }
         }
         QCOMPARE(tagged, 25);
-        for (int cmd : {cmSave, cmCut, cmCompile, cmNextError, cmRun, cmClearBreakpoints, cmStop})
+        for (int cmd : std::initializer_list<int>{cmSave, cmCut, cmCompile, cmNextError, cmRun,
+                                                  cmClearBreakpoints, cmStop})
             QVERIFY(!form->CommandButton(cmd)->isEnabled());
         for (const char* name : {"FileNewItem", "FileOpenItem", "FileExitItem", "HelpAboutItem"})
             QVERIFY2(form->NamedItem(name)->isEnabled(), name);

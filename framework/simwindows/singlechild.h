@@ -43,10 +43,17 @@ T* ShowSingleChild(T* existing, QMdiArea* area, TModel* model, bool activate,
                    bool restoreIconic = false) {
     if (!existing)
         return CreateAtDefaultPlace<T>(area, model, activate);
-    if (activate)
-        BringUpChild(*existing, area ? area : existing->mdiArea());
-    else if (restoreIconic && existing->isMinimized())
+    if (!area)
+        area = existing->mdiArea();
+    if (activate) {
+        BringUpChild(*existing, area);
+    } else if (restoreIconic && existing->isMinimized()) {
+        // restoring activates: hand the keys back to the window that had them
+        QMdiSubWindow* previous = area ? area->activeSubWindow() : nullptr;
         existing->showNormal();
+        if (previous && previous != existing)
+            area->setActiveSubWindow(previous);
+    }
     return existing;
 }
 

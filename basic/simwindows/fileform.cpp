@@ -5,11 +5,8 @@
 #include "basic/simwindows/simcommands.h"
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
-#include "framework/utils.h"
 #include "framework/winregistry.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QPainter>
 #include <algorithm>
@@ -32,47 +29,34 @@ int DataLength() {
 } // namespace
 
 TLinotrexFileForm::TLinotrexFileForm(TModel* model, QWidget* parent)
-    : TMDIChildForm(model, parent), grid_(new TRowGrid), rows_(grid_) {
-    setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
-    ResizeUnlessPlaced(435, 299);
+    : TSingleChildForm(model, DataWindowRect, parent), grid_(new TRowGrid), rows_(grid_) {
+    SetUpDataWindow(*this, grid_,
+                    [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     rows_.Word = [](int i) { return uint16_t(Linotrex().Data().words[size_t(i)]); };
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 14000); };
-    setWidget(grid_);
     ColorsChanged();
     RegisterInstance();
 }
 
 TLinotrexFileForm::~TLinotrexFileForm() {
-    if (LinotrexFileForm == this)
-        LinotrexFileForm = nullptr;
+    ForgetChild(LinotrexFileForm, this);
 }
 
 void TLinotrexFileForm::RegisterInstance() {
     LinotrexFileForm = this;
 }
 
-void TLinotrexFileForm::showEvent(QShowEvent* event) {
-    if (!DataWindowRect.Empty())
-        setGeometry(DataWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TLinotrexFileForm::AfterShow() {
     // every value counts as new until the next refresh
     rows_.ResetShown();
     Layout();
 }
 
-void TLinotrexFileForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
+void TLinotrexFileForm::AfterResize() {
     Layout();
-    KeepShownPlace(DataWindowRect, *this);
 }
 
-void TLinotrexFileForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(DataWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && LinotrexFileForm == this)
-        LinotrexFileForm = nullptr;
+void TLinotrexFileForm::AfterClose() {
+    ForgetChild(LinotrexFileForm, this);
 }
 
 void TLinotrexFileForm::Layout() {

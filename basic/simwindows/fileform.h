@@ -2,9 +2,8 @@
 // values recorded since the last refresh in their own colour.
 #pragma once
 
-#include "framework/mdichild.h"
 #include "framework/simwindows/datarows.h"
-#include "framework/simwindows/windowrect.h"
+#include "framework/simwindows/singlechild.h"
 
 #include <QString>
 
@@ -17,7 +16,7 @@ namespace harvel {
 
 class TLinotrex;
 
-class TLinotrexFileForm : public TMDIChildForm {
+class TLinotrexFileForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -39,9 +38,9 @@ public:
     void RowTexts(int row, QString& seen, QString& added) const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterResize() override;
+    void AfterClose() override;
 
 private:
     void Layout();

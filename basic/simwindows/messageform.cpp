@@ -10,7 +10,6 @@
 #include "platform/qt/dialogs.h"
 
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -176,7 +175,8 @@ int SourceLineOf(const QString& text) {
     return ok ? line : -1;
 }
 
-TMessageForm::TMessageForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
+TMessageForm::TMessageForm(TModel* model, QWidget* parent)
+    : TSingleChildForm(model, MessageWindowRect, parent) {
     setWindowTitle(QStringLiteral("Meldungen"));
     ResizeUnlessPlaced(480, 180);
     grid_ = new TRowGrid;
@@ -196,32 +196,23 @@ TMessageForm::TMessageForm(TModel* model, QWidget* parent) : TMDIChildForm(model
 }
 
 TMessageForm::~TMessageForm() {
-    if (MessageForm == this)
-        MessageForm = nullptr;
+    ForgetChild(MessageForm, this);
 }
 
 void TMessageForm::RegisterInstance() {
     MessageForm = this;
 }
 
-void TMessageForm::showEvent(QShowEvent* event) {
-    if (!MessageWindowRect.Empty())
-        setGeometry(MessageWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TMessageForm::AfterShow() {
     LayoutColumn();
 }
 
-void TMessageForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
+void TMessageForm::AfterResize() {
     LayoutColumn();
-    KeepShownPlace(MessageWindowRect, *this);
 }
 
-void TMessageForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(MessageWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && MessageForm == this)
-        MessageForm = nullptr;
+void TMessageForm::AfterClose() {
+    ForgetChild(MessageForm, this);
 }
 
 void TMessageForm::LayoutColumn() {

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "basic/commands.h"
-#include "framework/mdichild.h"
-#include "framework/simwindows/windowrect.h"
+#include "framework/simwindows/singlechild.h"
 
 #include <QString>
 #include <cstdint>
@@ -43,7 +42,7 @@ int CurrentErrorLine();
 // The line number a compiler error line names (its first run of digits), -1 when none.
 int SourceLineOf(const QString& text);
 
-class TMessageForm : public TMDIChildForm {
+class TMessageForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -62,9 +61,9 @@ public:
     void ShowSource(bool activate);
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterResize() override;
+    void AfterClose() override;
 
 private:
     void LayoutColumn();

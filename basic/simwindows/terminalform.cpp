@@ -6,14 +6,11 @@
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/terminallines.h"
-#include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
 
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QPainter>
 #include <QPointer>
@@ -82,47 +79,36 @@ void ClearTerminal() {
         TerminalForm->Refresh(-1, -1);
 }
 
-TTerminalForm::TTerminalForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
-    setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
-    ResizeUnlessPlaced(386, 228);
+TTerminalForm::TTerminalForm(TModel* model, QWidget* parent)
+    : TSingleChildForm(model, TerminalWindowRect, parent) {
     grid_ = new TRowGrid;
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 13000); };
-    setWidget(grid_);
+    SetUpTerminalWindow(*this, grid_,
+                        [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     ColorsChanged();
     RegisterInstance();
     Refresh(-1, -1);
 }
 
 TTerminalForm::~TTerminalForm() {
-    if (TerminalForm == this)
-        TerminalForm = nullptr;
+    ForgetChild(TerminalForm, this);
 }
 
 void TTerminalForm::RegisterInstance() {
     TerminalForm = this;
 }
 
-void TTerminalForm::showEvent(QShowEvent* event) {
-    if (!TerminalWindowRect.Empty())
-        setGeometry(TerminalWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TTerminalForm::AfterShow() {
     LayoutColumn();
     Refresh(-1, -1);
 }
 
-void TTerminalForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
+void TTerminalForm::AfterResize() {
     LayoutColumn();
     grid_->SetCurrentRow(grid_->RowCount() - 1);
-    KeepShownPlace(TerminalWindowRect, *this);
 }
 
-void TTerminalForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(TerminalWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && TerminalForm == this)
-        TerminalForm = nullptr;
+void TTerminalForm::AfterClose() {
+    ForgetChild(TerminalForm, this);
 }
 
 void TTerminalForm::LayoutColumn() {

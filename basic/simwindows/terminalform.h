@@ -3,8 +3,7 @@
 #pragma once
 
 #include "basic/commands.h"
-#include "framework/mdichild.h"
-#include "framework/simwindows/windowrect.h"
+#include "framework/simwindows/singlechild.h"
 
 #include <QString>
 #include <cstdint>
@@ -31,7 +30,7 @@ void ClearTerminal();
 // Whether the next output opens the window (set at start, cleared by every output).
 bool& OpenTerminalOnOutput();
 
-class TTerminalForm : public TMDIChildForm {
+class TTerminalForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -49,9 +48,9 @@ public:
     void Refresh(int first, int last);
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterResize() override;
+    void AfterClose() override;
 
 private:
     void LayoutColumn();

@@ -12,7 +12,6 @@
 #include "platform/qt/dialogs.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -59,7 +58,8 @@ QColor WatchColor(TColorIndex index) {
 
 } // namespace
 
-TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
+TWatchForm::TWatchForm(TModel* model, QWidget* parent)
+    : TSingleChildForm(model, WatchWindowRect, parent) {
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
     ResizeUnlessPlaced(260, 160);
 
@@ -90,8 +90,7 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, pa
 }
 
 TWatchForm::~TWatchForm() {
-    if (WatchForm == this)
-        WatchForm = nullptr;
+    ForgetChild(WatchForm, this);
 }
 
 void TWatchForm::RegisterInstance() {
@@ -108,26 +107,15 @@ void TWatchForm::SyncRows() {
         grid_->SetRowCount(rows);
 }
 
-void TWatchForm::showEvent(QShowEvent* event) {
-    if (!WatchWindowRect.Empty())
-        setGeometry(WatchWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TWatchForm::AfterShow() {
     columns_->Header()->resizeSection(0, WatchNameColWidth);
     columns_->LayoutColumns();
     SyncRows();
     grid_->SetCurrentRow(0);
 }
 
-void TWatchForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
-    KeepShownPlace(WatchWindowRect, *this);
-}
-
-void TWatchForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(WatchWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && WatchForm == this)
-        WatchForm = nullptr;
+void TWatchForm::AfterClose() {
+    ForgetChild(WatchForm, this);
 }
 
 void TWatchForm::DrawCell(QPainter& painter, int row, const QRect& rect) {

@@ -4,9 +4,8 @@
 #pragma once
 
 #include "basic/commands.h"
-#include "framework/mdichild.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/watchcolumns.h"
-#include "framework/simwindows/windowrect.h"
 
 #include <string>
 
@@ -22,7 +21,7 @@ namespace harvel {
 
 class TLinotrex;
 
-class TWatchForm : public TMDIChildForm {
+class TWatchForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -59,9 +58,8 @@ public:
     int ValueColumnX() const { return columns_->ValueColumnX(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterClose() override;
 
 private:
     bool HasEntry(int row) const;

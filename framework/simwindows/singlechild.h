@@ -1,5 +1,5 @@
 // What the single-instance MDI windows of both programs (watch, terminal, data, messages) share:
-// their first place and the rectangle they keep for the settings.
+// their base class, their first place and the rectangle they keep for the settings.
 #pragma once
 
 #include "framework/mdichild.h"
@@ -7,6 +7,47 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <functional>
+
+class QPainter;
+class QRect;
+class TRowGrid;
+
+// Base of those windows: shown at the stored rectangle, which follows the window while it is
+// shown and as it closes.
+class TSingleChildForm : public TMDIChildForm {
+    Q_OBJECT
+
+public:
+    // place outlives the window; the settings read and write it.
+    TSingleChildForm(TModel* model, TWindowRect& place, QWidget* parent = nullptr);
+
+protected:
+    // After the window was shown; after a resize, before its place is kept.
+    virtual void AfterShow() {}
+    virtual void AfterResize() {}
+    // After a close that was accepted: the program forgets its window.
+    virtual void AfterClose() = 0;
+
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    TWindowRect& place_;
+};
+
+// The output and the data window as both programs show them: title, designed size and grid as
+// the widget, drawing its rows with drawRow; F1 opens the window's help.
+using TDrawRow = std::function<void(QPainter& painter, int row, const QRect& rect)>;
+void SetUpTerminalWindow(TMDIChildForm& form, TRowGrid* grid, const TDrawRow& drawRow);
+void SetUpDataWindow(TMDIChildForm& form, TRowGrid* grid, const TDrawRow& drawRow);
+
+// Clears the program's pointer to its window of a kind when it names form.
+template <class T> void ForgetChild(T*& instance, const TMDIChildForm* form) {
+    if (instance == form)
+        instance = nullptr;
+}
 
 // Creates the window of kind T in area at the designed default place and shows it. Without
 // activate, a window that appears on its own (messages of a compile, the first output) stays on

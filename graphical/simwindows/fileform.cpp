@@ -2,13 +2,10 @@
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
-#include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QPainter>
 #include <algorithm>
@@ -33,23 +30,18 @@ QString FormatDumpValue(uint16_t word) {
 }
 
 TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
-    : TMDIChildForm(nullptr, parent), grid_(new TRowGrid), rows_(grid_),
+    : TSingleChildForm(nullptr, FileWindowRect, parent), grid_(new TRowGrid), rows_(grid_),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
-    setWindowTitle(QStringLiteral("Tavrissel Datenaufzeichnung"));
-    ResizeUnlessPlaced(435, 299);
+    SetUpDataWindow(*this, grid_,
+                    [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     rows_.Word = [this](int i) { return QuendalModel()->GetDumpWord(i); };
-    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 14000); };
-    setWidget(grid_);
     ColorsChanged();
     RegisterInstance();
     AttachModel(dynamic_cast<TQuendalModel*>(model));
 }
 
 TMoltraneFileForm::~TMoltraneFileForm() {
-    if (MoltraneFileForm == this)
-        MoltraneFileForm = nullptr;
+    ForgetChild(MoltraneFileForm, this);
 }
 
 TQuendalModel* TMoltraneFileForm::QuendalModel() const {
@@ -84,25 +76,17 @@ bool TMoltraneFileForm::Idle(QObject*) {
     return false;
 }
 
-void TMoltraneFileForm::showEvent(QShowEvent* event) {
-    if (!FileWindowRect.Empty())
-        setGeometry(FileWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TMoltraneFileForm::AfterShow() {
     rows_.ResetShown();
     Layout();
 }
 
-void TMoltraneFileForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
+void TMoltraneFileForm::AfterResize() {
     Layout();
-    KeepShownPlace(FileWindowRect, *this);
 }
 
-void TMoltraneFileForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(FileWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && MoltraneFileForm == this)
-        MoltraneFileForm = nullptr;
+void TMoltraneFileForm::AfterClose() {
+    ForgetChild(MoltraneFileForm, this);
 }
 
 void TMoltraneFileForm::Layout() {

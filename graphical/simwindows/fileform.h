@@ -2,9 +2,8 @@
 // fit, the values of the last step in a highlight colour.
 #pragma once
 
-#include "framework/mdichild.h"
 #include "framework/simwindows/datarows.h"
-#include "framework/simwindows/windowrect.h"
+#include "framework/simwindows/singlechild.h"
 #include "graphical/model/modelfollower.h"
 
 #include <QString>
@@ -14,7 +13,7 @@ class TQuendalModel;
 class TRowGrid;
 class TWinRegistry;
 
-class TMoltraneFileForm : public TMDIChildForm {
+class TMoltraneFileForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -37,9 +36,9 @@ public:
     void RowTexts(int row, QString& seen, QString& added) const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterResize() override;
+    void AfterClose() override;
 
 private:
     void Layout();

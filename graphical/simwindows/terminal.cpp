@@ -2,15 +2,12 @@
 
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
-#include "framework/utils.h"
 #include "framework/winregistry.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/ansi.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QPainter>
 #include <algorithm>
@@ -31,22 +28,18 @@ TWindowRect TerminalWindowRect;
 
 // The base class holds no model: the window outlives projects and follows the open one.
 TTerminalForm::TTerminalForm(TModel* model, QWidget* parent)
-    : TMDIChildForm(nullptr, parent),
+    : TSingleChildForm(nullptr, TerminalWindowRect, parent),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
-    setWindowTitle(QStringLiteral("Tavrissel Ausgaben"));
-    ResizeUnlessPlaced(386, 228);
     grid_ = new TRowGrid;
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [](QKeyEvent* event) { return HelpKey(event, 13000); };
-    setWidget(grid_);
+    SetUpTerminalWindow(*this, grid_,
+                        [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     ColorsChanged();
     RegisterInstance();
     AttachModel(dynamic_cast<TQuendalModel*>(model));
 }
 
 TTerminalForm::~TTerminalForm() {
-    if (TerminalForm == this)
-        TerminalForm = nullptr;
+    ForgetChild(TerminalForm, this);
 }
 
 TQuendalModel* TTerminalForm::QuendalModel() const {
@@ -78,24 +71,16 @@ bool TTerminalForm::Idle(QObject*) {
     return false;
 }
 
-void TTerminalForm::showEvent(QShowEvent* event) {
-    if (!TerminalWindowRect.Empty())
-        setGeometry(TerminalWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TTerminalForm::AfterShow() {
     LayoutColumn();
 }
 
-void TTerminalForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
+void TTerminalForm::AfterResize() {
     LayoutColumn();
-    KeepShownPlace(TerminalWindowRect, *this);
 }
 
-void TTerminalForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(TerminalWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && TerminalForm == this)
-        TerminalForm = nullptr;
+void TTerminalForm::AfterClose() {
+    ForgetChild(TerminalForm, this);
 }
 
 void TTerminalForm::LayoutColumn() {

@@ -1,8 +1,7 @@
 // The lines the simulated unit printed on its serial output.
 #pragma once
 
-#include "framework/mdichild.h"
-#include "framework/simwindows/windowrect.h"
+#include "framework/simwindows/singlechild.h"
 #include "graphical/model/modelfollower.h"
 
 #include <string>
@@ -13,7 +12,7 @@ class TQuendalModel;
 class TRowGrid;
 class TWinRegistry;
 
-class TTerminalForm : public TMDIChildForm {
+class TTerminalForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -46,9 +45,9 @@ public:
     std::string RowText(int row) const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterResize() override;
+    void AfterClose() override;
 
 private:
     void LayoutColumn();

@@ -30,7 +30,8 @@ const bool registered = [] {
 TWindowRect WatchWindowRect;
 int WatchNameColWidth = 100;
 
-TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, parent) {
+TWatchForm::TWatchForm(TModel* model, QWidget* parent)
+    : TSingleChildForm(model, WatchWindowRect, parent) {
     setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
     ResizeUnlessPlaced(240, 125);
 
@@ -53,8 +54,7 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent) : TMDIChildForm(model, pa
 }
 
 TWatchForm::~TWatchForm() {
-    if (WatchForm == this)
-        WatchForm = nullptr;
+    ForgetChild(WatchForm, this);
 }
 
 TQuendalModel* TWatchForm::QuendalModel() const {
@@ -65,23 +65,12 @@ void TWatchForm::RegisterInstance() {
     WatchForm = this;
 }
 
-void TWatchForm::showEvent(QShowEvent* event) {
-    if (!WatchWindowRect.Empty())
-        setGeometry(WatchWindowRect.ToQRect());
-    TMDIChildForm::showEvent(event);
+void TWatchForm::AfterShow() {
     columns_->LayoutColumns();
 }
 
-void TWatchForm::resizeEvent(QResizeEvent* event) {
-    TMDIChildForm::resizeEvent(event);
-    KeepShownPlace(WatchWindowRect, *this);
-}
-
-void TWatchForm::closeEvent(QCloseEvent* event) {
-    KeepClosingPlace(WatchWindowRect, *this);
-    TMDIChildForm::closeEvent(event);
-    if (event->isAccepted() && WatchForm == this)
-        WatchForm = nullptr;
+void TWatchForm::AfterClose() {
+    ForgetChild(WatchForm, this);
 }
 
 void TWatchForm::ModelAttached() {

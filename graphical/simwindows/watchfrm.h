@@ -1,9 +1,8 @@
 // The list of watched simulator variables with their current values.
 #pragma once
 
-#include "framework/mdichild.h"
+#include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/watchcolumns.h"
-#include "framework/simwindows/windowrect.h"
 
 class QHeaderView;
 class QMdiArea;
@@ -12,7 +11,7 @@ class TQuendalModel;
 class TRowGrid;
 class TWinRegistry;
 
-class TWatchForm : public TMDIChildForm {
+class TWatchForm : public TSingleChildForm {
     Q_OBJECT
 
 public:
@@ -35,9 +34,8 @@ public:
     int ValueColumnX() const { return columns_->ValueColumnX(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void AfterShow() override;
+    void AfterClose() override;
 
 private:
     TQuendalModel* QuendalModel() const;

@@ -3,6 +3,7 @@
 #include "basic/commands.h"
 #include "basic/editors/keywords.h"
 #include "editor/vedcmd.h"
+#include "framework/editcommands.h"
 #include "framework/printing.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -412,6 +413,8 @@ void TEditorForm::DoCommand(int cmd) {
         editor_->GotoMarker(cmd - 190);
         return;
     }
+    if (DoEditCommand(*editor_, cmd))
+        return;
     switch (cmd) {
     case cmSave:
         if (editor_->FileName().empty())
@@ -429,21 +432,6 @@ void TEditorForm::DoCommand(int cmd) {
             Print(printer, selectionOnly);
         break;
     }
-    case cmUndo:
-        editor_->Undo();
-        break;
-    case cmRedo:
-        editor_->Redo();
-        break;
-    case cmCut:
-        editor_->CutToClipboard();
-        break;
-    case cmCopy:
-        editor_->CopyToClipboard();
-        break;
-    case cmPaste:
-        editor_->PasteFromClipboard();
-        break;
     case cmDelete:
         if (editor_->HasSelection())
             editor_->ExecuteCommand(ved::ccDel, 0);

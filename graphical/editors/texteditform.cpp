@@ -15,6 +15,7 @@
 #include "editor/vedcmd.h"
 #include "framework/commands.h"
 #include "framework/desktop.h"
+#include "framework/editcommands.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
@@ -120,24 +121,11 @@ void TTextEditForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTextEditForm::DoCommand(int cmd) {
+    if (DoEditCommand(*editor_, cmd))
+        return;
     switch (cmd) {
     case cmPrint:
         Print();
-        break;
-    case cmUndo:
-        editor_->Undo();
-        break;
-    case cmRedo:
-        editor_->Redo();
-        break;
-    case cmCut:
-        editor_->CutToClipboard();
-        break;
-    case cmCopy:
-        editor_->CopyToClipboard();
-        break;
-    case cmPaste:
-        editor_->PasteFromClipboard();
         break;
     case cmDelete:
         editor_->ExecuteCommand(ved::ccDel, 0);

@@ -4,6 +4,7 @@
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mrufilelist.h"
+#include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
 
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -28,6 +30,23 @@ int CommandTag(const QObject* object) {
 
 void SetCommandTag(QObject* object, int cmd) {
     object->setProperty(kTagProperty, cmd);
+}
+
+QAction* FindCommandItem(const QWidget* root, int cmd) {
+    for (QMenu* menu : root->findChildren<QMenu*>())
+        for (QAction* item : menu->actions())
+            if (CommandTag(item) == cmd)
+                return item;
+    return nullptr;
+}
+
+QToolButton* AddCommandButton(TMHToolbar* bar, const QString& hint, const QIcon& icon, int cmd,
+                              QObject* receiver, const std::function<void(int cmd)>& run) {
+    QToolButton* button = bar->AddButton(hint, icon);
+    SetCommandTag(button, cmd);
+    if (cmd != 0)
+        QObject::connect(button, &QToolButton::clicked, receiver, [run, cmd] { run(cmd); });
+    return button;
 }
 
 void EnableCommandItems(QMenu* menu, int containerTag,
@@ -227,6 +246,24 @@ TMRUFileList* CreateRecentFilesList(QWidget* owner, const QString& name, QMenu* 
     list->OnOpenFile = open;
     list->Loaded();
     return list;
+}
+
+QTimer* CreateSplashTimer(QObject* owner) {
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QStringLiteral("SplashTimer"));
+    timer->setInterval(420);
+    timer->setSingleShot(true);
+    return timer;
+}
+
+QTimer* CreateIdleTimer(QObject* owner, const std::function<bool()>& idle) {
+    constexpr int BusyInterval = 0;
+    constexpr int QuietInterval = 50;
+    auto* timer = new QTimer(owner);
+    timer->setInterval(QuietInterval);
+    QObject::connect(timer, &QTimer::timeout, owner,
+                     [timer, idle] { timer->setInterval(idle() ? BusyInterval : QuietInterval); });
+    return timer;
 }
 
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act) {

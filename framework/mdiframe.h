@@ -1,6 +1,7 @@
 // Pieces of an MDI frame that both programs' main windows use: commands carried by menu items
 // and tool buttons and enabled at idle time, the main window's place in the settings, the
-// desktop file with one record per child, the window menu and files dropped on the window.
+// desktop file with one record per child, the window menu, the splash and idle timers and files
+// dropped on the window.
 #pragma once
 
 #include <QObject>
@@ -10,13 +11,17 @@
 #include <vector>
 
 class QAction;
+class QIcon;
 class QMainWindow;
 class QMdiArea;
 class QMenu;
 class QMimeData;
+class QTimer;
+class QToolButton;
 class QWidget;
 class TDesktopReader;
 class TDesktopWriter;
+class TMHToolbar;
 class TMDIChildForm;
 class TModel;
 class TMRUFileList;
@@ -25,6 +30,11 @@ class TWinRegistry;
 // The command number of a menu item or tool button (kTagProperty); 0 = none.
 int CommandTag(const QObject* object);
 void SetCommandTag(QObject* object, int cmd);
+// The item of root's menus that carries cmd; null when none.
+QAction* FindCommandItem(const QWidget* root, int cmd);
+// A button on bar that carries cmd; unless cmd is 0 a click hands it to run, while receiver lives.
+QToolButton* AddCommandButton(TMHToolbar* bar, const QString& hint, const QIcon& icon, int cmd,
+                              QObject* receiver, const std::function<void(int cmd)>& run);
 
 // Enables every action and tool button below root that carries a command, menus included, so
 // that a shortcut fires only while its command is enabled. An action tagged containerTag with
@@ -81,6 +91,11 @@ private:
 TMRUFileList* CreateRecentFilesList(QWidget* owner, const QString& name, QMenu* fileMenu,
                                     QAction* after,
                                     const std::function<void(const QString&)>& open);
+
+// The timer that ends the splash screen shortly after the first show; it runs once.
+QTimer* CreateSplashTimer(QObject* owner);
+// The timer of the idle calls: again at once while idle wants more, else now and then.
+QTimer* CreateIdleTimer(QObject* owner, const std::function<bool()>& idle);
 
 // Calls act for every MDI child of area (options and colours changed, say).
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act);

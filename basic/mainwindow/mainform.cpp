@@ -59,8 +59,6 @@ namespace {
 
 const QString MainSection = QStringLiteral("MainWindow");
 const char* const SourceFilter = "Tavrissel BASIC Dateien (*.bas)|*.bas|Alle Dateien (*.*)|*.*";
-constexpr int BusyIdleInterval = 0;
-constexpr int QuietIdleInterval = 50;
 
 QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
@@ -118,10 +116,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         statusBar()->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
     }
 
-    splashTimer_ = new QTimer(this);
-    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
-    splashTimer_->setInterval(420);
-    splashTimer_->setSingleShot(true);
+    splashTimer_ = CreateSplashTimer(this);
     connect(splashTimer_, &QTimer::timeout, this, [this] {
         splashTimer_->stop();
         delete splash_;
@@ -134,10 +129,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     });
 
     // Idle calls: at once again while a window wants more, else now and then.
-    idleTimer_ = new QTimer(this);
-    idleTimer_->setInterval(QuietIdleInterval);
-    connect(idleTimer_, &QTimer::timeout, this,
-            [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
+    idleTimer_ = CreateIdleTimer(this, [this] { return AppIdle(); });
 
     resize(640, 480);
 }
@@ -181,11 +173,9 @@ QAction* TMainForm::AddItem(QMenu* menu, const char* name, const QString& captio
 
 QToolButton* TMainForm::AddButton(TMHToolbar* bar, const char* name, const QString& hint, int cmd,
                                   const QIcon& icon) {
-    QToolButton* button = bar->AddButton(hint, icon);
+    QToolButton* button =
+        AddCommandButton(bar, hint, icon, cmd, this, [this](int c) { DoChildCommand(c); });
     button->setObjectName(QLatin1String(name));
-    SetCommandTag(button, cmd);
-    if (cmd != 0)
-        connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
     return button;
 }
 
@@ -470,11 +460,7 @@ QMenu* TMainForm::Menu(const char* name) const {
 }
 
 QAction* TMainForm::CommandItem(int cmd) const {
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
-        for (QAction* item : menu->actions())
-            if (CommandTag(item) == cmd)
-                return item;
-    return nullptr;
+    return FindCommandItem(menuBar(), cmd);
 }
 
 QAction* TMainForm::NamedItem(const char* name) const {

@@ -75,8 +75,6 @@ namespace {
 
 const QString MainSection = QStringLiteral("MainWindow");
 constexpr int DefaultProjectWindowWidth = 180;
-constexpr int BusyIdleInterval = 0;
-constexpr int QuietIdleInterval = 50;
 
 QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
@@ -147,17 +145,11 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addWidget(statusPanels_[0]);
     statusBar()->addWidget(statusPanels_[1], 1);
 
-    splashTimer_ = new QTimer(this);
-    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
-    splashTimer_->setInterval(420);
-    splashTimer_->setSingleShot(true);
+    splashTimer_ = CreateSplashTimer(this);
     connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);
 
     // Idle calls: at once again while the simulation wants more, else now and then.
-    idleTimer_ = new QTimer(this);
-    idleTimer_->setInterval(QuietIdleInterval);
-    connect(idleTimer_, &QTimer::timeout, this,
-            [this] { idleTimer_->setInterval(AppIdle() ? BusyIdleInterval : QuietIdleInterval); });
+    idleTimer_ = CreateIdleTimer(this, [this] { return AppIdle(); });
 
     resize(800, 600);
 }
@@ -198,11 +190,8 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
 
 QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
                                        QStyle::StandardPixmap icon) {
-    QToolButton* button = bar->AddButton(hint, style()->standardIcon(icon));
-    SetCommandTag(button, cmd);
-    if (cmd != 0)
-        connect(button, &QToolButton::clicked, this, [this, cmd] { DoChildCommand(cmd); });
-    return button;
+    return AddCommandButton(bar, hint, style()->standardIcon(icon), cmd, this,
+                            [this](int c) { DoChildCommand(c); });
 }
 
 void TTavrisselForm::CreateMenus() {
@@ -447,11 +436,7 @@ QMenu* TTavrisselForm::Menu(const char* name) const {
 }
 
 QAction* TTavrisselForm::CommandItem(int cmd) const {
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
-        for (QAction* item : menu->actions())
-            if (CommandTag(item) == cmd)
-                return item;
-    return nullptr;
+    return FindCommandItem(menuBar(), cmd);
 }
 
 QToolButton* TTavrisselForm::CommandButton(int cmd) const {

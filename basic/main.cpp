@@ -3,6 +3,7 @@
 
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "framework/icons.h"
 #include "framework/mainframe.h"
 #include "framework/splash.h"
 #include "platform/system.h"
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(harvel::MainProgramTitle));
+    QApplication::setWindowIcon(ApplicationIcon());
     // Standard dialogs and key names in German; without the files they stay English.
     InstallQtTranslations();
     // The desktop file lives in the directory that is current at start.

@@ -1,6 +1,7 @@
 // The graphical development program: splash, main window, message loop.
 #include <QApplication>
 
+#include "framework/icons.h"
 #include "framework/splash.h"
 #include "graphical/mainwindow/tavrisselform.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     // The desktop file lives in the directory that is current at start.
     DesktopFileName = DefaultDesktopFileName();
     QApplication::setApplicationName(QStringLiteral("Tavrissel/plus"));
+    QApplication::setWindowIcon(ApplicationIcon());
 
     auto* splash = new TSplashForm(QLatin1String(QuendalVersionText));
     splash->ShowSplash();

@@ -16,6 +16,7 @@
 #include "editor/widgets/vededit.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "framework/desktop.h"
+#include "framework/icons.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
@@ -131,7 +132,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     // Idle calls: at once again while a window wants more, else now and then.
     idleTimer_ = CreateIdleTimer(this, [this] { return AppIdle(); });
 
-    resize(640, 480);
+    resize(800, 600);
 }
 
 TMainForm::~TMainForm() {
@@ -356,19 +357,19 @@ void TMainForm::CreateToolbars() {
     debugBar->setObjectName(QStringLiteral("DebugToolbar"));
     debugBar->setToolTip(QStringLiteral("Debug"));
     AddButton(debugBar, "DebugGoButton", QStringLiteral("Ausführen"), cmRun,
-              s->standardIcon(QStyle::SP_MediaPlay));
+              SimulatorIcon(TSimulatorGlyph::Run));
     AddButton(debugBar, "DebugStepButton", QStringLiteral("Einzelschritt"), cmStep,
-              s->standardIcon(QStyle::SP_MediaSeekForward));
+              SimulatorIcon(TSimulatorGlyph::Step));
     AddButton(debugBar, "DebugGoCursorButton", QStringLiteral("Bis zum Cursor ausführen"),
-              cmRunToCursor, s->standardIcon(QStyle::SP_MediaSkipForward));
+              cmRunToCursor, SimulatorIcon(TSimulatorGlyph::RunToCursor));
     AddButton(debugBar, "DebugBrkptButton", QStringLiteral("Haltepunkt umschalten"),
               cmToggleBreakpoint, s->standardIcon(QStyle::SP_DialogApplyButton));
     AddButton(debugBar, "DebugClearBrkptButton", QStringLiteral("Alle Haltepunkte löschen"),
               cmClearBreakpoints, s->standardIcon(QStyle::SP_DialogResetButton));
     AddButton(debugBar, "DebugStopButton", QStringLiteral("Anhalten"), cmStop,
-              s->standardIcon(QStyle::SP_MediaStop));
+              SimulatorIcon(TSimulatorGlyph::Stop));
     AddButton(debugBar, "DebugRestartButton", QStringLiteral("Programm zurücksetzen"), cmReset,
-              s->standardIcon(QStyle::SP_MediaSkipBackward));
+              SimulatorIcon(TSimulatorGlyph::Reset));
     beepButton_ = AddButton(debugBar, "ToggleBeepButton", QStringLiteral("Tonausgabe umschalten"),
                             0, s->standardIcon(QStyle::SP_MediaVolume));
     beepButton_->setCheckable(true);

@@ -1,3 +1,4 @@
+#include "framework/icons.h"
 #include "framework/toolbars.h"
 
 #include <QToolButton>
@@ -24,6 +25,24 @@ class ToolbarsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A greyed simulator button must be told apart from an enabled one at a glance.
+    void disabledSimulatorButtonsLookDifferent() {
+        using G = TSimulatorGlyph;
+        for (const G glyph : {G::Run, G::Step, G::RunToCursor, G::Stop, G::Reset}) {
+            const QIcon icon = SimulatorIcon(glyph);
+            const QImage normal = icon.pixmap(16, 16).toImage();
+            const QImage disabled = icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+            int saturated = 0, changed = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    saturated += QColor(normal.pixel(x, y)).hsvSaturation() > 128;
+                    changed += normal.pixel(x, y) != disabled.pixel(x, y);
+                }
+            QVERIFY2(saturated > 10, "the enabled glyph is in colour");
+            QVERIFY2(changed > 10, "the disabled glyph differs");
+        }
+    }
+
     void panelsAreLaidOutOnceAfterLoading() {
         QWidget window;
         auto* row = new TDockToolbar(&window);

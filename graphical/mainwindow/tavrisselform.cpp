@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "framework/desktop.h"
+#include "framework/icons.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
@@ -190,8 +191,12 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
 
 QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
                                        QStyle::StandardPixmap icon) {
-    return AddCommandButton(bar, hint, style()->standardIcon(icon), cmd, this,
-                            [this](int c) { DoChildCommand(c); });
+    return AddButton(bar, hint, cmd, style()->standardIcon(icon));
+}
+
+QToolButton* TTavrisselForm::AddButton(TMHToolbar* bar, const QString& hint, int cmd,
+                                       const QIcon& icon) {
+    return AddCommandButton(bar, hint, icon, cmd, this, [this](int c) { DoChildCommand(c); });
 }
 
 void TTavrisselForm::CreateMenus() {
@@ -365,18 +370,20 @@ void TTavrisselForm::CreateToolbars() {
 
     auto* simulatorToolbar = new TMHToolbar(mainDockToolbar_);
     simulatorToolbar->setObjectName(QStringLiteral("MHToolbar1"));
-    AddButton(simulatorToolbar, QStringLiteral("Ausführen"), cmRun, QStyle::SP_MediaPlay);
+    AddButton(simulatorToolbar, QStringLiteral("Ausführen"), cmRun,
+              SimulatorIcon(TSimulatorGlyph::Run));
     AddButton(simulatorToolbar, QStringLiteral("Einzelschritt"), cmStep,
-              QStyle::SP_MediaSeekForward);
+              SimulatorIcon(TSimulatorGlyph::Step));
     AddButton(simulatorToolbar, QStringLiteral("Gehe bis zur aktiven Zelle"), cmRunToCell,
-              QStyle::SP_MediaSkipForward);
+              SimulatorIcon(TSimulatorGlyph::RunToCursor));
     AddButton(simulatorToolbar, QStringLiteral("Haltepunkt umschalten"), cmToggleBreakpoint,
               QStyle::SP_DialogApplyButton);
     AddButton(simulatorToolbar, QStringLiteral("Alle Haltepunkte löschen"), cmClearBreakpoints,
               QStyle::SP_DialogResetButton);
-    AddButton(simulatorToolbar, QStringLiteral("Anhalten"), cmStop, QStyle::SP_MediaStop);
+    AddButton(simulatorToolbar, QStringLiteral("Anhalten"), cmStop,
+              SimulatorIcon(TSimulatorGlyph::Stop));
     AddButton(simulatorToolbar, QStringLiteral("Rücksetzen"), cmReset,
-              QStyle::SP_MediaSkipBackward);
+              SimulatorIcon(TSimulatorGlyph::Reset));
     // The row keeps its panels in the order of their left edges.
     mainToolbar->move(0, 0);
     developmentToolbar->move(1, 0);

@@ -157,6 +157,7 @@ private:
                         const QKeySequence& shortcut = {});
     QToolButton* AddButton(TMHToolbar* bar, const QString& hint, int cmd,
                            QStyle::StandardPixmap icon);
+    QToolButton* AddButton(TMHToolbar* bar, const QString& hint, int cmd, const QIcon& icon);
     void BuildBlockMenu();
     void FormShowFirst();
     void LoadTreeImages();

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QScreen>
 
 // A tool window is transient for its owner's window: above it, but below the owner's modal
@@ -47,10 +48,13 @@ void TToolWindow::PlaceBesideOwner() {
     QWidget* owner = parentWidget();
     if (!owner)
         return;
+    // The work area is the window area below the tool bars, where there is one.
     QRect work = owner->geometry();
-    if (auto* main = qobject_cast<QMainWindow*>(owner); main && main->centralWidget())
-        work =
-            QRect(main->centralWidget()->mapToGlobal(QPoint(0, 0)), main->centralWidget()->size());
+    QWidget* workWidget = owner->findChild<QMdiArea*>();
+    if (auto* main = qobject_cast<QMainWindow*>(owner); !workWidget && main)
+        workWidget = main->centralWidget();
+    if (workWidget)
+        work = QRect(workWidget->mapToGlobal(QPoint(0, 0)), workWidget->size());
     const QScreen* screen = owner->screen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     // Right of the owner's frame when the screen has room, else inside the work area's right
@@ -59,7 +63,27 @@ void TToolWindow::PlaceBesideOwner() {
     int x = frame.right() + 1;
     if (x + width() > area.right() + 1)
         x = std::max(work.left(), work.right() + 1 - width());
-    move(x, std::max(work.top(), area.top()));
+    // Before its first show the window's frame is unknown, and a window manager may put it
+    // above the given place: take the owner's title bar as its measure.
+    const int titleHeight = frameGeometry() != geometry()
+                                ? frameGeometry().height() - height()
+                                : std::max(0, owner->geometry().top() - frame.top());
+    int y = std::max(work.top(), area.top()) + titleHeight;
+    // Below the owner's other tool windows there, while the screen has room.
+    for (bool moved = true; moved;) {
+        moved = false;
+        const QRect wanted(x, y - titleHeight, width(), height() + titleHeight);
+        for (const TToolWindow* other :
+             owner->findChildren<TToolWindow*>(Qt::FindDirectChildrenOnly)) {
+            if (other == this || !other->isVisible() || !other->frameGeometry().intersects(wanted))
+                continue;
+            if (other->frameGeometry().bottom() + 1 + wanted.height() > area.bottom() + 1)
+                break;
+            y = other->frameGeometry().bottom() + 1 + titleHeight;
+            moved = true;
+        }
+    }
+    move(x, y);
 }
 
 void TToolWindow::showEvent(QShowEvent* event) {

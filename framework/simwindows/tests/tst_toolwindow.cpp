@@ -82,6 +82,22 @@ private slots:
         QVERIFY(!(form->windowFlags() & Qt::WindowStaysOnTopHint));
         QCOMPARE(form->windowHandle()->transientParent(), main.windowHandle());
     }
+
+    void secondToolWindowOpensBelowTheFirst() {
+        QMainWindow main;
+        main.setCentralWidget(new QWidget);
+        main.setGeometry(0, 0, 500, 400);
+        main.show();
+        TTestToolWindow* first = ShowToolWindow(Instance, &main, false);
+        QVERIFY(QTest::qWaitForWindowExposed(first));
+        Instance = nullptr;
+        TTestToolWindow second(&main);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QVERIFY(!second.frameGeometry().intersects(first->frameGeometry()));
+        QCOMPARE(second.x(), first->x());
+        delete first;
+    }
 };
 
 QTEST_MAIN(TestToolWindow)

@@ -127,6 +127,9 @@ TColorPagesDialog::TColorPagesDialog(QWidget* owner, const QString& caption,
     for (const TPageDef& page : pages_)
         PageControl1->addTab(new QWidget, page.Caption);
     PageControl1->setDocumentMode(true);
+    // Every page's tab in view: the dialog is as wide as the tab row.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
 
     LBFontColorItem = new QListWidget(this);
     LForeground = new QLabel(QStringLiteral("&Vordergrund:"), this);

@@ -156,6 +156,7 @@ TEditorForm::TEditorForm(TModel* model, const std::string& fileName, QWidget* pa
     editor_->OnChange = [this](ved::TVedCustomEditor&) { Linotrex().SourceEdited(this); };
     editor_->installEventFilter(new EditorKeys(editor_, this));
     setWidget(editor_);
+    ResizeUnlessPlaced(560, 380);
     BuildPopup();
 
     ColorsChanged();

@@ -319,7 +319,11 @@ void ConnectMessageWindow(QMdiArea* area, TLinotrex& wrapper) {
     TLinotrexViews& views = wrapper.Views();
     using Kind = TLinotrexViews::MessageKind;
     views.ClearMessages = [] { ClearMessages(); };
-    views.ShowMessageWindow = [] { ShowMessageWindow(messageArea, false); };
+    // The compile's lines are seen even under other windows; the keys stay where they are.
+    views.ShowMessageWindow = [] {
+        if (TMessageForm* form = ShowMessageWindow(messageArea, false))
+            form->raise();
+    };
     views.AddMessage = [](const QString& text, Kind kind) {
         AddMessage(text, kind == Kind::Error      ? mkError
                          : kind == Kind::Progress ? mkProgress

@@ -91,6 +91,16 @@ private slots:
             QVERIFY(!MessageForm->IsCommandEnabled(cmd));
     }
 
+    void compileBringsACoveredWindowUpAndLeavesTheKeys() {
+        Compile("DIM a AS WORD\r\na = 1\r\n");
+        QVERIFY(MessageForm);
+        area->setActiveSubWindow(editor);
+        editor->raise();
+        Compile("DIM a AS WORD\r\na = 2\r\n");
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder).last(), MessageForm);
+        QCOMPARE(area->activeSubWindow(), editor);
+    }
+
     void lineNumberLeadsToItsSourceLine() {
         platform::DialogRecorder dialogs;
         std::string text = "DIM a AS WORD\r\n";

@@ -634,12 +634,13 @@ int TLinotrex::GetSymbolValue(uint32_t id) const {
     return LinotrexGetValue(handle_, id);
 }
 
-void TLinotrex::SetSymbolValue(uint32_t id, int value) {
-    if (CanStartCommand() && LinotrexSetValue(handle_, id, static_cast<int16_t>(value))) {
-        RefreshWatches();
-        RefreshDAC();
-        RefreshPorts();
-    }
+bool TLinotrex::SetSymbolValue(uint32_t id, int value) {
+    if (!CanStartCommand() || !LinotrexSetValue(handle_, id, static_cast<int16_t>(value)))
+        return false;
+    RefreshWatches();
+    RefreshDAC();
+    RefreshPorts();
+    return true;
 }
 
 void TLinotrex::SetPortLine(int line0to15, int level) {

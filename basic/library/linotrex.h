@@ -180,7 +180,8 @@ public:
 
     uint32_t MapSymbol(const std::string& name) const;
     int GetSymbolValue(uint32_t id) const;
-    void SetSymbolValue(uint32_t id, int value);
+    // False, with nothing changed, when a command runs or the library refuses the value.
+    bool SetSymbolValue(uint32_t id, int value);
     void SetPortLine(int line0to15, int level);
     void SetFixedInPorts(int levels);
     void SetComPort(int n);

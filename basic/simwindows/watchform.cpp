@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 
 namespace harvel {
 
@@ -31,9 +32,28 @@ namespace {
 
 const QString Section = QStringLiteral("WatchWindow");
 
+// An input box whose OK goes through only when accept takes the text; else it beeps and stays.
+class TCheckedInputBox : public QInputDialog {
+public:
+    TCheckedInputBox(QWidget* owner, std::function<bool(const QString&)> accept)
+        : QInputDialog(owner), accept_(std::move(accept)) {}
+
+    void done(int result) override {
+        if (result == Accepted && accept_ && !accept_(textValue())) {
+            platform::MessageBeep(platform::BeepKind::Exclamation);
+            return;
+        }
+        QInputDialog::done(result);
+    }
+
+private:
+    std::function<bool(const QString&)> accept_;
+};
+
 // A modal one-line input box; true on OK.
-bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value) {
-    QInputDialog box(owner);
+bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value,
+                std::function<bool(const QString&)> accept = {}) {
+    TCheckedInputBox box(owner, std::move(accept));
     box.setObjectName(QStringLiteral("WatchInputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(caption);
@@ -213,18 +233,18 @@ void TWatchForm::ChangeWatchValue(int row) {
     TLinotrex& wrapper = Linotrex();
     const TWatchEntry& watch = *wrapper.Watches()[size_t(row)];
     QString text = QString::number(watch.Value());
-    if (!InputQuery(this, QStringLiteral("Variable \u00E4ndern"),
-                    QStringLiteral("Geben Sie den neuen Wert ein:"), text))
-        return;
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    // the variable of the name the row shows; a word holds no more than 16 bits
-    const uint32_t id = wrapper.MapSymbol(watch.GetName());
-    if (!ok || value < -32768 || value > 32767 || id == 0) {
-        platform::MessageBeep(platform::BeepKind::Exclamation);
-        return;
-    }
-    wrapper.SetSymbolValue(id, value);
+    // The variable of the name the row shows takes the value, or the box stays: a word holds
+    // no more than 16 bits, and the library refuses what a byte or bit cannot hold.
+    const std::string name = watch.GetName();
+    InputQuery(this, QStringLiteral("Variable \u00E4ndern"),
+               QStringLiteral("Geben Sie den neuen Wert ein:"), text,
+               [&wrapper, &name](const QString& entered) {
+                   bool ok = false;
+                   const int value = entered.trimmed().toInt(&ok);
+                   const uint32_t id = wrapper.MapSymbol(name);
+                   return ok && value >= -32768 && value <= 32767 && id != 0 &&
+                          wrapper.SetSymbolValue(id, value);
+               });
     grid_->InvalidateRow(row);
 }
 

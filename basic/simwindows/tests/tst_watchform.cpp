@@ -66,11 +66,11 @@ private slots:
         area->addSubWindow(editor);
         editor->show();
         editor->TextEditor()->InsertText(
-            "DIM a AS WORD, b AS WORD\r\na = 5\r\nb = 7\r\nPRINT a\r\n");
+            "DIM a AS WORD, b AS WORD, c AS BYTE\r\na = 5\r\nb = 7\r\nc = 9\r\nPRINT a\r\n");
         editor->DoCommand(250);
         QVERIFY(L().Compiled());
-        L().RunTo(4);
-        QCOMPARE(L().ExecLine(), 4);
+        L().RunTo(5);
+        QCOMPARE(L().ExecLine(), 5);
         ConnectWatchWindow(area, L());
         form = ShowWatchWindow(area, true);
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -125,17 +125,24 @@ private slots:
         QCOMPARE(Grid()->RowCount(), 1);
     }
 
-    void valueOutsideAWordOrNoNumberIsRefused() {
+    void valueOutsideItsVariableOrNoNumberIsRefused() {
         form->AddWatch("a", false);
-        Grid()->SetCurrentRow(0);
-        AskedBox asked;
-        for (const char* text : {"70000", "-32769", "zwei"}) {
+        form->AddWatch("c", false);
+        AskedBox asked, cancelled;
+        // The box stays after each refusal; here it is cancelled then.
+        for (const auto& [row, text] :
+             {std::pair{0, "70000"}, {0, "-32769"}, {0, "zwei"}, {1, "256"}, {1, "-1"}}) {
+            Grid()->SetCurrentRow(row);
             platform::DialogRecorder recorder;
             AnswerInputBox(&asked, text);
+            AnswerInputBox(&cancelled, "", false);
             QTest::keyClick(Grid(), Qt::Key_Return);
             QCOMPARE(recorder.Beeps().size(), size_t(1));
+            QCOMPARE(cancelled.preset, QString::fromLatin1(text));
             QCOMPARE(Value("a"), 5);
+            QCOMPARE(Value("c"), 9);
         }
+        Grid()->SetCurrentRow(0);
         AnswerInputBox(&asked, "-32768");
         QTest::keyClick(Grid(), Qt::Key_Return);
         QCOMPARE(Value("a"), -32768);

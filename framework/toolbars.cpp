@@ -1,11 +1,10 @@
 #include "framework/toolbars.h"
 
-#include <QIcon>
-#include <QToolButton>
-
 #include <QChildEvent>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolButton>
 #include <algorithm>
 
 namespace {

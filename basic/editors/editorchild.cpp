@@ -407,11 +407,11 @@ void TEditorForm::SaveAs() {
 void TEditorForm::DoCommand(int cmd) {
     TLinotrex& wrapper = Linotrex();
     if (cmd >= cmSetBookmark0 && cmd <= cmSetBookmark0 + 7) {
-        editor_->SetMarker(cmd - 180);
+        editor_->SetMarker(cmd - cmSetBookmark0);
         return;
     }
     if (cmd >= cmGotoBookmark0 && cmd <= cmGotoBookmark0 + 7) {
-        editor_->GotoMarker(cmd - 190);
+        editor_->GotoMarker(cmd - cmGotoBookmark0);
         return;
     }
     if (DoEditCommand(*editor_, cmd))

@@ -25,7 +25,6 @@
 #include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 #include "platform/system.h"
 
 namespace {
@@ -270,11 +269,7 @@ bool TProgramCellForm::FormKeyDown(QKeyEvent* event) {
         CancelNewWire();
         return true;
     }
-    if (event->key() != Qt::Key_F1)
-        return false;
-    if (platform::ShowHelpContext(HelpContext))
-        HelpUsed = true;
-    return true;
+    return HelpKey(event, HelpContext);
 }
 
 void TProgramCellForm::SetCapturing(bool on) {

@@ -742,8 +742,7 @@ bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
         if (key == Qt::Key_F1) {
-            if (platform::ShowHelpContext(9000))
-                HelpUsed = true;
+            ShowHelpTopic(9000);
             return true;
         }
         if (treeKey && !TreeEditing() && controller_ && controller_->HandleKey(key))

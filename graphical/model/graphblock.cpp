@@ -12,7 +12,6 @@
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/blocklist.h"
 #include "platform/qt/ansi.h"
-#include "platform/qt/help.h"
 
 namespace {
 
@@ -774,11 +773,9 @@ constexpr int kCommentHelpContext = 7000;
 } // namespace
 
 void TGraphBlock::ShowHelp() const {
-    if (platform::ShowHelpContext(TypeId))
-        HelpUsed = true;
+    ShowHelpTopic(TypeId);
 }
 
 void TTextBlock::ShowHelp() const {
-    if (platform::ShowHelpContext(kCommentHelpContext))
-        HelpUsed = true;
+    ShowHelpTopic(kCommentHelpContext);
 }

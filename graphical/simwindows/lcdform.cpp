@@ -42,6 +42,11 @@ QImage GlyphSheet() {
     for (int c = 33; c < 256; ++c) {
         const char ch = char(c);
         const QRect cell((c & 15) * 16, (c >> 4) * 22, 16, 22);
+        if (c == 255) {
+            // The module's character 255 lights every dot: the block an uninitialised line shows.
+            painter.fillRect(cell.adjusted(2, 2, -2, -3), painter.pen().color());
+            continue;
+        }
         painter.drawText(cell, Qt::AlignCenter, platform::AnsiToQString(std::string_view(&ch, 1)));
     }
     return sheet;

@@ -1,11 +1,14 @@
 #include "framework/splash.h"
 
+#include "framework/textwidth.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 QImage TSplashForm::SplashBitmap() {
     QImage image(360, 200, QImage::Format_RGB32);
@@ -82,9 +85,11 @@ void TSplashForm::PrepareAbout(QWidget* mainForm) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     panel1_->setFrameShadow(QFrame::Sunken);
     panel1_->setLineWidth(1);
-    panel1_->setGeometry(5, 5, picture_.width() + 2, picture_.height() + 2);
+    panel1_->resize(picture_.width() + 2, picture_.height() + 2);
     splashImage_->move(1, 1);
-    setFixedSize(panel1_->width() + 10, panel1_->height() + 40);
+    // As wide as the caption needs, the picture centred in it.
+    setFixedSize(std::max(panel1_->width() + 10, CaptionWidth(this)), panel1_->height() + 40);
+    panel1_->move((width() - panel1_->width()) / 2, 5);
     okButton_->move((width() - okButton_->width()) / 2, panel1_->height() + 10);
     okButton_->show();
     okButton_->setDefault(true);

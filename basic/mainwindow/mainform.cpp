@@ -24,6 +24,7 @@
 #include "framework/printing.h"
 #include "framework/simwindows/singlechild.h"
 #include "framework/splash.h"
+#include "framework/textwidth.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -105,16 +106,23 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     CreateToolbars();
     CreateSearchDialogs();
+    FitDialogsToCaptions();
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     const int widths[] = {60, 60, 80};
+    // The longest text each fixed panel shows.
+    const QStringList texts[] = {
+        {QStringLiteral("99999:999")},
+        {QStringLiteral("Geändert")},
+        {QStringLiteral("Nur lesen"), QStringLiteral("Einfügen"), QStringLiteral("Überschreiben")}};
     for (int i = 0; i < 4; ++i) {
         statusPanels_[i] = new QLabel(this);
+        statusBar()->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
         if (i < 3)
-            statusPanels_[i]->setFixedWidth(widths[i]);
+            statusPanels_[i]->setFixedWidth(
+                std::max(widths[i], TextsWidth(statusPanels_[i]->fontMetrics(), texts[i])));
         else
             statusPanels_[i]->setMinimumWidth(50);
-        statusBar()->addWidget(statusPanels_[i], i == 3 ? 1 : 0);
     }
 
     splashTimer_ = CreateSplashTimer(this);

@@ -2,6 +2,7 @@
 
 #include "basic/library/linotrex.h"
 #include "basic/simwindows/analogbar.h"
+#include "framework/textwidth.h"
 #include "framework/winregistry.h"
 
 #include <QLabel>
@@ -18,9 +19,29 @@ namespace {
 
 const QString Section = QStringLiteral("AnalogPortWindow");
 
-TMireltAnalogBar* MakeBar(QWidget* parent, int top) {
+// The columns: name label, bar, value label; the name and value columns are as wide as their
+// longest text needs in the window's font.
+constexpr int Margin = 8;
+constexpr int BarWidth = 108;
+constexpr int RowHeight = 18;
+
+struct TColumns {
+    int nameWidth, barLeft, valueLeft, valueWidth;
+};
+
+TColumns Columns(const QFontMetrics& metrics) {
+    TColumns c{};
+    c.nameWidth =
+        std::max(30, TextsWidth(metrics, {QStringLiteral("A/D8"), QStringLiteral("D/A2")}));
+    c.barLeft = std::max(40, Margin + c.nameWidth + 2);
+    c.valueLeft = c.barLeft + BarWidth + 4;
+    c.valueWidth = std::max(24, metrics.horizontalAdvance(QStringLiteral("255")));
+    return c;
+}
+
+TMireltAnalogBar* MakeBar(QWidget* parent, int left, int top) {
     auto* bar = new TMireltAnalogBar(parent);
-    bar->setGeometry(40, top, 108, 18);
+    bar->setGeometry(left, top, BarWidth, RowHeight);
     bar->SetMinValue(0);
     bar->SetMaxValue(255);
     return bar;
@@ -28,7 +49,7 @@ TMireltAnalogBar* MakeBar(QWidget* parent, int top) {
 
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int width) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(left, top, width, 18);
+    label->setGeometry(left, top, width, std::max(RowHeight, label->fontMetrics().height()));
     return label;
 }
 
@@ -38,21 +59,26 @@ TAnalogPortForm::TAnalogPortForm(QWidget* owner) : TToolWindow(owner, AnalogPort
     setWindowTitle(QStringLiteral("Tavrissel Analogports"));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     SetEraseBackground(true);
-    resize(176, 230);
+    const TColumns c = Columns(fontMetrics());
+    // The value column keeps the left margin's distance from the right border.
+    clientSize_ = QSize(c.valueLeft + c.valueWidth + Margin, 230);
+    resize(clientSize_);
     for (int channel = 1; channel <= 8; ++channel) {
         const int top = 8 + 20 * (channel - 1);
-        MakeLabel(this, QStringLiteral("A/D%1").arg(channel), 8, top, 30);
-        adBars_[channel - 1] = MakeBar(this, top);
-        adLabels_[channel - 1] = MakeLabel(this, QStringLiteral("0"), 152, top, 24);
+        MakeLabel(this, QStringLiteral("A/D%1").arg(channel), Margin, top, c.nameWidth);
+        adBars_[channel - 1] = MakeBar(this, c.barLeft, top);
+        adLabels_[channel - 1] =
+            MakeLabel(this, QStringLiteral("0"), c.valueLeft, top, c.valueWidth);
         connect(adBars_[channel - 1], &TMireltAnalogBar::Changed, this,
                 [this, channel] { OnAnalogChanged(channel); });
     }
     for (int output = 1; output <= 2; ++output) {
         const int top = 178 + 20 * (output - 1);
-        MakeLabel(this, QStringLiteral("D/A%1").arg(output), 8, top, 30);
-        daBars_[output - 1] = MakeBar(this, top);
+        MakeLabel(this, QStringLiteral("D/A%1").arg(output), Margin, top, c.nameWidth);
+        daBars_[output - 1] = MakeBar(this, c.barLeft, top);
         daBars_[output - 1]->setEnabled(false);
-        daLabels_[output - 1] = MakeLabel(this, QStringLiteral("0"), 152, top, 24);
+        daLabels_[output - 1] =
+            MakeLabel(this, QStringLiteral("0"), c.valueLeft, top, c.valueWidth);
         connect(daBars_[output - 1], &TMireltAnalogBar::Changed, this,
                 [this, output] { OnDAChanged(output); });
     }
@@ -72,7 +98,7 @@ void TAnalogPortForm::FirstShowSetup() {
     const TPortImage& ports = Linotrex().Ports();
     for (int channel = 1; channel <= 8; ++channel)
         adBars_[channel - 1]->SetValue(ports.analogIn[channel - 1]);
-    resize(176, 230);
+    resize(clientSize_);
 }
 
 void TAnalogPortForm::OnAnalogChanged(int channel) {

@@ -41,6 +41,8 @@ private:
     std::array<QLabel*, 8> adLabels_{};
     std::array<TMireltAnalogBar*, 2> daBars_{};
     std::array<QLabel*, 2> daLabels_{};
+    // Measured from the labels' texts.
+    QSize clientSize_;
 };
 
 extern TAnalogPortForm* AnalogPortForm;

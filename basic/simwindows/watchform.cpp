@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
@@ -60,9 +59,6 @@ bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, Q
     box.setWindowTitle(caption);
     box.setLabelText(prompt);
     box.setTextValue(value);
-    // wide enough for its caption in the title bar
-    if (auto* edit = box.findChild<QLineEdit*>())
-        edit->setMinimumWidth(box.fontMetrics().horizontalAdvance(caption) + 120);
     box.setOkButtonText(QStringLiteral("OK"));
     box.setCancelButtonText(QStringLiteral("Abbrechen"));
     if (box.exec() != QDialog::Accepted)

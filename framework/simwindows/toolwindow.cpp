@@ -93,6 +93,9 @@ void TToolWindow::showEvent(QShowEvent* event) {
         else
             SetBoundsOnScreen(stored_);
         FirstShowSetup();
+        // A tool-window border is not sizable, so the window manager puts no resize handle
+        // under the window's content.
+        setFixedSize(size());
         firstShow_ = false;
     }
     QWidget::showEvent(event);

@@ -9,6 +9,7 @@
 #include <QStylePainter>
 #include <QToolButton>
 
+#include "framework/textwidth.h"
 #include "platform/qt/ansi.h"
 
 // ---- TBlockPalette
@@ -160,7 +161,7 @@ void TBlockGroupDelegate::PaintItem(QPainter* painter, const QRect& rect, bool s
         painter->drawImage(rect.left() + 2, rect.top(), bitmap);
     }
     painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
-    painter->drawText(rect.adjusted(32, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, caption);
+    painter->drawText(rect.adjusted(TextLeft, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, caption);
     painter->restore();
 }
 
@@ -175,7 +176,7 @@ void TBlockGroupDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
 
 QSize TBlockGroupDelegate::sizeHint(const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
-    return QSize(QStyledItemDelegate::sizeHint(option, index).width() + 32, ItemHeight);
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width() + TextLeft, ItemHeight);
 }
 
 TBlockGroupComboBox::TBlockGroupComboBox(QWidget* parent) : QComboBox(parent) {
@@ -189,6 +190,23 @@ void TBlockGroupComboBox::Fill(const TBlockCatalogue& catalogue) {
         addItem(group->Caption);
         setItemData(count() - 1, group->Bitmap, TBlockGroupDelegate::BitmapRole);
     }
+}
+
+QSize TBlockGroupComboBox::sizeHint() const {
+    QStringList captions;
+    for (int i = 0; i < count(); ++i) {
+        captions << itemText(i);
+    }
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize content(TBlockGroupDelegate::TextLeft + TextsWidth(fontMetrics(), captions),
+                        TBlockGroupDelegate::ItemHeight);
+    const QSize needed = style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, this);
+    return QComboBox::sizeHint().expandedTo(QSize(needed.width(), 0));
+}
+
+QSize TBlockGroupComboBox::minimumSizeHint() const {
+    return QComboBox::minimumSizeHint().expandedTo(QSize(sizeHint().width(), 0));
 }
 
 void TBlockGroupComboBox::paintEvent(QPaintEvent*) {

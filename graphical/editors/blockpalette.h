@@ -65,6 +65,8 @@ class TBlockGroupDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     static constexpr int ItemHeight = 18;
+    // Where the caption starts, right of the bitmap.
+    static constexpr int TextLeft = 32;
     static constexpr int BitmapRole = Qt::UserRole + 1;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -83,6 +85,10 @@ public:
     explicit TBlockGroupComboBox(QWidget* parent = nullptr);
     // The group captions in group order, with their bitmaps.
     void Fill(const TBlockCatalogue& catalogue);
+
+    // Wide enough for the longest caption behind its bitmap.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

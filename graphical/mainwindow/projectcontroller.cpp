@@ -61,6 +61,9 @@ enum TTreeImage : int {
 };
 
 const QString Section = QStringLiteral("ProjectWindow");
+const QString RootText = QStringLiteral("Kommentar zum Programm");
+const QString TablesText = QStringLiteral("Umsetzungstabellen");
+const QString CellsText = QStringLiteral("Programmzellen");
 
 uint32_t Hi(uint32_t data) {
     return data >> 16;
@@ -259,21 +262,36 @@ QTreeWidgetItem* TProjectController::NewNode(QTreeWidgetItem* parent, int index,
     return node;
 }
 
+int TProjectController::FixedNodesWidth(const QTreeWidget& tree) {
+    // The same nodes in a scratch tree of the same look, measured by the view itself.
+    QTreeWidget scratch;
+    scratch.setFont(tree.font());
+    scratch.setIndentation(tree.indentation());
+    scratch.setRootIsDecorated(tree.rootIsDecorated());
+    scratch.setIconSize(tree.iconSize());
+    scratch.setHeaderHidden(true);
+    auto* root = new QTreeWidgetItem(&scratch, {RootText});
+    root->setIcon(0, ImageIcon(&scratch, imComment));
+    for (const QString& text : {TablesText, CellsText})
+        (new QTreeWidgetItem(root, {text}))->setIcon(0, ImageIcon(&scratch, imFolderOpen));
+    root->setExpanded(true);
+    const QAbstractItemView& view = scratch;
+    return view.sizeHintForColumn(0) + 2 * tree.frameWidth() +
+           tree.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree);
+}
+
 void TProjectController::RebuildTree() {
     TFlagGuard guard(updating_);
     tree_->setUpdatesEnabled(false);
     tree_->clear();
     tablesNode_ = cellsNode_ = dragNode_ = nullptr;
     if (TQuendalModel* model = GetModel()) {
-        QTreeWidgetItem* root = NewNode(nullptr, -1, QStringLiteral("Kommentar zum Programm"),
-                                        MakeData(RootKind, 0), imComment);
-        tablesNode_ = NewNode(root, -1, QStringLiteral("Umsetzungstabellen"),
-                              MakeData(TableKind, 0), imFolderClosed);
+        QTreeWidgetItem* root = NewNode(nullptr, -1, RootText, MakeData(RootKind, 0), imComment);
+        tablesNode_ = NewNode(root, -1, TablesText, MakeData(TableKind, 0), imFolderClosed);
         for (const auto& table : model->Tables)
             NewNode(tablesNode_, -1, platform::AnsiToQString(table->Name),
                     MakeData(TableKind, table->Number), table->IsInternal ? imTable : imTableFile);
-        cellsNode_ = NewNode(root, -1, QStringLiteral("Programmzellen"), MakeData(CellKind, 0),
-                             imFolderClosed);
+        cellsNode_ = NewNode(root, -1, CellsText, MakeData(CellKind, 0), imFolderClosed);
         for (const auto& cell : model->Cells) {
             QTreeWidgetItem* node = NewNode(cellsNode_, -1, platform::AnsiToQString(cell->Name),
                                             MakeData(CellKind, cell->CellNumber), imCell);

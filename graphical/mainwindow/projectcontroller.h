@@ -103,6 +103,9 @@ public:
     bool Drop(const QMimeData* mime, QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers);
 
     static uint32_t DataOf(const QTreeWidgetItem* node);
+    // The width a tree like this one needs to show its fixed nodes whole, frame and a vertical
+    // scroll bar included.
+    static int FixedNodesWidth(const QTreeWidget& tree);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

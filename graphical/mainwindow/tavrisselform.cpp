@@ -32,6 +32,7 @@
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
 #include "framework/splash.h"
+#include "framework/textwidth.h"
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -127,24 +128,32 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     cellTree_->setIndentation(19);
     cellTree_->setHeaderHidden(true);
     cellTree_->installEventFilter(this);
+    // Wide enough for the tree's fixed nodes in this platform's font.
+    const int defaultTreeWidth =
+        std::max(DefaultProjectWindowWidth, TProjectController::FixedNodesWidth(*cellTree_) +
+                                                cellTreeResizebar_->width() -
+                                                cellTreeResizebar_->ChildRect().width());
+    cellTreeResizebar_->setFixedWidth(defaultTreeWidth);
     mdiArea_ = new QMdiArea(central);
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
     row->addWidget(cellTreeResizebar_);
     row->addWidget(mdiArea_, 1);
     column->addLayout(row, 1);
     setCentralWidget(central);
-    projectWindowWidth_ = DefaultProjectWindowWidth;
+    projectWindowWidth_ = defaultTreeWidth;
 
     CreateMenus();
     CreateToolbars();
+    FitDialogsToCaptions();
 
     statusPanels_[0] = new QLabel(this);
-    statusPanels_[0]->setFixedWidth(70);
     statusPanels_[1] = new QLabel(this);
     statusPanels_[1]->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(statusPanels_[0]);
     statusBar()->addWidget(statusPanels_[1], 1);
+    statusPanels_[0]->setFixedWidth(
+        std::max(70, TextsWidth(statusPanels_[0]->fontMetrics(), {QStringLiteral("Geändert")})));
 
     splashTimer_ = CreateSplashTimer(this);
     connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);

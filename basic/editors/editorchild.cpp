@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
-#include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 #include <array>
@@ -470,7 +469,7 @@ void TEditorForm::DoCommand(int cmd) {
         wrapper.RunTo(CaretLine());
         break;
     case cmWatchAtCaret: {
-        const std::string word = editor_->GetCurrentWord();
+        const std::string word = WordAtCaret();
         if (!word.empty()) {
             if (wrapper.Views().ShowWatchWindow)
                 wrapper.Views().ShowWatchWindow();
@@ -550,7 +549,7 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     case cmRunToCursor:
         return free && wrapper.IsValidBreakpointIn(this, CaretLine());
     case cmWatchAtCaret: {
-        const std::string word = editor_->GetCurrentWord();
+        const std::string word = WordAtCaret();
         const char c = word.empty() ? '\0' : word[0];
         return !running && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_');
     }
@@ -566,6 +565,23 @@ bool TEditorForm::IsCommandEnabled(int cmd) {
     default:
         return TMDIChildForm::IsCommandEnabled(cmd);
     }
+}
+
+std::string TEditorForm::WordAtCaret() const {
+    std::string word = editor_->GetCurrentWord();
+    const int32_t para = editor_->CaretPara();
+    const int pos = editor_->CaretPos();
+    if (!word.empty() || pos <= 1 || para < 1 || para > editor_->GetParaCount())
+        return word;
+    // right behind a word: that word
+    const std::string text = editor_->GetPara(para);
+    if (pos - 1 > static_cast<int>(text.size()))
+        return word;
+    int begin = pos - 1;
+    const int end = begin;
+    while (begin > 0 && !editor_->IsDelimiter(text[static_cast<size_t>(begin - 1)]))
+        --begin;
+    return text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin));
 }
 
 void TEditorForm::OpenSearchDialog(bool replace, const QPoint& offset) {
@@ -628,21 +644,12 @@ void TEditorForm::Print(QPrinter& printer, bool selectionOnly) const {
     const std::string& name = editor_->FileName();
     printer.setDocName(name.empty() ? QStringLiteral("Quelltext aus Quorvin")
                                     : QStringLiteral("%1 aus Quorvin").arg(WithoutDirectory(name)));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return;
-    painter.setFont(QFont(editor_->FixedFont().Font(), &printer));
-    const QFontMetrics metrics(painter.font(), &printer);
-    const QRect page = painter.viewport();
-    int y = metrics.ascent();
-    for (const std::string& line : PrintLines(selectionOnly)) {
-        if (y + metrics.descent() > page.height()) {
-            printer.newPage();
-            y = metrics.ascent();
-        }
-        painter.drawText(0, y, platform::AnsiToQString(line));
-        y += metrics.lineSpacing();
-    }
+    QStringList lines;
+    for (const std::string& line : PrintLines(selectionOnly))
+        lines << platform::AnsiToQString(line);
+    PrintListing(printer, editor_->FixedFont().Font(),
+                 name.empty() ? QStringLiteral("Unbenannter Quelltext") : WithoutDirectory(name),
+                 lines);
 }
 
 bool TEditorForm::CloseQuery() {
@@ -671,11 +678,17 @@ bool TEditorForm::CloseQuery() {
     }
 }
 
+bool TEditorForm::AgreeToClose() {
+    closeAgreed_ = CloseQuery();
+    return closeAgreed_;
+}
+
 void TEditorForm::closeEvent(QCloseEvent* event) {
-    if (!CloseQuery()) {
+    if (!closeAgreed_ && !CloseQuery()) {
         event->ignore();
         return;
     }
+    closeAgreed_ = false;
     if (!editor_->FileName().empty() && OnAddToRecentFiles)
         OnAddToRecentFiles(editor_->FileName());
     ReleaseUntitled();

@@ -83,6 +83,11 @@ public:
     // With backups on, the old file is kept as the full name plus ".BAK" first.
     void SaveText(const std::string& fileName);
 
+    // Asks what closing asks (stop a run, end the simulation, save changes); once agreed, the
+    // next close goes without asking again, unless withdrawn.
+    bool AgreeToClose();
+    void WithdrawClose() { closeAgreed_ = false; }
+
     // TMDIChildForm
     void DoCommand(int cmd) override;
     bool IsCommandEnabled(int cmd) override;
@@ -113,6 +118,8 @@ private:
     void ClaimUntitled();
     void ReleaseUntitled();
     int32_t CaretLine() const;
+    // The word at the caret, or the one that ends right before it.
+    std::string WordAtCaret() const;
     static bool InList(const std::string& list, const std::string& pattern);
 
     THiliteEditor* editor_ = nullptr;
@@ -120,6 +127,7 @@ private:
     int untitled_ = -1;
     TBrkptList breakpoints_;
     bool simulating_ = false;
+    bool closeAgreed_ = false;
     Language language_ = LangNone;
 };
 

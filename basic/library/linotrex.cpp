@@ -219,8 +219,19 @@ void TLinotrex::EditorDestroyed(TSourceWindow* form) {
     statusChanged_ = true;
 }
 
-void TLinotrex::SourceEdited(const TSourceWindow* form) {
+void TLinotrex::SourceEdited(TSourceWindow* form) {
     if (!form || form != attached_ || !compiled_ || busy_)
+        return;
+    // a refused key reports a change too: only a text that differs from the compiled one counts
+    const ved::TVedCustomEditor& text = form->SourceEditor();
+    size_t at = 0;
+    bool same = true;
+    for (int32_t para = 1; same && para <= text.GetParaCount(); ++para) {
+        const std::string line = text.GetPara(para) + "\r\n";
+        same = source_.compare(at, line.size(), line) == 0;
+        at += line.size();
+    }
+    if (same && at == source_.size())
         return;
     compiled_ = false;
     statusChanged_ = true;
@@ -332,7 +343,7 @@ void TLinotrex::StartDownload() {
     TBusyGuard busy(*this);
     if (!OpenComPort())
         return;
-    Message(QStringLiteral("Übertrage %1 Bytes an die Korvalunit...").arg(downloadSize_),
+    Message(QStringLiteral("Übertrage %1 Bytes an die Tavrissel-Unit...").arg(downloadSize_),
             MessageKind::Progress);
     downloadActive_ = true;
     try {
@@ -360,7 +371,7 @@ void TLinotrex::DownloadThreadReport(int result) {
         text = QStringLiteral("  Übertragungsfehler!");
         break;
     case -3:
-        text = QStringLiteral("  Die Korvalunit antwortet nicht!");
+        text = QStringLiteral("  Die Tavrissel-Unit antwortet nicht!");
         break;
     case -2:
         text = QStringLiteral("  Fehler beim Schreiben auf die serielle Schnittstelle!");
@@ -369,7 +380,7 @@ void TLinotrex::DownloadThreadReport(int result) {
         text = QStringLiteral("  Inkompatible Hardware, Tavrissel/BASIC Chip erforderlich!");
         break;
     default:
-        text = QStringLiteral("  Fehler in der Kommunikation mit der Korvalunit!");
+        text = QStringLiteral("  Fehler in der Kommunikation mit der Tavrissel-Unit!");
         break;
     }
     Message(text, MessageKind::Error);
@@ -537,20 +548,27 @@ void TLinotrex::RunTo(int32_t targetLine) {
     if (!compiled_ || !CanStartCommand())
         return;
     TBusyGuard busy(*this);
+    const bool fromStart = runState_ == Idle;
     runState_ = Running;
     statusChanged_ = true;
     bool hit = false;
     userBreak_ = false;
     if (attached_)
         attached_->ShowBreakpointLine(execLine_, true);
+    // From idle the program stands on its first statement, which no step reports: a
+    // breakpoint or the target there stops the run before its first step.
+    if (fromStart) {
+        const int32_t start = StartLine(targetLine);
+        if (start > 0 && (start == targetLine || HasBreakpointOn(start))) {
+            execLine_ = start;
+            hit = true;
+        }
+    }
     uint64_t last = 0;
-    for (;;) {
+    while (!hit) {
         if (!Step() || execLine_ == targetLine)
             break;
-        if (breakpoints_) {
-            hit = std::any_of(breakpoints_->begin(), breakpoints_->end(),
-                              [&](const auto& entry) { return entry->line == execLine_; });
-        }
+        hit = HasBreakpointOn(execLine_);
         const uint64_t now = platform::MillisecondClock();
         if (now - last > 200) {
             if (views_.Idle)
@@ -569,6 +587,23 @@ void TLinotrex::RunTo(int32_t targetLine) {
         attached_->ShowBreakpointLine(execLine_, true);
     }
     statusChanged_ = true;
+}
+
+bool TLinotrex::HasBreakpointOn(int32_t line) const {
+    return breakpoints_ && std::any_of(breakpoints_->begin(), breakpoints_->end(),
+                                       [line](const auto& entry) { return entry->line == line; });
+}
+
+int32_t TLinotrex::StartLine(int32_t targetLine) const {
+    // statements are compiled in text order: the first line a breakpoint may stand on
+    int32_t limit = targetLine;
+    if (breakpoints_)
+        for (const auto& entry : *breakpoints_)
+            limit = std::max(limit, entry->line);
+    for (int32_t line = 1; line <= limit; ++line)
+        if (LinotrexIsValidBreakPoint(handle_, line))
+            return line;
+    return 0;
 }
 
 QString TLinotrex::GetStatusText() {

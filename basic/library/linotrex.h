@@ -163,8 +163,9 @@ public:
     bool StepOnce();
     void RunTo(int32_t targetLine);
     void UserBreak() { userBreak_ = true; }
-    // The attached window's text changed: it must be compiled again before it runs.
-    void SourceEdited(const TSourceWindow* form);
+    // The attached window reported a change: unless its text is still the compiled one, it
+    // must be compiled again before it runs.
+    void SourceEdited(TSourceWindow* form);
     QString GetStatusText();
 
     bool IsCompiledFor(const TSourceWindow* form) const;
@@ -247,6 +248,10 @@ private:
     bool BreakWithMessage(const QString& text);
     // The simulator error box with its reason; the run stops halted. Returns false.
     bool SimulatorError(const QString& what);
+    bool HasBreakpointOn(int32_t line) const;
+    // The line of the program's first statement, looked for up to the target and the last
+    // breakpoint; 0 when none lies there.
+    int32_t StartLine(int32_t targetLine) const;
 
     LinotrexHandle handle_ = nullptr;
     std::vector<char> messages_;

@@ -690,6 +690,7 @@ void TMainForm::HelpContents() {
 
 void TMainForm::HelpAbout() {
     TSplashForm about{QLatin1String(HarvelVersionText)};
+    about.setWindowTitle(QStringLiteral("Über die Tavrissel/BASIC Entwicklungsumgebung"));
     about.ShowAbout(this);
 }
 
@@ -748,11 +749,13 @@ void TMainForm::ReadSettings() {
     } catch (const std::exception&) {
         // A damaged colour table leaves the defaults.
     }
+    // The watch names and the data format count at every start; the windows' places only
+    // with the main window's.
+    ReadWatchSettings(reg, stored);
+    ReadDataSettings(reg, stored);
     if (stored) {
-        ReadWatchSettings(reg);
         ReadTerminalSettings(reg);
         ReadMessageSettings(reg);
-        ReadDataSettings(reg);
         ReadDigitalPortSettings(reg, this);
         ReadAnalogPortSettings(reg, this);
     } else {
@@ -792,7 +795,23 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The desktop is taken before the windows are asked to close, as they stand now.
+    // Every source window is asked first; one that refuses keeps them all open.
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    std::vector<QPointer<TEditorForm>> agreed;
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        auto* editor = qobject_cast<TEditorForm*>(children[i]);
+        if (!editor)
+            continue;
+        if (!editor->AgreeToClose()) {
+            for (const QPointer<TEditorForm>& asked : agreed)
+                if (asked)
+                    asked->WithdrawClose();
+            event->ignore();
+            return;
+        }
+        agreed.emplace_back(editor);
+    }
+    // The desktop holds the windows as their questions left them, before they close.
     TDesktopWriter desktop;
     bool desktopTaken = true;
     try {
@@ -800,16 +819,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     } catch (const std::exception&) {
         desktopTaken = false;
     }
-    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
     for (qsizetype i = children.size() - 1; i >= 0; --i) {
         QPointer<QMdiSubWindow> child = children[i];
-        if (auto* editor = qobject_cast<TEditorForm*>(child.data()))
-            editor->OnAddToRecentFiles = nullptr; // windows closed at exit stay off the list
-        if (!child->close()) {
-            HookEditor(child);
-            event->ignore();
-            return;
-        }
+        if (child)
+            child->close();
     }
     closing_ = true;
     idleTimer_->stop();

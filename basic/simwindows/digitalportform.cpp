@@ -3,6 +3,7 @@
 #include "basic/library/linotrex.h"
 #include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
+#include "platform/qt/keymap.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -21,13 +22,17 @@ namespace {
 
 const QString Section = QStringLiteral("DigitalPortWindow");
 
-// '1'..'9' ports 1..9, 'A'..'G' ports 10..16, '0' port 16 as well; 0 for any other key.
-int PortOfKey(int key) {
-    if (key >= Qt::Key_1 && key <= Qt::Key_9)
-        return key - Qt::Key_1 + 1;
-    if (key >= Qt::Key_A && key <= Qt::Key_G)
-        return key - Qt::Key_A + 10;
-    if (key == Qt::Key_0)
+// '1'..'9' ports 1..9, 'A'..'G' ports 10..16, '0' port 16 as well; 0 for any other key. The
+// key counts where it lies, whatever the layout or Shift makes it type (Shift+5 gives '%').
+int PortOfKey(const QKeyEvent& event) {
+    if (event.modifiers() & Qt::AltModifier)
+        return 0;
+    const uint8_t key = platform::MapKeyEvent(event).virtualKey;
+    if (key >= '1' && key <= '9')
+        return key - '1' + 1;
+    if (key >= 'A' && key <= 'G')
+        return key - 'A' + 10;
+    if (key == '0')
         return 16;
     return 0;
 }
@@ -134,7 +139,7 @@ void TDigitalPortForm::ReleaseHeldPort() {
 }
 
 void TDigitalPortForm::keyPressEvent(QKeyEvent* event) {
-    const int port = event->modifiers() & Qt::AltModifier ? 0 : PortOfKey(event->key());
+    const int port = PortOfKey(*event);
     if (port == 0 || heldPort_ != -1) {
         TToolWindow::keyPressEvent(event);
         return;
@@ -145,22 +150,44 @@ void TDigitalPortForm::keyPressEvent(QKeyEvent* event) {
     keyBits_ |= bit;
     if (event->modifiers() & Qt::ShiftModifier)
         keyBits_ |= bit << 16;
+    keyCodes_[size_t(port - 1)] = event->nativeScanCode();
     TogglePort(port);
 }
 
 void TDigitalPortForm::keyReleaseEvent(QKeyEvent* event) {
-    const int port = event->modifiers() & Qt::AltModifier ? 0 : PortOfKey(event->key());
-    if (port == 0 || heldPort_ != -1 || event->isAutoRepeat()) {
+    if (event->isAutoRepeat()) {
         TToolWindow::keyReleaseEvent(event);
         return;
     }
-    const uint32_t bit = 1u << (port - 1);
-    if (!(keyBits_ & bit))
+    // the key that went down comes up, even when its release names another symbol
+    int port = 0;
+    if (event->nativeScanCode() != 0)
+        for (int p = 1; p <= 16 && !port; ++p)
+            if ((keyBits_ & (1u << (p - 1))) && keyCodes_[size_t(p - 1)] == event->nativeScanCode())
+                port = p;
+    if (!port)
+        port = PortOfKey(*event);
+    if (port == 0 || !(keyBits_ & (1u << (port - 1)))) {
+        TToolWindow::keyReleaseEvent(event);
         return;
+    }
+    ReleaseKey(port);
+}
+
+void TDigitalPortForm::ReleaseKey(int port) {
+    const uint32_t bit = 1u << (port - 1);
     const bool latched = keyBits_ & (bit << 16);
     keyBits_ &= ~(bit | bit << 16);
     if (!latched)
         TogglePort(port);
+}
+
+void TDigitalPortForm::focusOutEvent(QFocusEvent* event) {
+    // a release that goes to another window must not leave a port held
+    for (int port = 1; port <= 16; ++port)
+        if (keyBits_ & (1u << (port - 1)))
+            ReleaseKey(port);
+    TToolWindow::focusOutEvent(event);
 }
 
 void TDigitalPortForm::contextMenuEvent(QContextMenuEvent* event) {

@@ -43,6 +43,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -50,12 +51,16 @@ private:
     void SetAllInputs(bool level);
     void SetInitialPorts();
     void ReleaseHeldPort();
+    // The key of port 1..16 came up: the port goes back unless the press was latched.
+    void ReleaseKey(int port);
 
     std::array<bool, 16> output_{};
     std::array<bool, 16> level_{};
     int heldPort_ = -1;
     // Bit k while the key of port k + 1 is down, bit k + 16 when that press is latched.
     uint32_t keyBits_ = 0;
+    // The native scan code of each held key, so that its release finds it again.
+    std::array<quint32, 16> keyCodes_{};
 };
 
 extern TDigitalPortForm* DigitalPortForm;

@@ -108,8 +108,9 @@ TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {
     return ShowSingleChild(LinotrexFileForm, area, nullptr, activate);
 }
 
-void ReadDataSettings(TWinRegistry& reg) {
-    DataWindowRect.Read(reg, Section);
+void ReadDataSettings(TWinRegistry& reg, bool withPlace) {
+    if (withPlace)
+        DataWindowRect.Read(reg, Section);
     HexOutput = reg.ReadBool(Section, QStringLiteral("HexOutput"), false);
 }
 

@@ -57,7 +57,8 @@ extern TWindowRect DataWindowRect;
 
 // Creates the window in area, or brings the open one to the front when activate.
 TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate = true);
-void ReadDataSettings(TWinRegistry& reg);
+// The window's stored place is taken only with withPlace.
+void ReadDataSettings(TWinRegistry& reg, bool withPlace = true);
 void WriteDataSettings(TWinRegistry& reg);
 // The wrapper's hook that refreshes the window after the file was read.
 void ConnectDataWindow(QMdiArea* area, TLinotrex& wrapper);

@@ -314,19 +314,19 @@ TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate) {
     return ShowSingleChild(WatchForm, area, nullptr, activate);
 }
 
-void ReadWatchSettings(TWinRegistry& reg) {
-    WatchWindowRect.Read(reg, Section);
+void ReadWatchSettings(TWinRegistry& reg, bool withPlace) {
+    if (withPlace)
+        WatchWindowRect.Read(reg, Section);
     WatchNameColWidth = reg.ReadInteger(Section, QStringLiteral("NameColWidth"), 100);
     const int count = reg.ReadInteger(Section, QStringLiteral("WatchCount"), 0);
     TLinotrex& wrapper = Linotrex();
     wrapper.Watches().clear();
-    // no stored name holds a NUL: this default tells a missing value from an empty one
-    const QString missing(QChar(0));
-    for (int i = 1; i <= count; ++i) {
-        const QString name = reg.ReadString(Section, QStringLiteral("Watch%1").arg(i), missing);
-        // the names are numbered from 1 without gaps: the first missing one ends the list
-        if (name == missing)
-            break;
+    // A missing or empty name is skipped and the names behind it still count; a long run of
+    // missing ones means a damaged count.
+    constexpr int MaxGap = 100;
+    for (int i = 1, gap = 0; i <= count && gap < MaxGap; ++i) {
+        const QString name = reg.ReadString(Section, QStringLiteral("Watch%1").arg(i), QString());
+        gap = name.isEmpty() ? gap + 1 : 0;
         std::string ansi = platform::QStringToAnsi(name);
         if (ansi.size() > size_t(TWatchForm::MaxNameLength))
             ansi.resize(size_t(TWatchForm::MaxNameLength));

@@ -79,7 +79,8 @@ extern int WatchNameColWidth;
 // Creates the window in area, or brings the open one to the front when activate.
 TWatchForm* ShowWatchWindow(QMdiArea* area, bool activate);
 // Also replaces the watch list with the stored names.
-void ReadWatchSettings(TWinRegistry& reg);
+// The window's stored place is taken only with withPlace.
+void ReadWatchSettings(TWinRegistry& reg, bool withPlace = true);
 void WriteWatchSettings(TWinRegistry& reg);
 // The wrapper's hooks for repainting changed watches and showing the window.
 void ConnectWatchWindow(QMdiArea* area, TLinotrex& wrapper);

@@ -16,6 +16,7 @@
 
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
+#include "framework/printing.h"
 #include "framework/utils.h"
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/ansi.h"
@@ -560,24 +561,15 @@ void TQuendalModel::PrintPages(QPainter& painter, QPagedPaintDevice& device, int
     if (pictures.empty())
         return;
 
-    // Margins of 20 mm left, top and bottom and 10 mm right, measured on the whole sheet;
-    // the painter's origin lies at the printable area.
-    const QPageLayout layout = device.pageLayout();
+    const QRect area = PrintArea(device, PrintMargins);
+    if (area.isEmpty())
+        return;
     const int resolutionX = device.logicalDpiX();
     const int resolutionY = device.logicalDpiY();
-    const QRect full = layout.fullRectPixels(resolutionX);
-    const QRect paintable = layout.paintRectPixels(resolutionX);
-    const int offsetX = paintable.left();
-    const int offsetY = paintable.top();
-    const auto mm = [](double millimetres, int resolution) {
-        return int(std::lround(millimetres * resolution / 25.4));
-    };
-    const int left = mm(20, resolutionX) - offsetX;
-    const int top = mm(20, resolutionY) - offsetY;
-    const int right = full.width() - mm(10, resolutionX) - offsetX;
-    const int bottom = full.height() - mm(20, resolutionY) - offsetY;
-    if (right <= left || bottom <= top)
-        return;
+    const int left = area.left();
+    const int top = area.top();
+    const int right = area.left() + area.width();
+    const int bottom = area.top() + area.height();
     int screenDpi = 96;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         screenDpi = int(std::lround(screen->logicalDotsPerInchX()));

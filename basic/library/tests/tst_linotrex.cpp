@@ -439,9 +439,8 @@ private slots:
         QVERIFY(L().PortOpen());
         for (int cmd : {250, 251, 303, 304, 305})
             QVERIFY(!form->IsCommandEnabled(cmd));
-        QCOMPARE(
-            messages.last(),
-            QStringLiteral("P:Übertrage %1 Bytes an die Korvalunit...").arg(L().DownloadSize()));
+        QCOMPARE(messages.last(), QStringLiteral("P:Übertrage %1 Bytes an die Tavrissel-Unit...")
+                                      .arg(L().DownloadSize()));
         // a port chosen meanwhile waits for the download's end
         L().SetComPort(3);
         QCOMPARE(L().PortNumber(), 2);

@@ -7,6 +7,7 @@
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
 #include "basic/simwindows/analogportform.h"
+#include "basic/simwindows/messageform.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "engine/download/simulated_unit.h"
 #include "framework/mainframe.h"
@@ -347,6 +348,7 @@ private slots:
 
         // The silent unit costs the library's time-out, not the program.
         QTRY_VERIFY_WITH_TIMEOUT(!wrapper.DownloadActive(), 10000);
+        QCOMPARE(Messages().back().text, QStringLiteral("  Die Tavrissel-Unit antwortet nicht!"));
         QVERIFY(form->close());
         wrapper.SetComPort(0);
         wrapper.SetPortSettings(nullptr);

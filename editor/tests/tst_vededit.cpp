@@ -777,14 +777,18 @@ private slots:
         QCOMPARE(f.changes, before);
         e.ExecuteCommand(ccDel, 0);
         QCOMPARE(f.changes, before + 1);
-        // read-only: no edits, backspace only moves
+        // read-only: no edits, backspace only moves, and a refused key reports no change
         e.SetReadOnly(true);
         const std::string text = e.Text();
+        const int refused = f.changes;
         QTest::keyClicks(&e, "xyz");
         QTest::keyClick(&e, Qt::Key_Backspace);
         QTest::keyClick(&e, Qt::Key_Return);
+        QTest::keyClick(&e, Qt::Key_Delete);
+        QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(e.Text(), text);
         QVERIFY(!e.CanUndo());
+        QCOMPARE(f.changes, refused);
     }
 
     void viewCommands() {
@@ -899,47 +903,62 @@ private slots:
         QCOMPARE(fired, 1);
     }
 
-    void findAndReplace() {
+    void windowKeysTheTableDoesNotBindReachTheWindow() {
         Form f;
+        QStringList fired;
+        auto bind = [&](const QKeySequence& keys) {
+            auto* action = new QAction(&f.window);
+            action->setShortcut(keys);
+            QObject::connect(action, &QAction::triggered, [&fired, keys] {
+                fired << keys.toString(QKeySequence::PortableText);
+            });
+            f.window.addAction(action);
+        };
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_F9),
+              QKeySequence(Qt::CTRL | Qt::Key_F9), QKeySequence(Qt::SHIFT | Qt::Key_F3),
+              QKeySequence(Qt::CTRL | Qt::Key_Z)})
+            bind(keys);
         QVERIFY(f.Show());
-        f.editor->InsertText("Der Hund und der hundert Hunde\nhund");
-        f.editor->SetCaretPosition(1, 1);
-        // nothing to find in an empty text
-        QCOMPARE(f.editor->Replace("", "x", soReplaceAll), -1);
-        QVERIFY(!f.editor->Search("", 0));
-        QVERIFY(f.editor->Search("hund", 0));
-        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
-        QVERIFY(f.editor->Search("hund", soMatchCase));
-        QCOMPARE(f.editor->CaretPos(), 22);
-        // whole words skip "hundert" and "Hunde"; a match at the paragraph start counts
-        f.editor->SetCaretPosition(1, 6);
-        QVERIFY(f.editor->Search("hund", soWholeWords));
-        QCOMPARE(f.editor->CaretPara(), 2);
-        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
-        // backwards from the caret: the nearest match before it, caret at its start
-        f.editor->SetCaretPosition(1, 25);
-        QVERIFY(f.editor->Search("hund", soBackwards));
-        QCOMPARE(f.editor->CaretPos(), 18);
-        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
-        // replace once: the selected match, then the next one selected
-        QCOMPARE(f.editor->Replace("hund", "Katze", soReplaceOnce), 1);
-        QCOMPARE(f.editor->GetPara(1), std::string("Der Hund und der Katzeert Hunde"));
-        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
-        QCOMPARE(f.editor->CaretPos(), 31);
-        // replace all within a selection keeps the adjusted selection
-        f.editor->SetSelection(1, 1, true, 13, 1);
-        QCOMPARE(f.editor->Replace("und", "&", soReplaceAll | soInSelection), 2);
-        QCOMPARE(f.editor->GetPara(1), std::string("Der H& & der Katzeert Hunde"));
-        QCOMPARE(f.editor->SelectedText(), std::string("Der H& &"));
-        // an empty replacement removes the matches
-        QCOMPARE(f.editor->Replace("e", "", soReplaceAll | soFromScope), 5);
-        QCOMPARE(f.editor->Text(), std::string("Dr H& & dr Katzrt Hund\nhund"));
-        QCOMPARE(f.editor->Replace("zzz", "", soReplaceAll), -1);
-        QVERIFY(f.editor->Search("HUND", soFromScope | soBackwards));
-        QCOMPARE(f.editor->CaretPara(), 2);
-        // undo takes the replacements back
-        f.editor->Undo();
-        QVERIFY(f.editor->Text().find("e") != std::string::npos);
+        QTest::keyClicks(f.editor, "ab");
+        QTest::keyClick(f.editor, Qt::Key_Escape);
+        QTest::keyClick(f.editor, Qt::Key_F9);
+        QTest::keyClick(f.editor, Qt::Key_F9, Qt::ControlModifier);
+        QTest::keyClick(f.editor, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(fired, QStringList({"Esc", "F9", "Ctrl+F9", "Shift+F3"}));
+        QCOMPARE(f.editor->Text(), std::string("ab"));
+        // the editor's own binding stays the editor's
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fired.size(), 4);
+        QCOMPARE(f.editor->Text(), std::string(""));
+    }
+
+    // Hidden, an editor has no size of its own yet: a caret placed then must not scroll the
+    // view that the window shows once it is laid out.
+    void laidOutLateTheViewKeepsItsTopLine() {
+        Form f;
+        f.Fill(5);
+        f.editor->SetTopLine(1);
+        f.editor->SetCaretPosition(5, 1);
+        QVERIFY(f.Show());
+        QCOMPARE(f.editor->GetTopLine(), 1);
+        QVERIFY(!f.editor->verticalScrollBar()->isVisible());
+        // shrunk, the view follows the caret; grown again, it shows the text from the top
+        f.window.resize(400, 60);
+        QTRY_VERIFY(f.editor->GetTopLine() > 1);
+        QVERIFY(f.editor->verticalScrollBar()->isVisible());
+        f.window.resize(400, 300);
+        QTRY_COMPARE(f.editor->GetTopLine(), 1);
+        QTRY_VERIFY(!f.editor->verticalScrollBar()->isVisible());
+
+        Form g;
+        g.Fill(100);
+        g.editor->SetTopLine(20);
+        g.editor->SetCaretPosition(25, 1);
+        QVERIFY(g.Show());
+        QCOMPARE(g.editor->GetTopLine(), 20);
+        QVERIFY(g.editor->verticalScrollBar()->isVisible());
+        QCOMPARE(g.editor->verticalScrollBar()->value(), 20);
     }
 };
 

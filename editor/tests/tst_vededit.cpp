@@ -960,6 +960,49 @@ private slots:
         QVERIFY(g.editor->verticalScrollBar()->isVisible());
         QCOMPARE(g.editor->verticalScrollBar()->value(), 20);
     }
+
+    void findAndReplace() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("Der Hund und der hundert Hunde\nhund");
+        f.editor->SetCaretPosition(1, 1);
+        // nothing to find in an empty text
+        QCOMPARE(f.editor->Replace("", "x", soReplaceAll), -1);
+        QVERIFY(!f.editor->Search("", 0));
+        QVERIFY(f.editor->Search("hund", 0));
+        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
+        QVERIFY(f.editor->Search("hund", soMatchCase));
+        QCOMPARE(f.editor->CaretPos(), 22);
+        // whole words skip "hundert" and "Hunde"; a match at the paragraph start counts
+        f.editor->SetCaretPosition(1, 6);
+        QVERIFY(f.editor->Search("hund", soWholeWords));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
+        // backwards from the caret: the nearest match before it, caret at its start
+        f.editor->SetCaretPosition(1, 25);
+        QVERIFY(f.editor->Search("hund", soBackwards));
+        QCOMPARE(f.editor->CaretPos(), 18);
+        QCOMPARE(f.editor->SelectedText(), std::string("hund"));
+        // replace once: the selected match, then the next one selected
+        QCOMPARE(f.editor->Replace("hund", "Katze", soReplaceOnce), 1);
+        QCOMPARE(f.editor->GetPara(1), std::string("Der Hund und der Katzeert Hunde"));
+        QCOMPARE(f.editor->SelectedText(), std::string("Hund"));
+        QCOMPARE(f.editor->CaretPos(), 31);
+        // replace all within a selection keeps the adjusted selection
+        f.editor->SetSelection(1, 1, true, 13, 1);
+        QCOMPARE(f.editor->Replace("und", "&", soReplaceAll | soInSelection), 2);
+        QCOMPARE(f.editor->GetPara(1), std::string("Der H& & der Katzeert Hunde"));
+        QCOMPARE(f.editor->SelectedText(), std::string("Der H& &"));
+        // an empty replacement removes the matches
+        QCOMPARE(f.editor->Replace("e", "", soReplaceAll | soFromScope), 5);
+        QCOMPARE(f.editor->Text(), std::string("Dr H& & dr Katzrt Hund\nhund"));
+        QCOMPARE(f.editor->Replace("zzz", "", soReplaceAll), -1);
+        QVERIFY(f.editor->Search("HUND", soFromScope | soBackwards));
+        QCOMPARE(f.editor->CaretPara(), 2);
+        // undo takes the replacements back
+        f.editor->Undo();
+        QVERIFY(f.editor->Text().find("e") != std::string::npos);
+    }
 };
 
 QTEST_MAIN(TestVedEdit)

@@ -951,14 +951,22 @@ private slots:
         QTRY_COMPARE(f.editor->GetTopLine(), 1);
         QTRY_VERIFY(!f.editor->verticalScrollBar()->isVisible());
 
+        // a top line set while hidden is where the view starts, wherever the caret is
         Form g;
         g.Fill(100);
         g.editor->SetTopLine(20);
-        g.editor->SetCaretPosition(25, 1);
+        g.editor->SetCaretPosition(80, 1);
         QVERIFY(g.Show());
         QCOMPARE(g.editor->GetTopLine(), 20);
         QVERIFY(g.editor->verticalScrollBar()->isVisible());
         QCOMPARE(g.editor->verticalScrollBar()->value(), 20);
+        // without one, the view shows the caret placed while hidden
+        Form h;
+        h.Fill(100);
+        h.editor->SetCaretPosition(80, 1);
+        QVERIFY(h.Show());
+        QVERIFY(h.editor->GetTopLine() <= 80);
+        QVERIFY(h.editor->GetTopLine() + h.editor->VisibleRows() > 80);
     }
 
     void findAndReplace() {

@@ -362,6 +362,10 @@ void TVedCustomEditor::SetTopLine(int32_t line) {
     if (line < 1 || line > GetLineCount())
         throw EInvalidLineOrPara();
     ScrollText(0, line - topLine_);
+    if (!isVisible()) { // the view shown later starts at this line
+        topLineSet_ = true;
+        caretPending_ = false;
+    }
 }
 
 void TVedCustomEditor::ParaToLine(int32_t& paraLine, int32_t& posColumn) const {
@@ -1397,7 +1401,9 @@ bool TVedCustomEditor::WantsKey(const QKeyEvent& e) {
 bool TVedCustomEditor::event(QEvent* e) {
     if (e->type() == QEvent::Show) {
         FindController();
-        MakeCaretVisible(); // a caret placed while hidden
+        if (caretPending_) // placed while hidden
+            MakeCaretVisible();
+        caretPending_ = topLineSet_ = false;
     }
     if (e->type() == QEvent::ShortcutOverride && WantsKey(*static_cast<QKeyEvent*>(e))) {
         e->accept();

@@ -332,6 +332,9 @@ private:
     bool settingBars_ = false;
     bool suppressChar_ = false;
     bool statusPosted_ = false;
+    // while hidden: the caret moved out of the view / a top line was set
+    bool caretPending_ = false;
+    bool topLineSet_ = false;
 
     // caret drawing
     bool caretVisible_ = true; // blink phase

@@ -148,7 +148,8 @@ void TVedCustomEditor::ScrollText(int columnDelta, int32_t lineDelta) {
 
 void TVedCustomEditor::MakeCaretVisible(bool pageMove, int32_t oldLine, int32_t oldCaretLine) {
     if (!isVisible()) {
-        // not laid out yet: the view follows once it has its size
+        // not laid out yet: the view follows when it is shown, unless a top line was set
+        caretPending_ = !topLineSet_;
         UpdateCaret();
         return;
     }
@@ -426,10 +427,13 @@ void TVedCustomEditor::mouseDoubleClickEvent(QMouseEvent* e) {
 
 bool TVedCustomEditor::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::Resize) {
+        // a caret in view stays in view; a view not shown yet keeps its top line
+        const bool follow = isVisible() && !CaretRect().isEmpty();
         CalcMetrics();
         // a grown view fills up with the lines above rather than leave rows empty
         ScrollText(0, 0);
-        MakeCaretVisible();
+        if (follow)
+            MakeCaretVisible();
     }
     return QAbstractScrollArea::viewportEvent(e);
 }

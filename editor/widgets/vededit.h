@@ -20,8 +20,8 @@
 
 namespace ved {
 
-// Holds the form's controller: the first one among the form's children is taken by every
-// editor of the form that has none of its own.
+// Holds the form's controller: every editor of the form (its nearest parent with such a
+// component, a window or an MDI child) that has none of its own takes it.
 class TVedControllerComponent : public QObject {
     Q_OBJECT
 public:

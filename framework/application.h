@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
@@ -15,3 +17,13 @@ public:
     // error box with the exception's text. While such a box is up, a further failure only beeps.
     static void HandleException();
 };
+
+// Runs the command of a menu item, tool button or shortcut. An exception it lets out is shown
+// here, as notify() shows any other, before it could pass through the toolkit's own frames.
+template <class Command> void RunCommand(Command&& command) {
+    try {
+        std::forward<Command>(command)();
+    } catch (...) {
+        TApplication::HandleException();
+    }
+}

@@ -1,15 +1,15 @@
 // The BASIC development program: splash, main window, message loop.
-#include <QApplication>
-
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "framework/application.h"
 #include "framework/icons.h"
 #include "framework/mainframe.h"
 #include "framework/splash.h"
 #include "platform/system.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // A failing command shows its error and the program goes on.
+    TApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(harvel::MainProgramTitle));
     QApplication::setWindowIcon(ApplicationIcon());
     // Standard dialogs and key names in German; without the files they stay English.

@@ -636,6 +636,7 @@ void TParaList::RecordPosition(int32_t paragraph, int32_t position) {
 
 void TParaList::PInsertChars(TVedRingMember* actor, int32_t paragraph, int32_t position,
                              const char* text, int length) {
+    ++revision_;
     TParaNode* node;
     int32_t firstLine;
     Locate(paragraph, node, firstLine);
@@ -651,6 +652,7 @@ void TParaList::PInsertChars(TVedRingMember* actor, int32_t paragraph, int32_t p
 
 void TParaList::PDeleteChars(TVedRingMember* actor, int32_t paragraph, int32_t position,
                              int count) {
+    ++revision_;
     TParaNode* node;
     int32_t firstLine;
     Locate(paragraph, node, firstLine);
@@ -668,6 +670,7 @@ void TParaList::PDeleteChars(TVedRingMember* actor, int32_t paragraph, int32_t p
 
 void TParaList::PReplace(TVedRingMember* actor, int32_t paragraph, int32_t position, int count,
                          const char* text, int length) {
+    ++revision_;
     TParaNode* node;
     int32_t firstLine;
     Locate(paragraph, node, firstLine);
@@ -699,6 +702,7 @@ void TParaList::PReplace(TVedRingMember* actor, int32_t paragraph, int32_t posit
 
 void TParaList::PLink(TVedRingMember* actor, TParaNode* node, int32_t number, TUndoType type,
                       int32_t recordPara, bool record) {
+    ++revision_;
     TParaNode* before = number <= paraCount_ ? Node(number) : nullptr;
     node->next_ = before;
     node->prev_ = before ? before->prev_ : last_;
@@ -724,6 +728,7 @@ void TParaList::PLink(TVedRingMember* actor, TParaNode* node, int32_t number, TU
 }
 
 void TParaList::PUnlink(TVedRingMember* actor, int32_t paragraph) {
+    ++revision_;
     TParaNode* node;
     int32_t firstLine;
     Locate(paragraph, node, firstLine);

@@ -133,6 +133,8 @@ public:
     // Clearing also marks every undo record, so that undoing after a save leaves the text
     // modified.
     void SetModified(bool modified);
+    // Counts the changes of the text itself; equal before and after an edit that changed nothing.
+    uint32_t Revision() const { return revision_; }
 
     // --- undo
     TUndoBuffer& UndoBuffer() { return *undo_; }
@@ -276,6 +278,7 @@ private:
     int32_t wrapColumn_ = 80;
     uint8_t tabSize_ = 8;
     bool modified_ = false;
+    uint32_t revision_ = 0;
     bool notify_ = true;
     bool undoing_ = false;
     int32_t changedFirst_ = 0;

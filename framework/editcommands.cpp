@@ -1,22 +1,21 @@
 #include "framework/editcommands.h"
 
+#include "editor/vedcmd.h"
 #include "editor/widgets/vededit.h"
 #include "framework/commands.h"
 
+#include <cstdint>
 #include <utility>
 
 bool DoEditCommand(ved::TVedCustomEditor& editor, int cmd) {
-    using TEditorAction = void (ved::TVedCustomEditor::*)();
-    static constexpr std::pair<int, TEditorAction> actions[] = {
-        {cmUndo, &ved::TVedCustomEditor::Undo},
-        {cmRedo, &ved::TVedCustomEditor::Redo},
-        {cmCut, &ved::TVedCustomEditor::CutToClipboard},
-        {cmCopy, &ved::TVedCustomEditor::CopyToClipboard},
-        {cmPaste, &ved::TVedCustomEditor::PasteFromClipboard},
+    // As editor commands, so that the window hears of every change they make to the text.
+    static constexpr std::pair<int, uint16_t> commands[] = {
+        {cmUndo, ved::ccUndo}, {cmRedo, ved::ccRedo},   {cmCut, ved::ccCut},
+        {cmCopy, ved::ccCopy}, {cmPaste, ved::ccPaste},
     };
-    for (const auto& [command, action] : actions) {
+    for (const auto& [command, editorCommand] : commands) {
         if (command == cmd) {
-            (editor.*action)();
+            editor.ExecuteCommand(editorCommand, 0);
             return true;
         }
     }

@@ -5,5 +5,6 @@ namespace ved {
 class TVedCustomEditor;
 }
 
-// Carries out cmUndo, cmRedo, cmCut, cmCopy or cmPaste on editor; false for other commands.
+// Carries out cmUndo, cmRedo, cmCut, cmCopy or cmPaste on editor as its own commands, which
+// report a change of the text (OnChange); false for other commands.
 bool DoEditCommand(ved::TVedCustomEditor& editor, int cmd);

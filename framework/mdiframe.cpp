@@ -1,5 +1,6 @@
 #include "framework/mdiframe.h"
 
+#include "framework/application.h"
 #include "framework/desktop.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
@@ -45,7 +46,8 @@ QToolButton* AddCommandButton(TMHToolbar* bar, const QString& hint, const QIcon&
     QToolButton* button = bar->AddButton(hint, icon);
     SetCommandTag(button, cmd);
     if (cmd != 0)
-        QObject::connect(button, &QToolButton::clicked, receiver, [run, cmd] { run(cmd); });
+        QObject::connect(button, &QToolButton::clicked, receiver,
+                         [run, cmd] { RunCommand([&] { run(cmd); }); });
     return button;
 }
 

@@ -1,12 +1,12 @@
 // The graphical development program: splash, main window, message loop.
-#include <QApplication>
-
+#include "framework/application.h"
 #include "framework/icons.h"
 #include "framework/splash.h"
 #include "graphical/mainwindow/tavrisselform.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // A failing command shows its error and the program goes on.
+    TApplication app(argc, argv);
     // Standard dialogs and key names in German; without the files they stay English.
     InstallQtTranslations();
     // The desktop file lives in the directory that is current at start.

@@ -15,6 +15,7 @@
 #include "basic/simwindows/watchform.h"
 #include "editor/widgets/vededit.h"
 #include "editor/widgets/vedfinddialog.h"
+#include "framework/application.h"
 #include "framework/desktop.h"
 #include "framework/icons.h"
 #include "framework/mainframe.h"
@@ -165,7 +166,8 @@ QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& cap
     SetCommandTag(item, cmd);
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
-    connect(item, &QAction::triggered, this, [this, cmd] { DoChildCommand(cmd); });
+    connect(item, &QAction::triggered, this,
+            [this, cmd] { RunCommand([&] { DoChildCommand(cmd); }); });
     return item;
 }
 

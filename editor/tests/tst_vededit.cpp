@@ -777,14 +777,18 @@ private slots:
         QCOMPARE(f.changes, before);
         e.ExecuteCommand(ccDel, 0);
         QCOMPARE(f.changes, before + 1);
-        // read-only: no edits, backspace only moves
+        // read-only: no edits, backspace only moves, and a refused key reports no change
         e.SetReadOnly(true);
         const std::string text = e.Text();
+        const int refused = f.changes;
         QTest::keyClicks(&e, "xyz");
         QTest::keyClick(&e, Qt::Key_Backspace);
         QTest::keyClick(&e, Qt::Key_Return);
+        QTest::keyClick(&e, Qt::Key_Delete);
+        QTest::keyClick(&e, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(e.Text(), text);
         QVERIFY(!e.CanUndo());
+        QCOMPARE(f.changes, refused);
     }
 
     void viewCommands() {
@@ -897,6 +901,72 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kopie"));
         QTest::keyClick(f.editor, Qt::Key_J, Qt::ControlModifier); // not bound: the window's
         QCOMPARE(fired, 1);
+    }
+
+    void windowKeysTheTableDoesNotBindReachTheWindow() {
+        Form f;
+        QStringList fired;
+        auto bind = [&](const QKeySequence& keys) {
+            auto* action = new QAction(&f.window);
+            action->setShortcut(keys);
+            QObject::connect(action, &QAction::triggered, [&fired, keys] {
+                fired << keys.toString(QKeySequence::PortableText);
+            });
+            f.window.addAction(action);
+        };
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_F9),
+              QKeySequence(Qt::CTRL | Qt::Key_F9), QKeySequence(Qt::SHIFT | Qt::Key_F3),
+              QKeySequence(Qt::CTRL | Qt::Key_Z)})
+            bind(keys);
+        QVERIFY(f.Show());
+        QTest::keyClicks(f.editor, "ab");
+        QTest::keyClick(f.editor, Qt::Key_Escape);
+        QTest::keyClick(f.editor, Qt::Key_F9);
+        QTest::keyClick(f.editor, Qt::Key_F9, Qt::ControlModifier);
+        QTest::keyClick(f.editor, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(fired, QStringList({"Esc", "F9", "Ctrl+F9", "Shift+F3"}));
+        QCOMPARE(f.editor->Text(), std::string("ab"));
+        // the editor's own binding stays the editor's
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fired.size(), 4);
+        QCOMPARE(f.editor->Text(), std::string(""));
+    }
+
+    // Hidden, an editor has no size of its own yet: a caret placed then must not scroll the
+    // view that the window shows once it is laid out.
+    void laidOutLateTheViewKeepsItsTopLine() {
+        Form f;
+        f.Fill(5);
+        f.editor->SetTopLine(1);
+        f.editor->SetCaretPosition(5, 1);
+        QVERIFY(f.Show());
+        QCOMPARE(f.editor->GetTopLine(), 1);
+        QVERIFY(!f.editor->verticalScrollBar()->isVisible());
+        // shrunk, the view follows the caret; grown again, it shows the text from the top
+        f.window.resize(400, 60);
+        QTRY_VERIFY(f.editor->GetTopLine() > 1);
+        QVERIFY(f.editor->verticalScrollBar()->isVisible());
+        f.window.resize(400, 300);
+        QTRY_COMPARE(f.editor->GetTopLine(), 1);
+        QTRY_VERIFY(!f.editor->verticalScrollBar()->isVisible());
+
+        // a top line set while hidden is where the view starts, wherever the caret is
+        Form g;
+        g.Fill(100);
+        g.editor->SetTopLine(20);
+        g.editor->SetCaretPosition(80, 1);
+        QVERIFY(g.Show());
+        QCOMPARE(g.editor->GetTopLine(), 20);
+        QVERIFY(g.editor->verticalScrollBar()->isVisible());
+        QCOMPARE(g.editor->verticalScrollBar()->value(), 20);
+        // without one, the view shows the caret placed while hidden
+        Form h;
+        h.Fill(100);
+        h.editor->SetCaretPosition(80, 1);
+        QVERIFY(h.Show());
+        QVERIFY(h.editor->GetTopLine() <= 80);
+        QVERIFY(h.editor->GetTopLine() + h.editor->VisibleRows() > 80);
     }
 
     void findAndReplace() {

@@ -362,6 +362,10 @@ void TVedCustomEditor::SetTopLine(int32_t line) {
     if (line < 1 || line > GetLineCount())
         throw EInvalidLineOrPara();
     ScrollText(0, line - topLine_);
+    if (!isVisible()) { // the view shown later starts at this line
+        topLineSet_ = true;
+        caretPending_ = false;
+    }
 }
 
 void TVedCustomEditor::ParaToLine(int32_t& paraLine, int32_t& posColumn) const {
@@ -1017,6 +1021,8 @@ bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
         DoOnUserCommand(command);
         return true;
     }
+    // only a command that changed the text reports a change: a refused key reports none
+    const uint32_t revision = List().Revision();
     const int32_t line = CaretLine();
     const int column = CaretDisplayColumn();
     const int32_t lastRow = topLine_ + visibleRows_ - 1;
@@ -1197,25 +1203,8 @@ bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
         }
         return false;
     }
-    switch (command) {
-    case ccBack:
-    case ccCut:
-    case ccDel:
-    case ccDelBol:
-    case ccDelEol:
-    case ccDelLine:
-    case ccDelWord:
-    case ccNewLine:
-    case ccPaste:
-    case ccRedo:
-    case ccTab:
-    case ccUndo:
-    case ccChar:
+    if (List().Revision() != revision)
         DoOnChange();
-        break;
-    default:
-        break;
-    }
     return true;
 }
 
@@ -1234,9 +1223,17 @@ TVedController* TVedCustomEditor::Controller() const {
     return component_ ? &component_->Controller() : nullptr;
 }
 
+// The form that holds the control is the nearest parent with a controller component of its
+// own: an MDI child window is a form of its own, though it is no top-level window.
 TVedController* TVedCustomEditor::FindController() {
-    if (!controller_ && !component_)
-        component_ = window()->findChild<TVedControllerComponent*>();
+    if (controller_ || component_)
+        return Controller();
+    for (QWidget* form = parentWidget(); form && !component_; form = form->parentWidget()) {
+        component_ =
+            form->findChild<TVedControllerComponent*>(QString(), Qt::FindDirectChildrenOnly);
+        if (form->isWindow())
+            break;
+    }
     return Controller();
 }
 
@@ -1389,12 +1386,25 @@ bool TVedCustomEditor::WantsKey(const QKeyEvent& e) {
                 return entry.Command != ccNone;
         }
     }
-    return (mask & (ssCtrl | ssAlt)) == 0 && stroke.character != 0;
+    // Unbound keys the editor still uses: typed characters, and Tab and Enter when wanted.
+    // Any other key (Esc, function keys) is left to the window's shortcuts.
+    if (mask & (ssCtrl | ssAlt))
+        return false;
+    if (stroke.virtualKey == vkTab)
+        return wantTab_;
+    if (stroke.virtualKey == vkReturn)
+        return wantEnter_;
+    const auto c = static_cast<unsigned char>(stroke.character);
+    return c >= 32 && c != 0x7F;
 }
 
 bool TVedCustomEditor::event(QEvent* e) {
-    if (e->type() == QEvent::Show)
+    if (e->type() == QEvent::Show) {
         FindController();
+        if (caretPending_) // placed while hidden
+            MakeCaretVisible();
+        caretPending_ = topLineSet_ = false;
+    }
     if (e->type() == QEvent::ShortcutOverride && WantsKey(*static_cast<QKeyEvent*>(e))) {
         e->accept();
         return true;

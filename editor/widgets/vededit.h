@@ -20,8 +20,8 @@
 
 namespace ved {
 
-// Holds the form's controller: the first one among the form's children is taken by every
-// editor of the form that has none of its own.
+// Holds the form's controller: every editor of the form (its nearest parent with such a
+// component, a window or an MDI child) that has none of its own takes it.
 class TVedControllerComponent : public QObject {
     Q_OBJECT
 public:
@@ -332,6 +332,9 @@ private:
     bool settingBars_ = false;
     bool suppressChar_ = false;
     bool statusPosted_ = false;
+    // while hidden: the caret moved out of the view / a top line was set
+    bool caretPending_ = false;
+    bool topLineSet_ = false;
 
     // caret drawing
     bool caretVisible_ = true; // blink phase

@@ -62,10 +62,11 @@ void TVedCustomEditor::UpdateScrollBars() {
     vScale_ = a > 32767 ? (a / 32768) * 2 : 1;
     if (!v) {
         vb->setRange(0, 0);
-    } else if (lines <= visibleRows_ && !scrollBarsAlways_) {
+    } else if (lines <= visibleRows_ && topLine_ <= 1 && !scrollBarsAlways_) {
         vb->setRange(1, 1);
     } else {
-        int max = a / vScale_;
+        // a view scrolled beyond the text's end keeps a way back
+        int max = std::max(a, topLine_) / vScale_;
         if (max <= 1 && scrollBarsAlways_)
             max = 2;
         vb->setRange(1, std::max(max, 1));
@@ -146,6 +147,12 @@ void TVedCustomEditor::ScrollText(int columnDelta, int32_t lineDelta) {
 }
 
 void TVedCustomEditor::MakeCaretVisible(bool pageMove, int32_t oldLine, int32_t oldCaretLine) {
+    if (!isVisible()) {
+        // not laid out yet: the view follows when it is shown, unless a top line was set
+        caretPending_ = !topLineSet_;
+        UpdateCaret();
+        return;
+    }
     const int32_t line = CaretLine();
     const int column = CaretDisplayColumn();
     const int32_t lastRow = topLine_ + visibleRows_ - 1;
@@ -420,8 +427,13 @@ void TVedCustomEditor::mouseDoubleClickEvent(QMouseEvent* e) {
 
 bool TVedCustomEditor::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::Resize) {
+        // a caret in view stays in view; a view not shown yet keeps its top line
+        const bool follow = isVisible() && !CaretRect().isEmpty();
         CalcMetrics();
-        MakeCaretVisible();
+        // a grown view fills up with the lines above rather than leave rows empty
+        ScrollText(0, 0);
+        if (follow)
+            MakeCaretVisible();
     }
     return QAbstractScrollArea::viewportEvent(e);
 }

@@ -25,6 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "framework/application.h"
 #include "framework/desktop.h"
 #include "framework/icons.h"
 #include "framework/mdichild.h"
@@ -194,7 +195,8 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (cmd > cmContainer)
-        connect(item, &QAction::triggered, this, [this, cmd] { DoChildCommand(cmd); });
+        connect(item, &QAction::triggered, this,
+                [this, cmd] { RunCommand([&] { DoChildCommand(cmd); }); });
     return item;
 }
 

@@ -1,0 +1,305 @@
+// The BASIC program under its own application object, as a user meets it: a save or a paste
+// that fails shows its error and the program goes on with the window as it was; Esc from the
+// source window stops a run; each source window keeps its own keys; a restart shows the
+// restored source windows from their stored top line.
+#include "basic/editors/editorchild.h"
+#include "basic/library/linotrex.h"
+#include "basic/mainwindow/mainform.h"
+#include "editor/vedexcept.h"
+#include "framework/application.h"
+#include "framework/mainframe.h"
+#include "framework/winregistry.h"
+#include "platform/qt/dialogs.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unistd.h>
+
+using namespace harvel;
+
+namespace {
+
+std::string Contents(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Opens the item's menu with a click on its title and clicks the item, as the user does.
+void ChooseItem(TMainForm& form, const char* name) {
+    QAction* item = form.NamedItem(name);
+    QVERIFY(item);
+    QMenu* menu = nullptr;
+    for (QObject* object : item->associatedObjects())
+        if (auto* owner = qobject_cast<QMenu*>(object))
+            menu = owner;
+    QVERIFY(menu);
+    QMenuBar* bar = form.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY2(item->isEnabled(), name);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+// The recorded events are a beep and then one error box with the text.
+void ExpectBeepAndError(const platform::DialogRecorder& recorder, const QString& text) {
+    const auto& events = recorder.Events();
+    QCOMPARE(events.size(), size_t(2));
+    QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
+    QCOMPARE(events[1].type, platform::DialogRecorder::Event::Type::Box);
+    QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
+    QVERIFY2(events[1].box.text.contains(text), qPrintable(events[1].box.text));
+}
+
+} // namespace
+
+class TestHarvelFaultsAndKeys : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+
+    QString File(const QString& name, const std::string& text) {
+        const QString path = dir->filePath(name);
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        return path;
+    }
+    static std::unique_ptr<TMainForm> Start() {
+        auto form = std::make_unique<TMainForm>();
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("the main window is not active: shortcuts will not reach it");
+        form->AppIdle();
+        return form;
+    }
+    static TEditorForm* Open(TMainForm& form, const QString& path) {
+        TEditorForm* editor = form.OpenEditor(path);
+        if (editor)
+            editor->TextEditor()->setFocus();
+        form.AppIdle();
+        return editor;
+    }
+
+private slots:
+    void initTestCase() {
+        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
+        QFile::remove(beside);
+        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
+    }
+
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        DesktopFileName = dir->filePath("harvel.DSK");
+        TWinRegistry reg{QLatin1String(MainRegistryKey)};
+        reg.EraseSection(QStringLiteral("MainWindow"));
+        EditorSettings().BackupFiles = true;
+    }
+
+    void failedSaveLeavesFileAndWindowAsTheyWere() {
+        auto form = Start();
+        const std::string old = "PRINT 1\r\n";
+        const QString path = File("fest.bas", old);
+        TEditorForm* editor = Open(*form, path);
+        QVERIFY(editor);
+        QTest::keyClicks(editor->TextEditor(), "X");
+        form->AppIdle();
+
+        // over a write-protected file
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+        {
+            platform::DialogRecorder recorder;
+            ChooseItem(*form, "FileSaveItem");
+            ExpectBeepAndError(recorder, QStringLiteral("fest.bas"));
+        }
+        QCOMPARE(Contents(path), old);
+        QVERIFY(editor->TextEditor()->GetModified());
+        QCOMPARE(editor->TextEditor()->GetPara(1), std::string("XPRINT 1"));
+
+        // into a folder where the backup copy cannot be made: write-protected, or, where
+        // permissions do not stop this user, a folder in the backup's place
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            QVERIFY(QFile::remove(path + QStringLiteral(".BAK")));
+            QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("fest.bas.BAK")));
+        } else
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        {
+            platform::DialogRecorder recorder;
+            ChooseItem(*form, "FileSaveItem");
+            ExpectBeepAndError(recorder, QStringLiteral("fest.bas.BAK"));
+        }
+        if (!root)
+            QVERIFY(QFile::setPermissions(dir->path(),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(Contents(path), old);
+        QVERIFY(editor->TextEditor()->GetModified());
+
+        // the program goes on: the same command saves once the folder allows it
+        if (root)
+            QVERIFY(QDir(dir->path()).rmdir(QStringLiteral("fest.bas.BAK")));
+        platform::DialogRecorder recorder;
+        ChooseItem(*form, "FileSaveItem");
+        QVERIFY(recorder.Events().empty());
+        QCOMPARE(Contents(path), std::string("XPRINT 1\r\n"));
+        QCOMPARE(Contents(path + QStringLiteral(".BAK")), old);
+        QVERIFY(!editor->TextEditor()->GetModified());
+    }
+
+    void pastingALineTooLongFromTheMenuShowsTheError() {
+        auto form = Start();
+        TEditorForm* editor = Open(*form, File("lang.bas", "PRINT 1\r\n"));
+        QVERIFY(editor);
+        QApplication::clipboard()->setText(QString(400, QLatin1Char('A')));
+        form->AppIdle();
+        {
+            platform::DialogRecorder recorder;
+            ChooseItem(*form, "EditPasteItem");
+            ExpectBeepAndError(recorder,
+                               QString::fromLatin1(ved::VedErrorMessage(ved::VedErrParaLength)));
+        }
+        QCOMPARE(editor->TextEditor()->Text(), std::string("PRINT 1\n"));
+        QVERIFY(!editor->TextEditor()->GetModified());
+        // the window goes on taking keys and commands
+        QTest::keyClicks(editor->TextEditor(), "Z");
+        QCOMPARE(editor->TextEditor()->GetPara(1), std::string("ZPRINT 1"));
+        QApplication::clipboard()->setText(QStringLiteral("B"));
+        form->AppIdle();
+        ChooseItem(*form, "EditPasteItem");
+        QCOMPARE(editor->TextEditor()->GetPara(1), std::string("ZBPRINT 1"));
+    }
+
+    void escapeInTheSourceWindowStopsARun() {
+        platform::DialogRecorder recorder; // the terminal and messages stay quiet
+        TLinotrex& wrapper = Linotrex();
+        auto form = Start();
+        const std::pair<const char*, const char*> programs[] = {
+            {"schleife.bas", "DIM n AS WORD\r\nDO\r\n  n = n + 1\r\nLOOP\r\n"},
+            {"warten.bas", "WAIT PORT[1]\r\nPRINT 1\r\n"},
+            {"pause.bas", "PAUSE 60000\r\nPRINT 1\r\n"}};
+        for (const auto& [name, text] : programs) {
+            TEditorForm* editor = Open(*form, File(QLatin1String(name), text));
+            QVERIFY(editor);
+            form->AppIdle();
+            QTest::keySequence(editor->TextEditor(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+            QVERIFY2(wrapper.IsCompiledFor(editor), name);
+            QVERIFY(editor->TextEditor()->hasFocus());
+            // Esc once the run shows its stop command; a stop from outside only if it never works
+            bool escaped = false, forced = false;
+            int ticks = 0;
+            QTimer timer;
+            connect(&timer, &QTimer::timeout, [&] {
+                if (!escaped && wrapper.IsRunning() && form->CommandItem(cmStop)->isEnabled()) {
+                    escaped = true;
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                } else if (++ticks > 500 && wrapper.IsRunning()) {
+                    forced = true;
+                    wrapper.UserBreak();
+                }
+            });
+            timer.start(20);
+            form->AppIdle();
+            QTest::keySequence(editor->TextEditor(), QKeySequence(Qt::Key_F9));
+            timer.stop();
+            QVERIFY2(escaped && !forced, name);
+            QVERIFY(!wrapper.IsRunning());
+            QCOMPARE(wrapper.GetRunState(), TLinotrex::Halted);
+            QVERIFY(!editor->TextEditor()->GetModified()); // Esc typed nothing
+            form->DoChildCommand(cmReset);
+        }
+    }
+
+    void eachSourceWindowKeepsItsOwnKeys() {
+        auto form = Start();
+        TEditorForm* first = Open(*form, File("a.bas", "PRINT 1\r\n"));
+        TEditorForm* second = Open(*form, File("b.bas", "PRINT 2\r\n"));
+        QVERIFY(first && second);
+        ved::TVedCustomEditor* a = first->TextEditor();
+        ved::TVedCustomEditor* b = second->TextEditor();
+        auto focus = [&](TEditorForm* window) {
+            form->MdiArea()->setActiveSubWindow(window);
+            window->TextEditor()->setFocus();
+            QTRY_VERIFY(window->TextEditor()->hasFocus());
+        };
+        // overwrite mode in one window leaves the other inserting, and comes back with the focus
+        focus(first);
+        QTest::keyClick(a, Qt::Key_Insert);
+        QVERIFY(!a->InsertMode());
+        focus(second);
+        QVERIFY(b->InsertMode());
+        QTest::keyClicks(b, "Z");
+        QCOMPARE(b->GetPara(1), std::string("ZPRINT 2"));
+        focus(first);
+        QVERIFY(!a->InsertMode());
+        QTest::keyClicks(a, "Q");
+        QCOMPARE(a->GetPara(1), std::string("QRINT 1"));
+
+        // a key sequence begun in one window is not finished by a key in the other
+        for (ved::TVedCustomEditor* editor : {a, b})
+            editor->Controller()->EntryCommands().GetCommandTable("WordStar")->SetActive(true);
+        QTest::keyClick(a, Qt::Key_Q, Qt::ControlModifier);
+        focus(second);
+        QTest::keyClick(b, Qt::Key_End);
+        QTest::keyClicks(b, "s");
+        QCOMPARE(b->GetPara(1), std::string("ZPRINT 2s"));
+        // the sequence goes on in its own window: Ctrl+Q, S is the line start there
+        focus(first);
+        QTest::keyClick(a, Qt::Key_S);
+        QCOMPARE(a->CaretPos(), 1);
+        QCOMPARE(a->GetPara(1), std::string("QRINT 1"));
+    }
+
+    void restartShowsRestoredSourcesFromTheirTopLine() {
+        std::string longText;
+        for (int i = 1; i <= 80; ++i)
+            longText += "PRINT " + std::to_string(i) + "\r\n";
+        const QString shortPath = File("kurz.bas", "PRINT 1\r\nPRINT 2\r\nPRINT 3\r\nPRINT 4\r\n");
+        const QString longPath = File("lang.bas", longText);
+        {
+            auto form = Start();
+            TEditorForm* shortForm = Open(*form, shortPath);
+            shortForm->TextEditor()->SetCaretPosition(4, 3);
+            TEditorForm* longForm = Open(*form, longPath);
+            longForm->TextEditor()->SetCaretPosition(6, 1);
+            longForm->TextEditor()->SetTopLine(3);
+            QVERIFY(form->close());
+        }
+        auto form = Start();
+        QCOMPARE(form->MdiArea()->subWindowList().size(), 2);
+        for (QMdiSubWindow* window : form->MdiArea()->subWindowList()) {
+            auto* editor = qobject_cast<TEditorForm*>(window)->TextEditor();
+            const bool isLong = editor->GetParaCount() > 10;
+            QTRY_COMPARE(editor->GetTopLine(), isLong ? 3 : 1);
+            QScrollBar* bar = editor->verticalScrollBar();
+            QCOMPARE(bar->isVisible(), isLong);
+            if (isLong) {
+                QCOMPARE(bar->value(), 3);
+                QCOMPARE(bar->maximum(), editor->GetLineCount() - editor->VisibleRows() + 1);
+            }
+            int column = 0;
+            QCOMPARE(editor->GetCaretPosition(column), isLong ? 6 : 4);
+        }
+        QVERIFY(form->close());
+    }
+};
+
+int main(int argc, char* argv[]) {
+    TApplication app(argc, argv);
+    TestHarvelFaultsAndKeys test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_harvel_faultsandkeys.moc"

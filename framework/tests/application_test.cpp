@@ -1,0 +1,61 @@
+// The application object: an exception that an event handler lets out is shown with a beep in
+// an error box, and the program goes on handling its events.
+#include "framework/application.h"
+#include "platform/qt/dialogs.h"
+
+#include <QEvent>
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+// Fails on its first event, counts the ones after it.
+class FailingOnce : public QObject {
+public:
+    int handled = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        if (handled++ == 0)
+            throw std::runtime_error("Datei nicht gefunden");
+        return true;
+    }
+};
+
+} // namespace
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failingHandlerShowsItsErrorAndTheProgramGoesOn() {
+        platform::DialogRecorder recorder;
+        FailingOnce target;
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QTRY_COMPARE(target.handled, 2);
+        const auto& events = recorder.Events();
+        QCOMPARE(events.size(), size_t(2));
+        QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
+        QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
+        QCOMPARE(events[1].box.text, QStringLiteral("Datei nicht gefunden"));
+    }
+
+    void failingCommandShowsItsErrorWhereItRuns() {
+        platform::DialogRecorder recorder;
+        RunCommand([] { throw std::runtime_error("Schreibschutz"); });
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Schreibschutz"));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    TApplication app(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "application_test.moc"

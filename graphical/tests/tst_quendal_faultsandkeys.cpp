@@ -1,0 +1,203 @@
+// The graphical program under its own application object, as a user meets it in the table and
+// comment windows: a paste from the menu that does not fit shows its error and the program goes
+// on; F9 and Esc reach the main window's simulator commands; a restart shows the restored
+// windows from their stored top line.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "editor/vedexcept.h"
+#include "framework/application.h"
+#include "framework/mainframe.h"
+#include "framework/winregistry.h"
+#include "graphical/editors/commentedit.h"
+#include "graphical/editors/tableedit.h"
+#include "graphical/mainwindow/projectcontroller.h"
+#include "graphical/mainwindow/tavrisselform.h"
+#include "graphical/model/quendalmodel.h"
+#include "platform/qt/dialogs.h"
+
+namespace {
+
+const QString Key = QLatin1String(MainRegistryKey);
+
+// Opens the item's menu with a click on its title and clicks the item, as the user does.
+void ChooseItem(TTavrisselForm& form, QAction* item) {
+    QVERIFY(item);
+    QMenu* menu = nullptr;
+    for (QObject* object : item->associatedObjects())
+        if (auto* owner = qobject_cast<QMenu*>(object))
+            menu = owner;
+    QVERIFY(menu);
+    QMenuBar* bar = form.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(item->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+} // namespace
+
+class TestQuendalFaultsAndKeys : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    // A project with one block, the table "10, 20, 30 / 40" and a comment of ten lines.
+    QString WriteProject() {
+        const QString fileName = dir_.filePath(QStringLiteral("texte.mtp"));
+        TQuendalModel model;
+        model.InitNew();
+        model.InsertNewCell(0);
+        model.InsertGraphBlock(model.GetCell(0), 700, TRect{10, 10, 70, 50});
+        model.NewTable(true);
+        model.SetTableData(model.GetTable(0), {"10, 20, 30", "40"});
+        TLines comment;
+        for (int i = 1; i <= 10; ++i)
+            comment.push_back("Zeile " + std::to_string(i));
+        model.SetComment(comment);
+        model.SetFileName(fileName);
+        return model.Save() ? fileName : QString();
+    }
+    static TTavrisselForm* Start() {
+        auto* form = new TTavrisselForm;
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form))
+            qWarning("main window not active");
+        return form;
+    }
+    static TTableEditorForm* OpenTable(TTavrisselForm& form) {
+        form.Controller()->EditTable(1);
+        return qobject_cast<TTableEditorForm*>(form.MdiArea()->activeSubWindow());
+    }
+    static TCommentEditForm* OpenComment(TTavrisselForm& form) {
+        form.Controller()->OpenComment();
+        return qobject_cast<TCommentEditForm*>(form.MdiArea()->activeSubWindow());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        TWinRegistry(Key).WriteBool(QStringLiteral("ProjectWindow"),
+                                    QStringLiteral("AutoOpenFirstCell"), false);
+    }
+    void init() {
+        DesktopFileName = dir_.filePath(QStringLiteral("quendal.DSK"));
+        QFile::remove(DesktopFileName);
+    }
+
+    void pastingALineTooLongFromTheMenuShowsTheError() {
+        std::unique_ptr<TTavrisselForm> form(Start());
+        QVERIFY(form->OpenProject(WriteProject()));
+        const std::vector<TTextEditForm*> windows = {OpenTable(*form), OpenComment(*form)};
+        for (TTextEditForm* window : windows) {
+            QVERIFY(window);
+            form->MdiArea()->setActiveSubWindow(window);
+            window->Editor()->setFocus();
+            const std::string before = window->Editor()->Text();
+            QApplication::clipboard()->setText(QString(300, QLatin1Char('A')));
+            form->EnableButtons();
+            {
+                platform::DialogRecorder recorder;
+                ChooseItem(*form, form->CommandItem(cmPaste));
+                const auto& events = recorder.Events();
+                QCOMPARE(events.size(), size_t(2));
+                QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
+                QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
+                QCOMPARE(events[1].box.text,
+                         QString::fromLatin1(ved::VedErrorMessage(ved::VedErrParaLength)));
+            }
+            QCOMPARE(window->Editor()->Text(), before);
+            QVERIFY(!window->Editor()->GetModified());
+            QVERIFY(!window->Changed());
+            // the program goes on: a paste that fits goes in from the same menu item
+            QApplication::clipboard()->setText(QStringLiteral("5"));
+            ChooseItem(*form, form->CommandItem(cmPaste));
+            QCOMPARE(window->Editor()->GetPara(1).substr(0, 1), std::string("5"));
+            QVERIFY(window->Changed());
+        }
+        QVERIFY(form->Controller()->CloseProject(true));
+    }
+
+    void simulatorKeysReachTheMainWindowFromTheTextWindows() {
+        std::unique_ptr<TTavrisselForm> form(Start());
+        QVERIFY(form->OpenProject(WriteProject()));
+        TQuendalModel* model = form->Model();
+        const std::vector<TTextEditForm*> windows = {OpenTable(*form), OpenComment(*form)};
+        for (TTextEditForm* window : windows) {
+            QVERIFY(window);
+            form->MdiArea()->setActiveSubWindow(window);
+            window->Editor()->setFocus();
+            QTRY_VERIFY(window->Editor()->hasFocus());
+            const std::string text = window->Editor()->Text();
+            model->SetCompiled(true);
+            form->EnableButtons();
+            QTest::keyClick(window->Editor(), Qt::Key_F9);
+            QVERIFY(model->IsSimCommandEnabled(cmStop));
+            form->EnableButtons();
+            QTest::keyClick(window->Editor(), Qt::Key_Escape);
+            QVERIFY(!model->IsSimCommandEnabled(cmStop));
+            // the editor's own keys stay its own: Ctrl+Z undoes the typing, not a project edit
+            QTest::keyClick(window->Editor(), Qt::Key_Home);
+            QTest::keyClicks(window->Editor(), "7");
+            form->EnableButtons();
+            QTest::keyClick(window->Editor(), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(window->Editor()->Text(), text);
+            model->DoSimCommand(cmReset);
+        }
+        QVERIFY(form->Controller()->CloseProject(true));
+    }
+
+    void restartShowsRestoredTextWindowsFromTheirTopLine() {
+        const QString project = WriteProject();
+        {
+            std::unique_ptr<TTavrisselForm> form(Start());
+            QVERIFY(form->OpenProject(project));
+            OpenTable(*form)->Editor()->SetCaretPosition(2, 3);
+            TCommentEditForm* comment = OpenComment(*form);
+            comment->setGeometry(0, 0, 300, 120); // a few rows: the last line needs a scroll
+            comment->Editor()->SetCaretPosition(1, 1);
+            comment->Editor()->SetCaretPosition(10, 1);
+            comment->Editor()->SetTopLine(2);
+            QVERIFY(form->close());
+        }
+        std::unique_ptr<TTavrisselForm> form(Start());
+        QCOMPARE(form->Model()->FileName(), project);
+        TTableEditorForm* table = nullptr;
+        TCommentEditForm* comment = nullptr;
+        for (QMdiSubWindow* window : form->MdiArea()->subWindowList()) {
+            if (auto* t = qobject_cast<TTableEditorForm*>(window))
+                table = t;
+            if (auto* c = qobject_cast<TCommentEditForm*>(window))
+                comment = c;
+        }
+        QVERIFY(table && comment);
+        QTRY_COMPARE(table->Editor()->GetTopLine(), 1);
+        QVERIFY(!table->Editor()->verticalScrollBar()->isVisible());
+        QTRY_COMPARE(comment->Editor()->GetTopLine(), 2);
+        QScrollBar* bar = comment->Editor()->verticalScrollBar();
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->value(), 2);
+        QCOMPARE(bar->maximum(),
+                 comment->Editor()->GetLineCount() - comment->Editor()->VisibleRows() + 1);
+        QVERIFY(form->close());
+    }
+};
+
+int main(int argc, char* argv[]) {
+    TApplication app(argc, argv);
+    TestQuendalFaultsAndKeys test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_quendal_faultsandkeys.moc"

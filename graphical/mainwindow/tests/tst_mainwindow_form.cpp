@@ -14,6 +14,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -36,6 +37,7 @@
 #include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/editors/blockpalette.h"
 #include "graphical/editors/cellform.h"
+#include "graphical/editors/tableedit.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/block.h"
@@ -166,6 +168,7 @@ private slots:
     void environmentOptionsShowTheSettingsAndApplyThemOnOk();
     void printerSetupIsKeptForThePrints();
     void pasteWaitsForTheSimulationToStop();
+    void textWindowsUndoTheirOwnEditsWhileSimulating();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
@@ -461,6 +464,7 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
     QVERIFY(form->OpenProject(name));
     form->EnableButtons();
     bool shown = false;
+    int progress = -1;
     QString status;
     QColor color;
     QTimer watch;
@@ -470,6 +474,7 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
         if (!dialog || !dialog->ThreadFinished)
             return;
         shown = true;
+        progress = dialog->ctrlProgress->value();
         status = dialog->lStatus1->text();
         color = dialog->lStatus1->palette().color(QPalette::WindowText);
         QTest::mouseClick(dialog->bClose, Qt::LeftButton);
@@ -482,6 +487,8 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
     QVERIFY(!engineText.isEmpty());
     QCOMPARE(status, engineText);
     QCOMPARE(color, QColor(Qt::red));
+    // A full bar is for success only.
+    QVERIFY(progress >= 0 && progress < 100);
     QCOMPARE(recorder.Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Exclamation});
     QVERIFY(recorder.Boxes().empty());
 }
@@ -893,6 +900,35 @@ void TestMainWindow::pasteWaitsForTheSimulationToStop() {
     QVERIFY(paste->isEnabled());
     QTest::keyClick(form->CellTree(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(model->TableCount(), 2);
+}
+
+// The project's undo waits for the simulation; a table editor's own undo does not.
+void TestMainWindow::textWindowsUndoTheirOwnEditsWhileSimulating() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("undo.mtp"), true, "1 2")));
+    TQuendalModel* model = form->Model();
+    QVERIFY(model->InsertGraphBlock(model->GetCell(0), 700, TRect{110, 10, 170, 50}));
+    form->Controller()->EditTable(1);
+    auto* table = form->MdiArea()->findChild<TTableEditorForm*>();
+    QVERIFY(table);
+    QTRY_VERIFY(table->Editor()->hasFocus());
+    QTest::keyClicks(table->Editor(), "3");
+    model->SetCompiled(true);
+    model->DoSimCommand(cmRun);
+    form->EnableButtons();
+    QToolButton* undo = form->CommandButton(cmUndo);
+    QVERIFY(undo->isEnabled());
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QCOMPARE(table->Editor()->GetPara(1), std::string("1 2"));
+    form->EnableButtons();
+    QVERIFY(form->CommandButton(cmRedo)->isEnabled());
+
+    // A cell window's undo is the project's: it waits.
+    QVERIFY(model->CanUndo());
+    form->Controller()->OpenCell(model->GetCell(0)->CellNumber);
+    QTRY_VERIFY(qobject_cast<TProgramCellForm*>(form->ActiveChild()));
+    form->EnableButtons();
+    QVERIFY(!undo->isEnabled());
 }
 
 void TestMainWindow::shortcutsFollowTheCommandChainWithoutOpeningMenus() {

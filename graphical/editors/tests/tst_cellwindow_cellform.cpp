@@ -610,7 +610,7 @@ private slots:
         QVERIFY(a);
         const QImage before = Painter()->grab(QRect(0, 0, 500, 500)).toImage();
         // A click above the block's centre, then the mouse goes off to the right.
-        Click({55, 230});
+        Click({RectCenter(a->Rect).x(), a->Rect.Top + 3});
         SendMouse(Painter(), QEvent::MouseMove, {300, 250}, Qt::NoButton, Qt::NoButton);
         QCOMPARE(form_->MouseTool()->NewWire()->GetPoint(0), ConnectionPoint(a->Rect, {300, 250}));
         QVERIFY(Painter()->grab(QRect(0, 0, 500, 500)).toImage() != before);

@@ -16,6 +16,8 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,6 +45,7 @@
 #include "graphical/model/block.h"
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/blocklist.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/aportfrm.h"
@@ -169,6 +172,7 @@ private slots:
     void printerSetupIsKeptForThePrints();
     void pasteWaitsForTheSimulationToStop();
     void textWindowsUndoTheirOwnEditsWhileSimulating();
+    void parameterChangeIsUndoneAndRedoneAlone();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
@@ -929,6 +933,53 @@ void TestMainWindow::textWindowsUndoTheirOwnEditsWhileSimulating() {
     QTRY_VERIFY(qobject_cast<TProgramCellForm*>(form->ActiveChild()));
     form->EnableButtons();
     QVERIFY(!undo->isEnabled());
+}
+
+// A wire drawn with the mouse, the port raised in the property dialog by keys; undo and
+// redo from the keyboard take back and bring again the port alone.
+void TestMainWindow::parameterChangeIsUndoneAndRedoneAlone() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("port.mtp"), false)));
+    TQuendalModel* model = form->Model();
+    TBlockList* cell = model->GetCell(0);
+    auto* ad = static_cast<TGraphBlock*>(model->InsertGraphBlock(cell, 103, {10, 10, 70, 50}));
+    TBlock* da = model->InsertGraphBlock(cell, 104, {110, 10, 170, 50});
+    QVERIFY(ad && da);
+    form->Controller()->OpenCell(cell->CellNumber);
+    auto* window = qobject_cast<TProgramCellForm*>(form->ActiveChild());
+    QVERIFY(window);
+    QWidget* painter = window->CellPainter();
+    QTest::mouseClick(painter, Qt::LeftButton, {}, QPoint(40, 30));
+    QTest::mouseClick(painter, Qt::LeftButton, {}, QPoint(140, 30));
+    QVERIFY(da->GetInput(0));
+    const std::string before = ad->ParamText;
+
+    QTest::mouseClick(painter, Qt::RightButton, {}, QPoint(40, 30));
+    QTRY_VERIFY(window->GraphBlockPopup()->isVisible());
+    const auto dialog = OnModal<QDialog>([](QDialog* d) {
+        auto* number = d->findChild<QAbstractSpinBox*>();
+        QVERIFY(number);
+        QTest::keyClick(number, Qt::Key_Up);
+        QTest::keyClick(number, Qt::Key_Up);
+        QTest::keyClick(number, Qt::Key_Return);
+    });
+    for (QAction* item : window->GraphBlockPopup()->actions())
+        if (item->data().toInt() == 620)
+            QTest::mouseClick(window->GraphBlockPopup(), Qt::LeftButton, {},
+                              window->GraphBlockPopup()->actionGeometry(item).center());
+    const std::string raised = ad->ParamText;
+    QVERIFY(raised != before);
+
+    QWidget* keys = window->findChild<QScrollArea*>();
+    QTRY_VERIFY(keys->hasFocus());
+    form->EnableButtons();
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ad->ParamText, before);
+    QVERIFY(da->GetInput(0));
+    form->EnableButtons();
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(ad->ParamText, raised);
+    QVERIFY(da->GetInput(0));
 }
 
 void TestMainWindow::shortcutsFollowTheCommandChainWithoutOpeningMenus() {

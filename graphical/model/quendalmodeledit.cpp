@@ -623,10 +623,9 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
 
 namespace {
 
-// Moves the blocks by their offsets without snapping; every block fed by a moved one follows
-// with its wire ends. The rectangles collect the areas before and after.
-// Each block moves by its own offset. With a group offset the wires move as one group by it
-// (their bends snap on their own), else block by block.
+// Moves each block by its own offset; every block fed by a moved one follows with its wire
+// ends. With a group offset the wires among the blocks move as one by it (their bends snap on
+// their own), else block by block. The rectangles collect the areas before and after.
 void MoveBlocksBy(TBlockList& cell, const std::vector<TBlock*>& blocks,
                   const std::vector<QPoint>& offsets, TModelChange& change,
                   std::optional<QPoint> groupOffset = std::nullopt) {

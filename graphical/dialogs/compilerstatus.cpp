@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "framework/utils.h"
 #include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/model/quendalmodel.h"
@@ -278,8 +280,9 @@ void TCompilerForm::StartWorker() {
     ThreadTimer->start();
 }
 
+// A full bar means success: only the final report fills it.
 void TCompilerForm::ShowProgress() {
-    ctrlProgress->setValue(MoltraneGetProgress(Model->Engine));
+    ctrlProgress->setValue(std::min(MoltraneGetProgress(Model->Engine), 99));
 }
 
 void TCompilerForm::ThreadReport(TQuendalCompileThread* thread, int state) {

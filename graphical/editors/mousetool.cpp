@@ -189,6 +189,10 @@ void TMouseTool::MouseMove(int x, int y) {
     if (drawingWire_ && newWire_ && newWire_->PointCount > 0) {
         newWire_->Current = newWire_->PointCount - 1;
         newWire_->MoveCurrentPoint(current_);
+        // Without bends the line leaves the block at the output point facing the mouse, where
+        // the finished wire will start.
+        if (newWire_->PointCount == 2)
+            newWire_->RouteStart(sourceRect_);
     } else if (draggingWirePoint_ && editedWire_) {
         editedWire_->MoveCurrentPoint(current_);
     }
@@ -237,20 +241,11 @@ bool TMouseTool::ApplyMove(bool& click) {
         newWire_->SourceId = selection_.front()->ID;
         return false;
     }
-    // One offset for the whole group: the one that puts the first block on the grid.
-    QPoint offset = delta;
-    if (CellDisplay().CellAlignAtGrid && !selection_.empty()) {
-        TRect r = selection_.front()->Rect;
-        r.Offset(delta.x(), delta.y());
-        SnapRectToGrid(r);
-        offset =
-            QPoint(r.Left - selection_.front()->Rect.Left, r.Top - selection_.front()->Rect.Top);
-    }
-    if (offset.isNull())
-        return false;
+    // Each block snaps on its own, as the model moves it.
+    bool moves = false;
     for (TBlock* block : selection_) {
-        TRect r = block->Rect;
-        r.Offset(offset.x(), offset.y());
+        const TRect r = MovedRect(block->Rect, delta);
+        moves = moves || !(r == block->Rect);
         bool refused = !InsideArea(r);
         for (int i = 0; !refused && !block->CanOverlap() && i < cell_->Count(); ++i) {
             TBlock* other = cell_->Get(i);
@@ -264,7 +259,9 @@ bool TMouseTool::ApplyMove(bool& click) {
             return false;
         }
     }
-    model_->MoveBlocks(cell_, selection_, offset);
+    if (!moves)
+        return false;
+    model_->MoveBlocks(cell_, selection_, delta);
     start_ = current_;
     return true;
 }
@@ -347,6 +344,7 @@ void TMouseTool::EndWireEdit() {
     const bool changed = !editedWire_->Equals(*hitWire_);
     hitWire_ = nullptr;
     std::unique_ptr<TInputLine> edited = std::move(editedWire_);
+    edited->Hidden = false;
     Changed();
     if (changed && model_)
         model_->MoveWire(wireBlockId_, inputIndex_, std::move(edited));
@@ -382,6 +380,7 @@ void TMouseTool::LineDeleteBend() {
     }
     auto wire = std::make_unique<TInputLine>();
     wire->Assign(editedWire_ ? *editedWire_ : *input);
+    wire->Hidden = false;
     wire->DeleteCurrentBend();
     // The edit ends without its own change; the bend's removal is the one undo step.
     if (editedWire_ && hitWire_)
@@ -404,14 +403,15 @@ bool TMouseTool::HitWireAt(QPoint p) {
     return true;
 }
 
-// The hit wire hides while an edited copy of it is drawn in its place.
+// The hit wire hides while an edited copy of it is drawn in its place; the copy is shown.
 void TMouseTool::BeginWireEdit(int32_t blockId, int input, TInputLine* wire, bool dragging) {
     wireBlockId_ = blockId;
     inputIndex_ = input;
     hitWire_ = wire;
-    hitWire_->Hidden = true;
     editedWire_ = std::make_unique<TInputLine>();
     editedWire_->Assign(*wire);
+    editedWire_->Hidden = false;
+    hitWire_->Hidden = true;
     editingWire_ = true;
     draggingWirePoint_ = dragging;
 }

@@ -83,8 +83,19 @@ void TTextEditForm::Load() {
     // A longer line would be split into several: shown, but never written back.
     readOnly_ = longest > size_t(MaxParaLengthLimit);
     editor_->SetReadOnly(readOnly_);
-    for (const std::string& line : lines)
-        editor_->AppendPara(line);
+    // The editor's paragraphs are exactly the lines: the last one goes into the paragraph the
+    // editor always ends with, so a stored text comes back as it was, line breaks and all.
+    const size_t appended =
+        readOnly_ ? lines.size() : lines.size() - std::min<size_t>(1, lines.size());
+    for (size_t i = 0; i < appended; ++i)
+        editor_->AppendPara(lines[i]);
+    if (appended < lines.size()) {
+        const std::string& last = lines.back();
+        editor_->ParaList()->InsertChars(nullptr, editor_->GetParaCount(), 1, last.data(),
+                                         int(last.size()));
+        // The load is no edit to undo.
+        editor_->SetUndoBufferSize(editor_->UndoBufferSize());
+    }
     editor_->ResetScrollBars(true);
     editor_->SetCaretPosition(1, 1);
     editor_->SetTopLine(1);
@@ -99,14 +110,13 @@ void TTextEditForm::Load() {
 void TTextEditForm::UpdateModel() {
     if (!changed_ || !editor_->GetModified() || !Project() || readOnly_)
         return;
-    // Paragraphs, not wrapped screen lines: a line of the project is one paragraph. The
-    // editor always ends in a paragraph after the last appended line; left empty, it is no
-    // line of the text, or every load and store would add an empty line.
+    // Paragraphs, not wrapped screen lines: a line of the project is one paragraph, and every
+    // one is kept, an empty last one (a trailing line break) too. Only an empty text has none.
     TLines lines;
     for (int32_t para = 1; para <= editor_->GetParaCount(); ++para)
         lines.push_back(editor_->GetPara(para));
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
+    if (lines.size() == 1 && lines.front().empty())
+        lines.clear();
     SetLines(lines);
     editor_->SetModified(false);
     changed_ = false;

@@ -547,8 +547,9 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
         return true;
     case cmUndo:
     case cmRedo:
-        // The model's undo knows nothing of the simulation, and no window asks for it.
-        if (model && !model->CanEdit()) {
+        // The model's undo knows nothing of the simulation; a text window's undo is its
+        // editor's own and answers for itself.
+        if (model && !model->CanEdit() && !TextWindowHasCommands()) {
             enabled = false;
             return true;
         }
@@ -556,6 +557,10 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
     default:
         return false;
     }
+}
+
+bool TTavrisselForm::TextWindowHasCommands() const {
+    return !TreeHasFocus() && dynamic_cast<TTextEditForm*>(ActiveChild()) != nullptr;
 }
 
 bool TTavrisselForm::TreeHasFocus() const {

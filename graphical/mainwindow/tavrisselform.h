@@ -169,6 +169,8 @@ private:
     void WriteDesktop();
     Mode CommandMode() const;
     bool TreeHasFocus() const;
+    // The active window is a table or comment editor and the tree does not take the commands.
+    bool TextWindowHasCommands() const;
     bool TreeEditing() const;
     bool CommandEnabled(int cmd, Mode mode);
     void EnableMenuItems(QMenu* menu, Mode mode);

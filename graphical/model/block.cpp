@@ -51,6 +51,14 @@ void SnapRectToGrid(TRect& r) {
     r.Offset(SnapToGrid(r.Left) - r.Left, SnapToGrid(r.Top) - r.Top);
 }
 
+TRect MovedRect(const TRect& r, QPoint delta) {
+    TRect moved = r;
+    moved.Offset(delta.x(), delta.y());
+    if (CellDisplay().CellAlignAtGrid)
+        SnapRectToGrid(moved);
+    return moved;
+}
+
 QPoint SnapPointToGrid(QPoint p) {
     return {SnapToGrid(p.x()), SnapToGrid(p.y())};
 }

@@ -87,6 +87,8 @@ TRect UnionRects(const TRect& a, const TRect& b);
 int SnapToGrid(int v);
 int SnapToGridUp(int v);
 void SnapRectToGrid(TRect& r);
+// The rectangle moved by delta, snapped when aligning at the grid.
+TRect MovedRect(const TRect& r, QPoint delta);
 QPoint SnapPointToGrid(QPoint p);
 void SnapRectToGridUp(TRect& r);
 void NormalizeRect(TRect& r);

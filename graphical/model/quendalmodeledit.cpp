@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -622,10 +623,12 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
 
 namespace {
 
-// Moves the blocks by their offsets without snapping; every block fed by a moved one follows
-// with its wire ends. The rectangles collect the areas before and after.
+// Moves each block by its own offset; every block fed by a moved one follows with its wire
+// ends. With a group offset the wires among the blocks move as one by it (their bends snap on
+// their own), else block by block. The rectangles collect the areas before and after.
 void MoveBlocksBy(TBlockList& cell, const std::vector<TBlock*>& blocks,
-                  const std::vector<QPoint>& offsets, TModelChange& change) {
+                  const std::vector<QPoint>& offsets, TModelChange& change,
+                  std::optional<QPoint> groupOffset = std::nullopt) {
     std::vector<TBlock*> concerned;
     for (int i = 0; i < cell.Count(); ++i) {
         TBlock* block = cell.Get(i);
@@ -637,11 +640,13 @@ void MoveBlocksBy(TBlockList& cell, const std::vector<TBlock*>& blocks,
     }
     const bool together = std::all_of(offsets.begin(), offsets.end(),
                                       [&offsets](QPoint p) { return p == offsets.front(); });
-    if (together) {
-        for (TBlock* block : blocks)
-            block->Rect.Offset(offsets.front().x(), offsets.front().y());
+    if (together && !groupOffset)
+        groupOffset = offsets.front();
+    if (groupOffset) {
+        for (size_t i = 0; i < blocks.size(); ++i)
+            blocks[i]->Rect.Offset(offsets[i].x(), offsets[i].y());
         for (TBlock* block : concerned)
-            block->MoveInGroup(cell, blocks, offsets.front());
+            block->MoveInGroup(cell, blocks, *groupOffset);
     } else {
         for (size_t i = 0; i < blocks.size(); ++i) {
             blocks[i]->Rect.Offset(offsets[i].x(), offsets[i].y());
@@ -697,12 +702,22 @@ void TQuendalModel::MoveBlocks(TBlockList* cell, const std::vector<TBlock*>& sel
                                QPoint offset) {
     if (Refused(*this) || !OwnsCell(*this, cell) || selection.empty() || offset.isNull())
         return;
+    // Aligning snaps every block's rectangle, not only the first one's.
+    std::vector<QPoint> offsets;
+    bool moves = false;
+    for (const TBlock* block : selection) {
+        const TRect r = MovedRect(block->Rect, offset);
+        offsets.emplace_back(r.Left - block->Rect.Left, r.Top - block->Rect.Top);
+        moves = moves || !offsets.back().isNull();
+    }
+    if (!moves)
+        return;
     auto action = std::make_unique<TMoveBlocksUndoAction>();
     action->SetUndoData(*cell, selection);
     AddUndoAction(std::move(action), false);
     TModelChange change;
     change.CellNumber = cell->CellNumber;
-    MoveBlocksBy(*cell, selection, std::vector<QPoint>(selection.size(), offset), change);
+    MoveBlocksBy(*cell, selection, offsets, change, offset);
     SetChanged();
     NotifyViews(nmBlocksMoved, NotifyData(&change));
 }

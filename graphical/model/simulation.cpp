@@ -221,6 +221,12 @@ bool TQuendalModel::Step() {
             }
             break;
         case 5: {
+            // What the program did before the pause stays on show while it lasts.
+            RefreshAnalogOut();
+            RefreshPorts();
+            RefreshLcd();
+            RefreshLed();
+            RefreshWatches();
             const TSimState saved = SimState;
             SimState = ssPaused;
             const int64_t deadline = NowMs() + int64_t(value) * 20;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -188,11 +189,17 @@ void TestIntegrationExamples::adderSendsTheSumToTheConverterAndTheTerminal() {
     StepCell(model);
     StepCell(model);
     QCOMPARE(int(SimulatorIoState.AnalogOut[0]), 130);
-    std::string terminal;
+    // Each sum stands on a line of its own, and the next one starts empty.
+    QStringList terminal;
     for (int i = 0; i < model.TerminalLineCount(); ++i)
-        terminal += model.GetTerminalLine(i) + "|";
-    QVERIFY2(terminal.find("42") != std::string::npos, terminal.c_str());
-    QVERIFY2(terminal.find("130") != std::string::npos, terminal.c_str());
+        terminal << QString::fromStdString(model.GetTerminalLine(i));
+    const QString shown = terminal.join(u'|');
+    QVERIFY2(terminal.size() >= 3 && terminal.back().isEmpty(), qPrintable(shown));
+    terminal.removeLast();
+    QVERIFY2(terminal.filter(QRegularExpression(QStringLiteral("^(42|130)$"))) == terminal,
+             qPrintable(shown));
+    QVERIFY2(terminal.contains(QStringLiteral("42")) && terminal.contains(QStringLiteral("130")),
+             qPrintable(shown));
     QVERIFY(recorder.Boxes().empty());
 }
 

@@ -87,6 +87,25 @@ class TestCellForm : public QObject {
         return form;
     }
     TBlock* Block(int cell, int local) { return model_->FindBlock(Id(cell, local)); }
+    // The canvas shows the colour at (or beside) every few pixels along the points' segments,
+    // the arrow head left out.
+    bool Painted(const TInputLine& wire, QColor colour) {
+        const QImage image = Painter()->grab(QRect(0, 0, 500, 500)).toImage();
+        for (int i = 0; i + 1 < wire.PointCount; ++i) {
+            const QLineF segment(wire.GetPoint(i), wire.GetPoint(i + 1));
+            const qreal end = segment.length() - (i + 2 == wire.PointCount ? 14 : 0);
+            for (qreal d = 2; d < end; d += 3) {
+                const QPoint p = segment.pointAt(d / segment.length()).toPoint();
+                bool hit = false;
+                for (int dx = -1; dx <= 1; ++dx)
+                    for (int dy = -1; dy <= 1; ++dy)
+                        hit = hit || image.pixelColor(p + QPoint(dx, dy)) == colour;
+                if (!hit)
+                    return false;
+            }
+        }
+        return true;
+    }
 
 private slots:
     void initTestCase() {
@@ -546,6 +565,77 @@ private slots:
         form_->LinePopupMenu()->close();
         QCOMPARE(port->GetInput(0)->PointCount, 2);
         QCOMPARE(model_->UndoCount(), 2);
+    }
+
+    void editedWiresStayOnTheCanvas() {
+        const TCellDisplay saved = CellDisplay();
+        const auto restore = qScopeGuard([saved] { CellDisplay() = saved; });
+        const QColor red(255, 0, 0);
+        CellDisplay().LineColorInt = CellDisplay().LineColorText = red;
+        CellDisplay().LineColorTime = CellDisplay().LineColorDate = red;
+        TBlock* port = Block(2, 2);
+        const QPoint middle = (port->GetInput(0)->GetPoint(0) + port->GetInput(0)->GetPoint(1)) / 2;
+        QVERIFY(Painted(*port->GetInput(0), red));
+        // A bend pulled out of the wire; a click elsewhere hands the wire to the model.
+        Drag(middle, middle + QPoint(0, 100));
+        Click({1000, 1000});
+        QCOMPARE(port->GetInput(0)->PointCount, 3);
+        QVERIFY(Painted(*port->GetInput(0), red));
+        // The bend dragged on; a right click elsewhere ends the edit.
+        const QPoint bend = port->GetInput(0)->GetPoint(1);
+        Drag(bend, bend + QPoint(60, 0));
+        Press({1000, 1000}, Qt::RightButton);
+        form_->LocalMenu()->close();
+        QCOMPARE(port->GetInput(0)->GetPoint(1), bend + QPoint(60, 0));
+        QVERIFY(Painted(*port->GetInput(0), red));
+        // The bend deleted from the wire's menu after a click on it, and again after an undo.
+        Press(port->GetInput(0)->GetPoint(1));
+        Release(port->GetInput(0)->GetPoint(1));
+        Press(port->GetInput(0)->GetPoint(1), Qt::RightButton);
+        Item(form_->LinePopupMenu(), 631)->trigger();
+        form_->LinePopupMenu()->close();
+        QCOMPARE(port->GetInput(0)->PointCount, 2);
+        QVERIFY(Painted(*port->GetInput(0), red));
+        form_->DoCommand(150);
+        QCOMPARE(port->GetInput(0)->PointCount, 3);
+        Press(port->GetInput(0)->GetPoint(1), Qt::RightButton);
+        Item(form_->LinePopupMenu(), 631)->trigger();
+        form_->LinePopupMenu()->close();
+        QCOMPARE(port->GetInput(0)->PointCount, 2);
+        QVERIFY(Painted(*port->GetInput(0), red));
+    }
+
+    void rubberLineLeavesAtTheOutputPoint() {
+        TBlock* a = model_->InsertGraphBlock(model_->FindCell(2), 700, {10, 200, 100, 300});
+        QVERIFY(a);
+        const QImage before = Painter()->grab(QRect(0, 0, 500, 500)).toImage();
+        // A click above the block's centre, then the mouse goes off to the right.
+        Click({RectCenter(a->Rect).x(), a->Rect.Top + 3});
+        SendMouse(Painter(), QEvent::MouseMove, {300, 250}, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(form_->MouseTool()->NewWire()->GetPoint(0), ConnectionPoint(a->Rect, {300, 250}));
+        QVERIFY(Painter()->grab(QRect(0, 0, 500, 500)).toImage() != before);
+        // The right button cancels it; nothing of it stays.
+        Press({300, 250}, Qt::RightButton);
+        form_->LocalMenu()->close();
+        QVERIFY(!form_->MouseTool()->IsDrawingWire());
+        QCOMPARE(Painter()->grab(QRect(0, 0, 500, 500)).toImage(), before);
+    }
+
+    void alignedGroupMoveSnapsEveryBlock() {
+        TBlock* constant = Block(2, 1);
+        TBlock* port = Block(2, 2);
+        // The port lies off the grid, placed while aligning was off.
+        CellDisplay().CellAlignAtGrid = false;
+        model_->MoveBlocks(model_->FindCell(2), {port}, {3, 4});
+        CellDisplay().CellAlignAtGrid = true;
+        Drag({0, 0}, {250, 100});
+        QCOMPARE(int(form_->MouseTool()->Selection().size()), 2);
+        Drag(RectCenter(constant->Rect), RectCenter(constant->Rect) + QPoint(100, 100));
+        for (const TBlock* block : {constant, port}) {
+            QCOMPARE(block->Rect.Left, SnapToGrid(block->Rect.Left));
+            QCOMPARE(block->Rect.Top, SnapToGrid(block->Rect.Top));
+        }
+        QVERIFY(port->Rect.Left - constant->Rect.Left > 90);
     }
 
     void whileSimulatingOnlyTheDebugCommandsWork() {

@@ -81,7 +81,7 @@ private slots:
     void tableWindowShowsTheTableAndNamesIt() {
         TTableEditorForm* form = OpenTable(1);
         QCOMPARE(form->windowTitle(), QStringLiteral("Tabelleneditor - Kurve"));
-        QCOMPARE(Paras(form->Editor()), QStringList({"1", "4", "9", ""}));
+        QCOMPARE(Paras(form->Editor()), QStringList({"1", "4", "9"}));
         QVERIFY(!form->Changed());
         form->SetTable(nullptr);
         QCOMPARE(form->windowTitle(), QStringLiteral("Tabelleneditor"));
@@ -141,7 +141,7 @@ private slots:
         stored[6] = "9  ";
         model_->SetTableData(model_->FindTable(1), stored);
         TTableEditorForm* form = OpenTable(1);
-        QCOMPARE(form->Editor()->GetParaCount(), 1201);
+        QCOMPARE(form->Editor()->GetParaCount(), 1200);
         QCOMPARE(form->Editor()->GetPara(6), stored[5]);
         QCOMPARE(form->Editor()->GetPara(7), stored[6]);
 
@@ -150,6 +150,22 @@ private slots:
         form->UpdateModel();
         stored[0] = "10";
         QCOMPARE(TableLines(1), stored);
+    }
+
+    // The paragraphs are the lines, and a trailing line break is one more, empty line.
+    void aTrailingLineBreakIsKept() {
+        TCommentEditForm* comment = OpenComment();
+        QTest::keyClicks(comment->Editor(), "Zeile");
+        QTest::keyClick(comment->Editor(), Qt::Key_Return);
+        comment->UpdateModel();
+        QCOMPARE(model_->Comment, TLines({"Zeile", ""}));
+        comment->close();
+        comment = OpenComment();
+        QCOMPARE(Paras(comment->Editor()), QStringList({"Zeile", ""}));
+        QVERIFY(!comment->Editor()->CanUndo());
+        QTest::keyClicks(comment->Editor(), "Erste ");
+        comment->UpdateModel();
+        QCOMPARE(model_->Comment, TLines({"Erste Zeile", ""}));
     }
 
     void emptyingTheEditorEmptiesTheTable() {
@@ -199,19 +215,19 @@ private slots:
         QVERIFY(form->IsCommandEnabled(153));
         form->DoCommand(152);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1"));
-        QCOMPARE(Paras(editor), QStringList({"", "4", "9", ""}));
+        QCOMPARE(Paras(editor), QStringList({"", "4", "9"}));
         QVERIFY(form->IsCommandEnabled(150));
         QVERIFY(form->IsCommandEnabled(154));
         form->DoCommand(150);
-        QCOMPARE(Paras(editor), QStringList({"1", "4", "9", ""}));
+        QCOMPARE(Paras(editor), QStringList({"1", "4", "9"}));
         QVERIFY(form->IsCommandEnabled(151));
         form->DoCommand(151);
-        QCOMPARE(Paras(editor), QStringList({"", "4", "9", ""}));
+        QCOMPARE(Paras(editor), QStringList({"", "4", "9"}));
         form->DoCommand(154);
-        QCOMPARE(Paras(editor), QStringList({"1", "4", "9", ""}));
+        QCOMPARE(Paras(editor), QStringList({"1", "4", "9"}));
         editor->SetCaretPosition(2, 1);
         form->DoCommand(155);
-        QCOMPARE(Paras(editor), QStringList({"1", "", "9", ""}));
+        QCOMPARE(Paras(editor), QStringList({"1", "", "9"}));
         QVERIFY(form->Changed());
     }
 
@@ -260,7 +276,7 @@ private slots:
     void commentLoadsAndDesktopRestoresTheTableAndCaret() {
         model_->AssignComment({"eins", "zwei"});
         TCommentEditForm* comment = OpenComment();
-        QCOMPARE(Paras(comment->Editor()), QStringList({"eins", "zwei", ""}));
+        QCOMPARE(Paras(comment->Editor()), QStringList({"eins", "zwei"}));
 
         model_->NewTable(true);
         TTableEditorForm* form = OpenTable(2);
@@ -276,7 +292,7 @@ private slots:
         auto* table = qobject_cast<TTableEditorForm*>(loaded);
         QVERIFY(table);
         QCOMPARE(table->Table(), model_->FindTable(2));
-        QCOMPARE(Paras(table->Editor()), QStringList({"10", "20", "30", ""}));
+        QCOMPARE(Paras(table->Editor()), QStringList({"10", "20", "30"}));
         int column = 0;
         QCOMPARE(table->Editor()->GetCaretPosition(column), 3);
         QCOMPARE(column, 2);

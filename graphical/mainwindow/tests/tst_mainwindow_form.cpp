@@ -14,7 +14,10 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -36,11 +39,13 @@
 #include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/editors/blockpalette.h"
 #include "graphical/editors/cellform.h"
+#include "graphical/editors/tableedit.h"
 #include "graphical/mainwindow/projectcontroller.h"
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/block.h"
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/blocklist.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/aportfrm.h"
@@ -166,6 +171,8 @@ private slots:
     void environmentOptionsShowTheSettingsAndApplyThemOnOk();
     void printerSetupIsKeptForThePrints();
     void pasteWaitsForTheSimulationToStop();
+    void textWindowsUndoTheirOwnEditsWhileSimulating();
+    void parameterChangeIsUndoneAndRedoneAlone();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
@@ -461,6 +468,7 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
     QVERIFY(form->OpenProject(name));
     form->EnableButtons();
     bool shown = false;
+    int progress = -1;
     QString status;
     QColor color;
     QTimer watch;
@@ -470,6 +478,7 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
         if (!dialog || !dialog->ThreadFinished)
             return;
         shown = true;
+        progress = dialog->ctrlProgress->value();
         status = dialog->lStatus1->text();
         color = dialog->lStatus1->palette().color(QPalette::WindowText);
         QTest::mouseClick(dialog->bClose, Qt::LeftButton);
@@ -482,6 +491,8 @@ void TestMainWindow::tableErrorIsShownInTheCompileDialog() {
     QVERIFY(!engineText.isEmpty());
     QCOMPARE(status, engineText);
     QCOMPARE(color, QColor(Qt::red));
+    // A full bar is for success only.
+    QVERIFY(progress >= 0 && progress < 100);
     QCOMPARE(recorder.Beeps(), std::vector<platform::BeepKind>{platform::BeepKind::Exclamation});
     QVERIFY(recorder.Boxes().empty());
 }
@@ -893,6 +904,82 @@ void TestMainWindow::pasteWaitsForTheSimulationToStop() {
     QVERIFY(paste->isEnabled());
     QTest::keyClick(form->CellTree(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(model->TableCount(), 2);
+}
+
+// The project's undo waits for the simulation; a table editor's own undo does not.
+void TestMainWindow::textWindowsUndoTheirOwnEditsWhileSimulating() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("undo.mtp"), true, "1 2")));
+    TQuendalModel* model = form->Model();
+    QVERIFY(model->InsertGraphBlock(model->GetCell(0), 700, TRect{110, 10, 170, 50}));
+    form->Controller()->EditTable(1);
+    auto* table = form->MdiArea()->findChild<TTableEditorForm*>();
+    QVERIFY(table);
+    QTRY_VERIFY(table->Editor()->hasFocus());
+    QTest::keyClicks(table->Editor(), "3");
+    model->SetCompiled(true);
+    model->DoSimCommand(cmRun);
+    form->EnableButtons();
+    QToolButton* undo = form->CommandButton(cmUndo);
+    QVERIFY(undo->isEnabled());
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QCOMPARE(table->Editor()->GetPara(1), std::string("1 2"));
+    form->EnableButtons();
+    QVERIFY(form->CommandButton(cmRedo)->isEnabled());
+
+    // A cell window's undo is the project's: it waits.
+    QVERIFY(model->CanUndo());
+    form->Controller()->OpenCell(model->GetCell(0)->CellNumber);
+    QTRY_VERIFY(qobject_cast<TProgramCellForm*>(form->ActiveChild()));
+    form->EnableButtons();
+    QVERIFY(!undo->isEnabled());
+}
+
+// A wire drawn with the mouse, the port raised in the property dialog by keys; undo and
+// redo from the keyboard take back and bring again the port alone.
+void TestMainWindow::parameterChangeIsUndoneAndRedoneAlone() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("port.mtp"), false)));
+    TQuendalModel* model = form->Model();
+    TBlockList* cell = model->GetCell(0);
+    auto* ad = static_cast<TGraphBlock*>(model->InsertGraphBlock(cell, 103, {10, 10, 70, 50}));
+    TBlock* da = model->InsertGraphBlock(cell, 104, {110, 10, 170, 50});
+    QVERIFY(ad && da);
+    form->Controller()->OpenCell(cell->CellNumber);
+    auto* window = qobject_cast<TProgramCellForm*>(form->ActiveChild());
+    QVERIFY(window);
+    QWidget* painter = window->CellPainter();
+    QTest::mouseClick(painter, Qt::LeftButton, {}, QPoint(40, 30));
+    QTest::mouseClick(painter, Qt::LeftButton, {}, QPoint(140, 30));
+    QVERIFY(da->GetInput(0));
+    const std::string before = ad->ParamText;
+
+    QTest::mouseClick(painter, Qt::RightButton, {}, QPoint(40, 30));
+    QTRY_VERIFY(window->GraphBlockPopup()->isVisible());
+    const auto dialog = OnModal<QDialog>([](QDialog* d) {
+        auto* number = d->findChild<QAbstractSpinBox*>();
+        QVERIFY(number);
+        QTest::keyClick(number, Qt::Key_Up);
+        QTest::keyClick(number, Qt::Key_Up);
+        QTest::keyClick(number, Qt::Key_Return);
+    });
+    for (QAction* item : window->GraphBlockPopup()->actions())
+        if (item->data().toInt() == 620)
+            QTest::mouseClick(window->GraphBlockPopup(), Qt::LeftButton, {},
+                              window->GraphBlockPopup()->actionGeometry(item).center());
+    const std::string raised = ad->ParamText;
+    QVERIFY(raised != before);
+
+    QWidget* keys = window->findChild<QScrollArea*>();
+    QTRY_VERIFY(keys->hasFocus());
+    form->EnableButtons();
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ad->ParamText, before);
+    QVERIFY(da->GetInput(0));
+    form->EnableButtons();
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(ad->ParamText, raised);
+    QVERIFY(da->GetInput(0));
 }
 
 void TestMainWindow::shortcutsFollowTheCommandChainWithoutOpeningMenus() {

@@ -429,6 +429,35 @@ private slots:
         QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
+    // The port window shows what the cell did before its pause while the pause lasts.
+    void longPauseShowsTheOutputsBeforeIt() {
+        platform::DialogRecorder recorder;
+        AutoTiming = true;
+        QVERIFY(Build({{1,
+                        "Licht",
+                        {Const(1, 1, 1), Fed(1, 2, 101, {"1"}, {Id(1, 1)}), Const(1, 3, 9),
+                         ToDA(1, 4, 3), Const(1, 5, 500), Fed(1, 6, 1006, {}, {Id(1, 5)})}}}));
+        int portRefreshes = 0;
+        SimulatorWindows.DigitalPortRefresh = [&] { ++portRefreshes; };
+        bool lit = false;
+        int analog = -1;
+        int refreshesBefore = -1;
+        SimulatorWindows.PumpMessages = [&] {
+            if (model_->SimState != ssPaused)
+                return;
+            lit = SimulatorIoState.PortIsOutput[0] && SimulatorIoState.PortLevel[0];
+            analog = SimulatorIoState.AnalogOut[0];
+            refreshesBefore = portRefreshes;
+            model_->DoSimCommand(cmStop);
+        };
+        model_->DoSimCommand(cmRun);
+        RunBatches();
+        QVERIFY(lit);
+        QCOMPARE(analog, 9);
+        QVERIFY(refreshesBefore >= 1);
+        QCOMPARE(MessageBoxTexts(recorder), QStringList{"PAUSE: Abbruch durch Anwender"});
+    }
+
     void waitLoopTakesInputsAndStop() {
         platform::DialogRecorder recorder;
         const std::vector<CellSpec> cells = {WaitCell()};

@@ -31,6 +31,8 @@ function(tavrissel_qtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+    # Where tests find the sample files, whatever path the compiler was given.
+    target_compile_definitions(${name} PRIVATE TAVRISSEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${TAVRISSEL_TEST_ENV}" TIMEOUT 300)
 endfunction()

@@ -6,7 +6,9 @@
 #include <QEvent>
 #include <QTest>
 
+#include <cerrno>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -49,6 +51,16 @@ private slots:
         RunCommand([] { throw std::runtime_error("Schreibschutz"); });
         QCOMPARE(recorder.Boxes().size(), size_t(1));
         QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Schreibschutz"));
+    }
+
+    void fileErrorIsShownInGerman() {
+        platform::DialogRecorder recorder;
+        RunCommand([] { throw std::system_error(EACCES, std::generic_category(), "/tmp/a.bas"); });
+        RunCommand([] { throw std::system_error(EDOM, std::generic_category(), "b.bas"); });
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("/tmp/a.bas: Zugriff verweigert"));
+        // an error without a German text keeps the system's
+        QVERIFY(recorder.Boxes()[1].text.startsWith(QStringLiteral("b.bas: ")));
     }
 };
 

@@ -24,9 +24,7 @@
 namespace {
 
 QString ExampleFile(const char* name) {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../examples/quendal/") + QLatin1String(name));
+    return QStringLiteral(TAVRISSEL_SOURCE_DIR "/examples/quendal/") + QLatin1String(name);
 }
 
 QByteArray ReadAll(const QString& name) {

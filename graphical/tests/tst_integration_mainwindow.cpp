@@ -289,9 +289,7 @@ void TestIntegrationMainWindow::treeReadsItsPartOfTheDesktopEvenWithoutTheProjec
 void TestIntegrationMainWindow::terminalKeepsTheNewestOutputInView() {
     platform::DialogRecorder recorder;
     // The adder example, its sums printed without a line end.
-    QFile example(QFileInfo(QStringLiteral(__FILE__))
-                      .dir()
-                      .absoluteFilePath(QStringLiteral("../../examples/quendal/Addierer.mtp")));
+    QFile example(QStringLiteral(TAVRISSEL_SOURCE_DIR "/examples/quendal/Addierer.mtp"));
     QVERIFY(example.open(QIODevice::ReadOnly));
     QByteArray text = example.readAll();
     const QByteArray lineEnd = "TYPE=900\r\n#DLLDATA_START\r\n2\r\n";

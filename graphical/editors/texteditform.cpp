@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QMimeData>
-#include <QPainter>
 #include <QPalette>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,6 +15,7 @@
 #include "framework/commands.h"
 #include "framework/desktop.h"
 #include "framework/editcommands.h"
+#include "framework/printing.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/model/quendalmodel.h"
@@ -213,26 +213,11 @@ void TTextEditForm::Print() {
     if (!confirmed)
         return;
     printer.setDocName(printTitle_);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+    // inside the printout margins, under a heading with the title and the page number
+    if (!PrintListing(printer, editor_->FixedFont().Font(), printTitle_,
+                      PrintLines(selectionChosen)))
         ShowError(QStringLiteral("Der Drucker kann nicht ge\xF6"
                                  "ffnet werden."));
-        return;
-    }
-    QFont font = editor_->FixedFont().Font();
-    painter.setFont(QFont(font, &printer));
-    const int height = painter.fontMetrics().lineSpacing();
-    const QRect page = painter.viewport();
-    int y = height;
-    for (const QString& line : PrintLines(selectionChosen)) {
-        if (y > page.height()) {
-            printer.newPage();
-            y = height;
-        }
-        painter.drawText(0, y, line);
-        y += height;
-    }
-    painter.end();
 }
 
 void TTextEditForm::SaveDesktop(TDesktopWriter& writer) {

@@ -7,6 +7,7 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "platform/qt/idlequiet.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -333,6 +334,10 @@ bool TIdleHandler::eventFilter(QObject* watched, QEvent* event) {
             stale_ = false;
         }
         pending_ = true;
+        break;
+    case QEvent::Timer:
+        if (!IsIdleQuiet(watched))
+            pending_ = stale_ = true;
         break;
     case QEvent::Paint:
     case QEvent::UpdateRequest:

@@ -1,6 +1,7 @@
-// The idle calls of a main window: after events only, again at once while more is wanted, and
-// the enabling brought up to date before a key reaches a shortcut.
+// The idle calls of a main window: after events only (not a blinking caret's), again at once
+// while more is wanted, and the enabling brought up to date before a key reaches a shortcut.
 #include "framework/mdiframe.h"
+#include "platform/qt/idlequiet.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -41,6 +42,15 @@ private slots:
         int before = calls;
         RunLoop(300);
         QVERIFY(calls - before <= 1);
+
+        // nor from a timer whose ticks change nothing (a caret's blinking)
+        QTimer blink;
+        MarkIdleQuiet(&blink);
+        blink.start(10);
+        before = calls;
+        RunLoop(300);
+        QVERIFY(calls - before <= 1);
+        blink.stop();
 
         // after an event, calls follow at once until the handler wants no more
         more = 3;

@@ -108,7 +108,6 @@ public:
 
     void Start();
     void Stop();
-    bool IsActive() const { return active_; }
     // How often idle has run from the event loop.
     int Runs() const { return runs_; }
 

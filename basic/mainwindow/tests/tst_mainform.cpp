@@ -1,7 +1,7 @@
-// The BASIC program's main window: idle calls only after events, enabling without a source window
-// and with one and before a shortcut, opening a file
-// that is open already, the stored main rectangle, the desktop with a bad record, find and
-// replace, prints from the printer set-up, and closing during a download.
+// The BASIC program's main window: idle calls only after events, enabling without a source
+// window, with one and before a shortcut, opening a file that is open already, the stored main
+// rectangle, the desktop with a bad record, find and replace, prints from the printer set-up,
+// and closing during a download.
 #include "basic/dialogs/coloroptionsdlg.h"
 #include "basic/dialogs/envoptiondlg.h"
 #include "basic/editors/editorchild.h"

@@ -805,16 +805,21 @@ uint16_t TParaList::DeleteChars(TVedRingMember* actor, int32_t paragraph, int32_
 }
 
 uint16_t TParaList::ReplaceChars(TVedRingMember* actor, int32_t paragraph, int32_t position,
-                                 int count, const char* text, int length) {
+                                 int count, const char* text, int length, bool roomTest) {
     TParaNode* node = Require(Node(paragraph));
     position = std::max(position, 1);
     if (position > node->Length())
         return count > 0 && length == 0 ? uint16_t(VedOk)
                                         : InsertChars(actor, paragraph, position, text, length);
     count = std::clamp(count, 0, node->Length() - position + 1);
-    if (length > count)
-        if (uint16_t code = CheckRoom(paragraph, 0, length - count))
+    if (length > count) {
+        if (!roomTest) {
+            if (int64_t(node->Length()) + length - count > MaxParaBytes)
+                return VedErrMemory;
+        } else if (uint16_t code = CheckRoom(paragraph, 0, length - count)) {
             return code;
+        }
+    }
     BeginChange();
     try {
         PReplace(actor, paragraph, position, count, text, length);

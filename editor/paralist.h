@@ -187,9 +187,11 @@ public:
                          const char* text, int length);
     // Deletes up to `count` characters at (paragraph, position).
     uint16_t DeleteChars(TVedRingMember* actor, int32_t paragraph, int32_t position, int count);
-    // Replaces up to `count` characters at (paragraph, position) by `text`.
+    // Replaces up to `count` characters at (paragraph, position) by `text`. Without the room
+    // test (replace all) the limits are not asked; only a paragraph longer than its storage can
+    // hold fails, with 263.
     uint16_t ReplaceChars(TVedRingMember* actor, int32_t paragraph, int32_t position, int count,
-                          const char* text, int length);
+                          const char* text, int length, bool roomTest = true);
     // New paragraph with a text before paragraph (1..ParaCount+1) / after paragraph.
     uint16_t NewParaBefore(TVedRingMember* actor, int32_t paragraph, const char* text, int length);
     uint16_t NewParaAfter(TVedRingMember* actor, int32_t paragraph, const char* text, int length);

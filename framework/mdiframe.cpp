@@ -8,8 +8,11 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "platform/qt/idlequiet.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +23,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -258,14 +262,96 @@ QTimer* CreateSplashTimer(QObject* owner) {
     return timer;
 }
 
-QTimer* CreateIdleTimer(QObject* owner, const std::function<bool()>& idle) {
-    constexpr int BusyInterval = 0;
-    constexpr int QuietInterval = 50;
-    auto* timer = new QTimer(owner);
-    timer->setInterval(QuietInterval);
-    QObject::connect(timer, &QTimer::timeout, owner,
-                     [timer, idle] { timer->setInterval(idle() ? BusyInterval : QuietInterval); });
-    return timer;
+namespace {
+const QEvent::Type IdleEvent = QEvent::Type(QEvent::registerEventType());
+} // namespace
+
+TIdleHandler::TIdleHandler(QObject* owner, std::function<bool()> idle, std::function<void()> enable)
+    : QObject(owner), idle_(std::move(idle)), enable_(std::move(enable)) {
+    setObjectName(QStringLiteral("IdleHandler"));
+}
+
+TIdleHandler::~TIdleHandler() {
+    Stop();
+}
+
+void TIdleHandler::Start() {
+    if (active_)
+        return;
+    active_ = true;
+    pending_ = stale_ = true;
+    QCoreApplication::instance()->installEventFilter(this);
+    connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock,
+            this, &TIdleHandler::AboutToBlock);
+}
+
+void TIdleHandler::Stop() {
+    if (!active_)
+        return;
+    active_ = false;
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        disconnect(dispatcher, nullptr, this, nullptr);
+}
+
+void TIdleHandler::AboutToBlock() {
+    if (!active_ || running_ || !pending_)
+        return;
+    // Sent, not called: a failure in idle meets the application's handler like any event's.
+    QEvent run(IdleEvent);
+    QCoreApplication::sendEvent(this, &run);
+}
+
+bool TIdleHandler::event(QEvent* event) {
+    if (event->type() != IdleEvent)
+        return QObject::event(event);
+    pending_ = stale_ = false;
+    ++runs_;
+    bool more = false;
+    {
+        // Events while idle runs count: a pass that changes something is followed by one more,
+        // a pass that changes nothing lets the loop wait.
+        const QScopedValueRollback<bool> guard(running_, true);
+        more = idle_();
+    }
+    if (more && active_) {
+        pending_ = true;
+        QAbstractEventDispatcher::instance(thread())->wakeUp();
+    }
+    return true;
+}
+
+bool TIdleHandler::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this)
+        return false;
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // The shortcut map looks at the enabling right after this.
+        if (stale_ && enable_ && !running_) {
+            {
+                const QScopedValueRollback<bool> guard(running_, true);
+                enable_();
+            }
+            stale_ = false;
+        }
+        pending_ = true;
+        break;
+    case QEvent::Timer:
+        if (!IsIdleQuiet(watched))
+            pending_ = stale_ = true;
+        break;
+    case QEvent::Paint:
+    case QEvent::UpdateRequest:
+    case QEvent::UpdateLater:
+    case QEvent::LayoutRequest:
+        // Drawing and layout follow changes; they make none.
+        break;
+    default:
+        pending_ = stale_ = true;
+        break;
+    }
+    return false;
 }
 
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act) {

@@ -138,14 +138,15 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         activateWindow();
     });
 
-    // Idle calls: at once again while a window wants more, else now and then.
-    idleTimer_ = CreateIdleTimer(this, [this] { return AppIdle(); });
+    // Idle calls: whenever events have been handled, at once again while a window wants more.
+    idleHandler_ = new TIdleHandler(
+        this, [this] { return AppIdle(); }, [this] { EnableCommands(); });
 
     resize(800, 600);
 }
 
 TMainForm::~TMainForm() {
-    idleTimer_->stop();
+    idleHandler_->Stop();
     setAcceptDrops(false);
     // The wrapper outlives this window: none of its hooks may lead here any more.
     Linotrex().Views() = TLinotrexViews();
@@ -632,8 +633,10 @@ void TMainForm::UpdateStatusPanels() {
         return;
     TEditorForm* editor = ActiveEditor();
     if (!editor) {
+        // Unlike clear(), setText() leaves an empty panel alone: an idle call that changes
+        // nothing must not lay out the status bar and so call itself again.
         for (int i = 0; i < 3; ++i)
-            statusPanels_[i]->clear();
+            statusPanels_[i]->setText(QString());
         return;
     }
     THiliteEditor* text = editor->TextEditor();
@@ -733,7 +736,7 @@ void TMainForm::FormShowFirst() {
     }
     splashTimer_->start();
     AppHint();
-    idleTimer_->start();
+    idleHandler_->Start();
 }
 
 void TMainForm::ReadSettings() {
@@ -827,7 +830,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
             child->close();
     }
     closing_ = true;
-    idleTimer_->stop();
+    idleHandler_->Stop();
     FormClose();
     WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
         if (!desktopTaken)

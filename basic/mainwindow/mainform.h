@@ -17,6 +17,7 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TDockToolbar;
+class TIdleHandler;
 class TMDIChildForm;
 class TMHToolbar;
 class TMRUFileList;
@@ -58,6 +59,7 @@ public:
     QToolButton* BeepButton() const { return beepButton_; }
     QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
     QTimer* SplashTimer() const { return splashTimer_; }
+    TIdleHandler* IdleHandler() const { return idleHandler_; }
     ved::TVedFindDialog* FindDialog() const { return findDlg_; }
     ved::TVedFindDialog* ReplaceDialog() const { return replaceDlg_; }
     const QString& StatusText() const { return statusText_; }
@@ -125,7 +127,7 @@ private:
     ved::TVedFindDialog* replaceDlg_ = nullptr;
     QLabel* statusPanels_[4] = {};
     QTimer* splashTimer_ = nullptr;
-    QTimer* idleTimer_ = nullptr;
+    TIdleHandler* idleHandler_ = nullptr;
     QPointer<TSplashForm> splash_;
     QString statusText_;
     QString hint_;

@@ -1011,6 +1011,32 @@ private slots:
         f.editor->Undo();
         QVERIFY(f.editor->Text().find("e") != std::string::npos);
     }
+
+    void replaceAllAsksNoRoomTestButFailsOnAFullParagraph() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("Hund und Hund\nHund");
+        // the limits stop typing, not replacing all
+        f.editor->SetParaLengthLimit(13);
+        f.editor->SetByteLimit(20);
+        QCOMPARE(f.editor->Replace("Hund", "Katzenhund", soReplaceAll | soFromScope), 3);
+        QCOMPARE(f.editor->Text(), std::string("Katzenhund und Katzenhund\nKatzenhund"));
+        QVERIFY(f.errors.isEmpty());
+        // a paragraph past what it can store ends the run with 263; earlier replacements stay
+        f.editor->SetParaLengthLimit(32767);
+        f.editor->SetByteLimit(INT32_MAX);
+        std::string pairs;
+        for (int i = 0; i < 300; ++i)
+            pairs += "ab";
+        f.editor->SetCaretPosition(2, 11);
+        f.editor->InsertText("\n" + pairs);
+        const std::string wide(255, 'w');
+        QCOMPARE(f.editor->Replace("ab", wide, soReplaceAll | soFromScope), int(VedErrMemory));
+        QCOMPARE(f.errors, QList<uint16_t>{VedErrMemory});
+        const std::string last = f.editor->GetPara(3);
+        QVERIFY(last.size() <= 0xFFFF && last.size() + 253 > 0xFFFF);
+        QCOMPARE(last.substr(0, 255), wide);
+    }
 };
 
 QTEST_MAIN(TestVedEdit)

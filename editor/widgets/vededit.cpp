@@ -5,6 +5,7 @@
 #include "editor/vedutil.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/idlequiet.h"
 #include "platform/qt/keymap.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ TVedCustomEditor::TVedCustomEditor(QWidget* parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
             &TVedCustomEditor::OnHorizontalScroll);
     blinkTimer_.callOnTimeout(this, &TVedCustomEditor::BlinkTick);
+    // Blinking only redraws the caret: idle calls need not follow it.
+    MarkIdleQuiet(&blinkTimer_);
     autoScrollTimer_.setInterval(50);
     autoScrollTimer_.callOnTimeout(this, &TVedCustomEditor::AutoScrollTick);
     SetScrollBars(scrollBars_);

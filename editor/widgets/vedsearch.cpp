@@ -108,6 +108,7 @@ int TVedCustomEditor::Replace(const std::string& findText, const std::string& re
     };
 
     bool found = false;
+    // Replacing all asks no room test: only a paragraph its storage cannot hold fails (263).
     uint16_t error = VedOk;
     if (!backwards) {
         for (int32_t p = startPara; p <= scopeEndPara && !found && error == VedOk; ++p) {
@@ -129,7 +130,7 @@ int TVedCustomEditor::Replace(const std::string& findText, const std::string& re
                 if (list.empty())
                     break;
                 const int m = list.front();
-                error = List().ReplaceChars(this, p, m + 1, n, with.data(), rn);
+                error = List().ReplaceChars(this, p, m + 1, n, with.data(), rn, false);
                 if (error != VedOk)
                     break;
                 ++count;
@@ -153,7 +154,7 @@ int TVedCustomEditor::Replace(const std::string& findText, const std::string& re
                 break;
             }
             for (auto it = list.rbegin(); it != list.rend() && error == VedOk; ++it) {
-                error = List().ReplaceChars(this, p, *it + 1, n, with.data(), rn);
+                error = List().ReplaceChars(this, p, *it + 1, n, with.data(), rn, false);
                 if (error == VedOk) {
                     ++count;
                     if (p == scopeEndPara)

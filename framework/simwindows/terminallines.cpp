@@ -43,7 +43,8 @@ TTerminalChange AppendTerminalText(std::vector<std::string>& lines, std::string_
         marks->resize(lines.size(), 0);
         std::fill(marks->begin() + change.first, marks->end(), mark);
     }
-    if (lines.size() > maxLines) {
+    // Trimmed once the last line's index has passed the limit, down to the limit.
+    if (lines.size() > maxLines + 1) {
         const auto drop = std::ptrdiff_t(lines.size() - maxLines);
         lines.erase(lines.begin(), lines.begin() + drop);
         if (marks)

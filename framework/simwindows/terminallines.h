@@ -27,7 +27,8 @@ struct TTerminalChange {
     bool trimmed = false;
 };
 
-// Appends text to lines and keeps at most maxLines of them. With marks (kept as long as
+// Appends text to lines. When the last line's index then passes maxLines, the oldest lines go
+// until maxLines remain (so the list holds at most maxLines + 1). With marks (kept as long as
 // lines), every line the text touched takes mark.
 TTerminalChange AppendTerminalText(std::vector<std::string>& lines, std::string_view text,
                                    TTabRule rule, size_t maxLines,

@@ -159,14 +159,16 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     splashTimer_ = CreateSplashTimer(this);
     connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);
 
-    // Idle calls: at once again while the simulation wants more, else now and then.
-    idleTimer_ = CreateIdleTimer(this, [this] { return AppIdle(); });
+    // Idle calls: whenever events have been handled, at once again while the simulation wants
+    // more.
+    idleHandler_ = new TIdleHandler(
+        this, [this] { return AppIdle(); }, [this] { EnableButtons(); });
 
     resize(800, 600);
 }
 
 TTavrisselForm::~TTavrisselForm() {
-    idleTimer_->stop();
+    idleHandler_->Stop();
     setAcceptDrops(false);
     if (printHooks_) {
         TQuendalModel::PrintDialog = nullptr;
@@ -992,7 +994,7 @@ void TTavrisselForm::FormShowFirst() {
     ReadDesktop();
     UpdateCaption();
     splashTimer_->start();
-    idleTimer_->start();
+    idleHandler_->Start();
     AppHint();
     FocusTree();
 }
@@ -1081,7 +1083,7 @@ void TTavrisselForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTavrisselForm::FormClose() {
-    idleTimer_->stop();
+    idleHandler_->Stop();
     {
         TWinRegistry reg{QLatin1String(MainRegistryKey)};
         WriteMainWindowPlace(reg, MainSection, this);

@@ -26,6 +26,7 @@ class TProjectController;
 class TBlockGroupComboBox;
 class TBlockPaletteBar;
 class TDockToolbar;
+class TIdleHandler;
 class TMDIChildForm;
 class TMHToolbar;
 class TMRUFileList;
@@ -94,6 +95,7 @@ public:
     QToolButton* ViewGridButton() const { return viewGridButton_; }
     QLabel* StatusPanel(int index) const;
     QTimer* SplashTimer() const { return splashTimer_; }
+    TIdleHandler* IdleHandler() const { return idleHandler_; }
     const QString& StatusText() const { return statusText_; }
 
     bool DoCommand(int cmd);
@@ -199,7 +201,7 @@ private:
     TMRUFileList* mruFiles_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     QTimer* splashTimer_ = nullptr;
-    QTimer* idleTimer_ = nullptr;
+    TIdleHandler* idleHandler_ = nullptr;
     QPointer<TSplashForm> splash_;
     QString statusText_;
     QString hint_;

@@ -1,6 +1,7 @@
-// The BASIC program's main window: enabling without a source window and with one, opening a file
-// that is open already, the stored main rectangle, the desktop with a bad record, find and
-// replace, prints from the printer set-up, and closing during a download.
+// The BASIC program's main window: idle calls only after events, enabling without a source
+// window, with one and before a shortcut, opening a file that is open already, the stored main
+// rectangle, the desktop with a bad record, find and replace, prints from the printer set-up,
+// and closing during a download.
 #include "basic/dialogs/coloroptionsdlg.h"
 #include "basic/dialogs/envoptiondlg.h"
 #include "basic/editors/editorchild.h"
@@ -12,6 +13,7 @@
 #include "engine/download/simulated_unit.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
+#include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
 #include "framework/winregistry.h"
@@ -20,6 +22,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -70,6 +73,13 @@ private:
         form.reset();
     }
 
+    // Runs the event loop as the program does, waiting when nothing is left to do.
+    static void RunLoop(int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
     // Answers the next modal dialog of kind T once it is up.
     template <class T, class Act> static void AnswerModal(Act act) {
         auto* timer = new QTimer(qApp);
@@ -96,6 +106,35 @@ private slots:
         TWinRegistry reg{QLatin1String(MainRegistryKey)};
         reg.EraseSection(QStringLiteral("MainWindow"));
         EditorSearch().findText.clear();
+    }
+
+    void idleRunsOnlyAfterEvents() {
+        auto form = Start();
+        QTRY_VERIFY(!form->SplashTimer()->isActive());
+        RunLoop(100);
+        const int before = form->IdleHandler()->Runs();
+        RunLoop(300);
+        // at most the run after the event that ended the last loop
+        QVERIFY(form->IdleHandler()->Runs() - before <= 1);
+        CloseAndFree(form);
+    }
+
+    void aShortcutFollowsTheChangeJustBeforeIt() {
+        auto form = Start();
+        TEditorForm* editor = form->OpenEditor(File("p.bas"));
+        QVERIFY(editor);
+        form->AppIdle();
+        QVERIFY(!form->CommandItem(cmSave)->isEnabled());
+        editor->TextEditor()->setFocus();
+        // Typing and saving in one go, with no idle call between them.
+        QTest::keyClicks(editor->TextEditor(), "X");
+        QTest::keySequence(form.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QVERIFY(!editor->TextEditor()->GetModified());
+        std::ifstream saved(dir->filePath("p.bas").toStdString());
+        std::string first;
+        std::getline(saved, first);
+        QCOMPARE(first.substr(0, 8), std::string("XPRINT 1"));
+        CloseAndFree(form);
     }
 
     void withoutSourceWindowOnlyUntaggedItemsAreEnabled() {

@@ -38,6 +38,22 @@ private slots:
         QCOMPARE(lines.back(), std::string());
     }
 
+    void trimsOnlyOnceTheLastIndexPassesTheLimit() {
+        std::vector<std::string> lines;
+        TTerminalChange change;
+        for (int i = 1; i <= 1000; ++i)
+            change = AppendTerminalText(lines, "L" + std::to_string(i) + "\r\n", TTabRule::NextStop,
+                                        1000);
+        // line 1001 (index 1000) is the empty one after the last CR LF: still all kept
+        QCOMPARE(lines.size(), size_t(1001));
+        QVERIFY(!change.trimmed);
+        change = AppendTerminalText(lines, "L1001\r\n", TTabRule::NextStop, 1000);
+        QVERIFY(change.trimmed);
+        QCOMPARE(lines.size(), size_t(1000));
+        QCOMPARE(lines.front(), std::string("L3"));
+        QCOMPARE(change.last, 1001);
+    }
+
     void dataValuesFitTheirColumn() {
         QCOMPARE(FormatDataValue(0xFFFF, false), QStringLiteral("     -1"));
         QCOMPARE(FormatDataValue(0xFFFF, true), QStringLiteral(" FFFF"));

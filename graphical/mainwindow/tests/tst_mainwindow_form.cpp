@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMdiArea>
@@ -85,6 +86,13 @@ namespace {
 
 const QString Key = QLatin1String(MainRegistryKey);
 const QString Section = QStringLiteral("MainWindow");
+
+// Runs the event loop as the program does, waiting when nothing is left to do.
+void RunLoop(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 QStringList BoxTexts(const platform::DialogRecorder& recorder) {
     QStringList texts;
@@ -174,6 +182,8 @@ private slots:
     void textWindowsUndoTheirOwnEditsWhileSimulating();
     void parameterChangeIsUndoneAndRedoneAlone();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
+    void idleRunsOnlyAfterEvents();
+    void aShortcutFollowsTheChangeJustBeforeIt();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
     void qtTextsAreGermanWhenTheTranslationsAreThere();
@@ -1069,3 +1079,30 @@ void TestMainWindow::qtTextsAreGermanWhenTheTranslationsAreThere() {
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow_form.moc"
+
+void TestMainWindow::idleRunsOnlyAfterEvents() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("ruhe.mtp"), true)));
+    QTRY_VERIFY(!form->SplashTimer()->isActive());
+    RunLoop(100);
+    const int before = form->IdleHandler()->Runs();
+    RunLoop(300);
+    // at most the run after the event that ended the last loop
+    QVERIFY(form->IdleHandler()->Runs() - before <= 1);
+}
+
+void TestMainWindow::aShortcutFollowsTheChangeJustBeforeIt() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("sofort.mtp"), true)));
+    TQuendalModel* model = form->Model();
+    model->SetCompiled(true);
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    form->AppIdle();
+    QVERIFY(!form->CommandItem(cmStop)->isEnabled());
+    // Run and stop in one go, with no idle call between them.
+    QTest::keyClick(form->CellTree(), Qt::Key_F9);
+    QVERIFY(model->IsSimCommandEnabled(cmStop));
+    QTest::keyClick(form->CellTree(), Qt::Key_Escape);
+    QVERIFY(!model->IsSimCommandEnabled(cmStop));
+}

@@ -347,13 +347,16 @@ private slots:
         QCOMPARE(model_->TerminalLineCount(), 1000);
         const std::vector<NotifyData> before = view_.DataOf(nmTerminalLine);
         QVERIFY(std::find(before.begin(), before.end(), -1) == before.end());
+        // Line 1001 (index 1000) is still kept; line 1002 trims.
+        QVERIFY(model_->Step());
+        QCOMPARE(model_->TerminalLineCount(), 1001);
         view_.events.clear();
         QVERIFY(model_->Step());
         QCOMPARE(model_->TerminalLineCount(), 1000);
-        QCOMPARE(view_.DataOf(nmTerminalLine), (std::vector<NotifyData>{-1, 999, 1000}));
+        QCOMPARE(view_.DataOf(nmTerminalLine), (std::vector<NotifyData>{-1, 1000, 1001}));
         QCOMPARE(model_->TerminalLines.front(), std::string("x"));
         QCOMPARE(model_->TerminalLines.back(), std::string());
-        QCOMPARE(model_->GetTerminalLine(1000), std::string());
+        QCOMPARE(model_->GetTerminalLine(1001), std::string());
     }
 
     void pauseWithoutAutoTimingTakesNoTime() {

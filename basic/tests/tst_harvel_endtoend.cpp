@@ -10,6 +10,7 @@
 #include "basic/simwindows/messageform.h"
 #include "basic/simwindows/terminalform.h"
 #include "basic/simwindows/watchform.h"
+#include "basic/tests/harvelstart.h"
 #include "framework/mainframe.h"
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
@@ -34,15 +35,6 @@ private:
     QTemporaryDir home, work;
     QString chosen; // what the open dialog answers
 
-    std::unique_ptr<TMainForm> Start() {
-        auto form = std::make_unique<TMainForm>();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("the main window is not active: shortcuts will not reach it");
-        form->AppIdle();
-        return form;
-    }
     TEditorForm* Open(TMainForm& form, const QString& path) {
         chosen = path;
         form.NamedItem("FileOpenItem")->trigger();
@@ -74,16 +66,14 @@ private slots:
         qputenv("HOME", home.path().toLocal8Bit());
         QVERIFY(QDir::setCurrent(work.path()));
         DesktopFileName = DefaultDesktopFileName();
-        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
-        QFile::remove(beside);
-        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
+        QVERIFY(testing::InstallKeywordFile());
         TMainForm::ChooseOpenFile = [this](QWidget*) { return chosen; };
     }
 
     void theWholeRoad() {
         platform::DialogRecorder recorder; // no box may stop the road unseen
         TLinotrex& wrapper = Linotrex();
-        auto form = Start();
+        auto form = testing::StartMainForm();
 
         // Open and compile.
         TEditorForm* editor = Open(*form, Example("lauflicht.bas"));
@@ -212,7 +202,7 @@ private slots:
         form.reset();
         QVERIFY(QFile::exists(DesktopFileName));
 
-        form = Start();
+        form = testing::StartMainForm();
         TEditorForm* again = nullptr;
         for (QMdiSubWindow* window : form->MdiArea()->subWindowList())
             if (auto* e = qobject_cast<TEditorForm*>(window))

@@ -5,9 +5,11 @@
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "basic/tests/harvelstart.h"
 #include "editor/vedexcept.h"
 #include "framework/application.h"
 #include "framework/mainframe.h"
+#include "framework/tests/menuclick.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
 
@@ -36,21 +38,9 @@ std::string Contents(const QString& path) {
     return text.str();
 }
 
-// Opens the item's menu with a click on its title and clicks the item, as the user does.
+// Chooses the named item through its menu, as the user does.
 void ChooseItem(TMainForm& form, const char* name) {
-    QAction* item = form.NamedItem(name);
-    QVERIFY(item);
-    QMenu* menu = nullptr;
-    for (QObject* object : item->associatedObjects())
-        if (auto* owner = qobject_cast<QMenu*>(object))
-            menu = owner;
-    QVERIFY(menu);
-    QMenuBar* bar = form.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY(menu->isVisible());
-    QVERIFY2(item->isEnabled(), name);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    QTRY_VERIFY(!menu->isVisible());
+    ChooseMenuItem(form.menuBar(), form.NamedItem(name));
 }
 
 // The recorded events are a beep and then one error box with the text.
@@ -72,18 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
 
     QString File(const QString& name, const std::string& text) {
-        const QString path = dir->filePath(name);
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-        return path;
-    }
-    static std::unique_ptr<TMainForm> Start() {
-        auto form = std::make_unique<TMainForm>();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("the main window is not active: shortcuts will not reach it");
-        form->AppIdle();
-        return form;
+        return testing::WriteSource(dir->filePath(name), text);
     }
     static TEditorForm* Open(TMainForm& form, const QString& path) {
         TEditorForm* editor = form.OpenEditor(path);
@@ -94,11 +73,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
-        QFile::remove(beside);
-        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
-    }
+    void initTestCase() { QVERIFY(testing::InstallKeywordFile()); }
 
     void init() {
         dir = std::make_unique<QTemporaryDir>();
@@ -109,7 +84,7 @@ private slots:
     }
 
     void failedSaveLeavesFileAndWindowAsTheyWere() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         const std::string old = "PRINT 1\r\n";
         const QString path = File("fest.bas", old);
         TEditorForm* editor = Open(*form, path);
@@ -160,7 +135,7 @@ private slots:
     }
 
     void pastingALineTooLongFromTheMenuShowsTheError() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = Open(*form, File("lang.bas", "PRINT 1\r\n"));
         QVERIFY(editor);
         QApplication::clipboard()->setText(QString(400, QLatin1Char('A')));
@@ -185,7 +160,7 @@ private slots:
     void escapeInTheSourceWindowStopsARun() {
         platform::DialogRecorder recorder; // the terminal and messages stay quiet
         TLinotrex& wrapper = Linotrex();
-        auto form = Start();
+        auto form = testing::StartMainForm();
         const std::pair<const char*, const char*> programs[] = {
             {"schleife.bas", "DIM n AS WORD\r\nDO\r\n  n = n + 1\r\nLOOP\r\n"},
             {"warten.bas", "WAIT PORT[1]\r\nPRINT 1\r\n"},
@@ -223,7 +198,7 @@ private slots:
     }
 
     void eachSourceWindowKeepsItsOwnKeys() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* first = Open(*form, File("a.bas", "PRINT 1\r\n"));
         TEditorForm* second = Open(*form, File("b.bas", "PRINT 2\r\n"));
         QVERIFY(first && second);
@@ -269,7 +244,7 @@ private slots:
         const QString shortPath = File("kurz.bas", "PRINT 1\r\nPRINT 2\r\nPRINT 3\r\nPRINT 4\r\n");
         const QString longPath = File("lang.bas", longText);
         {
-            auto form = Start();
+            auto form = testing::StartMainForm();
             TEditorForm* shortForm = Open(*form, shortPath);
             shortForm->TextEditor()->SetCaretPosition(4, 3);
             TEditorForm* longForm = Open(*form, longPath);
@@ -277,7 +252,7 @@ private slots:
             longForm->TextEditor()->SetTopLine(3);
             QVERIFY(form->close());
         }
-        auto form = Start();
+        auto form = testing::StartMainForm();
         QCOMPARE(form->MdiArea()->subWindowList().size(), 2);
         for (QMdiSubWindow* window : form->MdiArea()->subWindowList()) {
             auto* editor = qobject_cast<TEditorForm*>(window)->TextEditor();

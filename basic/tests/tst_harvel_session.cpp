@@ -8,6 +8,7 @@
 #include "basic/simwindows/digitalportform.h"
 #include "basic/simwindows/fileform.h"
 #include "basic/simwindows/watchform.h"
+#include "basic/tests/harvelstart.h"
 #include "framework/mainframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
@@ -35,18 +36,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
 
     QString File(const char* name, const std::string& text) {
-        const QString path = dir->filePath(QLatin1String(name));
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-        return path;
-    }
-    static std::unique_ptr<TMainForm> Start() {
-        auto form = std::make_unique<TMainForm>();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("the main window is not active: shortcuts will not reach it");
-        form->AppIdle();
-        return form;
+        return testing::WriteSource(dir->filePath(QLatin1String(name)), text);
     }
     // A shortcut typed into the main window after the idle call that enables its item.
     static void Key(TMainForm& form, const QKeySequence& keys) {
@@ -61,26 +51,11 @@ private:
         return editors;
     }
     static int PortLevels() { return int(LinotrexGetPortState(Linotrex().Handle()) & 0xFFFF); }
-    // Runs act on the next modal dialog of kind T once it is up.
-    template <class T, class Act> static void AnswerModal(Act act) {
-        auto* timer = new QTimer(qApp);
-        QObject::connect(timer, &QTimer::timeout, [timer, act] {
-            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                timer->deleteLater();
-                act(dialog);
-            }
-        });
-        timer->start(20);
-    }
 
     const std::string program = "DIM n AS BYTE\r\nn = 5\r\nn = n + 1\r\nPRINT n\r\nEND\r\n";
 
 private slots:
-    void initTestCase() {
-        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
-        QFile::remove(beside);
-        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
-    }
+    void initTestCase() { QVERIFY(testing::InstallKeywordFile()); }
 
     void init() {
         dir = std::make_unique<QTemporaryDir>();
@@ -91,7 +66,7 @@ private slots:
     }
 
     void aStrayKeyWhileHaltedKeepsTheSession() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("halt.bas", program));
         editor->TextEditor()->SetCaretPosition(3, 1);
         Key(*form, QKeySequence(Qt::CTRL | Qt::Key_F8));
@@ -120,7 +95,7 @@ private slots:
     }
 
     void aRunFromIdleStopsOnTheFirstStatement() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("first.bas", program));
         editor->TextEditor()->SetCaretPosition(2, 1);
         Key(*form, QKeySequence(Qt::CTRL | Qt::Key_F8));
@@ -140,7 +115,7 @@ private slots:
     }
 
     void exitAsksEveryWindowBeforeClosingAny() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         const QString a = File("a.bas", "PRINT 1\r\n"), b = File("b.bas", "PRINT 2\r\n");
         form->OpenEditor(a);
         TEditorForm* changed = form->OpenEditor(b);
@@ -177,7 +152,7 @@ private slots:
             QVERIFY2(recent.contains(name), qPrintable(name));
         form.reset();
 
-        form = Start();
+        form = testing::StartMainForm();
         QStringList restored;
         for (TEditorForm* editor : Editors(*form))
             restored << QString::fromLocal8Bit(editor->TextEditor()->FileName());
@@ -195,7 +170,7 @@ private slots:
             reg.WriteBool(QStringLiteral("EEPROMWindow"), QStringLiteral("HexOutput"), true);
         }
         HexOutput = false;
-        auto form = Start();
+        auto form = testing::StartMainForm();
         const auto& watches = Linotrex().Watches();
         QCOMPARE(watches.size(), size_t(2)); // the missing second name leaves a gap
         QCOMPARE(watches[1]->GetName(), std::string("bild"));
@@ -210,7 +185,7 @@ private slots:
     }
 
     void portKeysCountWhereTheyLieOnTheKeyboard() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         form->NamedItem("ViewDigPortItem")->trigger();
         TDigitalPortForm* ports = DigitalPortForm;
         QVERIFY(ports && QTest::qWaitForWindowExposed(ports));
@@ -243,7 +218,7 @@ private slots:
     }
 
     void colouredKeywordsStayOnTheirColumns() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         // columns 0 and 60 hold an X in the font colour, a coloured keyword lies between
         std::string line = "X  PORT[16] = bild SHL 1";
         line.resize(60, ' ');
@@ -269,7 +244,7 @@ private slots:
     }
 
     void aWatchTakesTheWordRightBeforeTheCaret() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("w.bas", "muster = 1\r\n"));
         Key(*form, QKeySequence(Qt::CTRL | Qt::Key_F9));
         form->MdiArea()->setActiveSubWindow(editor);
@@ -282,7 +257,7 @@ private slots:
     }
 
     void thePrintoutHasMarginsAndAHeadingOnEveryPage() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         std::string text;
         for (int i = 1; i <= 150; ++i)
             text += "PRINT " + std::to_string(i) + "\r\n";
@@ -290,7 +265,7 @@ private slots:
         const QString pdf = dir->filePath("liste.pdf");
         ProgramPrinter().setOutputFormat(QPrinter::PdfFormat);
         ProgramPrinter().setOutputFileName(pdf);
-        AnswerModal<QPrintDialog>([](QPrintDialog* dialog) { dialog->accept(); });
+        testing::AnswerModal<QPrintDialog>([](QPrintDialog* dialog) { dialog->accept(); });
         form->AppIdle();
         form->CommandItem(cmPrint)->trigger();
         QVERIFY(QFileInfo(pdf).size() > 0);
@@ -339,9 +314,9 @@ private slots:
     }
 
     void theAboutBoxNamesTheBasicProgram() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         QString caption;
-        AnswerModal<TSplashForm>([&caption](TSplashForm* about) {
+        testing::AnswerModal<TSplashForm>([&caption](TSplashForm* about) {
             caption = about->windowTitle();
             about->accept();
         });

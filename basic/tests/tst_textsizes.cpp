@@ -3,6 +3,7 @@
 #include "basic/mainwindow/mainform.h"
 #include "basic/simwindows/analogbar.h"
 #include "basic/simwindows/analogportform.h"
+#include "basic/tests/harvelstart.h"
 #include "framework/mainframe.h"
 #include "framework/winregistry.h"
 
@@ -23,9 +24,7 @@ private slots:
         QVERIFY(dir_.isValid());
         qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
         DesktopFileName = dir_.filePath(QStringLiteral("harvel.DSK"));
-        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
-        QFile::remove(beside);
-        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
+        QVERIFY(testing::InstallKeywordFile());
     }
 
     void analogValuesAndStatusPanelsShowWhole() {

@@ -15,6 +15,7 @@
 #include "editor/vedexcept.h"
 #include "framework/application.h"
 #include "framework/mainframe.h"
+#include "framework/tests/menuclick.h"
 #include "framework/winregistry.h"
 #include "graphical/editors/commentedit.h"
 #include "graphical/editors/tableedit.h"
@@ -26,22 +27,6 @@
 namespace {
 
 const QString Key = QLatin1String(MainRegistryKey);
-
-// Opens the item's menu with a click on its title and clicks the item, as the user does.
-void ChooseItem(TTavrisselForm& form, QAction* item) {
-    QVERIFY(item);
-    QMenu* menu = nullptr;
-    for (QObject* object : item->associatedObjects())
-        if (auto* owner = qobject_cast<QMenu*>(object))
-            menu = owner;
-    QVERIFY(menu);
-    QMenuBar* bar = form.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QTRY_VERIFY(menu->isVisible());
-    QVERIFY(item->isEnabled());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    QTRY_VERIFY(!menu->isVisible());
-}
 
 } // namespace
 
@@ -109,7 +94,7 @@ private slots:
             form->EnableButtons();
             {
                 platform::DialogRecorder recorder;
-                ChooseItem(*form, form->CommandItem(cmPaste));
+                ChooseMenuItem(form->menuBar(), form->CommandItem(cmPaste));
                 const auto& events = recorder.Events();
                 QCOMPARE(events.size(), size_t(2));
                 QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
@@ -122,7 +107,7 @@ private slots:
             QVERIFY(!window->Changed());
             // the program goes on: a paste that fits goes in from the same menu item
             QApplication::clipboard()->setText(QStringLiteral("5"));
-            ChooseItem(*form, form->CommandItem(cmPaste));
+            ChooseMenuItem(form->menuBar(), form->CommandItem(cmPaste));
             QCOMPARE(window->Editor()->GetPara(1).substr(0, 1), std::string("5"));
             QVERIFY(window->Changed());
         }

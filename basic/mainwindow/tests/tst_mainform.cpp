@@ -9,6 +9,7 @@
 #include "basic/mainwindow/mainform.h"
 #include "basic/simwindows/analogportform.h"
 #include "basic/simwindows/messageform.h"
+#include "basic/tests/harvelstart.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "engine/download/simulated_unit.h"
 #include "framework/mainframe.h"
@@ -48,18 +49,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
 
     QString File(const char* name, const std::string& text = "PRINT 1\r\n") {
-        const QString path = dir->filePath(QLatin1String(name));
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-        return path;
-    }
-    static std::unique_ptr<TMainForm> Start() {
-        auto form = std::make_unique<TMainForm>();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("the main window is not active: shortcuts will not reach it");
-        form->AppIdle();
-        return form;
+        return testing::WriteSource(dir->filePath(QLatin1String(name)), text);
     }
     static QList<TEditorForm*> Editors(TMainForm& form) {
         QList<TEditorForm*> editors;
@@ -80,24 +70,10 @@ private:
         loop.exec();
     }
 
-    // Answers the next modal dialog of kind T once it is up.
-    template <class T, class Act> static void AnswerModal(Act act) {
-        auto* timer = new QTimer(qApp);
-        QObject::connect(timer, &QTimer::timeout, [timer, act] {
-            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-                timer->deleteLater();
-                act(dialog);
-            }
-        });
-        timer->start(20);
-    }
-
 private slots:
     void initTestCase() {
         // The keyword file beside the program, under the program's name.
-        const QString beside = QCoreApplication::applicationFilePath() + QStringLiteral(".TOK");
-        QFile::remove(beside);
-        QVERIFY(QFile::copy(QStringLiteral(HARVEL_TOKEN_FILE), beside));
+        QVERIFY(testing::InstallKeywordFile());
     }
 
     void init() {
@@ -109,7 +85,7 @@ private slots:
     }
 
     void idleRunsOnlyAfterEvents() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         QTRY_VERIFY(!form->SplashTimer()->isActive());
         RunLoop(100);
         const int before = form->IdleHandler()->Runs();
@@ -120,7 +96,7 @@ private slots:
     }
 
     void aShortcutFollowsTheChangeJustBeforeIt() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("p.bas"));
         QVERIFY(editor);
         form->AppIdle();
@@ -138,7 +114,7 @@ private slots:
     }
 
     void withoutSourceWindowOnlyUntaggedItemsAreEnabled() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         int tagged = 0;
         for (QAction* item : form->findChildren<QAction*>()) {
             if (CommandItem(item) != 0) {
@@ -179,7 +155,7 @@ private slots:
     }
 
     void anOpenFileIsFoundByItsRealPath() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         const QString path = File("a.bas");
         TEditorForm* first = form->OpenEditor(path);
         TEditorForm* other = form->OpenEditor(File("b.bas"));
@@ -204,7 +180,7 @@ private slots:
     }
 
     void droppedFilesOpenWhateverTheirPathLength() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         QVERIFY(QDir(dir->path()).mkpath(QString(150, QLatin1Char('d'))));
         const QString deep = File((QString(150, QLatin1Char('d')) + "/tief.bas").toLatin1());
         QMimeData data;
@@ -230,7 +206,7 @@ private slots:
             reg.EraseSection(QStringLiteral("AnalogPortWindow"));
         }
         Linotrex().Ports().analogIn = {};
-        auto form = Start();
+        auto form = testing::StartMainForm();
         QCOMPARE(form->geometry().size(), designed.size());
         // The analog inputs still start from their defaults.
         QCOMPARE(int(Linotrex().Ports().analogIn[0]), int(DefaultADValues[0]));
@@ -243,7 +219,7 @@ private slots:
             reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Right"), 530);
             reg.WriteInteger(QStringLiteral("MainWindow"), QStringLiteral("Bottom"), 440);
         }
-        form = Start();
+        form = testing::StartMainForm();
         QCOMPARE(form->geometry(), QRect(30, 40, 500, 400));
         form.reset();
     }
@@ -251,7 +227,7 @@ private slots:
     void aBadDesktopRecordCostsOnlyItsWindow() {
         const QString a = File("a.bas"), gone = File("gone.bas"),
                       b = File("b.bas", "A=1\r\nB=2\r\n");
-        auto form = Start();
+        auto form = testing::StartMainForm();
         form->OpenEditor(a);
         form->OpenEditor(gone);
         TEditorForm* front = form->OpenEditor(b);
@@ -262,7 +238,7 @@ private slots:
         QVERIFY(QFile::remove(gone));
 
         platform::DialogRecorder recorder;
-        form = Start();
+        form = testing::StartMainForm();
         const QList<TEditorForm*> editors = Editors(*form);
         QCOMPARE(editors.size(), 2);
         // Back to front as they were stored: the front window comes back last, on top.
@@ -282,7 +258,7 @@ private slots:
     }
 
     void findAndReplaceGoThroughTheMainWindowsDialogs() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("f.bas", "PRINT ab\r\nab = 2\r\n"));
         form->AppIdle();
         form->CommandItem(cmFind)->trigger();
@@ -324,15 +300,15 @@ private slots:
     }
 
     void optionItemsOpenTheirDialogs() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         form->AppIdle();
         bool environment = false, colours = false;
-        AnswerModal<TEnvOptionDlg>([&](TEnvOptionDlg* dialog) {
+        testing::AnswerModal<TEnvOptionDlg>([&](TEnvOptionDlg* dialog) {
             environment = true;
             dialog->reject();
         });
         form->NamedItem("OptionEnvironmentItem")->trigger();
-        AnswerModal<TColorOptionsDlg>([&](TColorOptionsDlg* dialog) {
+        testing::AnswerModal<TColorOptionsDlg>([&](TColorOptionsDlg* dialog) {
             colours = true;
             dialog->reject();
         });
@@ -342,11 +318,11 @@ private slots:
     }
 
     void printsStartFromThePrinterSetup() {
-        auto form = Start();
+        auto form = testing::StartMainForm();
         TEditorForm* editor = form->OpenEditor(File("d.bas"));
         form->AppIdle();
         QPrinter* setUp = nullptr;
-        AnswerModal<QPageSetupDialog>([&](QPageSetupDialog* dialog) {
+        testing::AnswerModal<QPageSetupDialog>([&](QPageSetupDialog* dialog) {
             setUp = dialog->printer();
             dialog->printer()->setPageOrientation(QPageLayout::Landscape);
             dialog->reject();
@@ -354,7 +330,7 @@ private slots:
         form->NamedItem("FilePrinterSetupItem")->trigger();
         QCOMPARE(setUp, &ProgramPrinter());
         QPageLayout::Orientation orientation = QPageLayout::Portrait;
-        AnswerModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        testing::AnswerModal<QPrintDialog>([&](QPrintDialog* dialog) {
             orientation = dialog->printer()->pageLayout().orientation();
             dialog->reject();
         });
@@ -372,7 +348,7 @@ private slots:
                           silent.slavePath());
         TLinotrex& wrapper = Linotrex();
         wrapper.SetPortSettings(&store);
-        auto form = Start();
+        auto form = testing::StartMainForm();
         wrapper.SetComPort(1); // after the settings are read
         form->OpenEditor(File("d.bas", "PRINT 1\r\nEND\r\n"));
         form->AppIdle();

@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -612,9 +613,15 @@ void TEditorForm::SaveText(const std::string& fileName) {
     std::error_code ec;
     // The whole name stays in the backup's: prog.bas and prog.asm keep a backup each.
     if (EditorSettings().BackupFiles && fs::is_regular_file(fileName, ec)) {
-        fs::copy_file(fileName, fileName + ".BAK", fs::copy_options::overwrite_existing, ec);
+        // A write-protected file is not saved over: its backup would be left behind for nothing.
+        if ((fs::status(fileName, ec).permissions() & fs::perms::owner_write) == fs::perms::none)
+            throw std::system_error(EACCES, std::generic_category(), fileName);
+        // An old backup goes first, so that one left write-protected does not stop the save.
+        const std::string backup = fileName + ".BAK";
+        fs::remove(backup, ec);
+        fs::copy_file(fileName, backup, ec);
         if (ec)
-            throw std::system_error(ec, fileName + ".BAK");
+            throw std::system_error(ec, backup);
     }
     editor_->SaveToFile(fileName);
 }

@@ -102,14 +102,15 @@ private slots:
         QCOMPARE(Contents(path), old);
         QVERIFY(editor->TextEditor()->GetModified());
         QCOMPARE(editor->TextEditor()->GetPara(1), std::string("XPRINT 1"));
+        // a refused save leaves no backup behind
+        QVERIFY(!QFile::exists(path + QStringLiteral(".BAK")));
 
         // into a folder where the backup copy cannot be made: write-protected, or, where
         // permissions do not stop this user, a folder in the backup's place
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         const bool root = ::geteuid() == 0;
         if (root) {
-            QVERIFY(QFile::remove(path + QStringLiteral(".BAK")));
-            QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("fest.bas.BAK")));
+            QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("fest.bas.BAK/voll")));
         } else
             QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
         {
@@ -125,7 +126,7 @@ private slots:
 
         // the program goes on: the same command saves once the folder allows it
         if (root)
-            QVERIFY(QDir(dir->path()).rmdir(QStringLiteral("fest.bas.BAK")));
+            QVERIFY(QDir(dir->filePath(QStringLiteral("fest.bas.BAK"))).removeRecursively());
         platform::DialogRecorder recorder;
         ChooseItem(*form, "FileSaveItem");
         QVERIFY(recorder.Events().empty());

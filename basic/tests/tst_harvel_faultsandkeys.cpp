@@ -60,6 +60,7 @@ class TestHarvelFaultsAndKeys : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
+    QTemporaryDir settings; // a store of its own: other test programs run beside this one
 
     QString File(const QString& name, const std::string& text) {
         return testing::WriteSource(dir->filePath(name), text);
@@ -73,7 +74,10 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(testing::InstallKeywordFile()); }
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", settings.filePath(QStringLiteral("config")).toLocal8Bit());
+        QVERIFY(testing::InstallKeywordFile());
+    }
 
     void init() {
         dir = std::make_unique<QTemporaryDir>();

@@ -34,6 +34,7 @@ class TestHarvelSession : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
+    QTemporaryDir settings; // a store of its own: other test programs run beside this one
 
     QString File(const char* name, const std::string& text) {
         return testing::WriteSource(dir->filePath(QLatin1String(name)), text);
@@ -55,7 +56,10 @@ private:
     const std::string program = "DIM n AS BYTE\r\nn = 5\r\nn = n + 1\r\nPRINT n\r\nEND\r\n";
 
 private slots:
-    void initTestCase() { QVERIFY(testing::InstallKeywordFile()); }
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", settings.filePath(QStringLiteral("config")).toLocal8Bit());
+        QVERIFY(testing::InstallKeywordFile());
+    }
 
     void init() {
         dir = std::make_unique<QTemporaryDir>();

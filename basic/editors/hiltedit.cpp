@@ -1,7 +1,5 @@
 #include "basic/editors/hiltedit.h"
 
-#include "platform/qt/ansi.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 #include <vector>
@@ -203,13 +201,8 @@ bool THiliteEditor::DoOnDrawLine(QPainter& painter, const ved::TVedDrawLine& inf
             painter.save();
             painter.setClipRect(cell);
             painter.setPen(fore[static_cast<size_t>(k)]);
-            // each character on its column: the font's own advance may differ from the
-            // column width by a fraction that adds up along a run
-            const QString chars = platform::AnsiToQString(
-                std::string_view(text.data() + k, static_cast<size_t>(textEnd - k)));
-            for (int c = 0; c < chars.size(); ++c)
-                if (chars.at(c) != QLatin1Char(' '))
-                    painter.drawText(x + c * CharWidth(), baseline, QString(chars.at(c)));
+            DrawOnColumns(painter, x, baseline,
+                          std::string_view(text.data() + k, static_cast<size_t>(textEnd - k)));
             painter.restore();
         }
         k = runEnd;

@@ -219,19 +219,8 @@ void TLinotrex::EditorDestroyed(TSourceWindow* form) {
     statusChanged_ = true;
 }
 
-void TLinotrex::SourceEdited(TSourceWindow* form) {
+void TLinotrex::SourceEdited(const TSourceWindow* form) {
     if (!form || form != attached_ || !compiled_ || busy_)
-        return;
-    // a refused key reports a change too: only a text that differs from the compiled one counts
-    const ved::TVedCustomEditor& text = form->SourceEditor();
-    size_t at = 0;
-    bool same = true;
-    for (int32_t para = 1; same && para <= text.GetParaCount(); ++para) {
-        const std::string line = text.GetPara(para) + "\r\n";
-        same = source_.compare(at, line.size(), line) == 0;
-        at += line.size();
-    }
-    if (same && at == source_.size())
         return;
     compiled_ = false;
     statusChanged_ = true;

@@ -163,9 +163,8 @@ public:
     bool StepOnce();
     void RunTo(int32_t targetLine);
     void UserBreak() { userBreak_ = true; }
-    // The attached window reported a change: unless its text is still the compiled one, it
-    // must be compiled again before it runs.
-    void SourceEdited(TSourceWindow* form);
+    // The attached window's text changed: it must be compiled again before it runs.
+    void SourceEdited(const TSourceWindow* form);
     QString GetStatusText();
 
     bool IsCompiledFor(const TSourceWindow* form) const;

@@ -57,38 +57,36 @@ void MeasureIdle(benchmark::State& state, const TIdleHandler* idle) {
     state.counters["idle_runs_per_s"] = double(idle->Runs() - runsBefore) / seconds;
 }
 
-// The graphical program with the running-light project open in its tree.
-void BM_QuendalIdle(benchmark::State& state) {
+// A main window of kind Form, shown with open's document in it, measured while it sits still.
+template <class Form, class Open>
+void MeasureMainWindow(benchmark::State& state, const char* desktopFile, Open open) {
     for (auto _ : state) {
-        DesktopFileName = QDir(DataDir).filePath(QStringLiteral("quendal.DSK"));
-        auto* form = new TTavrisselForm;
+        DesktopFileName = QDir(DataDir).filePath(QLatin1String(desktopFile));
+        auto* form = new Form;
         form->show();
-        if (!form->OpenProject(QStringLiteral(QUENDAL_EXAMPLES_DIR "/Lauflicht.mtp"))) {
-            state.SkipWithError("example not loaded");
-        } else {
+        if (!open(*form))
+            state.SkipWithError("example not opened");
+        else
             MeasureIdle(state, form->IdleHandler());
-        }
         form->close();
         delete form;
     }
+}
+
+// The graphical program with the running-light project open in its tree.
+void BM_QuendalIdle(benchmark::State& state) {
+    MeasureMainWindow<TTavrisselForm>(state, "quendal.DSK", [](TTavrisselForm& form) {
+        return form.OpenProject(QStringLiteral(QUENDAL_EXAMPLES_DIR "/Lauflicht.mtp"));
+    });
 }
 BENCHMARK(BM_QuendalIdle)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The BASIC program with the running-light source open, its caret blinking.
 void BM_HarvelIdle(benchmark::State& state) {
     harvel::TLinotrexScope scope;
-    for (auto _ : state) {
-        DesktopFileName = QDir(DataDir).filePath(QStringLiteral("harvel.DSK"));
-        auto* form = new harvel::TMainForm;
-        form->show();
-        if (!form->OpenEditor(QStringLiteral(HARVEL_EXAMPLES_DIR "/lauflicht.bas"))) {
-            state.SkipWithError("example not opened");
-        } else {
-            MeasureIdle(state, form->IdleHandler());
-        }
-        form->close();
-        delete form;
-    }
+    MeasureMainWindow<harvel::TMainForm>(state, "harvel.DSK", [](harvel::TMainForm& form) {
+        return form.OpenEditor(QStringLiteral(HARVEL_EXAMPLES_DIR "/lauflicht.bas")) != nullptr;
+    });
 }
 BENCHMARK(BM_HarvelIdle)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace ved {
 
@@ -210,6 +211,9 @@ protected:
     virtual void JoinedPara(int32_t /*paragraph*/, int32_t /*position*/) {}
     // Paints one row itself; true when it did.
     virtual bool DoOnDrawLine(QPainter& painter, const TVedDrawLine& line);
+    // Draws display characters from x on, each on its own column of the character width: the
+    // font's own advance may differ from it by a fraction that would add up along the text.
+    void DrawOnColumns(QPainter& painter, int x, int baseline, std::string_view text) const;
     virtual bool GetReadOnly() const { return readOnly_; }
 
     void ParaListChanged(const TParaChange& change, const TVedRingMember* actor) override;

@@ -529,9 +529,8 @@ void TVedCustomEditor::PaintRow(QPainter& painter, int row, int32_t line, bool d
         const int textTo = std::min(to, static_cast<int>(expanded.size()));
         if (textTo > from) {
             painter.setPen(selected ? highlight_.TextColor() : textColor);
-            painter.drawText(x, baseline,
-                             platform::AnsiToQString(std::string_view(
-                                 expanded.data() + from, static_cast<size_t>(textTo - from))));
+            DrawOnColumns(painter, x, baseline,
+                          std::string_view(expanded.data() + from, size_t(textTo - from)));
         }
     };
     const int end = static_cast<int>(expanded.size());
@@ -542,6 +541,14 @@ void TVedCustomEditor::PaintRow(QPainter& painter, int row, int32_t line, bool d
     } else {
         run(0, end, false);
     }
+}
+
+void TVedCustomEditor::DrawOnColumns(QPainter& painter, int x, int baseline,
+                                     std::string_view text) const {
+    const QString chars = platform::AnsiToQString(text);
+    for (int c = 0; c < chars.size(); ++c)
+        if (chars.at(c) != QLatin1Char(' '))
+            painter.drawText(x + c * charWidth_, baseline, QString(chars.at(c)));
 }
 
 void TVedCustomEditor::paintEvent(QPaintEvent* e) {

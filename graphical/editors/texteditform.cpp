@@ -94,7 +94,7 @@ void TTextEditForm::Load() {
         editor_->ParaList()->InsertChars(nullptr, editor_->GetParaCount(), 1, last.data(),
                                          int(last.size()));
         // The load is no edit to undo.
-        editor_->SetUndoBufferSize(editor_->UndoBufferSize());
+        editor_->ParaList()->UndoBuffer().Clear();
     }
     editor_->ResetScrollBars(true);
     editor_->SetCaretPosition(1, 1);

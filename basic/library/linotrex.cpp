@@ -152,12 +152,16 @@ void TLinotrex::SetSource(TSourceWindow& editor) {
     source_.clear();
     source_.reserve(static_cast<size_t>(text.GetByteCount()) +
                     2 * static_cast<size_t>(text.GetParaCount()) + 1);
+    nulLines_.clear();
     for (int32_t para = 1; para <= text.GetParaCount(); ++para) {
-        source_ += text.GetPara(para);
+        const std::string line = text.GetPara(para);
+        if (line.find('\0') != std::string::npos)
+            nulLines_.push_back(para);
+        source_ += line;
         source_ += "\r\n";
     }
     hasSource_ = true;
-    LinotrexSetMemSourcePointer(handle_, source_.c_str());
+    LinotrexSetMemSourcePointer(handle_, nulLines_.empty() ? source_.c_str() : nullptr);
 }
 
 bool TLinotrex::AttachEditor(TSourceWindow* form) {
@@ -249,7 +253,9 @@ void TLinotrex::Compile() {
     std::string directory = attached_ ? attached_->SourceFileName() : std::string();
     const size_t cut = directory.find_last_of("/\\:");
     directory.erase(cut == std::string::npos ? 0 : cut + 1);
-    const uint32_t result = static_cast<uint32_t>(LinotrexCompile(handle_, directory.c_str()));
+    const uint32_t result = nulLines_.empty()
+                                ? static_cast<uint32_t>(LinotrexCompile(handle_, directory.c_str()))
+                                : RefuseNulBytes(directory);
     compiled_ = LowWord(result) == LinotrexCompileOk;
     Reset(false);
     CheckBreakpoints();
@@ -288,6 +294,24 @@ void TLinotrex::Compile() {
                 MessageKind::Error);
         break;
     }
+}
+
+uint32_t TLinotrex::RefuseNulBytes(const std::string& directory) {
+    // Given no text, the library drops the program it compiled last.
+    LinotrexCompile(handle_, directory.c_str());
+    // whole lines, as many as the buffer holds, in the library's own form
+    size_t used = 0;
+    for (const int32_t line : nulLines_) {
+        const std::string text =
+            "Zeile " + std::to_string(line) + ": unerwartetes Zeichen (Nullbyte)\r\n";
+        if (used + text.size() + 1 > messages_.size())
+            break;
+        std::copy(text.begin(), text.end(), messages_.begin() + static_cast<ptrdiff_t>(used));
+        used += text.size();
+    }
+    messages_[used] = '\0';
+    const auto count = static_cast<uint32_t>(std::min<size_t>(nulLines_.size(), 0xFFFF));
+    return count << 16 | LinotrexCompileErrors;
 }
 
 bool TLinotrex::OpenComPort() {
@@ -514,6 +538,9 @@ bool TLinotrex::Step() {
                     views_.Idle();
             }
             runState_ = saved;
+            statusChanged_ = true;
+            // the library reports the statement after the pause at its next call
+            again = true;
             break;
         }
         case LinotrexEventError: {

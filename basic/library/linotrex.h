@@ -12,6 +12,7 @@
 #include <QThread>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -227,19 +228,32 @@ private:
     void DownloadThreadReport(int result);
     void DownloadDone();
     void Compile();
+    // Lists the NUL lines as compiler errors instead of compiling; the result as LinotrexCompile's.
+    uint32_t RefuseNulBytes(const std::string& directory);
     void Reset(bool keepLibraryState);
     bool Step();
     bool ChoosePort();
-    // Counts the simulator commands on the call stack.
+    // Counts the simulator commands on the call stack. A command left by an exception leaves
+    // its program halted, not running or pausing with nothing to end it.
     class TBusyGuard {
     public:
-        explicit TBusyGuard(TLinotrex& owner) : owner_(owner) { ++owner_.busy_; }
-        ~TBusyGuard() { --owner_.busy_; }
+        explicit TBusyGuard(TLinotrex& owner)
+            : owner_(owner), exceptions_(std::uncaught_exceptions()) {
+            ++owner_.busy_;
+        }
+        ~TBusyGuard() {
+            --owner_.busy_;
+            if (std::uncaught_exceptions() > exceptions_ && owner_.runState_ > Halted) {
+                owner_.runState_ = Halted;
+                owner_.statusChanged_ = true;
+            }
+        }
         TBusyGuard(const TBusyGuard&) = delete;
         TBusyGuard& operator=(const TBusyGuard&) = delete;
 
     private:
         TLinotrex& owner_;
+        int exceptions_;
     };
     void Message(const QString& text, TLinotrexViews::MessageKind kind);
     // Lets waiting window messages run; true when the user broke off.
@@ -256,6 +270,8 @@ private:
     std::vector<char> messages_;
     std::string source_;
     bool hasSource_ = false;
+    // Lines of the source holding NUL bytes: the library would take the first as the text's end.
+    std::vector<int32_t> nulLines_;
     TSourceWindow* attached_ = nullptr;
     TBrkptList* breakpoints_ = nullptr;
     int32_t execLine_ = -1;

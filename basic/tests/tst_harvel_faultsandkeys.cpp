@@ -1,10 +1,13 @@
 // The BASIC program under its own application object, as a user meets it: a save or a paste
 // that fails shows its error and the program goes on with the window as it was; Esc from the
 // source window stops a run; each source window keeps its own keys; a restart shows the
-// restored source windows from their stored top line.
+// restored source windows from their stored top line; a step or run over a PAUSE waits it
+// out and goes on; a source holding a NUL byte is not compiled.
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "basic/simwindows/messageform.h"
+#include "basic/simwindows/terminalform.h"
 #include "basic/tests/harvelstart.h"
 #include "editor/vedexcept.h"
 #include "framework/application.h"
@@ -200,6 +203,127 @@ private slots:
             QVERIFY(!editor->TextEditor()->GetModified()); // Esc typed nothing
             form->DoChildCommand(cmReset);
         }
+    }
+
+    void stepAndRunWaitOutAPauseAndGoOn() {
+        platform::DialogRecorder recorder;
+        TLinotrex& wrapper = Linotrex();
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = Open(*form, File("pause.bas", "DIM a AS WORD\r\n"
+                                                            "a = 1\r\n"
+                                                            "PAUSE 25\r\n"
+                                                            "a = 2\r\n"
+                                                            "PRINT a\r\n"
+                                                            "PAUSE 60000\r\n"
+                                                            "PRINT 3\r\n"));
+        QVERIFY(editor);
+        auto key = [&](const QKeySequence& keys) {
+            form->AppIdle();
+            QTest::keySequence(editor->TextEditor(), keys);
+        };
+        const QKeySequence step(Qt::Key_F8);
+        key(QKeySequence(Qt::CTRL | Qt::Key_F9));
+        QVERIFY(wrapper.IsCompiledFor(editor));
+        for (int i = 0; i < 5 && wrapper.ExecLine() != 3; ++i)
+            key(step);
+        QCOMPARE(wrapper.ExecLine(), 3);
+
+        // What the window shows while the pause runs; a second F8 there is refused.
+        bool paused = false, stepOffered = true;
+        QString status;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (paused || wrapper.GetRunState() != TLinotrex::Waiting)
+                return;
+            paused = true;
+            form->AppIdle();
+            stepOffered = form->CommandItem(cmStep)->isEnabled();
+            status = form->StatusText();
+            QTest::keyClick(editor->TextEditor(), Qt::Key_F8);
+        });
+        watch.start(5);
+        key(step);
+        watch.stop();
+        QVERIFY(paused);
+        QVERIFY(!stepOffered);
+        QVERIFY2(status.endsWith(QStringLiteral("[WAIT]")), qPrintable(status));
+        // back without further input, on the next statement, halted
+        QCOMPARE(wrapper.ExecLine(), 4);
+        QCOMPARE(wrapper.GetRunState(), TLinotrex::Halted);
+        form->AppIdle();
+        QVERIFY(form->StatusText().endsWith(QStringLiteral("[Angehalten]")));
+        QVERIFY(form->CommandItem(cmStep)->isEnabled());
+
+        // From a breakpoint on the pause, F4 runs over it to the caret.
+        key(QKeySequence(Qt::CTRL | Qt::Key_F2));
+        editor->TextEditor()->SetCaretPosition(3, 1);
+        key(QKeySequence(Qt::CTRL | Qt::Key_F8));
+        key(QKeySequence(Qt::Key_F9));
+        QCOMPARE(wrapper.ExecLine(), 3);
+        editor->TextEditor()->SetCaretPosition(5, 1);
+        key(QKeySequence(Qt::Key_F4));
+        QCOMPARE(wrapper.ExecLine(), 5);
+        QCOMPARE(wrapper.GetRunState(), TLinotrex::Halted);
+
+        // F9 from the breakpoint runs on into the long pause, which Esc ends.
+        key(QKeySequence(Qt::CTRL | Qt::Key_F2));
+        key(QKeySequence(Qt::Key_F9));
+        QCOMPARE(wrapper.ExecLine(), 3);
+        ClearTerminal();
+        // Esc once the long pause shows its stop command; a stop from outside only if it never
+        // works
+        bool escaped = false, forced = false;
+        int ticks = 0;
+        QTimer escape;
+        connect(&escape, &QTimer::timeout, [&] {
+            if (!escaped && wrapper.GetRunState() == TLinotrex::Waiting &&
+                wrapper.ExecLine() == 6 && form->CommandItem(cmStop)->isEnabled()) {
+                escaped = true;
+                QTest::keyClick(editor->TextEditor(), Qt::Key_Escape);
+            } else if (++ticks > 1000 && wrapper.IsRunning()) {
+                forced = true;
+                wrapper.UserBreak();
+            }
+        });
+        escape.start(20);
+        key(QKeySequence(Qt::Key_F9));
+        escape.stop();
+        QVERIFY(escaped && !forced);
+        QCOMPARE(wrapper.ExecLine(), 6);
+        QCOMPARE(wrapper.GetRunState(), TLinotrex::Halted);
+        QVERIFY(!TerminalLines().empty());
+        QCOMPARE(TerminalLines().front(), std::string("2"));
+        const auto boxes = recorder.Boxes();
+        QCOMPARE(boxes.size(), size_t(1));
+        QCOMPARE(boxes[0].text, QStringLiteral("PAUSE: Abbruch durch Anwender"));
+        QVERIFY(!editor->TextEditor()->GetModified());
+        key(QKeySequence(Qt::CTRL | Qt::Key_F2));
+    }
+
+    void aNulByteInTheSourceIsReportedOnItsLine() {
+        platform::DialogRecorder recorder;
+        TLinotrex& wrapper = Linotrex();
+        auto form = testing::StartMainForm();
+        // undeclared names behind the NUL: the library would never see them
+        const std::string text =
+            std::string("DIM a AS WORD\r\na = 1") + '\0' + "\r\nb = 2\r\nc = 3\r\n";
+        TEditorForm* editor = Open(*form, File("nul.bas", text));
+        QVERIFY(editor);
+        form->AppIdle();
+        QTest::keySequence(editor->TextEditor(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+        QStringList shown;
+        for (const TMessageLine& line : Messages())
+            shown << line.text;
+        QVERIFY2(shown.filter(QStringLiteral("fehlerfrei")).isEmpty(), qPrintable(shown.join('|')));
+        QCOMPARE(shown.mid(1, 2), (QStringList{QStringLiteral("  1 Fehler gefunden:"),
+                                               QStringLiteral("Zeile 2: unerwartetes Zeichen "
+                                                              "(Nullbyte)")}));
+        QVERIFY(!wrapper.IsCompiledFor(editor));
+        form->AppIdle();
+        QVERIFY(!form->CommandItem(cmRun)->isEnabled());
+        // the message window has led to the line
+        int column = 0;
+        QCOMPARE(editor->TextEditor()->GetCaretPosition(column), 2);
     }
 
     void eachSourceWindowKeepsItsOwnKeys() {

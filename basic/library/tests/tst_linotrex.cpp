@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
+#include <stdexcept>
 
 using namespace harvel;
 using Kind = TLinotrexViews::MessageKind;
@@ -251,6 +252,15 @@ private slots:
         QCOMPARE(L().GetRunState(), TLinotrex::Halted);
         form->DoCommand(303);
         QCOMPARE(terminal.join(QString()), QStringLiteral("7\r\n"));
+    }
+
+    void aStepLeftByAnExceptionStandsHalted() {
+        Compile("PAUSE 50\r\nPRINT 1\r\n");
+        L().Views().Idle = [] { throw std::runtime_error("idle"); };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, L().StepOnce());
+        L().Views().Idle = nullptr;
+        QCOMPARE(L().GetRunState(), TLinotrex::Halted);
+        QVERIFY(form->IsCommandEnabled(304));
     }
 
     void waitInAStepBlocksEveryOtherCommand() {

@@ -75,6 +75,10 @@ void TMDIChildForm::ModelAttached() {}
 
 void TMDIChildForm::UpdateModel() {}
 
+bool TMDIChildForm::HasPendingEdits() const {
+    return false;
+}
+
 void TMDIChildForm::UpdateAspekt(int, NotifyData) {}
 
 void TMDIChildForm::ColorsChanged() {}

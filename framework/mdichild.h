@@ -41,6 +41,8 @@ public:
     virtual void ModelDestroyed();
     virtual void ModelAttached();
     virtual void UpdateModel();
+    // Whether UpdateModel has edits to hand over.
+    virtual bool HasPendingEdits() const;
     virtual void UpdateAspekt(int code, NotifyData data);
     virtual void ColorsChanged();
     virtual void OptionsChanged();

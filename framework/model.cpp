@@ -121,6 +121,12 @@ void TModel::UpdateFromViews() {
     }
 }
 
+bool TModel::HasUnsavedChanges() const {
+    return modified_ || std::any_of(views_.begin(), views_.end(), [](const TMDIChildForm* view) {
+               return view->HasPendingEdits();
+           });
+}
+
 void TModel::NotifyViews(int code, NotifyData data) {
     // Views may close during the notification: each one is called only while still attached,
     // and a model that loses its last view frees itself after the round.

@@ -108,6 +108,8 @@ public:
     void SetModifiedBeyondUndo() { modifiedBeyondUndo_ = true; }
     bool ModifiedBeyondUndo() const { return modifiedBeyondUndo_; }
     bool Modified() const { return modified_; }
+    // Modified, or a view holds edits it has not handed over yet: what saving would store.
+    bool HasUnsavedChanges() const;
     bool AutoFree() const { return autoFree_; }
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& fileName) { fileName_ = fileName; }

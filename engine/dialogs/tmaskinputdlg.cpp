@@ -5,6 +5,7 @@
 #include "platform/qt/dialogs.h"
 
 #include <QBoxLayout>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,12 +15,40 @@ namespace quendal {
 
 using dialogs::MaskMode;
 
+namespace {
+
+// The dialog's edit selects its whole text when it is entered other than by a click, so that
+// what the user types replaces it. Coming back to the window is no entry.
+class TAutoSelectEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);
+        if (!entered_ && event->reason() != Qt::MouseFocusReason)
+            selectAll();
+        entered_ = true;
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QLineEdit::focusOutEvent(event);
+        if (event->reason() != Qt::ActiveWindowFocusReason &&
+            event->reason() != Qt::PopupFocusReason)
+            entered_ = false;
+    }
+
+private:
+    bool entered_ = false;
+};
+
+} // namespace
+
 TMaskInputDlg::TMaskInputDlg(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Blockparameter"));
     auto* layout = new QVBoxLayout(this);
     label = new QLabel(this);
     label->setObjectName(QStringLiteral("label"));
-    ed = new QLineEdit(this);
+    ed = new TAutoSelectEdit(this);
     ed->setObjectName(QStringLiteral("ed"));
     label->setBuddy(ed);
     layout->addWidget(label);

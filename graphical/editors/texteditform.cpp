@@ -107,8 +107,12 @@ void TTextEditForm::Load() {
                       .arg(MaxParaLengthLimit));
 }
 
+bool TTextEditForm::HasPendingEdits() const {
+    return changed_ && editor_->GetModified() && Project() && !readOnly_;
+}
+
 void TTextEditForm::UpdateModel() {
-    if (!changed_ || !editor_->GetModified() || !Project() || readOnly_)
+    if (!HasPendingEdits())
         return;
     // Paragraphs, not wrapped screen lines: a line of the project is one paragraph, and every
     // one is kept, an empty last one (a trailing line break) too. Only an empty text has none.

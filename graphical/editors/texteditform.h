@@ -24,6 +24,7 @@ public:
     bool Changed() const { return changed_; }
 
     void UpdateModel() override;
+    bool HasPendingEdits() const override;
     void DoCommand(int cmd) override;
     bool IsCommandEnabled(int cmd) override;
     void ColorsChanged() override;

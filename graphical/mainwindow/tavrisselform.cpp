@@ -529,7 +529,7 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
     TQuendalModel* model = Model();
     switch (cmd) {
     case cmSave:
-        enabled = model && model->Modified();
+        enabled = model && model->HasUnsavedChanges();
         return true;
     case cmSaveAs:
         enabled = model != nullptr;
@@ -720,7 +720,8 @@ bool TTavrisselForm::AppIdle() {
     TQuendalModel* model = Model();
     bool more = false;
     if (model) {
-        statusPanels_[0]->setText(model->Modified() ? QStringLiteral("Geändert") : QString());
+        statusPanels_[0]->setText(model->HasUnsavedChanges() ? QStringLiteral("Geändert")
+                                                             : QString());
         more = model->Step();
     }
     if (SimStatusChanged) {

@@ -1,16 +1,18 @@
 // The graphical program under its own application object, as a user meets it in the table and
 // comment windows: a paste from the menu that does not fit shows its error and the program goes
 // on; F9 and Esc reach the main window's simulator commands; a restart shows the restored
-// windows from their stored top line.
+// windows from their stored top line; typing marks the project changed and Ctrl+S saves it.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "editor/vedexcept.h"
 #include "framework/application.h"
@@ -141,6 +143,39 @@ private slots:
             model->DoSimCommand(cmReset);
         }
         QVERIFY(form->Controller()->CloseProject(true));
+    }
+
+    void typingMarksTheProjectChangedAndCtrlSSavesIt() {
+        const QString project = WriteProject();
+        std::unique_ptr<TTavrisselForm> form(Start());
+        QVERIFY(form->OpenProject(project));
+        QLabel* changed = form->StatusPanel(0);
+        QToolButton* save = form->CommandButton(cmSave);
+        const std::vector<TTextEditForm*> windows = {OpenTable(*form), OpenComment(*form)};
+        for (TTextEditForm* window : windows) {
+            QVERIFY(window);
+            form->MdiArea()->setActiveSubWindow(window);
+            window->Editor()->setFocus();
+            QTRY_VERIFY(window->Editor()->hasFocus());
+            form->AppIdle();
+            QVERIFY(!save->isEnabled());
+            QCOMPARE(changed->text(), QString());
+            QTest::keyClick(window->Editor(), Qt::Key_End);
+            QTest::keyClicks(window->Editor(), "7");
+            form->AppIdle();
+            QCOMPARE(changed->text(), QStringLiteral("Ge\u00E4ndert"));
+            QVERIFY(save->isEnabled());
+            QTest::keyClick(window->Editor(), Qt::Key_S, Qt::ControlModifier);
+            form->AppIdle();
+            QCOMPARE(changed->text(), QString());
+        }
+        TQuendalModel saved;
+        QVERIFY(saved.LoadFromFile(project));
+        TLines table;
+        QVERIFY(saved.GetTableData(saved.GetTable(0), table));
+        QCOMPARE(table, (TLines{"10, 20, 307", "40"}));
+        QCOMPARE(saved.Comment.front(), std::string("Zeile 17"));
+        QVERIFY(form->close());
     }
 
     void restartShowsRestoredTextWindowsFromTheirTopLine() {

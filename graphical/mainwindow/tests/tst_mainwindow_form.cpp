@@ -181,6 +181,7 @@ private slots:
     void pasteWaitsForTheSimulationToStop();
     void textWindowsUndoTheirOwnEditsWhileSimulating();
     void parameterChangeIsUndoneAndRedoneAlone();
+    void typedConstantsReplaceTheShownValue();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void idleRunsOnlyAfterEvents();
     void aShortcutFollowsTheChangeJustBeforeIt();
@@ -990,6 +991,41 @@ void TestMainWindow::parameterChangeIsUndoneAndRedoneAlone() {
     QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(ad->ParamText, raised);
     QVERIFY(da->GetInput(0));
+}
+
+// The constant dialogs open with their value selected: what is typed replaces it.
+void TestMainWindow::typedConstantsReplaceTheShownValue() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("konstanten.mtp"), false)));
+    TQuendalModel* model = form->Model();
+    TBlockList* cell = model->GetCell(0);
+    form->Controller()->OpenCell(cell->CellNumber);
+    auto* window = qobject_cast<TProgramCellForm*>(form->ActiveChild());
+    QVERIFY(window);
+    QMenu* popup = window->GraphBlockPopup();
+    const struct {
+        int type;
+        const char* keys;
+        const char* param;
+    } cases[] = {{700, "85", "85"}, {703, "1230", "12:30"}, {704, "2512", "25.12"}};
+    int x = 10;
+    for (const auto& constant : cases) {
+        auto* block = static_cast<TGraphBlock*>(
+            model->InsertGraphBlock(cell, constant.type, {x, 10, x + 60, 50}));
+        QVERIFY(block);
+        QTest::mouseClick(window->CellPainter(), Qt::RightButton, {}, QPoint(x + 30, 30));
+        QTRY_VERIFY(popup->isVisible());
+        const auto dialog = OnModal<QDialog>([&constant](QDialog* d) {
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            QTest::keyClicks(QApplication::focusWidget(), constant.keys);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        for (QAction* item : popup->actions())
+            if (item->data().toInt() == 620)
+                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
+        QCOMPARE(QString::fromStdString(block->ParamText), QLatin1String(constant.param));
+        x += 100;
+    }
 }
 
 void TestMainWindow::shortcutsFollowTheCommandChainWithoutOpeningMenus() {

@@ -3,6 +3,7 @@
 #include "basic/library/linotrex.h"
 #include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
+#include "platform/qt/failure.h"
 #include "platform/qt/keymap.h"
 
 #include <QContextMenuEvent>
@@ -50,9 +51,9 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalP
     DigitalPortPopup->addSeparator();
     SetInitialItem = DigitalPortPopup->addAction(
         QStringLiteral("Als Anfangseinstellungen nach Reset verwenden"));
-    connect(SetAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(true); });
-    connect(ClearAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(false); });
-    connect(SetInitialItem, &QAction::triggered, this, [this] { SetInitialPorts(); });
+    ConnectCommand(SetAllInputsItem, this, [this] { SetAllInputs(true); });
+    ConnectCommand(ClearAllInputsItem, this, [this] { SetAllInputs(false); });
+    ConnectCommand(SetInitialItem, this, [this] { SetInitialPorts(); });
     connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] {
         const auto& direction = Linotrex().Ports().direction;
         SetInitialItem->setEnabled(

@@ -13,8 +13,8 @@
 
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "framework/idlehandler.h"
 #include "framework/mainframe.h"
-#include "framework/mdiframe.h"
 #include "graphical/mainwindow/tavrisselform.h"
 
 namespace {

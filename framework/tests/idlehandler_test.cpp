@@ -1,6 +1,6 @@
 // The idle calls of a main window: after events only (not a blinking caret's), again at once
 // while more is wanted, and the enabling brought up to date before a key reaches a shortcut.
-#include "framework/mdiframe.h"
+#include "framework/idlehandler.h"
 #include "platform/qt/idlequiet.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 #include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
 #include "graphical/model/simulatoriostate.h"
+#include "platform/qt/failure.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -24,9 +25,9 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalP
     DigitalPortPopup->addSeparator();
     LocalSetInitialItem = DigitalPortPopup->addAction(
         QStringLiteral("Als Anfangseinstellungen nach Reset verwenden"));
-    connect(LocalSetPortsItem, &QAction::triggered, this, [this] { LocalSetPortsItemClick(); });
-    connect(LocalClearPortsItem, &QAction::triggered, this, [this] { LocalClearPortsItemClick(); });
-    connect(LocalSetInitialItem, &QAction::triggered, this, [this] { LocalSetInitialItemClick(); });
+    ConnectCommand(LocalSetPortsItem, this, [this] { LocalSetPortsItemClick(); });
+    ConnectCommand(LocalClearPortsItem, this, [this] { LocalClearPortsItemClick(); });
+    ConnectCommand(LocalSetInitialItem, this, [this] { LocalSetInitialItemClick(); });
     connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] { DigitalPortPopupPopup(); });
     DigitalPortForm = this;
     SimulatorWindows.DigitalPortRefresh = [] { ::UpdateDigitalPorts(); };

@@ -12,6 +12,7 @@
 #include "basic/tests/harvelstart.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "engine/download/simulated_unit.h"
+#include "framework/idlehandler.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"

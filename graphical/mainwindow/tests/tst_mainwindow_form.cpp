@@ -28,6 +28,7 @@
 #include <QTreeWidget>
 
 #include "framework/desktop.h"
+#include "framework/idlehandler.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"

@@ -1071,7 +1071,7 @@ bool TTavrisselForm::FormCloseQuery() {
 }
 
 void TTavrisselForm::closeEvent(QCloseEvent* event) {
-    // A failing save or desktop refuses the close.
+    // A failure refuses the close.
     platform::GuardEvent(event, [&] {
         if (closing_) {
             event->accept();

@@ -70,15 +70,17 @@ void TDigitalPortForm::paintEvent(QPaintEvent* event) {
 }
 
 void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const int port = PortAt(event->position().toPoint());
-    if (port == 0 || SimulatorIoState.PortIsOutput[port - 1])
-        return;
-    SimulatorIoState.PortLevel[port - 1] = !SimulatorIoState.PortLevel[port - 1];
-    SimulatorIoState.PortChanged[port - 1] = true;
-    drawnLevel_[port - 1] = SimulatorIoState.PortLevel[port - 1];
-    update(LedRect(port));
+    platform::GuardEvent(event, [&] {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const int port = PortAt(event->position().toPoint());
+        if (port == 0 || SimulatorIoState.PortIsOutput[port - 1])
+            return;
+        SimulatorIoState.PortLevel[port - 1] = !SimulatorIoState.PortLevel[port - 1];
+        SimulatorIoState.PortChanged[port - 1] = true;
+        drawnLevel_[port - 1] = SimulatorIoState.PortLevel[port - 1];
+        update(LedRect(port));
+    });
 }
 
 void TDigitalPortForm::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,29 +1,21 @@
-// The application object of both programs. Every exception that leaves a menu item, tool
-// button, shortcut, dialog, timer or event handler ends in its notify(): it is shown with a
-// beep in an error box, the operation is abandoned and the program goes on.
+// The application object of both programs, and the one way a command source runs its command.
+// Command sources (menu items, tool buttons, shortcuts) and event handlers catch where they run,
+// before an exception could pass through the toolkit's own frames; notify() is the last net.
 #pragma once
 
-#include <QApplication>
+#include "platform/qt/failure.h" // RunCommand, ConnectCommand
 
-#include <utility>
+#include <QApplication>
 
 class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
 
+    // A failure that gets this far refuses its event (a close is not done) and is shown once
+    // the event loop is back.
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Shows the exception now being handled (call it inside a catch block): a beep, then an
     // error box with the exception's text. While such a box is up, a further failure only beeps.
     static void HandleException();
 };
-
-// Runs the command of a menu item, tool button or shortcut. An exception it lets out is shown
-// here, as notify() shows any other, before it could pass through the toolkit's own frames.
-template <class Command> void RunCommand(Command&& command) {
-    try {
-        std::forward<Command>(command)();
-    } catch (...) {
-        TApplication::HandleException();
-    }
-}

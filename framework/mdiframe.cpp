@@ -8,11 +8,8 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
-#include "platform/qt/idlequiet.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,7 +20,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -50,8 +46,7 @@ QToolButton* AddCommandButton(TMHToolbar* bar, const QString& hint, const QIcon&
     QToolButton* button = bar->AddButton(hint, icon);
     SetCommandTag(button, cmd);
     if (cmd != 0)
-        QObject::connect(button, &QToolButton::clicked, receiver,
-                         [run, cmd] { RunCommand([&] { run(cmd); }); });
+        ConnectCommand(button, receiver, [run, cmd] { run(cmd); });
     return button;
 }
 
@@ -175,13 +170,13 @@ void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
 
 TWindowMenu::TWindowMenu(QMenu* menu, QMdiArea* area) : QObject(menu), menu_(menu), area_(area) {
     QAction* cascade = menu->addAction(QStringLiteral("Ü&berlappend"));
-    connect(cascade, &QAction::triggered, area, &QMdiArea::cascadeSubWindows);
+    ConnectCommand(cascade, area, &QMdiArea::cascadeSubWindows);
     QAction* tileHorz = menu->addAction(QStringLiteral("&Untereinander"));
-    connect(tileHorz, &QAction::triggered, this, [this] { TileChildren(area_, Qt::Vertical); });
+    ConnectCommand(tileHorz, this, [this] { TileChildren(area_, Qt::Vertical); });
     QAction* tileVert = menu->addAction(QStringLiteral("&Nebeneinander"));
-    connect(tileVert, &QAction::triggered, this, [this] { TileChildren(area_, Qt::Horizontal); });
+    ConnectCommand(tileVert, this, [this] { TileChildren(area_, Qt::Horizontal); });
     QAction* closeAll = menu->addAction(QStringLiteral("&Alle schließen"));
-    connect(closeAll, &QAction::triggered, this, [this] { CloseAll(area_); });
+    ConnectCommand(closeAll, this, [this] { CloseAll(area_); });
     items_ = {cascade, tileHorz, tileVert, closeAll};
     connect(menu, &QMenu::aboutToShow, this, &TWindowMenu::Update);
 }
@@ -201,7 +196,7 @@ void TWindowMenu::Update() {
         item->setCheckable(true);
         item->setChecked(child == area_->activeSubWindow());
         QPointer<QMdiSubWindow> target = child;
-        connect(item, &QAction::triggered, this, [this, target] {
+        ConnectCommand(item, this, [this, target] {
             if (target)
                 area_->setActiveSubWindow(target);
         });
@@ -260,98 +255,6 @@ QTimer* CreateSplashTimer(QObject* owner) {
     timer->setInterval(420);
     timer->setSingleShot(true);
     return timer;
-}
-
-namespace {
-const QEvent::Type IdleEvent = QEvent::Type(QEvent::registerEventType());
-} // namespace
-
-TIdleHandler::TIdleHandler(QObject* owner, std::function<bool()> idle, std::function<void()> enable)
-    : QObject(owner), idle_(std::move(idle)), enable_(std::move(enable)) {
-    setObjectName(QStringLiteral("IdleHandler"));
-}
-
-TIdleHandler::~TIdleHandler() {
-    Stop();
-}
-
-void TIdleHandler::Start() {
-    if (active_)
-        return;
-    active_ = true;
-    pending_ = stale_ = true;
-    QCoreApplication::instance()->installEventFilter(this);
-    connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock,
-            this, &TIdleHandler::AboutToBlock);
-}
-
-void TIdleHandler::Stop() {
-    if (!active_)
-        return;
-    active_ = false;
-    if (QCoreApplication* app = QCoreApplication::instance())
-        app->removeEventFilter(this);
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
-        disconnect(dispatcher, nullptr, this, nullptr);
-}
-
-void TIdleHandler::AboutToBlock() {
-    if (!active_ || running_ || !pending_)
-        return;
-    // Sent, not called: a failure in idle meets the application's handler like any event's.
-    QEvent run(IdleEvent);
-    QCoreApplication::sendEvent(this, &run);
-}
-
-bool TIdleHandler::event(QEvent* event) {
-    if (event->type() != IdleEvent)
-        return QObject::event(event);
-    pending_ = stale_ = false;
-    ++runs_;
-    bool more = false;
-    {
-        // Events while idle runs count: a pass that changes something is followed by one more,
-        // a pass that changes nothing lets the loop wait.
-        const QScopedValueRollback<bool> guard(running_, true);
-        more = idle_();
-    }
-    if (more && active_) {
-        pending_ = true;
-        QAbstractEventDispatcher::instance(thread())->wakeUp();
-    }
-    return true;
-}
-
-bool TIdleHandler::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == this)
-        return false;
-    switch (event->type()) {
-    case QEvent::ShortcutOverride:
-        // The shortcut map looks at the enabling right after this.
-        if (stale_ && enable_ && !running_) {
-            {
-                const QScopedValueRollback<bool> guard(running_, true);
-                enable_();
-            }
-            stale_ = false;
-        }
-        pending_ = true;
-        break;
-    case QEvent::Timer:
-        if (!IsIdleQuiet(watched))
-            pending_ = stale_ = true;
-        break;
-    case QEvent::Paint:
-    case QEvent::UpdateRequest:
-    case QEvent::UpdateLater:
-    case QEvent::LayoutRequest:
-        // Drawing and layout follow changes; they make none.
-        break;
-    default:
-        pending_ = stale_ = true;
-        break;
-    }
-    return false;
 }
 
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act) {

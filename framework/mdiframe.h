@@ -1,7 +1,7 @@
 // Pieces of an MDI frame that both programs' main windows use: commands carried by menu items
 // and tool buttons and enabled at idle time, the main window's place in the settings, the
-// desktop file with one record per child, the window menu, the splash timer, the idle handler and
-// files dropped on the window.
+// desktop file with one record per child, the window menu, the splash timer and files dropped on
+// the window.
 #pragma once
 
 #include <QObject>
@@ -94,40 +94,6 @@ TMRUFileList* CreateRecentFilesList(QWidget* owner, const QString& name, QMenu* 
 
 // The timer that ends the splash screen shortly after the first show; it runs once.
 QTimer* CreateSplashTimer(QObject* owner);
-// The idle calls of a main window. Idle runs when the event loop has handled its events and is
-// about to wait, once some event came since its last run, and again at once while it returns
-// true (more wanted); with no events it does not run at all. Before a key can reach a shortcut,
-// enable brings the enabling up to date, so that a shortcut works exactly when its menu item
-// would be enabled. Idle runs through the application's event delivery, like any event handler.
-class TIdleHandler : public QObject {
-    Q_OBJECT
-
-public:
-    TIdleHandler(QObject* owner, std::function<bool()> idle, std::function<void()> enable = {});
-    ~TIdleHandler() override;
-
-    void Start();
-    void Stop();
-    // How often idle has run from the event loop.
-    int Runs() const { return runs_; }
-
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void AboutToBlock();
-
-    std::function<bool()> idle_;
-    std::function<void()> enable_;
-    bool active_ = false;
-    bool running_ = false;
-    // An event came since idle last ran / since the enabling was last brought up to date.
-    bool pending_ = true;
-    bool stale_ = true;
-    int runs_ = 0;
-};
-
 // Calls act for every MDI child of area (options and colours changed, say).
 void ForEachChild(QMdiArea* area, const std::function<void(TMDIChildForm&)>& act);
 

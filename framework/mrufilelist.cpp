@@ -2,6 +2,7 @@
 
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "platform/qt/failure.h"
 
 #include <QAction>
 #include <QMenu>
@@ -78,7 +79,7 @@ void TMRUFileList::Loaded() {
         auto* item = new QAction(parentMenu_);
         item->setObjectName(QStringLiteral("FileMRUItem%1").arg(i));
         item->setStatusTip(hint_);
-        connect(item, &QAction::triggered, this, [this, item] {
+        ConnectCommand(item, this, [this, item] {
             const auto slot = std::find(items_.begin(), items_.end(), item);
             if (slot == items_.end())
                 return;

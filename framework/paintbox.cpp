@@ -1,5 +1,8 @@
 #include "framework/paintbox.h"
 
+#include "platform/qt/failure.h"
+
+#include <QPaintEvent>
 #include <QPainter>
 
 THandlePaintBox::THandlePaintBox(QWidget* parent) : QWidget(parent) {
@@ -8,10 +11,10 @@ THandlePaintBox::THandlePaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_StaticContents);
 }
 
-void THandlePaintBox::paintEvent(QPaintEvent*) {
+void THandlePaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setFont(font());
     painter.setBrush(palette().color(backgroundRole()));
     if (OnPaint)
-        OnPaint(this, painter);
+        platform::GuardEvent(event, [&] { OnPaint(this, painter); });
 }

@@ -1,6 +1,7 @@
 #include "framework/splash.h"
 
 #include "framework/textwidth.h"
+#include "platform/qt/failure.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -61,7 +62,7 @@ TSplashForm::TSplashForm(const QString& versionText, QWidget* parent)
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->resize(okButton_->sizeHint());
     okButton_->hide();
-    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    ConnectCommand(okButton_, this, &QDialog::accept);
 }
 
 void TSplashForm::ShowSplash() {

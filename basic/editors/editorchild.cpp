@@ -3,6 +3,7 @@
 #include "basic/commands.h"
 #include "basic/editors/keywords.h"
 #include "editor/vedcmd.h"
+#include "framework/application.h"
 #include "framework/editcommands.h"
 #include "framework/printing.h"
 #include "framework/utils.h"
@@ -180,7 +181,7 @@ void TEditorForm::BuildPopup() {
     auto add = [this](QMenu* menu, const QString& text, int tag) {
         QAction* action = menu->addAction(text);
         action->setData(tag);
-        connect(action, &QAction::triggered, this, [this, tag] { DoCommand(tag); });
+        ConnectCommand(action, this, [this, tag] { DoCommand(tag); });
     };
     add(popup_, QStringLiteral("Ausschneiden"), 152);
     add(popup_, QStringLiteral("Kopieren"), 153);
@@ -676,7 +677,8 @@ bool TEditorForm::CloseQuery() {
     switch (platform::MessageBox(BoxKind::Confirmation, question,
                                  Button::Yes | Button::No | Button::Cancel)) {
     case Button::Yes:
-        DoCommand(cmSave);
+        // A save that fails is shown here and refuses the close: the text stays.
+        RunCommand([this] { DoCommand(cmSave); });
         return !editor_->GetModified();
     case Button::No:
         return true;
@@ -691,15 +693,18 @@ bool TEditorForm::AgreeToClose() {
 }
 
 void TEditorForm::closeEvent(QCloseEvent* event) {
-    if (!closeAgreed_ && !CloseQuery()) {
-        event->ignore();
-        return;
-    }
-    closeAgreed_ = false;
-    if (!editor_->FileName().empty() && OnAddToRecentFiles)
-        OnAddToRecentFiles(editor_->FileName());
-    ReleaseUntitled();
-    TMDIChildForm::closeEvent(event);
+    // A failure refuses the close: the window and its text stay.
+    platform::GuardEvent(event, [&] {
+        if (!closeAgreed_ && !CloseQuery()) {
+            event->ignore();
+            return;
+        }
+        closeAgreed_ = false;
+        if (!editor_->FileName().empty() && OnAddToRecentFiles)
+            OnAddToRecentFiles(editor_->FileName());
+        ReleaseUntitled();
+        TMDIChildForm::closeEvent(event);
+    });
 }
 
 void TEditorForm::SaveDesktop(TDesktopWriter& writer) {

@@ -18,6 +18,7 @@
 #include "framework/application.h"
 #include "framework/desktop.h"
 #include "framework/icons.h"
+#include "framework/idlehandler.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
@@ -167,8 +168,7 @@ QAction* TMainForm::AddCommand(QMenu* menu, const char* name, const QString& cap
     SetCommandTag(item, cmd);
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
-    connect(item, &QAction::triggered, this,
-            [this, cmd] { RunCommand([&] { DoChildCommand(cmd); }); });
+    ConnectCommand(item, this, [this, cmd] { DoChildCommand(cmd); });
     return item;
 }
 
@@ -179,7 +179,7 @@ QAction* TMainForm::AddItem(QMenu* menu, const char* name, const QString& captio
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (handler)
-        connect(item, &QAction::triggered, this, handler);
+        ConnectCommand(item, this, handler);
     return item;
 }
 
@@ -212,9 +212,9 @@ void TMainForm::CreateMenus() {
     AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
     QAction* printerSetupItem = AddItem(file, "FilePrinterSetupItem",
                                         QStringLiteral("D&ruckereinrichtung..."), {}, nullptr);
-    connect(printerSetupItem, &QAction::triggered, this, [this] { RunPrinterSetup(this); });
+    ConnectCommand(printerSetupItem, this, [this] { RunPrinterSetup(this); });
     QAction* exitItem = AddItem(file, "FileExitItem", QStringLiteral("&Beenden"), {}, nullptr);
-    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    ConnectCommand(exitItem, this, &QWidget::close);
     file->insertSeparator(exitItem);
 
     mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printerSetupItem,
@@ -248,13 +248,13 @@ void TMainForm::CreateMenus() {
     viewToolbarsItem_ =
         AddItem(viewMenu_, "ViewToolbarsItem", QStringLiteral("&Symbolleisten"), {}, nullptr);
     viewToolbarsItem_->setCheckable(true);
-    connect(viewToolbarsItem_, &QAction::triggered, this,
-            [this] { dockToolbar_->setVisible(dockToolbar_->isHidden()); });
+    ConnectCommand(viewToolbarsItem_, this,
+                   [this] { dockToolbar_->setVisible(dockToolbar_->isHidden()); });
     viewStatusbarItem_ =
         AddItem(viewMenu_, "ViewStatusbarItem", QStringLiteral("Status&leiste"), {}, nullptr);
     viewStatusbarItem_->setCheckable(true);
-    connect(viewStatusbarItem_, &QAction::triggered, this,
-            [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    ConnectCommand(viewStatusbarItem_, this,
+                   [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     viewMenu_->addSeparator();
     viewCompiledItem_ =
         AddItem(viewMenu_, "ViewCompiledItem", QStringLiteral("&Compilierter Quelltext"),
@@ -271,7 +271,7 @@ void TMainForm::CreateMenus() {
     for (const auto& [name, caption, opener] : windows) {
         QAction* item = AddItem(viewMenu_, name, QString::fromUtf8(caption),
                                 K(Qt::ALT | static_cast<Qt::Key>(key++)), nullptr);
-        connect(item, &QAction::triggered, this, opener);
+        ConnectCommand(item, this, opener);
     }
     connect(viewMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateViewMenu);
 
@@ -330,7 +330,7 @@ void TMainForm::CreateToolbars() {
     mainBar->setToolTip(QStringLiteral("Allgemein"));
     auto* open = AddButton(mainBar, "FileOpenButton", QStringLiteral("Öffnen"), 0,
                            s->standardIcon(QStyle::SP_DialogOpenButton));
-    connect(open, &QToolButton::clicked, this, &TMainForm::DoFileOpen);
+    ConnectCommand(open, this, &TMainForm::DoFileOpen);
     AddButton(mainBar, "FileSaveButton", QStringLiteral("Speichern"), cmSave,
               s->standardIcon(QStyle::SP_DialogSaveButton));
     AddButton(mainBar, "EditCutButton", QStringLiteral("Ausschneiden"), cmCut,
@@ -384,7 +384,7 @@ void TMainForm::CreateToolbars() {
     beepButton_ = AddButton(debugBar, "ToggleBeepButton", QStringLiteral("Tonausgabe umschalten"),
                             0, s->standardIcon(QStyle::SP_MediaVolume));
     beepButton_->setCheckable(true);
-    connect(beepButton_, &QToolButton::clicked, this, [this] {
+    ConnectCommand(beepButton_, this, [this] {
         TLinotrex& wrapper = Linotrex();
         wrapper.SetSimulatedBeep(!wrapper.SimulatedBeep());
         beepButton_->setChecked(wrapper.SimulatedBeep());
@@ -406,15 +406,12 @@ void TMainForm::CreateSearchDialogs() {
     for (ved::TVedFindDialog* dialog : {findDlg_, replaceDlg_}) {
         dialog->setModal(false);
         disconnect(dialog->FindButton(), &QPushButton::clicked, dialog, nullptr);
-        connect(dialog->FindButton(), &QPushButton::clicked, this,
-                [this, dialog] { DialogOnFind(dialog); });
+        ConnectCommand(dialog->FindButton(), this, [this, dialog] { DialogOnFind(dialog); });
     }
     disconnect(replaceDlg_->ReplaceButton(), &QPushButton::clicked, replaceDlg_, nullptr);
     disconnect(replaceDlg_->ReplaceAllButton(), &QPushButton::clicked, replaceDlg_, nullptr);
-    connect(replaceDlg_->ReplaceButton(), &QPushButton::clicked, this,
-            [this] { DialogOnReplace(false); });
-    connect(replaceDlg_->ReplaceAllButton(), &QPushButton::clicked, this,
-            [this] { DialogOnReplace(true); });
+    ConnectCommand(replaceDlg_->ReplaceButton(), this, [this] { DialogOnReplace(false); });
+    ConnectCommand(replaceDlg_->ReplaceAllButton(), this, [this] { DialogOnReplace(true); });
     EditorSearch().OpenDialog = [this](bool replace, const QPoint& at, const QString& preset) {
         OpenSearchDialog(replace, at, preset);
     };
@@ -792,52 +789,55 @@ bool TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    if (!FormCloseQuery()) {
-        event->ignore();
-        return;
-    }
-    // Every source window is asked first; one that refuses keeps them all open.
-    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
-    std::vector<QPointer<TEditorForm>> agreed;
-    for (qsizetype i = children.size() - 1; i >= 0; --i) {
-        auto* editor = qobject_cast<TEditorForm*>(children[i]);
-        if (!editor)
-            continue;
-        if (!editor->AgreeToClose()) {
-            for (const QPointer<TEditorForm>& asked : agreed)
-                if (asked)
-                    asked->WithdrawClose();
+    // A failure refuses the close; the windows stay as they are.
+    platform::GuardEvent(event, [&] {
+        if (closing_) {
+            event->accept();
+            return;
+        }
+        if (!FormCloseQuery()) {
             event->ignore();
             return;
         }
-        agreed.emplace_back(editor);
-    }
-    // The desktop holds the windows as their questions left them, before they close.
-    TDesktopWriter desktop;
-    bool desktopTaken = true;
-    try {
-        SaveDesktopChildren(desktop, mdiArea_);
-    } catch (const std::exception&) {
-        desktopTaken = false;
-    }
-    for (qsizetype i = children.size() - 1; i >= 0; --i) {
-        QPointer<QMdiSubWindow> child = children[i];
-        if (child)
-            child->close();
-    }
-    closing_ = true;
-    idleHandler_->Stop();
-    FormClose();
-    WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
-        if (!desktopTaken)
-            throw EDesktopError(DesktopFileName);
-        writer = desktop;
+        // Every source window is asked first; one that refuses keeps them all open.
+        const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+        std::vector<QPointer<TEditorForm>> agreed;
+        for (qsizetype i = children.size() - 1; i >= 0; --i) {
+            auto* editor = qobject_cast<TEditorForm*>(children[i]);
+            if (!editor)
+                continue;
+            if (!editor->AgreeToClose()) {
+                for (const QPointer<TEditorForm>& asked : agreed)
+                    if (asked)
+                        asked->WithdrawClose();
+                event->ignore();
+                return;
+            }
+            agreed.emplace_back(editor);
+        }
+        // The desktop holds the windows as their questions left them, before they close.
+        TDesktopWriter desktop;
+        bool desktopTaken = true;
+        try {
+            SaveDesktopChildren(desktop, mdiArea_);
+        } catch (const std::exception&) {
+            desktopTaken = false;
+        }
+        for (qsizetype i = children.size() - 1; i >= 0; --i) {
+            QPointer<QMdiSubWindow> child = children[i];
+            if (child)
+                child->close();
+        }
+        closing_ = true;
+        idleHandler_->Stop();
+        FormClose();
+        WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
+            if (!desktopTaken)
+                throw EDesktopError(DesktopFileName);
+            writer = desktop;
+        });
+        event->accept();
     });
-    event->accept();
 }
 
 void TMainForm::FormClose() {

@@ -1,5 +1,7 @@
 #include "basic/simwindows/analogbar.h"
 
+#include "platform/qt/failure.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -122,53 +124,61 @@ void TMireltAnalogBar::paintEvent(QPaintEvent*) {
 }
 
 void TMireltAnalogBar::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        dragging_ = false;
-        return;
-    }
-    setFocus(Qt::MouseFocusReason);
-    dragging_ = OnThumb(event->position().toPoint());
+    platform::GuardEvent(event, [&] {
+        if (event->button() != Qt::LeftButton) {
+            dragging_ = false;
+            return;
+        }
+        setFocus(Qt::MouseFocusReason);
+        dragging_ = OnThumb(event->position().toPoint());
+    });
 }
 
 void TMireltAnalogBar::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    if (dragging_)
-        Drag(pos.x());
-    if (isEnabled() && (dragging_ || OnThumb(pos)))
-        setCursor(Qt::SplitHCursor);
-    else
-        unsetCursor();
+    platform::GuardEvent(event, [&] {
+        const QPoint pos = event->position().toPoint();
+        if (dragging_)
+            Drag(pos.x());
+        if (isEnabled() && (dragging_ || OnThumb(pos)))
+            setCursor(Qt::SplitHCursor);
+        else
+            unsetCursor();
+    });
 }
 
 void TMireltAnalogBar::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        dragging_ = false;
+    platform::GuardEvent(event, [&] {
+        if (event->button() == Qt::LeftButton)
+            dragging_ = false;
+    });
 }
 
 void TMireltAnalogBar::keyPressEvent(QKeyEvent* event) {
-    if (dragging_) {
-        event->ignore();
-        return;
-    }
-    const int step = event->modifiers() & Qt::ControlModifier ? deltaPage_ : delta_;
-    switch (event->key()) {
-    case Qt::Key_End:
-        SetValue(max_);
-        break;
-    case Qt::Key_Home:
-        SetValue(min_);
-        break;
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-        SetValue(value_ + step);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Down:
-        SetValue(value_ - step);
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-    }
+    platform::GuardEvent(event, [&] {
+        if (dragging_) {
+            event->ignore();
+            return;
+        }
+        const int step = event->modifiers() & Qt::ControlModifier ? deltaPage_ : delta_;
+        switch (event->key()) {
+        case Qt::Key_End:
+            SetValue(max_);
+            break;
+        case Qt::Key_Home:
+            SetValue(min_);
+            break;
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+            SetValue(value_ + step);
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            SetValue(value_ - step);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+        }
+    });
 }
 
 void TMireltAnalogBar::focusInEvent(QFocusEvent* event) {

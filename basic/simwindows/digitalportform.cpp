@@ -3,6 +3,7 @@
 #include "basic/library/linotrex.h"
 #include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
+#include "platform/qt/failure.h"
 #include "platform/qt/keymap.h"
 
 #include <QContextMenuEvent>
@@ -50,9 +51,9 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalP
     DigitalPortPopup->addSeparator();
     SetInitialItem = DigitalPortPopup->addAction(
         QStringLiteral("Als Anfangseinstellungen nach Reset verwenden"));
-    connect(SetAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(true); });
-    connect(ClearAllInputsItem, &QAction::triggered, this, [this] { SetAllInputs(false); });
-    connect(SetInitialItem, &QAction::triggered, this, [this] { SetInitialPorts(); });
+    ConnectCommand(SetAllInputsItem, this, [this] { SetAllInputs(true); });
+    ConnectCommand(ClearAllInputsItem, this, [this] { SetAllInputs(false); });
+    ConnectCommand(SetInitialItem, this, [this] { SetInitialPorts(); });
     connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] {
         const auto& direction = Linotrex().Ports().direction;
         SetInitialItem->setEnabled(
@@ -108,26 +109,32 @@ void TDigitalPortForm::paintEvent(QPaintEvent* event) {
 }
 
 void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton ||
-        event->modifiers() & (Qt::AltModifier | Qt::ControlModifier) || (keyBits_ & 0xFFFF) ||
-        heldPort_ != -1)
-        return;
-    const int port = PortAtPoint(event->position().toPoint());
-    if (port == 0 || Linotrex().Ports().direction[port - 1])
-        return;
-    TogglePort(port);
-    if (!(event->modifiers() & Qt::ShiftModifier))
-        heldPort_ = port;
+    platform::GuardEvent(event, [&] {
+        if (event->button() != Qt::LeftButton ||
+            event->modifiers() & (Qt::AltModifier | Qt::ControlModifier) || (keyBits_ & 0xFFFF) ||
+            heldPort_ != -1)
+            return;
+        const int port = PortAtPoint(event->position().toPoint());
+        if (port == 0 || Linotrex().Ports().direction[port - 1])
+            return;
+        TogglePort(port);
+        if (!(event->modifiers() & Qt::ShiftModifier))
+            heldPort_ = port;
+    });
 }
 
 void TDigitalPortForm::mouseMoveEvent(QMouseEvent* event) {
-    if (heldPort_ != -1 && PortAtPoint(event->position().toPoint()) != heldPort_)
-        ReleaseHeldPort();
+    platform::GuardEvent(event, [&] {
+        if (heldPort_ != -1 && PortAtPoint(event->position().toPoint()) != heldPort_)
+            ReleaseHeldPort();
+    });
 }
 
 void TDigitalPortForm::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        ReleaseHeldPort();
+    platform::GuardEvent(event, [&] {
+        if (event->button() == Qt::LeftButton)
+            ReleaseHeldPort();
+    });
 }
 
 void TDigitalPortForm::ReleaseHeldPort() {
@@ -139,39 +146,44 @@ void TDigitalPortForm::ReleaseHeldPort() {
 }
 
 void TDigitalPortForm::keyPressEvent(QKeyEvent* event) {
-    const int port = PortOfKey(*event);
-    if (port == 0 || heldPort_ != -1) {
-        TToolWindow::keyPressEvent(event);
-        return;
-    }
-    const uint32_t bit = 1u << (port - 1);
-    if (event->isAutoRepeat() || (keyBits_ & bit))
-        return;
-    keyBits_ |= bit;
-    if (event->modifiers() & Qt::ShiftModifier)
-        keyBits_ |= bit << 16;
-    keyCodes_[size_t(port - 1)] = event->nativeScanCode();
-    TogglePort(port);
+    platform::GuardEvent(event, [&] {
+        const int port = PortOfKey(*event);
+        if (port == 0 || heldPort_ != -1) {
+            TToolWindow::keyPressEvent(event);
+            return;
+        }
+        const uint32_t bit = 1u << (port - 1);
+        if (event->isAutoRepeat() || (keyBits_ & bit))
+            return;
+        keyBits_ |= bit;
+        if (event->modifiers() & Qt::ShiftModifier)
+            keyBits_ |= bit << 16;
+        keyCodes_[size_t(port - 1)] = event->nativeScanCode();
+        TogglePort(port);
+    });
 }
 
 void TDigitalPortForm::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat()) {
-        TToolWindow::keyReleaseEvent(event);
-        return;
-    }
-    // the key that went down comes up, even when its release names another symbol
-    int port = 0;
-    if (event->nativeScanCode() != 0)
-        for (int p = 1; p <= 16 && !port; ++p)
-            if ((keyBits_ & (1u << (p - 1))) && keyCodes_[size_t(p - 1)] == event->nativeScanCode())
-                port = p;
-    if (!port)
-        port = PortOfKey(*event);
-    if (port == 0 || !(keyBits_ & (1u << (port - 1)))) {
-        TToolWindow::keyReleaseEvent(event);
-        return;
-    }
-    ReleaseKey(port);
+    platform::GuardEvent(event, [&] {
+        if (event->isAutoRepeat()) {
+            TToolWindow::keyReleaseEvent(event);
+            return;
+        }
+        // the key that went down comes up, even when its release names another symbol
+        int port = 0;
+        if (event->nativeScanCode() != 0)
+            for (int p = 1; p <= 16 && !port; ++p)
+                if ((keyBits_ & (1u << (p - 1))) &&
+                    keyCodes_[size_t(p - 1)] == event->nativeScanCode())
+                    port = p;
+        if (!port)
+            port = PortOfKey(*event);
+        if (port == 0 || !(keyBits_ & (1u << (port - 1)))) {
+            TToolWindow::keyReleaseEvent(event);
+            return;
+        }
+        ReleaseKey(port);
+    });
 }
 
 void TDigitalPortForm::ReleaseKey(int port) {

@@ -13,8 +13,9 @@
 
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
+#include "framework/idlehandler.h"
 #include "framework/mainframe.h"
-#include "framework/mdiframe.h"
+#include "framework/tests/eventloop.h"
 #include "graphical/mainwindow/tavrisselform.h"
 
 namespace {
@@ -24,12 +25,6 @@ constexpr int QuietMs = 5000;
 // Settings and desktop files go here.
 QString DataDir;
 
-void RunLoop(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 double Seconds(const timeval& t) {
     return double(t.tv_sec) + double(t.tv_usec) / 1e6;
 }
@@ -38,14 +33,14 @@ double Seconds(const timeval& t) {
 // main thread's waits that ended (voluntary context switches), CPU the whole process's time;
 // both per second of the quiet stretch (targets: at most 5 wake-ups, at most 0.3 % CPU).
 void MeasureIdle(benchmark::State& state, const TIdleHandler* idle) {
-    RunLoop(StartMs); // the splash and the first idle calls pass
+    fixture::RunLoop(StartMs); // the splash and the first idle calls pass
     rusage threadBefore{}, processBefore{}, threadAfter{}, processAfter{};
     getrusage(RUSAGE_THREAD, &threadBefore);
     getrusage(RUSAGE_SELF, &processBefore);
     const int runsBefore = idle->Runs();
     QElapsedTimer clock;
     clock.start();
-    RunLoop(QuietMs);
+    fixture::RunLoop(QuietMs);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     getrusage(RUSAGE_THREAD, &threadAfter);
     getrusage(RUSAGE_SELF, &processAfter);

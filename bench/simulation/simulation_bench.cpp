@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "bench/common/cellbench.h"
-#include "framework/mdiframe.h"
+#include "framework/idlehandler.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 

@@ -5,6 +5,7 @@
 #include "editor/vedutil.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 #include "platform/qt/idlequiet.h"
 #include "platform/qt/keymap.h"
 
@@ -1247,6 +1248,9 @@ void TVedCustomEditor::keyPressEvent(QKeyEvent* e) {
     } catch (const EEditorError& error) {
         platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),
                              static_cast<platform::Buttons>(platform::Button::Ok));
+    } catch (...) {
+        e->ignore();
+        platform::ShowFailureLater();
     }
 }
 
@@ -1315,6 +1319,8 @@ void TVedCustomEditor::inputMethodEvent(QInputMethodEvent* e) {
     } catch (const EEditorError& error) {
         platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),
                              static_cast<platform::Buttons>(platform::Button::Ok));
+    } catch (...) {
+        platform::ShowFailureLater();
     }
     e->accept();
 }

@@ -4,6 +4,7 @@
 #include "editor/widgets/vededit.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -48,14 +49,14 @@ TVedFindDialog::TVedFindDialog(TVedCustomEditor* editor, bool replace, QWidget* 
     auto* buttons = new QDialogButtonBox;
     findButton_ = buttons->addButton(QStringLiteral("&Weitersuchen"), QDialogButtonBox::ActionRole);
     findButton_->setDefault(true);
-    connect(findButton_, &QPushButton::clicked, this, &TVedFindDialog::FindNext);
+    ConnectCommand(findButton_, this, &TVedFindDialog::FindNext);
     if (replace) {
         replaceButton_ =
             buttons->addButton(QStringLiteral("&Ersetzen"), QDialogButtonBox::ActionRole);
         replaceAllButton_ =
             buttons->addButton(QStringLiteral("A&lle ersetzen"), QDialogButtonBox::ActionRole);
-        connect(replaceButton_, &QPushButton::clicked, this, &TVedFindDialog::ReplaceOnce);
-        connect(replaceAllButton_, &QPushButton::clicked, this, &TVedFindDialog::ReplaceAll);
+        ConnectCommand(replaceButton_, this, &TVedFindDialog::ReplaceOnce);
+        ConnectCommand(replaceAllButton_, this, &TVedFindDialog::ReplaceAll);
     }
     buttons->addButton(QStringLiteral("Schlie\u00DFen"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

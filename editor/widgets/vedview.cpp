@@ -4,6 +4,7 @@
 
 #include "editor/vedutil.h"
 #include "platform/qt/ansi.h"
+#include "platform/qt/failure.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -426,16 +427,19 @@ void TVedCustomEditor::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 bool TVedCustomEditor::viewportEvent(QEvent* e) {
-    if (e->type() == QEvent::Resize) {
-        // a caret in view stays in view; a view not shown yet keeps its top line
-        const bool follow = isVisible() && !CaretRect().isEmpty();
-        CalcMetrics();
-        // a grown view fills up with the lines above rather than leave rows empty
-        ScrollText(0, 0);
-        if (follow)
-            MakeCaretVisible();
-    }
-    return QAbstractScrollArea::viewportEvent(e);
+    // Painting and the mouse handlers run from here: a failure is shown, never let out.
+    return platform::GuardEvent(e, [&] {
+        if (e->type() == QEvent::Resize) {
+            // a caret in view stays in view; a view not shown yet keeps its top line
+            const bool follow = isVisible() && !CaretRect().isEmpty();
+            CalcMetrics();
+            // a grown view fills up with the lines above rather than leave rows empty
+            ScrollText(0, 0);
+            if (follow)
+                MakeCaretVisible();
+        }
+        return QAbstractScrollArea::viewportEvent(e);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
 #include "platform/qt/ansi.h"
+#include "platform/qt/failure.h"
 
 namespace {
 
@@ -190,13 +191,15 @@ TColorPagesDialog::TColorPagesDialog(QWidget* owner, const QString& caption,
     connect(LBFontColorItem, &QListWidget::currentRowChanged, this,
             &TColorPagesDialog::LBFontColorItemClick);
     // Only the user's choice stores a colour, not the box following the selected item.
-    connect(CBForeground, &QComboBox::activated, this, &TColorPagesDialog::OnFGColorSelected);
-    connect(CBBackground, &QComboBox::activated, this, &TColorPagesDialog::OnBGColorSelected);
-    connect(BFontSelect, &QPushButton::clicked, this, &TColorPagesDialog::BFontSelectClick);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ApplyButton, &QPushButton::clicked, this, &TColorPagesDialog::DoApply);
-    connect(HelpButton, &QPushButton::clicked, this, &TColorPagesDialog::HelpButtonClick);
+    connect(CBForeground, &QComboBox::activated, this,
+            [this](int index) { RunCommand([&] { OnFGColorSelected(index); }); });
+    connect(CBBackground, &QComboBox::activated, this,
+            [this](int index) { RunCommand([&] { OnBGColorSelected(index); }); });
+    ConnectCommand(BFontSelect, this, &TColorPagesDialog::BFontSelectClick);
+    ConnectCommand(OKButton, this, &QDialog::accept);
+    ConnectCommand(CancelButton, this, &QDialog::reject);
+    ConnectCommand(ApplyButton, this, &TColorPagesDialog::DoApply);
+    ConnectCommand(HelpButton, this, &TColorPagesDialog::HelpButtonClick);
 }
 
 bool TColorPagesDialog::Execute(QWidget* owner) {

@@ -13,6 +13,7 @@
 
 #include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
+#include "platform/qt/failure.h"
 
 namespace {
 
@@ -66,10 +67,11 @@ TPortOptionsDialog::TPortOptionsDialog(QWidget* owner, bool withBeep) : QDialog(
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
 
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, &TPortOptionsDialog::HelpButtonClick);
-    connect(RGComNumber, &QButtonGroup::idClicked, this, &TPortOptionsDialog::RGComNumberClick);
+    ConnectCommand(OKButton, this, &QDialog::accept);
+    ConnectCommand(CancelButton, this, &QDialog::reject);
+    ConnectCommand(HelpButton, this, &TPortOptionsDialog::HelpButtonClick);
+    connect(RGComNumber, &QButtonGroup::idClicked, this,
+            [this] { RunCommand([this] { RGComNumberClick(); }); });
 }
 
 void TPortOptionsDialog::AddPage(QWidget* page, const QString& caption) {

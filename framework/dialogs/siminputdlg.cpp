@@ -2,6 +2,7 @@
 
 #include "framework/dialogs/dialogplacement.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -22,8 +23,8 @@ TSimInputDialog::TSimInputDialog(QWidget* owner, int32_t minimum, int32_t maximu
     OKButton = new QPushButton(QStringLiteral("OK"));
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Simulation abbrechen"));
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(OKButton, this, &QDialog::accept);
+    ConnectCommand(CancelButton, this, &QDialog::reject);
     auto* layout = new QGridLayout(this);
     layout->addWidget(label1, 0, 0, 1, 3);
     layout->addWidget(label2, 1, 0);

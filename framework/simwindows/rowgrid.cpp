@@ -1,5 +1,7 @@
 #include "framework/simwindows/rowgrid.h"
 
+#include "platform/qt/failure.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -105,43 +107,49 @@ void TRowGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void TRowGrid::keyPressEvent(QKeyEvent* event) {
-    if (KeyDown && KeyDown(event))
-        return;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        SetCurrentRow(currentRow_ - 1);
-        break;
-    case Qt::Key_Down:
-        SetCurrentRow(currentRow_ + 1);
-        break;
-    case Qt::Key_PageUp:
-        SetCurrentRow(std::max(currentRow_ - VisibleRows(), 0));
-        break;
-    case Qt::Key_PageDown:
-        SetCurrentRow(std::min(currentRow_ + VisibleRows(), rowCount_ - 1));
-        break;
-    case Qt::Key_Home:
-        SetCurrentRow(0);
-        break;
-    case Qt::Key_End:
-        SetCurrentRow(rowCount_ - 1);
-        break;
-    default:
-        QAbstractScrollArea::keyPressEvent(event);
-    }
+    platform::GuardEvent(event, [&] {
+        if (KeyDown && KeyDown(event))
+            return;
+        switch (event->key()) {
+        case Qt::Key_Up:
+            SetCurrentRow(currentRow_ - 1);
+            break;
+        case Qt::Key_Down:
+            SetCurrentRow(currentRow_ + 1);
+            break;
+        case Qt::Key_PageUp:
+            SetCurrentRow(std::max(currentRow_ - VisibleRows(), 0));
+            break;
+        case Qt::Key_PageDown:
+            SetCurrentRow(std::min(currentRow_ + VisibleRows(), rowCount_ - 1));
+            break;
+        case Qt::Key_Home:
+            SetCurrentRow(0);
+            break;
+        case Qt::Key_End:
+            SetCurrentRow(rowCount_ - 1);
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+        }
+    });
 }
 
 void TRowGrid::mousePressEvent(QMouseEvent* event) {
-    const int row = RowAt(event->position().toPoint().y());
-    if (row >= 0)
-        SetCurrentRow(row);
-    QAbstractScrollArea::mousePressEvent(event);
+    platform::GuardEvent(event, [&] {
+        const int row = RowAt(event->position().toPoint().y());
+        if (row >= 0)
+            SetCurrentRow(row);
+        QAbstractScrollArea::mousePressEvent(event);
+    });
 }
 
 void TRowGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
-    if (DoubleClick)
-        DoubleClick();
+    platform::GuardEvent(event, [&] {
+        mousePressEvent(event);
+        if (DoubleClick)
+            DoubleClick();
+    });
 }
 
 void TRowGrid::scrollContentsBy(int, int) {

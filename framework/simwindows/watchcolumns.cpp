@@ -1,6 +1,7 @@
 #include "framework/simwindows/watchcolumns.h"
 
 #include "framework/simwindows/rowgrid.h"
+#include "platform/qt/failure.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -45,7 +46,7 @@ void TWatchColumns::AddCommand(int tag, const QString& text, const QKeySequence&
     action->setShortcut(key);
     // The grid takes the keys itself; the shortcut only shows in the menu.
     action->setShortcutContext(Qt::WidgetShortcut);
-    connect(action, &QAction::triggered, this, [this, tag] {
+    ConnectCommand(action, this, [this, tag] {
         if (DoCommand)
             DoCommand(tag);
     });

@@ -1,10 +1,13 @@
-// The application object: an exception that an event handler lets out is shown with a beep in
-// an error box, and the program goes on handling its events.
+// The application object: an exception that an event handler lets out refuses its event and is
+// shown with a beep in an error box once the delivery is over; the program goes on.
 #include "framework/application.h"
 #include "platform/qt/dialogs.h"
 
+#include <QCloseEvent>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTest>
+#include <QWidget>
 
 #include <cerrno>
 #include <stdexcept>
@@ -27,6 +30,13 @@ protected:
     }
 };
 
+// A window whose close and mouse handlers fail.
+class FailingWindow : public QWidget {
+protected:
+    void closeEvent(QCloseEvent*) override { throw std::runtime_error("Speichern gescheitert"); }
+    void mousePressEvent(QMouseEvent*) override { throw std::runtime_error("Klick gescheitert"); }
+};
+
 } // namespace
 
 class TestApplication : public QObject {
@@ -40,10 +50,32 @@ private slots:
         QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
         QTRY_COMPARE(target.handled, 2);
         const auto& events = recorder.Events();
-        QCOMPARE(events.size(), size_t(2));
+        QTRY_COMPARE(events.size(), size_t(2));
         QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
         QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
         QCOMPARE(events[1].box.text, QStringLiteral("Datei nicht gefunden"));
+    }
+
+    void aFailedCloseIsRefused() {
+        platform::DialogRecorder recorder;
+        FailingWindow window;
+        window.show();
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QTRY_COMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Speichern gescheitert"));
+    }
+
+    void theBoxOfAFailedEventOpensAfterItsDelivery() {
+        platform::DialogRecorder recorder;
+        FailingWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mousePress(&window, Qt::LeftButton);
+        // no modal box inside a mouse press (or a paint)
+        QVERIFY(recorder.Boxes().empty());
+        QTRY_COMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Klick gescheitert"));
     }
 
     void failingCommandShowsItsErrorWhereItRuns() {

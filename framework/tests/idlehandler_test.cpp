@@ -1,6 +1,10 @@
 // The idle calls of a main window: after events only (not a blinking caret's), again at once
-// while more is wanted, and the enabling brought up to date before a key reaches a shortcut.
-#include "framework/mdiframe.h"
+// while more is wanted, the enabling brought up to date before a key reaches a shortcut, and
+// no calls behind the box of a failed one.
+#include "framework/application.h"
+#include "framework/idlehandler.h"
+#include "framework/tests/eventloop.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/idlequiet.h"
 
 #include <QAction>
@@ -8,17 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
-
-namespace {
-
-// Runs the event loop as a program does (waiting when nothing is left to do).
-void RunLoop(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-} // namespace
+#include <stdexcept>
 
 class TestIdleHandler : public QObject {
     Q_OBJECT
@@ -35,12 +29,12 @@ private slots:
         idle.Start();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        RunLoop(100);
+        fixture::RunLoop(100);
         QVERIFY(calls > 0);
 
         // nothing happens: no calls but the one after the event that ended the last loop
         int before = calls;
-        RunLoop(300);
+        fixture::RunLoop(300);
         QVERIFY(calls - before <= 1);
 
         // nor from a timer whose ticks change nothing (a caret's blinking)
@@ -48,22 +42,58 @@ private slots:
         MarkIdleQuiet(&blink);
         blink.start(10);
         before = calls;
-        RunLoop(300);
+        fixture::RunLoop(300);
         QVERIFY(calls - before <= 1);
         blink.stop();
 
         // after an event, calls follow at once until the handler wants no more
         more = 3;
         QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
-        RunLoop(300);
+        fixture::RunLoop(300);
         QVERIFY(more < 0);
         QCOMPARE(idle.Runs(), calls);
 
         idle.Stop();
         before = calls;
         QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
-        RunLoop(100);
+        fixture::RunLoop(100);
         QCOMPARE(calls, before);
+    }
+
+    void aFailedIdleWaitsUntilItsBoxIsClosed() {
+        QWidget window;
+        int calls = 0;
+        TIdleHandler idle(&window, [&]() -> bool {
+            if (++calls == 1)
+                throw std::runtime_error("Leerlauf gescheitert");
+            return false;
+        });
+        int boxes = 0;
+        int callsBehindTheBox = -1;
+        platform::DialogRecorder recorder;
+        platform::MessageBoxHandler recording;
+        recording = platform::SetMessageBoxHandler([&](const platform::MessageBoxRequest& box) {
+            ++boxes;
+            // the box's own loop, with events coming while it is up
+            const int before = calls;
+            QTimer ticks;
+            ticks.start(5);
+            fixture::RunLoop(200);
+            callsBehindTheBox = calls - before;
+            return recording(box);
+        });
+        idle.Start();
+        window.show();
+        fixture::RunLoop(400);
+        QCOMPARE(boxes, 1);
+        QCOMPARE(callsBehindTheBox, 0);
+        QCOMPARE(recorder.Boxes().front().text, QStringLiteral("Leerlauf gescheitert"));
+        // once the box is closed, idle runs again
+        QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
+        fixture::RunLoop(100);
+        QVERIFY(calls > 1);
+        QCOMPARE(boxes, 1);
+        platform::SetMessageBoxHandler(recording);
     }
 
     void aShortcutSeesTheEnablingOfTheChangeBeforeIt() {
@@ -92,5 +122,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestIdleHandler)
+// The programs' application object: a failure that escapes a handler ends in its notify().
+int main(int argc, char* argv[]) {
+    TApplication app(argc, argv);
+    TestIdleHandler test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "idlehandler_test.moc"

@@ -13,6 +13,7 @@
 
 #include "framework/utils.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 
 namespace {
 constexpr int PreviewSize = 98;
@@ -44,10 +45,10 @@ TBlockBitmapDlg::TBlockBitmapDlg(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(CancelButton);
     layout->addLayout(buttons);
 
-    connect(bSelectFile, &QPushButton::clicked, this, &TBlockBitmapDlg::bSelectFileClick);
+    ConnectCommand(bSelectFile, this, &TBlockBitmapDlg::bSelectFileClick);
     connect(eFileName, &QLineEdit::textChanged, this, &TBlockBitmapDlg::eFileNameChange);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(OkButton, this, &QDialog::accept);
+    ConnectCommand(CancelButton, this, &QDialog::reject);
     dlgFileSelect = [this](const QString& start) -> std::optional<QString> {
         const QString name = QFileDialog::getOpenFileName(
             this, QStringLiteral("Bitmap ausw\xE4hlen"), start,

@@ -1,5 +1,7 @@
 #include "graphical/dialogs/commentblockdialog.h"
 
+#include "platform/qt/failure.h"
+
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -44,9 +46,9 @@ TCommentBlockDlg::TCommentBlockDlg(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(OkButton);
     buttons->addWidget(CancelButton);
     layout->addLayout(buttons);
-    connect(FontButton, &QPushButton::clicked, this, &TCommentBlockDlg::FontButtonClick);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    ConnectCommand(FontButton, this, &TCommentBlockDlg::FontButtonClick);
+    ConnectCommand(OkButton, this, &QDialog::accept);
+    ConnectCommand(CancelButton, this, &QDialog::reject);
     dlgFont = [this](QFont& font, QColor& color) { return RunFontDialog(this, font, color); };
 }
 

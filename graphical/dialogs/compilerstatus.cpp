@@ -16,6 +16,7 @@
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ TCompilerForm::TCompilerForm(QWidget* owner) : QDialog(owner) {
     ThreadTimer = new QTimer(this);
     ThreadTimer->setInterval(StartDelayMs);
     connect(ThreadTimer, &QTimer::timeout, this, &TCompilerForm::ThreadTimerTimer);
-    connect(bClose, &QPushButton::clicked, this, &TCompilerForm::bCloseClick);
+    ConnectCommand(bClose, this, &TCompilerForm::bCloseClick);
 }
 
 TCompilerForm::~TCompilerForm() {

@@ -11,6 +11,7 @@
 
 #include "framework/textwidth.h"
 #include "platform/qt/ansi.h"
+#include "platform/qt/failure.h"
 
 // ---- TBlockPalette
 
@@ -249,8 +250,7 @@ void BuildBlockMenu(QMenu* blockMenu, const TBlockCatalogue& catalogue,
             QAction* item = groupMenu->addAction(type->Name);
             item->setProperty(kTagProperty, command);
             item->setStatusTip(typeHint);
-            QObject::connect(item, &QAction::triggered, blockMenu,
-                             [dispatch, command] { dispatch(command); });
+            ConnectCommand(item, blockMenu, [dispatch, command] { dispatch(command); });
         }
     }
 }
@@ -287,8 +287,9 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
         layout->addWidget(button);
         blockButtons_.push_back(button);
         buttons.push_back(button);
-        connect(button, &QToolButton::clicked, this,
-                [this, button] { emit blockCommand(button->property(kTagProperty).toInt()); });
+        ConnectCommand(button, this, [this, button] {
+            emit blockCommand(button->property(kTagProperty).toInt());
+        });
     }
 
     forwardButton_->setObjectName(QStringLiteral("BlockForwardButton"));
@@ -297,11 +298,10 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
     layout->addWidget(forwardButton_);
     layout->addStretch();
 
-    connect(combo_, &QComboBox::activated, this, &TBlockPaletteBar::CBBlockKategorieClick);
-    connect(backButton_, &QToolButton::clicked, this,
-            [this] { SelectBlockButtonsClick(backButton_); });
-    connect(forwardButton_, &QToolButton::clicked, this,
-            [this] { SelectBlockButtonsClick(forwardButton_); });
+    connect(combo_, &QComboBox::activated, this,
+            [this](int index) { RunCommand([&] { CBBlockKategorieClick(index); }); });
+    ConnectCommand(backButton_, this, [this] { SelectBlockButtonsClick(backButton_); });
+    ConnectCommand(forwardButton_, this, [this] { SelectBlockButtonsClick(forwardButton_); });
 
     combo_->Fill(catalogue);
     palette_.InitBlockPalette(backButton_, buttons, forwardButton_);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "framework/application.h"
 #include "framework/commands.h"
 #include "framework/paintbox.h"
 #include "framework/utils.h"
@@ -119,7 +120,7 @@ TProgramCellForm::TProgramCellForm(TModel* model, QWidget* parent) : TMDIChildFo
     for (int i = 0; i < int(blockMenuItems_.size()); ++i) {
         QAction* item = dllBlockPopupMenu_->addAction(QString());
         item->setObjectName(QStringLiteral("BlockMenuItem%1").arg(i));
-        connect(item, &QAction::triggered, this, [this, i] { OnBlockMenuItemClick(i); });
+        ConnectCommand(item, this, [this, i] { OnBlockMenuItemClick(i); });
         blockMenuItems_[i] = item;
     }
 
@@ -151,7 +152,7 @@ QAction* TProgramCellForm::AddItem(QMenu* menu, const QString& caption, int tag,
     // here, so the window adds no second, ambiguous shortcut.
     if (!key.isEmpty())
         item->setShortcut(key);
-    connect(item, &QAction::triggered, this, [this, item] { OnMenuCommand(item); });
+    ConnectCommand(item, this, [this, item] { OnMenuCommand(item); });
     return item;
 }
 
@@ -230,38 +231,40 @@ void TProgramCellForm::InvalidateCellRect(const TRect& r) {
 }
 
 bool TProgramCellForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cellPainter_) {
-        switch (event->type()) {
-        case QEvent::Paint:
-            // The painter's own clip is in device units; the event names the area in ours.
-            paintClip_ = static_cast<QPaintEvent*>(event)->rect();
-            break;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            CellPainterMouseDown(static_cast<QMouseEvent*>(event));
-            return true;
-        case QEvent::MouseMove:
-            CellPainterMouseMove(static_cast<QMouseEvent*>(event));
-            return true;
-        case QEvent::MouseButtonRelease:
-            CellPainterMouseUp(static_cast<QMouseEvent*>(event));
-            return true;
-        default:
-            break;
+    return platform::GuardEvent(event, [&] {
+        if (watched == cellPainter_) {
+            switch (event->type()) {
+            case QEvent::Paint:
+                // The painter's own clip is in device units; the event names the area in ours.
+                paintClip_ = static_cast<QPaintEvent*>(event)->rect();
+                break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                CellPainterMouseDown(static_cast<QMouseEvent*>(event));
+                return true;
+            case QEvent::MouseMove:
+                CellPainterMouseMove(static_cast<QMouseEvent*>(event));
+                return true;
+            case QEvent::MouseButtonRelease:
+                CellPainterMouseUp(static_cast<QMouseEvent*>(event));
+                return true;
+            default:
+                break;
+            }
+        } else if (event->type() == QEvent::ShortcutOverride) {
+            // F1 is this window's own key, before any menu shortcut; so is Escape while a wire is
+            // being drawn.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_F1 || (key == Qt::Key_Escape && mouseTool_->IsDrawingWire()))
+                event->accept();
+        } else if (event->type() == QEvent::KeyPress) {
+            if (FormKeyDown(static_cast<QKeyEvent*>(event)))
+                return true;
+        } else if (watched == cellScroller_->viewport() && event->type() == QEvent::Resize) {
+            ApplyPendingScroll();
         }
-    } else if (event->type() == QEvent::ShortcutOverride) {
-        // F1 is this window's own key, before any menu shortcut; so is Escape while a wire is
-        // being drawn.
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_F1 || (key == Qt::Key_Escape && mouseTool_->IsDrawingWire()))
-            event->accept();
-    } else if (event->type() == QEvent::KeyPress) {
-        if (FormKeyDown(static_cast<QKeyEvent*>(event)))
-            return true;
-    } else if (watched == cellScroller_->viewport() && event->type() == QEvent::Resize) {
-        ApplyPendingScroll();
-    }
-    return TMDIChildForm::eventFilter(watched, event);
+        return TMDIChildForm::eventFilter(watched, event);
+    });
 }
 
 bool TProgramCellForm::FormKeyDown(QKeyEvent* event) {

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 
+#include "framework/application.h"
 #include "framework/commands.h"
 #include "framework/desktop.h"
 #include "framework/mdichild.h"
@@ -150,7 +151,8 @@ TProjectController::TProjectController(QTreeWidget* tree, QMenu* popup, TMRUFile
             [this](QTreeWidgetItem* node) { Expanded(node, true); });
     connect(tree_, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { Expanded(node, false); });
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelected(); });
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { RunCommand([this] { OpenSelected(); }); });
     CloseProject(true);
     RebuildTree();
 }
@@ -888,68 +890,72 @@ void TProjectController::UpdateDragCursor() {
 }
 
 bool TProjectController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != tree_->viewport())
-        return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        QTreeWidgetItem* node = tree_->itemAt(mouse->position().toPoint());
-        if (mouse->button() == Qt::LeftButton) {
-            dragNode_ = node;
-            dragPending_ = node && cellsNode_ && node->parent() == cellsNode_;
-            pressPos_ = mouse->position().toPoint();
-            copyMode_ = mouse->modifiers().testFlag(Qt::ControlModifier);
-        } else if (mouse->button() == Qt::RightButton && popup_) {
-            if (node)
-                tree_->setCurrentItem(node);
-            popup_->popup(mouse->globalPosition().toPoint());
+    return platform::GuardEvent(event, [&] {
+        if (watched != tree_->viewport())
+            return QObject::eventFilter(watched, event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QTreeWidgetItem* node = tree_->itemAt(mouse->position().toPoint());
+            if (mouse->button() == Qt::LeftButton) {
+                dragNode_ = node;
+                dragPending_ = node && cellsNode_ && node->parent() == cellsNode_;
+                pressPos_ = mouse->position().toPoint();
+                copyMode_ = mouse->modifiers().testFlag(Qt::ControlModifier);
+            } else if (mouse->button() == Qt::RightButton && popup_) {
+                if (node)
+                    tree_->setCurrentItem(node);
+                popup_->popup(mouse->globalPosition().toPoint());
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseMove: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!dragPending_ || !(mouse->buttons() & Qt::LeftButton) ||
+                (mouse->position().toPoint() - pressPos_).manhattanLength() <
+                    QApplication::startDragDistance())
+                break;
+            dragPending_ = false;
+            auto* drag = new QDrag(tree_);
+            auto* mime = new QMimeData();
+            mime->setData(QString::fromLatin1(DragFormat), QByteArray::number(quintptr(this)));
+            drag->setMimeData(mime);
+            drag->exec(Qt::MoveAction | Qt::CopyAction,
+                       copyMode_ ? Qt::CopyAction : Qt::MoveAction);
             return true;
         }
-        break;
-    }
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!dragPending_ || !(mouse->buttons() & Qt::LeftButton) ||
-            (mouse->position().toPoint() - pressPos_).manhattanLength() <
-                QApplication::startDragDistance())
+        case QEvent::MouseButtonRelease:
+            dragPending_ = false;
             break;
-        dragPending_ = false;
-        auto* drag = new QDrag(tree_);
-        auto* mime = new QMimeData();
-        mime->setData(QString::fromLatin1(DragFormat), QByteArray::number(quintptr(this)));
-        drag->setMimeData(mime);
-        drag->exec(Qt::MoveAction | Qt::CopyAction, copyMode_ ? Qt::CopyAction : Qt::MoveAction);
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        dragPending_ = false;
-        break;
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* move = static_cast<QDragMoveEvent*>(event);
-        if (DragOver(move->mimeData(), tree_->itemAt(move->position().toPoint()),
-                     move->modifiers())) {
-            move->setDropAction(copyMode_ ? Qt::CopyAction : Qt::MoveAction);
-            move->accept();
-        } else {
-            move->ignore();
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* move = static_cast<QDragMoveEvent*>(event);
+            if (DragOver(move->mimeData(), tree_->itemAt(move->position().toPoint()),
+                         move->modifiers())) {
+                move->setDropAction(copyMode_ ? Qt::CopyAction : Qt::MoveAction);
+                move->accept();
+            } else {
+                move->ignore();
+            }
+            return true;
         }
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (Drop(drop->mimeData(), tree_->itemAt(drop->position().toPoint()), drop->modifiers())) {
-            drop->setDropAction(copyMode_ ? Qt::CopyAction : Qt::MoveAction);
-            drop->accept();
-        } else {
-            drop->ignore();
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (Drop(drop->mimeData(), tree_->itemAt(drop->position().toPoint()),
+                     drop->modifiers())) {
+                drop->setDropAction(copyMode_ ? Qt::CopyAction : Qt::MoveAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+            return true;
         }
-        return true;
-    }
-    default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

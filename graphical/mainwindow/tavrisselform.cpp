@@ -28,6 +28,7 @@
 #include "framework/application.h"
 #include "framework/desktop.h"
 #include "framework/icons.h"
+#include "framework/idlehandler.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
@@ -197,8 +198,7 @@ QAction* TTavrisselForm::AddCommand(QMenu* menu, const QString& caption, int cmd
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);
     if (cmd > cmContainer)
-        connect(item, &QAction::triggered, this,
-                [this, cmd] { RunCommand([&] { DoChildCommand(cmd); }); });
+        ConnectCommand(item, this, [this, cmd] { DoChildCommand(cmd); });
     return item;
 }
 
@@ -222,19 +222,20 @@ void TTavrisselForm::CreateMenus() {
     };
 
     fileMenu_ = addMenu("FileMenu", QStringLiteral("&Datei"));
-    connect(fileMenu_->addAction(QStringLiteral("&Neu"), QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &QAction::triggered, this, &TTavrisselForm::DoFileNew);
-    connect(fileMenu_->addAction(QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, &TTavrisselForm::DoFileOpen);
+    ConnectCommand(fileMenu_->addAction(QStringLiteral("&Neu"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+                   this, &TTavrisselForm::DoFileNew);
+    ConnectCommand(
+        fileMenu_->addAction(QStringLiteral("Ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
+        this, &TTavrisselForm::DoFileOpen);
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, QStringLiteral("&Speichern"), cmSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     AddCommand(fileMenu_, QStringLiteral("Speichern &unter..."), cmSaveAs);
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, QStringLiteral("&Drucken..."), cmPrint);
     printerSetupItem_ = fileMenu_->addAction(QStringLiteral("D&ruckereinrichtung..."));
-    connect(printerSetupItem_, &QAction::triggered, this, &TTavrisselForm::DoSetupPrinter);
+    ConnectCommand(printerSetupItem_, this, &TTavrisselForm::DoSetupPrinter);
     QAction* exitItem = fileMenu_->addAction(QStringLiteral("&Beenden"));
-    connect(exitItem, &QAction::triggered, this, &QWidget::close);
+    ConnectCommand(exitItem, this, &QWidget::close);
     fileMenu_->insertSeparator(exitItem);
 
     mruFiles_ =
@@ -263,14 +264,14 @@ void TTavrisselForm::CreateMenus() {
     viewMenu_ = addMenu("ViewMenu", QStringLiteral("&Ansicht"));
     viewToolbarsItem_ = viewMenu_->addAction(QStringLiteral("&Symbolleisten"));
     viewToolbarsItem_->setCheckable(true);
-    connect(viewToolbarsItem_, &QAction::triggered, this, &TTavrisselForm::ViewToolbarsItemClick);
+    ConnectCommand(viewToolbarsItem_, this, &TTavrisselForm::ViewToolbarsItemClick);
     viewStatusbarItem_ = viewMenu_->addAction(QStringLiteral("Status&leiste"));
     viewStatusbarItem_->setCheckable(true);
-    connect(viewStatusbarItem_, &QAction::triggered, this, &TTavrisselForm::ViewStatusbarItemClick);
+    ConnectCommand(viewStatusbarItem_, this, &TTavrisselForm::ViewStatusbarItemClick);
     viewMenu_->addSeparator();
-    connect(
+    ConnectCommand(
         viewMenu_->addAction(QStringLiteral("&Projektfenster"), QKeySequence(Qt::ALT | Qt::Key_0)),
-        &QAction::triggered, this, &TTavrisselForm::FocusTree);
+        this, &TTavrisselForm::FocusTree);
     using Opener = void (TTavrisselForm::*)();
     const std::tuple<const char*, int, Opener> windows[] = {
         {"&\u00DCberwachte Werte", Qt::Key_2, &TTavrisselForm::ViewWatchItemClick},
@@ -284,14 +285,13 @@ void TTavrisselForm::CreateMenus() {
     for (const auto& [caption, key, opener] : windows) {
         QAction* item =
             viewMenu_->addAction(QString::fromUtf8(caption), QKeySequence(Qt::ALT | key));
-        connect(item, &QAction::triggered, this, opener);
+        ConnectCommand(item, this, opener);
         if (modelViewItems_.size() < 3)
             modelViewItems_.push_back(item);
     }
     viewMenu_->addSeparator();
     viewNewCellFormItem_ = viewMenu_->addAction(QStringLiteral("&Neues Zellenfenster"));
-    connect(viewNewCellFormItem_, &QAction::triggered, this,
-            &TTavrisselForm::ViewNewCellFormItemClick);
+    ConnectCommand(viewNewCellFormItem_, this, &TTavrisselForm::ViewNewCellFormItemClick);
     connect(viewMenu_, &QMenu::aboutToShow, this, &TTavrisselForm::ViewMenuClick);
 
     blockMenu_ = addMenu("BlockMenu", QStringLiteral("B&löcke"));
@@ -321,18 +321,18 @@ void TTavrisselForm::CreateMenus() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { EnableChildCommandsMenu(menu); });
 
     QMenu* optionMenu = addMenu("OptionMenu", QStringLiteral("&Optionen"));
-    connect(optionMenu->addAction(QStringLiteral("&Umgebung...")), &QAction::triggered, this,
-            &TTavrisselForm::OptionEnvironmentItemClick);
-    connect(optionMenu->addAction(QStringLiteral("&Farben und Schriften...")), &QAction::triggered,
-            this, &TTavrisselForm::OptionColorItemClick);
+    ConnectCommand(optionMenu->addAction(QStringLiteral("&Umgebung...")), this,
+                   &TTavrisselForm::OptionEnvironmentItemClick);
+    ConnectCommand(optionMenu->addAction(QStringLiteral("&Farben und Schriften...")), this,
+                   &TTavrisselForm::OptionColorItemClick);
 
     new TWindowMenu(addMenu("WindowMenu", QStringLiteral("&Fenster")), mdiArea_);
 
     QMenu* helpMenu = addMenu("HelpMenu", QStringLiteral("&Hilfe"));
-    connect(helpMenu->addAction(QStringLiteral("&Inhalt")), &QAction::triggered, this,
-            &TTavrisselForm::HelpContentsItemClick);
-    connect(helpMenu->addAction(QStringLiteral("&Info...")), &QAction::triggered, this,
-            &TTavrisselForm::HelpAboutItemClick);
+    ConnectCommand(helpMenu->addAction(QStringLiteral("&Inhalt")), this,
+                   &TTavrisselForm::HelpContentsItemClick);
+    ConnectCommand(helpMenu->addAction(QStringLiteral("&Info...")), this,
+                   &TTavrisselForm::HelpAboutItemClick);
 
     cellTreePopup_ = new QMenu(this);
     cellTreePopup_->setObjectName(QStringLiteral("CellTreePopup"));
@@ -346,7 +346,7 @@ void TTavrisselForm::CreateMenus() {
         SetCommandTag(item, tag);
         // A copy: not every compiler lets a lambda capture a structured binding.
         const int cmd = tag;
-        connect(item, &QAction::triggered, this, [this, cmd] {
+        ConnectCommand(item, this, [this, cmd] {
             if (controller_)
                 controller_->DoCommand(cmd);
         });
@@ -365,7 +365,7 @@ void TTavrisselForm::CreateToolbars() {
     auto* mainToolbar = new TMHToolbar(mainDockToolbar_);
     mainToolbar->setObjectName(QStringLiteral("MainToolbar"));
     auto* open = AddButton(mainToolbar, QStringLiteral("Öffnen"), 0, QStyle::SP_DialogOpenButton);
-    connect(open, &QToolButton::clicked, this, &TTavrisselForm::DoFileOpen);
+    ConnectCommand(open, this, &TTavrisselForm::DoFileOpen);
     AddButton(mainToolbar, QStringLiteral("Speichern"), cmSave, QStyle::SP_DialogSaveButton);
     AddButton(mainToolbar, QStringLiteral("Ausschneiden"), cmCut, QStyle::SP_DialogDiscardButton);
     AddButton(mainToolbar, QStringLiteral("Kopieren"), cmCopy, QStyle::SP_FileDialogContentsView);
@@ -408,7 +408,7 @@ void TTavrisselForm::CreateToolbars() {
     auto* newCell =
         AddButton(blockToolbar, QStringLiteral("Neues Zellenfenster"), 0, QStyle::SP_FileIcon);
     newCell->setObjectName(QStringLiteral("NewCellButton"));
-    connect(newCell, &QToolButton::clicked, this, &TTavrisselForm::ViewNewCellFormItemClick);
+    ConnectCommand(newCell, this, &TTavrisselForm::ViewNewCellFormItemClick);
     newCellButton_ = newCell;
     paletteBar_ = new TBlockPaletteBar(BlockPalette(), BlockCatalogue(), blockToolbar);
     paletteBar_->move(newCell->geometry().right() + 4, 0);
@@ -434,12 +434,12 @@ void TTavrisselForm::CreateToolbars() {
                                  QStyle::SP_FileDialogDetailedView);
     gridAlignButton_->setObjectName(QStringLiteral("GridAlignButton"));
     gridAlignButton_->setCheckable(true);
-    connect(gridAlignButton_, &QToolButton::clicked, this, &TTavrisselForm::GridAlignButtonClick);
+    ConnectCommand(gridAlignButton_, this, &TTavrisselForm::GridAlignButtonClick);
     viewGridButton_ = AddButton(alignToolbar, QStringLiteral("Raster anzeigen"), 0,
                                 QStyle::SP_FileDialogListView);
     viewGridButton_->setObjectName(QStringLiteral("ViewGridButton"));
     viewGridButton_->setCheckable(true);
-    connect(viewGridButton_, &QToolButton::clicked, this, &TTavrisselForm::ViewGridButtonClick);
+    ConnectCommand(viewGridButton_, this, &TTavrisselForm::ViewGridButtonClick);
     // Alignment first: the palette's width is left to what remains of the row.
     alignToolbar->move(0, 0);
     blockToolbar->move(1, 0);
@@ -749,25 +749,27 @@ bool TTavrisselForm::event(QEvent* event) {
 }
 
 bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cellTree_ &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        const bool treeKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
-                             key == Qt::Key_Insert || key == Qt::Key_Delete;
-        if (event->type() == QEvent::ShortcutOverride) {
-            // Enter, Ins and Del belong to the tree while it has the focus, not to the menus.
-            if (treeKey && !TreeEditing())
-                event->accept();
-            return false;
+    return platform::GuardEvent(event, [&] {
+        if (watched == cellTree_ &&
+            (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const bool treeKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                                 key == Qt::Key_Insert || key == Qt::Key_Delete;
+            if (event->type() == QEvent::ShortcutOverride) {
+                // Enter, Ins and Del belong to the tree while it has the focus, not to the menus.
+                if (treeKey && !TreeEditing())
+                    event->accept();
+                return false;
+            }
+            if (key == Qt::Key_F1) {
+                ShowHelpTopic(9000);
+                return true;
+            }
+            if (treeKey && !TreeEditing() && controller_ && controller_->HandleKey(key))
+                return true;
         }
-        if (key == Qt::Key_F1) {
-            ShowHelpTopic(9000);
-            return true;
-        }
-        if (treeKey && !TreeEditing() && controller_ && controller_->HandleKey(key))
-            return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
+        return QMainWindow::eventFilter(watched, event);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1070,17 +1072,20 @@ bool TTavrisselForm::FormCloseQuery() {
 }
 
 void TTavrisselForm::closeEvent(QCloseEvent* event) {
-    if (closing_) {
+    // A failure refuses the close.
+    platform::GuardEvent(event, [&] {
+        if (closing_) {
+            event->accept();
+            return;
+        }
+        if (!FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+        closing_ = true;
+        FormClose();
         event->accept();
-        return;
-    }
-    if (!FormCloseQuery()) {
-        event->ignore();
-        return;
-    }
-    closing_ = true;
-    FormClose();
-    event->accept();
+    });
 }
 
 void TTavrisselForm::FormClose() {

@@ -2,6 +2,7 @@
 
 #include "framework/winregistry.h"
 #include "graphical/model/simulatoriostate.h"
+#include "platform/qt/failure.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -129,32 +130,38 @@ void TAnalogPortForm::paintEvent(QPaintEvent* event) {
 }
 
 void TAnalogPortForm::mousePressEvent(QMouseEvent* event) {
-    if (event->buttons() != Qt::LeftButton)
-        return;
-    dragChannel_ = HitTest(event->position().toPoint());
-    if (dragChannel_ < 0)
-        return;
-    dragBar_ = InputBar(dragChannel_);
-    lastDragX_ = -1;
-    FollowMouse(event->position().toPoint().x());
+    platform::GuardEvent(event, [&] {
+        if (event->buttons() != Qt::LeftButton)
+            return;
+        dragChannel_ = HitTest(event->position().toPoint());
+        if (dragChannel_ < 0)
+            return;
+        dragBar_ = InputBar(dragChannel_);
+        lastDragX_ = -1;
+        FollowMouse(event->position().toPoint().x());
+    });
 }
 
 void TAnalogPortForm::mouseMoveEvent(QMouseEvent* event) {
-    if (dragChannel_ > 0) {
-        FollowMouse(event->position().toPoint().x());
-        return;
-    }
-    if (HitTest(event->position().toPoint()) > 0)
-        setCursor(Qt::SizeHorCursor);
-    else
-        unsetCursor();
+    platform::GuardEvent(event, [&] {
+        if (dragChannel_ > 0) {
+            FollowMouse(event->position().toPoint().x());
+            return;
+        }
+        if (HitTest(event->position().toPoint()) > 0)
+            setCursor(Qt::SizeHorCursor);
+        else
+            unsetCursor();
+    });
 }
 
 void TAnalogPortForm::mouseReleaseEvent(QMouseEvent* event) {
-    if (dragChannel_ > 0)
-        FollowMouse(event->position().toPoint().x());
-    dragChannel_ = -1;
-    unsetCursor();
+    platform::GuardEvent(event, [&] {
+        if (dragChannel_ > 0)
+            FollowMouse(event->position().toPoint().x());
+        dragChannel_ = -1;
+        unsetCursor();
+    });
 }
 
 void TAnalogPortForm::FollowMouse(int x) {

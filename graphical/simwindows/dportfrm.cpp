@@ -3,6 +3,7 @@
 #include "framework/simwindows/portleds.h"
 #include "framework/winregistry.h"
 #include "graphical/model/simulatoriostate.h"
+#include "platform/qt/failure.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -24,9 +25,9 @@ TDigitalPortForm::TDigitalPortForm(QWidget* owner) : TToolWindow(owner, DigitalP
     DigitalPortPopup->addSeparator();
     LocalSetInitialItem = DigitalPortPopup->addAction(
         QStringLiteral("Als Anfangseinstellungen nach Reset verwenden"));
-    connect(LocalSetPortsItem, &QAction::triggered, this, [this] { LocalSetPortsItemClick(); });
-    connect(LocalClearPortsItem, &QAction::triggered, this, [this] { LocalClearPortsItemClick(); });
-    connect(LocalSetInitialItem, &QAction::triggered, this, [this] { LocalSetInitialItemClick(); });
+    ConnectCommand(LocalSetPortsItem, this, [this] { LocalSetPortsItemClick(); });
+    ConnectCommand(LocalClearPortsItem, this, [this] { LocalClearPortsItemClick(); });
+    ConnectCommand(LocalSetInitialItem, this, [this] { LocalSetInitialItemClick(); });
     connect(DigitalPortPopup, &QMenu::aboutToShow, this, [this] { DigitalPortPopupPopup(); });
     DigitalPortForm = this;
     SimulatorWindows.DigitalPortRefresh = [] { ::UpdateDigitalPorts(); };
@@ -69,15 +70,17 @@ void TDigitalPortForm::paintEvent(QPaintEvent* event) {
 }
 
 void TDigitalPortForm::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const int port = PortAt(event->position().toPoint());
-    if (port == 0 || SimulatorIoState.PortIsOutput[port - 1])
-        return;
-    SimulatorIoState.PortLevel[port - 1] = !SimulatorIoState.PortLevel[port - 1];
-    SimulatorIoState.PortChanged[port - 1] = true;
-    drawnLevel_[port - 1] = SimulatorIoState.PortLevel[port - 1];
-    update(LedRect(port));
+    platform::GuardEvent(event, [&] {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const int port = PortAt(event->position().toPoint());
+        if (port == 0 || SimulatorIoState.PortIsOutput[port - 1])
+            return;
+        SimulatorIoState.PortLevel[port - 1] = !SimulatorIoState.PortLevel[port - 1];
+        SimulatorIoState.PortChanged[port - 1] = true;
+        drawnLevel_[port - 1] = SimulatorIoState.PortLevel[port - 1];
+        update(LedRect(port));
+    });
 }
 
 void TDigitalPortForm::contextMenuEvent(QContextMenuEvent* event) {

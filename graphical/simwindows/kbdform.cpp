@@ -4,6 +4,7 @@
 #include "framework/winregistry.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/simwindows/aportfrm.h"
+#include "platform/qt/failure.h"
 #include "platform/qt/help.h"
 
 #include <QKeyEvent>
@@ -130,19 +131,21 @@ void TKeyboardForm::paintEvent(QPaintEvent* event) {
 }
 
 void TKeyboardForm::mousePressEvent(QMouseEvent* event) {
-    if (keyboardKey_ > 0)
-        return;
-    // The press of a double click arrives before the double click itself, so it is an
-    // ordinary press here and the next press is never swallowed.
-    if (event->button() != Qt::LeftButton)
-        return;
-    const int key = KeyAt(event->position().toPoint());
-    if (key < 0)
-        return;
-    if (lockedKey_ > 0 && lockedKey_ != key)
-        lockedKey_ = -1;
-    pressedKey_ = key;
-    Apply();
+    platform::GuardEvent(event, [&] {
+        if (keyboardKey_ > 0)
+            return;
+        // The press of a double click arrives before the double click itself, so it is an
+        // ordinary press here and the next press is never swallowed.
+        if (event->button() != Qt::LeftButton)
+            return;
+        const int key = KeyAt(event->position().toPoint());
+        if (key < 0)
+            return;
+        if (lockedKey_ > 0 && lockedKey_ != key)
+            lockedKey_ = -1;
+        pressedKey_ = key;
+        Apply();
+    });
 }
 
 void TKeyboardForm::ReleaseMouseKey() {
@@ -152,44 +155,54 @@ void TKeyboardForm::ReleaseMouseKey() {
 }
 
 void TKeyboardForm::mouseMoveEvent(QMouseEvent* event) {
-    if (pressedKey_ > 0 && !Keys[pressedKey_ - 1].Rect.contains(event->position().toPoint()))
-        ReleaseMouseKey();
+    platform::GuardEvent(event, [&] {
+        if (pressedKey_ > 0 && !Keys[pressedKey_ - 1].Rect.contains(event->position().toPoint()))
+            ReleaseMouseKey();
+    });
 }
 
 void TKeyboardForm::mouseReleaseEvent(QMouseEvent* event) {
-    if (pressedKey_ > 0 && Keys[pressedKey_ - 1].Rect.contains(event->position().toPoint()))
-        ReleaseMouseKey();
+    platform::GuardEvent(event, [&] {
+        if (pressedKey_ > 0 && Keys[pressedKey_ - 1].Rect.contains(event->position().toPoint()))
+            ReleaseMouseKey();
+    });
 }
 
 void TKeyboardForm::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (keyboardKey_ > 0 || lastKey_ < 0 || event->button() != Qt::LeftButton)
-        return;
-    lockedKey_ = lockedKey_ == lastKey_ ? -1 : lastKey_;
-    lastKey_ = -1;
-    Apply();
+    platform::GuardEvent(event, [&] {
+        if (keyboardKey_ > 0 || lastKey_ < 0 || event->button() != Qt::LeftButton)
+            return;
+        lockedKey_ = lockedKey_ == lastKey_ ? -1 : lastKey_;
+        lastKey_ = -1;
+        Apply();
+    });
 }
 
 void TKeyboardForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        TToolWindow::keyPressEvent(event);
-        return;
-    }
-    if (keyboardKey_ > 0 || event->isAutoRepeat())
-        return;
-    const int key = MapKey(event->key(), event->modifiers());
-    if (key < 0) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    keyboardKey_ = key;
-    Apply();
+    platform::GuardEvent(event, [&] {
+        if (event->key() == Qt::Key_F1) {
+            TToolWindow::keyPressEvent(event);
+            return;
+        }
+        if (keyboardKey_ > 0 || event->isAutoRepeat())
+            return;
+        const int key = MapKey(event->key(), event->modifiers());
+        if (key < 0) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        keyboardKey_ = key;
+        Apply();
+    });
 }
 
 void TKeyboardForm::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat() || keyboardKey_ < 0)
-        return;
-    keyboardKey_ = -1;
-    Apply();
+    platform::GuardEvent(event, [&] {
+        if (event->isAutoRepeat() || keyboardKey_ < 0)
+            return;
+        keyboardKey_ = -1;
+        Apply();
+    });
 }
 
 TKeyboardForm* ShowKeyboardWindow(QWidget* owner, bool hidden) {

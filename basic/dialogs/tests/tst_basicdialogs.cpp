@@ -8,6 +8,7 @@
 #include "basic/editors/hiltedit.h"
 #include "basic/library/linotrex.h"
 #include "basic/simwindows/analogportform.h"
+#include "framework/tests/eventloop.h"
 #include "platform/qt/dialogs.h"
 
 #include <QButtonGroup>
@@ -27,15 +28,6 @@
 using namespace harvel;
 
 namespace {
-
-// Runs action on the modal dialog of type D once it shows.
-template <typename D> void WhenShown(const std::function<void(D*)>& action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        action(dialog);
-    });
-}
 
 void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
@@ -60,7 +52,7 @@ private slots:
         wrapper.SetComPort(7);
         ADValuesSaved = false;
 
-        WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
+        fixture::WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
             QCOMPARE(d->PageControl1->currentWidget(), d->EditorPage);
             QCOMPARE(d->SETabWidth->value(), 4);
             QVERIFY(d->CBSmartIndent->isChecked());
@@ -102,13 +94,13 @@ private slots:
         QVERIFY(ADValuesSaved);
 
         // Neither box checked gives fixed tabs; cancel changes nothing.
-        WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
+        fixture::WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
             Click(d->CBUseTabs);
             Click(d->OKButton);
         });
         QVERIFY(ExecuteEnvOptions(nullptr, false));
         QCOMPARE(int(editor.TabMode), 1);
-        WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
+        fixture::WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
             Click(d->CBUseTabs);
             QTest::keyClick(d, Qt::Key_Escape);
         });
@@ -122,7 +114,7 @@ private slots:
         wrapper.SetAutoTiming(true);
         ConnectEnvOptions(nullptr, wrapper);
         bool stillOpenAfterEnter = false;
-        WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* d) {
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* d) {
             QCOMPARE(d->PageControl1->currentWidget(), d->LinotrexPage);
             QVERIFY(!d->PageControl1->isTabVisible(d->PageControl1->indexOf(d->EditorPage)));
             QVERIFY(!d->CBAutoTiming->isEnabled());
@@ -141,7 +133,7 @@ private slots:
         QCOMPARE(wrapper.PortNumber(), 2);
         QVERIFY(wrapper.AutoTiming());
 
-        WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
+        fixture::WhenShown<TEnvOptionDlg>([](TEnvOptionDlg* d) {
             QVERIFY(d->OKButton->isEnabled());
             Click(d->RGComNumber->button(3));
             Click(d->OKButton);
@@ -155,7 +147,7 @@ private slots:
         TLinotrex& wrapper = Linotrex();
         ConnectInputDialog(nullptr, wrapper);
         platform::DialogRecorder recorder;
-        WhenShown<TLinotrexInputDlg>([&](TLinotrexInputDlg* d) {
+        fixture::WhenShown<TLinotrexInputDlg>([&](TLinotrexInputDlg* d) {
             QCOMPARE(d->EValue->text(), QStringLiteral("12"));
             for (const char* text : {"40000", "-32769", "1x"}) {
                 d->EValue->setText(QString::fromLatin1(text));
@@ -170,7 +162,7 @@ private slots:
         QVERIFY(wrapper.Views().AskInput(value));
         QCOMPARE(value, -32768);
 
-        WhenShown<TLinotrexInputDlg>([](TLinotrexInputDlg* d) { Click(d->CancelButton); });
+        fixture::WhenShown<TLinotrexInputDlg>([](TLinotrexInputDlg* d) { Click(d->CancelButton); });
         QVERIFY(!wrapper.Views().AskInput(value));
         QCOMPARE(value, -32768);
         wrapper.Views().AskInput = nullptr;
@@ -180,7 +172,7 @@ private slots:
         ColorSettings() = TColorSettings();
         ColorSettings()[clEditorText] = 0x123456; // no palette colour
         int applied = 0;
-        WhenShown<TColorOptionsDlg>([&](TColorOptionsDlg* d) {
+        fixture::WhenShown<TColorOptionsDlg>([&](TColorOptionsDlg* d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Farb- und Schrifteinstellungen "));
             QCOMPARE(d->LBFontColorItem->count(), 13);
             QCOMPARE(d->CBForeground->currentIndex(), 0);
@@ -211,7 +203,7 @@ private slots:
         QCOMPARE(applied, 1);
 
         // OK applies; "Vorgabe" stores the colour's default.
-        WhenShown<TColorOptionsDlg>([](TColorOptionsDlg* d) {
+        fixture::WhenShown<TColorOptionsDlg>([](TColorOptionsDlg* d) {
             d->PageControl1->setCurrentIndex(TColorOptionsDlg::OutputPageNo);
             QCOMPARE(d->CBForeground->currentIndex(), 11); // lime
             d->CBForeground->setFocus();

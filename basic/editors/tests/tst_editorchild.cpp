@@ -5,6 +5,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
 
+#include <QClipboard>
 #include <QMenu>
 
 #include <QMdiArea>
@@ -174,6 +175,56 @@ private slots:
                  QStringLiteral("Änderungen in saved.bas speichern?"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!named);
+    }
+
+    void aSaveThatFailsAtTheCloseQuestionKeepsTheWindow() {
+        // a folder that is gone fails the save whoever runs the test
+        auto folder = std::make_unique<QTemporaryDir>();
+        const std::string name = folder->filePath("weg.bas").toStdString();
+        std::ofstream(name, std::ios::binary) << "PRINT 1\r\n";
+        QPointer<TEditorForm> form = Open(name);
+        form->TextEditor()->setFocus();
+        QTest::keyClicks(form->TextEditor(), "X");
+        folder.reset();
+        platform::DialogRecorder recorder;
+        recorder.QueueAnswer(platform::Button::Yes);
+        QVERIFY(!form->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form);
+        QVERIFY(form->isVisible());
+        QVERIFY(form->TextEditor()->GetModified());
+        QCOMPARE(form->TextEditor()->GetLineString(1), std::string("XPRINT 1"));
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
+        QVERIFY(recorder.Boxes()[1].text.contains(QStringLiteral("nicht gefunden")));
+        form->TextEditor()->SetModified(false);
+        delete form;
+    }
+
+    void aFailingPopupCommandIsShownAndThePopupGoesOn() {
+        std::unique_ptr<TEditorForm> form(Open(File("lang.bas", "x\r\n")));
+        QMenu* popup = form->LocalEditorPopup();
+        int chosen = 0;
+        connect(popup, &QMenu::triggered, [&] { ++chosen; });
+        auto choose = [&](const QString& text) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(30, 5), QPoint(30, 5));
+            QApplication::sendEvent(form->TextEditor(), &event);
+            QTRY_VERIFY(popup->isVisible());
+            for (QAction* action : popup->actions())
+                if (action->text() == text)
+                    QTest::mouseClick(popup, Qt::LeftButton, {},
+                                      popup->actionGeometry(action).center());
+            QTRY_VERIFY(!popup->isVisible());
+        };
+        platform::DialogRecorder recorder;
+        // a line longer than the editor takes
+        QApplication::clipboard()->setText(QString(400, QLatin1Char('A')));
+        choose(QStringLiteral("Einfügen"));
+        QCOMPARE(chosen, 1);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(form->TextEditor()->GetLineString(1), std::string("x"));
+        choose(QStringLiteral("Haltepunkt umschalten"));
+        QCOMPARE(chosen, 2);
+        QCOMPARE(Lines(*form), (std::vector<int32_t>{1}));
     }
 
     void printsAllOrTheSelectedPart() {

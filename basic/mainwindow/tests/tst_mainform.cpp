@@ -12,17 +12,20 @@
 #include "basic/tests/harvelstart.h"
 #include "editor/widgets/vedfinddialog.h"
 #include "engine/download/simulated_unit.h"
+#include "framework/idlehandler.h"
 #include "framework/mainframe.h"
 #include "framework/mdichild.h"
 #include "framework/mdiframe.h"
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
+#include "framework/tests/eventloop.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,13 +66,6 @@ private:
         form.reset();
     }
 
-    // Runs the event loop as the program does, waiting when nothing is left to do.
-    static void RunLoop(int ms) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-
 private slots:
     void initTestCase() {
         // The keyword file beside the program, under the program's name.
@@ -87,11 +83,44 @@ private slots:
     void idleRunsOnlyAfterEvents() {
         auto form = testing::StartMainForm();
         QTRY_VERIFY(!form->SplashTimer()->isActive());
-        RunLoop(100);
-        const int before = form->IdleHandler()->Runs();
-        RunLoop(300);
         // at most the run after the event that ended the last loop
-        QVERIFY(form->IdleHandler()->Runs() - before <= 1);
+        QVERIFY(fixture::IdleRunsWhileQuiet(*form->IdleHandler()) <= 1);
+        CloseAndFree(form);
+    }
+
+    void aBlinkingCaretDoesNotWakeTheIdleHandler() {
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = form->OpenEditor(File("blink.bas"));
+        QVERIFY(editor);
+        editor->TextEditor()->setFocus();
+        QTRY_VERIFY(editor->TextEditor()->hasFocus());
+        QTRY_VERIFY(!form->SplashTimer()->isActive());
+        // long enough for the caret to blink a few times
+        QVERIFY(QApplication::cursorFlashTime() > 0);
+        QVERIFY(fixture::IdleRunsWhileQuiet(*form->IdleHandler(),
+                                            2 * QApplication::cursorFlashTime()) <= 1);
+        CloseAndFree(form);
+    }
+
+    void endingWithAFailingSaveKeepsTheProgramAndTheText() {
+        // a folder that is gone fails the save whoever runs the test
+        QVERIFY(QDir(dir->path()).mkdir("weg"));
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = form->OpenEditor(File("weg/ende.bas"));
+        QVERIFY(editor);
+        editor->TextEditor()->setFocus();
+        QTest::keyClicks(editor->TextEditor(), "X");
+        QVERIFY(QDir(dir->filePath("weg")).removeRecursively());
+        platform::DialogRecorder recorder;
+        recorder.QueueAnswer(platform::Button::Yes);
+        QVERIFY(!form->close());
+        QVERIFY(form->isVisible());
+        QCOMPARE(Editors(*form), QList<TEditorForm*>{editor});
+        QVERIFY(editor->TextEditor()->GetModified());
+        QCOMPARE(editor->TextEditor()->GetLineString(1), std::string("XPRINT 1"));
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
+        // once the text is given up, the program ends
+        recorder.QueueAnswer(platform::Button::No);
         CloseAndFree(form);
     }
 

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "framework/tests/eventloop.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/blockbmpdlg.h"
 #include "graphical/dialogs/commentblockdialog.h"
@@ -19,20 +20,6 @@
 #include "platform/qt/dialogs.h"
 
 namespace {
-
-// Runs action on the modal dialog as soon as the event loop shows it.
-template <class Dialog> void WhenShown(std::function<void(Dialog&)> action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal)
-                modal->close();
-            return;
-        }
-        action(*dialog);
-    });
-}
 
 void SaveBitmap(const QString& path, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -103,12 +90,12 @@ private slots:
             QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
         };
         bool colourAsked = false;
-        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+        fixture::WhenShown<QFontDialog>([&](QFontDialog& fonts) {
             QFont font = fonts.currentFont();
             font.setPointSize(40);
             font.setUnderline(true);
             fonts.setCurrentFont(font);
-            WhenShown<QColorDialog>([&](QColorDialog& colours) {
+            fixture::WhenShown<QColorDialog>([&](QColorDialog& colours) {
                 colourAsked = true;
                 colours.setCurrentColor(QColor(0, 128, 0));
                 clickOk(colours);
@@ -122,11 +109,11 @@ private slots:
         QVERIFY(dialog.CommentFont().underline());
 
         // Cancelling the colour keeps the colour, not the font.
-        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+        fixture::WhenShown<QFontDialog>([&](QFontDialog& fonts) {
             QFont font = fonts.currentFont();
             font.setPointSize(10);
             fonts.setCurrentFont(font);
-            WhenShown<QColorDialog>([](QColorDialog& colours) { colours.reject(); });
+            fixture::WhenShown<QColorDialog>([](QColorDialog& colours) { colours.reject(); });
             clickOk(fonts);
         });
         QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
@@ -137,7 +124,7 @@ private slots:
     void commentBlockEditsThroughItsDialog() {
         TTextBlock comment(65537, nullptr);
         const int oldWidth = comment.Rect.Width();
-        WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
+        fixture::WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
             dialog.dlgFont = [](QFont& font, QColor& color) {
                 font.setBold(true);
                 color = QColor(0, 0, 255);
@@ -157,11 +144,11 @@ private slots:
         QVERIFY(comment.Rect.Width() > oldWidth);
 
         // OK without a change reports none; Cancel reports failure.
-        WhenShown<TCommentBlockDlg>(
+        fixture::WhenShown<TCommentBlockDlg>(
             [](TCommentBlockDlg& dialog) { QTest::mouseClick(dialog.OkButton, Qt::LeftButton); });
         QVERIFY(comment.EditData(0, changed));
         QVERIFY(!changed);
-        WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
+        fixture::WhenShown<TCommentBlockDlg>([](TCommentBlockDlg& dialog) {
             QTest::keyClicks(dialog.eCommentText, "x");
             QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
         });
@@ -232,7 +219,7 @@ private slots:
 
     void functionBlockTakesTheChosenBitmap() {
         auto block = TGraphBlock::CreateTyped(65537, nullptr, 700);
-        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+        fixture::WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
             QTest::keyClicks(dialog.eFileName, "klein.bmp");
             QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
         });
@@ -243,7 +230,7 @@ private slots:
         QCOMPARE(block->BmpFile, std::string("klein.bmp"));
         QCOMPARE(block->Rect.Width(), 30);
 
-        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+        fixture::WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
             QCOMPARE(dialog.eFileName->text(), QStringLiteral("klein.bmp"));
             dialog.eFileName->clear();
             QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
@@ -252,7 +239,7 @@ private slots:
         QVERIFY(!block->OwnBitmap);
         QCOMPARE(block->Bitmap(), GetBlockBitmap(700));
 
-        WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
+        fixture::WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {
             QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
         });
         QVERIFY(!block->EditData(1, changed));

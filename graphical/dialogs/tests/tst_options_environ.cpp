@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "framework/tests/eventloop.h"
 #include "framework/tests/helpcapture.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -24,15 +25,6 @@
 namespace {
 
 const QString KeyPath = QStringLiteral("SOFTWARE\\Mirelt Electronic\\Tavrissel/plus");
-
-// Runs action on the dialog once it is shown modally.
-void WhenShown(const std::function<void(TEnvOptionDlg*)>& action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<TEnvOptionDlg*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        action(dialog);
-    });
-}
 
 } // namespace
 
@@ -136,7 +128,7 @@ private slots:
         TEnvOptionDlg dialog(&owner);
         dialog.SetAutoTiming(true);
         QPoint shownAt;
-        WhenShown([&](TEnvOptionDlg* shown) {
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* shown) {
             shownAt = shown->pos();
             shown->PageControl1->setCurrentWidget(shown->MoltranePage);
             QTest::mouseClick(shown->CBAutoTiming, Qt::LeftButton);
@@ -154,13 +146,13 @@ private slots:
         owner.setGeometry(0, 0, 100, 100);
         TEnvOptionDlg dialog(&owner);
         QPoint shownAt(-1, -1);
-        WhenShown([&](TEnvOptionDlg* shown) {
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* shown) {
             shownAt = shown->pos();
             QTest::keyClick(shown, Qt::Key_Escape);
         });
         QVERIFY(!dialog.Execute(&owner));
         QCOMPARE(shownAt, QPoint(0, 0));
-        WhenShown(
+        fixture::WhenShown<TEnvOptionDlg>(
             [](TEnvOptionDlg* shown) { QTest::mouseClick(shown->CancelButton, Qt::LeftButton); });
         QVERIFY(!dialog.Execute(&owner));
     }
@@ -179,7 +171,7 @@ private slots:
         QVERIFY(!dialog.CBSaveAnalogInPorts->isEnabled());
         QVERIFY(!dialog.OKButton->isEnabled());
         bool stillOpenAfterEnter = false;
-        WhenShown([&](TEnvOptionDlg* shown) {
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* shown) {
             QTest::keyClick(shown, Qt::Key_Return);
             stillOpenAfterEnter = shown->isVisible();
             QTest::mouseClick(shown->RGComNumber->button(3), Qt::LeftButton);

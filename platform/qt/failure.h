@@ -1,0 +1,82 @@
+// Where failures end: every command source (menu item, button, shortcut) runs its command
+// through RunCommand, every event handler that can fail through GuardEvent. A failure is shown
+// with a beep and an error box with the exception's text (file errors in German); the operation
+// is abandoned and the program goes on. While such a box is up, a further failure only beeps.
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QEvent>
+#include <QShortcut>
+#include <QString>
+
+#include <type_traits>
+#include <utility>
+
+namespace platform {
+
+// The text of the exception now being handled (call it inside a catch block).
+QString CurrentFailureText();
+// Shows the exception now being handled (inside a catch block) at once.
+void ShowFailure();
+// Takes the text of the exception now being handled and shows it once the event loop is back,
+// not inside the delivery that failed (a paint or a mouse press must not open a modal box).
+void ShowFailureLater();
+
+// Runs an event handler, an event filter or an event() override. A failure it lets out refuses
+// the event (a close is not done; a filter's or event()'s result is true, so that no other
+// handler sees the event) and is shown once the event loop is back.
+template <class Handler> auto GuardEvent(QEvent* event, Handler&& handler) {
+    try {
+        return handler();
+    } catch (...) {
+        event->ignore();
+        ShowFailureLater();
+        if constexpr (!std::is_void_v<decltype(handler())>)
+            return decltype(handler())(true);
+    }
+}
+
+} // namespace platform
+
+// Runs a command. An exception it lets out is shown here, before it could pass through the
+// toolkit's own frames.
+template <class Command> void RunCommand(Command&& command) {
+    try {
+        std::forward<Command>(command)();
+    } catch (...) {
+        platform::ShowFailure();
+    }
+}
+
+namespace platform {
+template <class Receiver, class Command> auto CommandSlot(Receiver* receiver, Command command) {
+    return [receiver, command] {
+        RunCommand([&] {
+            if constexpr (std::is_member_function_pointer_v<Command>)
+                (receiver->*command)();
+            else
+                command();
+        });
+    };
+}
+} // namespace platform
+
+// Connects a menu item, button or shortcut to its command (a member function of receiver or a
+// callable), run through RunCommand while receiver lives.
+template <class Receiver, class Command>
+QMetaObject::Connection ConnectCommand(QAction* action, Receiver* receiver, Command command) {
+    return QObject::connect(action, &QAction::triggered, receiver,
+                            platform::CommandSlot(receiver, std::move(command)));
+}
+template <class Receiver, class Command>
+QMetaObject::Connection ConnectCommand(QAbstractButton* button, Receiver* receiver,
+                                       Command command) {
+    return QObject::connect(button, &QAbstractButton::clicked, receiver,
+                            platform::CommandSlot(receiver, std::move(command)));
+}
+template <class Receiver, class Command>
+QMetaObject::Connection ConnectCommand(QShortcut* shortcut, Receiver* receiver, Command command) {
+    return QObject::connect(shortcut, &QShortcut::activated, receiver,
+                            platform::CommandSlot(receiver, std::move(command)));
+}

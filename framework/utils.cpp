@@ -2,10 +2,13 @@
 
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
+#include "platform/system.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <cstdarg>
+#include <filesystem>
+#include <system_error>
 
 QString BitmapDir;
 QString TableDir;
@@ -65,6 +68,34 @@ void ShowErrorFmt(const char* fmt, ...) {
     const QString text = QString::vasprintf(fmt, args);
     va_end(args);
     ShowError(text);
+}
+
+QString SystemErrorReason(int code) {
+    return QString::fromStdString(platform::SystemErrorText(code));
+}
+
+QString FileErrorText(const QString& name, int code) {
+    const QString reason = SystemErrorReason(code);
+    return name.isEmpty() ? reason : name + QStringLiteral(": ") + reason;
+}
+
+QString ErrorText(const std::exception& error) {
+    const QString text = QString::fromLocal8Bit(error.what());
+    const auto* system = dynamic_cast<const std::system_error*>(&error);
+    if (!system || (system->code().category() != std::generic_category() &&
+                    system->code().category() != std::system_category()))
+        return text;
+    if (const auto* file = dynamic_cast<const std::filesystem::filesystem_error*>(&error))
+        return FileErrorText(QString::fromStdString(file->path1().string()),
+                             system->code().value());
+    // what() is "name: English reason"; the name stays, the reason is told in German.
+    QString name = text;
+    const QString english = QString::fromLocal8Bit(system->code().message());
+    if (name.endsWith(english))
+        name.chop(english.size());
+    while (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return FileErrorText(name, system->code().value());
 }
 
 QString FindBitmapFile(const QString& name) {

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <exception>
+
 class QKeyEvent;
 
 // Configured directories (no trailing "/"); set by the main window from its settings.
@@ -20,6 +22,14 @@ bool HelpKey(const QKeyEvent* event, int context);
 void ShowError(const QString& msg);
 // The same with a printf-style format (strings as UTF-8).
 void ShowErrorFmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// The German text of a system error number (errno).
+QString SystemErrorReason(int code);
+// "name: reason", the reason the German text of a system error number.
+QString FileErrorText(const QString& name, int code);
+// The text a failure is shown with: a system error in German ("name: Zugriff verweigert"),
+// any other exception its own text.
+QString ErrorText(const std::exception& error);
 
 // The first that exists: name itself, "Bitmaps/" + name, "../Bitmaps/" + name; otherwise
 // BitmapDir + "/" + name, also when that does not exist.

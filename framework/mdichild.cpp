@@ -136,7 +136,7 @@ TMDIChildForm* TMDIChildForm::LoadDesktopRecord(TDesktopReader& reader, QMdiArea
         delete form;
         reader.LeaveRecordsTo(depth);
         ShowError(QStringLiteral("Ein Fenster der Desktop-Datei wird übersprungen:\r\n%1")
-                      .arg(QString::fromUtf8(error.what())));
+                      .arg(ErrorText(error)));
         return nullptr;
     }
     form->show();

@@ -3,6 +3,7 @@
 #include "framework/mdichild.h"
 #include "framework/utils.h"
 #include "platform/qt/dialogs.h"
+#include "platform/system.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <cxxabi.h>
 #include <fcntl.h>
 #include <typeinfo>
@@ -239,6 +239,14 @@ bool TModel::DoSave(const QString&) {
 
 bool TModel::SaveTo(const QString& target) {
     const QFileInfo info(target);
+    // The new file is renamed over the old one, which the folder alone would allow: a file
+    // this user may not write is refused here, as an editor refuses it.
+    if (info.exists()) {
+        if (const int error = platform::WriteAccessError(QFile::encodeName(target).toStdString())) {
+            ShowError(FileErrorText(QDir::toNativeSeparators(target), error));
+            return false;
+        }
+    }
     // Created like any new file (mode 0666 less the umask); a temporary file class would
     // make a new document readable by its owner only.
     const QByteArray prefix = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
@@ -252,9 +260,9 @@ bool TModel::SaveTo(const QString& target) {
             break;
     }
     if (fd < 0) {
-        ShowError(
-            QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(strerror(errno))));
+        const int error = errno;
+        ShowError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
+                      .arg(QDir::toNativeSeparators(target), SystemErrorReason(error)));
         return false;
     }
     ::close(fd);
@@ -272,9 +280,8 @@ bool TModel::SaveTo(const QString& target) {
     if (::rename(tempPath.constData(), QFile::encodeName(target).constData()) != 0) {
         const int error = errno;
         ::unlink(tempPath.constData());
-        ShowError(
-            QStringLiteral("Die Datei %1 kann nicht ersetzt werden: %2")
-                .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(strerror(error))));
+        ShowError(QStringLiteral("Die Datei %1 kann nicht ersetzt werden: %2")
+                      .arg(QDir::toNativeSeparators(target), SystemErrorReason(error)));
         return false;
     }
     return true;

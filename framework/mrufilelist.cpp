@@ -86,7 +86,7 @@ void TMRUFileList::Loaded() {
             try {
                 MenuItemClick(static_cast<int>(slot - items_.begin()));
             } catch (const std::exception& error) {
-                ShowError(QString::fromUtf8(error.what()));
+                ShowError(ErrorText(error));
             }
         });
         connect(item, &QObject::destroyed, this, &TMRUFileList::ItemDestroyed);

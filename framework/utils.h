@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "platform/qt/failure.h"
+
 class QKeyEvent;
 
 // Configured directories (no trailing "/"); set by the main window from its settings.

@@ -94,5 +94,5 @@ void TWinRegistry::WriteFailed(const std::exception& error) {
         return;
     writeFailed_ = true;
     ShowError(QStringLiteral("Die Einstellungen können nicht gespeichert werden:\r\n%1")
-                  .arg(QString::fromUtf8(error.what())));
+                  .arg(ErrorText(error)));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/serial_speed.h"
 #include "platform/settings.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -470,8 +471,7 @@ int SerialDescriptor(SerialHandle port) {
 }
 
 std::string SerialLastError() {
-    char buffer[256];
-    return strerror_r(lastError, buffer, sizeof buffer);
+    return SystemErrorText(lastError);
 }
 
 int SerialLastErrorCode() {

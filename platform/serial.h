@@ -84,7 +84,8 @@ bool SerialClearErrors(SerialHandle port, uint32_t* errors, uint32_t* inQueue);
 void SerialClose(SerialHandle port);
 // The port's file descriptor, the operating system's handle of the open port; -1 for none.
 int SerialDescriptor(SerialHandle port);
-// The last failure on this thread (for messages): its text and its system error number.
+// The last failure on this thread (for messages): its German text (UTF-8) and its system
+// error number.
 std::string SerialLastError();
 int SerialLastErrorCode();
 

@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include "platform/system.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -86,11 +87,6 @@ FileStamp stampOf(const std::string& path) {
     stamp.modified = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
     stamp.changed = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
     return stamp;
-}
-
-std::string systemError(int code) {
-    char buffer[256];
-    return strerror_r(code, buffer, sizeof buffer);
 }
 
 bool validKeyName(std::string_view name) {
@@ -351,31 +347,6 @@ std::unique_ptr<Key> parse(std::string_view content) {
     return root;
 }
 
-bool readWholeFile(const std::string& path, std::string& content, int& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    content.clear();
-    char buffer[65536];
-    while (true) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = errno;
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        content.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return true;
-}
-
 std::string directoryOf(const std::string& path) {
     auto slash = path.rfind('/');
     if (slash == std::string::npos)
@@ -391,7 +362,7 @@ void makeDirectories(const std::string& directory) {
         return;
     makeDirectories(directoryOf(directory));
     if (::mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST)
-        throw SettingsError("Cannot create " + directory + ": " + systemError(errno));
+        throw SettingsError(directory + " kann nicht angelegt werden: " + SystemErrorText(errno));
 }
 
 // Exclusive lock of the store against other instances, held while one change is written.
@@ -400,12 +371,12 @@ public:
     explicit FileLock(const std::string& path) {
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ < 0)
-            throw SettingsError("Cannot open " + path + ": " + systemError(errno));
+            throw SettingsError(path + " kann nicht geöffnet werden: " + SystemErrorText(errno));
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 int code = errno;
                 ::close(fd_);
-                throw SettingsError("Cannot lock " + path + ": " + systemError(code));
+                throw SettingsError(path + " kann nicht gesperrt werden: " + SystemErrorText(code));
             }
         }
     }
@@ -424,7 +395,7 @@ void writeAll(int fd, const std::string& data, const std::string& path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw SettingsError("Cannot write " + path + ": " + systemError(errno));
+            throw SettingsError(path + " kann nicht geschrieben werden: " + SystemErrorText(errno));
         done += static_cast<size_t>(n);
     }
 }
@@ -478,15 +449,14 @@ struct Settings::Impl {
             return std::nullopt;
         }
         std::string content;
-        int error = 0;
-        if (!readWholeFile(path, content, error)) {
+        if (const int error = ReadWholeFile(path, content)) {
             if (error == ENOENT) {
                 root = std::make_unique<Key>();
                 return std::nullopt;
             }
             stamp = unknownStamp();
             return "Die Einstellungsdatei \"" + Utf8ToWindows1252(path) +
-                   "\" kann nicht gelesen werden: " + Utf8ToWindows1252(systemError(error)) +
+                   "\" kann nicht gelesen werden: " + Utf8ToWindows1252(SystemErrorText(error)) +
                    "; es gelten die Voreinstellungen.";
         }
         try {
@@ -565,8 +535,8 @@ struct Settings::Impl {
             if (damagedOnDisk) {
                 // Kept for the user rather than overwritten.
                 if (::rename(path.c_str(), (path + ".damaged").c_str()) != 0 && errno != ENOENT)
-                    throw SettingsError("Cannot keep the damaged " + path + ": " +
-                                        systemError(errno));
+                    throw SettingsError("Die beschädigte Einstellungsdatei " + path +
+                                        " kann nicht aufbewahrt werden: " + SystemErrorText(errno));
                 damagedOnDisk = false;
             }
             store();
@@ -590,18 +560,20 @@ struct Settings::Impl {
                            std::to_string(++tempCounter);
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0)
-            throw SettingsError("Cannot create " + temp + ": " + systemError(errno));
+            throw SettingsError(temp + " kann nicht angelegt werden: " + SystemErrorText(errno));
         try {
             writeAll(fd, serialize(*root), temp);
             if (::fsync(fd) != 0)
-                throw SettingsError("Cannot write " + temp + ": " + systemError(errno));
+                throw SettingsError(temp +
+                                    " kann nicht geschrieben werden: " + SystemErrorText(errno));
             if (::close(fd) != 0) {
                 fd = -1;
-                throw SettingsError("Cannot write " + temp + ": " + systemError(errno));
+                throw SettingsError(temp +
+                                    " kann nicht geschrieben werden: " + SystemErrorText(errno));
             }
             fd = -1;
             if (::rename(temp.c_str(), path.c_str()) != 0)
-                throw SettingsError("Cannot replace " + path + ": " + systemError(errno));
+                throw SettingsError(path + " kann nicht ersetzt werden: " + SystemErrorText(errno));
         } catch (...) {
             if (fd >= 0)
                 ::close(fd);

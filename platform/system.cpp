@@ -1,6 +1,8 @@
 #include "platform/system.h"
 
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -26,10 +28,120 @@ uint64_t MillisecondClock() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-uint32_t TickCount() { return static_cast<uint32_t>(MillisecondClock()); }
+uint32_t TickCount() {
+    return static_cast<uint32_t>(MillisecondClock());
+}
 
 void SleepMilliseconds(uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::string SystemErrorText(int code) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        return "Zugriff verweigert";
+    case ENOENT:
+        return "Datei oder Verzeichnis nicht gefunden";
+    case ENOTDIR:
+        return "Pfad nicht gefunden";
+    case EISDIR:
+        return "Der Name bezeichnet ein Verzeichnis";
+    case EEXIST:
+        return "Die Datei ist bereits vorhanden";
+    case ENOTEMPTY:
+        return "Das Verzeichnis ist nicht leer";
+    case EROFS:
+        return "Der Datenträger ist schreibgeschützt";
+    case ENOSPC:
+    case EDQUOT:
+        return "Nicht genügend Speicherplatz auf dem Datenträger";
+    case EFBIG:
+        return "Die Datei ist zu groß";
+    case ENAMETOOLONG:
+        return "Der Dateiname ist zu lang";
+    case ELOOP:
+        return "Zu viele symbolische Verknüpfungen";
+    case EXDEV:
+        return "Die Datei kann nicht auf einen anderen Datenträger verschoben werden";
+    case ETXTBSY:
+    case EBUSY:
+        return "Die Datei oder das Gerät wird von einem anderen Prozess verwendet";
+    case EMFILE:
+    case ENFILE:
+        return "Zu viele geöffnete Dateien";
+    case ENOMEM:
+        return "Nicht genügend Arbeitsspeicher";
+    case EIO:
+        return "E/A-Fehler";
+    case ENXIO:
+    case ENODEV:
+        return "Das Gerät ist nicht vorhanden";
+    case ENOTTY:
+        return "Das Gerät ist dafür nicht geeignet";
+    case EBADF:
+        return "Ungültiges Handle";
+    case EINVAL:
+        return "Ungültiger Parameter";
+    case EAGAIN:
+        return "Die Ressource ist vorübergehend nicht verfügbar";
+    case EINTR:
+        return "Der Vorgang wurde unterbrochen";
+    case ETIMEDOUT:
+        return "Zeitüberschreitung";
+    case 0:
+        return "Kein Fehler";
+    default:
+        return "Systemfehler " + std::to_string(code);
+    }
+}
+
+int WriteAccessError(const std::string& path) {
+    // The effective ids, as an open for writing would use them (plain access() takes the
+    // real ones).
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+int ReadWholeFile(const std::string& path, std::string& content) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    content.clear();
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+        if (n == 0)
+            break;
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return 0;
+}
+
+int WriteWholeFile(const std::string& path, std::string_view data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return ::close(fd) == 0 ? 0 : errno;
 }
 
 } // namespace platform

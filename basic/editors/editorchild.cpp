@@ -11,6 +11,7 @@
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
+#include "platform/system.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -614,9 +615,10 @@ void TEditorForm::SaveText(const std::string& fileName) {
     std::error_code ec;
     // The whole name stays in the backup's: prog.bas and prog.asm keep a backup each.
     if (EditorSettings().BackupFiles && fs::is_regular_file(fileName, ec)) {
-        // A write-protected file is not saved over: its backup would be left behind for nothing.
-        if ((fs::status(fileName, ec).permissions() & fs::perms::owner_write) == fs::perms::none)
-            throw std::system_error(EACCES, std::generic_category(), fileName);
+        // A file this user may not write is not saved over: its backup would be left behind
+        // for nothing.
+        if (const int error = platform::WriteAccessError(fileName))
+            throw std::system_error(error, std::generic_category(), fileName);
         // An old backup goes first, so that one left write-protected does not stop the save.
         const std::string backup = fileName + ".BAK";
         fs::remove(backup, ec);

@@ -564,7 +564,7 @@ TEditorForm* TMainForm::OpenEditor(const QString& fileName) {
     try {
         form = TMDIChildForm::Create<TEditorForm>(nullptr, name);
     } catch (const std::exception& error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
+        ShowError(ErrorText(error));
         return nullptr;
     }
     HookEditor(form);
@@ -725,11 +725,11 @@ void TMainForm::FormShowFirst() {
         try {
             LoadTokenFile();
         } catch (const std::exception& error) {
-            ShowError(QString::fromLocal8Bit(error.what()));
+            ShowError(ErrorText(error));
         }
         ReadDesktop();
     } catch (const std::exception& error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
+        ShowError(ErrorText(error));
     }
     splashTimer_->start();
     AppHint();

@@ -95,8 +95,7 @@ void TLinotrexFileForm::ColorsChanged() {
     const QFont font = ColorSettings().Font(fvData);
     const QColor back = ColorSettings().Color(clDataBackgnd);
     grid_->SetBackground(back);
-    grid_->setFont(font);
-    grid_->SetRowHeight(QFontMetrics(font).height() + 8);
+    grid_->SetRowFont(font);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);
     setPalette(pal);

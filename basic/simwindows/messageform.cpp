@@ -294,8 +294,7 @@ void TMessageForm::ColorsChanged() {
     const QColor back = ColorSettings().Color(clMessageBackgnd);
     grid_->SetBackground(back);
     const QFont font = ColorSettings().Font(fvMessage);
-    grid_->setFont(font);
-    grid_->SetRowHeight(QFontMetrics(font).height() + 8);
+    grid_->SetRowFont(font);
     LayoutColumn();
     grid_->viewport()->update();
 }

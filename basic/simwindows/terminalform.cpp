@@ -170,8 +170,7 @@ void TTerminalForm::ColorsChanged() {
     grid_->SetBackground(ColorSettings().Color(clTerminalBackgnd));
     textColor_ = ColorSettings().Color(clTerminalText);
     const QFont font = ColorSettings().Font(fvTerminal);
-    grid_->setFont(font);
-    grid_->SetRowHeight(QFontMetrics(font).height() + 8);
+    grid_->SetRowFont(font);
     LayoutColumn();
     grid_->viewport()->update();
 }

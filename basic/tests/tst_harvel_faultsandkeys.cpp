@@ -15,6 +15,7 @@
 #include "framework/tests/menuclick.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/writeprotect.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -99,12 +100,13 @@ private slots:
         QTest::keyClicks(editor->TextEditor(), "X");
         form->AppIdle();
 
-        // over a write-protected file
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+        // over a file this user may not write, whatever its owner may, in a folder that
+        // would let the new file replace it
         {
+            TWriteProtected protect(path);
             platform::DialogRecorder recorder;
             ChooseItem(*form, "FileSaveItem");
-            ExpectBeepAndError(recorder, QStringLiteral("fest.bas"));
+            ExpectBeepAndError(recorder, path + QStringLiteral(": Zugriff verweigert"));
         }
         QCOMPARE(Contents(path), old);
         QVERIFY(editor->TextEditor()->GetModified());

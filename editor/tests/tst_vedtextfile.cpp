@@ -2,6 +2,7 @@
 #include "editor/vedexcept.h"
 #include "editor/widgets/vededit.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/writeprotect.h"
 
 #include <QApplication>
 #include <QFile>
@@ -87,12 +88,12 @@ private slots:
         FileForm f;
         const QString target = Path("ro.txt");
         WriteAll(target, "original\r\n");
-        std::filesystem::permissions(target.toStdString(), std::filesystem::perms::owner_read,
-                                     std::filesystem::perm_options::replace);
         f.editor->InsertText("neu");
-        QVERIFY_THROWS_EXCEPTION(std::system_error, f.editor->SaveToFile(target.toStdString()));
-        std::filesystem::permissions(target.toStdString(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace);
+        {
+            // refused by the system's test for this user, whatever the owner bits say
+            TWriteProtected protect(target);
+            QVERIFY_THROWS_EXCEPTION(std::system_error, f.editor->SaveToFile(target.toStdString()));
+        }
         QCOMPARE(ReadAll(target), std::string("original\r\n"));
         QVERIFY(f.editor->GetModified());
         QVERIFY(!QFile::exists(target + ".~tmp"));

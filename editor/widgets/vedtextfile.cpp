@@ -3,6 +3,7 @@
 
 #include "editor/vedexcept.h"
 #include "platform/qt/dialogs.h"
+#include "platform/system.h"
 
 #include <QString>
 
@@ -140,11 +141,11 @@ void TVedCustomTextFileEditor::SaveToFile(const std::string& given) {
             name = real.string();
     }
     const bool exists = fs::exists(name, ec);
-    // a write-protected file stays as it is, even where the folder would allow replacing it
+    // a file this user may not write stays as it is, even where the folder would allow
+    // replacing it
     if (exists) {
-        const fs::perms perms = fs::status(name, ec).permissions();
-        if (!ec && (perms & fs::perms::owner_write) == fs::perms::none)
-            throw std::system_error(EACCES, std::generic_category(), name);
+        if (const int error = platform::WriteAccessError(name))
+            throw std::system_error(error, std::generic_category(), name);
     }
     // the text goes to a temporary file first, so that a failed write loses nothing
     const std::string temp = name + ".~tmp";

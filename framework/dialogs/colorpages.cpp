@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -290,14 +291,24 @@ void TColorPagesDialog::ShowFont() {
 
 void TColorPagesDialog::BFontSelectClick() {
     const TViewFont current = PageFont(page_);
-    const std::optional<QFont> chosen = FontDialog(ToQFont(current), this);
+    // The dialog starts at the font the views really use (a stored name that is not
+    // installed is replaced by another); what the user leaves as shown stays as stored.
+    const QFontInfo used(ToQFont(current));
+    QFont shown(used.family(), used.pointSize());
+    shown.setBold(used.bold());
+    shown.setItalic(used.italic());
+    const std::optional<QFont> chosen = FontDialog(shown, this);
     if (!chosen)
         return;
-    TViewFont changed;
-    changed.Name = chosen->family().left(MaxViewFontNameLength);
-    changed.Size = chosen->pointSize() > 0 ? chosen->pointSize() : current.Size;
-    changed.Bold = chosen->bold();
-    changed.Italic = chosen->italic();
+    TViewFont changed = current;
+    if (chosen->family() != shown.family())
+        changed.Name = chosen->family().left(MaxViewFontNameLength);
+    if (chosen->pointSize() > 0 && chosen->pointSize() != shown.pointSize())
+        changed.Size = chosen->pointSize();
+    if (chosen->bold() != shown.bold())
+        changed.Bold = chosen->bold();
+    if (chosen->italic() != shown.italic())
+        changed.Italic = chosen->italic();
     if (changed == current)
         return;
     SetPageFont(page_, changed);

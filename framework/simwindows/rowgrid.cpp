@@ -2,6 +2,7 @@
 
 #include "platform/qt/failure.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -29,6 +30,16 @@ void TRowGrid::SetRowHeight(int height) {
     rowHeight_ = std::max(height, 1);
     UpdateScrollBars();
     viewport()->update();
+}
+
+void TRowGrid::SetRowFont(const QFont& font) {
+    setFont(font);
+    SetRowHeight(RowHeightFor(font));
+}
+
+int TRowGrid::RowHeightFor(const QFont& font) {
+    // the character height, not the line spacing (which adds the leading)
+    return QFontInfo(font).pixelSize() + 8;
 }
 
 void TRowGrid::SetColumnWidth(int width) {

@@ -21,6 +21,9 @@ public:
     void SetRowCount(int count);
     int RowHeight() const { return rowHeight_; }
     void SetRowHeight(int height);
+    // The grid's font; the rows are its character height (its size in pixels) + 8 apart.
+    void SetRowFont(const QFont& font);
+    static int RowHeightFor(const QFont& font);
     int ColumnWidth() const { return columnWidth_; }
     void SetColumnWidth(int width);
     int CurrentRow() const { return currentRow_; }

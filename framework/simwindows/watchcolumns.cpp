@@ -54,11 +54,9 @@ void TWatchColumns::AddCommand(int tag, const QString& text, const QKeySequence&
 
 void TWatchColumns::SetViewFont(const QFont& font, const QColor& background) {
     grid_->SetBackground(background);
-    grid_->setFont(font);
-    const int rowHeight = QFontMetrics(font).height() + 8;
-    grid_->SetRowHeight(rowHeight);
+    grid_->SetRowFont(font);
     header_->setFont(font);
-    header_->setFixedHeight(rowHeight);
+    header_->setFixedHeight(grid_->RowHeight());
     grid_->viewport()->update();
 }
 

@@ -29,7 +29,8 @@ public:
     // Told the name column's width after every layout.
     std::function<void(int width)> NameWidthChanged;
 
-    // The grid's font and background; rows and header take the font's height plus 8.
+    // The grid's font and background; rows and header take the font's character height
+    // plus 8.
     void SetViewFont(const QFont& font, const QColor& background);
     void LayoutColumns();
 

@@ -251,7 +251,7 @@ void TCompilerForm::ThreadTimerTimer() {
         ComHandle = platform::SerialOpen(portName.toStdString());
         if (!ComHandle) {
             // The device behind the name and the system's reason, not a bare error number.
-            const QString reason = QString::fromLocal8Bit(platform::SerialLastError());
+            const QString reason = QString::fromStdString(platform::SerialLastError());
             const QString device =
                 QString::fromStdString(platform::SerialDevicePath(portName.toStdString()));
             ShowError(QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle %1: %2: %3")

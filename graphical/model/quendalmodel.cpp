@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "framework/desktop.h"
@@ -21,6 +22,7 @@
 #include "graphical/model/simulatoriostate.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -317,47 +319,37 @@ bool TQuendalModel::DoSave(const QString& fileName) {
         lines.push_back(CellEnd);
         lines.push_back("");
     }
-    QByteArray data;
+    std::string data;
     size_t size = 0;
     for (const std::string& line : lines)
         size += line.size() + 2;
-    data.reserve(qsizetype(size));
-    for (const std::string& line : lines) {
-        data.append(line.data(), qsizetype(line.size()));
-        data.append("\r\n", 2);
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() ||
-        !file.flush()) {
-        ShowError(QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2")
-                      .arg(SaveTarget().isEmpty() ? fileName : SaveTarget(), file.errorString()));
+    data.reserve(size);
+    for (const std::string& line : lines)
+        data.append(line).append("\r\n");
+    if (const int error =
+            platform::WriteWholeFile(QFile::encodeName(fileName).toStdString(), data)) {
+        ShowError(
+            QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2")
+                .arg(SaveTarget().isEmpty() ? fileName : SaveTarget(), SystemErrorReason(error)));
         return false;
     }
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return true;
 }
 
 bool TQuendalModel::DoLoad(const QString& fileName) {
     SetFileName(fileName);
-    QFile file(fileName);
-    if (!file.exists()) {
-        ShowError(QStringLiteral("Datei %1 nicht gefunden").arg(fileName));
+    std::string data;
+    if (const int error =
+            platform::ReadWholeFile(QFile::encodeName(fileName).toStdString(), data)) {
+        if (error == ENOENT)
+            ShowError(QStringLiteral("Datei %1 nicht gefunden").arg(fileName));
+        else
+            ShowError(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\r%2")
+                          .arg(fileName, SystemErrorReason(error)));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\r%2")
-                      .arg(fileName, file.errorString()));
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        ShowError(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\r%2")
-                      .arg(fileName, file.errorString()));
-        return false;
-    }
-    file.close();
     try {
-        return ReadProject(fileName, SplitFileLines(data));
+        return ReadProject(fileName, SplitFileLines(QByteArray::fromStdString(data)));
     } catch (const std::bad_alloc&) {
         ShowError(QStringLiteral("Zu wenig Speicher beim Lesen von %1!").arg(fileName));
         return false;
@@ -437,7 +429,7 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
                 table->Number = uint16_t(Tables.size() + 1);
                 Tables.push_back(std::move(table));
             } catch (const std::exception& error) {
-                ShowError(QString::fromLocal8Bit(error.what()));
+                ShowError(ErrorText(error));
             }
             continue;
         }

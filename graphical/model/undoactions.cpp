@@ -562,7 +562,7 @@ bool TDeleteTableUndoAction::UndoAction(TModel* model, bool isRedo) {
     try {
         table = TConversionTable::CreateFromLines(Lines);
     } catch (const std::exception& error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
+        ShowError(ErrorText(error));
         return false;
     }
     table->Number = TableNumber;

@@ -115,8 +115,7 @@ void TMoltraneFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) 
 
 void TMoltraneFileForm::ColorsChanged() {
     grid_->SetBackground(ViewColor(cnDataBackgnd));
-    grid_->setFont(ViewFont(fvData));
-    grid_->SetRowHeight(QFontMetrics(ViewFont(fvData)).height() + 8);
+    grid_->SetRowFont(ViewFont(fvData));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ViewColor(cnDataBackgnd));
     setPalette(pal);

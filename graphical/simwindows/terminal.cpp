@@ -152,8 +152,7 @@ void TTerminalForm::DoCommand(int cmd) {
 
 void TTerminalForm::ColorsChanged() {
     grid_->SetBackground(ViewColor(cnTerminalBackgnd));
-    grid_->setFont(ViewFont(fvTerminal));
-    grid_->SetRowHeight(QFontMetrics(ViewFont(fvTerminal)).height() + 8);
+    grid_->SetRowFont(ViewFont(fvTerminal));
     // The grid's own, not the window's: the frame and title bar keep the desktop's colours.
     QPalette pal = grid_->palette();
     pal.setColor(QPalette::Window, ViewColor(cnTerminalBackgnd));

@@ -1,7 +1,8 @@
 // The graphical program under its own application object, as a user meets it in the table and
 // comment windows: a paste from the menu that does not fit shows its error and the program goes
-// on; F9 and Esc reach the main window's simulator commands; a restart shows the restored
-// windows from their stored top line; typing marks the project changed and Ctrl+S saves it.
+// on; a save over a project file this user may not write is refused; F9 and Esc reach the main
+// window's simulator commands; a restart shows the restored windows from their stored top line;
+// typing marks the project changed and Ctrl+S saves it.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -25,10 +26,16 @@
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/writeprotect.h"
 
 namespace {
 
 const QString Key = QLatin1String(MainRegistryKey);
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -113,6 +120,38 @@ private slots:
             QCOMPARE(window->Editor()->GetPara(1).substr(0, 1), std::string("5"));
             QVERIFY(window->Changed());
         }
+        QVERIFY(form->Controller()->CloseProject(true));
+    }
+
+    void saveOverAProjectFileThisUserMayNotWriteIsRefused() {
+        std::unique_ptr<TTavrisselForm> form(Start());
+        const QString project = WriteProject();
+        QVERIFY(form->OpenProject(project));
+        const QByteArray old = Contents(project);
+        form->Model()->InsertNewCell(1);
+        QVERIFY(form->Model()->Modified());
+        form->EnableButtons();
+        {
+            // the folder would let the new file replace the old one
+            TWriteProtected protect(project);
+            platform::DialogRecorder recorder;
+            ChooseMenuItem(form->menuBar(), form->CommandItem(cmSave));
+            const auto& events = recorder.Events();
+            QCOMPARE(events.size(), size_t(2));
+            QCOMPARE(events[0].type, platform::DialogRecorder::Event::Type::Beep);
+            QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
+            QCOMPARE(events[1].box.text, project + QStringLiteral(": Zugriff verweigert"));
+        }
+        QCOMPARE(Contents(project), old);
+        QVERIFY(form->Model()->Modified());
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(".texte.mtp"),
+                 QStringList());
+        // once the file may be written, the same command saves it
+        platform::DialogRecorder recorder;
+        ChooseMenuItem(form->menuBar(), form->CommandItem(cmSave));
+        QVERIFY(recorder.Events().empty());
+        QCOMPARE(Contents(project).count("#CELL_START"), 2);
+        QVERIFY(!form->Model()->Modified());
         QVERIFY(form->Controller()->CloseProject(true));
     }
 

@@ -1,58 +1,17 @@
 #include "platform/qt/failure.h"
 
 #include "platform/qt/dialogs.h"
+#include "platform/system.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <cerrno>
 #include <exception>
+#include <filesystem>
 #include <system_error>
 
 namespace platform {
 namespace {
-
-// The German text of the file errors a user meets; others keep the system's own text.
-const char* GermanErrorText(int code) {
-    switch (code) {
-    case EACCES:
-    case EPERM:
-        return "Zugriff verweigert";
-    case ENOENT:
-        return "Datei oder Verzeichnis nicht gefunden";
-    case ENOTDIR:
-        return "Pfad nicht gefunden";
-    case EISDIR:
-        return "Der Name bezeichnet ein Verzeichnis";
-    case EROFS:
-        return "Der Datenträger ist schreibgeschützt";
-    case ENOSPC:
-        return "Nicht genügend Speicherplatz auf dem Datenträger";
-    case EIO:
-        return "E/A-Fehler";
-    default:
-        return nullptr;
-    }
-}
-
-// "name: Permission denied" becomes "name: Zugriff verweigert".
-QString SystemErrorText(const std::system_error& error) {
-    const QString text = QString::fromLocal8Bit(error.what());
-    const char* german = error.code().category() == std::generic_category() ||
-                                 error.code().category() == std::system_category()
-                             ? GermanErrorText(error.code().value())
-                             : nullptr;
-    if (german == nullptr)
-        return text;
-    const QString english = QString::fromLocal8Bit(error.code().message());
-    QString subject = text;
-    if (subject.endsWith(english))
-        subject.chop(english.size());
-    while (subject.endsWith(QLatin1Char(' ')) || subject.endsWith(QLatin1Char(':')))
-        subject.chop(1);
-    const QString message = QString::fromUtf8(german);
-    return subject.isEmpty() ? message : subject + QStringLiteral(": ") + message;
-}
 
 void ShowFailureText(const QString& text) {
     static bool showing = false;
@@ -74,10 +33,8 @@ void ShowFailureText(const QString& text) {
 QString CurrentFailureText() {
     try {
         throw;
-    } catch (const std::system_error& error) {
-        return SystemErrorText(error);
     } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
+        return ErrorText(error);
     } catch (...) {
         return QStringLiteral("Unbekannter Fehler");
     }
@@ -93,3 +50,31 @@ void ShowFailureLater() {
 }
 
 } // namespace platform
+
+QString SystemErrorReason(int code) {
+    return QString::fromStdString(platform::SystemErrorText(code));
+}
+
+QString FileErrorText(const QString& name, int code) {
+    const QString reason = SystemErrorReason(code);
+    return name.isEmpty() ? reason : name + QStringLiteral(": ") + reason;
+}
+
+QString ErrorText(const std::exception& error) {
+    const QString text = QString::fromLocal8Bit(error.what());
+    const auto* system = dynamic_cast<const std::system_error*>(&error);
+    if (!system || (system->code().category() != std::generic_category() &&
+                    system->code().category() != std::system_category()))
+        return text;
+    if (const auto* file = dynamic_cast<const std::filesystem::filesystem_error*>(&error))
+        return FileErrorText(QString::fromStdString(file->path1().string()),
+                             system->code().value());
+    // what() is "name: English reason"; the name stays, the reason is told in German.
+    QString name = text;
+    const QString english = QString::fromLocal8Bit(system->code().message());
+    if (name.endsWith(english))
+        name.chop(english.size());
+    while (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return FileErrorText(name, system->code().value());
+}

@@ -10,8 +10,17 @@
 #include <QShortcut>
 #include <QString>
 
+#include <exception>
 #include <type_traits>
 #include <utility>
+
+// The German text of a system error number (errno).
+QString SystemErrorReason(int code);
+// "name: reason", the reason the German text of a system error number.
+QString FileErrorText(const QString& name, int code);
+// The text a failure is shown with: a system error in German ("name: Zugriff verweigert"),
+// any other exception its own text.
+QString ErrorText(const std::exception& error);
 
 namespace platform {
 

@@ -1,7 +1,8 @@
 // The pieces of the single-instance MDI windows both programs share: a window that comes up on
 // its own leaves the user's window active, an iconic one is restored without taking the keys,
-// the closing place survives a window that never had one, and the watch columns keep their
-// minimum widths and their menu's enabling.
+// the closing place survives a window that never had one, the watch columns keep their
+// minimum widths and their menu's enabling, and the rows of the grid windows are the font's
+// character height plus 8 apart.
 #include "framework/simwindows/rowgrid.h"
 #include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/watchcolumns.h"
@@ -47,6 +48,24 @@ private slots:
         TPlainForm form(nullptr);
         KeepClosingPlace(stored, form);
         QCOMPARE(stored.Right, 310);
+    }
+
+    void rowsAreTheCharacterHeightPlusEightApart() {
+        // 10 points at the screen's resolution (13 pixels at 96 dpi), not the line spacing
+        const QFont font(QStringLiteral("Courier New"), 10);
+        TRowGrid grid;
+        grid.SetRowFont(font);
+        const int pixels = qRound(10 * grid.logicalDpiY() / 72.0);
+        QCOMPARE(grid.RowHeight(), pixels + 8);
+        QFont big;
+        big.setPixelSize(20);
+        grid.SetRowFont(big);
+        QCOMPARE(grid.RowHeight(), 28);
+        // the watch window's header is one row high
+        TWatchColumns columns(100);
+        columns.SetViewFont(font, Qt::white);
+        QCOMPARE(columns.Grid()->RowHeight(), pixels + 8);
+        QCOMPARE(columns.Header()->height(), pixels + 8);
     }
 
     void watchColumnsKeepTheirMinimumsAndMenuEnabling() {

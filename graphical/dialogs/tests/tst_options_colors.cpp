@@ -1,8 +1,12 @@
 // The program-wide colour and font table in the registry and the dialog that edits it:
 // pages, items, colour combos, the font choice, the sample and apply versus cancel.
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -41,13 +45,29 @@ void ChooseNext(QComboBox* combo) {
     QTest::keyClick(combo, Qt::Key_Down);
 }
 
+// Runs action on the modal dialog as soon as the event loop shows it.
+template <class Dialog> void WhenShown(std::function<void(Dialog&)> action) {
+    QTimer::singleShot(0, [action] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
+            action(*dialog);
+        else if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+}
+
 } // namespace
 
 class TestColorOptions : public QObject {
     Q_OBJECT
 
+    // the font dialog the user meets; some tests answer it themselves
+    const decltype(TColorOptionsDlg::FontDialog) realFontDialog_ = TColorOptionsDlg::FontDialog;
+
 private slots:
-    void init() { ColorOptions = DefaultColorOptions(); }
+    void init() {
+        ColorOptions = DefaultColorOptions();
+        TColorOptionsDlg::FontDialog = realFontDialog_;
+    }
 
     void registryKeepsColorsAndFonts() {
         QTemporaryDir dir;
@@ -224,6 +244,30 @@ private slots:
         };
         QTest::mouseClick(dialog.BFontSelect, Qt::LeftButton);
         QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], (TFontEntry{"DejaVu Sans", 12, 3}));
+    }
+
+    void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne() {
+        // a stored name that is not installed: the views show another font
+        const TFontEntry stored{QStringLiteral("Tavrissel Fehlschrift"), 11, 2};
+        ColorOptions.Fonts[fvTerminal] = stored;
+        const QFontInfo used(FontEntryToQFont(stored));
+        TColorOptionsDlg dialog;
+        dialog.show();
+        dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::OutputPageNo);
+        const QString described = dialog.LSelectedFont->text();
+        QFont offered;
+        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+            offered = fonts.currentFont();
+            QTest::mouseClick(fonts.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog.BFontSelect, Qt::LeftButton);
+        QCOMPARE(offered.family(), used.family());
+        QCOMPARE(offered.pointSize(), 11);
+        QVERIFY(offered.bold());
+        QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], stored);
+        QVERIFY(!dialog.ApplyButton->isEnabled());
+        QCOMPARE(dialog.LSelectedFont->text(), described);
     }
 
     void sampleDrawsGridDotsAndWires() {

@@ -13,7 +13,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -430,11 +429,11 @@ private slots:
         const Outcome outcome = Run(true);
         QCOMPARE(outcome.result, int(QDialog::Rejected));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
-        // The device behind the name and the system's own reason.
+        // The device behind the name and the system's reason, in German.
         QCOMPARE(recorder.Boxes()[0].text,
-                 QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle COM3: %1: %2")
-                     .arg(workDir_.filePath("kein-geraet"),
-                          QString::fromLocal8Bit(std::strerror(ENOENT))));
+                 QStringLiteral("Fehler beim \u00D6ffnen der Schnittstelle COM3: %1: Datei oder "
+                                "Verzeichnis nicht gefunden")
+                     .arg(workDir_.filePath("kein-geraet")));
         QCOMPARE(model_->SimState, ssChanged);
     }
 };

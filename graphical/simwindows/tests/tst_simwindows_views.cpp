@@ -296,7 +296,7 @@ private slots:
         form->ColorsChanged();
         QCOMPARE(form->Grid()->font().pointSize(), 14);
         QVERIFY(form->Grid()->font().bold() && form->Grid()->font().italic());
-        QCOMPARE(form->Grid()->RowHeight(), QFontMetrics(form->Grid()->font()).height() + 8);
+        QCOMPARE(form->Grid()->RowHeight(), qRound(14 * form->Grid()->logicalDpiY() / 72.0) + 8);
         const QImage image = form->Grid()->viewport()->grab().toImage();
         const QRect row = form->Grid()->RowRect(0);
         QVERIFY(CountColor(image, row, QColor(255, 255, 0)) > 0);

@@ -599,7 +599,10 @@ void TEditorForm::OpenSearchDialog(bool replace, const QPoint& offset) {
 
 int TEditorForm::SearchText() {
     const TEditorSearch& search = EditorSearch();
-    const int result = editor_->Replace(search.findText, search.replaceText, search.options);
+    // a replacement is an edit of the source like a typed one, also when it stops at an error
+    int result = -1;
+    editor_->ReportingChange(
+        [&] { result = editor_->Replace(search.findText, search.replaceText, search.options); });
     if (result == -1) {
         platform::MessageBeep(platform::BeepKind::Exclamation);
         platform::MessageBox(

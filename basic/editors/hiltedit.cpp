@@ -187,25 +187,26 @@ bool THiliteEditor::DoOnDrawLine(QPainter& painter, const ved::TVedDrawLine& inf
     const int top = info.rect.top();
     const int baseline = top + 1 + metrics.ascent();
     const int last = std::min(std::max(len, selTo), from + info.visibleColumns);
-    int k = from;
-    while (k < last) {
-        int runEnd = k + 1;
-        while (runEnd < last && fore[static_cast<size_t>(runEnd)] == fore[static_cast<size_t>(k)] &&
-               bg[static_cast<size_t>(runEnd)] == bg[static_cast<size_t>(k)])
+    auto columnX = [&](int k) { return info.rect.left() + (k - from) * CharWidth(); };
+    // the backgrounds first, then the text in runs of one colour: no fill covers a glyph that
+    // reaches into the next column
+    for (int k = from, runEnd; k < last; k = runEnd) {
+        runEnd = k + 1;
+        while (runEnd < last && bg[static_cast<size_t>(runEnd)] == bg[static_cast<size_t>(k)])
             ++runEnd;
-        const int x = info.rect.left() + (k - from) * CharWidth();
-        const QRect cell(x, top, (runEnd - k) * CharWidth(), LineHeight());
-        painter.fillRect(cell, bg[static_cast<size_t>(k)]);
-        const int textEnd = std::min(runEnd, len);
-        if (textEnd > k) {
-            painter.save();
-            painter.setClipRect(cell);
-            painter.setPen(fore[static_cast<size_t>(k)]);
-            DrawOnColumns(painter, x, baseline,
-                          std::string_view(text.data() + k, static_cast<size_t>(textEnd - k)));
-            painter.restore();
-        }
-        k = runEnd;
+        if (bg[static_cast<size_t>(k)] != lineBack)
+            painter.fillRect(QRect(columnX(k), top, (runEnd - k) * CharWidth(), LineHeight()),
+                             bg[static_cast<size_t>(k)]);
+    }
+    const int textEnd = std::min(last, len);
+    for (int k = from, runEnd; k < textEnd; k = runEnd) {
+        runEnd = k + 1;
+        while (runEnd < textEnd &&
+               fore[static_cast<size_t>(runEnd)] == fore[static_cast<size_t>(k)])
+            ++runEnd;
+        painter.setPen(fore[static_cast<size_t>(k)]);
+        DrawOnColumns(painter, columnX(k), baseline,
+                      std::string_view(text.data() + k, static_cast<size_t>(runEnd - k)));
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include "basic/simwindows/terminalform.h"
 #include "basic/tests/harvelstart.h"
 #include "editor/vedexcept.h"
+#include "editor/widgets/vedfinddialog.h"
 #include "framework/application.h"
 #include "framework/mainframe.h"
 #include "framework/tests/menuclick.h"
@@ -18,10 +19,13 @@
 #include "platform/tests/writeprotect.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -165,6 +169,40 @@ private slots:
         form->AppIdle();
         ChooseItem(*form, "EditPasteItem");
         QCOMPARE(editor->TextEditor()->GetPara(1), std::string("ZBPRINT 1"));
+    }
+
+    void editsOfACompiledSourceAskForANewCompile() {
+        platform::DialogRecorder recorder; // the compiler's messages stay quiet
+        TLinotrex& wrapper = Linotrex();
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = Open(*form, File("alt.bas", "PRINT 1\r\n"));
+        QVERIFY(editor);
+        ved::TVedCustomEditor* text = editor->TextEditor();
+        auto compiled = [&] {
+            QTest::keySequence(text, QKeySequence(Qt::CTRL | Qt::Key_F9));
+            return wrapper.IsCompiledFor(editor);
+        };
+        // a paste whose second line is too long: its first line stays, the error shows
+        QVERIFY(compiled());
+        QApplication::clipboard()->setText(QStringLiteral("PRINT 2\r\n") +
+                                           QString(300, QLatin1Char('A')));
+        form->AppIdle();
+        recorder.Clear();
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text,
+                 QString::fromLatin1(ved::VedErrorMessage(ved::VedErrParaLength)));
+        QCOMPARE(text->GetPara(1), std::string("PRINT 2"));
+        QVERIFY(!wrapper.IsCompiledFor(editor));
+        // replacing from the replace dialog
+        QVERIFY(compiled());
+        ved::TVedFindDialog* dialog = form->ReplaceDialog();
+        dialog->FindEdit()->setText(QStringLiteral("PRINT 2"));
+        dialog->ReplaceEdit()->setText(QStringLiteral("PRINT 3"));
+        dialog->FromStartBox()->setChecked(true);
+        dialog->ReplaceAllButton()->click();
+        QCOMPARE(text->GetPara(1), std::string("PRINT 3"));
+        QVERIFY(!wrapper.IsCompiledFor(editor));
     }
 
     void escapeInTheSourceWindowStopsARun() {

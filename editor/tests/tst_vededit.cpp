@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <memory>
 
 using namespace ved;
@@ -595,6 +597,45 @@ private slots:
         QCOMPARE(unfocused.pixelColor(probe), f.editor->palette().color(QPalette::Base));
     }
 
+    void charactersStayOnTheirColumns() {
+        // a font whose advance is the column width, and one a fraction off it
+        auto fontWith = [](bool exact) {
+            for (const QString& family : TVedFixedFont::FixedPitchFamilies())
+                for (int pixels = 10; pixels <= 20; ++pixels) {
+                    QFont font(family);
+                    font.setPixelSize(pixels);
+                    const qreal advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('W'));
+                    const qreal off = std::abs(advance - std::round(advance));
+                    if (exact ? off == 0 : off > 0.15 && off < 0.85)
+                        return font;
+                }
+            return QFont();
+        };
+        for (const bool exact : {true, false}) {
+            const QFont font = fontWith(exact);
+            QVERIFY2(!font.family().isEmpty(), exact ? "no exact font" : "no fractional font");
+            Form f;
+            f.window.resize(900, 200);
+            QVERIFY(f.Show());
+            f.editor->FixedFont().Assign(font);
+            std::string text;
+            for (int i = 0; i < 40; ++i)
+                text += "|W";
+            f.editor->InsertText(text); // the caret behind it
+            QVERIFY(f.editor->VisibleColumns() > int(text.size()));
+            const QImage image = f.editor->viewport()->grab().toImage();
+            const int width = f.editor->CharWidth(), height = f.editor->LineHeight();
+            auto cell = [&](int column) {
+                return image.copy(f.editor->LeftMargin() + column * width, 0, width, height);
+            };
+            QVERIFY(CountColor(cell(1), f.editor->palette().color(QPalette::Base)) <
+                    width * height);
+            for (int column = 2; column < int(text.size()) - 1; ++column) // the caret follows
+                QVERIFY2(cell(column) == cell(column % 2),
+                         qPrintable(font.family() + QStringLiteral(" column %1").arg(column)));
+        }
+    }
+
     void paintHookTakesOverRows() {
         Form f;
         QVERIFY(f.Show());
@@ -879,6 +920,24 @@ private slots:
         QCOMPARE(f.editor->Text(), std::string("abc"));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
         QCOMPARE(recorder.Boxes()[0].text, QString::fromLatin1(VedErrorMessage(VedErrParaLength)));
+    }
+
+    void aPasteFailingPartWayReportsWhatItPutIn() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->OnError = nullptr; // the error goes on to the caller
+        f.editor->SetParaLengthLimit(10);
+        QApplication::clipboard()->setText(QStringLiteral("kurz\r\n") +
+                                           QString(20, QLatin1Char('x')));
+        platform::DialogRecorder recorder;
+        QTest::keyClick(f.editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes()[0].text, QString::fromLatin1(VedErrorMessage(VedErrParaLength)));
+        QCOMPARE(f.editor->Text(), std::string("kurz\n"));
+        QCOMPARE(f.changes, 1);
+        QVERIFY_THROWS_EXCEPTION(EEditorError, f.editor->ExecuteCommand(ccPaste, 0));
+        QCOMPARE(f.editor->GetPara(1).substr(0, 4), std::string("kurz"));
+        QCOMPARE(f.changes, 2);
     }
 
     void windowShortcutsDoNotStealBoundKeys() {

@@ -61,6 +61,8 @@ private slots:
         TVedEditor editor;
         editor.InsertText("rot gelb rot\nrot");
         editor.SetCaretPosition(1, 1);
+        int changes = 0; // the window hears of replacements as of typing
+        editor.OnChange = [&](TVedCustomEditor&) { ++changes; };
         TVedFindDialog dialog(&editor, true);
         dialog.show();
         QTest::keyClicks(dialog.FindEdit(), "rot");
@@ -68,13 +70,16 @@ private slots:
         // the first click finds, the second replaces and finds the next
         QTest::mouseClick(dialog.ReplaceButton(), Qt::LeftButton);
         QCOMPARE(editor.Text(), std::string("rot gelb rot\nrot"));
+        QCOMPARE(changes, 0);
         QTest::mouseClick(dialog.ReplaceButton(), Qt::LeftButton);
         QCOMPARE(editor.Text(), std::string("gr\xFCn gelb rot\nrot"));
+        QCOMPARE(changes, 1);
         QCOMPARE(dialog.LastResult(), 1);
         QCOMPARE(editor.CaretPos(), 14);
         QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
         QCOMPARE(dialog.LastResult(), 2);
         QCOMPARE(editor.Text(), std::string("gr\xFCn gelb gr\xFCn\ngr\xFCn"));
+        QCOMPARE(changes, 2);
         QVERIFY(dialog.ResultText().contains(QStringLiteral("2")));
         // a replacement the code page cannot hold is refused
         platform::DialogRecorder recorder;

@@ -1020,13 +1020,32 @@ void TVedCustomEditor::DoOnUserCommand(uint16_t command) {
 // ---------------------------------------------------------------------------------------------
 // Commands
 
+void TVedCustomEditor::ReportingChange(const std::function<void()>& edit) {
+    const uint32_t revision = List().Revision();
+    try {
+        edit();
+    } catch (...) {
+        // what the edit changed before its error stays in the text
+        if (List().Revision() != revision)
+            DoOnChange();
+        throw;
+    }
+    if (List().Revision() != revision)
+        DoOnChange();
+}
+
 bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
     if (command >= ccUser) {
         DoOnUserCommand(command);
         return true;
     }
     // only a command that changed the text reports a change: a refused key reports none
-    const uint32_t revision = List().Revision();
+    bool handled = false;
+    ReportingChange([&] { handled = DispatchCommand(command, character); });
+    return handled;
+}
+
+bool TVedCustomEditor::DispatchCommand(uint16_t command, char character) {
     const int32_t line = CaretLine();
     const int column = CaretDisplayColumn();
     const int32_t lastRow = topLine_ + visibleRows_ - 1;
@@ -1207,8 +1226,6 @@ bool TVedCustomEditor::ExecuteCommand(uint16_t command, char character) {
         }
         return false;
     }
-    if (List().Revision() != revision)
-        DoOnChange();
     return true;
 }
 

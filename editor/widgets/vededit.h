@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPointer>
+#include <QRawFont>
 #include <QTimer>
 
 #include <functional>
@@ -193,6 +194,9 @@ public:
     virtual void CutToClipboard();
     virtual void PasteFromClipboard();
     virtual bool ExecuteCommand(uint16_t command, char character);
+    // Runs an edit and reports a change of the text (OnChange) when it made one, also when it
+    // ends by an error, which then goes on to the caller.
+    void ReportingChange(const std::function<void()>& edit);
     virtual void Redo();
     virtual int Replace(const std::string& findText, const std::string& replaceText, int options);
     virtual void SetMarker(int n);
@@ -211,8 +215,9 @@ protected:
     virtual void JoinedPara(int32_t /*paragraph*/, int32_t /*position*/) {}
     // Paints one row itself; true when it did.
     virtual bool DoOnDrawLine(QPainter& painter, const TVedDrawLine& line);
-    // Draws display characters from x on, each on its own column of the character width: the
-    // font's own advance may differ from it by a fraction that would add up along the text.
+    // Draws display characters from x on as one run of glyphs, each placed on its own column of
+    // the character width: the font's own advance may differ from it by a fraction that would
+    // add up along the text. Placed glyphs also skip the text layout a drawn string costs.
     void DrawOnColumns(QPainter& painter, int x, int baseline, std::string_view text) const;
     virtual bool GetReadOnly() const { return readOnly_; }
 
@@ -264,6 +269,7 @@ private:
     int PageSize() const { return visibleRows_ > 1 ? visibleRows_ - 1 : 1; }
 
     // --- edits
+    bool DispatchCommand(uint16_t command, char character); // ExecuteCommand below the user range
     uint16_t DeleteSelection();
     void DeleteAtCaret();
     void BackSpace();
@@ -354,6 +360,7 @@ private:
     QTimer autoScrollTimer_;
 
     QImage markers_;
+    QRawFont glyphFont_; // the fixed font's glyphs, placed on their columns
 };
 
 // The editor as forms place it.

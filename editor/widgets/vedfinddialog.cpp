@@ -123,8 +123,10 @@ void TVedFindDialog::Run(int extraOptions) {
         return;
     }
     try {
-        lastResult_ = editor_->Replace(platform::QStringToAnsi(find), platform::QStringToAnsi(with),
-                                       Options() | extraOptions);
+        editor_->ReportingChange([&] {
+            lastResult_ = editor_->Replace(platform::QStringToAnsi(find),
+                                           platform::QStringToAnsi(with), Options() | extraOptions);
+        });
     } catch (const EEditorError& error) { // an editor without an error handler
         lastResult_ = error.ErrorCode();
         platform::MessageBox(platform::BoxKind::Error, QString::fromLocal8Bit(error.what()),

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -25,6 +26,7 @@ void TVedCustomEditor::CalcMetrics() {
     const QFontMetrics metrics(font_.Font());
     charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('x')));
     lineHeight_ = metrics.height() + metrics.leading() + 1;
+    glyphFont_ = QRawFont::fromFont(font_.Font());
     carets_.SetCellSize(lineHeight_, charWidth_);
     const QSize size = viewport()->size();
     visibleColumns_ = std::max(1, (size.width() - leftMargin_ - rightMargin_) / charWidth_);
@@ -550,9 +552,26 @@ void TVedCustomEditor::PaintRow(QPainter& painter, int row, int32_t line, bool d
 void TVedCustomEditor::DrawOnColumns(QPainter& painter, int x, int baseline,
                                      std::string_view text) const {
     const QString chars = platform::AnsiToQString(text);
-    for (int c = 0; c < chars.size(); ++c)
-        if (chars.at(c) != QLatin1Char(' '))
-            painter.drawText(x + c * charWidth_, baseline, QString(chars.at(c)));
+    const QList<quint32> glyphs = glyphFont_.glyphIndexesForString(chars);
+    QList<quint32> placed;
+    QList<QPointF> positions;
+    placed.reserve(glyphs.size());
+    positions.reserve(glyphs.size());
+    for (int c = 0; c < glyphs.size(); ++c) {
+        const int left = x + c * charWidth_;
+        if (glyphs.at(c) != 0) {
+            placed << glyphs.at(c);
+            positions << QPointF(left, baseline);
+        } else if (chars.at(c) != QLatin1Char(' ')) {
+            // no glyph in the font: drawn from another one, on its column as well
+            painter.drawText(left, baseline, QString(chars.at(c)));
+        }
+    }
+    QGlyphRun run;
+    run.setRawFont(glyphFont_);
+    run.setGlyphIndexes(placed);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(), run);
 }
 
 void TVedCustomEditor::paintEvent(QPaintEvent* e) {

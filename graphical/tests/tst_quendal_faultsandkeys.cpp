@@ -155,6 +155,32 @@ private slots:
         QVERIFY(form->Controller()->CloseProject(true));
     }
 
+    void aPasteFailingPartWayReachesTheTable() {
+        std::unique_ptr<TTavrisselForm> form(Start());
+        QVERIFY(form->OpenProject(WriteProject()));
+        TTableEditorForm* window = OpenTable(*form);
+        QVERIFY(window);
+        window->Editor()->setFocus();
+        QTRY_VERIFY(window->Editor()->hasFocus());
+        // the first line goes in before the second one is found too long
+        QApplication::clipboard()->setText(QStringLiteral("5\r\n") +
+                                           QString(300, QLatin1Char('A')));
+        {
+            platform::DialogRecorder recorder;
+            QTest::keyClick(window->Editor(), Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(recorder.Boxes().size(), size_t(1));
+        }
+        QCOMPARE(window->Editor()->GetPara(1), std::string("5"));
+        QVERIFY(window->Changed());
+        TQuendalModel* model = form->Model();
+        const TConversionTable* table = model->GetTable(0);
+        QVERIFY(window->close());
+        TLines lines;
+        QVERIFY(model->GetTableData(table, lines));
+        QCOMPARE(lines.front(), std::string("5"));
+        QVERIFY(form->Controller()->CloseProject(true));
+    }
+
     void simulatorKeysReachTheMainWindowFromTheTextWindows() {
         std::unique_ptr<TTavrisselForm> form(Start());
         QVERIFY(form->OpenProject(WriteProject()));

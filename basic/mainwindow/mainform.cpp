@@ -128,7 +128,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     }
 
     splashTimer_ = CreateSplashTimer(this);
-    connect(splashTimer_, &QTimer::timeout, this, [this] {
+    ConnectCommand(splashTimer_, this, [this] {
         splashTimer_->stop();
         delete splash_;
         // Tool windows open at the last close were created hidden by their settings.

@@ -147,7 +147,7 @@ TCompilerForm::TCompilerForm(QWidget* owner) : QDialog(owner) {
 
     ThreadTimer = new QTimer(this);
     ThreadTimer->setInterval(StartDelayMs);
-    connect(ThreadTimer, &QTimer::timeout, this, &TCompilerForm::ThreadTimerTimer);
+    ConnectCommand(ThreadTimer, this, &TCompilerForm::ThreadTimerTimer);
     ConnectCommand(bClose, this, &TCompilerForm::bCloseClick);
 }
 

@@ -158,7 +158,7 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
         std::max(70, TextsWidth(statusPanels_[0]->fontMetrics(), {QStringLiteral("Geändert")})));
 
     splashTimer_ = CreateSplashTimer(this);
-    connect(splashTimer_, &QTimer::timeout, this, &TTavrisselForm::SplashTimerTimer);
+    ConnectCommand(splashTimer_, this, &TTavrisselForm::SplashTimerTimer);
 
     // Idle calls: whenever events have been handled, at once again while the simulation wants
     // more.

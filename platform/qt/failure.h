@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QShortcut>
 #include <QString>
+#include <QTimer>
 
 #include <exception>
 #include <type_traits>
@@ -71,8 +72,8 @@ template <class Receiver, class Command> auto CommandSlot(Receiver* receiver, Co
 }
 } // namespace platform
 
-// Connects a menu item, button or shortcut to its command (a member function of receiver or a
-// callable), run through RunCommand while receiver lives.
+// Connects a menu item, button, shortcut or timer to its command (a member function of receiver or
+// a callable), run through RunCommand while receiver lives.
 template <class Receiver, class Command>
 QMetaObject::Connection ConnectCommand(QAction* action, Receiver* receiver, Command command) {
     return QObject::connect(action, &QAction::triggered, receiver,
@@ -87,5 +88,10 @@ QMetaObject::Connection ConnectCommand(QAbstractButton* button, Receiver* receiv
 template <class Receiver, class Command>
 QMetaObject::Connection ConnectCommand(QShortcut* shortcut, Receiver* receiver, Command command) {
     return QObject::connect(shortcut, &QShortcut::activated, receiver,
+                            platform::CommandSlot(receiver, std::move(command)));
+}
+template <class Receiver, class Command>
+QMetaObject::Connection ConnectCommand(QTimer* timer, Receiver* receiver, Command command) {
+    return QObject::connect(timer, &QTimer::timeout, receiver,
                             platform::CommandSlot(receiver, std::move(command)));
 }

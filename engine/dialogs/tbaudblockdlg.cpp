@@ -47,7 +47,7 @@ bool dialogs::BaudRate(int code, std::string& text) {
         return false;
     TBaudBlockDlg dialog(owner);
     dialog.SetCode(code);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = std::to_string(dialog.Code());
     return true;

@@ -133,7 +133,7 @@ bool dialogs::Melody(std::string& text) {
         return false;
     TBeepBlockDlg dialog(owner);
     dialog.SetMelody(platform::AnsiToQString(text));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = platform::QStringToAnsi(dialog.Melody());
     return true;

@@ -6,7 +6,10 @@
 #include <QBoxLayout>
 #include <QDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
+
+#include <algorithm>
 
 namespace quendal {
 
@@ -62,6 +65,24 @@ QPushButton* AddOkCancel(QDialog& dialog, QBoxLayout& layout) {
     row->addWidget(cancel);
     layout.addLayout(row);
     return ok;
+}
+
+int ExecDialog(QDialog& dialog) {
+    QWidget* window = QApplication::activeWindow();
+    if (window != nullptr && window != &dialog) {
+        dialog.adjustSize();
+        QRect frame(QPoint(), dialog.size());
+        frame.moveCenter(window->frameGeometry().center());
+        if (const QScreen* screen = window->screen()) {
+            const QRect area = screen->availableGeometry();
+            frame.moveLeft(std::clamp(frame.left(), area.left(),
+                                      std::max(area.left(), area.right() - frame.width())));
+            frame.moveTop(std::clamp(frame.top(), area.top(),
+                                     std::max(area.top(), area.bottom() - frame.height())));
+        }
+        dialog.move(frame.topLeft());
+    }
+    return dialog.exec();
 }
 
 } // namespace quendal

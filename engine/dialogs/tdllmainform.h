@@ -28,4 +28,8 @@ TDllMainForm* DllMainForm();
 // which each dialog connects itself (some check before they close).
 QPushButton* AddOkCancel(QDialog& dialog, QBoxLayout& layout);
 
+// Shows a dialog modally, centred over the window the user works in: its hidden owner form
+// lies in the screen's corner.
+int ExecDialog(QDialog& dialog);
+
 } // namespace quendal

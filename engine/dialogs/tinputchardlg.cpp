@@ -37,7 +37,7 @@ bool dialogs::InputChar(char& character) {
     TInputCharDlg dialog(owner);
     if (character != '\0')
         dialog.ed->setText(platform::AnsiToQString(std::string_view(&character, 1)));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     character = platform::QStringToAnsi(QString(dialog.Character()))[0];
     return true;

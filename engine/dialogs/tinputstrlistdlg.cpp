@@ -62,7 +62,7 @@ bool dialogs::StringList(int maxLength, std::string& text) {
         return false;
     TInputStrListDlg dialog(owner, maxLength);
     dialog.SetText(platform::AnsiToQString(text));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = platform::QStringToAnsi(dialog.Text());
     return true;

@@ -57,7 +57,7 @@ bool dialogs::LcdMask(std::string& mask) {
         return false;
     TLCDDlg dialog(owner);
     dialog.SetMask(platform::AnsiToQString(mask));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     mask = platform::QStringToAnsi(dialog.Mask());
     return true;

@@ -144,7 +144,7 @@ bool dialogs::LedMask(const char characters[6], const bool points[6], std::strin
         return false;
     dialog->SetMask(platform::AnsiToQString(std::string_view(characters, 6)), points);
     dialog->Edit[0]->setFocus();
-    if (dialog->exec() != QDialog::Accepted)
+    if (ExecDialog(*dialog) != QDialog::Accepted)
         return false;
     mask = platform::QStringToAnsi(dialog->Mask());
     return true;

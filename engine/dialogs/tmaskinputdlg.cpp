@@ -139,7 +139,7 @@ bool dialogs::MaskInput(MaskMode mode, const char* prompt, int maxLength, std::s
     if (mode == MaskMode::Text)
         dialog.ed->setMaxLength(maxLength);
     dialog.ed->setText(platform::AnsiToQString(text));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = platform::QStringToAnsi(dialog.Text());
     return true;

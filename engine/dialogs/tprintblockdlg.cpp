@@ -50,7 +50,7 @@ bool dialogs::PrintMode(int mode, std::string& text) {
         return false;
     TPrintBlockDlg dialog(owner);
     dialog.SetMode(mode);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = std::to_string(dialog.Mode());
     return true;

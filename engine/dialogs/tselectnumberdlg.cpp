@@ -50,7 +50,7 @@ bool dialogs::SelectNumber(const char* caption, const char* prompt, int maximum,
     dialog.label->setText(platform::AnsiToQString(std::string_view(prompt)));
     dialog.SetMax(maximum);
     dialog.SetNumber(platform::AnsiToQString(text));
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     text = platform::QStringToAnsi(dialog.Text());
     return true;

@@ -189,6 +189,22 @@ private slots:
         QCOMPARE(engine.Param(), std::to_string(std::min(4, maximum)));
     }
 
+    void aDialogOpensOverTheWindowTheUserWorksIn() {
+        QWidget window;
+        window.setGeometry(350, 250, 400, 300);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Engine engine(100);
+        engine.Edit([&](QDialog& dialog) {
+            const QPoint offset = dialog.geometry().center() - window.geometry().center();
+            QVERIFY2(offset.manhattanLength() < 40,
+                     qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
+            ClickCancel(dialog);
+        });
+        QVERIFY(engine.opened);
+    }
+
     void numberAboveTheMaximumShowsTheMaximum() {
         Engine engine(100);
         QVERIFY(!MoltraneSetBlockParam(nullptr, kBlock, "17"));

@@ -11,7 +11,3 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     }
     return false;
 }
-
-void TApplication::HandleException() {
-    platform::ShowFailure();
-}

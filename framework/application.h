@@ -14,8 +14,4 @@ public:
     // A failure that gets this far refuses its event (a close is not done) and is shown once
     // the event loop is back.
     bool notify(QObject* receiver, QEvent* event) override;
-
-    // Shows the exception now being handled (call it inside a catch block): a beep, then an
-    // error box with the exception's text. While such a box is up, a further failure only beeps.
-    static void HandleException();
 };

@@ -1,6 +1,6 @@
 #include "framework/idlehandler.h"
 
-#include "framework/application.h"
+#include "platform/qt/failure.h"
 #include "platform/qt/idlequiet.h"
 
 #include <QAbstractEventDispatcher>
@@ -62,7 +62,7 @@ bool TIdleHandler::event(QEvent* event) {
         try {
             more = idle_();
         } catch (...) {
-            TApplication::HandleException();
+            platform::ShowFailure();
         }
     }
     if (more && active_) {

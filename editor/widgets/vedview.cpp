@@ -567,6 +567,8 @@ void TVedCustomEditor::DrawOnColumns(QPainter& painter, int x, int baseline,
             painter.drawText(left, baseline, QString(chars.at(c)));
         }
     }
+    if (placed.isEmpty())
+        return;
     QGlyphRun run;
     run.setRawFont(glyphFont_);
     run.setGlyphIndexes(placed);

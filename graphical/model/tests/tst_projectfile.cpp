@@ -9,6 +9,7 @@
 
 #include "framework/desktop.h"
 #include "graphical/model/blockcatalogue.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/tests/projectfixture.h"
@@ -122,6 +123,25 @@ struct ReferenceEngine {
     ReferenceEngine(const ReferenceEngine&) = delete;
     ReferenceEngine& operator=(const ReferenceEngine&) = delete;
 };
+
+// The sample project "Addierer" as bytes, for damaging.
+QByteArray Addierer() {
+    return ReadFile(QStringLiteral(TAVRISSEL_SOURCE_DIR "/examples/quendal/Addierer.mtp"));
+}
+
+// True when every wire of the project comes from a block of its cell.
+bool EveryWireHasItsSource(const TQuendalModel& model) {
+    for (const auto& cell : model.Cells) {
+        for (int b = 0; b < cell->Count(); ++b) {
+            for (int i = 0; i < MaxInputs; ++i) {
+                const TInputLine* wire = cell->Get(b)->GetInput(i);
+                if (wire && !cell->FindBlock(wire->SourceId))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -265,15 +285,6 @@ private slots:
                                          << QString("Falsche Zellen-ID in %1!").arg(file) << false;
         QTest::newRow("ID lower case") << version + "#CELL_START\r\nid=2\r\n#CELL_END\r\n"
                                        << QString("Falsche Zellen-ID in %1!").arg(file) << false;
-        QTest::newRow("cell without end")
-            << version + "#CELL_START\r\nID=2\r\nNAME=x\r\n\r\n"
-            << QString("Fehlendes #CELL_END in %1!").arg(file) << false;
-        QTest::newRow("table without end")
-            << version + "#TABLE_START\r\nName=T\r\n1;2\r\n"
-            << QString("Fehlendes #TABLE_END in %1!").arg(file) << false;
-        QTest::newRow("comment without end")
-            << version + "#COMMENT_START\r\nText\r\n\r\n"
-            << QString("Fehlendes #COMMENT_END in %1!").arg(file) << false;
         QTest::newRow("last line a section start")
             << version + "#CELL_START" << QString("Falsche Zellen-ID in %1!").arg(file) << false;
     }
@@ -357,6 +368,119 @@ private slots:
         QCOMPARE(model.CellCount(), 2);
         QCOMPARE(model.GetCell(0)->CellNumber, uint16_t(7));
         QCOMPARE(model.GetCell(1)->Count(), 3);
+    }
+
+    void damagedCellKeepsWhatItHolds() {
+        const QByteArray sample = Addierer();
+        const QByteArray sumType = "TYPE=200\r\n";
+        QVERIFY(sample.count(sumType) == 1);
+
+        // A type the catalogue lacks: the block stays, out of the engine, and is saved back.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            damaged.replace(sumType, "TYPE=9999\r\n");
+            QVERIFY(WriteFile(Path("typ.mtp"), damaged));
+            TQuendalModel model;
+            QVERIFY(model.LoadFromFile(Path("typ.mtp")));
+            QCOMPARE(MessageBoxTexts(recorder),
+                     (QStringList{QStringLiteral("Unbekannter Blocktyp 9999!"),
+                                  QStringLiteral("Fehler beim Lesen der Programmzelle 1!")}));
+            QCOMPARE(model.GetCell(0)->Count(), 6);
+            QVERIFY(EveryWireHasItsSource(model));
+            // The failed cell reached the engine with its name: the compile names the real
+            // fault, not the jump to "Addieren".
+            const QByteArray compiled = Compile(model.Engine);
+            QVERIFY2(!compiled.contains("nicht definiert"), compiled.constData());
+            QVERIFY(model.Save());
+            // The block and the wires from it as they were read.
+            const qsizetype at = damaged.indexOf("ID=65539");
+            const QByteArray block = damaged.mid(at, damaged.indexOf("#BLOCK_END", at) - at);
+            const QByteArray saved = ReadFile(Path("typ.mtp"));
+            QVERIFY(saved.contains(block));
+            QCOMPARE(saved.count("IN00=65539,1:"), 2);
+        }
+
+        // A wire of 30 points is cut to 21; the block keeps its type.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            QByteArray points = "IN00=65537,1:80,40,";
+            for (int i = 0; i < 28; ++i)
+                points += QByteArray::number(90 + i) + ",40,";
+            damaged.replace("IN00=65537,1:80,40,", points);
+            QVERIFY(WriteFile(Path("draht.mtp"), damaged));
+            TQuendalModel model;
+            QVERIFY(model.LoadFromFile(Path("draht.mtp")));
+            QCOMPARE(MessageBoxTexts(recorder),
+                     QStringList{QString::fromUtf8("Block 3 in Zelle 1: Verbindung an Eingang 00 "
+                                                   "auf 21 Punkte gekürzt!")});
+            const auto* sum = static_cast<const TGraphBlock*>(model.FindBlock(Id(1, 3)));
+            QVERIFY(sum != nullptr);
+            QCOMPARE(sum->TypeId, 200);
+            QCOMPARE(sum->GetInput(0)->PointCount, 21);
+            QCOMPARE(sum->GetInput(0)->GetPoint(20), QPoint(140, 70));
+        }
+
+        // A wire from a block that could not be kept goes with it.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            damaged.replace("20,20,80,60\r\nTYPE=103", "20,20,80,9999999\r\nTYPE=103");
+            QVERIFY(WriteFile(Path("quelle.mtp"), damaged));
+            TQuendalModel model;
+            QVERIFY(model.LoadFromFile(Path("quelle.mtp")));
+            QCOMPARE(model.GetCell(0)->Count(), 5);
+            QVERIFY(EveryWireHasItsSource(model));
+            QVERIFY(model.FindBlock(Id(1, 3))->GetInput(1) != nullptr);
+            QCOMPARE(MessageBoxTexts(recorder).size(), 2);
+            QVERIFY(MessageBoxTexts(recorder).first().contains("Block 3 in Zelle 1"));
+        }
+    }
+
+    void fileCutOffInsideASectionOpensWithWhatItHolds_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("marker");
+        QTest::addColumn<int>("cells");
+        const QByteArray sample = Addierer();
+        // Cut inside the second cell, behind its first block.
+        const qsizetype second = sample.indexOf("#CELL_START", sample.indexOf("#CELL_END"));
+        QTest::newRow("cell") << sample.left(sample.indexOf("#BLOCK_END", second) + 12)
+                              << QStringLiteral("#CELL_END") << 2;
+        QTest::newRow("table") << QByteArray("MIRELT Tavrissel plus - project file\r\n"
+                                             "Version=1.0\r\n1\r\n\r\n#TABLE_START\r\n"
+                                             "Name=T\r\n1;2\r\n")
+                               << QStringLiteral("#TABLE_END") << 0;
+        QTest::newRow("comment") << sample.left(sample.indexOf("#COMMENT_END"))
+                                 << QStringLiteral("#COMMENT_END") << 0;
+    }
+
+    void fileCutOffInsideASectionOpensWithWhatItHolds() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, marker);
+        QFETCH(int, cells);
+        platform::DialogRecorder recorder;
+        const QString path = Path("kurz.mtp");
+        QVERIFY(WriteFile(path, text));
+        TQuendalModel model;
+        QVERIFY(model.LoadFromFile(path));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Warning);
+        QCOMPARE(recorder.Boxes().front().text, QString("Fehlendes %1 in %2!").arg(marker, path));
+        QCOMPARE(model.FileName(), path);
+        QCOMPARE(model.CellCount(), cells);
+        if (cells > 0) {
+            QCOMPARE(model.GetCell(0)->Count(), 6);
+            QCOMPARE(model.GetCell(1)->Count(), 1);
+            QCOMPARE(model.GetCell(1)->Name, std::string("Nochmal"));
+        } else if (marker == "#TABLE_END") {
+            QCOMPARE(model.TableCount(), 1);
+            QCOMPARE(*model.GetTable(0)->Lines, TLines{"1;2"});
+        } else {
+            QCOMPARE(model.Comment.size(), size_t(2));
+        }
+        QVERIFY(!model.Modified());
+        QCOMPARE(ReadFile(path), text);
     }
 
     void rectangleOutOfTheCellsRangeRefusesItsBlock() {

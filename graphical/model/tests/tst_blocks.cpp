@@ -239,6 +239,14 @@ private slots:
         QVERIFY(!block->OwnBitmap);
         QCOMPARE(block->BmpFile, std::string("fehlt.bmp"));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
+
+        // Not found on load, the picture keeps its name and is saved back as read.
+        saved = {"GraphBlock", "ID=65538", "0,0,60,20", "TYPE=700", "BmpFile=woanders/fehlt.bmp"};
+        loaded = LoadBlock<TGraphBlock>(saved);
+        QVERIFY(!loaded->OwnBitmap);
+        QCOMPARE(loaded->Bitmap(), GetBlockBitmap(ConstValue));
+        QCOMPARE(SaveBlock(*loaded).back(), saved.back());
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
         BitmapDir.clear();
     }
 

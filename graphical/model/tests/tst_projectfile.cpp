@@ -518,6 +518,51 @@ private slots:
         QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
     }
 
+    void secondCellOfOneNumberIsKeptAndRemovedAlone() {
+        platform::DialogRecorder recorder;
+        const TLines twin = Cell(5, "Zwilling",
+                                 {GraphBlock({Id(5, 1), 700, {"7"}, {}, 10, 10}),
+                                  GraphBlock({Id(5, 2), 104, {"1"}, {Id(5, 1)}, 110, 10})});
+        TLines project = {Header, "Version=1.0", "1", ""};
+        for (const TLines& cell : {FirstCell(), SecondCell(), twin})
+            AppendCell(project, cell);
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.CellCount(), 3);
+        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
+        QCOMPARE(model.GetCell(2)->Count(), 2);
+        const auto param = [&model] {
+            const char* text = MoltraneGetBlockParam(model.Engine, Id(5, 1));
+            return QByteArray(text ? text : "<none>");
+        };
+        QCOMPARE(param(), QByteArray("42"));
+        QVERIFY(model.Save());
+        QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
+
+        // Deleting the second removes that one alone; undo brings it back in its place.
+        model.DeleteCellWithUndo(5, 2);
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.FindCell(5), model.GetCell(0));
+        QCOMPARE(model.GetCell(0)->Count(), 3);
+        QCOMPARE(param(), QByteArray("42"));
+        model.Undo();
+        QCOMPARE(model.CellCount(), 3);
+        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
+        QCOMPARE(param(), QByteArray("42"));
+        model.Redo();
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.GetCell(0)->Count(), 3);
+        model.Undo();
+
+        // Deleting the first hands its page to the second.
+        model.DeleteCellWithUndo(5, 0);
+        QCOMPARE(model.FindCell(5)->Name, std::string("Zwilling"));
+        QCOMPARE(param(), QByteArray("7"));
+        QCOMPARE(MessageBoxTexts(recorder).size(), 1);
+    }
+
     void cellAfterDuplicateFollowsInEngineOrder() {
         platform::DialogRecorder recorder;
         const TLines third = Cell(9, "Neun",

@@ -266,6 +266,19 @@ private slots:
         QCOMPARE(cell.Count(), 3);
     }
 
+    void wireFromARefusedBlockGoesWithIt() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text[6] = "5,5,65,9999999";
+        TBlockList cell(1, engine_);
+        QVERIFY(!cell.LoadFromLines(true, text, 0));
+        QCOMPARE(cell.Count(), 2);
+        QVERIFY(cell.FindBlock(Id(1, 2))->GetInput(0) == nullptr);
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QString::fromUtf8(
+                     "Block 2 in Zelle 1: ungültige Verbindung an Eingang 0 entfernt!")});
+    }
+
     void blockIdentifiersOutsideTheCellAreRefused() {
         // Page 2 exists: a block of cell 1 must not land in it.
         auto block = [](const std::string& id) {

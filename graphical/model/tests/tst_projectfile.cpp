@@ -435,6 +435,9 @@ private slots:
             QVERIFY(model.FindBlock(Id(1, 3))->GetInput(1) != nullptr);
             QCOMPARE(MessageBoxTexts(recorder).size(), 2);
             QVERIFY(MessageBoxTexts(recorder).first().contains("Block 3 in Zelle 1"));
+            // The cell whose read failed is in the engine all the same.
+            const QByteArray compiled = Compile(model.Engine);
+            QVERIFY2(!compiled.contains("nicht definiert"), compiled.constData());
         }
     }
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "framework/utils.h"
 #include "graphical/dialogs/blockbmpdlg.h"
@@ -608,7 +609,11 @@ void TGraphBlock::SetBmpFile(const std::string& name) {
     if (!name.empty()) {
         const QString path = FindBitmapFile(platform::AnsiToQString(name));
         if (!ownBitmap_.load(path)) {
-            ShowError(QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
+            // The name stays and is read again with every undo: each file is reported once.
+            static std::set<QString> reported;
+            if (reported.insert(path).second)
+                ShowError(
+                    QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
             TakeCatalogueBitmap();
         } else {
             bitmap_ = &ownBitmap_;

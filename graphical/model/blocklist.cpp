@@ -176,13 +176,15 @@ std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHand
     return block;
 }
 
-// Steps behind the next end marker; false when there is none.
-bool SkipPastBlockEnd(const TLines& lines, size_t& index) {
-    while (index < lines.size() && lines[index] != "#BLOCK_END")
+// Steps behind the next end marker, or up to the next block's start when that comes first;
+// false when neither follows.
+bool SkipToNextBlock(const TLines& lines, size_t& index) {
+    while (index < lines.size() && lines[index] != "#BLOCK_END" && lines[index] != "#BLOCK_START")
         ++index;
     if (index >= lines.size())
         return false;
-    ++index;
+    if (lines[index] == "#BLOCK_END")
+        ++index;
     return true;
 }
 
@@ -213,9 +215,8 @@ bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
             blocks.push_back(std::move(block));
         }
         if (refused || index >= lines.size() || lines[index] != "#BLOCK_END") {
-            // The next block starts behind the end marker of this one.
             result = false;
-            if (!SkipPastBlockEnd(lines, index))
+            if (!SkipToNextBlock(lines, index))
                 return false;
             continue;
         }

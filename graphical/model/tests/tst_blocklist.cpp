@@ -219,6 +219,18 @@ private slots:
         QVERIFY(!cell.LoadFromLines(false, text, 0));
         QCOMPARE(cell.Count(), 1);
         QVERIFY(recorder.Boxes().empty());
+
+        // A comment without its font line takes the end marker for it; the blocks behind it
+        // are read all the same.
+        text = TLines(SampleCell.begin() + 3, SampleCell.end());
+        text.erase(text.begin() + 26);
+        text.insert(text.end(), {"#BLOCK_START", "GraphBlock", "ID=65540", "205,5,265,45",
+                                 "TYPE=700", "#BLOCK_END"});
+        TBlockList other(1, engine_);
+        QVERIFY(!other.LoadFromLines(false, text, 0));
+        QCOMPARE(other.Count(), 4);
+        QCOMPARE(other.Get(3)->ID, Id(1, 4));
+        QVERIFY(recorder.Boxes().empty());
     }
 
     void unknownBlockTypeIsKeptOutsideTheEngine() {

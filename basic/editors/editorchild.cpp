@@ -11,7 +11,6 @@
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,9 +21,6 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <filesystem>
-#include <system_error>
 
 namespace harvel {
 
@@ -303,7 +299,7 @@ void TEditorForm::OptionsChanged() {
     editor_->SetTabSize(s.TabWidth);
     editor_->SetTabType(static_cast<ved::TTabType>(std::min<int>(s.TabMode, 2)));
     editor_->SetAutoIndent(s.AutoIndent);
-    editor_->SetMakeBackup(false); // SaveText keeps the backups
+    editor_->SetMakeBackup(s.BackupFiles);
 }
 
 void TEditorForm::GetBrkptState(int32_t line, bool& current, TBreakpointState& state) {
@@ -614,21 +610,9 @@ int TEditorForm::SearchText() {
 }
 
 void TEditorForm::SaveText(const std::string& fileName) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // The whole name stays in the backup's: prog.bas and prog.asm keep a backup each.
-    if (EditorSettings().BackupFiles && fs::is_regular_file(fileName, ec)) {
-        // A file this user may not write is not saved over: its backup would be left behind
-        // for nothing.
-        if (const int error = platform::WriteAccessError(fileName))
-            throw std::system_error(error, std::generic_category(), fileName);
-        // An old backup goes first, so that one left write-protected does not stop the save.
-        const std::string backup = fileName + ".BAK";
-        fs::remove(backup, ec);
-        fs::copy_file(fileName, backup, ec);
-        if (ec)
-            throw std::system_error(ec, backup);
-    }
+    // The editor refuses a file this user may not write before it touches the backup, and
+    // removes an older backup before the old file takes its place.
+    editor_->SetMakeBackup(EditorSettings().BackupFiles);
     editor_->SaveToFile(fileName);
 }
 

@@ -325,10 +325,13 @@ void TEditorForm::DeletedPara(int32_t para) {
 }
 
 void TEditorForm::InsertedPara(int32_t para, int pos) {
-    // A split behind the line's start leaves the statement on its line; only a split at the
-    // start moves the line's text, and its breakpoint with it.
+    // A break at or before the line's first non-blank moves the statement down, and its
+    // breakpoint with it: the first part then holds nothing but blanks. A break behind it
+    // leaves the statement on its line.
+    const std::string first = pos > 1 ? editor_->GetPara(para) : std::string();
+    const bool moved = first.find_first_not_of(" \t") == std::string::npos;
     for (auto& entry : breakpoints_)
-        if (entry->line > para || (entry->line == para && pos <= 1))
+        if (entry->line > para || (entry->line == para && moved))
             ++entry->line;
     editor_->viewport()->update();
 }

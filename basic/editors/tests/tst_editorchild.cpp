@@ -142,6 +142,26 @@ private slots:
         form->DoCommand(306);
         QVERIFY(form->Breakpoints().empty());
         QVERIFY(!form->IsCommandEnabled(306));
+
+        // Enter in the indentation, or on the first non-blank, moves the statement down and its
+        // breakpoint with it; Enter behind it leaves the breakpoint on its statement
+        std::unique_ptr<TEditorForm> indented(
+            Open(File("indent.bas", "DO\r\n  i = i + 1\r\nLOOP\r\n")));
+        editor = indented->TextEditor();
+        indented->ToggleBreakpoint(2);
+        editor->SetCaretPosition(2, 2);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->GetPara(3), std::string("  i = i + 1"));
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{3}));
+        // the caret stands on the statement's line: Ctrl+F8 removes the breakpoint there
+        QVERIFY(indented->IsCommandEnabled(300));
+        editor->SetCaretPosition(3, 3);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{4}));
+        editor->SetCaretPosition(4, 4);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->GetPara(4), std::string("  i"));
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{4}));
     }
 
     void closingAsksForChanges() {

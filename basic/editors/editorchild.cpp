@@ -113,7 +113,7 @@ void TEditorSettings::Load(TWinRegistry& reg) {
     BASICFiles = str("BASICFiles", "*.BAS");
     AutoIndent = reg.ReadBool(s, QStringLiteral("AutoIndent"), true);
     SearchAtCursor = reg.ReadBool(s, QStringLiteral("SearchAtCursor"), true);
-    // stored 2 real tabs, 1 aligned at the previous line, anything else fixed
+    // stored 2 aligned at the line above, 1 real tabs, anything else fixed
     const int stored = reg.ReadInteger(s, QStringLiteral("TabMode"), 2);
     TabMode = stored == 2 ? 2 : stored == 1 ? 0 : 1;
     TabWidth = reg.ReadInteger(s, QStringLiteral("TabWidth"), 8);

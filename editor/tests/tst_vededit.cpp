@@ -405,6 +405,20 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_3, Qt::ControlModifier);
         QCOMPARE(f.editor->CaretPara(), 6);
         QCOMPARE(f.editor->CaretPos(), 2);
+        // a split after nothing but blanks moves the whole line down: its undo brings the line
+        // back with its mark
+        f.editor->Clear();
+        f.editor->InsertText("  vier");
+        f.editor->SetCaretPosition(1, 3);
+        QTest::keyClick(f.editor, Qt::Key_4, Qt::ControlModifier | Qt::ShiftModifier);
+        f.editor->SetCaretPosition(1, 2);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QCOMPARE(f.editor->Text(), std::string("\n vier"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("  vier"));
+        f.editor->SetCaretPosition(1, 1);
+        QTest::keyClick(f.editor, Qt::Key_4, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPos(), 3);
     }
 
     void paragraphHooksKeepMarks() {

@@ -155,6 +155,12 @@ private slots:
         QCOMPARE(Lines(*indented), (std::vector<int32_t>{3}));
         // the caret stands on the statement's line: Ctrl+F8 removes the breakpoint there
         QVERIFY(indented->IsCommandEnabled(300));
+        // undo and redo take the breakpoint along
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor->GetPara(2), std::string("  i = i + 1"));
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{2}));
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{3}));
         editor->SetCaretPosition(3, 3);
         QTest::keyClick(editor, Qt::Key_Return);
         QCOMPARE(Lines(*indented), (std::vector<int32_t>{4}));

@@ -256,7 +256,8 @@ void TWatchForm::ChangeWatchValue(int row) {
                    bool ok = false;
                    const int value = entered.trimmed().toInt(&ok);
                    if (!ok || value < -32768 || value > 32767)
-                       return QStringLiteral("%1 ist keine ganze Zahl von -32768 bis 32767.")
+                       return QStringLiteral(
+                                  "\u201E%1\u201C ist keine ganze Zahl von -32768 bis 32767.")
                            .arg(entered.trimmed());
                    const QString variable = platform::AnsiToQString(name);
                    const uint32_t id = wrapper.MapSymbol(name);

@@ -209,7 +209,7 @@ void TMainForm::CreateMenus() {
     AddCommand(file, "FileSaveItem", QStringLiteral("&Speichern"), cmSave, K(Qt::CTRL | Qt::Key_S));
     AddCommand(file, "FileSaveAsItem", QStringLiteral("Speichern &unter..."), cmSaveAs);
     file->addSeparator();
-    AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
+    QAction* printItem = AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
     QAction* printerSetupItem = AddItem(file, "FilePrinterSetupItem",
                                         QStringLiteral("D&ruckereinrichtung..."), {}, nullptr);
     ConnectCommand(printerSetupItem, this, [this] { RunPrinterSetup(this); });
@@ -217,7 +217,7 @@ void TMainForm::CreateMenus() {
     ConnectCommand(exitItem, this, &QWidget::close);
     file->insertSeparator(exitItem);
 
-    mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printerSetupItem,
+    mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printItem,
                                       [this](const QString& name) { OpenEditor(name); });
 
     QMenu* edit = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));

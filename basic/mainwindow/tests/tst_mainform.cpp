@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -283,6 +284,15 @@ private slots:
         // The restored windows still report to the recent files when closed.
         editors[0]->close();
         QCOMPARE(form->MRUFiles()->Names().value(0), a);
+        // listed in the File menu right after its print item, behind a separator
+        const QList<QAction*> items =
+            form->findChild<QMenu*>(QStringLiteral("FileMenu"))->actions();
+        const qsizetype print = items.indexOf(form->NamedItem("FilePrintItem"));
+        QVERIFY(print >= 0 && print + 2 < items.size());
+        QVERIFY(items[print + 1]->isSeparator());
+        QVERIFY2(items[print + 2]->text().endsWith(QFileInfo(a).fileName()),
+                 qPrintable(items[print + 2]->text()));
+        QVERIFY(items.indexOf(form->NamedItem("FilePrinterSetupItem")) > print + 2);
         CloseAndFree(form);
     }
 

@@ -639,7 +639,7 @@ void TMainForm::UpdateStatusPanels() {
     THiliteEditor* text = editor->TextEditor();
     int column = 1;
     const int32_t line = text->GetCaretPosition(column);
-    statusPanels_[0]->setText(QString::asprintf("%5d:%3d", line, column));
+    statusPanels_[0]->setText(QString::asprintf("%5d:%3d", line, text->CaretDisplayColumn()));
     statusPanels_[1]->setText(text->GetModified() ? QStringLiteral("Geändert") : QString());
     if (Linotrex().IsSimulatingIn(editor))
         statusPanels_[2]->setText(QStringLiteral("Nur lesen"));

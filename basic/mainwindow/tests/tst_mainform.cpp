@@ -181,6 +181,14 @@ private slots:
         std::string first;
         std::getline(saved, first);
         QCOMPARE(first.substr(0, 8), std::string("XPRINT 1"));
+
+        // The caret's column is its display column: a tab counts to the next tab stop.
+        TEditorForm* tabbed = form->OpenEditor(File("t.bas", "\tX\r\n"));
+        QVERIFY(tabbed);
+        tabbed->TextEditor()->setFocus();
+        QTest::keyClick(tabbed->TextEditor(), Qt::Key_End);
+        form->AppIdle();
+        QCOMPARE(form->StatusPanel(0)->text(), QStringLiteral("    1: 10"));
         CloseAndFree(form);
     }
 

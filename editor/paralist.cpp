@@ -899,12 +899,19 @@ uint16_t TParaList::SplitPara(TVedRingMember* actor, int32_t paragraph, int32_t 
             PLink(actor, NewNode("", 0), paragraph, utParaBefore, paragraph, true);
         } else {
             RecordPosition(paragraph, position);
-            const std::string tail = node->text_.substr(static_cast<size_t>(position - 1));
             const int blanks = trimBlanks ? TrailingBlanks(node->Text(), position - 1) : 0;
-            PLink(actor, NewNode(tail.data(), tailLength), paragraph + 1, utParaAfter, paragraph,
-                  true);
-            if (tailLength + blanks > 0)
-                PDeleteChars(actor, paragraph, position - blanks, tailLength + blanks);
+            if (blanks == position - 1) {
+                // Only blanks before the split: the paragraph moves down whole behind a new empty
+                // one, so that an undo takes the empty one away and what marks it stays with it.
+                PLink(actor, NewNode("", 0), paragraph, utParaBefore, paragraph, true);
+                PDeleteChars(actor, paragraph + 1, 1, blanks);
+            } else {
+                const std::string tail = node->text_.substr(static_cast<size_t>(position - 1));
+                PLink(actor, NewNode(tail.data(), tailLength), paragraph + 1, utParaAfter,
+                      paragraph, true);
+                if (tailLength + blanks > 0)
+                    PDeleteChars(actor, paragraph, position - blanks, tailLength + blanks);
+            }
             if (indentLength > 0)
                 PInsertChars(actor, paragraph + 1, 1, indentText.data(), indentLength);
             RecordPosition(paragraph + 1, indentLength + 1);

@@ -83,6 +83,8 @@ bool TSpecialView::IsCommandEnabled(int) {
 
 void TSpecialView::UpdateAspekt(int, NotifyData) {}
 
+void TSpecialView::ModelDestroyed() {}
+
 void TSpecialView::SetModel(TModel* model) {
     if (model == model_)
         return;
@@ -103,11 +105,13 @@ TModel::~TModel() {
     for (TMDIChildForm* view : views)
         view->ModelDestroyed();
     views_.clear();
-    for (TSpecialView* view : specialViews_) {
-        if (view->model_ == this)
-            view->model_ = nullptr;
+    // Each special view hears of the end once; one may free another as it goes.
+    while (!specialViews_.empty()) {
+        TSpecialView* view = specialViews_.front();
+        specialViews_.erase(specialViews_.begin());
+        view->model_ = nullptr;
+        view->ModelDestroyed();
     }
-    specialViews_.clear();
     ClearUndo();
 }
 

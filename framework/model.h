@@ -54,6 +54,8 @@ public:
     virtual void DoCommand(int cmd);
     virtual bool IsCommandEnabled(int cmd);
     virtual void UpdateAspekt(int code, NotifyData data);
+    // The model is going; Model() is already nil.
+    virtual void ModelDestroyed();
 
     TModel* Model() const { return model_; }
     // Leaves the old model's list and joins the new one's.

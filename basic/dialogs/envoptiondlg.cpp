@@ -160,8 +160,9 @@ bool ExecuteEnvOptions(QWidget* owner, bool portOnly) {
     TEditorSettings& editor = EditorSettings();
     dialog.SetTabWidth(editor.TabWidth);
     dialog.SetAutoIndent(editor.AutoIndent);
-    dialog.SetUseTabs(editor.TabMode == 2);
-    dialog.SetSmartIndent(editor.TabMode == 0);
+    // the boxes say what Tab does: a tab character, or blanks up to the line above's words
+    dialog.SetUseTabs(editor.TabMode == uint8_t(ved::TTabType::ttReal));
+    dialog.SetSmartIndent(editor.TabMode == uint8_t(ved::TTabType::ttSmart));
     dialog.SetSearchAtCursor(editor.SearchAtCursor);
     dialog.SetBakFiles(editor.BackupFiles);
     dialog.SetSyntaxHilite(SyntaxHighlighting());
@@ -182,7 +183,9 @@ bool ExecuteEnvOptions(QWidget* owner, bool portOnly) {
 
     editor.TabWidth = dialog.GetTabWidth();
     editor.AutoIndent = dialog.GetAutoIndent();
-    editor.TabMode = dialog.GetUseTabs() ? 2 : dialog.GetSmartIndent() ? 0 : 1;
+    editor.TabMode = uint8_t(dialog.GetUseTabs()       ? ved::TTabType::ttReal
+                             : dialog.GetSmartIndent() ? ved::TTabType::ttSmart
+                                                       : ved::TTabType::ttFixed);
     editor.SearchAtCursor = dialog.GetSearchAtCursor();
     editor.BackupFiles = dialog.GetBakFiles();
     SyntaxHighlighting() = dialog.GetSyntaxHilite();

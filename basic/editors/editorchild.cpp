@@ -11,7 +11,6 @@
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/help.h"
-#include "platform/system.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,9 +21,6 @@
 #include <QPrinter>
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <filesystem>
-#include <system_error>
 
 namespace harvel {
 
@@ -117,7 +113,7 @@ void TEditorSettings::Load(TWinRegistry& reg) {
     BASICFiles = str("BASICFiles", "*.BAS");
     AutoIndent = reg.ReadBool(s, QStringLiteral("AutoIndent"), true);
     SearchAtCursor = reg.ReadBool(s, QStringLiteral("SearchAtCursor"), true);
-    // stored 2 real tabs, 1 aligned at the previous line, anything else fixed
+    // stored 2 aligned at the line above, 1 real tabs, anything else fixed
     const int stored = reg.ReadInteger(s, QStringLiteral("TabMode"), 2);
     TabMode = stored == 2 ? 2 : stored == 1 ? 0 : 1;
     TabWidth = reg.ReadInteger(s, QStringLiteral("TabWidth"), 8);
@@ -303,7 +299,7 @@ void TEditorForm::OptionsChanged() {
     editor_->SetTabSize(s.TabWidth);
     editor_->SetTabType(static_cast<ved::TTabType>(std::min<int>(s.TabMode, 2)));
     editor_->SetAutoIndent(s.AutoIndent);
-    editor_->SetMakeBackup(false); // SaveText keeps the backups
+    editor_->SetMakeBackup(s.BackupFiles);
 }
 
 void TEditorForm::GetBrkptState(int32_t line, bool& current, TBreakpointState& state) {
@@ -329,10 +325,13 @@ void TEditorForm::DeletedPara(int32_t para) {
 }
 
 void TEditorForm::InsertedPara(int32_t para, int pos) {
-    // A split behind the line's start leaves the statement on its line; only a split at the
-    // start moves the line's text, and its breakpoint with it.
+    // A break at or before the line's first non-blank moves the statement down, and its
+    // breakpoint with it: the first part then holds nothing but blanks. A break behind it
+    // leaves the statement on its line.
+    const std::string first = pos > 1 ? editor_->GetPara(para) : std::string();
+    const bool moved = first.find_first_not_of(" \t") == std::string::npos;
     for (auto& entry : breakpoints_)
-        if (entry->line > para || (entry->line == para && pos <= 1))
+        if (entry->line > para || (entry->line == para && moved))
             ++entry->line;
     editor_->viewport()->update();
 }
@@ -614,21 +613,9 @@ int TEditorForm::SearchText() {
 }
 
 void TEditorForm::SaveText(const std::string& fileName) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // The whole name stays in the backup's: prog.bas and prog.asm keep a backup each.
-    if (EditorSettings().BackupFiles && fs::is_regular_file(fileName, ec)) {
-        // A file this user may not write is not saved over: its backup would be left behind
-        // for nothing.
-        if (const int error = platform::WriteAccessError(fileName))
-            throw std::system_error(error, std::generic_category(), fileName);
-        // An old backup goes first, so that one left write-protected does not stop the save.
-        const std::string backup = fileName + ".BAK";
-        fs::remove(backup, ec);
-        fs::copy_file(fileName, backup, ec);
-        if (ec)
-            throw std::system_error(ec, backup);
-    }
+    // The editor refuses a file this user may not write before it touches the backup, and
+    // removes an older backup before the old file takes its place.
+    editor_->SetMakeBackup(EditorSettings().BackupFiles);
     editor_->SaveToFile(fileName);
 }
 

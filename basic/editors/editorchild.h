@@ -80,7 +80,7 @@ public:
     // Searches, or replaces with the replace bits, with the text and options of EditorSearch; a
     // text not found beeps and says so. The editor's result (-1 not found).
     int SearchText();
-    // With backups on, the old file is kept as the full name plus ".BAK" first.
+    // With backups on, the old file is kept under its name with the extension ".BAK".
     void SaveText(const std::string& fileName);
 
     // Asks what closing asks (stop a run, end the simulation, save changes); once agreed, the

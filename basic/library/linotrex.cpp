@@ -686,7 +686,9 @@ int TLinotrex::GetSymbolValue(uint32_t id) const {
 }
 
 bool TLinotrex::SetSymbolValue(uint32_t id, int value) {
-    if (!CanStartCommand() || !LinotrexSetValue(handle_, id, static_cast<int16_t>(value)))
+    // A run lets window messages in only between two library calls, so a value set from a
+    // window during a run is taken between two steps, as while halted.
+    if (!LinotrexSetValue(handle_, id, static_cast<int16_t>(value)))
         return false;
     RefreshWatches();
     RefreshDAC();

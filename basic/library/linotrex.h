@@ -181,7 +181,8 @@ public:
 
     uint32_t MapSymbol(const std::string& name) const;
     int GetSymbolValue(uint32_t id) const;
-    // False, with nothing changed, when a command runs or the library refuses the value.
+    // Also during a run, between two steps. False, with nothing changed, when the library
+    // refuses the value.
     bool SetSymbolValue(uint32_t id, int value);
     void SetPortLine(int line0to15, int level);
     void SetFixedInPorts(int levels);

@@ -209,7 +209,7 @@ void TMainForm::CreateMenus() {
     AddCommand(file, "FileSaveItem", QStringLiteral("&Speichern"), cmSave, K(Qt::CTRL | Qt::Key_S));
     AddCommand(file, "FileSaveAsItem", QStringLiteral("Speichern &unter..."), cmSaveAs);
     file->addSeparator();
-    AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
+    QAction* printItem = AddCommand(file, "FilePrintItem", QStringLiteral("&Drucken..."), cmPrint);
     QAction* printerSetupItem = AddItem(file, "FilePrinterSetupItem",
                                         QStringLiteral("D&ruckereinrichtung..."), {}, nullptr);
     ConnectCommand(printerSetupItem, this, [this] { RunPrinterSetup(this); });
@@ -217,7 +217,7 @@ void TMainForm::CreateMenus() {
     ConnectCommand(exitItem, this, &QWidget::close);
     file->insertSeparator(exitItem);
 
-    mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printerSetupItem,
+    mruFiles_ = CreateRecentFilesList(this, QStringLiteral("MRUList"), file, printItem,
                                       [this](const QString& name) { OpenEditor(name); });
 
     QMenu* edit = addMenu("EditMenu", QStringLiteral("&Bearbeiten"));
@@ -639,7 +639,7 @@ void TMainForm::UpdateStatusPanels() {
     THiliteEditor* text = editor->TextEditor();
     int column = 1;
     const int32_t line = text->GetCaretPosition(column);
-    statusPanels_[0]->setText(QString::asprintf("%5d:%3d", line, column));
+    statusPanels_[0]->setText(QString::asprintf("%5d:%3d", line, text->CaretDisplayColumn()));
     statusPanels_[1]->setText(text->GetModified() ? QStringLiteral("Geändert") : QString());
     if (Linotrex().IsSimulatingIn(editor))
         statusPanels_[2]->setText(QStringLiteral("Nur lesen"));

@@ -10,6 +10,7 @@
 #include "framework/winregistry.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/failure.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -32,28 +33,41 @@ namespace {
 
 const QString Section = QStringLiteral("WatchWindow");
 
-// An input box whose OK goes through only when accept takes the text; else it beeps and stays.
+// An input box whose OK goes through only when check finds nothing against the text; else it
+// beeps, says why, and stays.
 class TCheckedInputBox : public QInputDialog {
 public:
-    TCheckedInputBox(QWidget* owner, std::function<bool(const QString&)> accept)
-        : QInputDialog(owner), accept_(std::move(accept)) {}
+    TCheckedInputBox(QWidget* owner, std::function<QString(const QString&)> check)
+        : QInputDialog(owner), check_(std::move(check)) {}
 
     void done(int result) override {
-        if (result == Accepted && accept_ && !accept_(textValue())) {
-            platform::MessageBeep(platform::BeepKind::Exclamation);
-            return;
+        if (result == Accepted && check_) {
+            bool checked = false;
+            QString refusal;
+            RunCommand([&] {
+                refusal = check_(textValue());
+                checked = true;
+            });
+            if (!checked) // the failure is shown; the box stays
+                return;
+            if (!refusal.isEmpty()) {
+                platform::MessageBeep(platform::BeepKind::Exclamation);
+                platform::MessageBox(platform::BoxKind::Warning, refusal,
+                                     static_cast<platform::Buttons>(platform::Button::Ok));
+                return;
+            }
         }
         QInputDialog::done(result);
     }
 
 private:
-    std::function<bool(const QString&)> accept_;
+    std::function<QString(const QString&)> check_;
 };
 
 // A modal one-line input box; true on OK.
 bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value,
-                std::function<bool(const QString&)> accept = {}) {
-    TCheckedInputBox box(owner, std::move(accept));
+                std::function<QString(const QString&)> check = {}) {
+    TCheckedInputBox box(owner, std::move(check));
     box.setObjectName(QStringLiteral("WatchInputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(caption);
@@ -233,17 +247,31 @@ void TWatchForm::ChangeWatchValue(int row) {
     TLinotrex& wrapper = Linotrex();
     const TWatchEntry& watch = *wrapper.Watches()[size_t(row)];
     QString text = QString::number(watch.Value());
-    // The variable of the name the row shows takes the value, or the box stays: a word holds
-    // no more than 16 bits, and the library refuses what a byte or bit cannot hold.
+    // The variable of the name the row shows takes the value, also during a run; a refused
+    // value keeps the box open and says why.
     const std::string name = watch.GetName();
     InputQuery(this, QStringLiteral("Variable \u00E4ndern"),
                QStringLiteral("Geben Sie den neuen Wert ein:"), text,
                [&wrapper, &name](const QString& entered) {
                    bool ok = false;
                    const int value = entered.trimmed().toInt(&ok);
+                   if (!ok || value < -32768 || value > 32767)
+                       return QStringLiteral(
+                                  "\u201E%1\u201C ist keine ganze Zahl von -32768 bis 32767.")
+                           .arg(entered.trimmed());
+                   const QString variable = platform::AnsiToQString(name);
                    const uint32_t id = wrapper.MapSymbol(name);
-                   return ok && value >= -32768 && value <= 32767 && id != 0 &&
-                          wrapper.SetSymbolValue(id, value);
+                   if (id == 0)
+                       return QStringLiteral("%1 ist im \u00FCbersetzten Programm nicht bekannt.")
+                           .arg(variable);
+                   if (!wrapper.SetSymbolValue(id, value))
+                       return QStringLiteral(
+                                  "%1 nimmt den Wert %2 nicht an: Bit-Variablen nehmen nur 0, 1 "
+                                  "und -1, Byte-Variablen nur 0 bis 255, und Ausg\u00E4nge "
+                                  "setzt allein das Programm.")
+                           .arg(variable)
+                           .arg(value);
+                   return QString();
                });
     grid_->InvalidateRow(row);
 }

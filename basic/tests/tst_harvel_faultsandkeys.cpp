@@ -116,20 +116,21 @@ private slots:
         QVERIFY(editor->TextEditor()->GetModified());
         QCOMPARE(editor->TextEditor()->GetPara(1), std::string("XPRINT 1"));
         // a refused save leaves no backup behind
-        QVERIFY(!QFile::exists(path + QStringLiteral(".BAK")));
+        const QString backup = dir->filePath(QStringLiteral("fest.BAK"));
+        QVERIFY(!QFile::exists(backup));
 
         // into a folder where the backup copy cannot be made: write-protected, or, where
         // permissions do not stop this user, a folder in the backup's place
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         const bool root = ::geteuid() == 0;
         if (root) {
-            QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("fest.bas.BAK/voll")));
+            QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("fest.BAK/voll")));
         } else
             QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
         {
             platform::DialogRecorder recorder;
             ChooseItem(*form, "FileSaveItem");
-            ExpectBeepAndError(recorder, QStringLiteral("fest.bas.BAK"));
+            ExpectBeepAndError(recorder, root ? backup : path);
         }
         if (!root)
             QVERIFY(QFile::setPermissions(dir->path(),
@@ -137,14 +138,18 @@ private slots:
         QCOMPARE(Contents(path), old);
         QVERIFY(editor->TextEditor()->GetModified());
 
-        // the program goes on: the same command saves once the folder allows it
+        // the program goes on: the same command saves once the folder allows it; the backup
+        // takes the file's name with the extension replaced, over an older write-protected one
         if (root)
-            QVERIFY(QDir(dir->filePath(QStringLiteral("fest.bas.BAK"))).removeRecursively());
+            QVERIFY(QDir(backup).removeRecursively());
+        File("fest.BAK", "uralt\r\n");
+        QVERIFY(QFile::setPermissions(backup, QFile::ReadOwner));
         platform::DialogRecorder recorder;
         ChooseItem(*form, "FileSaveItem");
         QVERIFY(recorder.Events().empty());
         QCOMPARE(Contents(path), std::string("XPRINT 1\r\n"));
-        QCOMPARE(Contents(path + QStringLiteral(".BAK")), old);
+        QCOMPARE(Contents(backup), old);
+        QVERIFY(!QFile::exists(path + QStringLiteral(".BAK")));
         QVERIFY(!editor->TextEditor()->GetModified());
     }
 

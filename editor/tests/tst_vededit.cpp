@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -67,6 +69,57 @@ QPoint CellCenter(TVedCustomEditor* e, int32_t line, int column) {
     return QPoint(e->LeftMargin() + (column - 1 - e->LeftColumn()) * e->CharWidth() + 1,
                   int(line - e->GetTopLine()) * e->LineHeight() + e->LineHeight() / 2);
 }
+
+// A paint device that counts the text items painting hands its engine: a glyph run is one item,
+// a character drawn on its own one item each.
+class TextItemCounter : public QPaintDevice {
+public:
+    explicit TextItemCounter(QSize size) : size_(size) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    int TextItems() const { return engine_.items; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth:
+            return size_.width();
+        case PdmHeight:
+            return size_.height();
+        case PdmWidthMM:
+            return size_.width() * 254 / 960;
+        case PdmHeightMM:
+            return size_.height() * 254 / 960;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDepth:
+            return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        default:
+            return QPaintDevice::metric(m);
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawTextItem(const QPointF&, const QTextItem&) override { ++items; }
+        Type type() const override { return User; }
+        int items = 0;
+    };
+    QSize size_;
+    mutable Engine engine_;
+};
 
 } // namespace
 
@@ -352,6 +405,20 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_3, Qt::ControlModifier);
         QCOMPARE(f.editor->CaretPara(), 6);
         QCOMPARE(f.editor->CaretPos(), 2);
+        // a split after nothing but blanks moves the whole line down: its undo brings the line
+        // back with its mark
+        f.editor->Clear();
+        f.editor->InsertText("  vier");
+        f.editor->SetCaretPosition(1, 3);
+        QTest::keyClick(f.editor, Qt::Key_4, Qt::ControlModifier | Qt::ShiftModifier);
+        f.editor->SetCaretPosition(1, 2);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QCOMPARE(f.editor->Text(), std::string("\n vier"));
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("  vier"));
+        f.editor->SetCaretPosition(1, 1);
+        QTest::keyClick(f.editor, Qt::Key_4, Qt::ControlModifier);
+        QCOMPARE(f.editor->CaretPos(), 3);
     }
 
     void paragraphHooksKeepMarks() {
@@ -497,6 +564,49 @@ private slots:
         QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     }
 
+    void downOntoAShorterLineKeepsTheCaretInView() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText(std::string(300, 'a') + "\r\n" + std::string(100, 'b') + "\r\nc");
+        f.editor->SetCaretPosition(1, 1);
+        QTest::keyClick(f.editor, Qt::Key_End);
+        QVERIFY(f.editor->LeftColumn() > 100);
+        auto caretShown = [&] {
+            int column;
+            f.editor->GetCaretPosition(column);
+            return column > f.editor->LeftColumn() &&
+                   column <= f.editor->LeftColumn() + f.editor->VisibleColumns() &&
+                   !f.editor->CaretRect().isNull();
+        };
+        QVERIFY(caretShown());
+        // column 101 lies beyond the first columns: the view follows the caret
+        QTest::keyClick(f.editor, Qt::Key_Down);
+        QVERIFY(f.editor->VisibleColumns() < 100);
+        QVERIFY(caretShown());
+        QVERIFY(f.editor->LeftColumn() > 0);
+        // column 2 shows from column 0: the view returns there
+        QTest::keyClick(f.editor, Qt::Key_Down);
+        QCOMPARE(f.editor->LeftColumn(), 0);
+        QVERIFY(caretShown());
+    }
+
+    void enterInOverwriteModeDeletesTheSelectionFirst() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins zwei\r\ndrei");
+        QTest::keyClick(f.editor, Qt::Key_Insert);
+        QVERIFY(!f.editor->InsertMode());
+        f.editor->SetSelection(1, 6, true, 10, 1);
+        QTest::keyClick(f.editor, Qt::Key_Return);
+        QCOMPARE(f.editor->Text(), std::string("eins \ndrei"));
+        QVERIFY(!f.editor->HasSelection());
+        QCOMPARE(f.editor->CaretPara(), 2);
+        QCOMPARE(f.editor->CaretPos(), 1);
+        // one undo brings the selected text back
+        QTest::keyClick(f.editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.editor->Text(), std::string("eins zwei\ndrei"));
+    }
+
     void horizontalBarOnlyWhenNeeded() {
         Form f;
         f.window.resize(300 + 220 * 10, 300);
@@ -634,6 +744,17 @@ private slots:
                 QVERIFY2(cell(column) == cell(column % 2),
                          qPrintable(font.family() + QStringLiteral(" column %1").arg(column)));
         }
+    }
+
+    void aRowIsDrawnAsOneGlyphRunPerColour() {
+        Form f;
+        QVERIFY(f.Show());
+        f.editor->InsertText("eins zwei drei vier\r\nf\xFCnf sechs");
+        // a selection in the first row cuts it into three runs
+        f.editor->SetSelection(1, 6, true, 10, 1);
+        TextItemCounter counter(f.editor->viewport()->size());
+        f.editor->viewport()->render(&counter);
+        QCOMPARE(counter.TextItems(), 3 + 1);
     }
 
     void paintHookTakesOverRows() {

@@ -689,7 +689,8 @@ void TVedCustomEditor::TypeChar(char c) {
 void TVedCustomEditor::NewLine(bool split) {
     const int32_t oldLine = CaretLine();
     uint16_t code = VedOk;
-    if (split && !GetReadOnly())
+    // a selection goes first, in overwrite mode too
+    if (!GetReadOnly())
         code = DeleteSelection();
     if (code == VedOk && split && !GetReadOnly()) {
         int length;

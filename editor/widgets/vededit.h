@@ -146,6 +146,7 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
     int32_t GetCaretPosition(int& column) const;
+    int CaretDisplayColumn() const;
     void SetCaretPosition(int32_t line, int column);
     int32_t CaretPara() const { return caretPara_; }
     int32_t CaretPos() const { return caretPos_; }
@@ -250,7 +251,6 @@ private:
     int DisplayColumnOf(int32_t line, int column) const;
     int ColumnOfDisplay(int32_t line, int displayColumn) const;
     int32_t CaretLine() const;
-    int CaretDisplayColumn() const;
     bool PosBefore(int32_t p1, int32_t x1, int32_t p2, int32_t x2) const {
         return p1 < p2 || (p1 == p2 && x1 < x2);
     }

@@ -182,7 +182,8 @@ void TVedCustomEditor::MakeCaretVisible(bool pageMove, int32_t oldLine, int32_t 
         left = column > 2 ? column - 1 : 0;
     else if (column > leftColumn_ + visibleColumns_)
         left = column - visibleColumns_;
-    if (oldCaretLine && line > oldCaretLine && left != leftColumn_)
+    // after a move to a later line the view returns to column 0, where the caret shows there
+    if (oldCaretLine && line > oldCaretLine && left != leftColumn_ && column <= visibleColumns_)
         left = 0;
     ScrollText(left - leftColumn_, top - topLine_);
 }

@@ -362,7 +362,11 @@ bool TGraphBlock::SetData(int kind, const std::string& text) {
     if (kind == 0) {
         ParamText = text;
         HasParam = true;
-        return MoltraneSetBlockParam(Engine, ID, text.c_str());
+        const bool ok = MoltraneSetBlockParam(Engine, ID, text.c_str());
+        // The label follows the parameter whoever sets it: the dialog, undo or redo.
+        bool labelChanged = false;
+        UpdateIndexLabel(labelChanged);
+        return ok;
     }
     if (kind == 1) {
         SetBmpFile(text);

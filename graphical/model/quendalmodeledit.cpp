@@ -46,9 +46,8 @@ bool IsOtherDefaultName(const std::string& name, const std::string& prefix, int 
 // A name must be new among its own kind and the other kind: cells and tables share the
 // compiler's label space.
 template <class Item, class Own, class Other>
-bool IsFreeName(const Item* item, const std::string& name, const std::string& defaultPrefix,
-                int number, const Own& own, const Other& other) {
-    if (name.empty() || IsOtherDefaultName(name, defaultPrefix, number))
+bool IsUnusedName(const Item* item, const std::string& name, const Own& own, const Other& other) {
+    if (name.empty())
         return false;
     for (const auto& o : own) {
         if (o.get() != item && SameName(o->Name, name))
@@ -59,6 +58,13 @@ bool IsFreeName(const Item* item, const std::string& name, const std::string& de
             return false;
     }
     return true;
+}
+
+// What a user may name an item: an unused name that is no other item's default name.
+template <class Item, class Own, class Other>
+bool IsFreeName(const Item* item, const std::string& name, const std::string& defaultPrefix,
+                int number, const Own& own, const Other& other) {
+    return !IsOtherDefaultName(name, defaultPrefix, number) && IsUnusedName(item, name, own, other);
 }
 
 TRect Widened(TRect r) {
@@ -369,12 +375,10 @@ void TQuendalModel::InsertTable(std::unique_ptr<TConversionTable> table) {
         Tables.push_back(std::move(table));
     RenumberTables();
     SetChanged();
-    std::string name = inserted->Name;
-    inserted->Name = "Tabelle " + std::to_string(TableNameCounter);
-    if (CheckTableName(inserted->Number, name))
-        inserted->Name = name;
-    else
-        ++TableNameCounter;
+    // A table brought back by undo or pasted keeps its name wherever it lands, as table blocks
+    // refer to it; only a name in use gives way to a new default name.
+    while (!IsUnusedName(inserted, inserted->Name, Tables, Cells))
+        inserted->Name = "Tabelle " + std::to_string(TableNameCounter++);
     NotifyViews(nmTableInserted, inserted->Number);
 }
 

@@ -41,24 +41,6 @@ private:
 
 constexpr int MinPumpIntervalMs = 10;
 
-// The output lines and D/A values an ended program left, over the reset inputs; the next
-// step mirrors the engine again.
-void ShowEndOutputs(uint32_t ports, const std::array<int, 2>& dac) {
-    TSimulatorIoState& io = SimulatorIoState;
-    for (size_t line = 0; line < 16; ++line) {
-        if ((ports >> (16 + line)) & 1) {
-            io.PortIsOutput[line] = true;
-            io.PortLevel[line] = (ports >> line) & 1;
-        }
-    }
-    for (size_t channel = 0; channel < 2; ++channel)
-        io.AnalogOut[channel] = uint8_t(dac[channel] & 0xFF);
-    if (SimulatorWindows.AnalogPortRefresh)
-        SimulatorWindows.AnalogPortRefresh();
-    if (SimulatorWindows.DigitalPortRefresh)
-        SimulatorWindows.DigitalPortRefresh();
-}
-
 // Copies an engine display buffer (none when null) and lets its window, if open, refresh.
 template <typename T, size_t N>
 void MirrorDisplay(const void* source, std::array<T, N>& target, bool& changed,
@@ -175,15 +157,11 @@ bool TQuendalModel::Step() {
         if (status != 5 && status != 0xFFFF)
             position = value;
         switch (status) {
-        case 0: {
-            // Program end: the unit starts over, nothing is left to point at. Its windows
-            // show the outputs as the program left them, as after any step.
-            const uint32_t ports = uint32_t(MoltraneGetPortState(Engine));
-            const std::array<int, 2> dac = {MoltraneGetDAC(Engine, 0), MoltraneGetDAC(Engine, 1)};
+        case 0:
+            // Program end: the unit is reset and its windows show it so; nothing is left to
+            // point at.
             ResetSimulation();
-            ShowEndOutputs(ports, dac);
             return true;
-        }
         case 1:
             markerPassed = true;
             RefreshAnalogOut();

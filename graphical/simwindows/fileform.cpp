@@ -31,7 +31,8 @@ QString FormatDumpValue(uint16_t word) {
 
 TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
     : TSingleChildForm(nullptr, FileWindowRect, parent), grid_(new TRowGrid), rows_(grid_),
-      follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
+      follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); },
+                [this] { ModelDestroyed(); }) {
     SetUpDataWindow(*this, grid_,
                     [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     rows_.Word = [this](int i) { return QuendalModel()->GetDumpWord(i); };
@@ -59,21 +60,13 @@ int TMoltraneFileForm::DumpLength() const {
 
 void TMoltraneFileForm::AttachModel(TQuendalModel* model) {
     follower_.SetModel(model);
-    hadModel_ = model != nullptr;
     Refresh();
 }
 
 void TMoltraneFileForm::ModelDestroyed() {
     follower_.SetModel(nullptr);
-    hadModel_ = false;
     Layout();
     grid_->viewport()->update();
-}
-
-bool TMoltraneFileForm::Idle(QObject*) {
-    if (hadModel_ && !follower_.Model())
-        ModelDestroyed();
-    return false;
 }
 
 void TMoltraneFileForm::AfterShow() {

@@ -23,7 +23,6 @@ public:
     void AttachModel(TQuendalModel* model);
     TQuendalModel* QuendalModel() const;
 
-    bool Idle(QObject* sender) override;
     void UpdateAspekt(int code, NotifyData data) override;
     void ColorsChanged() override;
     void ModelDestroyed() override;
@@ -49,7 +48,6 @@ private:
     TRowGrid* grid_;
     TDataRows rows_;
     TModelFollower follower_;
-    bool hadModel_ = false;
 };
 
 extern TMoltraneFileForm* MoltraneFileForm;

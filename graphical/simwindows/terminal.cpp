@@ -29,7 +29,8 @@ TWindowRect TerminalWindowRect;
 // The base class holds no model: the window outlives projects and follows the open one.
 TTerminalForm::TTerminalForm(TModel* model, QWidget* parent)
     : TSingleChildForm(nullptr, TerminalWindowRect, parent),
-      follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); }) {
+      follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); },
+                [this] { ModelDestroyed(); }) {
     grid_ = new TRowGrid;
     SetUpTerminalWindow(*this, grid_,
                         [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
@@ -52,23 +53,14 @@ void TTerminalForm::RegisterInstance() {
 
 void TTerminalForm::AttachModel(TQuendalModel* model) {
     follower_.SetModel(model);
-    hadModel_ = model != nullptr;
     Refresh(-1);
 }
 
 void TTerminalForm::ModelDestroyed() {
     follower_.SetModel(nullptr);
-    hadModel_ = false;
     firstRows_.assign(1, 0);
     grid_->SetRowCount(1);
     grid_->viewport()->update();
-}
-
-bool TTerminalForm::Idle(QObject*) {
-    // A model that ended leaves its views without telling them.
-    if (hadModel_ && !follower_.Model())
-        ModelDestroyed();
-    return false;
 }
 
 void TTerminalForm::AfterShow() {

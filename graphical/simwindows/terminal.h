@@ -26,7 +26,6 @@ public:
     void AttachModel(TQuendalModel* model);
     TQuendalModel* QuendalModel() const;
 
-    bool Idle(QObject* sender) override;
     void DoCommand(int cmd) override;
     bool IsCommandEnabled(int cmd) override;
     void UpdateAspekt(int code, NotifyData data) override;
@@ -57,7 +56,6 @@ private:
     TModelFollower follower_;
     // The first row of each line, and the row count after the last.
     std::vector<int> firstRows_;
-    bool hadModel_ = false;
 };
 
 extern TTerminalForm* TerminalForm;

@@ -43,7 +43,7 @@ private slots:
         TEditorSettings& editor = EditorSettings();
         editor = TEditorSettings();
         editor.TabWidth = 4;
-        editor.TabMode = 0; // aligned at the previous line
+        editor.TabMode = 2; // aligned at the line above
         editor.BASICFiles = "*.BAS;*.BI";
         SyntaxHighlighting() = true;
         TLinotrex& wrapper = Linotrex();
@@ -84,7 +84,7 @@ private slots:
         });
         QVERIFY(ExecuteEnvOptions(nullptr, false));
         QCOMPARE(editor.TabWidth, 5);
-        QCOMPARE(int(editor.TabMode), 2);
+        QCOMPARE(int(editor.TabMode), 0);
         QCOMPARE(editor.ASMFiles, std::string("*.S"));
         QCOMPARE(editor.BASICFiles, std::string("*.BAS;*.BI"));
         QVERIFY(!SyntaxHighlighting());
@@ -106,6 +106,47 @@ private slots:
         });
         QVERIFY(!ExecuteEnvOptions(nullptr, false));
         QCOMPARE(int(editor.TabMode), 1);
+    }
+
+    void tabBoxesSayWhatTabDoes() {
+        EditorSettings() = TEditorSettings();
+        std::unique_ptr<TEditorForm> form(
+            TMDIChildForm::Create<TEditorForm>(nullptr, std::string()));
+        form->show();
+        THiliteEditor* editor = form->TextEditor();
+        auto tabOnSecondLine = [&] {
+            editor->Clear();
+            editor->InsertText("  Wort\r\n");
+            editor->setFocus();
+            QTest::keyClick(editor, Qt::Key_Tab);
+            return editor->GetPara(2);
+        };
+        // by default Tab aligns at the line above, and that box is the one ticked
+        QCOMPARE(tabOnSecondLine(), std::string("  "));
+        bool aligned = false, tabs = true;
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* d) {
+            aligned = d->CBSmartIndent->isChecked();
+            tabs = d->CBUseTabs->isChecked();
+            d->CBSmartIndent->setChecked(false);
+            Click(d->CBUseTabs);
+            Click(d->OKButton);
+        });
+        QVERIFY(ExecuteEnvOptions(nullptr, false));
+        QVERIFY(aligned && !tabs);
+        form->OptionsChanged();
+        QCOMPARE(tabOnSecondLine(), std::string("\t"));
+        // the align box gives the default back
+        fixture::WhenShown<TEnvOptionDlg>([&](TEnvOptionDlg* d) {
+            tabs = d->CBUseTabs->isChecked();
+            d->CBUseTabs->setChecked(false);
+            Click(d->CBSmartIndent);
+            Click(d->OKButton);
+        });
+        QVERIFY(ExecuteEnvOptions(nullptr, false));
+        QVERIFY(tabs);
+        form->OptionsChanged();
+        QCOMPARE(tabOnSecondLine(), std::string("  "));
+        EditorSettings() = TEditorSettings();
     }
 
     void portOnlyModeShowsThePortPageAloneAndNeedsAPort() {

@@ -142,6 +142,31 @@ private slots:
         form->DoCommand(306);
         QVERIFY(form->Breakpoints().empty());
         QVERIFY(!form->IsCommandEnabled(306));
+
+        // Enter in the indentation, or on the first non-blank, moves the statement down and its
+        // breakpoint with it; Enter behind it leaves the breakpoint on its statement
+        std::unique_ptr<TEditorForm> indented(
+            Open(File("indent.bas", "DO\r\n  i = i + 1\r\nLOOP\r\n")));
+        editor = indented->TextEditor();
+        const auto enterAt = [&](int32_t line, int column) {
+            editor->SetCaretPosition(line, column);
+            QTest::keyClick(editor, Qt::Key_Return);
+            return Lines(*indented);
+        };
+        indented->ToggleBreakpoint(2);
+        QCOMPARE(enterAt(2, 2), (std::vector<int32_t>{3}));
+        QCOMPARE(editor->GetPara(3), std::string("  i = i + 1"));
+        // the caret stands on the statement's line: Ctrl+F8 removes the breakpoint there
+        QVERIFY(indented->IsCommandEnabled(300));
+        // undo and redo take the breakpoint along
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor->GetPara(2), std::string("  i = i + 1"));
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{2}));
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Lines(*indented), (std::vector<int32_t>{3}));
+        QCOMPARE(enterAt(3, 3), (std::vector<int32_t>{4}));
+        QCOMPARE(enterAt(4, 4), (std::vector<int32_t>{4}));
+        QCOMPARE(editor->GetPara(4), std::string("  i"));
     }
 
     void closingAsksForChanges() {

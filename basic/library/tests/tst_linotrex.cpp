@@ -288,11 +288,10 @@ private slots:
             other->DoCommand(250);
             form->DoCommand(305);
             QVERIFY(!L().StepOnce());
-            L().SetSymbolValue(L().MapSymbol("PORT[1]"), 1);
-            QCOMPARE(L().GetSymbolValue(L().MapSymbol("PORT[1]")), 0);
             QVERIFY(!L().DetachEditor(form));
-            // the port window's line ends the wait
-            L().SetPortLine(0, 1);
+            // a value set between the wait's steps, as the watch window sets it, ends the wait
+            QVERIFY(L().SetSymbolValue(L().MapSymbol("PORT[1]"), 1));
+            QCOMPARE(L().GetSymbolValue(L().MapSymbol("PORT[1]")), 1);
         };
         form->DoCommand(304);
         QCOMPARE(state, TLinotrex::Waiting);

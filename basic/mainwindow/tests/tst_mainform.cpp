@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -180,6 +181,14 @@ private slots:
         std::string first;
         std::getline(saved, first);
         QCOMPARE(first.substr(0, 8), std::string("XPRINT 1"));
+
+        // The caret's column is its display column: a tab counts to the next tab stop.
+        TEditorForm* tabbed = form->OpenEditor(File("t.bas", "\tX\r\n"));
+        QVERIFY(tabbed);
+        tabbed->TextEditor()->setFocus();
+        QTest::keyClick(tabbed->TextEditor(), Qt::Key_End);
+        form->AppIdle();
+        QCOMPARE(form->StatusPanel(0)->text(), QStringLiteral("    1: 10"));
         CloseAndFree(form);
     }
 
@@ -283,6 +292,15 @@ private slots:
         // The restored windows still report to the recent files when closed.
         editors[0]->close();
         QCOMPARE(form->MRUFiles()->Names().value(0), a);
+        // listed in the File menu right after its print item, behind a separator
+        const QList<QAction*> items =
+            form->findChild<QMenu*>(QStringLiteral("FileMenu"))->actions();
+        const qsizetype print = items.indexOf(form->NamedItem("FilePrintItem"));
+        QVERIFY(print >= 0 && print + 2 < items.size());
+        QVERIFY(items[print + 1]->isSeparator());
+        QVERIFY2(items[print + 2]->text().endsWith(QFileInfo(a).fileName()),
+                 qPrintable(items[print + 2]->text()));
+        QVERIFY(items.indexOf(form->NamedItem("FilePrinterSetupItem")) > print + 2);
         CloseAndFree(form);
     }
 

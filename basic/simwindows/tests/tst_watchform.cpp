@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <tuple>
 
 using namespace harvel;
 
@@ -129,15 +130,23 @@ private slots:
         form->AddWatch("a", false);
         form->AddWatch("c", false);
         AskedBox asked, cancelled;
-        // The box stays after each refusal; here it is cancelled then.
-        for (const auto& [row, text] :
-             {std::pair{0, "70000"}, {0, "-32769"}, {0, "zwei"}, {1, "256"}, {1, "-1"}}) {
+        // The box stays after each refusal and says why; here it is cancelled then.
+        const char* const noNumber = "keine ganze Zahl von -32768 bis 32767";
+        const char* const notTaken = "c nimmt den Wert";
+        for (const auto& [row, text, why] : {std::tuple{0, "70000", noNumber},
+                                             {0, "-32769", noNumber},
+                                             {0, "zwei", noNumber},
+                                             {1, "256", notTaken},
+                                             {1, "-1", notTaken}}) {
             Grid()->SetCurrentRow(row);
             platform::DialogRecorder recorder;
             AnswerInputBox(&asked, text);
             AnswerInputBox(&cancelled, "", false);
             QTest::keyClick(Grid(), Qt::Key_Return);
             QCOMPARE(recorder.Beeps().size(), size_t(1));
+            QCOMPARE(recorder.Boxes().size(), size_t(1));
+            QVERIFY2(recorder.Boxes()[0].text.contains(QLatin1String(why)),
+                     qPrintable(recorder.Boxes()[0].text));
             QCOMPARE(cancelled.preset, QString::fromLatin1(text));
             QCOMPARE(Value("a"), 5);
             QCOMPARE(Value("c"), 9);
@@ -146,6 +155,44 @@ private slots:
         AnswerInputBox(&asked, "-32768");
         QTest::keyClick(Grid(), Qt::Key_Return);
         QCOMPARE(Value("a"), -32768);
+    }
+
+    void valueChangedDuringARunIsTakenBetweenSteps() {
+        editor->DoCommand(305);
+        QVERIFY(editor->IsCommandEnabled(250)); // the text is editable again
+        editor->TextEditor()->Clear();
+        editor->TextEditor()->InsertText("DIM a AS WORD\r\nWHILE a <> 42\r\nWEND\r\nPRINT a\r\n");
+        editor->DoCommand(250);
+        QVERIFY(L().Compiled());
+        form->AddWatch("a", false);
+        Grid()->SetCurrentRow(0);
+        platform::DialogRecorder recorder;
+        bool offered = false, taken = false;
+        // between two steps of the run, as the user chooses "Wert verändern..." in the window
+        QTimer::singleShot(0, [&] {
+            offered = L().IsRunning() && form->IsCommandEnabled(TWatchForm::cmChangeValue);
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                auto* edit = box->findChild<QLineEdit*>();
+                edit->selectAll();
+                QTest::keyClicks(edit, "42");
+                QTest::keyClick(edit, Qt::Key_Return);
+                taken = !box->isVisible();
+                if (!taken) { // the run would wait for the value forever
+                    box->reject();
+                    L().UserBreak();
+                }
+            });
+            QTest::keyClick(Grid(), Qt::Key_Return);
+        });
+        editor->DoCommand(303);
+        QVERIFY(offered);
+        QVERIFY(taken);
+        QVERIFY(recorder.Events().empty());
+        // the program saw the value and ran to its end
+        QCOMPARE(L().GetRunState(), TLinotrex::Idle);
+        QCOMPARE(L().Watches()[0]->GetText(), QStringLiteral("42"));
     }
 
     void unknownNameShowsTheErrorAndKeepsItsValue() {

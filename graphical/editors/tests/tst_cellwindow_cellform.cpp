@@ -1,12 +1,17 @@
 // The program cell window driven through its painter with mouse events, its menus and its
 // commands, against a loaded project and its engine.
+#include <QDialog>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QtTest>
 
+#include "framework/commands.h"
 #include "framework/paintbox.h"
+#include "framework/tests/eventloop.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/editors/cellform.h"
@@ -355,6 +360,43 @@ private slots:
         chosen = form_->ExecuteBlockMenu("X\r\nY", "");
         QCOMPARE(shown, (QStringList{"X", "Y"}));
         QCOMPARE(chosen, TProgramCellForm::DismissedInput);
+    }
+
+    void indexLabelFollowsTheParameterThroughUndoAndRedo() {
+        CellDisplay().BlockIndicesVisible = true;
+        const auto hide = qScopeGuard([] { CellDisplay().BlockIndicesVisible = false; });
+        form_->DoCommand(20100);
+        TBlockList* cell = model_->FindCell(2);
+        auto* port = static_cast<TGraphBlock*>(cell->Get(cell->Count() - 1));
+        QCOMPARE(port->IndexLabel, std::string("1"));
+        const QRect area(port->Rect.Left, port->Rect.Top, port->Rect.Width(), port->Rect.Height());
+        auto shown = [&] { return Painter()->grab(area).toImage(); };
+        const QImage one = shown();
+
+        WhenShown<QDialog>([](QDialog& dialog) {
+            auto* spin = dialog.findChild<QSpinBox*>();
+            for (int i = 1; i < 12; ++i)
+                QTest::keyClick(spin, Qt::Key_Up);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+                if (button->text().remove('&') == QStringLiteral("OK"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        });
+        Press(RectCenter(port->Rect), Qt::RightButton);
+        form_->GraphBlockPopup()->close();
+        Item(form_->GraphBlockPopup(), 620)->trigger();
+        QCOMPARE(port->IndexLabel, std::string("12"));
+        const QImage twelve = shown();
+        QVERIFY(twelve != one);
+
+        form_->DoCommand(cmUndo);
+        QCOMPARE(std::string(MoltraneGetBlockParam(model_->Engine, port->ID)), "1");
+        QCOMPARE(port->IndexLabel, std::string("1"));
+        QCOMPARE(shown(), one);
+        form_->DoCommand(cmRedo);
+        QCOMPARE(port->IndexLabel, std::string("12"));
+        QCOMPARE(shown(), twelve);
+        QVERIFY(boxes_->Boxes().empty());
     }
 
     void rubberBandSelectsTouchedBlocksForAlignment() {

@@ -12,6 +12,7 @@
 
 #include "framework/desktop.h"
 #include "framework/mrufilelist.h"
+#include "framework/simwindows/rowgrid.h"
 #include "framework/winregistry.h"
 #include "graphical/editors/commentedit.h"
 #include "graphical/editors/tableedit.h"
@@ -19,6 +20,7 @@
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/blocklist.h"
 #include "graphical/model/conversiontable.h"
+#include "graphical/simwindows/terminal.h"
 #include "graphical/tests/edittestmodel.h"
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
@@ -226,6 +228,24 @@ private slots:
         QVERIFY(controller_->OpenProject(QString()));
         QCOMPARE(tree_->currentItem(), Cells());
         QVERIFY(!controller_->HasCells());
+    }
+
+    void failedOpenLeavesTheTerminalEmpty() {
+        Model()->TerminalLines = {"eins", "zwei", "drei"};
+        TTerminalForm* terminal = ShowTerminalWindow(area_, Model());
+        QCOMPARE(terminal->Grid()->RowCount(), 3);
+        // The user works in another window while the project goes.
+        controller_->OpenCell(2);
+        QVERIFY(area_->activeSubWindow() != terminal);
+        const QString damaged = QDir::current().filePath("damaged.mtp");
+        QVERIFY(WriteFile(damaged, "kein Projekt\r\n"));
+        QVERIFY(!controller_->OpenProject(damaged));
+        QVERIFY(!Model());
+        QCOMPARE(BoxTexts().size(), 1);
+        QCOMPARE(TerminalForm, terminal);
+        QCOMPARE(terminal->Grid()->RowCount(), 1);
+        QCOMPARE(terminal->RowText(0), std::string());
+        delete terminal;
     }
 
     void insertKeyInsertsWhatTheSelectionHolds() {

@@ -232,6 +232,37 @@ private slots:
         QCOMPARE(view_.Count(nmTableDeleting), 3);
     }
 
+    void tablesComeBackUnderTheirOwnNames() {
+        auto names = [&] {
+            QStringList list;
+            for (const auto& table : model_->Tables)
+                list << QString::fromStdString(table->Name);
+            return list;
+        };
+        model_->NewTable(true);
+        model_->NewTable(true);
+        QCOMPARE(names(), QStringList({"Kurve", "Tabelle 2", "Tabelle 3"}));
+        model_->DeleteTable(1);
+        model_->DeleteTable(1);
+        model_->Undo();
+        QCOMPARE(names(), QStringList({"Tabelle 2", "Tabelle 3"}));
+        model_->Undo();
+        QCOMPARE(names(), QStringList({"Kurve", "Tabelle 2", "Tabelle 3"}));
+        model_->Redo();
+        model_->Redo();
+        model_->Undo();
+        QCOMPARE(names(), QStringList({"Tabelle 2", "Tabelle 3"}));
+
+        // A paste keeps the name wherever the table lands; a name in use gives way.
+        model_->CopyTableToClipboard(2);
+        model_->DeleteTable(2);
+        model_->PasteTable();
+        model_->PasteTable();
+        QCOMPARE(names(), QStringList({"Tabelle 2", "Tabelle 3", "Tabelle 4"}));
+        QCOMPARE(model_->TableNameCounter, uint16_t(5));
+        QVERIFY(EngineOk());
+    }
+
     void externalTableReferenceUndoes() {
         platform::DialogRecorder recorder;
         QFile file(workDir_.filePath("a.tab"));

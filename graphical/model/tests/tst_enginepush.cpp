@@ -231,10 +231,10 @@ private slots:
         auto* block = static_cast<TGraphBlock*>(port);
         QCOMPARE(block->IndexLabel, std::string("1"));
         QVERIFY(block->SetData(0, "12"));
-        bool changed = false;
-        block->UpdateIndexLabel(changed);
-        QVERIFY(changed);
         QCOMPARE(block->IndexLabel, std::string("12"));
+        bool changed = true;
+        block->UpdateIndexLabel(changed);
+        QVERIFY(!changed);
         QVERIFY(block->CanBeWireSource());
         QVERIFY(block->HasMapCode());
         QVERIFY(block->CanEditData(0));

@@ -10,6 +10,7 @@
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
+#include "graphical/simwindows/dportfrm.h"
 #include "graphical/tests/projectfixture.h"
 #include "platform/qt/dialogs.h"
 
@@ -134,7 +135,10 @@ private slots:
         ApplicationBoard = false;
         SimOptionsChanged = true;
     }
-    void cleanup() { SimulatorWindows = TSimulatorWindows(); }
+    void cleanup() {
+        delete DigitalPortForm;
+        SimulatorWindows = TSimulatorWindows();
+    }
 
     void commandsFollowTheState() {
         platform::DialogRecorder recorder;
@@ -200,7 +204,47 @@ private slots:
         QCOMPARE(model_->StepPosition, uint16_t(0));
         QCOMPARE(view_.DataOf(nmStepPosition), (std::vector<NotifyData>{2, 3}));
         QCOMPARE(view_.Count(nmSimulationReset), 1);
-        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(3)); // as the last cell left it
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0)); // the end resets the unit
+        QCOMPARE(MessageBoxTexts(recorder), QStringList());
+    }
+
+    void programEndResetsThePortsOnShow() {
+        platform::DialogRecorder recorder;
+        QVERIFY(Build(
+            {{1,
+              "Setzen",
+              {Const(1, 1, 255), Fed(1, 2, 101, {"1"}, {Id(1, 1)}), Const(1, 3, 7), ToDA(1, 4, 3)}},
+             {2, "Ende", {Const(2, 1, 0), ToDA(2, 2, 1, 2)}}}));
+        TDigitalPortForm* ports = ShowDigitalPortWindow(nullptr, false);
+        auto led = [](int port) {
+            return DigitalPortForm->grab().toImage().pixelColor(
+                TDigitalPortForm::LedRect(port).center());
+        };
+        const QColor input = led(1);
+        for (int i = 0; i < 2; ++i) {
+            model_->DoSimCommand(cmStep);
+            QVERIFY(model_->Step());
+        }
+        QCOMPARE(model_->StoppedPosition(), 2);
+        QVERIFY(SimulatorIoState.PortIsOutput[0] && SimulatorIoState.PortLevel[7]);
+        QVERIFY(led(1) != input);
+
+        model_->DoSimCommand(cmStep);
+        QVERIFY(model_->Step());
+        QCOMPARE(model_->SimState, ssReady);
+        for (size_t line = 0; line < 16; ++line) {
+            QVERIFY(!SimulatorIoState.PortIsOutput[line]);
+            QVERIFY(!SimulatorIoState.PortLevel[line]);
+        }
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0));
+        QCOMPARE(led(1), input);
+        QCOMPARE(led(8), input);
+        // A window opened after the end shows the reset unit as well.
+        ports->close();
+        QVERIFY(!DigitalPortForm);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ShowDigitalPortWindow(nullptr, false);
+        QCOMPARE(led(1), input);
         QCOMPARE(MessageBoxTexts(recorder), QStringList());
     }
 
@@ -478,7 +522,7 @@ private slots:
         QVERIFY(model_->Step());
         QVERIFY(model_->Step());
         QCOMPARE(pumps, 3);
-        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(9)); // as the ended program left it
+        QCOMPARE(SimulatorIoState.AnalogOut[0], uint8_t(0)); // the end resets the unit
         QCOMPARE(model_->SimState, ssReady);
         QVERIFY(!SimulatorIoState.PortChanged[0]);
         QVERIFY(SimulatorIoState.PortChanged[1]); // an output line is not sent

@@ -258,7 +258,6 @@ private slots:
         QCOMPARE(form->Grid()->RowCount(), 1);
         QVERIFY(form->IsCommandEnabled(TTerminalForm::cmCopy));
         model_.reset();
-        form->Idle(nullptr);
         QCOMPARE(TerminalForm, form);
         QVERIFY(!form->IsCommandEnabled(TTerminalForm::cmCopy));
         form->Grid()->viewport()->grab();

@@ -124,6 +124,14 @@ struct ReferenceEngine {
     ReferenceEngine& operator=(const ReferenceEngine&) = delete;
 };
 
+// A project of these cells, with no comment and no table.
+TLines ProjectOf(const std::vector<TLines>& cells) {
+    TLines project = {Header, "Version=1.0", "1", ""};
+    for (const TLines& cell : cells)
+        AppendCell(project, cell);
+    return project;
+}
+
 // The sample project "Addierer" as bytes, for damaging.
 QByteArray Addierer() {
     return ReadFile(QStringLiteral(TAVRISSEL_SOURCE_DIR "/examples/quendal/Addierer.mtp"));
@@ -154,10 +162,10 @@ class TestProjectFile : public QObject {
 
     // Loads a project text; the boxes shown go to the recorder.
     bool Load(TQuendalModel& model, const TLines& lines, const QString& name = "p.mtp") {
-        const QString path = Path(name);
-        if (!WriteFile(path, Join(lines)))
-            return false;
-        return model.LoadFromFile(path);
+        return Load(model, Join(lines), name);
+    }
+    bool Load(TQuendalModel& model, const QByteArray& text, const QString& name) {
+        return WriteFile(Path(name), text) && model.LoadFromFile(Path(name));
     }
 
 private slots:
@@ -380,9 +388,8 @@ private slots:
             platform::DialogRecorder recorder;
             QByteArray damaged = sample;
             damaged.replace(sumType, "TYPE=9999\r\n");
-            QVERIFY(WriteFile(Path("typ.mtp"), damaged));
             TQuendalModel model;
-            QVERIFY(model.LoadFromFile(Path("typ.mtp")));
+            QVERIFY(Load(model, damaged, "typ.mtp"));
             QCOMPARE(MessageBoxTexts(recorder),
                      (QStringList{QStringLiteral("Unbekannter Blocktyp 9999!"),
                                   QStringLiteral("Fehler beim Lesen der Programmzelle 1!")}));
@@ -409,9 +416,8 @@ private slots:
             for (int i = 0; i < 28; ++i)
                 points += QByteArray::number(90 + i) + ",40,";
             damaged.replace("IN00=65537,1:80,40,", points);
-            QVERIFY(WriteFile(Path("draht.mtp"), damaged));
             TQuendalModel model;
-            QVERIFY(model.LoadFromFile(Path("draht.mtp")));
+            QVERIFY(Load(model, damaged, "draht.mtp"));
             QCOMPARE(MessageBoxTexts(recorder),
                      QStringList{QString::fromUtf8("Block 3 in Zelle 1: Verbindung an Eingang 00 "
                                                    "auf 21 Punkte gekürzt!")});
@@ -427,9 +433,8 @@ private slots:
             platform::DialogRecorder recorder;
             QByteArray damaged = sample;
             damaged.replace("20,20,80,60\r\nTYPE=103", "20,20,80,9999999\r\nTYPE=103");
-            QVERIFY(WriteFile(Path("quelle.mtp"), damaged));
             TQuendalModel model;
-            QVERIFY(model.LoadFromFile(Path("quelle.mtp")));
+            QVERIFY(Load(model, damaged, "quelle.mtp"));
             QCOMPARE(model.GetCell(0)->Count(), 5);
             QVERIFY(EveryWireHasItsSource(model));
             QVERIFY(model.FindBlock(Id(1, 3))->GetInput(1) != nullptr);
@@ -463,10 +468,9 @@ private slots:
         QFETCH(QString, marker);
         QFETCH(int, cells);
         platform::DialogRecorder recorder;
-        const QString path = Path("kurz.mtp");
-        QVERIFY(WriteFile(path, text));
         TQuendalModel model;
-        QVERIFY(model.LoadFromFile(path));
+        QVERIFY(Load(model, text, "kurz.mtp"));
+        const QString path = Path("kurz.mtp");
         QCOMPARE(recorder.Boxes().size(), size_t(1));
         QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Warning);
         QCOMPARE(recorder.Boxes().front().text, QString("Fehlendes %1 in %2!").arg(marker, path));
@@ -526,9 +530,7 @@ private slots:
         const TLines twin = Cell(5, "Zwilling",
                                  {GraphBlock({Id(5, 1), 700, {"7"}, {}, 10, 10}),
                                   GraphBlock({Id(5, 2), 104, {"1"}, {Id(5, 1)}, 110, 10})});
-        TLines project = {Header, "Version=1.0", "1", ""};
-        for (const TLines& cell : {FirstCell(), SecondCell(), twin})
-            AppendCell(project, cell);
+        const TLines project = ProjectOf({FirstCell(), SecondCell(), twin});
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),
@@ -571,9 +573,7 @@ private slots:
         const TLines third = Cell(9, "Neun",
                                   {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
                                    GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
-        TLines project = {Header, "Version=1.0", "1", ""};
-        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third})
-            AppendCell(project, cell);
+        const TLines project = ProjectOf({FirstCell(), SecondCell(), FirstCell(), third});
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),

@@ -1,5 +1,6 @@
 #include "graphical/model/graphblock.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -570,7 +571,7 @@ bool TGraphBlock::EditParam(bool& sizeChanged) {
 
 bool TGraphBlock::EditBitmap(bool& changed) {
     changed = false;
-    TBlockBitmapDlg dialog;
+    TBlockBitmapDlg dialog(QApplication::activeWindow());
     dialog.SetFileName(platform::AnsiToQString(BmpFile));
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -743,7 +744,7 @@ bool TTextBlock::FontFromText(const std::string& line) {
 
 bool TTextBlock::EditDialog(bool& changed) {
     changed = false;
-    TCommentBlockDlg dialog;
+    TCommentBlockDlg dialog(QApplication::activeWindow());
     dialog.SetText(platform::AnsiToQString(Text));
     dialog.SetCommentFont(Font(), ColorFromWindows(FontColor));
     if (dialog.exec() != QDialog::Accepted)

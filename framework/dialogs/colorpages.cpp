@@ -119,9 +119,9 @@ void TColorPreviewer::paintEvent(QPaintEvent*) {
 TColorPagesDialog::TColorPagesDialog(QWidget* owner, const QString& caption,
                                      const QString& fontButton, std::span<const TPageDef> pages,
                                      const QMargins& swatchInset, int helpContext,
-                                     bool fontOnFirstItemOnly)
+                                     bool fontOnFirstItemOnly, bool disabledBoxShowsColor)
     : QDialog(owner), pages_(pages.begin(), pages.end()), helpContext_(helpContext),
-      fontOnFirstItemOnly_(fontOnFirstItemOnly) {
+      fontOnFirstItemOnly_(fontOnFirstItemOnly), disabledBoxShowsColor_(disabledBoxShowsColor) {
     setWindowTitle(caption);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
@@ -245,12 +245,13 @@ void TColorPagesDialog::PageControl1Change(int page) {
     LBFontColorItemClick();
 }
 
-// An editable colour shows the palette entry it equals; a box that cannot be edited
-// shows entry 0.
+// A colour shows the palette entry it equals; a box that cannot be edited shows entry 0
+// unless the dialog shows such colours too.
 void TColorPagesDialog::ShowColorBox(QComboBox* box, QLabel* label, int number) {
     box->setEnabled(number > 0);
     label->setEnabled(number > 0);
-    box->setCurrentIndex(number > 0 ? ColorComboIndex(WorkColor(number)) : 0);
+    const bool shown = number > 0 || (number < 0 && disabledBoxShowsColor_);
+    box->setCurrentIndex(shown ? ColorComboIndex(WorkColor(std::abs(number))) : 0);
 }
 
 void TColorPagesDialog::LBFontColorItemClick() {

@@ -120,10 +120,12 @@ public:
 
 protected:
     // fontOnFirstItemOnly: the font button is enabled only while the page's first item is
-    // selected. The derived dialog fills its working copy and then calls FormShow.
+    // selected. disabledBoxShowsColor: a colour that cannot be edited with the item shows in
+    // its disabled box, else that box shows "Vorgabe". The derived dialog fills its working
+    // copy and then calls FormShow.
     TColorPagesDialog(QWidget* owner, const QString& caption, const QString& fontButton,
                       std::span<const TPageDef> pages, const QMargins& swatchInset, int helpContext,
-                      bool fontOnFirstItemOnly);
+                      bool fontOnFirstItemOnly, bool disabledBoxShowsColor);
 
     // Working copy := live table, and back.
     virtual void LoadWorkingCopy() = 0;
@@ -153,4 +155,5 @@ private:
     int page_ = 0;
     int helpContext_;
     bool fontOnFirstItemOnly_;
+    bool disabledBoxShowsColor_;
 };

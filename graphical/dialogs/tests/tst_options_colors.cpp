@@ -144,6 +144,19 @@ private slots:
         QCOMPARE(dialog.CBBackground->currentIndex(), 1);  // black
     }
 
+    void disabledBackgroundBoxShowsTheBackgroundInUse() {
+        ColorOptions.SetColor(cnCellBackgnd, ColorValues::Yellow);
+        TColorOptionsDlg dialog;
+        QCOMPARE(dialog.CBBackground->currentIndex(), 12);
+        dialog.LBFontColorItem->setCurrentRow(1); // Gitter
+        QVERIFY(!dialog.CBBackground->isEnabled());
+        QCOMPARE(dialog.CBBackground->currentIndex(), 12);
+        dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::DataPageNo);
+        dialog.LBFontColorItem->setCurrentRow(1);
+        QVERIFY(!dialog.CBBackground->isEnabled());
+        QCOMPARE(dialog.CBBackground->currentIndex(), 0); // button face is none of the sixteen
+    }
+
     void foreignColorShowsAsVorgabeAndChoosingItStoresTheDefault() {
         ColorOptions.SetColor(cnTableText, 0x123456);
         TColorOptionsDlg dialog;

@@ -1,8 +1,6 @@
 #include "framework/dialogs/colorpages.h"
 
 #include <QComboBox>
-#include <QFontDialog>
-#include <QFontInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +19,7 @@
 
 #include "framework/dialogs/colorvalue.h"
 #include "framework/dialogs/dialogplacement.h"
+#include "framework/dialogs/fontchoice.h"
 #include "framework/utils.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/failure.h"
@@ -97,13 +96,8 @@ QFont ToQFont(const TViewFont& font) {
     return result;
 }
 
-std::function<std::optional<QFont>(const QFont&, QWidget*)> TColorPagesDialog::FontDialog =
-    [](const QFont& initial, QWidget* parent) -> std::optional<QFont> {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
-        return std::nullopt;
-    return font;
+TFontDialogRun TColorPagesDialog::FontDialog = [](const QFont& initial, QWidget* parent) {
+    return RunFontDialog(initial, parent);
 };
 
 TColorPreviewer::TColorPreviewer(TColorPagesDialog* dialog, QWidget* parent)
@@ -292,24 +286,14 @@ void TColorPagesDialog::ShowFont() {
 
 void TColorPagesDialog::BFontSelectClick() {
     const TViewFont current = PageFont(page_);
-    // The dialog starts at the font the views really use (a stored name that is not
-    // installed is replaced by another); what the user leaves as shown stays as stored.
-    const QFontInfo used(ToQFont(current));
-    QFont shown(used.family(), used.pointSize());
-    shown.setBold(used.bold());
-    shown.setItalic(used.italic());
-    const std::optional<QFont> chosen = FontDialog(shown, this);
+    const std::optional<QFont> chosen = ChooseFont(ToQFont(current), this, FontDialog);
     if (!chosen)
         return;
     TViewFont changed = current;
-    if (chosen->family() != shown.family())
-        changed.Name = chosen->family().left(MaxViewFontNameLength);
-    if (chosen->pointSize() > 0 && chosen->pointSize() != shown.pointSize())
-        changed.Size = chosen->pointSize();
-    if (chosen->bold() != shown.bold())
-        changed.Bold = chosen->bold();
-    if (chosen->italic() != shown.italic())
-        changed.Italic = chosen->italic();
+    changed.Name = chosen->family().left(MaxViewFontNameLength);
+    changed.Size = chosen->pointSize();
+    changed.Bold = chosen->bold();
+    changed.Italic = chosen->italic();
     if (changed == current)
         return;
     SetPageFont(page_, changed);

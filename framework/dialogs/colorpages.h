@@ -16,6 +16,8 @@
 #include <span>
 #include <vector>
 
+#include "framework/dialogs/fontchoice.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -88,7 +90,7 @@ public:
     virtual void PreviewerPaint(QPainter& painter);
 
     // Runs the font dialog (tests replace it); empty when cancelled.
-    static std::function<std::optional<QFont>(const QFont& initial, QWidget* parent)> FontDialog;
+    static TFontDialogRun FontDialog;
 
     // Runs after every apply: the owner hands the live table to its windows.
     std::function<void()> OnApply;

@@ -259,14 +259,32 @@ private slots:
         QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], (TFontEntry{"DejaVu Sans", 12, 3}));
     }
 
+    void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("style");
+        // names that are not installed: the views show another font, which may name its
+        // upright style "Book"
+        QTest::newRow("comment") << int(TColorOptionsDlg::CellPageNo) << int(fvCellComment)
+                                 << QStringLiteral("MS Sans Serif") << 8 << 0;
+        QTest::newRow("terminal, bold") << int(TColorOptionsDlg::OutputPageNo) << int(fvTerminal)
+                                        << QStringLiteral("Tavrissel Fehlschrift") << 11 << 2;
+    }
+
     void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne() {
-        // a stored name that is not installed: the views show another font
-        const TFontEntry stored{QStringLiteral("Tavrissel Fehlschrift"), 11, 2};
-        ColorOptions.Fonts[fvTerminal] = stored;
+        QFETCH(int, page);
+        QFETCH(int, view);
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(int, style);
+        const TFontEntry stored{name, size, style};
+        ColorOptions.Fonts[view] = stored;
         const QFontInfo used(FontEntryToQFont(stored));
         TColorOptionsDlg dialog;
         dialog.show();
-        dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::OutputPageNo);
+        dialog.PageControl1->setCurrentIndex(page);
         const QString described = dialog.LSelectedFont->text();
         QFont offered;
         WhenShown<QFontDialog>([&](QFontDialog& fonts) {
@@ -276,9 +294,10 @@ private slots:
         });
         QTest::mouseClick(dialog.BFontSelect, Qt::LeftButton);
         QCOMPARE(offered.family(), used.family());
-        QCOMPARE(offered.pointSize(), 11);
-        QVERIFY(offered.bold());
-        QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], stored);
+        QCOMPARE(offered.pointSize(), stored.Size);
+        QCOMPARE(offered.bold(), (stored.Style & 2) != 0);
+        QCOMPARE(offered.italic(), (stored.Style & 1) != 0);
+        QCOMPARE(dialog.WorkingCopy().Fonts[view], stored);
         QVERIFY(!dialog.ApplyButton->isEnabled());
         QCOMPARE(dialog.LSelectedFont->text(), described);
     }

@@ -75,7 +75,10 @@ void FillColorCombo(QComboBox* combo, const QMargins& inset) {
     for (int entry = 0; entry < PaletteSize; ++entry) {
         QPixmap swatch(48, 12);
         swatch.fill(ColorValueToQColor(PaletteColor(entry)));
-        combo->addItem(QIcon(swatch), entry == 0 ? QStringLiteral("Vorgabe") : QString());
+        // a disabled box shows its colour too, not a greyed swatch
+        QIcon icon(swatch);
+        icon.addPixmap(swatch, QIcon::Disabled);
+        combo->addItem(icon, entry == 0 ? QStringLiteral("Vorgabe") : QString());
     }
 }
 

@@ -151,6 +151,14 @@ private slots:
         dialog.LBFontColorItem->setCurrentRow(1); // Gitter
         QVERIFY(!dialog.CBBackground->isEnabled());
         QCOMPARE(dialog.CBBackground->currentIndex(), 12);
+        // drawn in its colour, not greyed
+        const QImage box = dialog.CBBackground->grab().toImage();
+        int yellow = 0;
+        for (int y = 0; y < box.height(); ++y) {
+            for (int x = 0; x < box.width(); ++x)
+                yellow += box.pixelColor(x, y) == QColor(Qt::yellow);
+        }
+        QVERIFY(yellow > 100);
         dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::DataPageNo);
         dialog.LBFontColorItem->setCurrentRow(1);
         QVERIFY(!dialog.CBBackground->isEnabled());

@@ -293,7 +293,8 @@ void TColorPagesDialog::BFontSelectClick() {
     if (!chosen)
         return;
     TViewFont changed = current;
-    changed.Name = chosen->family().left(MaxViewFontNameLength);
+    if (chosen->family() != current.Name)
+        changed.Name = chosen->family().left(MaxViewFontNameLength);
     changed.Size = chosen->pointSize();
     changed.Bold = chosen->bold();
     changed.Italic = chosen->italic();

@@ -117,7 +117,7 @@ public:
     std::string FontAsText() const;
     bool FontFromText(const std::string& line);
     QFont Font() const;
-    void SetFont(const QFont& font, const QColor& color);
+    void SetFont(const QFont& font, uint32_t color);
 };
 
 QColor ColorFromWindows(uint32_t value);

@@ -10,6 +10,7 @@
 #include "framework/winregistry.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -164,6 +165,30 @@ void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
         if (form && onCreated)
             onCreated(form);
     }
+}
+
+void CloseMainWindow(QCloseEvent* event, bool& closing, const std::function<bool()>& query,
+                     const std::function<bool()>& close, const std::function<void()>& refused) {
+    if (closing) {
+        event->accept();
+        return;
+    }
+    bool closed = false;
+    try {
+        if (query()) {
+            closing = true;
+            closed = close();
+        }
+    } catch (...) {
+        closing = false;
+        refused();
+        throw;
+    }
+    if (!closed) {
+        closing = false;
+        refused();
+    }
+    event->setAccepted(closed);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QAction;
+class QCloseEvent;
 class QIcon;
 class QMainWindow;
 class QMdiArea;
@@ -62,6 +63,14 @@ void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktop
 void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area);
 void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
                          const std::function<void(QWidget*)>& onCreated = {});
+
+// The close of a main window. query asks whether it may close (false refuses); close does the
+// closing and returns false when a step refused (a window that stayed open). A close refused at
+// any step, by an answer or by a failure, clears closing and runs refused, so that nothing of it
+// stays behind and the next close asks again. While closing is set, a close is accepted at once.
+// A failure goes on to the window's event guard, which refuses the close.
+void CloseMainWindow(QCloseEvent* event, bool& closing, const std::function<bool()>& query,
+                     const std::function<bool()>& close, const std::function<void()>& refused);
 
 // The window menu: cascade, tile one above the other, tile side by side, close all, then the
 // list of the children. The four items are enabled while a child exists.

@@ -51,6 +51,16 @@ template <class Handler> auto GuardEvent(QEvent* event, Handler&& handler) {
     }
 }
 
+// Runs a callback the toolkit makes from inside its own event handling (a delegate handing
+// over its editor's text, say). A failure is shown once the event loop is back.
+template <class Callback> void GuardCallback(Callback&& callback) {
+    try {
+        std::forward<Callback>(callback)();
+    } catch (...) {
+        ShowFailureLater();
+    }
+}
+
 } // namespace platform
 
 // Runs a command. An exception it lets out is shown here, before it could pass through the

@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -165,6 +166,18 @@ void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
         if (form && onCreated)
             onCreated(form);
     }
+}
+
+bool MainWindowEvent(QEvent* event, QString& hint, const std::function<void()>& showHint,
+                     const std::function<bool()>& base) {
+    return platform::GuardEvent(event, [&] {
+        if (event->type() == QEvent::StatusTip) {
+            hint = static_cast<QStatusTipEvent*>(event)->tip();
+            showHint();
+            return true;
+        }
+        return base();
+    });
 }
 
 void CloseMainWindow(QCloseEvent* event, bool& closing, const std::function<bool()>& query,

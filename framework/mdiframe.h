@@ -12,6 +12,7 @@
 
 class QAction;
 class QCloseEvent;
+class QEvent;
 class QIcon;
 class QMainWindow;
 class QMdiArea;
@@ -63,6 +64,11 @@ void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktop
 void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area);
 void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
                          const std::function<void(QWidget*)>& onCreated = {});
+
+// A main window's event(), guarded: a status tip is kept in hint and shown with showHint; every
+// other event goes to the window's own handlers through base.
+bool MainWindowEvent(QEvent* event, QString& hint, const std::function<void()>& showHint,
+                     const std::function<bool()>& base);
 
 // The close of a main window. query asks whether it may close (false refuses); close does the
 // closing and returns false when a step refused (a window that stayed open). A close refused at

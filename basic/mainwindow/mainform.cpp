@@ -51,7 +51,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -653,15 +652,9 @@ void TMainForm::AppHint() {
 }
 
 bool TMainForm::event(QEvent* event) {
-    // Every handler of the window (show, drop, close) runs here.
-    return platform::GuardEvent(event, [&] {
-        if (event->type() == QEvent::StatusTip) {
-            hint_ = static_cast<QStatusTipEvent*>(event)->tip();
-            AppHint();
-            return true;
-        }
-        return QMainWindow::event(event);
-    });
+    // Every handler of the window (show, drop, close) runs guarded here.
+    return MainWindowEvent(
+        event, hint_, [this] { AppHint(); }, [&] { return QMainWindow::event(event); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,7 +19,6 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -744,15 +743,9 @@ void TTavrisselForm::AppHint() {
 }
 
 bool TTavrisselForm::event(QEvent* event) {
-    // Every handler of the window (show, drop, close) runs here.
-    return platform::GuardEvent(event, [&] {
-        if (event->type() == QEvent::StatusTip) {
-            hint_ = static_cast<QStatusTipEvent*>(event)->tip();
-            AppHint();
-            return true;
-        }
-        return QMainWindow::event(event);
-    });
+    // Every handler of the window (show, drop, close) runs guarded here.
+    return MainWindowEvent(
+        event, hint_, [this] { AppHint(); }, [&] { return QMainWindow::event(event); });
 }
 
 bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {

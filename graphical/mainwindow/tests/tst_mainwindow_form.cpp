@@ -105,6 +105,22 @@ void OpenMenu(TTavrisselForm& form, QMenu* menu) {
     QTRY_VERIFY(menu->isVisible());
 }
 
+// Drops data on target after its drag entered, as the desktop delivers them; whether the drag
+// and the drop were accepted.
+bool DropOn(QWidget* target, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+// A desktop file that breaks off inside its first window record.
+bool WriteDamagedDesktop() {
+    QFile file(DesktopFileName);
+    return file.open(QIODevice::WriteOnly) && file.write("S 0 \nI 0\nI 2\nR 999\nI") > 0;
+}
+
 void CloseMenu(QMenu* menu) {
     menu->hide();
     QTRY_VERIFY(!menu->isVisible());
@@ -618,10 +634,7 @@ void TestMainWindow::hiddenToolbarsComeBackFromTheViewMenu() {
 }
 
 void TestMainWindow::damagedDesktopIsReportedAndTheProgramRunsOn() {
-    QFile file(DesktopFileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("S 0 \nI 0\nI 2\nR 999\nI");
-    file.close();
+    QVERIFY(WriteDamagedDesktop());
     platform::DialogRecorder recorder;
     TTavrisselForm* form = Start();
     QCOMPARE(BoxTexts(recorder), QStringList{"Konnte die Desktopdatei nicht lesen!"});
@@ -649,13 +662,7 @@ void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
     QVERIFY(form->acceptDrops());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
-    // The drop comes after the drag entered the window, as the desktop delivers them.
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &drop);
-    QVERIFY(drop.isAccepted());
+    QVERIFY(DropOn(form, data));
     QVERIFY(form->Model());
     QCOMPARE(form->Model()->FileName(), first);
     QVERIFY(form->CellTree()->hasFocus());
@@ -663,10 +670,7 @@ void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
 
 void TestMainWindow::failuresOfTheMainWindowsHandlersEndThere() {
     // the first show reads a damaged desktop, and the box telling so fails as well
-    QFile file(DesktopFileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("S 0 \nI 0\nI 2\nR 999\nI");
-    file.close();
+    QVERIFY(WriteDamagedDesktop());
     platform::DialogRecorder recorder;
     recorder.QueueFailure(QStringLiteral("Anzeige gescheitert"));
     TTavrisselForm* form = Start();
@@ -679,11 +683,8 @@ void TestMainWindow::failuresOfTheMainWindowsHandlersEndThere() {
     recorder.QueueFailure(QStringLiteral("Oeffnen gescheitert"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(dir_.filePath(QStringLiteral("fehlt.mtp")))});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &enter);
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &drop);
-    QVERIFY(drop.isAccepted());
+    // the drop ends where it failed
+    QVERIFY(DropOn(form, data));
     QTRY_COMPARE(recorder.Boxes().size(), size_t(2));
     QCOMPARE(recorder.Boxes()[1].text, QStringLiteral("Oeffnen gescheitert"));
     QVERIFY(form->isVisible());

@@ -616,7 +616,7 @@ void TTavrisselForm::EnableButtons() {
     // The focus on the main window itself, or nowhere once the last window has closed, goes to
     // the tree.
     const QWidget* focus = QApplication::focusWidget();
-    if (focus == this || (!focus && isActiveWindow()))
+    if (focus == this || (!focus && isActiveWindow() && !ActiveChild()))
         FocusTree();
     const Mode mode = CommandMode();
     TMDIChildForm* child = ActiveChild();

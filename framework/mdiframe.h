@@ -1,7 +1,7 @@
-// Pieces of an MDI frame that both programs' main windows use: commands carried by menu items
-// and tool buttons and enabled at idle time, the main window's place in the settings, the
-// desktop file with one record per child, the window menu, the splash timer and files dropped on
-// the window.
+// Pieces of an MDI frame that both programs' main windows use: their guarded events and their
+// close, commands carried by menu items and tool buttons and enabled at idle time, the main
+// window's place in the settings, the desktop file with one record per child, the window menu,
+// the splash timer and files dropped on the window.
 #pragma once
 
 #include <QObject>

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "framework/tests/eventloop.h"
 #include "framework/tests/helpcapture.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -43,16 +44,6 @@ QImage Sample(TColorOptionsDlg& dialog) {
 void ChooseNext(QComboBox* combo) {
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_Down);
-}
-
-// Runs action on the modal dialog as soon as the event loop shows it.
-template <class Dialog> void WhenShown(std::function<void(Dialog&)> action) {
-    QTimer::singleShot(0, [action] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
-            action(*dialog);
-        else if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
 }
 
 } // namespace
@@ -295,7 +286,7 @@ private slots:
         dialog.PageControl1->setCurrentIndex(page);
         const QString described = dialog.LSelectedFont->text();
         QFont offered;
-        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+        fixture::WhenShown<QFontDialog>([&](QFontDialog& fonts) {
             offered = fonts.currentFont();
             QTest::mouseClick(fonts.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);

@@ -6,7 +6,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        event->ignore();
+        platform::EndFailedEvent(event);
         platform::ShowFailureLater();
     }
     return false;

@@ -11,7 +11,7 @@ class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
 
-    // A failure that gets this far refuses its event (a close is not done) and is shown once
-    // the event loop is back.
+    // A failure that gets this far ends its event (a close is not done) and is shown once the
+    // event loop is back.
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -1,6 +1,7 @@
 #include "framework/mdichild.h"
 
 #include "framework/utils.h"
+#include "platform/qt/failure.h"
 
 #include <QHash>
 #include <QMdiArea>
@@ -184,6 +185,10 @@ TWindowState TMDIChildForm::FormWindowState() const {
 void TMDIChildForm::TrackNormalBounds() {
     if (isVisible() && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         normalBounds_ = geometry();
+}
+
+bool TMDIChildForm::event(QEvent* event) {
+    return platform::GuardEvent(event, [&] { return QMdiSubWindow::event(event); });
 }
 
 void TMDIChildForm::moveEvent(QMoveEvent* event) {

@@ -74,6 +74,9 @@ public:
     void FinishCreate();
 
 protected:
+    // Every handler of every window (show, resize, close, and those of the windows built on this
+    // one) runs guarded here.
+    bool event(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

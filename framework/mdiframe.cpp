@@ -10,6 +10,7 @@
 #include "framework/winregistry.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -164,6 +166,42 @@ void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
         if (form && onCreated)
             onCreated(form);
     }
+}
+
+bool MainWindowEvent(QEvent* event, QString& hint, const std::function<void()>& showHint,
+                     const std::function<bool()>& base) {
+    return platform::GuardEvent(event, [&] {
+        if (event->type() == QEvent::StatusTip) {
+            hint = static_cast<QStatusTipEvent*>(event)->tip();
+            showHint();
+            return true;
+        }
+        return base();
+    });
+}
+
+void CloseMainWindow(QCloseEvent* event, bool& closing, const std::function<bool()>& query,
+                     const std::function<bool()>& close, const std::function<void()>& refused) {
+    if (closing) {
+        event->accept();
+        return;
+    }
+    bool closed = false;
+    try {
+        if (query()) {
+            closing = true;
+            closed = close();
+        }
+    } catch (...) {
+        closing = false;
+        refused();
+        throw;
+    }
+    if (!closed) {
+        closing = false;
+        refused();
+    }
+    event->setAccepted(closed);
 }
 
 // ---------------------------------------------------------------------------------------------

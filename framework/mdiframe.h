@@ -1,7 +1,7 @@
-// Pieces of an MDI frame that both programs' main windows use: commands carried by menu items
-// and tool buttons and enabled at idle time, the main window's place in the settings, the
-// desktop file with one record per child, the window menu, the splash timer and files dropped on
-// the window.
+// Pieces of an MDI frame that both programs' main windows use: their guarded events and their
+// close, commands carried by menu items and tool buttons and enabled at idle time, the main
+// window's place in the settings, the desktop file with one record per child, the window menu,
+// the splash timer and files dropped on the window.
 #pragma once
 
 #include <QObject>
@@ -11,6 +11,8 @@
 #include <vector>
 
 class QAction;
+class QCloseEvent;
+class QEvent;
 class QIcon;
 class QMainWindow;
 class QMdiArea;
@@ -62,6 +64,19 @@ void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktop
 void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area);
 void LoadDesktopChildren(TDesktopReader& reader, QMdiArea* area, TModel* model,
                          const std::function<void(QWidget*)>& onCreated = {});
+
+// A main window's event(), guarded: a status tip is kept in hint and shown with showHint; every
+// other event goes to the window's own handlers through base.
+bool MainWindowEvent(QEvent* event, QString& hint, const std::function<void()>& showHint,
+                     const std::function<bool()>& base);
+
+// The close of a main window. query asks whether it may close (false refuses); close does the
+// closing and returns false when a step refused (a window that stayed open). A close refused at
+// any step, by an answer or by a failure, clears closing and runs refused, so that nothing of it
+// stays behind and the next close asks again. While closing is set, a close is accepted at once.
+// A failure goes on to the window's event guard, which refuses the close.
+void CloseMainWindow(QCloseEvent* event, bool& closing, const std::function<bool()>& query,
+                     const std::function<bool()>& close, const std::function<void()>& refused);
 
 // The window menu: cascade, tile one above the other, tile side by side, close all, then the
 // list of the children. The four items are enabled while a child exists.

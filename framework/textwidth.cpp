@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -53,12 +54,20 @@ void FitWidthToCaption(QWidget* window) {
     const int needed = CaptionWidth(window);
     if (window->width() >= needed)
         return;
+    // A window placed by the program grows to both sides, so one centred over its owner stays
+    // centred; a dialog that Qt places is centred by its own show event, after this one.
+    const bool placed = window->testAttribute(Qt::WA_Moved);
+    int left = window->x() - (needed - window->width()) / 2;
+    if (const QScreen* screen = window->screen())
+        left = std::max(left, screen->availableGeometry().left());
     if (window->minimumWidth() == window->maximumWidth())
         window->setFixedWidth(needed);
     else {
         window->setMaximumWidth(std::max(window->maximumWidth(), needed));
         window->resize(needed, window->height());
     }
+    if (placed)
+        window->move(left, window->y());
 }
 
 void FitDialogsToCaptions() {

@@ -388,18 +388,6 @@ private:
     int fd_ = -1;
 };
 
-void writeAll(int fd, const std::string& data, const std::string& path) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw SettingsError(path + " kann nicht geschrieben werden: " + SystemErrorText(errno));
-        done += static_cast<size_t>(n);
-    }
-}
-
 std::string userStorePath() {
     std::string base;
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -562,7 +550,9 @@ struct Settings::Impl {
         if (fd < 0)
             throw SettingsError(temp + " kann nicht angelegt werden: " + SystemErrorText(errno));
         try {
-            writeAll(fd, serialize(*root), temp);
+            if (const int error = WriteAll(fd, serialize(*root)))
+                throw SettingsError(temp +
+                                    " kann nicht geschrieben werden: " + SystemErrorText(error));
             if (::fsync(fd) != 0)
                 throw SettingsError(temp +
                                     " kann nicht geschrieben werden: " + SystemErrorText(errno));

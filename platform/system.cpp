@@ -102,44 +102,50 @@ int WriteAccessError(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
-int ReadWholeFile(const std::string& path, std::string& content) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    content.clear();
+int ReadAll(int fd, std::string& content) {
     char buffer[65536];
     while (true) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            return error;
-        }
+        if (n < 0)
+            return errno;
         if (n == 0)
-            break;
+            return 0;
         content.append(buffer, static_cast<size_t>(n));
     }
-    ::close(fd);
+}
+
+int WriteAll(int fd, std::string_view data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        done += static_cast<size_t>(n);
+    }
     return 0;
+}
+
+int ReadWholeFile(const std::string& path, std::string& content) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    content.clear();
+    const int error = ReadAll(fd, content);
+    ::close(fd);
+    return error;
 }
 
 int WriteWholeFile(const std::string& path, std::string_view data) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return errno;
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            return error;
-        }
-        done += static_cast<size_t>(n);
+    if (const int error = WriteAll(fd, data)) {
+        ::close(fd);
+        return error;
     }
     return ::close(fd) == 0 ? 0 : errno;
 }

@@ -24,6 +24,10 @@ std::string SystemErrorText(int code);
 // 0 when this process may write the existing file at path, by the system's own test with
 // its effective ids; else the reason (EACCES, EROFS, ENOENT, ...).
 int WriteAccessError(const std::string& path);
+// Reads the open file fd to its end, appending to content; 0, or the system error number.
+int ReadAll(int fd, std::string& content);
+// Writes all of data to the open file fd; 0, or the system error number.
+int WriteAll(int fd, std::string_view data);
 // The whole file at path into content; 0, or the system error number.
 int ReadWholeFile(const std::string& path, std::string& content);
 // data as the whole file at path (created or emptied first); 0, or the system error number.

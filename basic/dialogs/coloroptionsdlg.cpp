@@ -54,7 +54,7 @@ std::array<TColorPagesDialog::TPageDef, 5> Pages() {
 TColorOptionsDlg::TColorOptionsDlg(QWidget* owner)
     : TColorPagesDialog(owner, QStringLiteral("Farb- und Schrifteinstellungen "),
                         QStringLiteral("Schriftart w\u00E4hlen..."), Pages(), QMargins(6, 1, 6, 1),
-                        HelpContext, true) {
+                        HelpContext, true, false) {
     LoadWorkingCopy();
     FormShow();
 }

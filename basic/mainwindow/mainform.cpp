@@ -51,7 +51,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -653,12 +652,9 @@ void TMainForm::AppHint() {
 }
 
 bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        hint_ = static_cast<QStatusTipEvent*>(event)->tip();
-        AppHint();
-        return true;
-    }
-    return QMainWindow::event(event);
+    // Every handler of the window (show, drop, close) runs guarded here.
+    return MainWindowEvent(
+        event, hint_, [this] { AppHint(); }, [&] { return QMainWindow::event(event); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -785,59 +781,51 @@ bool TMainForm::FormCloseQuery() {
             static_cast<platform::Buttons>(platform::Button::Ok));
         return false;
     }
+    // Every source window is asked first; one that refuses keeps them all open.
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (qsizetype i = children.size() - 1; i >= 0; --i)
+        if (auto* editor = qobject_cast<TEditorForm*>(children[i]);
+            editor && !editor->AgreeToClose())
+            return false;
     return true;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A failure refuses the close; the windows stay as they are.
-    platform::GuardEvent(event, [&] {
-        if (closing_) {
-            event->accept();
-            return;
-        }
-        if (!FormCloseQuery()) {
-            event->ignore();
-            return;
-        }
-        // Every source window is asked first; one that refuses keeps them all open.
-        const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
-        std::vector<QPointer<TEditorForm>> agreed;
-        for (qsizetype i = children.size() - 1; i >= 0; --i) {
-            auto* editor = qobject_cast<TEditorForm*>(children[i]);
-            if (!editor)
-                continue;
-            if (!editor->AgreeToClose()) {
-                for (const QPointer<TEditorForm>& asked : agreed)
-                    if (asked)
-                        asked->WithdrawClose();
-                event->ignore();
-                return;
-            }
-            agreed.emplace_back(editor);
-        }
-        // The desktop holds the windows as their questions left them, before they close.
-        TDesktopWriter desktop;
-        bool desktopTaken = true;
-        try {
-            SaveDesktopChildren(desktop, mdiArea_);
-        } catch (const std::exception&) {
-            desktopTaken = false;
-        }
-        for (qsizetype i = children.size() - 1; i >= 0; --i) {
-            QPointer<QMdiSubWindow> child = children[i];
-            if (child)
-                child->close();
-        }
-        closing_ = true;
-        idleHandler_->Stop();
-        FormClose();
-        WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
-            if (!desktopTaken)
-                throw EDesktopError(DesktopFileName);
-            writer = desktop;
+    // A close refused at any step keeps the windows as they are, and each asks again.
+    CloseMainWindow(
+        event, closing_, [this] { return FormCloseQuery(); }, [this] { return CloseWindows(); },
+        [this] {
+            for (QMdiSubWindow* child : mdiArea_->subWindowList())
+                if (auto* editor = qobject_cast<TEditorForm*>(child))
+                    editor->WithdrawClose();
+            idleHandler_->Start();
         });
-        event->accept();
+}
+
+bool TMainForm::CloseWindows() {
+    // The desktop holds the windows as their questions left them, before they close.
+    TDesktopWriter desktop;
+    bool desktopTaken = true;
+    try {
+        SaveDesktopChildren(desktop, mdiArea_);
+    } catch (const std::exception&) {
+        desktopTaken = false;
+    }
+    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        QPointer<QMdiSubWindow> child = children[i];
+        // a window whose close failed stays, and so does the program
+        if (child && !child->close())
+            return false;
+    }
+    idleHandler_->Stop();
+    FormClose();
+    WriteDesktopFile(DesktopFileName, [&](TDesktopWriter& writer) {
+        if (!desktopTaken)
+            throw EDesktopError(DesktopFileName);
+        writer = desktop;
     });
+    return true;
 }
 
 void TMainForm::FormClose() {

@@ -111,6 +111,8 @@ private:
     void ReadSettings();
     void ReadDesktop();
     bool FormCloseQuery();
+    // Closes the windows and keeps settings and desktop; false when a window stayed open.
+    bool CloseWindows();
     void FormClose();
     void HookEditor(QWidget* window);
 

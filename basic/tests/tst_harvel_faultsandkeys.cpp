@@ -349,6 +349,14 @@ private slots:
         platform::DialogRecorder recorder;
         TLinotrex& wrapper = Linotrex();
         auto form = testing::StartMainForm();
+        // a good program compiled first, watched by the user
+        TEditorForm* good = Open(*form, File("gut.bas", "DIM a AS WORD\r\na = 1\r\n"));
+        QVERIFY(good);
+        QTest::keySequence(good->TextEditor(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+        QVERIFY(wrapper.IsCompiledFor(good));
+        TWatchEntry& watch = wrapper.AddWatch("a");
+        wrapper.RefreshWatches();
+        QCOMPARE(watch.GetText(), QStringLiteral("0"));
         // undeclared names behind the NUL: the library would never see them
         const std::string text =
             std::string("DIM a AS WORD\r\na = 1") + '\0' + "\r\nb = 2\r\nc = 3\r\n";
@@ -364,6 +372,9 @@ private slots:
                                                QStringLiteral("Zeile 2: unerwartetes Zeichen "
                                                               "(Nullbyte)")}));
         QVERIFY(!wrapper.IsCompiledFor(editor));
+        // nothing of the program compiled before is left to run or to watch
+        QCOMPARE(watch.GetText(), QStringLiteral("Fehler bei Auswertung"));
+        wrapper.Watches().clear();
         form->AppIdle();
         QVERIFY(!form->CommandItem(cmRun)->isEnabled());
         // the message window has led to the line

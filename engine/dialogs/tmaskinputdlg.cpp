@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QValidator>
 
 namespace quendal {
 
@@ -41,6 +42,28 @@ private:
     bool entered_ = false;
 };
 
+// A value field edits as plain text: an optional sign, then digits. Blanks that come with a
+// paste are dropped; anything else, or a seventh place, is refused as it is typed or pasted.
+class TNumberValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        for (int i = input.size() - 1; i >= 0; --i) {
+            if (input[i].isSpace()) {
+                input.remove(i, 1);
+                if (i < pos)
+                    --pos;
+            }
+        }
+        // six places, as many as "-32768" takes
+        static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]*$"));
+        if (input.size() > 6 || !number.match(input).hasMatch())
+            return Invalid;
+        return MaskTextAcceptable(MaskMode::Number, input, true) ? Acceptable : Intermediate;
+    }
+};
+
 } // namespace
 
 TMaskInputDlg::TMaskInputDlg(QWidget* owner) : QDialog(owner) {
@@ -59,17 +82,20 @@ TMaskInputDlg::TMaskInputDlg(QWidget* owner) : QDialog(owner) {
     SetMode(MaskMode::Text);
 }
 
-// Masks in Qt's notation: "9" a required digit, "0" an optional one, "#" an optional digit or
-// sign; a blank marks unfilled places.
+// Masks in Qt's notation: "9" a required digit; a blank marks unfilled places. A number has
+// no mask, so that the field holds no blanks and shows exactly the value.
 void TMaskInputDlg::SetMode(MaskMode mode, const QString& prompt) {
     mode_ = mode;
+    ed->setValidator(nullptr);
+    ed->setMaxLength(32767);
     switch (mode) {
     case MaskMode::Text:
         ed->setInputMask(QString());
         label->setText(prompt.isEmpty() ? QStringLiteral("Geben Sie einen Text ein:") : prompt);
         break;
     case MaskMode::Number:
-        ed->setInputMask(QStringLiteral("#00000; "));
+        ed->setInputMask(QString());
+        ed->setValidator(new TNumberValidator(ed));
         label->setText(
             QStringLiteral("Geben Sie einen konstanten Wert von -32768 bis +32767 ein:"));
         break;
@@ -85,7 +111,7 @@ void TMaskInputDlg::SetMode(MaskMode mode, const QString& prompt) {
 }
 
 QString TMaskInputDlg::Text() const {
-    return mode_ == MaskMode::Number ? ed->text().trimmed() : ed->text();
+    return ed->text();
 }
 
 void TMaskInputDlg::OkButtonClick() {

@@ -18,7 +18,7 @@ public:
     // Sets the mask and the label; an empty prompt takes the mode's own label. The edit's text
     // is set afterwards, so the mask can place it.
     void SetMode(dialogs::MaskMode mode, const QString& prompt = QString());
-    // The edit's text without the blanks of unfilled places; a number without blanks around it.
+    // The edit's text; a time or date without the blanks of unfilled places.
     QString Text() const;
     // Closes the dialog when the text passes the mode's check, else beeps and stays open.
     void OkButtonClick();

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -251,6 +252,61 @@ private slots:
         }));
         QCOMPARE(engine.Param(), std::string("32767"));
         QCOMPARE(recorder.Beeps().size(), size_t(5));
+    }
+
+    void valueConstantEditsLikeATextField() {
+        Engine engine(700);
+        engine.Set("1");
+        // What is typed over the value selected on entry replaces it.
+        QVERIFY(engine.Edit([](QDialog& dialog) {
+            auto* ed = Child<QLineEdit>(dialog, "ed");
+            QTest::keyClicks(ed, "7");
+            QCOMPARE(ed->text(), QStringLiteral("7"));
+            QTest::keyClick(ed, Qt::Key_Return);
+        }));
+        QCOMPARE(engine.Param(), std::string("7"));
+        QVERIFY(engine.Edit([](QDialog& dialog) {
+            auto* ed = Child<QLineEdit>(dialog, "ed");
+            QTest::keyClick(ed, Qt::Key_End);
+            QTest::keyClick(ed, Qt::Key_Backspace);
+            QTest::keyClicks(ed, "42");
+            QCOMPARE(ed->text(), QStringLiteral("42"));
+            QTest::keyClick(ed, Qt::Key_Return);
+        }));
+        QCOMPARE(engine.Param(), std::string("42"));
+        engine.Set("1234");
+        QVERIFY(engine.Edit([](QDialog& dialog) {
+            auto* ed = Child<QLineEdit>(dialog, "ed");
+            QTest::keyClick(ed, Qt::Key_Home);
+            QTest::keyClick(ed, Qt::Key_Delete);
+            QTest::keyClicks(ed, "-x"); // a letter is refused
+            QTest::keyClick(ed, Qt::Key_Right, Qt::ShiftModifier);
+            QTest::keyClicks(ed, "9");
+            QTest::keyClick(ed, Qt::Key_End);
+            QTest::keyClicks(ed, "0");
+            QCOMPARE(ed->text(), QStringLiteral("-9340"));
+            ClickOk(dialog);
+        }));
+        QCOMPARE(engine.Param(), std::string("-9340"));
+        // A paste lands as the field shows it, blanks around it dropped.
+        QApplication::clipboard()->setText(QStringLiteral(" 815 "));
+        QVERIFY(engine.Edit([](QDialog& dialog) {
+            auto* ed = Child<QLineEdit>(dialog, "ed");
+            QTest::keyClick(ed, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(ed->text(), QStringLiteral("815"));
+            QTest::keyClick(ed, Qt::Key_Home);
+            QTest::keyClick(ed, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(ed->text(), QStringLiteral("815815"));
+            QTest::keyClick(ed, Qt::Key_V, Qt::ControlModifier); // a seventh place is refused
+            QCOMPARE(ed->text(), QStringLiteral("815815"));
+            QTest::keyClick(ed, Qt::Key_Return); // out of range: stays open
+            QVERIFY(dialog.isVisible());
+            QTest::keyClick(ed, Qt::Key_Backspace);
+            QTest::keyClick(ed, Qt::Key_Backspace);
+            QTest::keyClick(ed, Qt::Key_Backspace);
+            QTest::keyClick(ed, Qt::Key_Return);
+        }));
+        QCOMPARE(engine.Param(), std::string("815"));
     }
 
     void dateChecksDayAgainstMonth() {

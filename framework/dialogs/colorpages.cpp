@@ -1,8 +1,6 @@
 #include "framework/dialogs/colorpages.h"
 
 #include <QComboBox>
-#include <QFontDialog>
-#include <QFontInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +19,7 @@
 
 #include "framework/dialogs/colorvalue.h"
 #include "framework/dialogs/dialogplacement.h"
+#include "framework/dialogs/fontchoice.h"
 #include "framework/utils.h"
 #include "platform/qt/ansi.h"
 #include "platform/qt/failure.h"
@@ -76,7 +75,10 @@ void FillColorCombo(QComboBox* combo, const QMargins& inset) {
     for (int entry = 0; entry < PaletteSize; ++entry) {
         QPixmap swatch(48, 12);
         swatch.fill(ColorValueToQColor(PaletteColor(entry)));
-        combo->addItem(QIcon(swatch), entry == 0 ? QStringLiteral("Vorgabe") : QString());
+        // a disabled box shows its colour too, not a greyed swatch
+        QIcon icon(swatch);
+        icon.addPixmap(swatch, QIcon::Disabled);
+        combo->addItem(icon, entry == 0 ? QStringLiteral("Vorgabe") : QString());
     }
 }
 
@@ -97,13 +99,8 @@ QFont ToQFont(const TViewFont& font) {
     return result;
 }
 
-std::function<std::optional<QFont>(const QFont&, QWidget*)> TColorPagesDialog::FontDialog =
-    [](const QFont& initial, QWidget* parent) -> std::optional<QFont> {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
-        return std::nullopt;
-    return font;
+TFontDialogRun TColorPagesDialog::FontDialog = [](const QFont& initial, QWidget* parent) {
+    return RunFontDialog(initial, parent);
 };
 
 TColorPreviewer::TColorPreviewer(TColorPagesDialog* dialog, QWidget* parent)
@@ -119,9 +116,9 @@ void TColorPreviewer::paintEvent(QPaintEvent*) {
 TColorPagesDialog::TColorPagesDialog(QWidget* owner, const QString& caption,
                                      const QString& fontButton, std::span<const TPageDef> pages,
                                      const QMargins& swatchInset, int helpContext,
-                                     bool fontOnFirstItemOnly)
+                                     bool fontOnFirstItemOnly, bool disabledBoxShowsColor)
     : QDialog(owner), pages_(pages.begin(), pages.end()), helpContext_(helpContext),
-      fontOnFirstItemOnly_(fontOnFirstItemOnly) {
+      fontOnFirstItemOnly_(fontOnFirstItemOnly), disabledBoxShowsColor_(disabledBoxShowsColor) {
     setWindowTitle(caption);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
@@ -245,12 +242,13 @@ void TColorPagesDialog::PageControl1Change(int page) {
     LBFontColorItemClick();
 }
 
-// An editable colour shows the palette entry it equals; a box that cannot be edited
-// shows entry 0.
+// A colour shows the palette entry it equals; a box that cannot be edited shows entry 0
+// unless the dialog shows such colours too.
 void TColorPagesDialog::ShowColorBox(QComboBox* box, QLabel* label, int number) {
     box->setEnabled(number > 0);
     label->setEnabled(number > 0);
-    box->setCurrentIndex(number > 0 ? ColorComboIndex(WorkColor(number)) : 0);
+    const bool shown = number > 0 || (number < 0 && disabledBoxShowsColor_);
+    box->setCurrentIndex(shown ? ColorComboIndex(WorkColor(std::abs(number))) : 0);
 }
 
 void TColorPagesDialog::LBFontColorItemClick() {
@@ -291,24 +289,15 @@ void TColorPagesDialog::ShowFont() {
 
 void TColorPagesDialog::BFontSelectClick() {
     const TViewFont current = PageFont(page_);
-    // The dialog starts at the font the views really use (a stored name that is not
-    // installed is replaced by another); what the user leaves as shown stays as stored.
-    const QFontInfo used(ToQFont(current));
-    QFont shown(used.family(), used.pointSize());
-    shown.setBold(used.bold());
-    shown.setItalic(used.italic());
-    const std::optional<QFont> chosen = FontDialog(shown, this);
+    const std::optional<QFont> chosen = ChooseFont(ToQFont(current), this, FontDialog);
     if (!chosen)
         return;
     TViewFont changed = current;
-    if (chosen->family() != shown.family())
+    if (chosen->family() != current.Name)
         changed.Name = chosen->family().left(MaxViewFontNameLength);
-    if (chosen->pointSize() > 0 && chosen->pointSize() != shown.pointSize())
-        changed.Size = chosen->pointSize();
-    if (chosen->bold() != shown.bold())
-        changed.Bold = chosen->bold();
-    if (chosen->italic() != shown.italic())
-        changed.Italic = chosen->italic();
+    changed.Size = chosen->pointSize();
+    changed.Bold = chosen->bold();
+    changed.Italic = chosen->italic();
     if (changed == current)
         return;
     SetPageFont(page_, changed);

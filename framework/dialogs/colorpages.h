@@ -16,6 +16,8 @@
 #include <span>
 #include <vector>
 
+#include "framework/dialogs/fontchoice.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -88,7 +90,7 @@ public:
     virtual void PreviewerPaint(QPainter& painter);
 
     // Runs the font dialog (tests replace it); empty when cancelled.
-    static std::function<std::optional<QFont>(const QFont& initial, QWidget* parent)> FontDialog;
+    static TFontDialogRun FontDialog;
 
     // Runs after every apply: the owner hands the live table to its windows.
     std::function<void()> OnApply;
@@ -120,10 +122,12 @@ public:
 
 protected:
     // fontOnFirstItemOnly: the font button is enabled only while the page's first item is
-    // selected. The derived dialog fills its working copy and then calls FormShow.
+    // selected. disabledBoxShowsColor: a colour that cannot be edited with the item shows in
+    // its disabled box, else that box shows "Vorgabe". The derived dialog fills its working
+    // copy and then calls FormShow.
     TColorPagesDialog(QWidget* owner, const QString& caption, const QString& fontButton,
                       std::span<const TPageDef> pages, const QMargins& swatchInset, int helpContext,
-                      bool fontOnFirstItemOnly);
+                      bool fontOnFirstItemOnly, bool disabledBoxShowsColor);
 
     // Working copy := live table, and back.
     virtual void LoadWorkingCopy() = 0;
@@ -153,4 +157,5 @@ private:
     int page_ = 0;
     int helpContext_;
     bool fontOnFirstItemOnly_;
+    bool disabledBoxShowsColor_;
 };

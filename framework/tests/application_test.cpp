@@ -1,10 +1,12 @@
-// The application object: an exception that an event handler lets out refuses its event and is
-// shown with a beep in an error box once the delivery is over; the program goes on.
+// The application object and the guard of event handlers: an exception that an event handler
+// lets out ends its event there (a close is refused) and is shown with a beep in an error box
+// once the delivery is over; the program goes on.
 #include "framework/application.h"
 #include "platform/qt/dialogs.h"
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -33,6 +35,38 @@ protected:
 class FailingWindow : public QWidget {
 protected:
     void closeEvent(QCloseEvent*) override { throw std::runtime_error("Speichern gescheitert"); }
+};
+
+// Counts the keys that reach it.
+class KeyCounter : public QWidget {
+public:
+    int keys = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        ++keys;
+        event->accept();
+    }
+};
+
+// A key handler that fails through the guard.
+class FailingKeys : public QWidget {
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        platform::GuardEvent(event, [] { throw std::runtime_error("Taste gescheitert"); });
+    }
+};
+
+// A filter that fails on keys, through the guard.
+class FailingKeyFilter : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return platform::GuardEvent(event, [event] {
+            if (event->type() == QEvent::KeyPress)
+                throw std::runtime_error("Filter gescheitert");
+            return false;
+        });
+    }
 };
 
 } // namespace
@@ -64,14 +98,34 @@ private slots:
         QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Speichern gescheitert"));
     }
 
+    void aFailedKeyStopsWhereItFailed() {
+        platform::DialogRecorder recorder;
+        KeyCounter parent;
+        auto* failing = new FailingKeys;
+        failing->setParent(&parent);
+        auto* filtered = new QWidget(&parent);
+        FailingKeyFilter filter;
+        filtered->installEventFilter(&filter);
+        parent.show();
+        // neither the failed handler's key nor the failed filter's reaches the parent
+        QTest::keyClick(failing, Qt::Key_A);
+        QTest::keyClick(filtered, Qt::Key_B);
+        QCOMPARE(parent.keys, 0);
+        QTRY_COMPARE(recorder.Boxes().size(), size_t(2));
+        QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Taste gescheitert"));
+        // a key that no handler takes still goes up as before
+        QTest::keyClick(new QWidget(&parent), Qt::Key_C);
+        QCOMPARE(parent.keys, 1);
+    }
+
     void theBoxOfAFailedEventOpensAfterItsDelivery() {
         platform::DialogRecorder recorder;
         FailingOnce target;
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&target, &event);
-        // the event is refused, and no modal box opens inside its delivery (a mouse press or a
-        // paint)
-        QVERIFY(!event.isAccepted());
+        // the event ends there (only a close is refused), and no modal box opens inside its
+        // delivery (a mouse press or a paint)
+        QVERIFY(event.isAccepted());
         QVERIFY(recorder.Boxes().empty());
         QTRY_COMPARE(recorder.Boxes().size(), size_t(1));
         QCOMPARE(recorder.Boxes()[0].text, QStringLiteral("Datei nicht gefunden"));

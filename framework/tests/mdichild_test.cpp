@@ -1,10 +1,14 @@
 #include "framework/mdichild.h"
+#include "framework/simwindows/singlechild.h"
 #include "platform/qt/dialogs.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPainter>
 #include <QtTest>
+
+#include <stdexcept>
+#include <utility>
 
 using platform::DialogRecorder;
 
@@ -75,6 +79,31 @@ public:
     explicit TPlainForm(TModel* model) : TMDIChildForm(model) { setWidget(new QWidget); }
 };
 
+// A single window whose attaching, resizing and accepted close fail once each, as its first
+// show, a resize and a close hand it over.
+class TFailingSingleForm : public TSingleChildForm {
+    Q_OBJECT
+
+public:
+    TFailingSingleForm(TModel* model, TWindowRect& place) : TSingleChildForm(model, place) {
+        setWidget(new QWidget);
+    }
+    int closes = 0;
+    bool failResize = false;
+
+    void ModelAttached() override { throw std::runtime_error("Anhaengen gescheitert"); }
+
+protected:
+    void AfterResize() override {
+        if (std::exchange(failResize, false))
+            throw std::runtime_error("Groesse gescheitert");
+    }
+    void AfterClose() override {
+        if (++closes == 1)
+            throw std::runtime_error("Schliessen gescheitert");
+    }
+};
+
 class MdiChildTest : public QObject {
     Q_OBJECT
 
@@ -117,6 +146,29 @@ private slots:
         delete frame;
         frame = nullptr;
         TMDIChildForm::SetNextPlacement(0, 0, 0, 0, wsNormal);
+    }
+
+    void aFailingHandlerOfAWindowEndsInTheWindow() {
+        DialogRecorder dialogs;
+        TCounterModel model;
+        TWindowRect place;
+        // made without Create: the first show attaches it
+        auto* form = new TFailingSingleForm(&model, place);
+        area->addSubWindow(form);
+        form->show();
+        QVERIFY(form->isVisible());
+        form->failResize = true;
+        form->resize(form->width() + 20, form->height());
+        // the failed close is refused; the next one closes
+        QPointer<TFailingSingleForm> alive = form;
+        QVERIFY(!form->close());
+        QVERIFY(alive && form->isVisible());
+        QTRY_COMPARE(dialogs.Boxes().size(), size_t(3));
+        QCOMPARE(dialogs.Boxes()[0].text, QStringLiteral("Anhaengen gescheitert"));
+        QCOMPARE(dialogs.Boxes()[1].text, QStringLiteral("Groesse gescheitert"));
+        QCOMPARE(dialogs.Boxes()[2].text, QStringLiteral("Schliessen gescheitert"));
+        QVERIFY(form->close());
+        QTRY_VERIFY(!alive);
     }
 
     void twoChildrenOfOneModelRepaintOnNotification() {

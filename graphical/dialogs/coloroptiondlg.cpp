@@ -62,7 +62,7 @@ QString FontDescription(const TFontEntry& font) {
 TColorOptionsDlg::TColorOptionsDlg(QWidget* owner)
     : TColorPagesDialog(owner, QStringLiteral("Farben und Schriften"),
                         QStringLiteral("&Schriftart..."), Pages(), QMargins(2, 2, 2, 2),
-                        OptionsHelpContext, false) {
+                        OptionsHelpContext, false, true) {
     LoadWorkingCopy();
     FormShow();
 }

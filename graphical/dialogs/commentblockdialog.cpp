@@ -1,9 +1,9 @@
 #include "graphical/dialogs/commentblockdialog.h"
 
+#include "framework/dialogs/fontchoice.h"
 #include "platform/qt/failure.h"
 
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,14 +14,18 @@ namespace {
 
 // Sizes 6 to 24, as the comments are drawn in the cell. Qt's font dialog has no colour among
 // its effects, so the colour is asked for right after it; cancelling that keeps the colour.
-bool RunFontDialog(QWidget* parent, QFont& font, QColor& color) {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
-                                        QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
-    if (!ok)
+bool RunCommentFontDialog(QWidget* parent, QFont& font, QColor& color) {
+    const std::optional<QFont> chosen =
+        ChooseFont(font, parent, [](const QFont& initial, QWidget* owner) {
+            std::optional<QFont> result = RunFontDialog(
+                initial, owner, QFontDialog::ScalableFonts | QFontDialog::NonScalableFonts);
+            if (result && result->pointSize() != initial.pointSize())
+                result->setPointSize(std::clamp(result->pointSize(), 6, 24));
+            return result;
+        });
+    if (!chosen)
         return false;
-    chosen.setPointSize(std::clamp(chosen.pointSize(), 6, 24));
-    font = chosen;
+    font = *chosen;
     const QColor picked = QColorDialog::getColor(color, parent);
     if (picked.isValid())
         color = picked;
@@ -49,7 +53,9 @@ TCommentBlockDlg::TCommentBlockDlg(QWidget* parent) : QDialog(parent) {
     ConnectCommand(FontButton, this, &TCommentBlockDlg::FontButtonClick);
     ConnectCommand(OkButton, this, &QDialog::accept);
     ConnectCommand(CancelButton, this, &QDialog::reject);
-    dlgFont = [this](QFont& font, QColor& color) { return RunFontDialog(this, font, color); };
+    dlgFont = [this](QFont& font, QColor& color) {
+        return RunCommentFontDialog(this, font, color);
+    };
 }
 
 QString TCommentBlockDlg::Text() const {

@@ -129,8 +129,10 @@ void TProjectTreeDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                         const QModelIndex& index) const {
     auto* tree = qobject_cast<QTreeWidget*>(parent());
     auto* line = qobject_cast<QLineEdit*>(editor);
+    // Called from inside the view's own key and focus handling.
     if (tree && line)
-        controller_->LabelEdited(tree->itemFromIndex(index), line->text());
+        platform::GuardCallback(
+            [&] { controller_->LabelEdited(tree->itemFromIndex(index), line->text()); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -146,7 +148,7 @@ TProjectController::TProjectController(QTreeWidget* tree, QMenu* popup, TMRUFile
     tree_->setExpandsOnDoubleClick(false);
     tree_->viewport()->installEventFilter(this);
     connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { SelectionChanged(current); });
+            [this](QTreeWidgetItem* current) { RunCommand([&] { SelectionChanged(current); }); });
     connect(tree_, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* node) { Expanded(node, true); });
     connect(tree_, &QTreeWidget::itemCollapsed, this,

@@ -19,7 +19,6 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -614,7 +613,10 @@ void TTavrisselForm::DoChildCommand(int cmd) {
 }
 
 void TTavrisselForm::EnableButtons() {
-    if (QApplication::focusWidget() == this)
+    // The focus on the main window itself, or nowhere once the last window has closed, goes to
+    // the tree.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == this || (!focus && isActiveWindow() && !ActiveChild()))
         FocusTree();
     const Mode mode = CommandMode();
     TMDIChildForm* child = ActiveChild();
@@ -627,6 +629,7 @@ void TTavrisselForm::EnableButtons() {
     // The menu items too, so that their shortcuts work exactly when the items would.
     for (QMenu* menu : commandMenus_)
         EnableMenuItems(menu, mode);
+    EnableViewItems();
     newCellButton_->setEnabled(controller_ && controller_->HasCells());
     gridAlignButton_->setChecked(CellDisplay().CellAlignAtGrid);
     viewGridButton_->setEnabled(CellDisplay().CellAlignAtGrid);
@@ -740,12 +743,9 @@ void TTavrisselForm::AppHint() {
 }
 
 bool TTavrisselForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        hint_ = static_cast<QStatusTipEvent*>(event)->tip();
-        AppHint();
-        return true;
-    }
-    return QMainWindow::event(event);
+    // Every handler of the window (show, drop, close) runs guarded here.
+    return MainWindowEvent(
+        event, hint_, [this] { AppHint(); }, [&] { return QMainWindow::event(event); });
 }
 
 bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
@@ -776,11 +776,14 @@ bool TTavrisselForm::eventFilter(QObject* watched, QEvent* event) {
 // View, grid, window and help menus
 
 void TTavrisselForm::ViewMenuClick() {
-    TQuendalModel* model = Model();
     viewToolbarsItem_->setChecked(!mainDockToolbar_->isHidden());
     viewStatusbarItem_->setChecked(!statusBar()->isHidden());
+    EnableViewItems();
+}
+
+void TTavrisselForm::EnableViewItems() {
     for (QAction* item : modelViewItems_)
-        item->setEnabled(model != nullptr);
+        item->setEnabled(Model() != nullptr);
     viewNewCellFormItem_->setEnabled(controller_ && controller_->HasCells());
 }
 
@@ -1072,20 +1075,14 @@ bool TTavrisselForm::FormCloseQuery() {
 }
 
 void TTavrisselForm::closeEvent(QCloseEvent* event) {
-    // A failure refuses the close.
-    platform::GuardEvent(event, [&] {
-        if (closing_) {
-            event->accept();
-            return;
-        }
-        if (!FormCloseQuery()) {
-            event->ignore();
-            return;
-        }
-        closing_ = true;
-        FormClose();
-        event->accept();
-    });
+    // A refused close goes on idling with the project as it is.
+    CloseMainWindow(
+        event, closing_, [this] { return FormCloseQuery(); },
+        [this] {
+            FormClose();
+            return true;
+        },
+        [this] { idleHandler_->Start(); });
 }
 
 void TTavrisselForm::FormClose() {

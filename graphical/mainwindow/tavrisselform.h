@@ -161,6 +161,8 @@ private:
                            QStyle::StandardPixmap icon);
     QToolButton* AddButton(TMHToolbar* bar, const QString& hint, int cmd, const QIcon& icon);
     void BuildBlockMenu();
+    // The view menu's items that need a project.
+    void EnableViewItems();
     void FormShowFirst();
     void LoadTreeImages();
     void ShowTreeImage(const QModelIndex& index);

@@ -1,5 +1,6 @@
 #include "graphical/model/graphblock.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -592,7 +593,7 @@ bool TGraphBlock::EditParam(bool& sizeChanged) {
 
 bool TGraphBlock::EditBitmap(bool& changed) {
     changed = false;
-    TBlockBitmapDlg dialog;
+    TBlockBitmapDlg dialog(QApplication::activeWindow());
     dialog.SetFileName(platform::AnsiToQString(BmpFile));
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -669,10 +670,10 @@ QFont TTextBlock::Font() const {
     return font;
 }
 
-void TTextBlock::SetFont(const QFont& font, const QColor& color) {
+void TTextBlock::SetFont(const QFont& font, uint32_t color) {
     FontName = platform::QStringToAnsi(font.family());
     FontSize = font.pointSize();
-    FontColor = ColorToWindows(color);
+    FontColor = color;
     FontStyle = (font.bold() ? Bold : 0) | (font.italic() ? Italic : 0) |
                 (font.underline() ? Underline : 0) | (font.strikeOut() ? StrikeOut : 0);
 }
@@ -769,7 +770,7 @@ bool TTextBlock::FontFromText(const std::string& line) {
 
 bool TTextBlock::EditDialog(bool& changed) {
     changed = false;
-    TCommentBlockDlg dialog;
+    TCommentBlockDlg dialog(QApplication::activeWindow());
     dialog.SetText(platform::AnsiToQString(Text));
     dialog.SetCommentFont(Font(), ColorFromWindows(FontColor));
     if (dialog.exec() != QDialog::Accepted)
@@ -780,9 +781,12 @@ bool TTextBlock::EditDialog(bool& changed) {
         changed = true;
     }
     const QFont font = dialog.CommentFont();
-    const QColor color = dialog.CommentColor();
+    // A colour the dialog left as shown stays as stored, also one it cannot show exactly.
+    const uint32_t color = dialog.CommentColor() == ColorFromWindows(FontColor)
+                               ? FontColor
+                               : ColorToWindows(dialog.CommentColor());
     if (font.family().compare(Font().family(), Qt::CaseInsensitive) != 0 ||
-        font.pointSize() != FontSize || ColorToWindows(color) != FontColor ||
+        font.pointSize() != FontSize || color != FontColor ||
         font.bold() != bool(FontStyle & Bold) || font.italic() != bool(FontStyle & Italic) ||
         font.underline() != bool(FontStyle & Underline) ||
         font.strikeOut() != bool(FontStyle & StrikeOut)) {

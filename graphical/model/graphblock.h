@@ -119,7 +119,7 @@ public:
     std::string FontAsText() const;
     bool FontFromText(const std::string& line);
     QFont Font() const;
-    void SetFont(const QFont& font, const QColor& color);
+    void SetFont(const QFont& font, uint32_t color);
 };
 
 // A wire that the block cannot take is dropped, never handed to the engine; the message names

@@ -1,4 +1,5 @@
-// Texts of the main window, its tool windows and dialogs show whole in this platform's fonts.
+// Texts of the main window, its tool windows and dialogs show whole in this platform's fonts;
+// dialogs widened for their captions still open centred over the main window.
 #include <QAction>
 #include <QDialog>
 #include <QFontDatabase>
@@ -117,6 +118,31 @@ private slots:
         help->actions().last()->trigger();
         QVERIFY(caption.startsWith(QStringLiteral("Über die Tavrissel/")));
         QVERIFY2(width >= needs, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needs)));
+    }
+
+    void blockDialogsOpenCentredOverTheMainWindow() {
+        TTavrisselForm form;
+        form.setGeometry(10, 20, 500, 400);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.OpenProject(WriteProject()));
+        TQuendalModel* model = form.Model();
+        TBlockList* cell = model->GetCell(0);
+        QVERIFY(cell);
+        TBlock* comment = model->InsertTextBlock(cell, TRect{10, 80, 70, 100});
+        QVERIFY(comment);
+        // the engine's A/D dialog widens to its caption as it shows
+        for (const int32_t id : {blockId_, comment->ID}) {
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QPoint offset(1000, 1000);
+            OnModal([&](QDialog* dialog) {
+                offset = dialog->frameGeometry().center() - form.frameGeometry().center();
+            });
+            model->EditBlock(cell, 0, id);
+            QVERIFY2(offset.manhattanLength() < 30,
+                     qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
+        }
     }
 
     void toolWindowsAreNotSizable() {

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <stdexcept>
+
 namespace platform {
 
 namespace {
@@ -199,9 +201,11 @@ DialogRecorder::DialogRecorder() {
                 return Button::Ok;
             return EscapeAnswer(request.buttons);
         }
-        const Button answer = answers_.front();
+        const std::variant<Button, QString> answer = answers_.front();
         answers_.erase(answers_.begin());
-        return answer;
+        if (const auto* failure = std::get_if<QString>(&answer))
+            throw std::runtime_error(failure->toStdString());
+        return std::get<Button>(answer);
     });
     oldSave_ = SetSaveDialogHandler([this](const SaveDialogRequest& request) {
         Event event;

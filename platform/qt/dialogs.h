@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
 class QWidget;
@@ -105,6 +106,9 @@ public:
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     void QueueAnswer(Button answer) { answers_.push_back(answer); }
+    // The box in this place of the queue fails with an exception of this text, as any step of
+    // the code that shows it could.
+    void QueueFailure(const QString& text) { answers_.push_back(text); }
     // An empty name cancels the dialog.
     void QueueSaveName(const QString& name) { saveNames_.push_back(name); }
 
@@ -115,7 +119,7 @@ public:
 
 private:
     std::vector<Event> events_;
-    std::vector<Button> answers_;
+    std::vector<std::variant<Button, QString>> answers_;
     std::vector<QString> saveNames_;
     BeepHandler oldBeep_;
     MessageBoxHandler oldBox_;

@@ -44,6 +44,10 @@ void ShowFailure() {
     ShowFailureText(CurrentFailureText());
 }
 
+void EndFailedEvent(QEvent* event) {
+    event->setAccepted(event->type() != QEvent::Close);
+}
+
 void ShowFailureLater() {
     const QString text = CurrentFailureText();
     QTimer::singleShot(0, QCoreApplication::instance(), [text] { ShowFailureText(text); });

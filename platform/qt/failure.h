@@ -33,17 +33,31 @@ void ShowFailure();
 // not inside the delivery that failed (a paint or a mouse press must not open a modal box).
 void ShowFailureLater();
 
-// Runs an event handler, an event filter or an event() override. A failure it lets out refuses
-// the event (a close is not done; a filter's or event()'s result is true, so that no other
-// handler sees the event) and is shown once the event loop is back.
+// Marks an event whose handler failed: a close is refused (ignored, so the window stays); any
+// other event is accepted, so that the toolkit does not hand it on to the parent widget.
+void EndFailedEvent(QEvent* event);
+
+// Runs an event handler, an event filter or an event() override. A failure it lets out ends
+// the event where it failed (EndFailedEvent; a filter's or event()'s result is true, so that no
+// other handler sees the event) and is shown once the event loop is back.
 template <class Handler> auto GuardEvent(QEvent* event, Handler&& handler) {
     try {
         return handler();
     } catch (...) {
-        event->ignore();
+        EndFailedEvent(event);
         ShowFailureLater();
         if constexpr (!std::is_void_v<decltype(handler())>)
             return decltype(handler())(true);
+    }
+}
+
+// Runs a callback the toolkit makes from inside its own event handling (a delegate handing
+// over its editor's text, say). A failure is shown once the event loop is back.
+template <class Callback> void GuardCallback(Callback&& callback) {
+    try {
+        std::forward<Callback>(callback)();
+    } catch (...) {
+        ShowFailureLater();
     }
 }
 

@@ -19,6 +19,7 @@
 #include "framework/mrufilelist.h"
 #include "framework/printing.h"
 #include "framework/tests/eventloop.h"
+#include "framework/tests/menuclick.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
 #include "platform/settings.h"
@@ -114,12 +115,14 @@ private slots:
         QVERIFY(QDir(dir->filePath("weg")).removeRecursively());
         platform::DialogRecorder recorder;
         recorder.QueueAnswer(platform::Button::Yes);
-        QVERIFY(!form->close());
+        ChooseMenuItem(form->menuBar(), form->NamedItem("FileExitItem"));
         QVERIFY(form->isVisible());
         QCOMPARE(Editors(*form), QList<TEditorForm*>{editor});
         QVERIFY(editor->TextEditor()->GetModified());
         QCOMPARE(editor->TextEditor()->GetLineString(1), std::string("XPRINT 1"));
+        // the save's failure is shown as it happens, within the question
         QCOMPARE(recorder.Boxes().size(), size_t(2));
+        QVERIFY(recorder.Boxes()[1].text.contains(QStringLiteral("ende.bas")));
         // once the text is given up, the program ends
         recorder.QueueAnswer(platform::Button::No);
         CloseAndFree(form);
@@ -384,6 +387,54 @@ private slots:
         editor->DoCommand(cmPrint);
         QCOMPARE(orientation, QPageLayout::Landscape);
         ProgramPrinter().setPageOrientation(QPageLayout::Portrait);
+        CloseAndFree(form);
+    }
+
+    void aDropWhoseOpenFailsEndsThere() {
+        auto form = testing::StartMainForm();
+        platform::DialogRecorder recorder;
+        recorder.QueueFailure(QStringLiteral("Oeffnen gescheitert"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir->filePath("fehlt.bas"))});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(recorder.Boxes().size(), size_t(2));
+        QCOMPARE(recorder.Boxes()[1].text, QStringLiteral("Oeffnen gescheitert"));
+        QVERIFY(form->isVisible());
+        CloseAndFree(form);
+    }
+
+    void aCloseRefusedByALaterStepAsksEachWindowAgain() {
+        auto form = testing::StartMainForm();
+        TEditorForm* older = form->OpenEditor(File("alt.bas"));
+        TEditorForm* newer = form->OpenEditor(File("neu.bas"));
+        QVERIFY(older && newer);
+        for (TEditorForm* editor : {older, newer}) {
+            editor->TextEditor()->setFocus();
+            QTest::keyClicks(editor->TextEditor(), "X");
+        }
+        // the newer window is asked first and gives its changes up; the older one's question fails
+        platform::DialogRecorder recorder;
+        recorder.QueueAnswer(platform::Button::No);
+        recorder.QueueFailure(QStringLiteral("Frage gescheitert"));
+        QVERIFY(!form->close());
+        QCOMPARE(Editors(*form).size(), 2);
+        QTRY_COMPARE(recorder.Boxes().size(), size_t(3));
+        QCOMPARE(recorder.Boxes()[2].text, QStringLiteral("Frage gescheitert"));
+        // after more typing, the window that had agreed asks again as it closes
+        recorder.Clear();
+        newer->TextEditor()->setFocus();
+        QTest::keyClicks(newer->TextEditor(), "Y");
+        QVERIFY(!newer->close());
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QVERIFY(recorder.Boxes()[0].text.contains(QStringLiteral("neu.bas")));
+        QCOMPARE(newer->TextEditor()->GetLineString(1), std::string("XYPRINT 1"));
+        recorder.QueueAnswer(platform::Button::No);
+        recorder.QueueAnswer(platform::Button::No);
         CloseAndFree(form);
     }
 

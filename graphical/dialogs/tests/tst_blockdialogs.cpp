@@ -157,6 +157,35 @@ private slots:
         QVERIFY(!comment.EditData(1, changed));
     }
 
+    void commentFontStaysAsStoredAfterOkWithoutAChange() {
+        TTextBlock comment(65537, nullptr);
+        QCOMPARE(comment.FontName, std::string("MS Sans Serif"));
+        comment.FontColor = 0x80000008; // a system colour, which the colour dialog cannot show
+        const std::string stored = comment.FontAsText();
+        QFont offered;
+        fixture::WhenShown<TCommentBlockDlg>([&](TCommentBlockDlg& dialog) {
+            fixture::WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+                offered = fonts.currentFont();
+                fixture::WhenShown<QColorDialog>([](QColorDialog& colours) {
+                    QTest::mouseClick(
+                        colours.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                        Qt::LeftButton);
+                });
+                QTest::mouseClick(
+                    fonts.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                    Qt::LeftButton);
+            });
+            QTest::mouseClick(dialog.FontButton, Qt::LeftButton);
+            QTest::mouseClick(dialog.OkButton, Qt::LeftButton);
+        });
+        bool changed = true;
+        QVERIFY(comment.EditData(0, changed));
+        QVERIFY(!offered.italic() && !offered.bold());
+        QCOMPARE(offered.pointSize(), 8);
+        QVERIFY(!changed);
+        QCOMPARE(comment.FontAsText(), stored);
+    }
+
     void bitmapDialogPreviewsTheFile() {
         TBlockBitmapDlg dialog;
         dialog.show();

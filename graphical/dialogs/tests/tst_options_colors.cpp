@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "framework/tests/eventloop.h"
 #include "framework/tests/helpcapture.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
@@ -43,16 +44,6 @@ QImage Sample(TColorOptionsDlg& dialog) {
 void ChooseNext(QComboBox* combo) {
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_Down);
-}
-
-// Runs action on the modal dialog as soon as the event loop shows it.
-template <class Dialog> void WhenShown(std::function<void(Dialog&)> action) {
-    QTimer::singleShot(0, [action] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
-            action(*dialog);
-        else if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
 }
 
 } // namespace
@@ -142,6 +133,27 @@ private slots:
         dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::OutputPageNo);
         QCOMPARE(dialog.CBForeground->currentIndex(), 11); // lime
         QCOMPARE(dialog.CBBackground->currentIndex(), 1);  // black
+    }
+
+    void disabledBackgroundBoxShowsTheBackgroundInUse() {
+        ColorOptions.SetColor(cnCellBackgnd, ColorValues::Yellow);
+        TColorOptionsDlg dialog;
+        QCOMPARE(dialog.CBBackground->currentIndex(), 12);
+        dialog.LBFontColorItem->setCurrentRow(1); // Gitter
+        QVERIFY(!dialog.CBBackground->isEnabled());
+        QCOMPARE(dialog.CBBackground->currentIndex(), 12);
+        // drawn in its colour, not greyed
+        const QImage box = dialog.CBBackground->grab().toImage();
+        int yellow = 0;
+        for (int y = 0; y < box.height(); ++y) {
+            for (int x = 0; x < box.width(); ++x)
+                yellow += box.pixelColor(x, y) == QColor(Qt::yellow);
+        }
+        QVERIFY(yellow > 100);
+        dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::DataPageNo);
+        dialog.LBFontColorItem->setCurrentRow(1);
+        QVERIFY(!dialog.CBBackground->isEnabled());
+        QCOMPARE(dialog.CBBackground->currentIndex(), 0); // button face is none of the sixteen
     }
 
     void foreignColorShowsAsVorgabeAndChoosingItStoresTheDefault() {
@@ -246,26 +258,45 @@ private slots:
         QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], (TFontEntry{"DejaVu Sans", 12, 3}));
     }
 
+    void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("style");
+        // names that are not installed: the views show another font, which may name its
+        // upright style "Book"
+        QTest::newRow("comment") << int(TColorOptionsDlg::CellPageNo) << int(fvCellComment)
+                                 << QStringLiteral("MS Sans Serif") << 8 << 0;
+        QTest::newRow("terminal, bold") << int(TColorOptionsDlg::OutputPageNo) << int(fvTerminal)
+                                        << QStringLiteral("Tavrissel Fehlschrift") << 11 << 2;
+    }
+
     void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne() {
-        // a stored name that is not installed: the views show another font
-        const TFontEntry stored{QStringLiteral("Tavrissel Fehlschrift"), 11, 2};
-        ColorOptions.Fonts[fvTerminal] = stored;
+        QFETCH(int, page);
+        QFETCH(int, view);
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(int, style);
+        const TFontEntry stored{name, size, style};
+        ColorOptions.Fonts[view] = stored;
         const QFontInfo used(FontEntryToQFont(stored));
         TColorOptionsDlg dialog;
         dialog.show();
-        dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::OutputPageNo);
+        dialog.PageControl1->setCurrentIndex(page);
         const QString described = dialog.LSelectedFont->text();
         QFont offered;
-        WhenShown<QFontDialog>([&](QFontDialog& fonts) {
+        fixture::WhenShown<QFontDialog>([&](QFontDialog& fonts) {
             offered = fonts.currentFont();
             QTest::mouseClick(fonts.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         });
         QTest::mouseClick(dialog.BFontSelect, Qt::LeftButton);
         QCOMPARE(offered.family(), used.family());
-        QCOMPARE(offered.pointSize(), 11);
-        QVERIFY(offered.bold());
-        QCOMPARE(dialog.WorkingCopy().Fonts[fvTerminal], stored);
+        QCOMPARE(offered.pointSize(), stored.Size);
+        QCOMPARE(offered.bold(), (stored.Style & 2) != 0);
+        QCOMPARE(offered.italic(), (stored.Style & 1) != 0);
+        QCOMPARE(dialog.WorkingCopy().Fonts[view], stored);
         QVERIFY(!dialog.ApplyButton->isEnabled());
         QCOMPARE(dialog.LSelectedFont->text(), described);
     }

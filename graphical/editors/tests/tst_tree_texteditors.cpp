@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QPrinter>
 
+#include <stdexcept>
+
 #include "framework/desktop.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/editors/commentedit.h"
@@ -17,6 +19,22 @@
 #include "platform/qt/dialogs.h"
 
 using namespace edittest;
+
+// A comment window whose hand-over of its lines fails while Fail is set.
+class TFailingCommentForm : public TCommentEditForm {
+    Q_OBJECT
+
+public:
+    using TCommentEditForm::TCommentEditForm;
+    bool Fail = true;
+
+protected:
+    void SetLines(const TLines& lines) override {
+        if (Fail)
+            throw std::runtime_error("Uebergabe gescheitert");
+        TCommentEditForm::SetLines(lines);
+    }
+};
 
 class TestTextEditors : public QObject {
     Q_OBJECT
@@ -106,6 +124,28 @@ private slots:
             model_->Undo();
         QVERIFY(model_->Modified());
         QVERIFY(model_->ModifiedBeyondUndo());
+    }
+
+    void aCloseWhoseHandOverFailsKeepsTheWindowAndItsText() {
+        auto* form = TMDIChildForm::Create<TFailingCommentForm>(model_.get());
+        area_->addSubWindow(form);
+        form->show();
+        form->Editor()->setFocus();
+        QTest::keyClicks(form->Editor(), "Neu");
+        const TLines before = model_->Comment;
+        QPointer<TFailingCommentForm> guard(form);
+        QVERIFY(!form->close());
+        QVERIFY(guard && form->isVisible() && form->Changed());
+        QCOMPARE(model_->Comment, before);
+        QTRY_COMPARE(boxes_->Boxes().size(), size_t(1));
+        QCOMPARE(boxes_->Boxes()[0].text, QStringLiteral("Uebergabe gescheitert"));
+        boxes_->Clear();
+        // once the hand-over works, the close writes the text back
+        form->Fail = false;
+        QVERIFY(form->close());
+        QTRY_VERIFY(guard.isNull());
+        QVERIFY(!model_->Comment.empty());
+        QCOMPARE(model_->Comment.front().substr(0, 3), std::string("Neu"));
     }
 
     void closingUnchangedLeavesTheProjectAlone() {

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -104,6 +105,22 @@ void OpenMenu(TTavrisselForm& form, QMenu* menu) {
     QTRY_VERIFY(menu->isVisible());
 }
 
+// Drops data on target after its drag entered, as the desktop delivers them; whether the drag
+// and the drop were accepted.
+bool DropOn(QWidget* target, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+// A desktop file that breaks off inside its first window record.
+bool WriteDamagedDesktop() {
+    QFile file(DesktopFileName);
+    return file.open(QIODevice::WriteOnly) && file.write("S 0 \nI 0\nI 2\nR 999\nI") > 0;
+}
+
 void CloseMenu(QMenu* menu) {
     menu->hide();
     QTRY_VERIFY(!menu->isVisible());
@@ -168,6 +185,10 @@ private slots:
     void damagedDesktopIsReportedAndTheProgramRunsOn();
     void unwritableDesktopIsReportedAndTheProgramStillCloses();
     void droppingSeveralFilesOpensOnlyTheFirst();
+    void failuresOfTheMainWindowsHandlersEndThere();
+    void aCloseRefusedByALaterStepAsksAgain();
+    void viewShortcutsWorkAsSoonAsAProjectExists();
+    void theTreeTakesTheFocusWhenTheLastWindowCloses();
     void viewMenuOpensWindowsOfTheProject();
     void treeKeysAndPopupGoToTheProjectTree();
     void windowMenuArrangesAndClosesTheWindows();
@@ -613,10 +634,7 @@ void TestMainWindow::hiddenToolbarsComeBackFromTheViewMenu() {
 }
 
 void TestMainWindow::damagedDesktopIsReportedAndTheProgramRunsOn() {
-    QFile file(DesktopFileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("S 0 \nI 0\nI 2\nR 999\nI");
-    file.close();
+    QVERIFY(WriteDamagedDesktop());
     platform::DialogRecorder recorder;
     TTavrisselForm* form = Start();
     QCOMPARE(BoxTexts(recorder), QStringList{"Konnte die Desktopdatei nicht lesen!"});
@@ -644,16 +662,107 @@ void TestMainWindow::droppingSeveralFilesOpensOnlyTheFirst() {
     QVERIFY(form->acceptDrops());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
-    // The drop comes after the drag entered the window, as the desktop delivers them.
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form, &drop);
-    QVERIFY(drop.isAccepted());
+    QVERIFY(DropOn(form, data));
     QVERIFY(form->Model());
     QCOMPARE(form->Model()->FileName(), first);
     QVERIFY(form->CellTree()->hasFocus());
+}
+
+void TestMainWindow::failuresOfTheMainWindowsHandlersEndThere() {
+    // the first show reads a damaged desktop, and the box telling so fails as well
+    QVERIFY(WriteDamagedDesktop());
+    platform::DialogRecorder recorder;
+    recorder.QueueFailure(QStringLiteral("Anzeige gescheitert"));
+    TTavrisselForm* form = Start();
+    QVERIFY(form->isVisible());
+    QTRY_COMPARE(BoxTexts(recorder),
+                 (QStringList{QStringLiteral("Konnte die Desktopdatei nicht lesen!"),
+                              QStringLiteral("Anzeige gescheitert")}));
+    // a dropped file whose open fails ends with the drop
+    recorder.Clear();
+    recorder.QueueFailure(QStringLiteral("Oeffnen gescheitert"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dir_.filePath(QStringLiteral("fehlt.mtp")))});
+    // the drop ends where it failed
+    QVERIFY(DropOn(form, data));
+    QTRY_COMPARE(recorder.Boxes().size(), size_t(2));
+    QCOMPARE(recorder.Boxes()[1].text, QStringLiteral("Oeffnen gescheitert"));
+    QVERIFY(form->isVisible());
+}
+
+void TestMainWindow::aCloseRefusedByALaterStepAsksAgain() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    form->Model()->InsertNewCell(1);
+    // the changes are given up, then the desktop cannot be written and its box fails
+    DesktopFileName = dir_.filePath(QStringLiteral("missing/folder/quendal.DSK"));
+    platform::DialogRecorder recorder;
+    recorder.QueueAnswer(platform::Button::No);
+    recorder.QueueFailure(QStringLiteral("Desktop gescheitert"));
+    QVERIFY(!form->close());
+    QVERIFY(form->isVisible());
+    QVERIFY(form->Model() && form->Model()->Modified());
+    QTRY_COMPARE(recorder.Boxes().size(), size_t(3));
+    const QString question = recorder.Boxes()[0].text;
+    QCOMPARE(recorder.Boxes()[2].text, QStringLiteral("Desktop gescheitert"));
+    // the program goes on idling, and the next close asks again
+    const int runs = form->IdleHandler()->Runs();
+    QCoreApplication::postEvent(form, new QEvent(QEvent::User));
+    fixture::RunLoop(50);
+    QVERIFY(form->IdleHandler()->Runs() > runs);
+    recorder.Clear();
+    recorder.QueueAnswer(platform::Button::No);
+    QVERIFY(form->close());
+    QCOMPARE(BoxTexts(recorder),
+             (QStringList{question, "Konnte die Desktopdatei nicht erstellen!"}));
+}
+
+void TestMainWindow::viewShortcutsWorkAsSoonAsAProjectExists() {
+    TTavrisselForm* form = Start();
+    // the view menu was seen without a project
+    QMenu* viewMenu = form->Menu("ViewMenu");
+    OpenMenu(*form, viewMenu);
+    CloseMenu(viewMenu);
+    fixture::RunLoop(50);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->FocusTree();
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    QTest::keyClick(form->CellTree(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(form->Model());
+    QTest::keyClick(form->CellTree(), Qt::Key_2, Qt::AltModifier);
+    QTest::keyClick(form->CellTree(), Qt::Key_3, Qt::AltModifier);
+    QTest::keyClick(form->CellTree(), Qt::Key_4, Qt::AltModifier);
+    QStringList titles;
+    for (QMdiSubWindow* window : form->MdiArea()->subWindowList(QMdiArea::CreationOrder))
+        titles << window->windowTitle();
+    QCOMPARE(titles.size(), 3);
+    QVERIFY(WatchForm && titles[0] == WatchForm->windowTitle());
+    QVERIFY(titles[1].contains(QStringLiteral("Ausgaben")));
+    QVERIFY(titles[2].contains(QStringLiteral("Datenaufzeichnung")));
+}
+
+void TestMainWindow::theTreeTakesTheFocusWhenTheLastWindowCloses() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(QString()));
+    auto typeInto = [&](TRecordingForm* child) {
+        auto* line = new QLineEdit;
+        child->setWidget(line);
+        line->setFocus();
+        QTRY_VERIFY(line->hasFocus());
+    };
+    TRecordingForm* only = AddChild(*form, QStringLiteral("Eins"));
+    typeInto(only);
+    only->close();
+    fixture::RunLoop(50);
+    QTRY_VERIFY(form->CellTree()->hasFocus());
+    // likewise after "Alle schliessen"
+    AddChild(*form, QStringLiteral("A"));
+    typeInto(AddChild(*form, QStringLiteral("B")));
+    ChooseMenuItem(form->menuBar(), ItemWithText(form->Menu("WindowMenu"),
+                                                 QString::fromUtf8("&Alle schlie\u00DFen")));
+    QTRY_VERIFY(form->MdiArea()->subWindowList().isEmpty());
+    QTRY_VERIFY(form->CellTree()->hasFocus());
 }
 
 void TestMainWindow::viewMenuOpensWindowsOfTheProject() {

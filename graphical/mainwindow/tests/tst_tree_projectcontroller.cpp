@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#include <stdexcept>
+
 #include "framework/desktop.h"
 #include "framework/mrufilelist.h"
 #include "framework/simwindows/rowgrid.h"
@@ -34,7 +36,12 @@ public:
     using TMDIChildForm::TMDIChildForm;
     int Cell = 0;
     QList<int> Notified;
-    void UpdateAspekt(int code, NotifyData) override { Notified << code; }
+    bool FailNotified = false;
+    void UpdateAspekt(int code, NotifyData) override {
+        Notified << code;
+        if (FailNotified)
+            throw std::runtime_error("Anzeige gescheitert");
+    }
 };
 
 namespace {
@@ -532,6 +539,32 @@ private slots:
         AutoSynchronize = false;
         tree_->setCurrentItem(Cells()->child(2));
         QCOMPARE(created_[0]->Cell, 2);
+    }
+
+    void aFailingSelectionOrRenameEndsInTheTree() {
+        tree_->setCurrentItem(Cells()->child(0));
+        tree_->setFocus();
+        // the cell window fails to show the cell chosen with a key
+        AutoSynchronize = true;
+        const auto showCell = CellEditors.ShowCell;
+        CellEditors.ShowCell = [](TMDIChildForm*, int) {
+            throw std::runtime_error("Zelle gescheitert");
+        };
+        QTest::keyClick(tree_, Qt::Key_Down);
+        CellEditors.ShowCell = showCell;
+        QCOMPARE(tree_->currentItem(), Cells()->child(1));
+        QCOMPARE(BoxTexts(), QStringList{QStringLiteral("Zelle gescheitert")});
+        // a window fails as it is told of a name typed in the tree
+        created_.value(0)->FailNotified = true;
+        tree_->editItem(Cells()->child(1));
+        auto* editor = tree_->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, "Zweite");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(boxes_->Boxes().size(), size_t(1));
+        created_.value(0)->FailNotified = false;
+        QCOMPARE(BoxTexts(), QStringList{QStringLiteral("Anzeige gescheitert")});
     }
 
     void draggingMovesAndCtrlCopies() {

@@ -16,8 +16,20 @@
 #include "platform/qt/failure.h"
 
 namespace {
+
 constexpr int PreviewSize = 98;
+
+// The bare name when the bitmap folders find the file by it; else the file's full path, the
+// only way to find it again.
+QString StoredBitmapName(const QString& path) {
+    const QFileInfo file(path);
+    const QFileInfo found(FindBitmapFile(file.fileName()));
+    if (found.isFile() && found.canonicalFilePath() == file.canonicalFilePath())
+        return file.fileName();
+    return file.absoluteFilePath();
 }
+
+} // namespace
 
 TBlockBitmapDlg::TBlockBitmapDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("Auswahl eines externen Bitmaps"));
@@ -74,8 +86,7 @@ bool TBlockBitmapDlg::UpdatePreview() {
     if (image.width() > PreviewSize || image.height() > PreviewSize)
         image = image.scaled(PreviewSize, PreviewSize, Qt::KeepAspectRatio);
     PreviewImage->setPixmap(QPixmap::fromImage(image));
-    // Outside the bitmap directory the name keeps its path, so the file is found again.
-    fileName_ = MakeBitmapPathRelative(path);
+    fileName_ = StoredBitmapName(path);
     return true;
 }
 

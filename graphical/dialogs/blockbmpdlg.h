@@ -18,7 +18,7 @@ public:
     void SetFileName(const QString& name);
     QString FileName() const { return fileName_; }
     // Loads the preview from the file found for FileName; false (and no preview) when there
-    // is none. A found file is kept by its name relative to the bitmap directory.
+    // is none. A found file is kept by its bare name when the bitmap folders find it so.
     bool UpdatePreview();
 
     // The open dialog, started with the current name; empty when cancelled. Tests replace it.

@@ -429,12 +429,14 @@ std::string TInputLine::AsText() const {
     return text;
 }
 
-bool TInputLine::FromText(const std::string& text) {
+bool TInputLine::FromText(const std::string& text, bool* cut) {
     TTokenString tokens;
     tokens.SetText(text);
     bool ok = true;
     int value = 0;
     PointCount = 0;
+    if (cut)
+        *cut = false;
     tokens.SetSeparator(',');
     if (tokens.NextInt(value)) {
         SourceId = value;
@@ -443,12 +445,29 @@ bool TInputLine::FromText(const std::string& text) {
             Kind = static_cast<int8_t>(value & 0xFF);
             InputLetter = static_cast<int8_t>(((value >> 16) & 0xFFFF) - 1);
             tokens.SetSeparator(',');
+            // The store holds 21 points; more make the text invalid.
+            bool overlong = false;
             while (ok && tokens.HasMore()) {
                 int x = 0, y = 0;
-                // The store holds 21 points; more make the text invalid.
-                ok = PointCount < MaxWirePoints && tokens.NextInt(x) && tokens.NextInt(y);
-                if (ok)
+                ok = tokens.NextInt(x) && tokens.NextInt(y);
+                if (!ok)
+                    break;
+                if (PointCount < MaxWirePoints) {
                     Points[PointCount++] = QPoint(x, y);
+                    continue;
+                }
+                overlong = true;
+                if (!cut) {
+                    ok = false;
+                    break;
+                }
+                // Cut to the first 20 points and the last, which lies on the destination.
+                Points[MaxWirePoints - 1] = QPoint(x, y);
+            }
+            if (overlong) {
+                if (cut && ok)
+                    *cut = true;
+                ok = false;
             }
         } else {
             ok = false;
@@ -696,11 +715,11 @@ bool TBlock::SaveBaseLines(TLines& lines) const {
 }
 
 bool TBlock::LoadFromLines(const TLines& lines, size_t& index) {
-    bool ok = LoadBaseLines(lines, index);
-    if (ok)
-        ok = LoadOwnLines(lines, index);
+    // The own lines are read also behind a damaged rectangle line: the block keeps its type.
+    const bool base = LoadBaseLines(lines, index);
+    const bool own = LoadOwnLines(lines, index);
     UpdateSize();
-    return ok;
+    return base && own;
 }
 
 bool TBlock::SaveToLines(TLines& lines) const {

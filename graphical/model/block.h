@@ -163,8 +163,9 @@ public:
     void Assign(const TInputLine& other);
     std::string AsText() const;
     // False at the first token that is not a number or beyond 21 points; the points read so
-    // far stay.
-    bool FromText(const std::string& text);
+    // far stay. With cut given, a wire of more points that reads otherwise keeps its first 20
+    // points and its last, and cut is set.
+    bool FromText(const std::string& text, bool* cut = nullptr);
 
     void Draw(QPainter& canvas) const;
     void DrawSelected(QPainter& canvas) const;

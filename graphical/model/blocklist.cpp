@@ -29,9 +29,7 @@ bool NumberBehind(const std::string& line, size_t keyLength, int& value) {
 }
 
 bool IsUnknownType(const TBlock& block) {
-    if (block.KindCode() != 2)
-        return false;
-    return FindBlockTyp(static_cast<const TGraphBlock&>(block).TypeId) == nullptr;
+    return block.KindCode() == 2 && static_cast<const TGraphBlock&>(block).UnknownType();
 }
 
 } // namespace
@@ -140,10 +138,14 @@ bool TBlockList::DeleteBlock(int32_t id) {
     return true;
 }
 
-std::unique_ptr<TBlock> TBlockList::ReadBlock(const TLines& lines, size_t& index, int32_t& id,
-                                              bool& readOk, bool& refused) {
+namespace {
+
+// Creates a block from its alias and "ID=" line and reads its lines; null after a message when
+// the alias or the "ID=" line is bad. A rectangle out of the cell's range refuses the block
+// (refused set). Index stops behind the block's lines.
+std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHandle engine,
+                                  bool& refused) {
     refused = false;
-    readOk = false;
     const std::string alias = index < lines.size() ? lines[index] : std::string();
     TBlockFactory factory = FindBlockClass(alias);
     if (!factory) {
@@ -151,19 +153,14 @@ std::unique_ptr<TBlock> TBlockList::ReadBlock(const TLines& lines, size_t& index
         return nullptr;
     }
     ++index;
-    if (index >= lines.size() || lines[index].compare(0, 3, "ID=") != 0) {
+    int id = 0;
+    if (index >= lines.size() || lines[index].compare(0, 3, "ID=") != 0 ||
+        !NumberBehind(lines[index], 3, id)) {
         ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: %1!")
                       .arg(Ansi(index < lines.size() ? lines[index] : std::string())));
         return nullptr;
     }
-    int number = 0;
-    if (!NumberBehind(lines[index], 3, number)) {
-        ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: %1!").arg(Ansi(lines[index])));
-        return nullptr;
-    }
     ++index;
-    id = number;
-    // A rectangle out of the cell's range refuses the block; the cell reports its load as failed.
     TRect area;
     if (index < lines.size()) {
         // A short line leaves zeros, which are in range.
@@ -173,31 +170,74 @@ std::unique_ptr<TBlock> TBlockList::ReadBlock(const TLines& lines, size_t& index
             return nullptr;
         }
     }
-    std::unique_ptr<TBlock> block = factory(id, Engine);
-    readOk = block->LoadFromLines(lines, index);
-    // A function block of a type the catalogue lacks could never have an engine twin.
-    if (IsUnknownType(*block)) {
-        ShowError(QStringLiteral("Unbekannter Blocktyp %1!")
-                      .arg(static_cast<TGraphBlock&>(*block).TypeId));
-        refused = true;
-        return nullptr;
-    }
+    std::unique_ptr<TBlock> block = factory(id, engine);
+    // Its own lines' result does not stop the reader: the block keeps what it read.
+    block->LoadFromLines(lines, index);
     return block;
+}
+
+// Steps behind the next end marker, or up to the next block's start when that comes first;
+// false when neither follows.
+bool SkipToNextBlock(const TLines& lines, size_t& index) {
+    while (index < lines.size() && lines[index] != "#BLOCK_END" && lines[index] != "#BLOCK_START")
+        ++index;
+    if (index >= lines.size())
+        return false;
+    if (lines[index] == "#BLOCK_END")
+        ++index;
+    return true;
+}
+
+} // namespace
+
+bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
+                       std::vector<std::unique_ptr<TBlock>>& blocks, bool reportUnknownTypes) {
+    bool result = true;
+    while (index < lines.size()) {
+        if (lines[index].empty()) {
+            ++index;
+            continue;
+        }
+        if (lines[index] != "#BLOCK_START") {
+            ShowError(QStringLiteral("Falscher Blockbeginn in Zeile:\r%1").arg(Ansi(lines[index])));
+            return false;
+        }
+        ++index;
+        bool refused = false;
+        std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, refused);
+        if (!block && !refused)
+            return false;
+        if (block) {
+            // Kept as read, drawn without a picture; its add pass fails.
+            if (reportUnknownTypes && IsUnknownType(*block))
+                ShowError(QStringLiteral("Unbekannter Blocktyp %1!")
+                              .arg(static_cast<TGraphBlock&>(*block).TypeId));
+            blocks.push_back(std::move(block));
+        }
+        if (refused || index >= lines.size() || lines[index] != "#BLOCK_END") {
+            result = false;
+            if (!SkipToNextBlock(lines, index))
+                return false;
+            continue;
+        }
+        ++index;
+    }
+    return result;
 }
 
 bool TBlockList::InsertBlockFromLines(const TLines& lines, TRect& extent) {
     if (lines.empty())
         return false;
     size_t index = 0;
-    int32_t id = 0;
-    bool readOk = false, refused = false;
-    std::unique_ptr<TBlock> block = ReadBlock(lines, index, id, readOk, refused);
-    if (!block || FindBlock(id))
+    bool refused = false;
+    std::unique_ptr<TBlock> block = ReadBlock(lines, index, Engine, refused);
+    if (!block || FindBlock(block->ID))
         return false;
     TBlock* added = block.get();
     Add(std::move(block));
     extent = added->GetExtent();
-    if (!added->SyncWithEngine(true, this)) {
+    // A block of a type the catalogue lacks stays without its engine twin.
+    if (!added->SyncWithEngine(true, this) && !IsUnknownType(*added)) {
         blocks_.pop_back();
         return false;
     }
@@ -233,14 +273,17 @@ bool TBlockList::Assign(const TBlockList& source) {
     return PushToEngine();
 }
 
-void TBlockList::DropDanglingInputs() {
+void TBlockList::DropDanglingInputs(bool report) {
     for (auto& block : blocks_) {
         if (block->KindCode() != 2)
             continue;
         for (int i = 0; i < MaxInputs; ++i) {
             const TInputLine* wire = block->GetInput(i);
-            if (wire && !FindBlock(wire->SourceId))
-                block->SetInputLine(i, nullptr);
+            if (!wire || FindBlock(wire->SourceId))
+                continue;
+            if (report)
+                ReportDroppedWire(block->ID, std::to_string(i));
+            block->SetInputLine(i, nullptr);
         }
     }
 }
@@ -309,36 +352,14 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         Name = lines[index].substr(5);
         ++index;
     }
-    bool result = true;
+    std::vector<std::unique_ptr<TBlock>> read;
+    bool result = ReadBlockSections(lines, index, Engine, read, true);
     // Local numbers taken, so that a large cell reads without a search per block.
     std::vector<bool> used(MaxLocalNumber + 2, false);
     for (const auto& block : blocks_)
         used[block->LocalNumber()] = true;
-    while (index < lines.size()) {
-        if (lines[index].empty()) {
-            ++index;
-            continue;
-        }
-        if (lines[index] != "#BLOCK_START") {
-            ShowError(QStringLiteral("Falscher Blockbeginn in Zeile:\r%1").arg(Ansi(lines[index])));
-            return false;
-        }
-        ++index;
-        int32_t id = 0;
-        bool readOk = false, refused = false;
-        std::unique_ptr<TBlock> block = ReadBlock(lines, index, id, readOk, refused);
-        if (!block) {
-            if (!refused)
-                return false;
-            // A refused block is skipped up to its end marker.
-            result = false;
-            while (index < lines.size() && lines[index] != "#BLOCK_END")
-                ++index;
-            if (index >= lines.size())
-                return false;
-            ++index;
-            continue;
-        }
+    for (auto& block : read) {
+        const int32_t id = block->ID;
         if (cellOverride > 0)
             block->SetCellNumber(uint16_t(cellOverride));
         // A block of another cell would enter that cell's engine page; a second block of one
@@ -348,14 +369,13 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
             used[local]) {
             ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: ID=%1!").arg(id));
             result = false;
-        } else {
-            used[local] = true;
-            Add(std::move(block));
+            continue;
         }
-        if (index >= lines.size() || lines[index] != "#BLOCK_END")
-            return false;
-        ++index;
+        used[local] = true;
+        Add(std::move(block));
     }
+    // No wire comes from a block the cell does not hold.
+    DropDanglingInputs(true);
     return result;
 }
 
@@ -387,6 +407,9 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 }
 
 bool TBlockList::PushToEngine() {
+    // The page of that number belongs to another cell.
+    if (!HasPage)
+        return false;
     MoltraneClearPage(Engine, CellNumber);
     MoltraneSetPageName(Engine, CellNumber, Name.c_str());
     bool result = true;

@@ -36,6 +36,8 @@ public:
     uint16_t CellNumber = 0;
     std::string Name;
     EngineHandle Engine = nullptr;
+    // The engine holds a page for this cell; a second cell of one number has none.
+    bool HasPage = true;
 
     // Compares the local number only.
     TBlock* FindBlock(int32_t id) const;
@@ -49,7 +51,8 @@ public:
     bool ReplaceBlock(TBlock* old, std::unique_ptr<TBlock> replacement);
     void Clear();
     bool Assign(const TBlockList& source);
-    void DropDanglingInputs();
+    // Drops every wire whose source block the cell lacks; report names each one in a message.
+    void DropDanglingInputs(bool report = false);
     TRect GetBlockExtent(int32_t id) const;
     TRect GetCellExtent() const;
     void PlaceBlock(int index, const TRect& area);
@@ -68,8 +71,11 @@ public:
 
 private:
     int32_t MakeId(int local) const { return int32_t((uint32_t(CellNumber) << 16) | local); }
-    // Creates a block from its alias and "ID=" line and reads its lines; null and a message
-    // when the alias or the type is unknown. Index stops behind the block's lines.
-    std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, int32_t& id, bool& readOk,
-                                      bool& refused);
 };
+
+// The block sections of a cell text from index on, as the cell reads them: every block read is
+// appended, also one whose own lines failed or whose type the catalogue lacks (reported when
+// asked). A bad section start, class alias or "ID=" line ends the reading after its message.
+// False when a block could not be read or did not end properly.
+bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
+                       std::vector<std::unique_ptr<TBlock>>& blocks, bool reportUnknownTypes);

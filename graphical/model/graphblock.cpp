@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "framework/utils.h"
 #include "graphical/dialogs/blockbmpdlg.h"
@@ -42,13 +43,12 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// A wire that the block cannot take is dropped, never handed to the engine.
+} // namespace
+
 void ReportDroppedWire(int32_t id, const std::string& input) {
     ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!",
                  id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
 }
-
-} // namespace
 
 TBlockFactory FindBlockClass(const std::string& alias) {
     static const std::map<std::string, TBlockFactory> classes = {{"GraphBlock", NewGraphBlock},
@@ -77,6 +77,10 @@ std::unique_ptr<TGraphBlock> TGraphBlock::CreateTyped(int32_t id, EngineHandle e
     block->TakeCatalogueBitmap();
     block->UpdateSize();
     return block;
+}
+
+bool TGraphBlock::UnknownType() const {
+    return !BlockCatalogue().Types().empty() && FindBlockTyp(TypeId) == nullptr;
 }
 
 void TGraphBlock::TakeCatalogueBitmap() {
@@ -373,18 +377,25 @@ bool TGraphBlock::SetData(int kind, const std::string& text) {
 }
 
 bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
-    bool ok = TBlock::LoadBaseLines(lines, index);
+    const bool ok = TBlock::LoadBaseLines(lines, index);
+    // A wire that cannot be read is the wire's fault: it is dropped, the block stays.
     while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN")) {
         const std::string& line = lines[index++];
+        const std::string number = line.substr(2, 2);
         int input = -1;
-        const bool numbered = ParseInt(line.substr(2, 2), input) && line[4] == '=';
+        const bool numbered = ParseInt(number, input) && line[4] == '=';
         auto wire = std::make_unique<TInputLine>();
-        if (ok)
-            ok = numbered && wire->FromText(line.substr(5));
-        if (numbered && input >= 0 && input < MaxInputs)
-            SetInputLine(input, std::move(wire));
-        else
-            ReportDroppedWire(ID, line.substr(2, 2));
+        bool cut = false;
+        const bool read = numbered && wire->FromText(line.substr(5), &cut);
+        if (!numbered || input < 0 || input >= MaxInputs || (!read && !cut)) {
+            ReportDroppedWire(ID, number);
+            continue;
+        }
+        if (cut)
+            ShowErrorFmt("Block %d in Zelle %d: Verbindung an Eingang %s auf %d Punkte "
+                         "gek\xC3\xBCrzt!",
+                         ID & 0xFFFF, int(uint32_t(ID) >> 16), number.c_str(), MaxWirePoints);
+        SetInputLine(input, std::move(wire));
     }
     return ok;
 }
@@ -440,8 +451,8 @@ bool TGraphBlock::SaveOwnLines(TLines& lines) const {
         }
         lines.push_back("#DLLDATA_END");
     }
-    // The stored name keeps its directory unless the file lies in the bitmap directory.
-    if (OwnBitmap)
+    // Written as stored, also when the file was not found: the user's choice stays.
+    if (!BmpFile.empty())
         lines.push_back("BmpFile=" + BmpFile);
     return true;
 }
@@ -450,7 +461,8 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
     bool result = true;
     bool labelChanged = false;
     if (addPass) {
-        result = MoltraneAddBlock(Engine, TypeId, ID) == 1;
+        // A type the catalogue lacks has no engine twin; the block stays in its cell as read.
+        result = !UnknownType() && MoltraneAddBlock(Engine, TypeId, ID) == 1;
         InEngine = result;
         if (result)
             UpdateIndexLabel(labelChanged);
@@ -464,6 +476,12 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
             continue;
         // A wire from a file reaches the engine only when the engine would have drawn it.
         const TBlock* source = cell ? cell->FindBlock(wire->SourceId) : nullptr;
+        // A wire from a block the engine lacks stays in the cell, unconnected.
+        if (source && source != this && source->ID == wire->SourceId && source->KindCode() == 2 &&
+            !static_cast<const TGraphBlock*>(source)->InEngine) {
+            result = false;
+            continue;
+        }
         bool valid = source && source != this && source->KindCode() == 2 &&
                      static_cast<const TGraphBlock*>(source)->InEngine &&
                      (uint32_t(wire->SourceId) >> 16) == (uint32_t(ID) >> 16) &&
@@ -596,7 +614,11 @@ void TGraphBlock::SetBmpFile(const std::string& name) {
     if (!name.empty()) {
         const QString path = FindBitmapFile(platform::AnsiToQString(name));
         if (!ownBitmap_.load(path)) {
-            ShowError(QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
+            // The name stays and is read again with every undo: each file is reported once.
+            static std::set<QString> reported;
+            if (reported.insert(path).second)
+                ShowError(
+                    QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
             TakeCatalogueBitmap();
         } else {
             bitmap_ = &ownBitmap_;

@@ -69,6 +69,8 @@ public:
     std::string InputAsText(int index) const override;
     std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const override;
 
+    // The loaded catalogue lacks the type: the block has no engine twin and no picture.
+    bool UnknownType() const;
     void FetchParam();
     bool EditParam(bool& sizeChanged);
     bool EditBitmap(bool& changed);
@@ -119,6 +121,10 @@ public:
     QFont Font() const;
     void SetFont(const QFont& font, uint32_t color);
 };
+
+// A wire that the block cannot take is dropped, never handed to the engine; the message names
+// the block and the input.
+void ReportDroppedWire(int32_t id, const std::string& input);
 
 QColor ColorFromWindows(uint32_t value);
 uint32_t ColorToWindows(const QColor& color);

@@ -78,8 +78,12 @@ bool CollectSection(const TLines& lines, size_t& index, const char* endMarker, T
     return true;
 }
 
+// A file cut off inside a section opens with what it holds; the user is warned.
 void ShowMissingEnd(const char* marker, const QString& fileName) {
-    ShowError(QStringLiteral("Fehlendes %1 in %2!").arg(QLatin1String(marker), fileName));
+    platform::MessageBeep(platform::BeepKind::Exclamation);
+    platform::MessageBox(platform::BoxKind::Warning,
+                         QStringLiteral("Fehlendes %1 in %2!").arg(QLatin1String(marker), fileName),
+                         static_cast<platform::Buttons>(platform::Button::Ok));
 }
 
 } // namespace
@@ -198,6 +202,11 @@ int TQuendalModel::IndexOfCell(int number) const {
             return i;
     }
     return -1;
+}
+
+int TQuendalModel::IndexOfCell(int number, int position) const {
+    const TBlockList* cell = GetCell(position);
+    return cell && cell->CellNumber == number ? position : IndexOfCell(number);
 }
 
 TBlockList* TQuendalModel::FindCell(int number) const {
@@ -394,7 +403,7 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             Comment.push_back(UnescapeTextLine(lines[index++]));
         if (index >= lines.size()) {
             ShowMissingEnd(CommentEnd, fileName);
-            return false;
+            return true;
         }
         ++index;
     }
@@ -417,10 +426,8 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         ++index;
         if (line == TableStart) {
             TLines section;
-            if (!CollectSection(lines, index, TableEnd, section)) {
+            if (!CollectSection(lines, index, TableEnd, section))
                 ShowMissingEnd(TableEnd, fileName);
-                return false;
-            }
             if (section.empty())
                 continue;
             try {
@@ -442,21 +449,23 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             return false;
         }
         TLines section = {lines[index++]};
-        if (!CollectSection(lines, index, CellEnd, section)) {
+        if (!CollectSection(lines, index, CellEnd, section))
             ShowMissingEnd(CellEnd, fileName);
-            return false;
-        }
         if (section.size() == 1)
             continue;
         auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
         bool ok = false;
         try {
             // A page that cannot be added (a second cell of the same number) is not pushed:
-            // that would clear the page of the first. Nor do later pages go behind it.
-            if (MoltraneAddPage(Engine, number, previousCell) != 0) {
+            // that would clear the page of the first. Nor do later pages go behind it. The
+            // cell is read all the same, so that a save writes it back.
+            cell->HasPage = MoltraneAddPage(Engine, number, previousCell) != 0;
+            if (cell->HasPage)
                 previousCell = number;
-                ok = cell->LoadFromLines(true, section, 0) && cell->PushToEngine();
-            }
+            const bool read = cell->LoadFromLines(true, section, 0);
+            // Pushed also after a failure: the engine holds the page name and what was read.
+            const bool pushed = cell->HasPage && cell->PushToEngine();
+            ok = read && pushed;
         } catch (const std::exception&) {
             ok = false;
         }

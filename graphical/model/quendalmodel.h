@@ -149,6 +149,9 @@ public:
     int TerminalLineCount() const { return static_cast<int>(TerminalLines.size()); }
     TBlockList* FindCell(int number) const;
     int IndexOfCell(int number) const;
+    // The cell at that position when it has the number (a file may hold two cells of one
+    // number), else the first of the number.
+    int IndexOfCell(int number, int position) const;
     TConversionTable* FindTable(int number) const;
     int IndexOfTable(int number) const;
     TBlock* FindBlock(BlockHandle handle) const;
@@ -203,11 +206,14 @@ public:
 
     bool NextFreeCellNumber(int& number) const;
     TBlockList* CreateCellAt(int index, int number);
+    // The number of the nearest cell before that position that has an engine page; 0 for none.
+    int PageBefore(int index) const;
     void InsertNewCell(int index);
     void PasteCell(int index);
     void CopyCell(int sourceNumber, int targetNumber);
-    void DeleteCellWithUndo(int number);
-    bool DeleteCell(int number);
+    // Position picks one of two cells of the same number (see IndexOfCell).
+    void DeleteCellWithUndo(int number, int position = -1);
+    bool DeleteCell(int number, int position = -1);
     void MoveCellWithUndo(int sourceNumber, int targetNumber);
     bool MoveCell(int from, int to);
     bool CheckCellName(int number, std::string& name) const;
@@ -243,7 +249,7 @@ public:
     // Mode 0 connect, 1 new path, 2 clear the input.
     bool ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInputLine> wire, int& input);
 
-    void CopyCellToClipboard(int number);
+    void CopyCellToClipboard(int number, int position = -1);
     void CopyBlocksToClipboard(const TBlockList* cell, const std::vector<TBlock*>& selection);
     void CopyTableToClipboard(int number);
 

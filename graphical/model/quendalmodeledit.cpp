@@ -124,14 +124,25 @@ bool TQuendalModel::NextFreeCellNumber(int& number) const {
     return false;
 }
 
+int TQuendalModel::PageBefore(int index) const {
+    for (int i = std::min(index, CellCount()) - 1; i >= 0; --i) {
+        if (Cells[size_t(i)]->HasPage)
+            return Cells[size_t(i)]->CellNumber;
+    }
+    return 0;
+}
+
 TBlockList* TQuendalModel::CreateCellAt(int index, int number) {
     if (index < 0 || index > CellCount())
         index = CellCount();
-    const int before = index > 0 ? Cells[size_t(index - 1)]->CellNumber : 0;
-    if (MoltraneAddPage(Engine, number, before) == 0)
+    // A cell restored beside another of its number stays without a page, as it was read.
+    const bool taken = FindCell(number) != nullptr;
+    if (!taken && MoltraneAddPage(Engine, number, PageBefore(index)) == 0)
         return nullptr;
     auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
-    MoltraneSetPageName(Engine, number, cell->Name.c_str());
+    cell->HasPage = !taken;
+    if (cell->HasPage)
+        MoltraneSetPageName(Engine, number, cell->Name.c_str());
     TBlockList* created = cell.get();
     Cells.insert(Cells.begin() + index, std::move(cell));
     SetChanged();
@@ -209,28 +220,36 @@ void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
     NotifyViews(nmCellInserted, number);
 }
 
-void TQuendalModel::DeleteCellWithUndo(int number) {
+void TQuendalModel::DeleteCellWithUndo(int number, int position) {
     if (Refused(*this) || !FindCell(number))
         return;
     auto action = std::make_unique<TDeleteCellUndoAction>();
-    if (!action->SetUndoData(this, number))
+    if (!action->SetUndoData(this, number, position))
         return;
     AddUndoAction(std::move(action), false);
     RemoveBreakpoint(number);
-    DeleteCell(number);
+    DeleteCell(number, position);
 }
 
-bool TQuendalModel::DeleteCell(int number) {
-    const int index = IndexOfCell(number);
+bool TQuendalModel::DeleteCell(int number, int position) {
+    const int index = IndexOfCell(number, position);
     if (index < 0)
         return false;
     std::unique_ptr<TBlockList> cell = std::move(Cells[size_t(index)]);
     Cells.erase(Cells.begin() + index);
-    MoltraneRemovePage(Engine, number);
-    // The page and its blocks are gone from the engine with it.
-    for (int i = 0; i < cell->Count(); ++i) {
-        if (cell->Get(i)->KindCode() == 2)
-            static_cast<TGraphBlock*>(cell->Get(i))->InEngine = false;
+    if (cell->HasPage) {
+        MoltraneRemovePage(Engine, number);
+        // The page and its blocks are gone from the engine with it.
+        for (int i = 0; i < cell->Count(); ++i) {
+            if (cell->Get(i)->KindCode() == 2)
+                static_cast<TGraphBlock*>(cell->Get(i))->InEngine = false;
+        }
+        // A second cell of that number takes the freed page.
+        const int twin = IndexOfCell(number);
+        if (twin >= 0 && MoltraneAddPage(Engine, number, PageBefore(twin)) != 0) {
+            Cells[size_t(twin)]->HasPage = true;
+            Cells[size_t(twin)]->PushToEngine();
+        }
     }
     NotifyViews(nmCellDeleted, number);
     RemoveBreakpoint(number);
@@ -258,7 +277,8 @@ bool TQuendalModel::MoveCell(int from, int to) {
     Cells.erase(Cells.begin() + from);
     Cells.insert(Cells.begin() + to, std::move(cell));
     const TBlockList* moved = Cells[size_t(to)].get();
-    MoltraneMovePage(Engine, moved->CellNumber, to > 0 ? Cells[size_t(to - 1)]->CellNumber : 0);
+    if (moved->HasPage)
+        MoltraneMovePage(Engine, moved->CellNumber, PageBefore(to));
     SetChanged();
     NotifyViews(nmCellMoved, moved->CellNumber);
     return true;
@@ -558,10 +578,15 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
         ShowError(PasteError);
         return;
     }
+    // Read as the cell reads its blocks, with the same messages.
     std::vector<std::unique_ptr<TBlock>> blocks;
-    const bool read = ReadBlocksText(lines, Engine, blocks);
-    if (blocks.empty())
+    const bool read = ReadBlockSections(lines, 0, Engine, blocks, true);
+    if (blocks.empty()) {
+        if (!read)
+            ShowError(
+                QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(cell->CellNumber));
         return;
+    }
     int minLeft = INT32_MAX, minTop = INT32_MAX;
     for (auto& block : blocks) {
         minLeft = std::min(minLeft, block->Rect.Left);
@@ -622,7 +647,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     cell->PushToEngine();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
     if (!read)
-        ShowError(PasteError);
+        ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(cell->CellNumber));
 }
 
 namespace {
@@ -898,8 +923,8 @@ bool TQuendalModel::ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInpu
 
 // ---- clipboard
 
-void TQuendalModel::CopyCellToClipboard(int number) {
-    const TBlockList* cell = FindCell(number);
+void TQuendalModel::CopyCellToClipboard(int number, int position) {
+    const TBlockList* cell = GetCell(IndexOfCell(number, position));
     if (!cell)
         return;
     platform::WaitCursor wait;

@@ -31,45 +31,9 @@ TRect Widened(TRect r) {
 
 } // namespace
 
-std::unique_ptr<TBlock> ReadBlockText(const TLines& lines, size_t& index, EngineHandle engine) {
-    const std::string alias = index < lines.size() ? lines[index] : std::string();
-    const TBlockFactory factory = FindBlockClass(alias);
-    if (!factory) {
-        ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(platform::AnsiToQString(alias)));
-        return nullptr;
-    }
-    ++index;
-    int id = 0;
-    if (index >= lines.size() || !StartsWith(lines[index], "ID=") ||
-        !ParseInt(lines[index].substr(3), id)) {
-        ShowError(QStringLiteral("Ung\xFCltige Block-ID!"));
-        return nullptr;
-    }
-    ++index;
-    std::unique_ptr<TBlock> block = factory(id, engine);
-    if (!block->LoadFromLines(lines, index))
-        return nullptr;
-    return block;
-}
-
 bool ReadBlocksText(const TLines& lines, EngineHandle engine,
                     std::vector<std::unique_ptr<TBlock>>& blocks) {
-    size_t index = 0;
-    while (index < lines.size()) {
-        if (lines[index].empty()) {
-            ++index;
-            continue;
-        }
-        if (lines[index] != "#BLOCK_START")
-            return false;
-        ++index;
-        std::unique_ptr<TBlock> block = ReadBlockText(lines, index, engine);
-        if (!block || index >= lines.size() || lines[index] != "#BLOCK_END")
-            return false;
-        ++index;
-        blocks.push_back(std::move(block));
-    }
-    return true;
+    return ReadBlockSections(lines, 0, engine, blocks, false);
 }
 
 // ---- cells
@@ -97,17 +61,17 @@ bool TRenameCellUndoAction::UndoAction(TModel* model, bool isRedo) {
 }
 
 void TInsertCellUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
-    As<TDeleteCellUndoAction>(redo)->SetUndoData(Project(model), CellNumber);
+    As<TDeleteCellUndoAction>(redo)->SetUndoData(Project(model), CellNumber, Position);
 }
 
 bool TInsertCellUndoAction::UndoAction(TModel* model, bool isRedo) {
     CreateRedoAction<TDeleteCellUndoAction>(model, isRedo);
-    return Project(model)->DeleteCell(CellNumber);
+    return Project(model)->DeleteCell(CellNumber, Position);
 }
 
-bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber) {
+bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber, int position) {
     CellNumber = uint16_t(cellNumber);
-    Position = model->IndexOfCell(cellNumber);
+    Position = model->IndexOfCell(cellNumber, position);
     const TBlockList* cell = model->GetCell(Position);
     if (!cell) {
         ShowError(QStringLiteral(
@@ -120,7 +84,7 @@ bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber) {
 }
 
 void TDeleteCellUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
-    As<TInsertCellUndoAction>(redo)->SetUndoData(CellNumber);
+    As<TInsertCellUndoAction>(redo)->SetUndoData(CellNumber, Position);
 }
 
 bool TDeleteCellUndoAction::UndoAction(TModel* model, bool isRedo) {

@@ -45,7 +45,12 @@ public:
 
 class TInsertCellUndoAction : public TCellUndoAction {
 public:
-    void SetUndoData(int cellNumber) { CellNumber = uint16_t(cellNumber); }
+    // The cell's place, which tells two cells of one number apart; -1 for the first.
+    int Position = -1;
+    void SetUndoData(int cellNumber, int position = -1) {
+        CellNumber = uint16_t(cellNumber);
+        Position = position;
+    }
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;
 };
@@ -53,7 +58,7 @@ public:
 class TDeleteCellUndoAction : public TCellDataUndoAction {
 public:
     int Position = 0;
-    bool SetUndoData(TQuendalModel* model, int cellNumber);
+    bool SetUndoData(TQuendalModel* model, int cellNumber, int position = -1);
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;
 };
@@ -167,8 +172,7 @@ public:
     bool UndoAction(TModel* model, bool isRedo) override;
 };
 
-// A block read from its text (alias line first); null after a message when the text is bad.
-std::unique_ptr<TBlock> ReadBlockText(const TLines& lines, size_t& index, EngineHandle engine);
-// The blocks of a block text (sections between start and end markers); false when one fails.
+// The blocks of a block text (sections between start and end markers), read as the cell
+// reads them; false when one fails.
 bool ReadBlocksText(const TLines& lines, EngineHandle engine,
                     std::vector<std::unique_ptr<TBlock>>& blocks);

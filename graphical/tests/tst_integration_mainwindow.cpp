@@ -91,7 +91,7 @@ QString TestIntegrationMainWindow::WriteProject(const QString& name) {
     return model.Save() ? fileName : QString();
 }
 
-// A good project cut off in its middle.
+// A good project whose cell has lost its number.
 QString TestIntegrationMainWindow::WriteDamagedProject(const QString& name) {
     const QString good = WriteProject(QStringLiteral("good-") + name);
     QFile in(good);
@@ -100,8 +100,9 @@ QString TestIntegrationMainWindow::WriteDamagedProject(const QString& name) {
     const QByteArray data = in.readAll();
     const QString fileName = dir_.filePath(name);
     QFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(data.left(data.size() / 2) + "\r\n@@@\r\n") < 0)
+    QByteArray damaged = data;
+    damaged.replace("#CELL_START\r\nID=1\r\n", "#CELL_START\r\nID=@@@\r\n");
+    if (damaged == data || !out.open(QIODevice::WriteOnly) || out.write(damaged) < 0)
         return QString();
     return fileName;
 }

@@ -246,6 +246,38 @@ private slots:
         QCOMPARE(dialog.FileName(), QStringLiteral("klein.bmp"));
     }
 
+    void bitmapFoundInTheFoldersIsKeptByItsBareName() {
+        // "Bitmaps/" beside the current directory is one of the bitmap folders.
+        QTemporaryDir work;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        QVERIFY(QDir(work.path()).mkpath("Bitmaps/sub") && QDir(work.path()).mkpath("andere"));
+        SaveBitmap(work.filePath("Bitmaps/eigen.bmp"), 20, 20);
+        SaveBitmap(work.filePath("Bitmaps/sub/tief.bmp"), 20, 20);
+        SaveBitmap(work.filePath("andere/eigen.bmp"), 20, 20);
+        TBlockBitmapDlg dialog;
+        dialog.show();
+        for (const char* typed : {"eigen.bmp", "Bitmaps/eigen.bmp"}) {
+            dialog.eFileName->clear();
+            QTest::keyClicks(dialog.eFileName, typed);
+            QCOMPARE(dialog.FileName(), QStringLiteral("eigen.bmp"));
+        }
+        dialog.dlgFileSelect = [&](const QString&) {
+            return std::optional<QString>(work.filePath("Bitmaps/eigen.bmp"));
+        };
+        QTest::mouseClick(dialog.bSelectFile, Qt::LeftButton);
+        QCOMPARE(dialog.FileName(), QStringLiteral("eigen.bmp"));
+
+        // A file the folders do not find by its bare name keeps its full path, also one whose
+        // bare name finds another file.
+        for (const char* typed : {"Bitmaps/sub/tief.bmp", "andere/eigen.bmp"}) {
+            dialog.eFileName->clear();
+            QTest::keyClicks(dialog.eFileName, typed);
+            QCOMPARE(dialog.FileName(), work.filePath(QString::fromLatin1(typed)));
+        }
+        QVERIFY(QDir::setCurrent(previous));
+    }
+
     void functionBlockTakesTheChosenBitmap() {
         auto block = TGraphBlock::CreateTyped(65537, nullptr, 700);
         fixture::WhenShown<TBlockBitmapDlg>([](TBlockBitmapDlg& dialog) {

@@ -2,6 +2,7 @@
 // commands and keys, renaming in place, dragging cells and its desktop part.
 #include <QtTest>
 
+#include <QClipboard>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -307,6 +308,35 @@ private slots:
         // Undo brings a cell back into the tree at its place.
         controller_->DoCommand(150);
         QCOMPARE(CellTexts(), QStringList({"Eins"}));
+    }
+
+    void secondCellOfOneNumberIsDeletedByItsPlace() {
+        QByteArray text = SampleProject();
+        const QByteArray twin = "#CELL_START\r\nID=2\r\nNAME=Zwilling\r\n\r\n#BLOCK_START\r\n"
+                                "GraphBlock\r\nID=131073\r\n10,10,70,50\r\nTYPE=700\r\n"
+                                "#BLOCK_END\r\n#CELL_END\r\n";
+        text += twin;
+        QVERIFY(WriteFile(QDir::current().filePath("twin.mtp"), text));
+        QVERIFY(controller_->OpenProject(QDir::current().filePath("twin.mtp")));
+        QCOMPARE(BoxTexts(), QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 2!")});
+        QCOMPARE(CellTexts(), QStringList({"Eins", "Zwei", "Drei", "Zwilling"}));
+
+        tree_->setCurrentItem(Cells()->child(3));
+        QVERIFY(controller_->HandleKey(Qt::Key_Delete));
+        QCOMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei"}));
+        QCOMPARE(CellTexts(), ModelCells());
+        controller_->DoCommand(150);
+        QCOMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei", "Zwilling"}));
+        QCOMPARE(CellTexts(), ModelCells());
+
+        // Cut takes the cell it deletes.
+        tree_->setCurrentItem(Cells()->child(3));
+        controller_->DoCommand(152);
+        QCOMPARE(CellTexts(), QStringList({"Eins", "Zwei", "Drei"}));
+        QVERIFY(QGuiApplication::clipboard()
+                    ->mimeData()
+                    ->data(CellClipboardFormat)
+                    .contains("NAME=Zwilling"));
     }
 
     void cutAndPasteCellKeepsTheTreeInStep() {

@@ -219,27 +219,76 @@ private slots:
         QVERIFY(!cell.LoadFromLines(false, text, 0));
         QCOMPARE(cell.Count(), 1);
         QVERIFY(recorder.Boxes().empty());
+
+        // A comment without its font line takes the end marker for it; the blocks behind it
+        // are read all the same.
+        text = TLines(SampleCell.begin() + 3, SampleCell.end());
+        text.erase(text.begin() + 26);
+        text.insert(text.end(), {"#BLOCK_START", "GraphBlock", "ID=65540", "205,5,265,45",
+                                 "TYPE=700", "#BLOCK_END"});
+        TBlockList other(1, engine_);
+        QVERIFY(!other.LoadFromLines(false, text, 0));
+        QCOMPARE(other.Count(), 4);
+        QCOMPARE(other.Get(3)->ID, Id(1, 4));
+        QVERIFY(recorder.Boxes().empty());
     }
 
-    void unknownBlockTypeIsRefused() {
+    void unknownBlockTypeIsKeptOutsideTheEngine() {
         platform::DialogRecorder recorder;
         TLines text = SampleCell;
         text[7] = "TYPE=505";
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder), QStringList{QStringLiteral("Unbekannter Blocktyp 505!")});
+        // Kept as read, with the wire that comes from it.
+        QCOMPARE(cell.Count(), 3);
+        auto* unknown = static_cast<TGraphBlock*>(cell.FindBlock(Id(1, 1)));
+        QVERIFY(unknown != nullptr && unknown->Bitmap() == nullptr);
+        QVERIFY(cell.FindBlock(Id(1, 2))->GetInput(0) != nullptr);
+
+        // The push leaves it and its wire out of the engine, quietly; the others go in.
+        recorder.Clear();
+        QVERIFY(!cell.PushToEngine());
+        QVERIFY(recorder.Boxes().empty());
+        QVERIFY(!unknown->InEngine);
+        QVERIFY(MoltraneGetBlockParam(engine_, Id(1, 1)) == nullptr);
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(engine_, Id(1, 2))), QByteArray("2"));
+        QVERIFY(cell.FindBlock(Id(1, 2))->GetInput(0) != nullptr);
+
+        // Drawn as the yellow box with its parameter text, saved back unchanged.
+        QImage image(80, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            unknown->Draw(painter);
+        }
+        QCOMPARE(image.pixelColor(9, 9), QColor(Qt::yellow));
+        TLines saved;
+        QVERIFY(cell.SaveToLines(true, saved));
+        QCOMPARE(TLines(saved.begin(), saved.begin() + 24),
+                 TLines(text.begin(), text.begin() + 24));
+
+        // Deleted and re-inserted from its text, it stays the same way.
+        QVERIFY(cell.DeleteBlock(Id(1, 1)));
+        TRect extent;
+        QVERIFY(
+            cell.InsertBlockFromLines({"GraphBlock", "ID=65537", "5,5,65,45", "TYPE=505"}, extent));
+        QVERIFY(recorder.Boxes().empty());
+        QCOMPARE(cell.Count(), 3);
+    }
+
+    void wireFromARefusedBlockGoesWithIt() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text[6] = "5,5,65,9999999";
         TBlockList cell(1, engine_);
         QVERIFY(!cell.LoadFromLines(true, text, 0));
-        QCOMPARE(BoxTexts(recorder), QStringList{QStringLiteral("Unbekannter Blocktyp 505!")});
-        // The others are read; the refused block is not kept.
         QCOMPARE(cell.Count(), 2);
-        QVERIFY(cell.FindBlock(Id(1, 1)) == nullptr);
-        QVERIFY(cell.FindBlock(Id(1, 3)) != nullptr);
-
-        // Re-inserting a block text refuses it the same way.
-        recorder.Clear();
-        TRect extent;
-        QVERIFY(!cell.InsertBlockFromLines({"GraphBlock", "ID=65537", "0,0,60,20", "TYPE=505"},
-                                           extent));
-        QCOMPARE(BoxTexts(recorder), QStringList{QStringLiteral("Unbekannter Blocktyp 505!")});
-        QCOMPARE(cell.Count(), 2);
+        QVERIFY(cell.FindBlock(Id(1, 2))->GetInput(0) == nullptr);
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QString::fromUtf8(
+                     "Block 2 in Zelle 1: ungültige Verbindung an Eingang 0 entfernt!")});
     }
 
     void blockIdentifiersOutsideTheCellAreRefused() {

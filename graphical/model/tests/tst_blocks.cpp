@@ -160,15 +160,34 @@ private slots:
         QCOMPARE(block->Rect.Left, 0);
         LoadBlock<TGraphBlock>({"GraphBlock", "ID=1", "0,0,60,20", "TYPX=700"}, &ok);
         QVERIFY(!ok);
-        // A broken wire fails the block; wires behind it are stored unread.
-        block = LoadBlock<TGraphBlock>(
-            {"GraphBlock", "ID=1", "0,0,60,20", "IN00=2,1:0,x", "IN01=3,1:1,1,9,9", "TYPE=700"},
-            &ok);
-        QVERIFY(!ok);
-        QCOMPARE(block->InputCount, 2);
-        QCOMPARE(block->GetInput(1)->SourceId, 0);
-        // Inputs beyond 15 are dropped with a message.
+        // A broken wire is the wire's fault: it is dropped with a message naming block and
+        // input; the block and the wires behind it are read. A wire of too many points is cut
+        // to 21, its end kept.
         platform::DialogRecorder recorder;
+        std::string overlong = "IN02=4,1:";
+        for (int i = 0; i < 30; ++i)
+            overlong += std::to_string(i * 10) + ",5,";
+        overlong.pop_back();
+        block = LoadBlock<TGraphBlock>({"GraphBlock", "ID=65537", "0,0,60,20", "IN00=2,1:0,x",
+                                        "IN01=3,1:1,1,9,9", overlong, "TYPE=200"},
+                                       &ok);
+        QVERIFY(ok);
+        QCOMPARE(block->TypeId, 200);
+        QCOMPARE(block->InputCount, 2);
+        QVERIFY(!block->GetInput(0));
+        QCOMPARE(block->GetInput(1)->SourceId, 3);
+        QCOMPARE(block->GetInput(2)->PointCount, 21);
+        QCOMPARE(block->GetInput(2)->GetPoint(19), QPoint(190, 5));
+        QCOMPARE(block->GetInput(2)->GetPoint(20), QPoint(290, 5));
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
+        QCOMPARE(recorder.Boxes()[0].text,
+                 QString::fromUtf8("Block 1 in Zelle 1: ungültige Verbindung an Eingang 00 "
+                                   "entfernt!"));
+        QCOMPARE(recorder.Boxes()[1].text,
+                 QString::fromUtf8("Block 1 in Zelle 1: Verbindung an Eingang 02 auf 21 Punkte "
+                                   "gekürzt!"));
+        recorder.Clear();
+        // Inputs beyond 15 are dropped with a message.
         block = LoadBlock<TGraphBlock>(
             {"GraphBlock", "ID=1", "0,0,60,20", "IN16=2,1:0,0,9,9", "TYPE=700"}, &ok);
         QVERIFY(ok);
@@ -220,6 +239,14 @@ private slots:
         QVERIFY(!block->OwnBitmap);
         QCOMPARE(block->BmpFile, std::string("fehlt.bmp"));
         QCOMPARE(recorder.Boxes().size(), size_t(1));
+
+        // Not found on load, the picture keeps its name and is saved back as read.
+        saved = {"GraphBlock", "ID=65538", "0,0,60,20", "TYPE=700", "BmpFile=woanders/fehlt.bmp"};
+        loaded = LoadBlock<TGraphBlock>(saved);
+        QVERIFY(!loaded->OwnBitmap);
+        QCOMPARE(loaded->Bitmap(), GetBlockBitmap(ConstValue));
+        QCOMPARE(SaveBlock(*loaded).back(), saved.back());
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
         BitmapDir.clear();
     }
 

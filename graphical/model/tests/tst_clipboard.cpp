@@ -7,6 +7,7 @@
 #include <QMimeData>
 
 #include "graphical/model/blockcatalogue.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/tests/edittestmodel.h"
 #include "platform/qt/dialogs.h"
 
@@ -157,6 +158,47 @@ private slots:
         QCOMPARE(TextOf(*model_), once);
         QVERIFY(EngineOk());
         QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
+    void pastedTextIsReadAsTheCellReadsIt() {
+        TBlockList* cell = model_->FindCell(2);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        const QString cellError = QStringLiteral("Fehler beim Lesen der Programmzelle 2!");
+        const auto paste = [&](const TLines& text) {
+            boxes_->Clear();
+            CopyLinesToClipboard(BlocksClipboardFormat, text);
+            model_->PasteBlocks(cell, selection, where);
+            return BoxTexts(*boxes_);
+        };
+        const QByteArray before = TextOf(*model_);
+        QCOMPARE(
+            paste({"Kasten"}),
+            (QStringList{QStringLiteral("Falscher Blockbeginn in Zeile:\rKasten"), cellError}));
+        QCOMPARE(
+            paste({"#BLOCK_START", "GraphBlock", "ID=x", "0,0,60,20", "TYPE=700", "#BLOCK_END"}),
+            (QStringList{QString::fromUtf8("Ungültige Block-ID: ID=x!"), cellError}));
+        QCOMPARE(TextOf(*model_), before);
+        QCOMPARE(model_->UndoCount(), 0);
+
+        // The blocks read before a bad one are pasted; the bad one is named.
+        TLines text = GraphBlock({Id(1, 1), 700, {"3"}, {}, 10, 10});
+        text.insert(text.end(), {"#BLOCK_START", "Kasten", "ID=65538", "#BLOCK_END"});
+        QCOMPARE(paste(text),
+                 (QStringList{QStringLiteral("Unbekannter Blocktyp Kasten!"), cellError}));
+        QCOMPARE(selection.size(), size_t(1));
+        // A block without its end marker is pasted, and the failure told.
+        text = GraphBlock({Id(1, 1), 700, {"4"}, {}, 10, 10});
+        text.resize(text.size() - 2);
+        QCOMPARE(paste(text), QStringList{cellError});
+        QCOMPARE(selection.size(), size_t(1));
+        // A type the catalogue lacks is kept as the file keeps it, out of the engine.
+        QCOMPARE(paste(GraphBlock({Id(1, 1), 9999, {"x"}, {}, 10, 10})),
+                 QStringList{QStringLiteral("Unbekannter Blocktyp 9999!")});
+        QCOMPARE(selection.size(), size_t(1));
+        QVERIFY(!static_cast<TGraphBlock*>(selection[0])->InEngine);
+        QCOMPARE(cell->Count(), 5);
+        QVERIFY(EngineOk());
     }
 
     void pastedNumbersStayInsideTheCell() {

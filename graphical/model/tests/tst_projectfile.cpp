@@ -9,6 +9,7 @@
 
 #include "framework/desktop.h"
 #include "graphical/model/blockcatalogue.h"
+#include "graphical/model/graphblock.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/model/simulatoriostate.h"
 #include "graphical/tests/projectfixture.h"
@@ -123,6 +124,33 @@ struct ReferenceEngine {
     ReferenceEngine& operator=(const ReferenceEngine&) = delete;
 };
 
+// A project of these cells, with no comment and no table.
+TLines ProjectOf(const std::vector<TLines>& cells) {
+    TLines project = {Header, "Version=1.0", "1", ""};
+    for (const TLines& cell : cells)
+        AppendCell(project, cell);
+    return project;
+}
+
+// The sample project "Addierer" as bytes, for damaging.
+QByteArray Addierer() {
+    return ReadFile(QStringLiteral(TAVRISSEL_SOURCE_DIR "/examples/quendal/Addierer.mtp"));
+}
+
+// True when every wire of the project comes from a block of its cell.
+bool EveryWireHasItsSource(const TQuendalModel& model) {
+    for (const auto& cell : model.Cells) {
+        for (int b = 0; b < cell->Count(); ++b) {
+            for (int i = 0; i < MaxInputs; ++i) {
+                const TInputLine* wire = cell->Get(b)->GetInput(i);
+                if (wire && !cell->FindBlock(wire->SourceId))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 class TestProjectFile : public QObject {
@@ -134,10 +162,10 @@ class TestProjectFile : public QObject {
 
     // Loads a project text; the boxes shown go to the recorder.
     bool Load(TQuendalModel& model, const TLines& lines, const QString& name = "p.mtp") {
-        const QString path = Path(name);
-        if (!WriteFile(path, Join(lines)))
-            return false;
-        return model.LoadFromFile(path);
+        return Load(model, Join(lines), name);
+    }
+    bool Load(TQuendalModel& model, const QByteArray& text, const QString& name) {
+        return WriteFile(Path(name), text) && model.LoadFromFile(Path(name));
     }
 
 private slots:
@@ -265,15 +293,6 @@ private slots:
                                          << QString("Falsche Zellen-ID in %1!").arg(file) << false;
         QTest::newRow("ID lower case") << version + "#CELL_START\r\nid=2\r\n#CELL_END\r\n"
                                        << QString("Falsche Zellen-ID in %1!").arg(file) << false;
-        QTest::newRow("cell without end")
-            << version + "#CELL_START\r\nID=2\r\nNAME=x\r\n\r\n"
-            << QString("Fehlendes #CELL_END in %1!").arg(file) << false;
-        QTest::newRow("table without end")
-            << version + "#TABLE_START\r\nName=T\r\n1;2\r\n"
-            << QString("Fehlendes #TABLE_END in %1!").arg(file) << false;
-        QTest::newRow("comment without end")
-            << version + "#COMMENT_START\r\nText\r\n\r\n"
-            << QString("Fehlendes #COMMENT_END in %1!").arg(file) << false;
         QTest::newRow("last line a section start")
             << version + "#CELL_START" << QString("Falsche Zellen-ID in %1!").arg(file) << false;
     }
@@ -359,6 +378,118 @@ private slots:
         QCOMPARE(model.GetCell(1)->Count(), 3);
     }
 
+    void damagedCellKeepsWhatItHolds() {
+        const QByteArray sample = Addierer();
+        const QByteArray sumType = "TYPE=200\r\n";
+        QVERIFY(sample.count(sumType) == 1);
+
+        // A type the catalogue lacks: the block stays, out of the engine, and is saved back.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            damaged.replace(sumType, "TYPE=9999\r\n");
+            TQuendalModel model;
+            QVERIFY(Load(model, damaged, "typ.mtp"));
+            QCOMPARE(MessageBoxTexts(recorder),
+                     (QStringList{QStringLiteral("Unbekannter Blocktyp 9999!"),
+                                  QStringLiteral("Fehler beim Lesen der Programmzelle 1!")}));
+            QCOMPARE(model.GetCell(0)->Count(), 6);
+            QVERIFY(EveryWireHasItsSource(model));
+            // The failed cell reached the engine with its name: the compile names the real
+            // fault, not the jump to "Addieren".
+            const QByteArray compiled = Compile(model.Engine);
+            QVERIFY2(!compiled.contains("nicht definiert"), compiled.constData());
+            QVERIFY(model.Save());
+            // The block and the wires from it as they were read.
+            const qsizetype at = damaged.indexOf("ID=65539");
+            const QByteArray block = damaged.mid(at, damaged.indexOf("#BLOCK_END", at) - at);
+            const QByteArray saved = ReadFile(Path("typ.mtp"));
+            QVERIFY(saved.contains(block));
+            QCOMPARE(saved.count("IN00=65539,1:"), 2);
+        }
+
+        // A wire of 30 points is cut to 21; the block keeps its type.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            QByteArray points = "IN00=65537,1:80,40,";
+            for (int i = 0; i < 28; ++i)
+                points += QByteArray::number(90 + i) + ",40,";
+            damaged.replace("IN00=65537,1:80,40,", points);
+            TQuendalModel model;
+            QVERIFY(Load(model, damaged, "draht.mtp"));
+            QCOMPARE(MessageBoxTexts(recorder),
+                     QStringList{QString::fromUtf8("Block 3 in Zelle 1: Verbindung an Eingang 00 "
+                                                   "auf 21 Punkte gekürzt!")});
+            const auto* sum = static_cast<const TGraphBlock*>(model.FindBlock(Id(1, 3)));
+            QVERIFY(sum != nullptr);
+            QCOMPARE(sum->TypeId, 200);
+            QCOMPARE(sum->GetInput(0)->PointCount, 21);
+            QCOMPARE(sum->GetInput(0)->GetPoint(20), QPoint(140, 70));
+        }
+
+        // A wire from a block that could not be kept goes with it.
+        {
+            platform::DialogRecorder recorder;
+            QByteArray damaged = sample;
+            damaged.replace("20,20,80,60\r\nTYPE=103", "20,20,80,9999999\r\nTYPE=103");
+            TQuendalModel model;
+            QVERIFY(Load(model, damaged, "quelle.mtp"));
+            QCOMPARE(model.GetCell(0)->Count(), 5);
+            QVERIFY(EveryWireHasItsSource(model));
+            QVERIFY(model.FindBlock(Id(1, 3))->GetInput(1) != nullptr);
+            QCOMPARE(MessageBoxTexts(recorder).size(), 2);
+            QVERIFY(MessageBoxTexts(recorder).first().contains("Block 3 in Zelle 1"));
+            // The cell whose read failed is in the engine all the same.
+            const QByteArray compiled = Compile(model.Engine);
+            QVERIFY2(!compiled.contains("nicht definiert"), compiled.constData());
+        }
+    }
+
+    void fileCutOffInsideASectionOpensWithWhatItHolds_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("marker");
+        QTest::addColumn<int>("cells");
+        const QByteArray sample = Addierer();
+        // Cut inside the second cell, behind its first block.
+        const qsizetype second = sample.indexOf("#CELL_START", sample.indexOf("#CELL_END"));
+        QTest::newRow("cell") << sample.left(sample.indexOf("#BLOCK_END", second) + 12)
+                              << QStringLiteral("#CELL_END") << 2;
+        QTest::newRow("table") << QByteArray("MIRELT Tavrissel plus - project file\r\n"
+                                             "Version=1.0\r\n1\r\n\r\n#TABLE_START\r\n"
+                                             "Name=T\r\n1;2\r\n")
+                               << QStringLiteral("#TABLE_END") << 0;
+        QTest::newRow("comment") << sample.left(sample.indexOf("#COMMENT_END"))
+                                 << QStringLiteral("#COMMENT_END") << 0;
+    }
+
+    void fileCutOffInsideASectionOpensWithWhatItHolds() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, marker);
+        QFETCH(int, cells);
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, text, "kurz.mtp"));
+        const QString path = Path("kurz.mtp");
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Warning);
+        QCOMPARE(recorder.Boxes().front().text, QString("Fehlendes %1 in %2!").arg(marker, path));
+        QCOMPARE(model.FileName(), path);
+        QCOMPARE(model.CellCount(), cells);
+        if (cells > 0) {
+            QCOMPARE(model.GetCell(0)->Count(), 6);
+            QCOMPARE(model.GetCell(1)->Count(), 1);
+            QCOMPARE(model.GetCell(1)->Name, std::string("Nochmal"));
+        } else if (marker == "#TABLE_END") {
+            QCOMPARE(model.TableCount(), 1);
+            QCOMPARE(*model.GetTable(0)->Lines, TLines{"1;2"});
+        } else {
+            QCOMPARE(model.Comment.size(), size_t(2));
+        }
+        QVERIFY(!model.Modified());
+        QCOMPARE(ReadFile(path), text);
+    }
+
     void rectangleOutOfTheCellsRangeRefusesItsBlock() {
         // Near the 32-bit limit: sizing such a block would overflow.
         for (const char* rect : {"2147483647,2147483647,-2147483648,-2147483648",
@@ -394,14 +525,55 @@ private slots:
         QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
     }
 
+    void secondCellOfOneNumberIsKeptAndRemovedAlone() {
+        platform::DialogRecorder recorder;
+        const TLines twin = Cell(5, "Zwilling",
+                                 {GraphBlock({Id(5, 1), 700, {"7"}, {}, 10, 10}),
+                                  GraphBlock({Id(5, 2), 104, {"1"}, {Id(5, 1)}, 110, 10})});
+        const TLines project = ProjectOf({FirstCell(), SecondCell(), twin});
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.CellCount(), 3);
+        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
+        QCOMPARE(model.GetCell(2)->Count(), 2);
+        const auto param = [&model] {
+            const char* text = MoltraneGetBlockParam(model.Engine, Id(5, 1));
+            return QByteArray(text ? text : "<none>");
+        };
+        QCOMPARE(param(), QByteArray("42"));
+        QVERIFY(model.Save());
+        QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
+
+        // Deleting the second removes that one alone; undo brings it back in its place.
+        model.DeleteCellWithUndo(5, 2);
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.FindCell(5), model.GetCell(0));
+        QCOMPARE(model.GetCell(0)->Count(), 3);
+        QCOMPARE(param(), QByteArray("42"));
+        model.Undo();
+        QCOMPARE(model.CellCount(), 3);
+        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
+        QCOMPARE(param(), QByteArray("42"));
+        model.Redo();
+        QCOMPARE(model.CellCount(), 2);
+        QCOMPARE(model.GetCell(0)->Count(), 3);
+        model.Undo();
+
+        // Deleting the first hands its page to the second.
+        model.DeleteCellWithUndo(5, 0);
+        QCOMPARE(model.FindCell(5)->Name, std::string("Zwilling"));
+        QCOMPARE(param(), QByteArray("7"));
+        QCOMPARE(MessageBoxTexts(recorder).size(), 1);
+    }
+
     void cellAfterDuplicateFollowsInEngineOrder() {
         platform::DialogRecorder recorder;
         const TLines third = Cell(9, "Neun",
                                   {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
                                    GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
-        TLines project = {Header, "Version=1.0", "1", ""};
-        for (const TLines& cell : {FirstCell(), SecondCell(), FirstCell(), third})
-            AppendCell(project, cell);
+        const TLines project = ProjectOf({FirstCell(), SecondCell(), FirstCell(), third});
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),

@@ -332,7 +332,8 @@ void TBlockList::PlaceBlock(int index, const TRect& area) {
     block->Rect = r;
 }
 
-bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride) {
+bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride,
+                               bool reportUnknownTypes) {
     if (lines.empty())
         return false;
     size_t index = 0;
@@ -353,7 +354,7 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         ++index;
     }
     std::vector<std::unique_ptr<TBlock>> read;
-    bool result = ReadBlockSections(lines, index, Engine, read, true);
+    bool result = ReadBlockSections(lines, index, Engine, read, reportUnknownTypes);
     // Local numbers taken, so that a large cell reads without a search per block.
     std::vector<bool> used(MaxLocalNumber + 2, false);
     for (const auto& block : blocks_)

@@ -57,7 +57,10 @@ public:
     TRect GetCellExtent() const;
     void PlaceBlock(int index, const TRect& area);
 
-    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride);
+    // Undo reads back blocks the user was told of at load: their unknown types are not
+    // reported again.
+    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride,
+                       bool reportUnknownTypes = true);
     bool SaveToLines(bool withHeader, TLines& lines) const;
     bool SaveSelectedToLines(const std::vector<TBlock*>& selection, TLines& lines) const;
     bool PushToEngine();

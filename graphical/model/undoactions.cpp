@@ -93,7 +93,7 @@ bool TDeleteCellUndoAction::UndoAction(TModel* model, bool isRedo) {
     bool ok = false;
     if (cell) {
         try {
-            ok = cell->LoadFromLines(true, Lines, CellNumber);
+            ok = cell->LoadFromLines(true, Lines, CellNumber, false);
         } catch (const std::exception&) {
             ok = false;
         }

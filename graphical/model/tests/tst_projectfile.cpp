@@ -406,6 +406,11 @@ private slots:
             const QByteArray saved = ReadFile(Path("typ.mtp"));
             QVERIFY(saved.contains(block));
             QCOMPARE(saved.count("IN00=65539,1:"), 2);
+            // Undoing the cell's delete brings the block back without telling of it again.
+            model.DeleteCellWithUndo(1, 0);
+            model.Undo();
+            QCOMPARE(model.GetCell(0)->Count(), 6);
+            QCOMPARE(MessageBoxTexts(recorder).size(), 2);
         }
 
         // A wire of 30 points is cut to 21; the block keeps its type.

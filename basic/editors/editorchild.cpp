@@ -299,7 +299,6 @@ void TEditorForm::OptionsChanged() {
     editor_->SetTabSize(s.TabWidth);
     editor_->SetTabType(static_cast<ved::TTabType>(std::min<int>(s.TabMode, 2)));
     editor_->SetAutoIndent(s.AutoIndent);
-    editor_->SetMakeBackup(s.BackupFiles);
 }
 
 void TEditorForm::GetBrkptState(int32_t line, bool& current, TBreakpointState& state) {
@@ -613,8 +612,9 @@ int TEditorForm::SearchText() {
 }
 
 void TEditorForm::SaveText(const std::string& fileName) {
-    // The editor refuses a file this user may not write before it touches the backup, and
-    // removes an older backup before the old file takes its place.
+    // Backups follow the setting as it is at the save. The editor refuses a file this user may
+    // not write before it touches the backup, and removes an older backup before the old file
+    // takes its place.
     editor_->SetMakeBackup(EditorSettings().BackupFiles);
     editor_->SaveToFile(fileName);
 }

@@ -225,6 +225,10 @@ bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
     return result;
 }
 
+void ShowCellReadError(int number) {
+    ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+}
+
 bool TBlockList::InsertBlockFromLines(const TLines& lines, TRect& extent) {
     if (lines.empty())
         return false;

@@ -82,3 +82,5 @@ private:
 // False when a block could not be read or did not end properly.
 bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
                        std::vector<std::unique_ptr<TBlock>>& blocks, bool reportUnknownTypes);
+// The message that a cell's text (from a file, the clipboard or undo) could not be read whole.
+void ShowCellReadError(int number);

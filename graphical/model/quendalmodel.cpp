@@ -470,7 +470,7 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             ok = false;
         }
         if (!ok)
-            ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+            ShowCellReadError(number);
         Cells.push_back(std::move(cell));
     }
 }

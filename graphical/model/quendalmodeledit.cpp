@@ -199,7 +199,7 @@ void TQuendalModel::PasteCell(int index) {
     cell->DropDanglingInputs();
     cell->PushToEngine();
     if (!read)
-        ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+        ShowCellReadError(number);
 }
 
 void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
@@ -583,8 +583,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     const bool read = ReadBlockSections(lines, 0, Engine, blocks, true);
     if (blocks.empty()) {
         if (!read)
-            ShowError(
-                QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(cell->CellNumber));
+            ShowCellReadError(cell->CellNumber);
         return;
     }
     int minLeft = INT32_MAX, minTop = INT32_MAX;
@@ -647,7 +646,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     cell->PushToEngine();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
     if (!read)
-        ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(cell->CellNumber));
+        ShowCellReadError(cell->CellNumber);
 }
 
 namespace {

@@ -147,8 +147,8 @@ private slots:
             QCOMPARE(events.size(), size_t(1));
             QCOMPARE(events[0].box.kind, platform::BoxKind::Warning);
             QCOMPARE(events[0].box.text,
-                     QStringLiteral("Es wurde keine Sicherungsdatei angelegt (%1: Zugriff "
-                                    "verweigert).\rDer Text ist gespeichert.")
+                     QStringLiteral("Es wurde keine Sicherungsdatei angelegt:\r%1: Zugriff "
+                                    "verweigert\rDer Text ist gespeichert.")
                          .arg(dir->path()));
         }
         QCOMPARE(Contents(path), std::string("XPRINT 1\r\n"));

@@ -140,8 +140,8 @@ void TVedCustomTextFileEditor::SaveToFile(const std::string& name) {
     if (backup)
         platform::MessageBox(
             platform::BoxKind::Warning,
-            QStringLiteral("Es wurde keine Sicherungsdatei angelegt (%1).\rDer Text ist "
-                           "gespeichert.")
+            QStringLiteral(
+                "Es wurde keine Sicherungsdatei angelegt:\r%1\rDer Text ist gespeichert.")
                 .arg(FileErrorText(QString::fromLocal8Bit(backup.path), backup.error)),
             static_cast<platform::Buttons>(platform::Button::Ok));
 }

@@ -67,10 +67,13 @@ SaveFailure TFileSave::Begin() {
     }
     if (fd_ >= 0)
         return {};
-    // The folder takes no new file: a new document cannot be made there, an existing one is
-    // written in place, and its old content cannot be kept as a backup.
-    if (!exists_)
-        return {tempError, folder_};
+    // The folder takes no new file: a new document cannot be made there (the folder is named
+    // when it refused; a path that leads nowhere names the file), an existing one is written
+    // in place, and its old content cannot be kept as a backup.
+    if (!exists_) {
+        const bool refused = tempError == EACCES || tempError == EPERM || tempError == EROFS;
+        return {tempError, refused ? folder_ : target_};
+    }
     fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0)
         return {errno, target_};

@@ -252,14 +252,13 @@ private slots:
         QTemporaryDir dir;
         DialogRecorder dialogs;
         const QString name = dir.filePath(QStringLiteral("doc.txt"));
-        TTextModel model;
+        TTextModel model, fresh;
         model.SetFileName(name);
+        fresh.SetFileName(dir.filePath(QStringLiteral("neu.txt")));
         model.Edit(QStringLiteral("first version"));
+        fresh.Edit(QStringLiteral("x"));
         QVERIFY(model.Save());
         model.Edit(QStringLiteral("second"));
-        TTextModel fresh;
-        fresh.SetFileName(dir.filePath(QStringLiteral("neu.txt")));
-        fresh.Edit(QStringLiteral("x"));
         {
             TClosedFolder closed(name);
             QVERIFY(model.Save());

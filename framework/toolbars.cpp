@@ -25,6 +25,11 @@ void DrawEtchedLine(QPainter& painter, const QWidget* widget, QPoint from, QPoin
     painter.drawLine(from + step, to + step);
 }
 
+// How narrow a panel can be made.
+int LeastWidth(const TMHToolbar* panel) {
+    return std::min(panel->sizeHint().width(), panel->minimumSizeHint().width());
+}
+
 } // namespace
 
 TToolbarDivider::TToolbarDivider(QWidget* parent) : QWidget(parent) {
@@ -123,7 +128,7 @@ void TDockToolbar::ArrangeToolbars(bool reposition) {
             if (panel->isHidden())
                 continue;
             const int preferred = panel->sizeHint().width();
-            const int least = std::min(preferred, panel->minimumSizeHint().width());
+            const int least = LeastWidth(panel);
             if (x > 0 && x + least > lineWidth) {
                 top += lineHeight + LineGap;
                 furtherLines_.push_back(top);
@@ -172,8 +177,7 @@ QSize TDockToolbar::minimumSizeHint() const {
     int width = 0;
     for (const TMHToolbar* panel : panels_) {
         if (!panel->isHidden())
-            width = std::max(width,
-                             std::min(panel->sizeHint().width(), panel->minimumSizeHint().width()));
+            width = std::max(width, LeastWidth(panel));
     }
     return QSize(width, height());
 }

@@ -65,7 +65,7 @@ public:
     // With reposition, places the visible panels side by side; always adapts the height.
     void ArrangeToolbars(bool reposition);
     const std::vector<TMHToolbar*>& Panels() const { return panels_; }
-    // As wide as the widest panel can be made.
+    // As wide as the panel that needs the most room at its narrowest.
     QSize minimumSizeHint() const override;
 
 protected:

@@ -336,9 +336,12 @@ int TBlockPaletteBar::WidthFor(int buttons) const {
 }
 
 QSize TBlockPaletteBar::sizeHint() const {
-    int height = std::max(combo_->sizeHint().height(), backButton_->sizeHint().height());
-    height = std::max(
-        {height, blockButtons_[0]->sizeHint().height(), forwardButton_->sizeHint().height()});
+    const std::initializer_list<const QWidget*> controls = {combo_, backButton_, blockButtons_[0],
+                                                            forwardButton_};
+    int height = 0;
+    for (const QWidget* control : controls) {
+        height = std::max(height, control->sizeHint().height());
+    }
     return QSize(WidthFor(static_cast<int>(blockButtons_.size())), height);
 }
 

@@ -31,6 +31,19 @@ struct Buttons {
     int Tag(int i) const { return blocks[i]->property(kTagProperty).toInt(); }
 };
 
+// A palette over a fake library of the given groups, bound to buttons and showing group 0.
+struct BoundPalette {
+    TBlockCatalogue catalogue{NoMessages()};
+    TBlockPalette palette{catalogue};
+    Buttons buttons;
+
+    explicit BoundPalette(const std::vector<std::pair<std::string, int>>& groups) {
+        QVERIFY(catalogue.Load(MakeFakeLibrary(groups)));
+        palette.InitBlockPalette(&buttons.back, buttons.List(), &buttons.forward);
+        palette.SelectBlockGroup(0);
+    }
+};
+
 struct Recorder {
     QStringList messages;
     TBlockCatalogue::ErrorHandler Handler() {
@@ -98,12 +111,9 @@ private slots:
     // Fewer buttons in use keep the types shown as far as they fit; more fill up from the
     // group's end rather than leave buttons empty.
     void usableButtonsLimitThePalette() {
-        TBlockCatalogue catalogue(NoMessages());
-        QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}})));
-        TBlockPalette palette(catalogue);
-        Buttons buttons;
-        palette.InitBlockPalette(&buttons.back, buttons.List(), &buttons.forward);
-        palette.SelectBlockGroup(0);
+        BoundPalette bound({{"A", 10}});
+        TBlockPalette& palette = bound.palette;
+        const Buttons& buttons = bound.buttons;
         palette.SetUsableButtons(4);
         QCOMPARE(buttons.Shown(), 4);
         for (int i = 0; i < 7; ++i)
@@ -123,12 +133,9 @@ private slots:
     }
 
     void groupOutsideTheListHidesEverything() {
-        TBlockCatalogue catalogue(NoMessages());
-        QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}})));
-        TBlockPalette palette(catalogue);
-        Buttons buttons;
-        palette.InitBlockPalette(&buttons.back, buttons.List(), &buttons.forward);
-        palette.SelectBlockGroup(0);
+        BoundPalette bound({{"A", 10}});
+        TBlockPalette& palette = bound.palette;
+        const Buttons& buttons = bound.buttons;
         palette.SelectBlockGroup(1);
         QCOMPARE(buttons.Shown(), 0);
         QVERIFY(!buttons.forward.isEnabled());

@@ -739,6 +739,11 @@ bool TTavrisselForm::AppIdle() {
         AppHint();
         SimStatusChanged = false;
     }
+    // A hint stands only while the pointer rests on what gave it.
+    if (!hint_.isEmpty() && !HintUnderPointer(hint_)) {
+        hint_.clear();
+        AppHint();
+    }
     if (TMDIChildForm* child = ActiveChild())
         more = child->Idle(this) || more;
     return more;

@@ -234,6 +234,7 @@ private slots:
     void typedConstantsReplaceTheShownValue();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void idleRunsOnlyAfterEvents();
+    void aHintLastsWhileThePointerRestsOnItsButton();
     void aShortcutFollowsTheChangeJustBeforeIt();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
@@ -1310,9 +1311,6 @@ void TestMainWindow::qtTextsAreGermanWhenTheTranslationsAreThere() {
     QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
 }
 
-QTEST_MAIN(TestMainWindow)
-#include "tst_mainwindow_form.moc"
-
 void TestMainWindow::idleRunsOnlyAfterEvents() {
     TTavrisselForm* form = Start();
     QVERIFY(form->OpenProject(WriteProject(QStringLiteral("ruhe.mtp"), true)));
@@ -1336,3 +1334,21 @@ void TestMainWindow::aShortcutFollowsTheChangeJustBeforeIt() {
     QTest::keyClick(form->CellTree(), Qt::Key_Escape);
     QVERIFY(!model->IsSimCommandEnabled(cmStop));
 }
+
+void TestMainWindow::aHintLastsWhileThePointerRestsOnItsButton() {
+    TTavrisselForm* form = Start();
+    QToolButton* button = form->CommandButton(cmCompile);
+    QCursor::setPos(button->mapToGlobal(button->rect().center()));
+    QStatusTipEvent tip(button->statusTip());
+    QApplication::sendEvent(form, &tip);
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(1)->text(), button->statusTip());
+    // the pointer left the button without the button being told: the hint still goes
+    QCursor::setPos(form->CellTree()->mapToGlobal(QPoint(20, 20)));
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Bereit"));
+    Stop(form);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow_form.moc"

@@ -5,6 +5,8 @@
 #include "framework/simwindows/singlechild.h"
 #include "framework/simwindows/watchcolumns.h"
 
+#include <QSize>
+
 class QHeaderView;
 class QKeyEvent;
 class QMenu;

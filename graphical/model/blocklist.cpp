@@ -412,9 +412,6 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 }
 
 bool TBlockList::PushToEngine() {
-    // The page of that number belongs to another cell.
-    if (!HasPage)
-        return false;
     MoltraneClearPage(Engine, CellNumber);
     MoltraneSetPageName(Engine, CellNumber, Name.c_str());
     bool result = true;

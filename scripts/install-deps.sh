@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n
 )
+# The fonts the tests rely on, named so that they come whatever else is installed.
+mapfile -t fonts < <(grep -E '^[^#[:space:]]' "$(dirname "$0")/test-fonts.txt")
+packages+=("${fonts[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -42,11 +42,15 @@ constexpr TColorItemRec DataItems[] = {
 constexpr std::array<TFontView, 5> PageFonts = {fvEditor, fvMessage, fvWatch, fvTerminal, fvData};
 
 std::array<TColorPagesDialog::TPageDef, 5> Pages() {
-    return {{{QStringLiteral("Editor"), EditorItems},
-             {QStringLiteral("Meldungsfenster"), MessageItems},
-             {QStringLiteral("Variablenfenster"), WatchItems},
-             {QStringLiteral("Ausgabefenster"), OutputItems},
-             {QStringLiteral("Datenfenster"), DataItems}}};
+    auto page = [](int number, const QString& caption, std::span<const TColorItemRec> items) {
+        return TColorPagesDialog::TPageDef{caption, items,
+                                           ViewPitch(PageFonts[static_cast<size_t>(number)])};
+    };
+    return {{page(TColorOptionsDlg::EditorPageNo, QStringLiteral("Editor"), EditorItems),
+             page(TColorOptionsDlg::MessagePageNo, QStringLiteral("Meldungsfenster"), MessageItems),
+             page(TColorOptionsDlg::WatchPageNo, QStringLiteral("Variablenfenster"), WatchItems),
+             page(TColorOptionsDlg::OutputPageNo, QStringLiteral("Ausgabefenster"), OutputItems),
+             page(TColorOptionsDlg::DataPageNo, QStringLiteral("Datenfenster"), DataItems)}};
 }
 
 } // namespace
@@ -54,14 +58,13 @@ std::array<TColorPagesDialog::TPageDef, 5> Pages() {
 TColorOptionsDlg::TColorOptionsDlg(QWidget* owner)
     : TColorPagesDialog(owner, QStringLiteral("Farb- und Schrifteinstellungen "),
                         QStringLiteral("Schriftart w\u00E4hlen..."), Pages(), QMargins(6, 1, 6, 1),
-                        HelpContext, true, false) {
+                        HelpContext, {.FontOnFirstItemOnly = true}) {
     LoadWorkingCopy();
     FormShow();
 }
 
 TViewFont TColorOptionsDlg::PageFont(int page) const {
-    const TFontRecord& font = work_.fonts[PageFonts[static_cast<size_t>(page)]];
-    return {font.name, font.size, font.bold, font.italic};
+    return ToViewFont(work_.fonts[PageFonts[static_cast<size_t>(page)]]);
 }
 
 void TColorOptionsDlg::SetPageFont(int page, const TViewFont& font) {

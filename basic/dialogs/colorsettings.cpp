@@ -78,13 +78,16 @@ QColor TColorSettings::ToQColor(TStoredColor color) {
     return ColorValueToQColor(color);
 }
 
+TViewFont ToViewFont(const TFontRecord& font) {
+    return {font.name, font.size, font.bold, font.italic};
+}
+
+TFontPitch ViewPitch(TFontView view) {
+    return view == fvEditor ? TFontPitch::Fixed : TFontPitch::Any;
+}
+
 QFont TColorSettings::Font(TFontView view) const {
-    const TFontRecord& record = fonts[static_cast<size_t>(view)];
-    QFont font(record.name, record.size);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setBold(record.bold);
-    font.setItalic(record.italic);
-    return font;
+    return ToQFont(ToViewFont(fonts[static_cast<size_t>(view)]), ViewPitch(view));
 }
 
 QColor TColorSettings::Color(int index) const {

@@ -2,6 +2,8 @@
 // windows that paint with them.
 #pragma once
 
+#include "framework/dialogs/colorpages.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -61,6 +63,10 @@ struct TFontRecord {
     bool italic = false;
 };
 
+TViewFont ToViewFont(const TFontRecord& font);
+// The source editor draws only fixed-pitch faces.
+TFontPitch ViewPitch(TFontView view);
+
 struct TColorSettings {
     std::array<TStoredColor, ColorCount> colors{};
     std::array<TFontRecord, FontViewCount> fonts{};
@@ -69,7 +75,7 @@ struct TColorSettings {
     TStoredColor& operator[](int index) { return colors[static_cast<size_t>(index - 1)]; }
     TStoredColor operator[](int index) const { return colors[static_cast<size_t>(index - 1)]; }
     QColor Color(int index) const;
-    // The view's font, falling back to a fixed-pitch face.
+    // The view's font, as it draws it.
     QFont Font(TFontView view) const;
 
     static const char* Name(int index);

@@ -287,7 +287,7 @@ void TEditorForm::ColorsChanged() {
     editor_->HighlightColors().SetTextColor(look.selText);
     editor_->HighlightColors().SetBackColor(look.selBack);
     editor_->FixedFont().SetColor(look.text);
-    editor_->FixedFont().SetName(look.fontName); // ignored where the family is missing
+    editor_->FixedFont().SetName(ved::TVedFixedFont::FamilyFor(look.fontName));
     editor_->FixedFont().SetSize(look.fontSize);
     editor_->FixedFont().SetStyle(look.bold, look.italic);
     editor_->viewport()->update();

@@ -94,10 +94,9 @@ private slots:
         for (const QString& family : QFontDatabase::families())
             if (!TVedFixedFont::FixedPitchFamilies().contains(family))
                 proportional = family;
-        if (!proportional.isEmpty()) {
-            QVERIFY_THROWS_EXCEPTION(EInvalidFixedFont, font.Assign(QFont(proportional)));
-            QCOMPARE(font.Name(), before);
-        }
+        QVERIFY2(!proportional.isEmpty(), "no proportional family");
+        QVERIFY_THROWS_EXCEPTION(EInvalidFixedFont, font.Assign(QFont(proportional)));
+        QCOMPARE(font.Name(), before);
         font.SetSize(14);
         QCOMPARE(font.Size(), 14);
         QCOMPARE(changes, 1);

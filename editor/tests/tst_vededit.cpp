@@ -19,6 +19,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace ved;
 
@@ -708,26 +709,29 @@ private slots:
     }
 
     void charactersStayOnTheirColumns() {
-        // a font whose advance is the column width, and one a fraction off it
-        auto fontWith = [](bool exact) {
-            for (const QString& family : TVedFixedFont::FixedPitchFamilies())
-                for (int pixels = 10; pixels <= 20; ++pixels) {
-                    QFont font(family);
+        // a font whose advance is the column width, and one a fraction off it, both made from
+        // the first fixed-pitch family by stretching it
+        auto fontWith = [](bool exact) -> std::optional<QFont> {
+            QFont font(TVedFixedFont::FixedPitchFamilies().front());
+            for (int pixels = 10; pixels <= 20; ++pixels)
+                for (int stretch = 80; stretch <= 120; ++stretch) {
                     font.setPixelSize(pixels);
+                    font.setStretch(stretch);
                     const qreal advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('W'));
                     const qreal off = std::abs(advance - std::round(advance));
                     if (exact ? off == 0 : off > 0.15 && off < 0.85)
                         return font;
                 }
-            return QFont();
+            return std::nullopt;
         };
         for (const bool exact : {true, false}) {
-            const QFont font = fontWith(exact);
-            QVERIFY2(!font.family().isEmpty(), exact ? "no exact font" : "no fractional font");
+            const std::optional<QFont> found = fontWith(exact);
+            QVERIFY2(found, exact ? "no exact font" : "no fractional font");
+            const QFont font = *found;
             Form f;
             f.window.resize(900, 200);
             QVERIFY(f.Show());
-            f.editor->FixedFont().Assign(font);
+            QVERIFY_THROWS_NO_EXCEPTION(f.editor->FixedFont().Assign(font));
             std::string text;
             for (int i = 0; i < 40; ++i)
                 text += "|W";

@@ -262,6 +262,14 @@ const QStringList& TVedFixedFont::FixedPitchFamilies() {
     return families;
 }
 
+QString TVedFixedFont::FamilyFor(const QString& name) {
+    const QStringList& fixed = FixedPitchFamilies();
+    if (fixed.contains(name))
+        return name;
+    const QString drawn = QFontInfo(QFont(name)).family();
+    return fixed.contains(drawn) ? drawn : fixed.front();
+}
+
 TVedFixedFont::TVedFixedFont() {
     font_ = QFont(FixedPitchFamilies().front());
     font_.setPointSize(10);

@@ -143,6 +143,10 @@ public:
 
     // The fixed-pitch families, in the platform's order, gathered once.
     static const QStringList& FixedPitchFamilies();
+    // The fixed-pitch family a stored font name is drawn in: the name itself when it is one,
+    // else the family the system takes for it when that is fixed-pitch, else the first one.
+    // Whatever shows a fixed-pitch view's font resolves its name here.
+    static QString FamilyFor(const QString& name);
 
     std::function<void()> OnChange;
 

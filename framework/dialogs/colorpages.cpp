@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "editor/widgets/vedcaret.h"
 #include "framework/dialogs/colorvalue.h"
 #include "framework/dialogs/dialogplacement.h"
 #include "framework/dialogs/fontchoice.h"
@@ -91,8 +92,8 @@ QString DescribeFont(const TViewFont& font) {
     return text;
 }
 
-QFont ToQFont(const TViewFont& font) {
-    QFont result(font.Name);
+QFont ToQFont(const TViewFont& font, TFontPitch pitch) {
+    QFont result(pitch == TFontPitch::Fixed ? ved::TVedFixedFont::FamilyFor(font.Name) : font.Name);
     result.setPointSize(font.Size > 0 ? font.Size : 10);
     result.setBold(font.Bold);
     result.setItalic(font.Italic);
@@ -116,9 +117,9 @@ void TColorPreviewer::paintEvent(QPaintEvent*) {
 TColorPagesDialog::TColorPagesDialog(QWidget* owner, const QString& caption,
                                      const QString& fontButton, std::span<const TPageDef> pages,
                                      const QMargins& swatchInset, int helpContext,
-                                     bool fontOnFirstItemOnly, bool disabledBoxShowsColor)
+                                     TColorPagesOptions options)
     : QDialog(owner), pages_(pages.begin(), pages.end()), helpContext_(helpContext),
-      fontOnFirstItemOnly_(fontOnFirstItemOnly), disabledBoxShowsColor_(disabledBoxShowsColor) {
+      options_(options) {
     setWindowTitle(caption);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
@@ -247,7 +248,7 @@ void TColorPagesDialog::PageControl1Change(int page) {
 void TColorPagesDialog::ShowColorBox(QComboBox* box, QLabel* label, int number) {
     box->setEnabled(number > 0);
     label->setEnabled(number > 0);
-    const bool shown = number > 0 || (number < 0 && disabledBoxShowsColor_);
+    const bool shown = number > 0 || (number < 0 && options_.DisabledBoxShowsColor);
     box->setCurrentIndex(shown ? ColorComboIndex(WorkColor(std::abs(number))) : 0);
 }
 
@@ -257,7 +258,7 @@ void TColorPagesDialog::LBFontColorItemClick() {
         return;
     ShowColorBox(CBForeground, LForeground, item->Foreground);
     ShowColorBox(CBBackground, LBackground, item->Background);
-    BFontSelect->setEnabled(!fontOnFirstItemOnly_ || LBFontColorItem->currentRow() == 0);
+    BFontSelect->setEnabled(!options_.FontOnFirstItemOnly || LBFontColorItem->currentRow() == 0);
     ShowFont();
     Previewer->update();
 }
@@ -289,7 +290,8 @@ void TColorPagesDialog::ShowFont() {
 
 void TColorPagesDialog::BFontSelectClick() {
     const TViewFont current = PageFont(page_);
-    const std::optional<QFont> chosen = ChooseFont(ToQFont(current), this, FontDialog);
+    const std::optional<QFont> chosen =
+        ChooseFont(ToQFont(current, TFontPitch::Any), SampleFont(), this, FontDialog);
     if (!chosen)
         return;
     TViewFont changed = current;
@@ -310,6 +312,10 @@ void TColorPagesDialog::HelpButtonClick() {
     ShowHelpTopic(helpContext_);
 }
 
+QFont TColorPagesDialog::SampleFont() const {
+    return ToQFont(PageFont(page_), pages_[static_cast<size_t>(page_)].Pitch);
+}
+
 void TColorPagesDialog::PreviewerPaint(QPainter& painter) {
     const TColorItemRec* item = CurrentItem();
     if (!item)
@@ -317,7 +323,7 @@ void TColorPagesDialog::PreviewerPaint(QPainter& painter) {
     painter.fillRect(QRect(0, 0, SampleWidth, SampleHeight),
                      ColorValueToQColor(WorkColor(std::abs(item->Background))));
     painter.setPen(ColorValueToQColor(WorkColor(std::abs(item->Foreground))));
-    painter.setFont(ToQFont(PageFont(page_)));
+    painter.setFont(SampleFont());
     painter.drawText(QRect(0, 0, SampleWidth, SampleHeight), Qt::AlignCenter,
                      LBFontColorItem->currentItem()->text());
 }

@@ -45,6 +45,9 @@ struct TViewFont {
 
 constexpr int MaxViewFontNameLength = 31;
 
+// The faces a view draws in: any, or only fixed-pitch ones (the editors).
+enum class TFontPitch { Any, Fixed };
+
 // The palette of the colour boxes: entry 0 "Vorgabe" (the colour's default), entries 1..16
 // black, maroon, green, olive, navy, purple, teal, grey, silver, red, lime, yellow, blue,
 // fuchsia, aqua, white, as stored colour numbers (0x00BBGGRR).
@@ -57,7 +60,18 @@ int ColorComboIndex(uint32_t value);
 void FillColorCombo(QComboBox* combo, const QMargins& inset);
 // "%s, %dpt" with ", fett" and ", kursiv" as the style says.
 QString DescribeFont(const TViewFont& font);
-QFont ToQFont(const TViewFont& font);
+// The font a view of the pitch draws a stored font in; a fixed-pitch view takes the family
+// the editor takes for the name. The views and the dialog's sample resolve fonts here alone.
+QFont ToQFont(const TViewFont& font, TFontPitch pitch);
+
+// Where the two programs' dialogs differ.
+struct TColorPagesOptions {
+    // The font button is enabled only while the page's first item is selected.
+    bool FontOnFirstItemOnly = false;
+    // A colour that cannot be edited with the item shows in its disabled box, else that box
+    // shows "Vorgabe".
+    bool DisabledBoxShowsColor = false;
+};
 
 // The sample area; the dialog paints it.
 class TColorPreviewer : public QWidget {
@@ -88,6 +102,8 @@ public:
     // Paints the sample of the selected item: its background, and its foreground in the
     // page's font. Dialogs with samples of their own override it.
     virtual void PreviewerPaint(QPainter& painter);
+    // The page's font as its view draws it; the sample shows it.
+    QFont SampleFont() const;
 
     // Runs the font dialog (tests replace it); empty when cancelled.
     static TFontDialogRun FontDialog;
@@ -118,16 +134,14 @@ public:
     struct TPageDef {
         QString Caption;
         std::span<const TColorItemRec> Items;
+        TFontPitch Pitch = TFontPitch::Any; // of the view that takes the page's font
     };
 
 protected:
-    // fontOnFirstItemOnly: the font button is enabled only while the page's first item is
-    // selected. disabledBoxShowsColor: a colour that cannot be edited with the item shows in
-    // its disabled box, else that box shows "Vorgabe". The derived dialog fills its working
-    // copy and then calls FormShow.
+    // The derived dialog fills its working copy and then calls FormShow.
     TColorPagesDialog(QWidget* owner, const QString& caption, const QString& fontButton,
                       std::span<const TPageDef> pages, const QMargins& swatchInset, int helpContext,
-                      bool fontOnFirstItemOnly, bool disabledBoxShowsColor);
+                      TColorPagesOptions options);
 
     // Working copy := live table, and back.
     virtual void LoadWorkingCopy() = 0;
@@ -156,6 +170,5 @@ private:
     std::vector<TPageDef> pages_;
     int page_ = 0;
     int helpContext_;
-    bool fontOnFirstItemOnly_;
-    bool disabledBoxShowsColor_;
+    TColorPagesOptions options_;
 };

@@ -48,8 +48,9 @@ QFont FontInUse(const QFont& stored) {
     return shown;
 }
 
-std::optional<QFont> ChooseFont(const QFont& stored, QWidget* parent, const TFontDialogRun& run) {
-    const QFont shown = FontInUse(stored);
+std::optional<QFont> ChooseFont(const QFont& stored, const QFont& drawn, QWidget* parent,
+                                const TFontDialogRun& run) {
+    const QFont shown = FontInUse(drawn);
     const std::optional<QFont> chosen = run(shown, parent);
     if (!chosen)
         return std::nullopt;

@@ -24,6 +24,13 @@ std::optional<QFont> RunFontDialog(const QFont& initial, QWidget* parent,
 // name ("Book", not "Regular", is the upright style of some families).
 QFont FontInUse(const QFont& stored);
 
-// Runs the dialog at the font in use for stored. Answers stored with the family, size and
-// style flags the user changed, or nothing when the dialog was cancelled.
-std::optional<QFont> ChooseFont(const QFont& stored, QWidget* parent, const TFontDialogRun& run);
+// Runs the dialog at the font in use for drawn, the font a view draws for stored. Answers stored
+// with the family, size and style flags the user changed, or nothing when the dialog was
+// cancelled.
+std::optional<QFont> ChooseFont(const QFont& stored, const QFont& drawn, QWidget* parent,
+                                const TFontDialogRun& run);
+// The same for a view that draws stored as the system resolves it.
+inline std::optional<QFont> ChooseFont(const QFont& stored, QWidget* parent,
+                                       const TFontDialogRun& run) {
+    return ChooseFont(stored, stored, parent, run);
+}

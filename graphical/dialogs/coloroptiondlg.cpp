@@ -38,19 +38,19 @@ const char* const SampleText = "Moltrane";
 // Shared by the options dialogs.
 constexpr int OptionsHelpContext = 20000;
 
-TViewFont ToViewFont(const TFontEntry& entry) {
-    return {entry.Name, entry.Size, (entry.Style & 2) != 0, (entry.Style & 1) != 0};
-}
-
 std::array<TColorPagesDialog::TPageDef, 5> Pages() {
-    auto caption = [](const char* text) { return platform::AnsiToQString(std::string(text)); };
-    return {{{caption("Programmzelle"), CellItems},
-             {caption("Tabelle"), TableItems},
-             {caption("\xDC"
-                      "berwachung"),
-              WatchItems},
-             {caption("Daten"), DataItems},
-             {caption("Terminal"), OutputItems}}};
+    auto page = [](int number, const char* caption, std::span<const TColorItemRec> items) {
+        return TColorPagesDialog::TPageDef{platform::AnsiToQString(std::string(caption)), items,
+                                           ViewPitch(PageFonts[static_cast<size_t>(number)])};
+    };
+    return {{page(TColorOptionsDlg::CellPageNo, "Programmzelle", CellItems),
+             page(TColorOptionsDlg::TablePageNo, "Tabelle", TableItems),
+             page(TColorOptionsDlg::WatchPageNo,
+                  "\xDC"
+                  "berwachung",
+                  WatchItems),
+             page(TColorOptionsDlg::DataPageNo, "Daten", DataItems),
+             page(TColorOptionsDlg::OutputPageNo, "Terminal", OutputItems)}};
 }
 
 } // namespace
@@ -62,7 +62,7 @@ QString FontDescription(const TFontEntry& font) {
 TColorOptionsDlg::TColorOptionsDlg(QWidget* owner)
     : TColorPagesDialog(owner, QStringLiteral("Farben und Schriften"),
                         QStringLiteral("&Schriftart..."), Pages(), QMargins(2, 2, 2, 2),
-                        OptionsHelpContext, false, true) {
+                        OptionsHelpContext, {.DisabledBoxShowsColor = true}) {
     LoadWorkingCopy();
     FormShow();
 }
@@ -123,7 +123,7 @@ void TColorOptionsDlg::PreviewerPaint(QPainter& painter) {
     default:
         break;
     }
-    painter.setFont(ToQFont(PageFont(CurrentPage())));
+    painter.setFont(SampleFont());
     // Horizontally centred on x 75, vertically in the sample.
     const int textWidth = painter.fontMetrics().horizontalAdvance(QString::fromLatin1(SampleText));
     painter.drawText(QRect(75 - textWidth / 2 - 1, 0, textWidth + 2, SampleHeight), Qt::AlignCenter,

@@ -89,16 +89,16 @@ QColor ViewColor(int number) {
     return ColorValueToQColor(ColorOptions.Color(number));
 }
 
-QFont FontEntryToQFont(const TFontEntry& entry) {
-    QFont font(entry.Name);
-    font.setPointSize(entry.Size > 0 ? entry.Size : 10);
-    font.setItalic((entry.Style & 1) != 0);
-    font.setBold((entry.Style & 2) != 0);
-    return font;
+TViewFont ToViewFont(const TFontEntry& entry) {
+    return {entry.Name, entry.Size, (entry.Style & 2) != 0, (entry.Style & 1) != 0};
+}
+
+TFontPitch ViewPitch(TFontView view) {
+    return view == fvTable ? TFontPitch::Fixed : TFontPitch::Any;
 }
 
 QFont ViewFont(TFontView view) {
-    return FontEntryToQFont(ColorOptions.Fonts[view]);
+    return ToQFont(ToViewFont(ColorOptions.Fonts[view]), ViewPitch(view));
 }
 
 int FontStyleOf(const QFont& font) {

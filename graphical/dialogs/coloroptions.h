@@ -3,6 +3,7 @@
 // font dialog edits a copy of it and copies it back on apply.
 #pragma once
 
+#include "framework/dialogs/colorpages.h"
 #include "framework/dialogs/colorvalue.h"
 
 #include <QColor>
@@ -104,8 +105,11 @@ QString FontStyleValue(TFontView view);
 
 // A live colour by number, as the views paint it.
 QColor ViewColor(int number);
-// A font entry as a Qt font (bold for style bit 2, italic for style bit 1).
-QFont FontEntryToQFont(const TFontEntry& entry);
+// A font entry as the dialog edits it (bold for style bit 2, italic for style bit 1).
+TViewFont ToViewFont(const TFontEntry& entry);
+// The table and comment editors draw only fixed-pitch faces.
+TFontPitch ViewPitch(TFontView view);
+// The live font of a view, as it draws it.
 QFont ViewFont(TFontView view);
 // The style number of a Qt font.
 int FontStyleOf(const QFont& font);

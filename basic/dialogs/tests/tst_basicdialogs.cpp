@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -254,6 +255,30 @@ private slots:
         QVERIFY(ExecuteColorOptions(nullptr, [&] { ++applied; }));
         QCOMPARE(ColorSettings()[clTerminalText], TStoredColor(0x00FFFF));
         QCOMPARE(applied, 2);
+    }
+
+    void editorPageSampleShowsTheFaceTheEditorDraws_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("substituted") << QStringLiteral("Courier New");
+        QTest::newRow("proportional") << QStringLiteral("DejaVu Sans");
+        QTest::newRow("not installed") << QStringLiteral("Tavrissel Fehlschrift");
+    }
+
+    void editorPageSampleShowsTheFaceTheEditorDraws() {
+        QFETCH(QString, name);
+        ColorSettings() = TColorSettings();
+        ColorSettings().fonts[fvEditor].name = name;
+        ColorSettings().fonts[fvEditor].bold = true;
+        ApplyEditorColors(ColorSettings());
+        std::unique_ptr<TEditorForm> form(TMDIChildForm::Create<TEditorForm>(nullptr));
+        TColorOptionsDlg dialog;
+        QCOMPARE(dialog.CurrentPage(), int(TColorOptionsDlg::EditorPageNo));
+        const QFontInfo sample(dialog.SampleFont());
+        const QFontInfo editor(form->TextEditor()->FixedFont().Font());
+        ColorSettings() = TColorSettings();
+        ApplyEditorColors(ColorSettings());
+        QCOMPARE(sample.family(), editor.family());
+        QCOMPARE(sample.styleName(), editor.styleName());
     }
 
     void fontChoiceIsCutAndStoredForThePage() {

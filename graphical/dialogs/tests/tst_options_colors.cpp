@@ -270,6 +270,9 @@ private slots:
                                  << QStringLiteral("MS Sans Serif") << 8 << 0;
         QTest::newRow("terminal, bold") << int(TColorOptionsDlg::OutputPageNo) << int(fvTerminal)
                                         << QStringLiteral("Tavrissel Fehlschrift") << 11 << 2;
+        // the table editors draw a proportional name in a fixed-pitch face
+        QTest::newRow("table, proportional") << int(TColorOptionsDlg::TablePageNo) << int(fvTable)
+                                             << QStringLiteral("DejaVu Sans") << 10 << 0;
     }
 
     void fontDialogStartsAtTheFontInUseAndOkKeepsTheStoredOne() {
@@ -280,7 +283,7 @@ private slots:
         QFETCH(int, style);
         const TFontEntry stored{name, size, style};
         ColorOptions.Fonts[view] = stored;
-        const QFontInfo used(FontEntryToQFont(stored));
+        const QFontInfo used(ViewFont(TFontView(view)));
         TColorOptionsDlg dialog;
         dialog.show();
         dialog.PageControl1->setCurrentIndex(page);

@@ -4,13 +4,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QPointer>
 #include <QPrinter>
+#include <QTabWidget>
 
 #include <stdexcept>
 
 #include "framework/desktop.h"
+#include "graphical/dialogs/coloroptiondlg.h"
 #include "graphical/dialogs/coloroptions.h"
 #include "graphical/editors/commentedit.h"
 #include "graphical/editors/tableedit.h"
@@ -311,6 +314,22 @@ private slots:
         QCOMPARE(comment->Editor()->FixedFont().Color(), QColor(0xFF, 0xFF, 0));
         QCOMPARE(comment->Editor()->FixedFont().Size(), 14);
         QVERIFY(comment->Editor()->FixedFont().Font().bold());
+    }
+
+    void colourDialogSampleShowsTheFaceTheTextWindowsDraw() {
+        const TColorOptions saved = ColorOptions;
+        TCommentEditForm* comment = OpenComment();
+        for (const char* name : {"Courier New", "DejaVu Sans", "Tavrissel Fehlschrift"}) {
+            ColorOptions.Fonts[fvTable] = {QString::fromLatin1(name), 10, 1};
+            comment->ColorsChanged();
+            TColorOptionsDlg dialog;
+            dialog.PageControl1->setCurrentIndex(TColorOptionsDlg::TablePageNo);
+            const QFontInfo sample(dialog.SampleFont());
+            const QFontInfo editor(comment->Editor()->FixedFont().Font());
+            QCOMPARE(sample.family(), editor.family());
+            QCOMPARE(sample.styleName(), editor.styleName());
+        }
+        ColorOptions = saved;
     }
 
     void commentLoadsAndDesktopRestoresTheTableAndCaret() {

@@ -416,11 +416,16 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             return true;
         const std::string& line = lines[index];
         const bool sectionStart = line == TableStart || line == CellStart;
-        // A last line of something else is left over from old editors (an end-of-file mark).
-        if (!sectionStart && index + 1 == lines.size())
+        // The last line is not read: a mark left by old editors, or a section cut off behind its
+        // start.
+        if (index + 1 == lines.size()) {
+            if (sectionStart)
+                ShowMissingEnd(line == TableStart ? TableEnd : CellEnd, fileName);
             return true;
+        }
         if (!sectionStart) {
-            ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2").arg(fileName, Ansi(line)));
+            ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2")
+                          .arg(fileName, MessageQuote(line)));
             return false;
         }
         ++index;

@@ -33,7 +33,7 @@ TRect Widened(TRect r) {
 
 bool ReadBlocksText(const TLines& lines, EngineHandle engine,
                     std::vector<std::unique_ptr<TBlock>>& blocks) {
-    return ReadBlockSections(lines, 0, engine, blocks, false);
+    return ReadBlockSections(lines, 0, engine, blocks);
 }
 
 // ---- cells
@@ -88,12 +88,13 @@ void TDeleteCellUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
 }
 
 bool TDeleteCellUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     TQuendalModel* project = Project(model);
     TBlockList* cell = project->CreateCellAt(Position, CellNumber);
     bool ok = false;
     if (cell) {
         try {
-            ok = cell->LoadFromLines(true, Lines, CellNumber, false);
+            ok = cell->LoadFromLines(true, Lines, CellNumber);
         } catch (const std::exception&) {
             ok = false;
         }
@@ -137,6 +138,7 @@ void TEditBlockUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
 }
 
 bool TEditBlockUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TEditBlockUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     TBlock* block = project->FindBlock(BlockID);
@@ -175,6 +177,7 @@ void TDeleteBlockUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
 }
 
 bool TDeleteBlockUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TInsertBlockUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     TBlockList* cell = project->FindCell(int(uint32_t(BlockID) >> 16));
@@ -289,6 +292,7 @@ void TDeleteBlocksUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
 }
 
 bool TDeleteBlocksUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TInsertBlocksUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     project->SetChanged();
@@ -440,7 +444,7 @@ bool TWireUndoAction::UndoAction(TModel* model, bool isRedo) {
     int8_t letter = 0;
     if (Mode < 2) {
         wire = std::make_unique<TInputLine>();
-        if (!wire->FromText(InputText))
+        if (wire->FromText(InputText) != TWireRead::Whole)
             return false;
         wire->UpdateBounds();
         letter = wire->InputLetter;

@@ -164,7 +164,8 @@ private slots:
         TBlockList* cell = model_->FindCell(2);
         std::vector<TBlock*> selection;
         QPoint where;
-        const QString cellError = QStringLiteral("Fehler beim Lesen der Programmzelle 2!");
+        const QString cellError = QString::fromUtf8("Fehler bei Datenübernahme aus der "
+                                                    "Zwischenablage!");
         const auto paste = [&](const TLines& text) {
             boxes_->Clear();
             CopyLinesToClipboard(BlocksClipboardFormat, text);

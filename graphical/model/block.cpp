@@ -155,7 +155,7 @@ std::string UnescapeTextLine(const std::string& line) {
 }
 
 namespace {
-constexpr qsizetype MostQuoted = 200;
+constexpr qsizetype MostQuoted = 80;
 }
 
 QString MessageQuote(std::string_view text) {

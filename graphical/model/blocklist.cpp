@@ -419,17 +419,47 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
     return result;
 }
 
-bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
-                            const std::vector<bool>& moved) {
-    std::vector<bool> used(MaxLocalNumber + 2, false);
-    for (const auto& block : blocks_)
-        used[block->LocalNumber()] = true;
-    // Wires name their source by its ID: how many blocks that can feed a wire carry each one.
+namespace {
+
+// Wires name their source by its ID: how many blocks that can feed a wire carry each one.
+std::unordered_map<int32_t, int> CountSources(const std::vector<std::unique_ptr<TBlock>>& blocks) {
     std::unordered_map<int32_t, int> sources;
-    for (const auto& block : read) {
+    for (const auto& block : blocks) {
         if (block->KindCode() == 2)
             ++sources[block->ID];
     }
+    return sources;
+}
+
+// A wire follows its renumbered source; one whose ID several sources carried cannot tell which
+// of them it came from, and goes.
+void FollowRenumberedSources(const std::vector<std::unique_ptr<TBlock>>& blocks,
+                             const std::unordered_map<int32_t, int>& sources,
+                             const std::unordered_map<int32_t, int32_t>& renamed) {
+    for (const auto& block : blocks) {
+        for (int input = 0; block && input < MaxInputs; ++input) {
+            TInputLine* wire = block->GetInput(input);
+            if (!wire)
+                continue;
+            const auto carried = sources.find(wire->SourceId);
+            if (carried != sources.end() && carried->second > 1) {
+                ReportDroppedWire(block->ID, input);
+                block->SetInputLine(input, nullptr);
+            } else if (const auto to = renamed.find(wire->SourceId); to != renamed.end()) {
+                wire->SourceId = to->second;
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
+                            const std::vector<bool>& moved) {
+    const std::unordered_map<int32_t, int> sources = CountSources(read);
+    std::vector<bool> used(MaxLocalNumber + 2, false);
+    for (const auto& block : blocks_)
+        used[block->LocalNumber()] = true;
     // The first block of each valid number keeps it; the others take free numbers after that, so
     // that no block takes a number that a later one carries. A block of another cell keeps its
     // local number where that is free.
@@ -471,31 +501,16 @@ bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
         }
         used[size_t(local)] = true;
         read[i]->ID = MakeId(local);
-        const auto carried = sources.find(oldIds[i]);
-        if (carried != sources.end() && carried->second == 1)
+        if (const auto carried = sources.find(oldIds[i]);
+            carried != sources.end() && carried->second == 1)
             renamed.emplace(oldIds[i], read[i]->ID);
     }
-    PlaceMovedBlocks(read, moved);
     for (size_t i = 0; i < read.size(); ++i) {
         if (read[i] && (renumber[i] || moved[i]))
             ReportKeptBlock(oldIds[i], read[i]->ID, moved[i]);
     }
-    // A wire follows its renumbered source; one whose ID several sources carried cannot tell
-    // which of them it came from.
-    for (const auto& block : read) {
-        for (int input = 0; block && input < MaxInputs; ++input) {
-            TInputLine* wire = block->GetInput(input);
-            if (!wire)
-                continue;
-            const auto carried = sources.find(wire->SourceId);
-            if (carried != sources.end() && carried->second > 1) {
-                ReportDroppedWire(block->ID, input);
-                block->SetInputLine(input, nullptr);
-            } else if (const auto to = renamed.find(wire->SourceId); to != renamed.end()) {
-                wire->SourceId = to->second;
-            }
-        }
-    }
+    FollowRenumberedSources(read, sources, renamed);
+    PlaceMovedBlocks(read, moved);
     for (auto& block : read) {
         if (block)
             Add(std::move(block));

@@ -606,7 +606,7 @@ private slots:
         QVERIFY(!Load(model, LongLineProject(SectionLine), "lang.mtp"));
         QCOMPARE(MessageBoxTexts(recorder),
                  QStringList{QString("Falscher Zellenbeginn in %1:\r%2...")
-                                 .arg(Path("lang.mtp"), QString(200, 'x'))});
+                                 .arg(Path("lang.mtp"), QString(80, 'x'))});
     }
 
     void linesLikeMarkersAreWrittenAsTheyStand() {

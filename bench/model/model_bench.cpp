@@ -77,6 +77,7 @@ void BM_SaveProject(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
 
+// Place 0 is the wire line of a few million points; the others follow LongLinePlace.
 void BM_LoadLongLine(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.filePath("lang.mtp");

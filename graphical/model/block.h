@@ -28,9 +28,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Undo and redo read back texts whose faults (a block type the catalogue lacks, a picture that
-// cannot be loaded) the user was told of when the text came in; while a scope lives, those
-// faults are not reported again.
+// Undo and redo read back texts whose faults (a block without a type or of one the catalogue
+// lacks, a picture that cannot be loaded) the user was told of when the text came in; while a
+// scope lives, those faults are not reported again.
 class TReadBackScope {
 public:
     TReadBackScope() { ++depth_; }

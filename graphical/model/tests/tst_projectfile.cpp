@@ -598,6 +598,14 @@ private slots:
             QCOMPARE(cell.Get(1)->Rect.Left, 110);
             break;
         }
+        // The save keeps the long line; of the wire, its points kept.
+        QVERIFY(model.Save());
+        const QByteArray saved = ReadFile(Path("lang.mtp"));
+        if (place == WireLine)
+            QVERIFY(saved.contains(
+                QByteArray::fromStdString("\r\nIN00=" + cell.Get(1)->InputAsText(0) + "\r\n")));
+        else if (place != RectangleLine) // the long text whole
+            QCOMPARE(saved.count('x'), LongLineProject(LongLinePlace(place)).count('x'));
     }
 
     void longLineInAMessageIsCut() {

@@ -260,57 +260,47 @@ TParaList::LineCache TParaList::NearestStart(int32_t fromFirst, int32_t fromLast
     return start;
 }
 
+TParaList::LineCache TParaList::Seek(int32_t target, bool byLine) {
+    const auto start = [byLine](const LineCache& at) {
+        return byLine ? at.firstLine : at.paragraph;
+    };
+    const auto span = [byLine](const TParaNode* node) { return byLine ? node->LineCount() : 1; };
+    const int32_t count = byLine ? lineCount_ : paraCount_;
+    if (target < 1 || target > count)
+        return {};
+    if (cache_.node && target >= start(cache_) && target < start(cache_) + span(cache_.node))
+        return cache_;
+    LineCache at = NearestStart(target - 1, count - target, std::abs(start(cache_) - target));
+    while (start(at) + span(at.node) <= target) {
+        at.firstLine += at.node->LineCount();
+        at.node = at.node->next_;
+        ++at.paragraph;
+    }
+    while (start(at) > target) {
+        at.node = at.node->prev_;
+        --at.paragraph;
+        at.firstLine -= at.node->LineCount();
+    }
+    cache_ = at;
+    return at;
+}
+
 bool TParaList::Locate(int32_t paragraph, TParaNode*& node, int32_t& firstLine) {
-    if (paragraph < 1 || paragraph > paraCount_)
+    const LineCache at = Seek(paragraph, false);
+    if (!at.node)
         return false;
-    if (cache_.node && cache_.paragraph == paragraph) {
-        node = cache_.node;
-        firstLine = cache_.firstLine;
-        return true;
-    }
-    auto [n, p, line] =
-        NearestStart(paragraph - 1, paraCount_ - paragraph, std::abs(cache_.paragraph - paragraph));
-    while (p < paragraph) {
-        line += n->LineCount();
-        n = n->next_;
-        ++p;
-    }
-    while (p > paragraph) {
-        n = n->prev_;
-        --p;
-        line -= n->LineCount();
-    }
-    cache_ = {n, p, line};
-    node = n;
-    firstLine = line;
+    node = at.node;
+    firstLine = at.firstLine;
     return true;
 }
 
 bool TParaList::LocateLine(int32_t line, TParaNode*& node, int32_t& paragraph, int32_t& firstLine) {
-    if (line < 1 || line > lineCount_)
+    const LineCache at = Seek(line, true);
+    if (!at.node)
         return false;
-    if (cache_.node && line >= cache_.firstLine &&
-        line < cache_.firstLine + cache_.node->LineCount()) {
-        node = cache_.node;
-        paragraph = cache_.paragraph;
-        firstLine = cache_.firstLine;
-        return true;
-    }
-    auto [n, p, l] = NearestStart(line - 1, lineCount_ - line, std::abs(cache_.firstLine - line));
-    while (l + n->LineCount() <= line) {
-        l += n->LineCount();
-        n = n->next_;
-        ++p;
-    }
-    while (l > line) {
-        n = n->prev_;
-        --p;
-        l -= n->LineCount();
-    }
-    cache_ = {n, p, l};
-    node = n;
-    paragraph = p;
-    firstLine = l;
+    node = at.node;
+    paragraph = at.paragraph;
+    firstLine = at.firstLine;
     return true;
 }
 
@@ -1073,53 +1063,73 @@ uint16_t TParaList::AppendPara(const char* text, int length) {
 // ---------------------------------------------------------------------------------------------
 // Undo and redo
 
+bool TParaList::ReplayInsert(TVedRingMember* actor, int32_t p, int32_t position,
+                             const std::string& text) {
+    const TParaNode* node = Node(p);
+    if (!node || position < 1 || position > node->Length() + 1)
+        return false;
+    PInsertChars(actor, p, position, text.data(), static_cast<int>(text.size()));
+    return true;
+}
+
+bool TParaList::ReplayDelete(TVedRingMember* actor, int32_t p, int32_t position, int count) {
+    const TParaNode* node = Node(p);
+    if (!node || position < 1 || position - 1 + count > node->Length())
+        return false;
+    PDeleteChars(actor, p, position, count);
+    return true;
+}
+
+bool TParaList::ReplayReplace(TVedRingMember* actor, int32_t p, int32_t position,
+                              const std::string& removed, const std::string& inserted) {
+    const TParaNode* node = Node(p);
+    if (!node || position < 1 || position - 1 + static_cast<int>(removed.size()) > node->Length())
+        return false;
+    PReplace(actor, p, position, static_cast<int>(removed.size()), inserted.data(),
+             static_cast<int>(inserted.size()));
+    return true;
+}
+
+bool TParaList::ReplayLink(TVedRingMember* actor, uint32_t id, int32_t number, TUndoType type,
+                           int32_t recordPara) {
+    TParaNode* node = NodeById(id);
+    if (!node || node->linked_ || number < 1 || number > paraCount_ + 1)
+        return false;
+    PLink(actor, node, number, type, recordPara, false);
+    modified_ = true;
+    return true;
+}
+
+bool TParaList::ReplayUnlink(TVedRingMember* actor, uint32_t id, int32_t number) {
+    const TParaNode* node = NodeById(id);
+    if (!node || paraCount_ < 2 || Node(number) != node)
+        return false;
+    PUnlink(actor, number);
+    return true;
+}
+
 bool TParaList::ApplyUndo(TVedRingMember* actor, const TUndoRecord& r) {
-    TParaNode* node = nullptr;
     const int32_t p = r.paragraph;
     switch (r.type) {
     case utPosition:
         return true;
     case utInsertChars:
-        if (!(node = Node(p)) || r.position < 1 ||
-            r.position - 1 + static_cast<int>(r.data.size()) > node->Length())
-            return false;
-        PDeleteChars(actor, p, r.position, static_cast<int>(r.data.size()));
-        return true;
+        return ReplayDelete(actor, p, r.position, static_cast<int>(r.data.size()));
     case utParaBefore:
-    case utParaAfter: {
-        const int32_t number = r.type == utParaBefore ? p : p + 1;
-        node = NodeById(r.node);
-        if (!node || paraCount_ < 2 || Node(number) != node)
-            return false;
-        PUnlink(actor, number);
-        return true;
-    }
+    case utParaAfter:
+        return ReplayUnlink(actor, r.node, r.type == utParaBefore ? p : p + 1);
     case utDeleteChars:
-        if (!(node = Node(p)) || r.position < 1 || r.position > node->Length() + 1)
-            return false;
-        PInsertChars(actor, p, r.position, r.data.data(), static_cast<int>(r.data.size()));
-        return true;
+        return ReplayInsert(actor, p, r.position, r.data);
     case utDeletePara:
-        node = NodeById(r.node);
-        if (!node || node->linked_ || p < 1 || p > paraCount_ + 1)
-            return false;
-        PLink(actor, node, p, utParaBefore, p, false);
-        modified_ = true;
-        return true;
+        return ReplayLink(actor, r.node, p, utParaBefore, p);
     case utReplace:
-        if (!(node = Node(p)) || r.position < 1 ||
-            r.position - 1 + static_cast<int>(r.newText.size()) > node->Length())
-            return false;
-        PReplace(actor, p, r.position, static_cast<int>(r.newText.size()), r.oldText.data(),
-                 static_cast<int>(r.oldText.size()));
-        return true;
+        return ReplayReplace(actor, p, r.position, r.newText, r.oldText);
     }
     return false;
 }
 
 bool TParaList::ApplyRedo(TVedRingMember* actor, const TUndoRecord& r, int32_t& paragraph,
                           int32_t& position) {
-    TParaNode* node = nullptr;
     const int32_t p = r.paragraph;
     paragraph = p;
     position = r.position;
@@ -1127,93 +1137,82 @@ bool TParaList::ApplyRedo(TVedRingMember* actor, const TUndoRecord& r, int32_t& 
     case utPosition:
         return true;
     case utInsertChars:
-        if (!(node = Node(p)) || r.position < 1 || r.position > node->Length() + 1)
+        if (!ReplayInsert(actor, p, r.position, r.data))
             return false;
-        PInsertChars(actor, p, r.position, r.data.data(), static_cast<int>(r.data.size()));
         position = r.position + static_cast<int32_t>(r.data.size());
         return true;
     case utParaBefore:
-    case utParaAfter: {
-        const int32_t number = r.type == utParaBefore ? p : p + 1;
-        node = NodeById(r.node);
-        if (!node || node->linked_ || number < 1 || number > paraCount_ + 1)
+    case utParaAfter:
+        if (!ReplayLink(actor, r.node, r.type == utParaBefore ? p : p + 1, r.type, p))
             return false;
-        PLink(actor, node, number, r.type, p, false);
-        modified_ = true;
         paragraph = p + 1;
         position = 1;
         return true;
-    }
     case utDeleteChars:
-        if (!(node = Node(p)) || r.position < 1 ||
-            r.position - 1 + static_cast<int>(r.data.size()) > node->Length())
-            return false;
-        PDeleteChars(actor, p, r.position, static_cast<int>(r.data.size()));
-        return true;
+        return ReplayDelete(actor, p, r.position, static_cast<int>(r.data.size()));
     case utDeletePara:
-        node = NodeById(r.node);
-        if (!node || paraCount_ < 2 || Node(p) != node)
+        if (!ReplayUnlink(actor, r.node, p))
             return false;
-        PUnlink(actor, p);
         paragraph = std::min(p, paraCount_);
         position = 1;
         return true;
     case utReplace:
-        if (!(node = Node(p)) || r.position < 1 ||
-            r.position - 1 + static_cast<int>(r.oldText.size()) > node->Length())
+        if (!ReplayReplace(actor, p, r.position, r.oldText, r.newText))
             return false;
-        PReplace(actor, p, r.position, static_cast<int>(r.oldText.size()), r.newText.data(),
-                 static_cast<int>(r.newText.size()));
         position = r.position + static_cast<int32_t>(r.newText.size());
         return true;
     }
     return false;
 }
 
-bool TParaList::Undo(TVedRingMember* actor, int32_t& paragraph, int32_t& position) {
+template <class Step>
+bool TParaList::Replay(bool redo, int32_t& paragraph, int32_t& position, Step step) {
+    const auto peek = [this, redo](uint8_t& group) {
+        return redo ? undo_->PeekRedoGroup(group) : undo_->PeekUndoGroup(group);
+    };
     uint8_t group, next;
-    if (!undo_->PeekUndoGroup(group))
+    if (!peek(group))
         return false;
     BeginChange();
     undoing_ = true;
-    bool modified = modified_;
     TUndoRecord record;
     try {
-        while (undo_->PeekUndoGroup(next) && next == group && undo_->TakeUndo(record)) {
-            ApplyUndo(actor, record);
-            paragraph = record.paragraph;
-            position = record.position;
-            modified = record.modified;
-        }
+        while (peek(next) && next == group)
+            if (!step(record))
+                break;
     } catch (...) {
         undoing_ = false;
         throw;
     }
     undoing_ = false;
-    modified_ = modified;
     paragraph = std::clamp(paragraph, 1, paraCount_);
     position = std::max(position, 1);
     return true;
 }
 
+bool TParaList::Undo(TVedRingMember* actor, int32_t& paragraph, int32_t& position) {
+    bool modified = modified_;
+    const bool undone = Replay(false, paragraph, position, [&](TUndoRecord& record) {
+        if (!undo_->TakeUndo(record))
+            return false;
+        ApplyUndo(actor, record);
+        paragraph = record.paragraph;
+        position = record.position;
+        modified = record.modified;
+        return true;
+    });
+    if (undone)
+        modified_ = modified;
+    return undone;
+}
+
 bool TParaList::Redo(TVedRingMember* actor, int32_t& paragraph, int32_t& position) {
-    uint8_t group, next;
-    if (!undo_->PeekRedoGroup(group))
-        return false;
-    BeginChange();
-    undoing_ = true;
-    TUndoRecord record;
-    try {
-        while (undo_->PeekRedoGroup(next) && next == group && undo_->TakeRedo(record, modified_))
-            ApplyRedo(actor, record, paragraph, position);
-    } catch (...) {
-        undoing_ = false;
-        throw;
-    }
-    undoing_ = false;
-    paragraph = std::clamp(paragraph, 1, paraCount_);
-    position = std::max(position, 1);
-    return true;
+    return Replay(true, paragraph, position, [&](TUndoRecord& record) {
+        if (!undo_->TakeRedo(record, modified_))
+            return false;
+        ApplyRedo(actor, record, paragraph, position);
+        return true;
+    });
 }
 
 } // namespace ved

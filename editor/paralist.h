@@ -234,6 +234,9 @@ private:
     // Where a walk to a target starts: the first, the last or the cached node, whichever the
     // given distances call nearest.
     LineCache NearestStart(int32_t fromFirst, int32_t fromLast, int32_t fromCache) const;
+    // The node of paragraph `target`, or with `byLine` of line `target`, walked to from the
+    // nearest start and cached; no node when there is none of that number.
+    LineCache Seek(int32_t target, bool byLine);
     void InvalidateCache();
 
     void WrapWhole(TParaNode* node);
@@ -262,9 +265,21 @@ private:
     void Changed(const TParaChange& change, TVedRingMember* actor);
     void AdjustBookmarks(const TParaChange& change);
     void NotifyRing(const TParaChange& change, TVedRingMember* actor);
+    // The steps undo and redo take, each only where the record still fits the text.
+    bool ReplayInsert(TVedRingMember* actor, int32_t p, int32_t position, const std::string& text);
+    bool ReplayDelete(TVedRingMember* actor, int32_t p, int32_t position, int count);
+    bool ReplayReplace(TVedRingMember* actor, int32_t p, int32_t position,
+                       const std::string& removed, const std::string& inserted);
+    bool ReplayLink(TVedRingMember* actor, uint32_t id, int32_t number, TUndoType type,
+                    int32_t recordPara);
+    bool ReplayUnlink(TVedRingMember* actor, uint32_t id, int32_t number);
     bool ApplyUndo(TVedRingMember* actor, const TUndoRecord& record);
     bool ApplyRedo(TVedRingMember* actor, const TUndoRecord& record, int32_t& paragraph,
                    int32_t& position);
+    // Takes and applies the records of the group on top of the undo history (of the redo
+    // history with `redo`) through `step`, recording off on every way out; false when there is
+    // none. The caret ends inside the text.
+    template <class Step> bool Replay(bool redo, int32_t& paragraph, int32_t& position, Step step);
 
     TVedRingMember* owner_;
     TParaNode* first_ = nullptr;

@@ -1,6 +1,7 @@
 #include "editor/vedcmd.h"
 
 #include "editor/vedexcept.h"
+#include "platform/savefile.h"
 
 #include <cctype>
 #include <cerrno>
@@ -265,24 +266,8 @@ void TVedCommandTable::LoadFromFile(const std::string& fileName) {
 }
 
 void TVedCommandTable::SaveToFile(const std::string& fileName) const {
-    // written beside the target and renamed over it, so that a failure never leaves half a file
-    const std::string temporary = fileName + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw std::system_error(errno ? errno : EACCES, std::generic_category(), fileName);
-        out << SaveToText();
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            throw std::system_error(EIO, std::generic_category(), fileName);
-        }
-    }
-    if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        throw std::system_error(error, std::generic_category(), fileName);
-    }
+    if (const platform::SaveFailure failure = platform::SaveWholeFile(fileName, SaveToText()))
+        throw std::system_error(failure.error, std::generic_category(), failure.path);
 }
 
 // ---------------------------------------------------------------------------------------------

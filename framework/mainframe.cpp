@@ -2,12 +2,15 @@
 
 #include "platform/system.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QWidget>
 #include <memory>
 
 QString DesktopFileName;
@@ -18,6 +21,16 @@ QString DefaultDesktopFileName() {
         dir += QLatin1Char('/');
     const QFileInfo program(QString::fromStdString(platform::ProgramFilePath()));
     return dir + program.completeBaseName() + QStringLiteral(".DSK");
+}
+
+bool HintUnderPointer(const QString& hint) {
+    if (QApplication::activePopupWidget())
+        return true;
+    for (const QWidget* widget = QApplication::widgetAt(QCursor::pos()); widget;
+         widget = widget->parentWidget())
+        if (widget->statusTip() == hint)
+            return true;
+    return false;
 }
 
 bool InstallQtTranslations(const QString& directory) {

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QShowEvent>
 
 namespace {
@@ -205,6 +206,15 @@ void TMDIChildForm::changeEvent(QEvent* event) {
     QMdiSubWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         TrackNormalBounds();
+}
+
+void TMDIChildForm::mousePressEvent(QMouseEvent* event) {
+    // A title button acts on the control last hovered. A box shown while the pointer rested on
+    // one leaves none hovered until the pointer moves, and the next click would be lost.
+    QMouseEvent hover(QEvent::MouseMove, event->position(), event->globalPosition(), Qt::NoButton,
+                      Qt::NoButton, event->modifiers());
+    QMdiSubWindow::mouseMoveEvent(&hover);
+    QMdiSubWindow::mousePressEvent(event);
 }
 
 void TMDIChildForm::showEvent(QShowEvent* event) {

@@ -8,6 +8,7 @@
 #include "framework/toolbars.h"
 #include "framework/utils.h"
 #include "framework/winregistry.h"
+#include "platform/savefile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,7 +21,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
-#include <QSaveFile>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -134,9 +134,10 @@ void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktop
     try {
         TDesktopWriter writer;
         write(writer);
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(writer.Data()) != writer.Data().size() ||
-            !file.commit())
+        const QByteArray& data = writer.Data();
+        if (platform::SaveWholeFile(
+                QFile::encodeName(fileName).toStdString(),
+                std::string_view(data.constData(), static_cast<size_t>(data.size()))))
             throw EDesktopError(fileName);
     } catch (const std::exception&) {
         ShowError(QStringLiteral("Konnte die Desktopdatei nicht erstellen!"));

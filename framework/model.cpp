@@ -3,19 +3,15 @@
 #include "framework/mdichild.h"
 #include "framework/utils.h"
 #include "platform/qt/dialogs.h"
-#include "platform/system.h"
+#include "platform/savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cxxabi.h>
-#include <fcntl.h>
 #include <typeinfo>
-#include <unistd.h>
 
 namespace {
 
@@ -38,14 +34,6 @@ void ReportListError(const QString& text) {
     platform::MessageBeep(platform::BeepKind::Default);
     platform::MessageBox(platform::BoxKind::Error, text,
                          static_cast<platform::Buttons>(platform::Button::Ok));
-}
-
-void SyncFile(const QString& fileName) {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -242,53 +230,21 @@ bool TModel::DoSave(const QString&) {
 }
 
 bool TModel::SaveTo(const QString& target) {
-    const QFileInfo info(target);
-    // The new file is renamed over the old one, which the folder alone would allow: a file
-    // this user may not write is refused here, as an editor refuses it.
-    if (info.exists()) {
-        if (const int error = platform::WriteAccessError(QFile::encodeName(target).toStdString())) {
-            ShowError(FileErrorText(QDir::toNativeSeparators(target), error));
+    platform::TFileSave save(QFile::encodeName(target).toStdString());
+    platform::SaveFailure failure = save.Begin();
+    if (!failure) {
+        saveTarget_ = target;
+        const bool written = DoSave(QFile::decodeName(QByteArray::fromStdString(save.Path())));
+        saveTarget_.clear();
+        if (!written) // DoSave has told why
             return false;
-        }
+        failure = save.Commit();
     }
-    // Created like any new file (mode 0666 less the umask); a temporary file class would
-    // make a new document readable by its owner only.
-    const QByteArray prefix = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                                info.fileName() + QLatin1Char('.'));
-    QByteArray tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        const int error = errno;
-        ShowError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                      .arg(QDir::toNativeSeparators(target), SystemErrorReason(error)));
-        return false;
-    }
-    ::close(fd);
-    const QString tempName = QFile::decodeName(tempPath);
-    saveTarget_ = target;
-    const bool written = DoSave(tempName);
-    saveTarget_.clear();
-    if (!written) {
-        ::unlink(tempPath.constData()); // the stored document is untouched
-        return false;
-    }
-    SyncFile(tempName);
-    if (info.exists())
-        QFile::setPermissions(tempName, QFile::permissions(target));
-    if (::rename(tempPath.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(tempPath.constData());
-        ShowError(QStringLiteral("Die Datei %1 kann nicht ersetzt werden: %2")
-                      .arg(QDir::toNativeSeparators(target), SystemErrorReason(error)));
-        return false;
-    }
-    return true;
+    if (failure)
+        ShowError(FileErrorText(
+            QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(failure.path))),
+            failure.error));
+    return !failure;
 }
 
 QString TModel::GetDisplayName() {

@@ -121,14 +121,16 @@ protected:
     // For a subclass whose edits bypass the undo stacks.
     void SetModified(bool modified) { modified_ = modified; }
     virtual bool DoLoad(const QString& fileName);
-    // Writes the document to fileName (a temporary file beside the target when saving).
+    // Writes the document to fileName (when saving, a temporary file beside the target, or the
+    // target itself where its folder takes no new files).
     virtual bool DoSave(const QString& fileName);
-    // The file the document is being saved as while DoSave writes the temporary file: the
-    // name a message about the write names.
+    // The file the document is being saved as while DoSave writes: the name a message about
+    // the write names.
     const QString& SaveTarget() const { return saveTarget_; }
 
 private:
-    // Writes through a temporary file that replaces target only after a complete write.
+    // Writes through a temporary file that replaces target only after a complete write, or in
+    // place where the folder takes no new files.
     bool SaveTo(const QString& target);
     void PopAction(std::deque<std::unique_ptr<TUndoAction>>& stack, TUndoAction* action);
     void FreeIfUnused();

@@ -3,6 +3,7 @@
 #include "framework/textwidth.h"
 #include "platform/qt/failure.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -80,6 +81,18 @@ void TSplashForm::ShowSplash() {
     }
     show();
     repaint();
+    qApp->installEventFilter(this);
+}
+
+bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && window->isModal()) {
+            qApp->removeEventFilter(this);
+            hide();
+        }
+    }
+    return false;
 }
 
 void TSplashForm::PrepareAbout(QWidget* mainForm) {

@@ -20,7 +20,8 @@ public:
 
     explicit TSplashForm(const QString& versionText, QWidget* parent = nullptr);
 
-    // Borderless and on top, shown and painted at once; the caller frees it.
+    // Borderless and on top, shown and painted at once; the caller frees it. A box shown while
+    // it stands would be hidden behind it: the splash goes first.
     void ShowSplash();
     // Modal About box centred on mainForm (when given), never left of or above the screen.
     void ShowAbout(QWidget* mainForm);
@@ -31,6 +32,9 @@ public:
     QLabel* SplashImage() const { return splashImage_; }
     QPushButton* OKButton() const { return okButton_; }
     const QImage& Picture() const { return picture_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QFrame* panel1_;

@@ -4,8 +4,11 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -20,6 +23,11 @@ void DrawEtchedLine(QPainter& painter, const QWidget* widget, QPoint from, QPoin
     painter.drawLine(from, to);
     painter.setPen(widget->palette().color(QPalette::Light));
     painter.drawLine(from + step, to + step);
+}
+
+// How narrow a panel can be made.
+int LeastWidth(const TMHToolbar* panel) {
+    return std::min(panel->sizeHint().width(), panel->minimumSizeHint().width());
 }
 
 } // namespace
@@ -58,6 +66,18 @@ QToolButton* TMHToolbar::AddButton(const QString& hint, const QIcon& icon) {
     return button;
 }
 
+QSize TMHToolbar::sizeHint() const {
+    if (layout())
+        return QWidget::sizeHint();
+    if (QWidget* last = LastControl())
+        return QSize(last->x() + last->width() + 6, height());
+    return size();
+}
+
+QSize TMHToolbar::minimumSizeHint() const {
+    return layout() ? QWidget::minimumSizeHint() : sizeHint();
+}
+
 void TMHToolbar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), ButtonFace(this));
@@ -86,9 +106,10 @@ void TDockToolbar::UpdateToolbars() {
 
 void TDockToolbar::InsertToolbar(TMHToolbar* panel) {
     const bool wasUpdating = std::exchange(updating_, true);
-    panel->move(panel->x(), align_ == TAlign::Bottom ? 0 : 2);
+    panel->move(panel->x(), LineTop(panel->y()));
+    // Line by line, left to right.
     const auto before = std::find_if(panels_.begin(), panels_.end(), [panel](TMHToolbar* other) {
-        return other->x() >= panel->x();
+        return std::pair(other->y(), other->x()) >= std::pair(panel->y(), panel->x());
     });
     panels_.insert(before, panel);
     ArrangeToolbars(false);
@@ -97,24 +118,76 @@ void TDockToolbar::InsertToolbar(TMHToolbar* panel) {
 
 void TDockToolbar::ArrangeToolbars(bool reposition) {
     const bool wasUpdating = std::exchange(updating_, true);
-    int x = 0;
-    int tallest = 0;
-    bool anyVisible = false;
-    for (TMHToolbar* panel : panels_) {
-        if (panel->isHidden())
-            continue;
-        anyVisible = true;
-        tallest = std::max(tallest, panel->height());
-        if (reposition) {
-            int width = panel->width();
-            if (QWidget* last = panel->LastControl())
-                width = last->x() + last->width() + 6;
-            panel->setGeometry(x, panel->y(), width, panel->height());
-            x = x + width + 2;
+    if (reposition) {
+        const int lineWidth = LineWidth();
+        furtherLines_.clear();
+        int top = TopOffset();
+        int x = 0;
+        int lineHeight = 0;
+        for (TMHToolbar* panel : panels_) {
+            if (panel->isHidden())
+                continue;
+            const int preferred = panel->sizeHint().width();
+            const int least = LeastWidth(panel);
+            if (x > 0 && x + least > lineWidth) {
+                top += lineHeight + LineGap;
+                furtherLines_.push_back(top);
+                x = 0;
+                lineHeight = 0;
+            }
+            const int width = std::clamp(lineWidth - x, least, preferred);
+            panel->setGeometry(x, top, width, panel->height());
+            x += width + 2;
+            lineHeight = std::max(lineHeight, panel->height());
         }
     }
-    setFixedHeight(anyVisible ? tallest + 2 : 0);
+    int bottom = -1;
+    for (TMHToolbar* panel : panels_) {
+        if (!panel->isHidden())
+            bottom = std::max(bottom, panel->y() + panel->height());
+    }
+    setFixedHeight(bottom < 0 ? 0 : bottom - TopOffset() + 2);
+    updateGeometry();
     updating_ = wasUpdating;
+}
+
+int TDockToolbar::LineWidth() const {
+    // Before its parent has sized it, the row is as wide as its panels need.
+    return testAttribute(Qt::WA_Resized) ? width() : std::numeric_limits<int>::max();
+}
+
+int TDockToolbar::LineTop(int y) const {
+    int top = TopOffset();
+    for (const int line : furtherLines_) {
+        if (line <= y)
+            top = line;
+    }
+    return top;
+}
+
+int TDockToolbar::LineBottom(int y) const {
+    for (const int line : furtherLines_) {
+        if (line > y)
+            return line - LineGap;
+    }
+    return height();
+}
+
+QSize TDockToolbar::minimumSizeHint() const {
+    int width = 0;
+    for (const TMHToolbar* panel : panels_) {
+        if (!panel->isHidden())
+            width = std::max(width, LeastWidth(panel));
+    }
+    return QSize(width, height());
+}
+
+void TDockToolbar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width() && !updating_) {
+        ArrangeToolbars(true);
+        update();
+    }
 }
 
 void TDockToolbar::childEvent(QChildEvent* event) {
@@ -150,11 +223,13 @@ void TDockToolbar::paintEvent(QPaintEvent*) {
     DrawEtchedLine(painter, this, QPoint(0, height() - 2), QPoint(width(), height() - 2));
     if (align_ != TAlign::Top && align_ != TAlign::Bottom)
         return;
+    for (const int line : furtherLines_)
+        DrawEtchedLine(painter, this, QPoint(0, line - LineGap), QPoint(width(), line - LineGap));
     for (const TMHToolbar* panel : panels_) {
         if (panel->isHidden())
             continue;
-        const int top = 2;
-        const int bottom = height() - 3;
+        const int top = LineTop(panel->y());
+        const int bottom = LineBottom(panel->y()) - 3;
         if (panel->x() >= 2)
             DrawEtchedLine(painter, this, QPoint(panel->x() - 2, top),
                            QPoint(panel->x() - 2, bottom));

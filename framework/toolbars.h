@@ -19,12 +19,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// One panel of tool buttons; its width follows its rightmost control.
+// One panel of tool buttons; its width follows its rightmost control, or its layout when it
+// has one (a panel whose layout can narrow gives up room when its row is short of it).
 class TMHToolbar : public QWidget {
     Q_OBJECT
 
 public:
     explicit TMHToolbar(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     void SetLastControl(QWidget* control) { lastControl_ = control; }
     QWidget* LastControl() const { return lastControl_; }
@@ -41,7 +45,9 @@ private:
 // Side of the parent a row or panel is attached to.
 enum class TAlign { Top, Bottom, Left, Right };
 
-// A row of tool bar panels laid out left to right once, with etched separators.
+// A row of tool bar panels laid out left to right, with etched separators. A panel that does
+// not fit into what remains of a line is narrowed as far as it allows, else it starts a further
+// line; a new width lays the panels out anew.
 class TDockToolbar : public QWidget {
     Q_OBJECT
 
@@ -59,14 +65,28 @@ public:
     // With reposition, places the visible panels side by side; always adapts the height.
     void ArrangeToolbars(bool reposition);
     const std::vector<TMHToolbar*>& Panels() const { return panels_; }
+    // As wide as the panel that needs the most room at its narrowest.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void childEvent(QChildEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int LineGap = 2;
+
+    int TopOffset() const { return align_ == TAlign::Bottom ? 0 : 2; }
+    // Where the panels may reach: the row's width once it has been given one.
+    int LineWidth() const;
+    // The top of the line a panel standing at y belongs to, and where that line ends.
+    int LineTop(int y) const;
+    int LineBottom(int y) const;
+
     std::vector<TMHToolbar*> panels_;
+    // Tops of the lines after the first.
+    std::vector<int> furtherLines_;
     TAlign align_ = TAlign::Top;
     bool updating_ = false;
 };

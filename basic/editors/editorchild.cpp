@@ -613,8 +613,8 @@ int TEditorForm::SearchText() {
 
 void TEditorForm::SaveText(const std::string& fileName) {
     // Backups follow the setting as it is at the save. The editor refuses a file this user may
-    // not write before it touches the backup, and removes an older backup before the old file
-    // takes its place.
+    // not write before it touches the backup; the old file replaces an older backup, and a
+    // backup that cannot be made leaves the text saved and is reported.
     editor_->SetMakeBackup(EditorSettings().BackupFiles);
     editor_->SaveToFile(fileName);
 }

@@ -67,6 +67,29 @@ int OneCharacter(const char* s, int i, THiliteMode& kind) {
     return i + 1;
 }
 
+// Where the token starts, behind the blanks from nStart; -1 at the line's end, which the scan
+// ends with nothing to hilite.
+int TokenStart(const char* s, int nStart, int nLen, int& nEnd, THiliteMode& nHilite) {
+    const int i = SkipSpaces(s, nStart, nLen);
+    if (i < nLen)
+        return i;
+    nHilite = hmNone;
+    nEnd = nLen;
+    return -1;
+}
+
+// What both languages scan alike: a decimal number, a word looked up in table, or a single
+// character.
+int CommonToken(const TKeywordTable& table, const char* s, int i, int len, THiliteMode& kind) {
+    if (IsDigit(s[i])) {
+        kind = hmNumber;
+        return Run(s, i, len, IsDigit);
+    }
+    if (IsWordStart(s[i]))
+        return ScanWord(table, s, i, len, kind);
+    return OneCharacter(s, i, kind);
+}
+
 } // namespace
 
 void TKeywordTable::Add(const std::string& upperWord) {
@@ -167,12 +190,9 @@ bool IsBasicKeyword(const std::string& upperWord) {
 
 bool ScanAsmToken(const TKeywordTables& tables, const char* s, int& nStart, int& nEnd, int nLen,
                   THiliteMode& nHilite) {
-    int i = SkipSpaces(s, nStart, nLen);
-    if (i >= nLen) {
-        nHilite = hmNone;
-        nEnd = nLen;
+    const int i = TokenStart(s, nStart, nLen, nEnd, nHilite);
+    if (i < 0)
         return false;
-    }
     const char c = Upper(s[i]);
     if ((c == '*' && nStart == 0) || c == ':') {
         nHilite = hmComment;
@@ -186,25 +206,17 @@ bool ScanAsmToken(const TKeywordTables& tables, const char* s, int& nStart, int&
     } else if (c == '@' && i + 1 < nLen && IsOctDigit(s[i + 1])) {
         nHilite = hmNumber;
         nEnd = Run(s, i + 1, nLen, IsOctDigit);
-    } else if (IsDigit(c)) {
-        nHilite = hmNumber;
-        nEnd = Run(s, i, nLen, IsDigit);
-    } else if (IsWordStart(c)) {
-        nEnd = ScanWord(tables.asmWords, s, i, nLen, nHilite);
     } else {
-        nEnd = OneCharacter(s, i, nHilite);
+        nEnd = CommonToken(tables.asmWords, s, i, nLen, nHilite);
     }
     return nEnd < nLen;
 }
 
 bool ScanBasicToken(const TKeywordTables& tables, const char* s, int& nStart, int& nEnd, int nLen,
                     THiliteMode& nHilite) {
-    int i = SkipSpaces(s, nStart, nLen);
-    if (i >= nLen) {
-        nHilite = hmNone;
-        nEnd = nLen;
+    const int i = TokenStart(s, nStart, nLen, nEnd, nHilite);
+    if (i < 0)
         return false;
-    }
     const char c = Upper(s[i]);
     if (c == '\'') {
         nHilite = hmComment;
@@ -217,9 +229,6 @@ bool ScanBasicToken(const TKeywordTables& tables, const char* s, int& nStart, in
     } else if (c == '#' && i + 1 < nLen && IsWordChar(s[i + 1])) {
         nHilite = hmLabel;
         nEnd = Run(s, i + 1, nLen, IsWordChar);
-    } else if (IsDigit(c)) {
-        nHilite = hmNumber;
-        nEnd = Run(s, i, nLen, IsDigit);
     } else if (c == '&') {
         const char radix = i + 2 < nLen ? Upper(s[i + 1]) : '\0';
         if (radix == 'B' && IsBinDigit(s[i + 2])) {
@@ -232,10 +241,8 @@ bool ScanBasicToken(const TKeywordTables& tables, const char* s, int& nStart, in
             nHilite = hmSymbol;
             nEnd = i + 1;
         }
-    } else if (IsWordStart(c)) {
-        nEnd = ScanWord(tables.basicWords, s, i, nLen, nHilite);
     } else {
-        nEnd = OneCharacter(s, i, nHilite);
+        nEnd = CommonToken(tables.basicWords, s, i, nLen, nHilite);
     }
     return nEnd < nLen;
 }

@@ -616,6 +616,11 @@ bool TMainForm::AppIdle() {
         statusText_ = wrapper.GetStatusText();
         AppHint();
     }
+    // A hint stands only while the pointer rests on what gave it.
+    if (!hint_.isEmpty() && !HintUnderPointer(hint_)) {
+        hint_.clear();
+        AppHint();
+    }
     bool more = false;
     if (TMDIChildForm* child = ActiveChild())
         more = child->Idle(this);

@@ -21,17 +21,10 @@ namespace {
 
 const QString Section = QStringLiteral("EEPROMWindow");
 
-int DataLength() {
-    const TDataImage& data = Linotrex().Data();
-    return std::clamp(data.length, 0, int(data.words.size()));
-}
-
 } // namespace
 
 TLinotrexFileForm::TLinotrexFileForm(TModel* model, QWidget* parent)
-    : TSingleChildForm(model, DataWindowRect, parent), grid_(new TRowGrid), rows_(grid_) {
-    SetUpDataWindow(*this, grid_,
-                    [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
+    : TDataWindow(model, DataWindowRect, HexOutput, parent) {
     rows_.Word = [](int i) { return uint16_t(Linotrex().Data().words[size_t(i)]); };
     ColorsChanged();
     RegisterInstance();
@@ -45,37 +38,23 @@ void TLinotrexFileForm::RegisterInstance() {
     LinotrexFileForm = this;
 }
 
-void TLinotrexFileForm::AfterShow() {
-    // every value counts as new until the next refresh
-    rows_.ResetShown();
-    Layout();
-}
-
-void TLinotrexFileForm::AfterResize() {
-    Layout();
-}
-
 void TLinotrexFileForm::AfterClose() {
     ForgetChild(LinotrexFileForm, this);
 }
 
-void TLinotrexFileForm::Layout() {
-    rows_.Layout(DataLength(), HexOutput);
+int TLinotrexFileForm::DataLength() const {
+    const TDataImage& data = Linotrex().Data();
+    return std::clamp(data.length, 0, int(data.words.size()));
+}
+
+TDataColors TLinotrexFileForm::DataColors() const {
+    const TColorSettings& colors = ColorSettings();
+    return {colors.Color(clDataBackgnd), colors.Color(clDataText), colors.Color(clDataIndex),
+            colors.Color(clDataChanged)};
 }
 
 void TLinotrexFileForm::RefreshDataWindow() {
-    rows_.Refresh(DataLength(), Linotrex().Data().previousLength, HexOutput);
-}
-
-void TLinotrexFileForm::RowTexts(int row, QString& seen, QString& added) const {
-    rows_.RowTexts(row, DataLength(), HexOutput, seen, added);
-}
-
-void TLinotrexFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
-    const TColorSettings& colors = ColorSettings();
-    rows_.DrawRow(painter, rect, row, DataLength(), HexOutput,
-                  {colors.Color(clDataBackgnd), colors.Color(clDataText), colors.Color(clDataIndex),
-                   colors.Color(clDataChanged)});
+    RefreshRows(Linotrex().Data().previousLength);
 }
 
 bool TLinotrexFileForm::IsCommandEnabled(int cmd) {
@@ -92,15 +71,7 @@ void TLinotrexFileForm::DoCommand(int cmd) {
 }
 
 void TLinotrexFileForm::ColorsChanged() {
-    const QFont font = ColorSettings().Font(fvData);
-    const QColor back = ColorSettings().Color(clDataBackgnd);
-    grid_->SetBackground(back);
-    grid_->SetRowFont(font);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, back);
-    setPalette(pal);
-    Layout(); // another font fits another number of values in a row
-    grid_->viewport()->update();
+    SetLook(ColorSettings().Font(fvData), ColorSettings().Color(clDataBackgnd));
 }
 
 TLinotrexFileForm* ShowDataWindow(QMdiArea* area, bool activate) {

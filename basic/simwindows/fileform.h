@@ -2,21 +2,16 @@
 // values recorded since the last refresh in their own colour.
 #pragma once
 
-#include "framework/simwindows/datarows.h"
-#include "framework/simwindows/singlechild.h"
-
-#include <QString>
+#include "framework/simwindows/datawindow.h"
 
 class QMdiArea;
-class QPainter;
-class TRowGrid;
 class TWinRegistry;
 
 namespace harvel {
 
 class TLinotrex;
 
-class TLinotrexFileForm : public TSingleChildForm {
+class TLinotrexFileForm : public TDataWindow {
     Q_OBJECT
 
 public:
@@ -31,23 +26,10 @@ public:
     // After the wrapper read the file: the new values are redrawn.
     void RefreshDataWindow();
 
-    TRowGrid* Grid() const { return grid_; }
-    int ValuesPerRow() const { return rows_.ValuesPerRow(); }
-    int ShownLength() const { return rows_.ShownLength(); }
-    // The values row shows: those already seen and the new ones (without the index).
-    void RowTexts(int row, QString& seen, QString& added) const;
-
 protected:
-    void AfterShow() override;
-    void AfterResize() override;
     void AfterClose() override;
-
-private:
-    void Layout();
-    void DrawCell(QPainter& painter, int row, const QRect& rect);
-
-    TRowGrid* grid_;
-    TDataRows rows_;
+    int DataLength() const override;
+    TDataColors DataColors() const override;
 };
 
 extern TLinotrexFileForm* LinotrexFileForm;

@@ -93,15 +93,7 @@ QColor WatchColor(TColorIndex index) {
 } // namespace
 
 TWatchForm::TWatchForm(TModel* model, QWidget* parent)
-    : TSingleChildForm(model, WatchWindowRect, parent) {
-    setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
-    ResizeUnlessPlaced(260, 160);
-
-    columns_ = new TWatchColumns(WatchNameColWidth);
-    setWidget(columns_);
-    grid_ = columns_->Grid();
-    columns_->IsCommandEnabled = [this](int tag) { return IsCommandEnabled(tag); };
-    columns_->DoCommand = [this](int tag) { DoCommand(tag); };
+    : TWatchWindow(model, WatchWindowRect, QSize(260, 160), WatchNameColWidth, parent) {
     columns_->NameWidthChanged = [this](int width) {
         if (isVisible())
             WatchNameColWidth = width;
@@ -114,8 +106,6 @@ TWatchForm::TWatchForm(TModel* model, QWidget* parent)
                          QKeySequence(Qt::Key_Delete));
     columns_->AddCommand(cmChangeValue, QStringLiteral("Wert ver\u00E4ndern..."),
                          QKeySequence(Qt::Key_Return));
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [this](QKeyEvent* event) { return GridKeyDown(event); };
     grid_->DoubleClick = [this] { GridDoubleClick(); };
 
     ColorsChanged();

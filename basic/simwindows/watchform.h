@@ -4,24 +4,18 @@
 #pragma once
 
 #include "basic/commands.h"
-#include "framework/simwindows/singlechild.h"
-#include "framework/simwindows/watchcolumns.h"
+#include "framework/simwindows/watchwindow.h"
 
 #include <string>
 
-class QHeaderView;
-class QKeyEvent;
 class QMdiArea;
-class QMenu;
-class QPainter;
-class TRowGrid;
 class TWinRegistry;
 
 namespace harvel {
 
 class TLinotrex;
 
-class TWatchForm : public TSingleChildForm {
+class TWatchForm : public TWatchWindow {
     Q_OBJECT
 
 public:
@@ -52,23 +46,15 @@ public:
     // One row per entry and the empty row for a new name.
     void SyncRows();
 
-    TRowGrid* Grid() const { return grid_; }
-    QHeaderView* Header() const { return columns_->Header(); }
-    QMenu* LocalMenu() const { return columns_->Menu(); }
-    int ValueColumnX() const { return columns_->ValueColumnX(); }
-
 protected:
     void AfterShow() override;
     void AfterClose() override;
+    void DrawCell(QPainter& painter, int row, const QRect& rect) override;
+    bool GridKeyDown(QKeyEvent* event) override;
 
 private:
     bool HasEntry(int row) const;
-    void DrawCell(QPainter& painter, int row, const QRect& rect);
-    bool GridKeyDown(QKeyEvent* event);
     void GridDoubleClick();
-
-    TWatchColumns* columns_;
-    TRowGrid* grid_;
 };
 
 extern TWatchForm* WatchForm;

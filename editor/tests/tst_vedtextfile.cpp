@@ -5,6 +5,7 @@
 #include "platform/tests/writeprotect.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,7 +97,9 @@ private slots:
         }
         QCOMPARE(ReadAll(target), std::string("original\r\n"));
         QVERIFY(f.editor->GetModified());
-        QVERIFY(!QFile::exists(target + ".~tmp"));
+        QCOMPARE(
+            QDir(dir_.path()).entryList({QStringLiteral("*ro.txt*")}, QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("ro.txt")});
         // a folder that does not exist: nothing is written anywhere
         QVERIFY_THROWS_EXCEPTION(std::system_error,
                                  f.editor->SaveToFile(Path("missing/x.txt").toStdString()));

@@ -3,16 +3,14 @@
 
 #include "editor/vedexcept.h"
 #include "platform/qt/dialogs.h"
-#include "platform/system.h"
+#include "platform/qt/failure.h"
+#include "platform/savefile.h"
 
 #include <QString>
 
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <unistd.h>
 
 namespace ved {
 
@@ -22,13 +20,6 @@ constexpr int MaxLineLength = 32767;
 
 [[noreturn]] void ThrowFileError(const std::string& name) {
     throw std::system_error(errno ? errno : EIO, std::generic_category(), name);
-}
-
-std::string BackupName(const std::string& name, const std::string& ext) {
-    const std::filesystem::path path(name);
-    std::filesystem::path backup = path;
-    backup.replace_extension("." + ext);
-    return backup.string();
 }
 
 } // namespace
@@ -127,79 +118,32 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
     }
 }
 
-void TVedCustomTextFileEditor::SaveToFile(const std::string& given) {
-    if (given.empty())
+void TVedCustomTextFileEditor::SaveToFile(const std::string& name) {
+    if (name.empty())
         return;
     platform::WaitCursor wait;
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // through a link the file it points to is replaced, never the link itself
-    std::string name = given;
-    if (fs::is_symlink(given, ec)) {
-        const fs::path real = fs::weakly_canonical(given, ec);
-        if (!ec)
-            name = real.string();
+    std::string text;
+    const int32_t count = GetParaCount();
+    for (int32_t p = 1; p <= count; ++p) {
+        int length;
+        const char* para = List().ParaText(p, length);
+        if (p == count && length == 0)
+            break;
+        text.append(para, static_cast<size_t>(length)).append("\r\n");
     }
-    const bool exists = fs::exists(name, ec);
-    // a file this user may not write stays as it is, even where the folder would allow
-    // replacing it
-    if (exists) {
-        if (const int error = platform::WriteAccessError(name))
-            throw std::system_error(error, std::generic_category(), name);
-    }
-    // the text goes to a temporary file first, so that a failed write loses nothing
-    const std::string temp = name + ".~tmp";
-    {
-        errno = 0;
-        std::FILE* out = std::fopen(temp.c_str(), "wb");
-        if (!out)
-            ThrowFileError(name);
-        bool ok = true;
-        const int32_t count = GetParaCount();
-        for (int32_t p = 1; p <= count && ok; ++p) {
-            int length;
-            const char* text = List().ParaText(p, length);
-            if (p == count && length == 0)
-                break;
-            ok = std::fwrite(text, 1, static_cast<size_t>(length), out) ==
-                     static_cast<size_t>(length) &&
-                 std::fwrite("\r\n", 1, 2, out) == 2;
-        }
-        ok = std::fflush(out) == 0 && ok;
-        ok = ::fsync(fileno(out)) == 0 && ok;
-        const int saved = errno;
-        ok = std::fclose(out) == 0 && ok;
-        if (!ok) {
-            std::remove(temp.c_str());
-            errno = saved ? saved : errno;
-            ThrowFileError(name);
-        }
-    }
-    if (exists) // the new file keeps the old one's permissions
-        fs::permissions(temp, fs::status(name).permissions(), ec);
-    std::string backup;
-    if (makeBackup_ && exists) {
-        backup = BackupName(name, backupExt_);
-        if (backup != name) {
-            fs::remove(backup, ec);
-            fs::rename(name, backup, ec);
-            if (ec) {
-                fs::remove(temp, ec);
-                throw std::system_error(ec, backup);
-            }
-        } else {
-            backup.clear();
-        }
-    }
-    fs::rename(temp, name, ec);
-    if (ec) {
-        const std::error_code failure = ec;
-        if (!backup.empty()) // put the old file back where it was
-            fs::rename(backup, name, ec);
-        fs::remove(temp, ec);
-        throw std::system_error(failure, name);
-    }
+    platform::SaveFailure backup;
+    const platform::SaveFailure failure = platform::SaveWholeFile(
+        name, text, makeBackup_ ? std::optional(backupExt_) : std::nullopt, &backup);
+    if (failure)
+        throw std::system_error(failure.error, std::generic_category(), failure.path);
     SetModified(false);
+    if (backup)
+        platform::MessageBox(
+            platform::BoxKind::Warning,
+            QStringLiteral(
+                "Es wurde keine Sicherungsdatei angelegt:\r%1\rDer Text ist gespeichert.")
+                .arg(FileErrorText(QString::fromLocal8Bit(backup.path), backup.error)),
+            static_cast<platform::Buttons>(platform::Button::Ok));
 }
 
 } // namespace ved

@@ -5,14 +5,13 @@
 #include "engine/kinds/param.h"
 #include "engine/vm/simulator.h"
 
-#include <cstdio>
 #include <initializer_list>
 
 namespace quendal {
 
 namespace {
 
-constexpr int32_t kDaChannels = 2;
+const ChannelKind kDaKind{"DA[%d]", MapDac, 2, "Eigenschaften des D/A-Blocks"};
 
 void EmitText(CMoltraneCompiler& compiler, std::initializer_list<uint8_t> bytes) {
     for (uint8_t b : bytes)
@@ -21,22 +20,10 @@ void EmitText(CMoltraneCompiler& compiler, std::initializer_list<uint8_t> bytes)
 
 } // namespace
 
-bool CDAPortBlock::SetParam(const char* text) {
-    Number.Set(text);
-    return true;
-}
-
-const char* CDAPortBlock::GetSymbolicName() {
-    std::snprintf(Name, sizeof Name, "DA[%d]", Number.N);
-    return Name;
-}
-
-int32_t CDAPortBlock::GetMapCode() const {
-    return MakeMapCode(MapByte, MapDac, static_cast<uint16_t>(Number.N - 1));
-}
+CDAPortBlock::CDAPortBlock(int32_t handle) : CChannelBlock(kDaKind, handle, -1, nullptr, true) {}
 
 void CDAPortBlock::EmitOperation(CMoltraneCompiler& compiler) {
-    const uint8_t channel = NumberOperand(Handle(), Number.N, kDaChannels);
+    const uint8_t channel = ChannelOperand();
     compiler.Emit(Op::SetDac);
     compiler.Emit(channel);
 }
@@ -87,15 +74,6 @@ void CPutBlock::EmitOperation(CMoltraneCompiler& compiler) {
 
 void CPauseBlock::EmitOperation(CMoltraneCompiler& compiler) {
     compiler.Emit(Op::Pause);
-}
-
-bool CDAPortBlock::EditParam() {
-    std::string text = Number.Text;
-    if (!dialogs::SelectNumber("Eigenschaften des D/A-Blocks", "W\xE4hlen Sie eine Portnummer aus",
-                               2, text))
-        return false;
-    SetParam(text.c_str());
-    return true;
 }
 
 bool CPrintBlock::EditParam() {

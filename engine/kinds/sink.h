@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/block.h"
+#include "engine/kinds/channel.h"
 #include "engine/kinds/exmemory.h"
 
 namespace quendal {
@@ -11,21 +12,10 @@ inline constexpr const char* kNamesAB = "a\r\nb\r\n";
 inline constexpr const char* kNamesABC = "a\r\nb\r\nc\r\n";
 inline constexpr const char* kNamesAToH = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\n";
 
-class CDAPortBlock : public CSinkBlock {
+class CDAPortBlock : public CChannelBlock<CSinkBlock> {
 public:
-    explicit CDAPortBlock(int32_t handle) : CSinkBlock(handle, -1, nullptr, true) { SetParam("1"); }
-    bool SetParam(const char* text) override;
-    bool EditParam() override;
-    const char* GetParam() override { return Number.Text; }
-    const char* GetIndexDescription() override { return Number.Text; }
-    const char* GetSymbolicName() override;
-    int32_t GetMapCode() const override;
+    explicit CDAPortBlock(int32_t handle);
     void EmitOperation(CMoltraneCompiler& compiler) override;
-
-    BlockNumber Number;
-
-private:
-    char Name[24] = {};
 };
 
 // Two display lines from a mask: plain characters, "#" a number and "$" a character from the

@@ -13,7 +13,7 @@ namespace quendal {
 
 namespace {
 
-constexpr int32_t kAdChannels = 8;
+const ChannelKind kAdKind{"AD[%d]", MapAdc, 8, "Eigenschaften des A/D-Blocks"};
 
 void EmitOp(CMoltraneCompiler& compiler, Op op, uint8_t operand) {
     compiler.Emit(op);
@@ -27,22 +27,10 @@ void EmitPush(CMoltraneCompiler& compiler, uint16_t value) {
 
 } // namespace
 
-bool CADPortBlock::SetParam(const char* text) {
-    Number.Set(text);
-    return true;
-}
-
-const char* CADPortBlock::GetSymbolicName() {
-    std::snprintf(Name, sizeof Name, "AD[%d]", Number.N);
-    return Name;
-}
-
-int32_t CADPortBlock::GetMapCode() const {
-    return MakeMapCode(MapByte, MapAdc, static_cast<uint16_t>(Number.N - 1));
-}
+CADPortBlock::CADPortBlock(int32_t handle) : CChannelBlock(kAdKind, handle, OutNumber, true) {}
 
 void CADPortBlock::EmitLoad(CMoltraneCompiler& compiler) {
-    EmitOp(compiler, Op::PushAdc, NumberOperand(Handle(), Number.N, kAdChannels));
+    EmitOp(compiler, Op::PushAdc, ChannelOperand());
 }
 
 int32_t CFreqBlock::GetMapCode() const {
@@ -165,15 +153,6 @@ void CGetBlock::EmitLoad(CMoltraneCompiler& compiler) {
 
 void CRXDBlock::EmitLoad(CMoltraneCompiler& compiler) {
     compiler.Emit(Op::PushTrue);
-}
-
-bool CADPortBlock::EditParam() {
-    std::string text = Number.Text;
-    if (!dialogs::SelectNumber("Eigenschaften des A/D-Blocks", "W\xE4hlen Sie eine Portnummer aus",
-                               8, text))
-        return false;
-    SetParam(text.c_str());
-    return true;
 }
 
 bool CConstValueBlock::EditParam() {

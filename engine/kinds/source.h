@@ -3,25 +3,15 @@
 #pragma once
 
 #include "engine/block.h"
+#include "engine/kinds/channel.h"
 #include "engine/kinds/exmemory.h"
 
 namespace quendal {
 
-class CADPortBlock : public CSourceBlock {
+class CADPortBlock : public CChannelBlock<CSourceBlock> {
 public:
-    explicit CADPortBlock(int32_t handle) : CSourceBlock(handle, OutNumber, true) { SetParam("1"); }
-    bool SetParam(const char* text) override;
-    bool EditParam() override;
-    const char* GetParam() override { return Number.Text; }
-    const char* GetIndexDescription() override { return Number.Text; }
-    const char* GetSymbolicName() override;
-    int32_t GetMapCode() const override;
+    explicit CADPortBlock(int32_t handle);
     void EmitLoad(CMoltraneCompiler& compiler) override;
-
-    BlockNumber Number;
-
-private:
-    char Name[24] = {};
 };
 
 class CFreqBlock : public CSourceBlock {

@@ -22,7 +22,8 @@ TSingleChildForm::TSingleChildForm(TModel* model, TWindowRect& place, QWidget* p
     : TMDIChildForm(model, parent), place_(place) {}
 
 void TSingleChildForm::showEvent(QShowEvent* event) {
-    if (!place_.Empty())
+    // A maximize or minimize shows the window again, at the size of its new state.
+    if (!place_.Empty() && FormWindowState() == wsNormal)
         setGeometry(place_.ToQRect());
     TMDIChildForm::showEvent(event);
     AfterShow();

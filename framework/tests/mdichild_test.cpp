@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPainter>
+#include <QStyleOptionTitleBar>
 #include <QtTest>
 
 #include <stdexcept>
@@ -104,6 +105,19 @@ protected:
     }
 };
 
+// A single window at a place the test keeps.
+class TPlacedSingleForm : public TSingleChildForm {
+    Q_OBJECT
+
+public:
+    explicit TPlacedSingleForm(TWindowRect& place) : TSingleChildForm(nullptr, place) {
+        setWidget(new QWidget);
+    }
+
+protected:
+    void AfterClose() override {}
+};
+
 class MdiChildTest : public QObject {
     Q_OBJECT
 
@@ -168,6 +182,32 @@ private slots:
         QCOMPARE(dialogs.Boxes()[1].text, QStringLiteral("Groesse gescheitert"));
         QCOMPARE(dialogs.Boxes()[2].text, QStringLiteral("Schliessen gescheitert"));
         QVERIFY(form->close());
+        QTRY_VERIFY(!alive);
+    }
+
+    void aBoxOverTheCloseButtonCostsNoClick() {
+        TCounterForm* form = NewCounter(nullptr, QRect(20, 20, 300, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QStyleOptionTitleBar title;
+        title.initFrom(form);
+        title.subControls = QStyle::SC_All;
+        title.titleBarFlags = form->windowFlags();
+        title.titleBarState = int(form->windowState());
+        title.rect = QRect(0, 0, form->width(),
+                           form->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, form));
+        const QRect button = form->style()->subControlRect(QStyle::CC_TitleBar, &title,
+                                                           QStyle::SC_TitleBarCloseButton, form);
+        QVERIFY(!button.isEmpty());
+        QWindow* window = frame->windowHandle();
+        const QPoint at = form->mapTo(frame, button.center());
+        QTest::mouseMove(window, at);
+        // a box comes up while the pointer rests on the button and is answered with the keys
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        platform::MessageBox(platform::BoxKind::Information, QStringLiteral("Hinweis"),
+                             static_cast<platform::Buttons>(platform::Button::Ok));
+        QPointer<TCounterForm> alive = form;
+        QTest::mouseClick(window, Qt::LeftButton, {}, at);
         QTRY_VERIFY(!alive);
     }
 
@@ -261,6 +301,25 @@ private slots:
         QCOMPARE(back->GetNormalBounds(), QRect(50, 60, 300, 200));
         back->showNormal();
         QCOMPARE(back->geometry(), QRect(50, 60, 300, 200));
+    }
+
+    void aSingleWindowAtItsKeptPlaceMaximizesAndMinimizes() {
+        const QRect kept(40, 30, 300, 200);
+        TWindowRect place = TWindowRect::FromQRect(kept);
+        auto* form = new TPlacedSingleForm(place);
+        area->addSubWindow(form);
+        form->show();
+        QCOMPARE(form->geometry(), kept);
+        form->showMaximized();
+        QVERIFY(form->isMaximized());
+        QCOMPARE(form->geometry(), area->viewport()->rect());
+        form->showNormal();
+        QCOMPARE(form->geometry(), kept);
+        form->showMinimized();
+        QVERIFY(form->height() < kept.height());
+        form->showNormal();
+        QCOMPARE(form->geometry(), kept);
+        QCOMPARE(place.ToQRect(), kept);
     }
 
     void windowWithoutHandleStoresItsCurrentRectangle() {

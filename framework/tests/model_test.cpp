@@ -1,6 +1,7 @@
 #include "framework/mdichild.h"
 #include "framework/model.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/writeprotect.h"
 
 #include <QDir>
 #include <QFile>
@@ -245,6 +246,32 @@ private slots:
         QVERIFY(model.CanUndo());
         // No temporary file is left behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void aFolderTakingNoNewFilesGetsTheDocumentInPlace() {
+        QTemporaryDir dir;
+        DialogRecorder dialogs;
+        const QString name = dir.filePath(QStringLiteral("doc.txt"));
+        TTextModel model, fresh;
+        model.SetFileName(name);
+        fresh.SetFileName(dir.filePath(QStringLiteral("neu.txt")));
+        model.Edit(QStringLiteral("first version"));
+        fresh.Edit(QStringLiteral("x"));
+        QVERIFY(model.Save());
+        model.Edit(QStringLiteral("second"));
+        {
+            TClosedFolder closed(name);
+            QVERIFY(model.Save());
+            // a new document cannot be made there: the message names the folder
+            QVERIFY(!fresh.Save());
+        }
+        QCOMPARE(ReadFile(name), QStringLiteral("second"));
+        QVERIFY(!model.Modified());
+        QVERIFY(fresh.Modified());
+        QCOMPARE(dialogs.Boxes().size(), size_t(1));
+        QCOMPARE(dialogs.Boxes()[0].text, dir.path() + QStringLiteral(": Zugriff verweigert"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("doc.txt")});
     }
 
     void savedFilesTakeTheUsualPermissions() {

@@ -1,7 +1,9 @@
 #include "framework/icons.h"
 #include "framework/toolbars.h"
 
+#include <QHBoxLayout>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -76,6 +78,67 @@ private slots:
         // A resized panel changes the row height too.
         second->resize(second->width(), 40);
         QCOMPARE(row->height(), 42);
+    }
+
+    // Short of room, panels go onto further lines and keep them; a wider row takes them back.
+    void panelsWrapOntoFurtherLinesWhileTheRowIsShort() {
+        QWidget window;
+        auto* row = new TDockToolbar(&window);
+        TMHToolbar* first = PanelWithButtons(row, 0, 3, 30);
+        TMHToolbar* second = PanelWithButtons(row, 100, 2);
+        TMHToolbar* third = PanelWithButtons(row, 200, 1);
+        row->Loaded();
+        window.show();
+
+        row->resize(150, row->height());
+        QCOMPARE(second->pos(), QPoint(80, 2));
+        QCOMPARE(third->pos(), QPoint(0, 2 + 30 + 2));
+        QCOMPARE(row->height(), 34 + 28);
+        third->hide();
+        QCOMPARE(row->height(), 32);
+        third->show();
+        QCOMPARE(third->pos(), QPoint(0, 34));
+        QCOMPARE(row->Panels(), (std::vector<TMHToolbar*>{first, second, third}));
+        for (const TMHToolbar* panel : row->Panels())
+            QVERIFY(row->rect().contains(panel->geometry()));
+
+        row->resize(400, row->height());
+        QCOMPARE(third->pos(), QPoint(80 + 55 + 2, 2));
+        QCOMPARE(row->height(), 32);
+        QCOMPARE(row->minimumSizeHint().width(), 78);
+    }
+
+    // A panel whose layout can narrow takes what remains of its line; the row is never
+    // narrower than such a panel's least width, nor than a fixed panel.
+    void aPanelThatCanNarrowTakesWhatRemainsOfItsLine() {
+        QWidget window;
+        auto* column = new QVBoxLayout(&window);
+        column->setContentsMargins(0, 0, 0, 0);
+        auto* row = new TDockToolbar(&window);
+        column->addWidget(row);
+        column->addStretch();
+        PanelWithButtons(row, 0, 2);
+        auto* panel = new TMHToolbar(row);
+        panel->move(100, 0);
+        auto* content = new QHBoxLayout(panel);
+        content->setContentsMargins(2, 2, 6, 2);
+        content->setSpacing(0);
+        content->addSpacerItem(new QSpacerItem(200, 10, QSizePolicy::Preferred));
+        auto* button = new QToolButton(panel);
+        button->setFixedSize(23, 22);
+        content->addWidget(button);
+        row->Loaded();
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QCOMPARE(panel->geometry(), QRect(57, 2, 200 - 57, 28));
+        window.resize(60, 100);
+        QCOMPARE(panel->geometry(), QRect(0, 2 + 28 + 2, 60, 28));
+        window.resize(10, 100);
+        QCOMPARE(window.width(), 55);
+        window.resize(400, 100);
+        QCOMPARE(panel->geometry(), QRect(57, 2, 8 + 200 + 23, 28));
     }
 
     void bottomRowKeepsPanelsAtTheTop() {

@@ -172,6 +172,22 @@ private slots:
         QCOMPARE(splash.size(), splash.Panel1()->size());
     }
 
+    void aBoxWhileTheSplashStandsIsNotHiddenBehindIt() {
+        TSplashForm splash(QString::fromLatin1(HarvelVersionText));
+        splash.ShowSplash();
+        // a file of the restored desktop warns as the program starts
+        bool splashShown = true;
+        QTimer::singleShot(0, &splash, [&] {
+            splashShown = splash.isVisible();
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        });
+        QCOMPARE(platform::MessageBox(BoxKind::Warning, QStringLiteral("Zu lange Zeilen"),
+                                      static_cast<platform::Buttons>(Button::Ok)),
+                 Button::Ok);
+        QVERIFY(!splashShown);
+        QVERIFY(!splash.isVisible());
+    }
+
     void aboutBoxStaysOnScreenAndClosesWithOk() {
         QMainWindow main;
         main.setGeometry(0, 0, 120, 90);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "framework/dialogs/dialogplacement.h"
 #include "framework/utils.h"
 #include "graphical/dialogs/environoptiondlg.h"
 #include "graphical/model/quendalmodel.h"
@@ -144,6 +145,7 @@ TCompilerForm::TCompilerForm(QWidget* owner) : QDialog(owner) {
 
     // The client area of the original layout, grown where the fonts here need more room.
     setFixedSize(sizeHint().expandedTo(QSize(396, 177)));
+    CenterOnScreen(this, owner);
 
     ThreadTimer = new QTimer(this);
     ThreadTimer->setInterval(StartDelayMs);

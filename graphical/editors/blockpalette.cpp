@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionComboBox>
@@ -21,6 +20,7 @@ void TBlockPalette::InitBlockPalette(QAbstractButton* backButton,
     backButton_ = backButton;
     forwardButton_ = forwardButton;
     blockButtons_ = std::move(blockButtons);
+    usableCount_ = static_cast<int>(blockButtons_.size());
     group_ = nullptr;
     visibleCount_ = 0;
     firstIndex_ = 0;
@@ -30,6 +30,7 @@ void TBlockPalette::DoneBlockPalette() {
     backButton_ = nullptr;
     forwardButton_ = nullptr;
     blockButtons_.clear();
+    usableCount_ = 0;
     group_ = nullptr;
     visibleCount_ = 0;
     firstIndex_ = 0;
@@ -54,11 +55,30 @@ void TBlockPalette::SelectBlockGroup(int groupIndex) {
     }
     firstIndex_ = 0;
     group_ = group;
-    visibleCount_ = std::min(group->Count(), static_cast<int>(blockButtons_.size()));
+    visibleCount_ = std::min(group->Count(), usableCount_);
+    ShowButtons();
+    UpdateBlockPalette();
+}
+
+void TBlockPalette::SetUsableButtons(int count) {
+    count = std::clamp(count, 0, static_cast<int>(blockButtons_.size()));
+    if (count == usableCount_) {
+        return;
+    }
+    usableCount_ = count;
+    if (group_ == nullptr) {
+        return;
+    }
+    visibleCount_ = std::min(group_->Count(), usableCount_);
+    firstIndex_ = std::min(firstIndex_, group_->Count() - visibleCount_);
+    ShowButtons();
+    UpdateBlockPalette();
+}
+
+void TBlockPalette::ShowButtons() {
     for (int i = 0; i < static_cast<int>(blockButtons_.size()); ++i) {
         blockButtons_[i]->setVisible(i < visibleCount_);
     }
-    UpdateBlockPalette();
 }
 
 void TBlockPalette::ScrollBlockPalette(bool forward) {
@@ -261,18 +281,12 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
                                    QWidget* parent)
     : QWidget(parent), palette_(palette), combo_(new TBlockGroupComboBox(this)),
       backButton_(new QToolButton(this)), forwardButton_(new QToolButton(this)) {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-
     combo_->setObjectName(QStringLiteral("CBBlockKategorie"));
     combo_->setMinimumWidth(180);
-    layout->addWidget(combo_);
 
     backButton_->setObjectName(QStringLiteral("BlockBackwardButton"));
     backButton_->setArrowType(Qt::LeftArrow);
     backButton_->setAutoRaise(true);
-    layout->addWidget(backButton_);
 
     std::vector<QAbstractButton*> buttons;
     for (int i = 0; i < 8; ++i) {
@@ -280,11 +294,6 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
         button->setObjectName(QStringLiteral("BlockButton%1").arg(i + 1));
         button->setAutoRaise(true);
         button->setIconSize(QSize(40, 24));
-        // Hidden buttons keep their place, so the forward button does not wander.
-        QSizePolicy policy = button->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        button->setSizePolicy(policy);
-        layout->addWidget(button);
         blockButtons_.push_back(button);
         buttons.push_back(button);
         ConnectCommand(button, this, [this, button] {
@@ -295,8 +304,7 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
     forwardButton_->setObjectName(QStringLiteral("BlockForwardButton"));
     forwardButton_->setArrowType(Qt::RightArrow);
     forwardButton_->setAutoRaise(true);
-    layout->addWidget(forwardButton_);
-    layout->addStretch();
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     connect(combo_, &QComboBox::activated, this,
             [this](int index) { RunCommand([&] { CBBlockKategorieClick(index); }); });
@@ -311,6 +319,61 @@ TBlockPaletteBar::TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue
 
 TBlockPaletteBar::~TBlockPaletteBar() {
     palette_.DoneBlockPalette();
+}
+
+namespace {
+constexpr int PaletteGap = 1;
+
+int ComboWidth(const QComboBox* combo) {
+    return std::max(combo->sizeHint().width(), combo->minimumWidth());
+}
+} // namespace
+
+int TBlockPaletteBar::WidthFor(int buttons) const {
+    return ComboWidth(combo_) + PaletteGap + backButton_->sizeHint().width() + PaletteGap +
+           buttons * (blockButtons_[0]->sizeHint().width() + PaletteGap) +
+           forwardButton_->sizeHint().width();
+}
+
+QSize TBlockPaletteBar::sizeHint() const {
+    const std::initializer_list<const QWidget*> controls = {combo_, backButton_, blockButtons_[0],
+                                                            forwardButton_};
+    int height = 0;
+    for (const QWidget* control : controls) {
+        height = std::max(height, control->sizeHint().height());
+    }
+    return QSize(WidthFor(static_cast<int>(blockButtons_.size())), height);
+}
+
+QSize TBlockPaletteBar::minimumSizeHint() const {
+    return QSize(WidthFor(1), sizeHint().height());
+}
+
+void TBlockPaletteBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceControls();
+}
+
+// Left to right, each control centred in the bar's height; the block buttons that are in use
+// keep their places while a group hides some of them, so the forward button does not wander.
+void TBlockPaletteBar::PlaceControls() {
+    int usable = static_cast<int>(blockButtons_.size());
+    while (usable > 1 && WidthFor(usable) > width()) {
+        --usable;
+    }
+    palette_.SetUsableButtons(usable);
+    int x = 0;
+    auto place = [this, &x](QWidget* control, int width) {
+        const QSize size(width, control->sizeHint().height());
+        control->setGeometry(x, (height() - size.height()) / 2, size.width(), size.height());
+        x += size.width() + PaletteGap;
+    };
+    place(combo_, ComboWidth(combo_));
+    place(backButton_, backButton_->sizeHint().width());
+    for (int i = 0; i < usable; ++i) {
+        place(blockButtons_[i], blockButtons_[i]->sizeHint().width());
+    }
+    place(forwardButton_, forwardButton_->sizeHint().width());
 }
 
 void TBlockPaletteBar::CBBlockKategorieClick(int index) {

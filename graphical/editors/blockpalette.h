@@ -31,12 +31,19 @@ public:
     void SelectBlockGroup(int groupIndex);
     void ScrollBlockPalette(bool forward);
     void UpdateBlockPalette();
+    // How many of the block buttons are in use, from the first on; the others stay hidden. The
+    // types shown stay as far as they fit, and a larger palette fills up from the group's end.
+    void SetUsableButtons(int count);
 
     TBlockGroupItem* CurrentGroup() const { return group_; }
     int VisibleCount() const { return visibleCount_; }
     int FirstIndex() const { return firstIndex_; }
+    int UsableButtons() const { return usableCount_; }
 
 private:
+    // Shows the first VisibleCount buttons and hides the rest.
+    void ShowButtons();
+
     TBlockCatalogue& catalogue_;
     QAbstractButton* backButton_ = nullptr;
     QAbstractButton* forwardButton_ = nullptr;
@@ -44,6 +51,7 @@ private:
     TBlockGroupItem* group_ = nullptr;
     int visibleCount_ = 0;
     int firstIndex_ = 0;
+    int usableCount_ = 0;
 };
 
 // The program's palette over the program's catalogue.
@@ -101,13 +109,17 @@ void BuildBlockMenu(QMenu* blockMenu, const TBlockCatalogue& catalogue,
 
 // The palette's controls in a row, wired as the main window wires them: the group combo
 // "CBBlockKategorie", "BlockBackwardButton", "BlockButton1" .. "BlockButton8" and
-// "BlockForwardButton". A click on a block button emits its command.
+// "BlockForwardButton". A click on a block button emits its command. Narrower than all eight
+// block buttons need, it uses as many as fit, at least one.
 class TBlockPaletteBar : public QWidget {
     Q_OBJECT
 public:
     TBlockPaletteBar(TBlockPalette& palette, const TBlockCatalogue& catalogue,
                      QWidget* parent = nullptr);
     ~TBlockPaletteBar() override;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     TBlockGroupComboBox* CBBlockKategorie() const { return combo_; }
     QToolButton* BlockBackwardButton() const { return backButton_; }
@@ -117,7 +129,13 @@ public:
 signals:
     void blockCommand(int command);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The width the bar needs with the given number of block buttons.
+    int WidthFor(int buttons) const;
+    void PlaceControls();
     void CBBlockKategorieClick(int index);
     void SelectBlockButtonsClick(QAbstractButton* sender);
 

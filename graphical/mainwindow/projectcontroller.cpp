@@ -409,11 +409,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
         if (busy_)
             break;
         const int index = model->IndexOfCell(number);
-        // Of two cells with one number (from a file) the tree cannot tell which one came back.
-        const bool shared =
-            std::count_if(model->Cells.begin(), model->Cells.end(),
-                          [number](const auto& c) { return c->CellNumber == number; }) > 1;
-        if (index < 0 || !cellsNode_ || index > cellsNode_->childCount() || shared) {
+        if (index < 0 || !cellsNode_ || index > cellsNode_->childCount()) {
             RebuildTree();
             break;
         }
@@ -445,10 +441,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
     case nmCellDeleted:
         if (busy_)
             break;
-        // Another cell of that number stays: its node must stay, whichever comes first.
-        if (model->FindCell(number))
-            RebuildTree();
-        else if (QTreeWidgetItem* node = CellNode(number))
+        if (QTreeWidgetItem* node = CellNode(number))
             RemoveNode(node);
         break;
     case nmCellRenamed:
@@ -603,14 +596,13 @@ void TProjectController::DoCommand(int cmd) {
             break;
         if (cmd != cmDelete) {
             if (hi == CellKind)
-                model->CopyCellToClipboard(int(lo), InsertPosition() - 1);
+                model->CopyCellToClipboard(int(lo));
             else
                 model->CopyTableToClipboard(int(lo));
         }
         if (cmd != cmCopy) {
-            // By its place: a file may hold two cells of one number.
             if (hi == CellKind)
-                model->DeleteCellWithUndo(int(lo), InsertPosition() - 1);
+                model->DeleteCellWithUndo(int(lo));
             else
                 model->DeleteTable(int(lo));
         }

@@ -410,14 +410,20 @@ void TTavrisselForm::CreateToolbars() {
     ConnectCommand(newCell, this, &TTavrisselForm::ViewNewCellFormItemClick);
     newCellButton_ = newCell;
     paletteBar_ = new TBlockPaletteBar(BlockPalette(), BlockCatalogue(), blockToolbar);
-    paletteBar_->move(newCell->geometry().right() + 4, 0);
-    paletteBar_->adjustSize();
     connect(paletteBar_, &TBlockPaletteBar::blockCommand, this, &TTavrisselForm::DoChildCommand);
-    blockToolbar->SetLastControl(paletteBar_);
     auto* textBlock =
         AddButton(blockToolbar, QStringLiteral("Kommentar"), cmInsertComment, QStyle::SP_FileIcon);
     textBlock->setObjectName(QStringLiteral("TextBlockButton"));
-    blockToolbar->setFixedHeight(std::max(paletteBar_->height(), textBlock->height()) + 4);
+    // Laid out by the panel: where the row leaves it less room, the palette uses fewer block
+    // buttons and the comment button stays beside it.
+    auto* blockLayout = new QHBoxLayout(blockToolbar);
+    blockLayout->setContentsMargins(2, 2, 6, 2);
+    blockLayout->setSpacing(2);
+    blockLayout->addWidget(newCell);
+    blockLayout->addWidget(paletteBar_, 1);
+    blockLayout->addWidget(textBlock);
+    blockToolbar->setFixedHeight(std::max(paletteBar_->sizeHint().height(), textBlock->height()) +
+                                 4);
 
     auto* alignToolbar = new TMHToolbar(blockDockToolbar_);
     alignToolbar->setObjectName(QStringLiteral("AlignToolbar"));
@@ -732,6 +738,11 @@ bool TTavrisselForm::AppIdle() {
         statusText_ = running ? QStringLiteral("Simulation läuft") : QStringLiteral("Bereit");
         AppHint();
         SimStatusChanged = false;
+    }
+    // A hint stands only while the pointer rests on what gave it.
+    if (!hint_.isEmpty() && !HintUnderPointer(hint_)) {
+        hint_.clear();
+        AppHint();
     }
     if (TMDIChildForm* child = ActiveChild())
         more = child->Idle(this) || more;

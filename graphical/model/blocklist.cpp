@@ -586,9 +586,6 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 }
 
 bool TBlockList::PushToEngine() {
-    // The page of that number belongs to another cell.
-    if (!HasPage)
-        return false;
     MoltraneClearPage(Engine, CellNumber);
     MoltraneSetPageName(Engine, CellNumber, Name.c_str());
     // Every wire looks up its source: in a table for a large cell, not by a search each.

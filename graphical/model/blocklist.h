@@ -36,8 +36,6 @@ public:
     uint16_t CellNumber = 0;
     std::string Name;
     EngineHandle Engine = nullptr;
-    // The engine holds a page for this cell; a second cell of one number has none.
-    bool HasPage = true;
 
     // Compares the local number only.
     TBlock* FindBlock(int32_t id) const;

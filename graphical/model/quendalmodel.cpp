@@ -34,6 +34,8 @@ const char* const TableEnd = "#TABLE_END";
 const char* const CellStart = "#CELL_START";
 const char* const CellEnd = "#CELL_END";
 
+constexpr int MaxCellNumber = 65534;
+
 QString Ansi(const std::string& text) {
     return platform::AnsiToQString(text);
 }
@@ -78,12 +80,40 @@ bool CollectSection(const TLines& lines, size_t& index, const char* endMarker, T
     return true;
 }
 
+void ShowWarning(const QString& text) {
+    platform::MessageBeep(platform::BeepKind::Exclamation);
+    platform::MessageBox(platform::BoxKind::Warning, text,
+                         static_cast<platform::Buttons>(platform::Button::Ok));
+}
+
 // A file cut off inside a section opens with what it holds; the user is warned.
 void ShowMissingEnd(const char* marker, const QString& fileName) {
-    platform::MessageBeep(platform::BeepKind::Exclamation);
-    platform::MessageBox(platform::BoxKind::Warning,
-                         QStringLiteral("Fehlendes %1 in %2!").arg(QLatin1String(marker), fileName),
-                         static_cast<platform::Buttons>(platform::Button::Ok));
+    ShowWarning(QStringLiteral("Fehlendes %1 in %2!").arg(QLatin1String(marker), fileName));
+}
+
+// Every number a cell section of the file begins with. A cell whose number an earlier one has
+// taken gets a number that none of them names: no later cell is moved on its account.
+std::vector<bool> CellNumbersOfFile(const TLines& lines) {
+    std::vector<bool> named(MaxCellNumber + 1, false);
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        int number = 0;
+        if (lines[i] == CellStart && lines[i + 1].compare(0, 3, "ID=") == 0 &&
+            ParseInt(lines[i + 1].substr(3), number) && number >= 1 && number <= MaxCellNumber)
+            named[size_t(number)] = true;
+    }
+    return named;
+}
+
+// The cell and its blocks, with their wires' sources, move into another number; a default
+// name follows the number.
+void MoveCellIntoNumber(TBlockList& cell, int number) {
+    if (cell.CellNumber == number)
+        return;
+    if (cell.Name == "Zelle " + std::to_string(cell.CellNumber))
+        cell.Name = "Zelle " + std::to_string(number);
+    cell.CellNumber = uint16_t(number);
+    for (int i = 0; i < cell.Count(); ++i)
+        cell.Get(i)->SetCellNumber(uint16_t(number));
 }
 
 } // namespace
@@ -202,11 +232,6 @@ int TQuendalModel::IndexOfCell(int number) const {
             return i;
     }
     return -1;
-}
-
-int TQuendalModel::IndexOfCell(int number, int position) const {
-    const TBlockList* cell = GetCell(position);
-    return cell && cell->CellNumber == number ? position : IndexOfCell(number);
 }
 
 TBlockList* TQuendalModel::FindCell(int number) const {
@@ -408,7 +433,9 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         ++index;
     }
 
-    int previousCell = 0;
+    std::vector<bool> taken = CellNumbersOfFile(lines);
+    for (const auto& cell : Cells)
+        taken[cell->CellNumber] = true;
     for (;;) {
         while (index < lines.size() && lines[index].empty())
             ++index;
@@ -458,26 +485,53 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             ShowMissingEnd(CellEnd, fileName);
         if (section.size() == 1)
             continue;
-        auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
-        bool ok = false;
-        try {
-            // A page that cannot be added (a second cell of the same number) is not pushed:
-            // that would clear the page of the first. Nor do later pages go behind it. The
-            // cell is read all the same, so that a save writes it back.
-            cell->HasPage = MoltraneAddPage(Engine, number, previousCell) != 0;
-            if (cell->HasPage)
-                previousCell = number;
-            const bool read = cell->LoadFromLines(true, section, 0);
-            // Pushed also after a failure: the engine holds the page name and what was read.
-            const bool pushed = cell->HasPage && cell->PushToEngine();
-            ok = read && pushed;
-        } catch (const std::exception&) {
-            ok = false;
+        // Two cells of one number would be one to every operation by number.
+        int given = number;
+        if (FindCell(number)) {
+            given = int(std::find(taken.begin() + 1, taken.end(), false) - taken.begin());
+            if (given > MaxCellNumber) {
+                ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+                continue;
+            }
+            taken[size_t(given)] = true;
         }
-        if (!ok)
-            ShowCellReadError(number);
-        Cells.push_back(std::move(cell));
+        ReadCellAt(CellCount(), number, given, section);
     }
+}
+
+bool TQuendalModel::ReadCellAt(int index, int number, int given, const TLines& lines) {
+    // Undo reads back what the user was told of.
+    const bool report = !TReadBackScope::Active();
+    TBlockList* cell = CreateCellAt(index, given);
+    if (!cell) {
+        if (report)
+            ShowCellReadError(number);
+        return false;
+    }
+    bool read = false;
+    try {
+        // Read under its own number, so that blocks of other cells are told apart as ever.
+        cell->CellNumber = uint16_t(number);
+        read = cell->LoadFromLines(true, lines, 0);
+    } catch (const std::exception&) {
+        read = false;
+    }
+    MoveCellIntoNumber(*cell, given);
+    bool pushed = false;
+    try {
+        // Pushed also after a failure: the engine holds the page name and what was read.
+        pushed = cell->PushToEngine();
+    } catch (const std::exception&) {
+        pushed = false;
+    }
+    if (report && !(read && pushed))
+        ShowCellReadError(number);
+    if (given != number)
+        ShowWarning(QString::fromUtf8(
+                        "Programmzelle %1 ist doppelt vorhanden und erh\xC3\xA4lt die Nummer %2.")
+                        .arg(number)
+                        .arg(given));
+    return read;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -149,9 +149,6 @@ public:
     int TerminalLineCount() const { return static_cast<int>(TerminalLines.size()); }
     TBlockList* FindCell(int number) const;
     int IndexOfCell(int number) const;
-    // The cell at that position when it has the number (a file may hold two cells of one
-    // number), else the first of the number.
-    int IndexOfCell(int number, int position) const;
     TConversionTable* FindTable(int number) const;
     int IndexOfTable(int number) const;
     TBlock* FindBlock(BlockHandle handle) const;
@@ -205,15 +202,19 @@ public:
     bool CanEdit() const { return !IsSimulating(); }
 
     bool NextFreeCellNumber(int& number) const;
+    // Null when another cell has that number or the engine refuses the page.
     TBlockList* CreateCellAt(int index, int number);
-    // The number of the nearest cell before that position that has an engine page; 0 for none.
-    int PageBefore(int index) const;
+    // A cell made at that position from a cell text with its header, which is read under the
+    // text's number; when another cell has that number, the cell with its blocks and wires
+    // takes the free number given, and the user is told after the read. A failed read is told
+    // too, unless undo reads the cell back. False when the text was not read whole or the
+    // cell could not be made.
+    bool ReadCellAt(int index, int number, int given, const TLines& lines);
     void InsertNewCell(int index);
     void PasteCell(int index);
     void CopyCell(int sourceNumber, int targetNumber);
-    // Position picks one of two cells of the same number (see IndexOfCell).
-    void DeleteCellWithUndo(int number, int position = -1);
-    bool DeleteCell(int number, int position = -1);
+    void DeleteCellWithUndo(int number);
+    bool DeleteCell(int number);
     void MoveCellWithUndo(int sourceNumber, int targetNumber);
     bool MoveCell(int from, int to);
     bool CheckCellName(int number, std::string& name) const;
@@ -249,7 +250,7 @@ public:
     // Mode 0 connect, 1 new path, 2 clear the input.
     bool ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInputLine> wire, int& input);
 
-    void CopyCellToClipboard(int number, int position = -1);
+    void CopyCellToClipboard(int number);
     void CopyBlocksToClipboard(const TBlockList* cell, const std::vector<TBlock*>& selection);
     void CopyTableToClipboard(int number);
 
@@ -282,6 +283,8 @@ protected:
     bool DoSave(const QString& fileName) override;
 
 private:
+    // The number of the cell before that position; 0 at the front.
+    int PageBefore(int index) const;
     void AppendTableWithUndo(std::unique_ptr<TConversionTable> table);
     bool ReadProject(const QString& fileName, const TLines& lines);
     void PumpMessages();

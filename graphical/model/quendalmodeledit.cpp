@@ -67,6 +67,20 @@ bool IsFreeName(const Item* item, const std::string& name, const std::string& de
     return !IsOtherDefaultName(name, defaultPrefix, number) && IsUnusedName(item, name, own, other);
 }
 
+// With no item at all every name passes; a refused name gives way to the item's own.
+template <class Item, class Own, class Other>
+bool CheckName(const Item* item, std::string& name, const std::string& defaultPrefix, int number,
+               const Own& own, const Other& other) {
+    if (own.empty())
+        return true;
+    if (!item)
+        return false;
+    const bool ok = IsFreeName(item, name, defaultPrefix, number, own, other);
+    if (!ok)
+        name = item->Name;
+    return ok;
+}
+
 TRect Widened(TRect r) {
     if (r.IsEmpty())
         return r;
@@ -79,6 +93,21 @@ bool Refused(const TQuendalModel& model) {
     if (model.CanEdit())
         return false;
     platform::MessageBeep(platform::BeepKind::Exclamation);
+    return true;
+}
+
+// The action is recorded only when the rename took place: a refused rename changes nothing.
+template <class Item, class Record, class Rename>
+bool RenameWithUndo(TQuendalModel& model, const Item* item, const std::string& name, Record record,
+                    Rename rename) {
+    if (Refused(model) || !item)
+        return false;
+    if (item->Name == name)
+        return true;
+    std::unique_ptr<TUndoAction> action = record(*item);
+    if (!rename())
+        return false;
+    model.AddUndoAction(std::move(action), false);
     return true;
 }
 
@@ -125,24 +154,17 @@ bool TQuendalModel::NextFreeCellNumber(int& number) const {
 }
 
 int TQuendalModel::PageBefore(int index) const {
-    for (int i = std::min(index, CellCount()) - 1; i >= 0; --i) {
-        if (Cells[size_t(i)]->HasPage)
-            return Cells[size_t(i)]->CellNumber;
-    }
-    return 0;
+    const TBlockList* cell = GetCell(index - 1);
+    return cell ? cell->CellNumber : 0;
 }
 
 TBlockList* TQuendalModel::CreateCellAt(int index, int number) {
     if (index < 0 || index > CellCount())
         index = CellCount();
-    // A cell restored beside another of its number stays without a page, as it was read.
-    const bool taken = FindCell(number) != nullptr;
-    if (!taken && MoltraneAddPage(Engine, number, PageBefore(index)) == 0)
+    if (FindCell(number) || MoltraneAddPage(Engine, number, PageBefore(index)) == 0)
         return nullptr;
     auto cell = std::make_unique<TBlockList>(uint16_t(number), Engine);
-    cell->HasPage = !taken;
-    if (cell->HasPage)
-        MoltraneSetPageName(Engine, number, cell->Name.c_str());
+    MoltraneSetPageName(Engine, number, cell->Name.c_str());
     TBlockList* created = cell.get();
     Cells.insert(Cells.begin() + index, std::move(cell));
     SetChanged();
@@ -220,36 +242,28 @@ void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
     NotifyViews(nmCellInserted, number);
 }
 
-void TQuendalModel::DeleteCellWithUndo(int number, int position) {
+void TQuendalModel::DeleteCellWithUndo(int number) {
     if (Refused(*this) || !FindCell(number))
         return;
     auto action = std::make_unique<TDeleteCellUndoAction>();
-    if (!action->SetUndoData(this, number, position))
+    if (!action->SetUndoData(this, number))
         return;
     AddUndoAction(std::move(action), false);
     RemoveBreakpoint(number);
-    DeleteCell(number, position);
+    DeleteCell(number);
 }
 
-bool TQuendalModel::DeleteCell(int number, int position) {
-    const int index = IndexOfCell(number, position);
+bool TQuendalModel::DeleteCell(int number) {
+    const int index = IndexOfCell(number);
     if (index < 0)
         return false;
     std::unique_ptr<TBlockList> cell = std::move(Cells[size_t(index)]);
     Cells.erase(Cells.begin() + index);
-    if (cell->HasPage) {
-        MoltraneRemovePage(Engine, number);
-        // The page and its blocks are gone from the engine with it.
-        for (int i = 0; i < cell->Count(); ++i) {
-            if (cell->Get(i)->KindCode() == 2)
-                static_cast<TGraphBlock*>(cell->Get(i))->InEngine = false;
-        }
-        // A second cell of that number takes the freed page.
-        const int twin = IndexOfCell(number);
-        if (twin >= 0 && MoltraneAddPage(Engine, number, PageBefore(twin)) != 0) {
-            Cells[size_t(twin)]->HasPage = true;
-            Cells[size_t(twin)]->PushToEngine();
-        }
+    MoltraneRemovePage(Engine, number);
+    // The page and its blocks are gone from the engine with it.
+    for (int i = 0; i < cell->Count(); ++i) {
+        if (cell->Get(i)->KindCode() == 2)
+            static_cast<TGraphBlock*>(cell->Get(i))->InEngine = false;
     }
     NotifyViews(nmCellDeleted, number);
     RemoveBreakpoint(number);
@@ -277,40 +291,25 @@ bool TQuendalModel::MoveCell(int from, int to) {
     Cells.erase(Cells.begin() + from);
     Cells.insert(Cells.begin() + to, std::move(cell));
     const TBlockList* moved = Cells[size_t(to)].get();
-    if (moved->HasPage)
-        MoltraneMovePage(Engine, moved->CellNumber, PageBefore(to));
+    MoltraneMovePage(Engine, moved->CellNumber, PageBefore(to));
     SetChanged();
     NotifyViews(nmCellMoved, moved->CellNumber);
     return true;
 }
 
 bool TQuendalModel::CheckCellName(int number, std::string& name) const {
-    if (Cells.empty())
-        return true;
-    const TBlockList* cell = FindCell(number);
-    if (!cell)
-        return false;
-    const bool ok = IsFreeName(cell, name, "Zelle ", number, Cells, Tables);
-    if (!ok)
-        name = cell->Name;
-    return ok;
+    return CheckName(FindCell(number), name, "Zelle ", number, Cells, Tables);
 }
 
 bool TQuendalModel::RenameCellWithUndo(int number, const std::string& name) {
-    if (Refused(*this))
-        return false;
-    const TBlockList* cell = FindCell(number);
-    if (!cell)
-        return false;
-    if (cell->Name == name)
-        return true;
-    auto action = std::make_unique<TRenameCellUndoAction>();
-    action->SetUndoData(*cell);
-    // Recorded only when the engine took the name: a refused rename changes nothing.
-    if (!RenameCell(number, name))
-        return false;
-    AddUndoAction(std::move(action), false);
-    return true;
+    return RenameWithUndo(
+        *this, FindCell(number), name,
+        [](const TBlockList& cell) {
+            auto action = std::make_unique<TRenameCellUndoAction>();
+            action->SetUndoData(cell);
+            return action;
+        },
+        [&] { return RenameCell(number, name); });
 }
 
 bool TQuendalModel::RenameCell(int number, const std::string& name) {
@@ -406,31 +405,18 @@ bool TQuendalModel::eDeleteTable(int number) {
 }
 
 bool TQuendalModel::CheckTableName(int number, std::string& name) const {
-    if (Tables.empty())
-        return true;
-    const TConversionTable* table = FindTable(number);
-    if (!table)
-        return false;
-    const bool ok = IsFreeName(table, name, "Tabelle ", number, Tables, Cells);
-    if (!ok)
-        name = table->Name;
-    return ok;
+    return CheckName(FindTable(number), name, "Tabelle ", number, Tables, Cells);
 }
 
 bool TQuendalModel::RenameTableWithUndo(int number, const std::string& name) {
-    if (Refused(*this))
-        return false;
-    const TConversionTable* table = FindTable(number);
-    if (!table)
-        return false;
-    if (table->Name == name)
-        return true;
-    auto action = std::make_unique<TRenameTableUndoAction>();
-    action->SetUndoData(number, table->Name);
-    if (!RenameTable(number, name))
-        return false;
-    AddUndoAction(std::move(action), false);
-    return true;
+    return RenameWithUndo(
+        *this, FindTable(number), name,
+        [number](const TConversionTable& table) {
+            auto action = std::make_unique<TRenameTableUndoAction>();
+            action->SetUndoData(number, table.Name);
+            return action;
+        },
+        [&] { return RenameTable(number, name); });
 }
 
 bool TQuendalModel::RenameTable(int number, const std::string& name) {
@@ -478,10 +464,11 @@ bool OwnsCell(const TQuendalModel& model, const TBlockList* cell) {
                                [cell](const auto& own) { return own.get() == cell; });
 }
 
-// Moves pasted blocks into the cell's numbers. Blocks with distinct local numbers keep their
-// spacing as one run (the shift still to apply); blocks sharing a local number (copied from
-// different cells, or one number twice) each get the next free number, and a wire follows
-// the first block that carried its source's identifier. False when the cell has no room.
+// Moves pasted blocks into the cell's numbers. Blocks with distinct local numbers keep them
+// when the cell has none of them (cut blocks pasted back), else their spacing as one run (the
+// shift still to apply); blocks sharing a local number (copied from different cells, or one
+// number twice) each get the next free number, and a wire follows the first block that
+// carried its source's identifier. False when the cell has no room.
 bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
                           int32_t& shift) {
     std::set<uint16_t> locals;
@@ -490,6 +477,10 @@ bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TB
     if (locals.size() == blocks.size()) {
         for (auto& block : blocks)
             block->SetCellNumber(cell.CellNumber);
+        shift = 0;
+        if (std::none_of(locals.begin(), locals.end(),
+                         [&cell](uint16_t local) { return cell.FindBlock(local); }))
+            return true;
         const int32_t minId = (uint32_t(cell.CellNumber) << 16) | *locals.begin();
         const int span = *locals.rbegin() - *locals.begin();
         const int32_t first = cell.FindFreeIdRun(span);
@@ -531,42 +522,55 @@ bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TB
     return true;
 }
 
+bool IsPasted(const std::vector<std::unique_ptr<TBlock>>& blocks, int32_t id) {
+    return std::any_of(blocks.begin(), blocks.end(),
+                       [id](const auto& block) { return block->ID == id; });
+}
+
+// Drops the pasted blocks' wires from blocks outside the group; with keepFromCell those from a
+// block of the cell stay.
+void DropWiresFromOutside(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
+                          bool keepFromCell) {
+    for (auto& block : blocks) {
+        for (int input = 0; input < MaxInputs; ++input) {
+            const TInputLine* wire = block->GetInput(input);
+            if (!wire || IsPasted(blocks, wire->SourceId))
+                continue;
+            const TBlock* source = cell.FindBlock(wire->SourceId);
+            if (!keepFromCell || !source || source->ID != wire->SourceId)
+                block->SetInputLine(input, nullptr);
+        }
+    }
+}
+
+// The undo action and the notification of a block the cell made; null when it made none.
+TBlock* RecordInsertedBlock(TQuendalModel& model, const TBlockList& cell, TBlock* block) {
+    if (!block)
+        return nullptr;
+    auto action = std::make_unique<TInsertBlockUndoAction>();
+    action->SetUndoData(block->ID);
+    model.AddUndoAction(std::move(action), false);
+    model.SetChanged();
+    TModelChange change;
+    change.CellNumber = cell.CellNumber;
+    change.BlockHandle = block->ID;
+    change.NewRect = block->GetExtent();
+    model.NotifyViews(nmBlocksInserted, NotifyData(&change));
+    return block;
+}
+
 } // namespace
 
 TBlock* TQuendalModel::InsertTextBlock(TBlockList* cell, const TRect& area) {
     if (Refused(*this) || !OwnsCell(*this, cell))
         return nullptr;
-    TBlock* block = cell->InsertCommentBlock(area);
-    if (!block)
-        return nullptr;
-    auto action = std::make_unique<TInsertBlockUndoAction>();
-    action->SetUndoData(block->ID);
-    AddUndoAction(std::move(action), false);
-    SetChanged();
-    TModelChange change;
-    change.CellNumber = cell->CellNumber;
-    change.BlockHandle = block->ID;
-    change.NewRect = block->GetExtent();
-    NotifyViews(nmBlocksInserted, NotifyData(&change));
-    return block;
+    return RecordInsertedBlock(*this, *cell, cell->InsertCommentBlock(area));
 }
 
 TBlock* TQuendalModel::InsertGraphBlock(TBlockList* cell, int typeId, const TRect& area) {
     if (Refused(*this) || !OwnsCell(*this, cell))
         return nullptr;
-    TBlock* block = cell->InsertGraphBlock(typeId, area);
-    if (!block)
-        return nullptr;
-    auto action = std::make_unique<TInsertBlockUndoAction>();
-    action->SetUndoData(block->ID);
-    AddUndoAction(std::move(action), false);
-    SetChanged();
-    TModelChange change;
-    change.CellNumber = cell->CellNumber;
-    change.BlockHandle = block->ID;
-    change.NewRect = block->GetExtent();
-    NotifyViews(nmBlocksInserted, NotifyData(&change));
-    return block;
+    return RecordInsertedBlock(*this, *cell, cell->InsertGraphBlock(typeId, area));
 }
 
 void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selection, QPoint& where) {
@@ -591,6 +595,9 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
         minLeft = std::min(minLeft, block->Rect.Left);
         minTop = std::min(minTop, block->Rect.Top);
     }
+    // A wire from a block that is neither pasted nor in this cell would tie the copy to an
+    // unrelated block.
+    DropWiresFromOutside(*cell, blocks, true);
     int32_t shift = 0;
     if (!RenumberSharedLocals(*cell, blocks, shift)) {
         ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
@@ -602,30 +609,28 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     for (int i = 0; i < cell->Count(); ++i)
         bottom = std::max(bottom, cell->Get(i)->Rect.Bottom);
     const int down = bottom + 20 - minTop;
-    // Wires whose sources stay behind would tie the copy to unrelated blocks of this cell.
-    std::vector<TBlock*> pasted;
-    for (auto& block : blocks)
-        pasted.push_back(block.get());
-    for (auto& block : blocks) {
-        for (int input = 0; input < MaxInputs; ++input) {
-            const TInputLine* wire = block->GetInput(input);
-            if (wire && std::none_of(pasted.begin(), pasted.end(),
-                                     [wire](const TBlock* b) { return b->ID == wire->SourceId; }))
-                block->SetInputLine(input, nullptr);
-        }
-    }
-    for (auto& block : blocks) {
-        if (shift != 0)
+    // Shifted numbers would tie a wire from a block outside the group to the wrong block.
+    if (shift != 0) {
+        DropWiresFromOutside(*cell, blocks, false);
+        for (auto& block : blocks)
             block->ShiftIds(shift);
-        // Exactly by that distance: no grid snap.
-        if (down != 0) {
-            block->Rect.Offset(0, down);
-            for (int input = 0; input < MaxInputs; ++input) {
-                if (TInputLine* wire = block->GetInput(input)) {
-                    for (int i = 0; i < wire->PointCount; ++i)
-                        wire->Points[size_t(i)] += QPoint(0, down);
-                    wire->UpdateBounds();
-                }
+    }
+    // Exactly by that distance: no grid snap. A wire from a block of the cell keeps its bends
+    // and ends at the block's new place, as when the block is moved.
+    for (auto& block : blocks) {
+        if (down == 0)
+            continue;
+        block->Rect.Offset(0, down);
+        for (int input = 0; input < MaxInputs; ++input) {
+            TInputLine* wire = block->GetInput(input);
+            if (!wire)
+                continue;
+            if (IsPasted(blocks, wire->SourceId)) {
+                for (int i = 0; i < wire->PointCount; ++i)
+                    wire->Points[size_t(i)] += QPoint(0, down);
+                wire->UpdateBounds();
+            } else {
+                wire->RouteEnd(block->Rect);
             }
         }
     }
@@ -922,8 +927,8 @@ bool TQuendalModel::ChangeWire(BlockHandle dest, int mode, std::unique_ptr<TInpu
 
 // ---- clipboard
 
-void TQuendalModel::CopyCellToClipboard(int number, int position) {
-    const TBlockList* cell = GetCell(IndexOfCell(number, position));
+void TQuendalModel::CopyCellToClipboard(int number) {
+    const TBlockList* cell = FindCell(number);
     if (!cell)
         return;
     platform::WaitCursor wait;

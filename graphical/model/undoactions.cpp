@@ -61,17 +61,17 @@ bool TRenameCellUndoAction::UndoAction(TModel* model, bool isRedo) {
 }
 
 void TInsertCellUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
-    As<TDeleteCellUndoAction>(redo)->SetUndoData(Project(model), CellNumber, Position);
+    As<TDeleteCellUndoAction>(redo)->SetUndoData(Project(model), CellNumber);
 }
 
 bool TInsertCellUndoAction::UndoAction(TModel* model, bool isRedo) {
     CreateRedoAction<TDeleteCellUndoAction>(model, isRedo);
-    return Project(model)->DeleteCell(CellNumber, Position);
+    return Project(model)->DeleteCell(CellNumber);
 }
 
-bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber, int position) {
+bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber) {
     CellNumber = uint16_t(cellNumber);
-    Position = model->IndexOfCell(cellNumber, position);
+    Position = model->IndexOfCell(cellNumber);
     const TBlockList* cell = model->GetCell(Position);
     if (!cell) {
         ShowError(QStringLiteral(
@@ -84,24 +84,23 @@ bool TDeleteCellUndoAction::SetUndoData(TQuendalModel* model, int cellNumber, in
 }
 
 void TDeleteCellUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
-    As<TInsertCellUndoAction>(redo)->SetUndoData(CellNumber, Position);
+    As<TInsertCellUndoAction>(redo)->SetUndoData(CellNumber);
 }
 
 bool TDeleteCellUndoAction::UndoAction(TModel* model, bool isRedo) {
     TReadBackScope readBack;
     TQuendalModel* project = Project(model);
-    TBlockList* cell = project->CreateCellAt(Position, CellNumber);
-    bool ok = false;
-    if (cell) {
-        try {
-            ok = cell->LoadFromLines(true, Lines, CellNumber);
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        cell->PushToEngine();
-        project->NotifyViews(nmCellInserted, CellNumber);
-        CreateRedoAction<TInsertCellUndoAction>(model, isRedo);
-    }
+    // A cell that has taken the number meanwhile keeps it; this one comes back under another.
+    int number = CellNumber;
+    if (project->FindCell(number) && !project->NextFreeCellNumber(number))
+        return false;
+    const bool ok = project->ReadCellAt(Position, CellNumber, number, Lines);
+    if (!project->FindCell(number))
+        return false;
+    // The redo removes the cell that came back.
+    CellNumber = uint16_t(number);
+    project->NotifyViews(nmCellInserted, CellNumber);
+    CreateRedoAction<TInsertCellUndoAction>(model, isRedo);
     return ok;
 }
 

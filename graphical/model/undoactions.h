@@ -45,12 +45,7 @@ public:
 
 class TInsertCellUndoAction : public TCellUndoAction {
 public:
-    // The cell's place, which tells two cells of one number apart; -1 for the first.
-    int Position = -1;
-    void SetUndoData(int cellNumber, int position = -1) {
-        CellNumber = uint16_t(cellNumber);
-        Position = position;
-    }
+    void SetUndoData(int cellNumber) { CellNumber = uint16_t(cellNumber); }
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;
 };
@@ -58,7 +53,7 @@ public:
 class TDeleteCellUndoAction : public TCellDataUndoAction {
 public:
     int Position = 0;
-    bool SetUndoData(TQuendalModel* model, int cellNumber, int position = -1);
+    bool SetUndoData(TQuendalModel* model, int cellNumber);
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;
 };

@@ -30,11 +30,9 @@ QString FormatDumpValue(uint16_t word) {
 }
 
 TMoltraneFileForm::TMoltraneFileForm(TModel* model, QWidget* parent)
-    : TSingleChildForm(nullptr, FileWindowRect, parent), grid_(new TRowGrid), rows_(grid_),
+    : TDataWindow(nullptr, FileWindowRect, HexOutput, parent),
       follower_([this](int code, NotifyData data) { UpdateAspekt(code, data); },
                 [this] { ModelDestroyed(); }) {
-    SetUpDataWindow(*this, grid_,
-                    [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); });
     rows_.Word = [this](int i) { return QuendalModel()->GetDumpWord(i); };
     ColorsChanged();
     RegisterInstance();
@@ -53,7 +51,7 @@ void TMoltraneFileForm::RegisterInstance() {
     MoltraneFileForm = this;
 }
 
-int TMoltraneFileForm::DumpLength() const {
+int TMoltraneFileForm::DataLength() const {
     const TQuendalModel* model = QuendalModel();
     return model ? std::clamp(model->DataDumpLength, 0, TQuendalModel::DataDumpSize) : 0;
 }
@@ -69,26 +67,13 @@ void TMoltraneFileForm::ModelDestroyed() {
     grid_->viewport()->update();
 }
 
-void TMoltraneFileForm::AfterShow() {
-    rows_.ResetShown();
-    Layout();
-}
-
-void TMoltraneFileForm::AfterResize() {
-    Layout();
-}
-
 void TMoltraneFileForm::AfterClose() {
     ForgetChild(MoltraneFileForm, this);
 }
 
-void TMoltraneFileForm::Layout() {
-    rows_.Layout(DumpLength(), HexOutput);
-}
-
 void TMoltraneFileForm::Refresh() {
     const TQuendalModel* model = QuendalModel();
-    rows_.Refresh(DumpLength(), model ? model->PreviousDataDumpLength : 0, HexOutput);
+    RefreshRows(model ? model->PreviousDataDumpLength : 0);
 }
 
 void TMoltraneFileForm::UpdateAspekt(int code, NotifyData) {
@@ -96,24 +81,13 @@ void TMoltraneFileForm::UpdateAspekt(int code, NotifyData) {
         Refresh();
 }
 
-void TMoltraneFileForm::RowTexts(int row, QString& seen, QString& added) const {
-    rows_.RowTexts(row, QuendalModel() ? DumpLength() : 0, HexOutput, seen, added);
-}
-
-void TMoltraneFileForm::DrawCell(QPainter& painter, int row, const QRect& rect) {
-    rows_.DrawRow(painter, rect, row, DumpLength(), HexOutput,
-                  {ViewColor(cnDataBackgnd), ViewColor(cnDataText), ViewColor(cnDataIndex),
-                   ViewColor(cnDataChanged)});
+TDataColors TMoltraneFileForm::DataColors() const {
+    return {ViewColor(cnDataBackgnd), ViewColor(cnDataText), ViewColor(cnDataIndex),
+            ViewColor(cnDataChanged)};
 }
 
 void TMoltraneFileForm::ColorsChanged() {
-    grid_->SetBackground(ViewColor(cnDataBackgnd));
-    grid_->SetRowFont(ViewFont(fvData));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ViewColor(cnDataBackgnd));
-    setPalette(pal);
-    Layout(); // another font fits another number of values in a row
-    grid_->viewport()->update();
+    SetLook(ViewFont(fvData), ViewColor(cnDataBackgnd));
 }
 
 TMoltraneFileForm* ShowFileWindow(QMdiArea* area, TQuendalModel* model) {

@@ -2,18 +2,14 @@
 // fit, the values of the last step in a highlight colour.
 #pragma once
 
-#include "framework/simwindows/datarows.h"
-#include "framework/simwindows/singlechild.h"
+#include "framework/simwindows/datawindow.h"
 #include "graphical/model/modelfollower.h"
-
-#include <QString>
 
 class QMdiArea;
 class TQuendalModel;
-class TRowGrid;
 class TWinRegistry;
 
-class TMoltraneFileForm : public TSingleChildForm {
+class TMoltraneFileForm : public TDataWindow {
     Q_OBJECT
 
 public:
@@ -28,25 +24,14 @@ public:
     void ModelDestroyed() override;
     void RegisterInstance() override;
 
-    TRowGrid* Grid() const { return grid_; }
-    int ValuesPerRow() const { return rows_.ValuesPerRow(); }
-    int ShownLength() const { return rows_.ShownLength(); }
-    // The texts row shows: the values already seen and the new ones (both without the index).
-    void RowTexts(int row, QString& seen, QString& added) const;
-
 protected:
-    void AfterShow() override;
-    void AfterResize() override;
     void AfterClose() override;
+    int DataLength() const override;
+    TDataColors DataColors() const override;
 
 private:
-    void Layout();
     void Refresh();
-    int DumpLength() const;
-    void DrawCell(QPainter& painter, int row, const QRect& rect);
 
-    TRowGrid* grid_;
-    TDataRows rows_;
     TModelFollower follower_;
 };
 

@@ -31,22 +31,12 @@ TWindowRect WatchWindowRect;
 int WatchNameColWidth = 100;
 
 TWatchForm::TWatchForm(TModel* model, QWidget* parent)
-    : TSingleChildForm(model, WatchWindowRect, parent) {
-    setWindowTitle(QStringLiteral("\u00DCberwachte Variablen"));
-    ResizeUnlessPlaced(240, 125);
-
-    columns_ = new TWatchColumns(WatchNameColWidth);
-    setWidget(columns_);
-    grid_ = columns_->Grid();
-    columns_->IsCommandEnabled = [this](int tag) { return IsCommandEnabled(tag); };
-    columns_->DoCommand = [this](int tag) { DoCommand(tag); };
+    : TWatchWindow(model, WatchWindowRect, QSize(240, 125), WatchNameColWidth, parent) {
     columns_->NameWidthChanged = [](int width) { WatchNameColWidth = width; };
     columns_->AddCommand(cmSetWatchValue, QStringLiteral("Wert ver\u00E4ndern..."),
                          QKeySequence(Qt::Key_Return));
     columns_->AddCommand(cmKillWatch, QStringLiteral("Bezeichner aus Liste l\u00F6schen"),
                          QKeySequence(Qt::Key_Delete));
-    grid_->DrawCell = [this](QPainter& p, int row, const QRect& r) { DrawCell(p, row, r); };
-    grid_->KeyDown = [this](QKeyEvent* event) { return GridKeyDown(event); };
     grid_->DoubleClick = [this] { DoCommand(cmSetWatchValue); };
 
     ColorsChanged();

@@ -1,17 +1,13 @@
 // The list of watched simulator variables with their current values.
 #pragma once
 
-#include "framework/simwindows/singlechild.h"
-#include "framework/simwindows/watchcolumns.h"
+#include "framework/simwindows/watchwindow.h"
 
-class QHeaderView;
 class QMdiArea;
-class QMenu;
 class TQuendalModel;
-class TRowGrid;
 class TWinRegistry;
 
-class TWatchForm : public TSingleChildForm {
+class TWatchForm : public TWatchWindow {
     Q_OBJECT
 
 public:
@@ -28,23 +24,15 @@ public:
     void ModelAttached() override;
     void RegisterInstance() override;
 
-    TRowGrid* Grid() const { return grid_; }
-    QHeaderView* Header() const { return columns_->Header(); }
-    QMenu* LocalMenu() const { return columns_->Menu(); }
-    int ValueColumnX() const { return columns_->ValueColumnX(); }
-
 protected:
     void AfterShow() override;
     void AfterClose() override;
+    void DrawCell(QPainter& painter, int row, const QRect& rect) override;
+    bool GridKeyDown(QKeyEvent* event) override;
 
 private:
     TQuendalModel* QuendalModel() const;
     void UpdateRowCount();
-    void DrawCell(QPainter& painter, int row, const QRect& rect);
-    bool GridKeyDown(QKeyEvent* event);
-
-    TWatchColumns* columns_;
-    TRowGrid* grid_;
 };
 
 extern TWatchForm* WatchForm;

@@ -10,6 +10,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fstream>
 #include <map>
 #include <stdexcept>
 
@@ -46,6 +47,12 @@ private:
     void Compile(const std::string& text) {
         SetText(text);
         form->DoCommand(250);
+    }
+    // The compiler error lines handed over at once, whole lines only; empty otherwise.
+    QStringList Listed() const {
+        if (errors.size() != 1 || !errors[0].endsWith("\r\n"))
+            return {};
+        return errors[0].split("\r\n", Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -108,6 +115,42 @@ private slots:
         QCOMPARE(goToError, 1);
         QVERIFY(!form->IsCommandEnabled(303));
         QVERIFY(!form->IsCommandEnabled(304));
+    }
+
+    void compileCountsErrorsPastTheListed() {
+        // the undefined label on line 1 is found last, after 299 other errors
+        std::string text = "GOTO #nirgends\r\n";
+        for (int i = 0; i < 299; ++i)
+            text += "zz = 1\r\n";
+        Compile(text);
+        QCOMPARE(messages.value(1), QStringLiteral("E:  300 Fehler gefunden:"));
+        const QStringList listed = Listed();
+        QVERIFY(listed.size() > 10 && listed.size() < 300);
+        QCOMPARE(listed[0], QStringLiteral("Zeile 1: Sprungmarke #NIRGENDS nicht definiert"));
+        for (int i = 1; i < listed.size(); ++i)
+            QCOMPARE(listed[i], QStringLiteral("Zeile %1: unbekannter Name 'ZZ'").arg(i + 1));
+    }
+
+    void aBinaryFileCountsEveryLineWithNulBytes() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("prog.bin").toStdString();
+        {
+            std::ofstream out(path, std::ios::binary);
+            for (int i = 0; i < 300; ++i)
+                out << std::string("\x7f"
+                                   "ELF\x02\x01\x01\0\0\0\xff\n",
+                                   12);
+        }
+        const std::unique_ptr<TEditorForm> binary(
+            TMDIChildForm::Create<TEditorForm>(nullptr, path));
+        binary->show();
+        binary->DoCommand(250);
+        QCOMPARE(messages.value(1), QStringLiteral("E:  300 Fehler gefunden:"));
+        const QStringList listed = Listed();
+        QVERIFY(listed.size() > 10 && listed.size() < 300);
+        for (int i = 0; i < listed.size(); ++i)
+            QCOMPARE(listed[i],
+                     QStringLiteral("Zeile %1: unerwartetes Zeichen (Nullbyte)").arg(i + 1));
     }
 
     void stepsLineByLineWithWatches() {

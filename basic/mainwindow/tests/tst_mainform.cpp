@@ -1,7 +1,7 @@
 // The BASIC program's main window: idle calls only after events, enabling without a source
 // window, with one and before a shortcut, opening a file that is open already, the stored main
 // rectangle, the desktop with a bad record, find and replace, prints from the printer set-up,
-// and closing during a download.
+// the hint of a button under a menu, and closing during a download.
 #include "basic/dialogs/coloroptionsdlg.h"
 #include "basic/dialogs/envoptiondlg.h"
 #include "basic/editors/editorchild.h"
@@ -435,6 +435,38 @@ private slots:
         QCOMPARE(newer->TextEditor()->GetLineString(1), std::string("XYPRINT 1"));
         recorder.QueueAnswer(platform::Button::No);
         recorder.QueueAnswer(platform::Button::No);
+        CloseAndFree(form);
+    }
+
+    void aHintLastsWhileThePointerRestsOnItsButton() {
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = form->OpenEditor(File("h.bas"));
+        QVERIFY(editor);
+        form->AppIdle();
+        QWindow* window = form->windowHandle();
+        QMenu* develop = form->Menu("DevelopmentMenu");
+        QAction* item = form->CommandItem(cmCompile);
+        const QPoint title = form->menuBar()->mapTo(
+            form.get(), form->menuBar()->actionGeometry(develop->menuAction()).center());
+        QTest::mouseMove(window, title);
+        QTest::mouseClick(window, Qt::LeftButton, {}, title);
+        QTRY_VERIFY(develop->isVisible());
+        // Compilieren chosen with the mouse; as the compile runs, the pointer is found on the
+        // compile button that lay under the menu.
+        QToolButton* button = form->CommandButton(cmCompile);
+        const QPoint onButton = form->mapFromGlobal(button->mapToGlobal(button->rect().center()));
+        const QPoint onItem = develop->actionGeometry(item).center();
+        QTest::mouseMove(develop->windowHandle(), onItem);
+        const QMetaObject::Connection arrive =
+            connect(item, &QAction::triggered, this, [&] { QTest::mouseMove(window, onButton); });
+        QTest::mouseClick(develop->windowHandle(), Qt::LeftButton, {}, onItem);
+        disconnect(arrive);
+        QTRY_VERIFY(!develop->isVisible());
+        QCOMPARE(form->StatusPanel(3)->text(), QStringLiteral("Compilieren"));
+        // on the source text the hint is gone
+        QTest::mouseMove(window, editor->TextEditor()->mapTo(form.get(), QPoint(40, 40)));
+        form->AppIdle();
+        QCOMPARE(form->StatusPanel(3)->text(), form->StatusText());
         CloseAndFree(form);
     }
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -197,6 +198,27 @@ private slots:
         QCOMPARE(model_->SimState, ssReady);
         QCOMPARE(model_->CurrentItem, -1);
         QCOMPARE(view_.DataOf(nmCurrentItem), (std::vector<NotifyData>{0, 1}));
+    }
+
+    // Over a main window away from the middle, the dialog opens in the middle of the screen.
+    void opensInTheMiddleOfTheScreen() {
+        Load(ProjectText());
+        platform::DialogRecorder recorder;
+        QWidget owner;
+        owner.setGeometry(10, 10, 200, 150);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        TCompilerForm form(&owner);
+        form.SetModel(model_.get());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QPoint offCentre =
+            form.frameGeometry().center() - owner.screen()->geometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+                 qPrintable(QString("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+        QTRY_VERIFY(form.ThreadFinished);
+        QTest::mouseClick(form.bClose, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
     }
 
     void compileErrorHandsTheBlockOver() {

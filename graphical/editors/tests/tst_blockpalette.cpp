@@ -31,6 +31,19 @@ struct Buttons {
     int Tag(int i) const { return blocks[i]->property(kTagProperty).toInt(); }
 };
 
+// A palette over a fake library of the given groups, bound to buttons and showing group 0.
+struct BoundPalette {
+    TBlockCatalogue catalogue{NoMessages()};
+    TBlockPalette palette{catalogue};
+    Buttons buttons;
+
+    explicit BoundPalette(const std::vector<std::pair<std::string, int>>& groups) {
+        QVERIFY(catalogue.Load(MakeFakeLibrary(groups)));
+        palette.InitBlockPalette(&buttons.back, buttons.List(), &buttons.forward);
+        palette.SelectBlockGroup(0);
+    }
+};
+
 struct Recorder {
     QStringList messages;
     TBlockCatalogue::ErrorHandler Handler() {
@@ -95,13 +108,34 @@ private slots:
         QCOMPARE(palette.FirstIndex(), 0);
     }
 
-    void groupOutsideTheListHidesEverything() {
-        TBlockCatalogue catalogue(NoMessages());
-        QVERIFY(catalogue.Load(MakeFakeLibrary({{"A", 10}})));
-        TBlockPalette palette(catalogue);
-        Buttons buttons;
-        palette.InitBlockPalette(&buttons.back, buttons.List(), &buttons.forward);
+    // Fewer buttons in use keep the types shown as far as they fit; more fill up from the
+    // group's end rather than leave buttons empty.
+    void usableButtonsLimitThePalette() {
+        BoundPalette bound({{"A", 10}});
+        TBlockPalette& palette = bound.palette;
+        const Buttons& buttons = bound.buttons;
+        palette.SetUsableButtons(4);
+        QCOMPARE(buttons.Shown(), 4);
+        for (int i = 0; i < 7; ++i)
+            palette.ScrollBlockPalette(true);
+        QCOMPARE(palette.FirstIndex(), 6);
+        QCOMPARE(buttons.Tag(3), 20109);
+        QVERIFY(!buttons.forward.isEnabled());
+
+        palette.SetUsableButtons(8);
+        QCOMPARE(buttons.Shown(), 8);
+        QCOMPARE(palette.FirstIndex(), 2);
+        QCOMPARE(buttons.Tag(7), 20109);
+        palette.SetUsableButtons(3);
         palette.SelectBlockGroup(0);
+        QCOMPARE(buttons.Shown(), 3);
+        QVERIFY(buttons.forward.isEnabled());
+    }
+
+    void groupOutsideTheListHidesEverything() {
+        BoundPalette bound({{"A", 10}});
+        TBlockPalette& palette = bound.palette;
+        const Buttons& buttons = bound.buttons;
         palette.SelectBlockGroup(1);
         QCOMPARE(buttons.Shown(), 0);
         QVERIFY(!buttons.forward.isEnabled());
@@ -299,6 +333,7 @@ private slots:
         QVERIFY(catalogue.Load(LoadImagesLibrary()));
         TBlockPalette palette(catalogue);
         TBlockPaletteBar bar(palette, catalogue);
+        bar.resize(bar.sizeHint());
         bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
 
@@ -327,6 +362,39 @@ private slots:
         commands.clear();
         QTest::mouseClick(bar.BlockButton(7), Qt::LeftButton);
         QCOMPARE(commands, QList<int>{20000 + catalogue.Group(arithmetic)->GetBlock(7)->ID});
+    }
+
+    // Narrowed, the bar uses as many block buttons as fit, and every type stays in reach.
+    void narrowPaletteBarKeepsEveryTypeInReach() {
+        TBlockCatalogue catalogue(NoMessages());
+        QVERIFY(catalogue.Load(LoadImagesLibrary()));
+        TBlockPalette palette(catalogue);
+        TBlockPaletteBar bar(palette, catalogue);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        const int arithmetic = 2;
+        const int count = catalogue.Group(arithmetic)->Count();
+        bar.CBBlockKategorie()->setCurrentIndex(arithmetic);
+        emit bar.CBBlockKategorie()->activated(arithmetic);
+        auto inside = [&bar] {
+            for (const QWidget* control : bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (control->isVisible() && !bar.rect().contains(control->geometry()))
+                    return false;
+            return true;
+        };
+
+        bar.resize(bar.minimumSizeHint());
+        QCOMPARE(palette.VisibleCount(), 1);
+        QVERIFY(inside());
+        QVERIFY(bar.BlockForwardButton()->x() > bar.BlockButton(0)->geometry().right());
+        while (bar.BlockForwardButton()->isEnabled())
+            QTest::mouseClick(bar.BlockForwardButton(), Qt::LeftButton);
+        QCOMPARE(palette.FirstIndex(), count - 1);
+
+        bar.resize(bar.sizeHint());
+        QCOMPARE(palette.VisibleCount(), 8);
+        QCOMPARE(palette.FirstIndex(), count - 8);
+        QVERIFY(inside());
     }
 
     // Renders the palette of every group and keeps the pictures for a look.

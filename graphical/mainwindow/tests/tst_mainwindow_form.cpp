@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
@@ -161,6 +162,36 @@ TRecordingForm* AddChild(TTavrisselForm& form, const QString& title) {
     return child;
 }
 
+// Whether the control lies whole inside every widget between it and the window.
+bool ShownWhole(const QWidget* control, const QWidget* window) {
+    QRect rect = control->rect();
+    for (const QWidget* widget = control; widget != window; widget = widget->parentWidget()) {
+        rect.translate(widget->pos());
+        if (!widget->parentWidget()->rect().contains(rect))
+            return false;
+    }
+    return true;
+}
+
+// The tool-bar controls shown but cut off, and the panels lying over each other.
+QStringList ToolbarControlsOutOfReach(TTavrisselForm& form) {
+    QStringList out;
+    for (TDockToolbar* row : {form.MainDockToolbar(), form.BlockDockToolbar()}) {
+        for (QWidget* control : row->findChildren<QWidget*>()) {
+            const bool isControl =
+                qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control);
+            if (isControl && control->isVisibleTo(&form) && !ShownWhole(control, &form))
+                out << control->objectName() + control->toolTip();
+        }
+        const std::vector<TMHToolbar*>& panels = row->Panels();
+        for (size_t i = 0; i < panels.size(); ++i)
+            for (size_t j = i + 1; j < panels.size(); ++j)
+                if (panels[i]->geometry().intersects(panels[j]->geometry()))
+                    out << panels[i]->objectName() + " over " + panels[j]->objectName();
+    }
+    return out;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -182,6 +213,7 @@ private slots:
     void gridButtonsKeepTheGridChoiceWhileAlignmentIsOff();
     void closingWritesSettingsAndTheDesktopWhichTheNextStartRestores();
     void hiddenToolbarsComeBackFromTheViewMenu();
+    void everyToolbarControlStaysInReachAtAnyWidth();
     void damagedDesktopIsReportedAndTheProgramRunsOn();
     void unwritableDesktopIsReportedAndTheProgramStillCloses();
     void droppingSeveralFilesOpensOnlyTheFirst();
@@ -202,6 +234,7 @@ private slots:
     void typedConstantsReplaceTheShownValue();
     void shortcutsFollowTheCommandChainWithoutOpeningMenus();
     void idleRunsOnlyAfterEvents();
+    void aHintLastsWhileThePointerRestsOnItsButton();
     void aShortcutFollowsTheChangeJustBeforeIt();
     void gridButtonsSnapAndShowTheGrid();
     // Last: the translations stay installed.
@@ -631,6 +664,43 @@ void TestMainWindow::hiddenToolbarsComeBackFromTheViewMenu() {
     QVERIFY(!form->BlockDockToolbar()->isHidden());
     Stop(form);
     QVERIFY(TWinRegistry(Key).ReadBool(Section, QStringLiteral("Toolbars"), false));
+}
+
+// At the first start's 800 pixels, at the smallest width and grown again, every tool-bar
+// control is whole in the window; the comment button inserts a comment at the smallest width.
+void TestMainWindow::everyToolbarControlStaysInReachAtAnyWidth() {
+    TTavrisselForm* form = Start();
+    QCOMPARE(form->width(), 800);
+    QCOMPARE(ToolbarControlsOutOfReach(*form), QStringList());
+    const int oneLine = form->BlockDockToolbar()->height();
+
+    form->resize(1, form->height());
+    QVERIFY(form->width() < 800);
+    QTRY_COMPARE(ToolbarControlsOutOfReach(*form), QStringList());
+    QVERIFY(form->BlockDockToolbar()->height() > oneLine);
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("kommentar.mtp"), true)));
+    TBlockList* cell = form->Model()->GetCell(0);
+    form->Controller()->OpenCell(cell->CellNumber);
+    QTRY_VERIFY(qobject_cast<TProgramCellForm*>(form->ActiveChild()));
+    form->EnableButtons();
+    auto* comment = form->findChild<QToolButton*>(QStringLiteral("TextBlockButton"));
+    QTest::mouseClick(comment, Qt::LeftButton);
+    QCOMPARE(cell->Count(), 2);
+    QCOMPARE(cell->Get(1)->KindCode(), 1);
+
+    form->resize(1200, form->height());
+    QTRY_COMPARE(form->BlockDockToolbar()->height(), oneLine);
+    QCOMPARE(ToolbarControlsOutOfReach(*form), QStringList());
+    QCOMPARE(BlockPalette().UsableButtons(), 8);
+
+    // Tool bars hidden while the window narrows come back laid out for its width.
+    QMenu* viewMenu = form->Menu("ViewMenu");
+    ClickItem(*form, viewMenu, viewMenu->actions().value(0));
+    QTRY_VERIFY(form->BlockDockToolbar()->isHidden());
+    form->resize(1, form->height());
+    ClickItem(*form, viewMenu, viewMenu->actions().value(0));
+    QTRY_VERIFY(!form->BlockDockToolbar()->isHidden());
+    QTRY_COMPARE(ToolbarControlsOutOfReach(*form), QStringList());
 }
 
 void TestMainWindow::damagedDesktopIsReportedAndTheProgramRunsOn() {
@@ -1241,9 +1311,6 @@ void TestMainWindow::qtTextsAreGermanWhenTheTranslationsAreThere() {
     QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
 }
 
-QTEST_MAIN(TestMainWindow)
-#include "tst_mainwindow_form.moc"
-
 void TestMainWindow::idleRunsOnlyAfterEvents() {
     TTavrisselForm* form = Start();
     QVERIFY(form->OpenProject(WriteProject(QStringLiteral("ruhe.mtp"), true)));
@@ -1267,3 +1334,21 @@ void TestMainWindow::aShortcutFollowsTheChangeJustBeforeIt() {
     QTest::keyClick(form->CellTree(), Qt::Key_Escape);
     QVERIFY(!model->IsSimCommandEnabled(cmStop));
 }
+
+void TestMainWindow::aHintLastsWhileThePointerRestsOnItsButton() {
+    TTavrisselForm* form = Start();
+    QToolButton* button = form->CommandButton(cmCompile);
+    QCursor::setPos(button->mapToGlobal(button->rect().center()));
+    QStatusTipEvent tip(button->statusTip());
+    QApplication::sendEvent(form, &tip);
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(1)->text(), button->statusTip());
+    // the pointer left the button without the button being told: the hint still goes
+    QCursor::setPos(form->CellTree()->mapToGlobal(QPoint(20, 20)));
+    form->AppIdle();
+    QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Bereit"));
+    Stop(form);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow_form.moc"

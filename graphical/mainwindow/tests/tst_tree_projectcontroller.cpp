@@ -124,6 +124,19 @@ class TestProjectController : public QObject {
         QApplication::sendEvent(tree_->viewport(), &press);
         QTest::mouseRelease(tree_->viewport(), Qt::LeftButton, {}, at);
     }
+    // Types the name into the node's in-place editor; false when none opens.
+    bool RenameInPlace(QTreeWidgetItem* node, const char* name) {
+        tree_->setCurrentItem(node);
+        tree_->setFocus();
+        tree_->editItem(node);
+        auto* editor = tree_->findChild<QLineEdit*>();
+        if (!editor)
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return true;
+    }
     void PressOn(QTreeWidgetItem* node, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mousePress(tree_->viewport(), Qt::LeftButton, modifiers,
                           tree_->visualItemRect(node).center());
@@ -310,7 +323,7 @@ private slots:
         QCOMPARE(CellTexts(), QStringList({"Eins"}));
     }
 
-    void secondCellOfOneNumberIsDeletedByItsPlace() {
+    void secondCellOfOneNumberGetsItsOwnNumber() {
         QByteArray text = SampleProject();
         const QByteArray twin = "#CELL_START\r\nID=2\r\nNAME=Zwilling\r\n\r\n#BLOCK_START\r\n"
                                 "GraphBlock\r\nID=131073\r\n10,10,70,50\r\nTYPE=700\r\n"
@@ -318,16 +331,26 @@ private slots:
         text += twin;
         QVERIFY(WriteFile(QDir::current().filePath("twin.mtp"), text));
         QVERIFY(controller_->OpenProject(QDir::current().filePath("twin.mtp")));
-        QCOMPARE(BoxTexts(), QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 2!")});
+        QCOMPARE(BoxTexts(), QStringList{QString::fromUtf8("Programmzelle 2 ist doppelt vorhanden "
+                                                           "und erhält die Nummer 4.")});
         QCOMPARE(CellTexts(), QStringList({"Eins", "Zwei", "Drei", "Zwilling"}));
+        QCOMPARE(Data(Cells()->child(3)), CellData(4));
 
+        // Renamed in place, the node's own cell takes the name.
+        QVERIFY(RenameInPlace(Cells()->child(3), "Vier"));
+        QTRY_COMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei", "Vier"}));
+        QCOMPARE(CellTexts(), ModelCells());
+
+        // Deleted, it goes alone; undo brings it back with its page.
+        QTRY_VERIFY(!tree_->findChild<QLineEdit*>());
         tree_->setCurrentItem(Cells()->child(3));
         QVERIFY(controller_->HandleKey(Qt::Key_Delete));
         QCOMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei"}));
         QCOMPARE(CellTexts(), ModelCells());
         controller_->DoCommand(150);
-        QCOMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei", "Zwilling"}));
+        QCOMPARE(ModelCells(), QStringList({"Eins", "Zwei", "Drei", "Vier"}));
         QCOMPARE(CellTexts(), ModelCells());
+        QVERIFY(MoltraneGetBlockParam(Model()->Engine, int32_t(0x40001)) != nullptr);
 
         // Cut takes the cell it deletes.
         tree_->setCurrentItem(Cells()->child(3));
@@ -336,7 +359,8 @@ private slots:
         QVERIFY(QGuiApplication::clipboard()
                     ->mimeData()
                     ->data(CellClipboardFormat)
-                    .contains("NAME=Zwilling"));
+                    .contains("NAME=Vier"));
+        QVERIFY(BoxTexts().isEmpty());
     }
 
     void cutAndPasteCellKeepsTheTreeInStep() {
@@ -361,14 +385,7 @@ private slots:
 
     void renamingInPlaceKeepsTheNode() {
         QTreeWidgetItem* node = Cells()->child(1);
-        tree_->setCurrentItem(node);
-        tree_->setFocus();
-        tree_->editItem(node);
-        auto* editor = tree_->findChild<QLineEdit*>();
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, "Zweite");
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(RenameInPlace(node, "Zweite"));
         QTRY_COMPARE(Model()->GetCell(1)->Name, std::string("Zweite"));
         QCOMPARE(Cells()->child(1), node);
         QCOMPARE(node->text(0), QStringLiteral("Zweite"));
@@ -376,12 +393,7 @@ private slots:
 
         // A name taken by another cell is refused with the exclamation sound.
         QTRY_VERIFY(!tree_->findChild<QLineEdit*>());
-        tree_->editItem(node);
-        editor = tree_->findChild<QLineEdit*>();
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, "Drei");
-        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(RenameInPlace(node, "Drei"));
         QTRY_COMPARE(boxes_->Beeps().size(), size_t(1));
         QCOMPARE(Model()->GetCell(1)->Name, std::string("Zweite"));
         QCOMPARE(node->text(0), QStringLiteral("Zweite"));

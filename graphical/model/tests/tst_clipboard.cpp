@@ -170,6 +170,50 @@ private slots:
         QVERIFY(BoxTexts(*boxes_).isEmpty());
     }
 
+    void cutBlocksPastedBackKeepTheirNumbersAndWires() {
+        TBlockList* cell = model_->FindCell(1);
+        // Block 4 takes its input from block 3, which stays.
+        const std::vector<TBlock*> cut = {cell->FindBlock(Id(1, 2)), cell->FindBlock(Id(1, 4))};
+        model_->CopyBlocksToClipboard(cell, cut);
+        model_->DeleteBlocksWithUndo(cell, cut);
+        const QByteArray deleted = TextOf(*model_);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[0]->ID, Id(1, 2));
+        QCOMPARE(selection[1]->ID, Id(1, 4));
+        const TInputLine* wire = selection[1]->GetInput(0);
+        QVERIFY(wire);
+        QCOMPARE(wire->SourceId, Id(1, 3));
+        // The wire ends at the block's new place.
+        const TRect& r = selection[1]->Rect;
+        const QPoint end = wire->GetPoint(wire->PointCount - 1);
+        QVERIFY(end.x() >= r.Left && end.x() <= r.Right && end.y() >= r.Top && end.y() <= r.Bottom);
+        const QByteArray pasted = TextOf(*model_);
+        QVERIFY(pasted.contains(QString("ID=65540\r\n%1,%2,%3,%4\r\nIN00=65539,")
+                                    .arg(r.Left)
+                                    .arg(r.Top)
+                                    .arg(r.Right)
+                                    .arg(r.Bottom)
+                                    .toLatin1()));
+        QVERIFY(EngineOk());
+
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), deleted);
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), pasted);
+        QVERIFY(EngineOk());
+
+        // Pasted once more, the numbers shift: the wire from outside would name the wrong
+        // block and goes.
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection[1]->ID, Id(1, 8));
+        QVERIFY(!selection[1]->GetInput(0));
+        QVERIFY(EngineOk());
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
     void pastedTextIsReadAsTheCellReadsIt() {
         TBlockList* cell = model_->FindCell(2);
         std::vector<TBlock*> selection;

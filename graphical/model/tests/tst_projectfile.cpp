@@ -46,11 +46,11 @@ TLines FirstCell() {
     return cell;
 }
 
-TLines SecondCell() {
-    return Cell(2, "Ende",
-                {GraphBlock({Id(2, 1), 602, {"3"}, {}, 10, 10}),
-                 GraphBlock({Id(2, 2), 104, {"2"}, {Id(2, 1)}, 110, 10}),
-                 GraphBlock({Id(2, 4),
+TLines SecondCell(int number = 2) {
+    return Cell(number, "Ende",
+                {GraphBlock({Id(number, 1), 602, {"3"}, {}, 10, 10}),
+                 GraphBlock({Id(number, 2), 104, {"2"}, {Id(number, 1)}, 110, 10}),
+                 GraphBlock({Id(number, 4),
                              1000,
                              {"Anfang Gr\xF6\xDF"
                               "e"},
@@ -406,7 +406,7 @@ private slots:
             QVERIFY(saved.contains(block));
             QCOMPARE(saved.count("IN00=65539,1:"), 2);
             // Undoing the cell's delete brings the block back without telling of it again.
-            model.DeleteCellWithUndo(1, 0);
+            model.DeleteCellWithUndo(1);
             model.Undo();
             QCOMPARE(model.GetCell(0)->Count(), 6);
             QCOMPARE(MessageBoxTexts(recorder).size(), 2);
@@ -690,7 +690,7 @@ private slots:
             // The block without a type is saved as it was read.
             QVERIFY(model.Save());
             QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
-            model.DeleteCellWithUndo(1, 0);
+            model.DeleteCellWithUndo(1);
             model.Undo();
             model.Redo();
             model.Undo();
@@ -703,58 +703,92 @@ private slots:
         platform::DialogRecorder recorder;
         TLines project = {Header, "Version=1.0", "1", ""};
         AppendCell(project, FirstCell());
-        AppendCell(project, FirstCell());
+        // A default name follows the number.
+        TLines again = FirstCell();
+        again[1] = "NAME=Zelle 5";
+        AppendCell(project, again);
         TQuendalModel model;
         QVERIFY(Load(model, project));
-        QCOMPARE(MessageBoxTexts(recorder),
-                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+        QCOMPARE(model.GetCell(1)->Name, std::string("Zelle 1"));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QCOMPARE(recorder.Boxes().front().kind, platform::BoxKind::Warning);
+        QCOMPARE(
+            recorder.Boxes().front().text,
+            QString::fromUtf8("Programmzelle 5 ist doppelt vorhanden und erhält die Nummer 1."));
         QCOMPARE(model.CellCount(), 2);
-        // The first cell's page still holds its blocks.
-        QVERIFY(MoltraneGetBlockParam(model.Engine, Id(5, 1)) != nullptr);
+        // The first cell's page still holds its blocks; the second has a page of its own.
         QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(1, 1))), QByteArray("42"));
     }
 
-    void secondCellOfOneNumberIsKeptAndRemovedAlone() {
+    void secondCellOfOneNumberGetsAFreeNumber() {
         platform::DialogRecorder recorder;
-        const TLines twin = Cell(5, "Zwilling",
-                                 {GraphBlock({Id(5, 1), 700, {"7"}, {}, 10, 10}),
-                                  GraphBlock({Id(5, 2), 104, {"1"}, {Id(5, 1)}, 110, 10})});
-        const TLines project = ProjectOf({FirstCell(), SecondCell(), twin});
-        TQuendalModel model;
-        QVERIFY(Load(model, project));
-        QCOMPARE(MessageBoxTexts(recorder),
-                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
-        QCOMPARE(model.CellCount(), 3);
-        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
-        QCOMPARE(model.GetCell(2)->Count(), 2);
-        const auto param = [&model] {
-            const char* text = MoltraneGetBlockParam(model.Engine, Id(5, 1));
-            return QByteArray(text ? text : "<none>");
+        const auto twin = [](int number) {
+            return Cell(number, "Zwilling",
+                        {GraphBlock({Id(number, 1), 700, {"7"}, {}, 10, 10}),
+                         GraphBlock({Id(number, 2), 104, {"1"}, {Id(number, 1)}, 110, 10})});
         };
-        QCOMPARE(param(), QByteArray("42"));
+        // The later cell 1 keeps its number: the twin takes one that no cell of the file names.
+        const TLines one = Cell(1, "Eins", {GraphBlock({Id(1, 1), 700, {"1"}, {}, 10, 10})});
+        TQuendalModel model;
+        QVERIFY(Load(model, ProjectOf({FirstCell(), SecondCell(), twin(5), one})));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QString::fromUtf8(
+                     "Programmzelle 5 ist doppelt vorhanden und erhält die Nummer 3.")});
+        QCOMPARE(model.CellCount(), 4);
+        const TBlockList* moved = model.GetCell(2);
+        QCOMPARE(moved->CellNumber, uint16_t(3));
+        QCOMPARE(moved->Name, std::string("Zwilling"));
+        QCOMPARE(moved->Get(1)->ID, Id(3, 2));
+        QCOMPARE(moved->Get(1)->GetInput(0)->SourceId, Id(3, 1));
+        QCOMPARE(model.GetCell(3)->CellNumber, uint16_t(1));
+        // Every cell is compiled, each from its own page.
+        ReferenceEngine reference({FirstCell(), SecondCell(), twin(3), one});
+        QVERIFY(reference.pushed);
+        QCOMPARE(Compile(model.Engine), Compile(reference.engine));
         QVERIFY(model.Save());
-        QCOMPARE(ReadFile(Path("p.mtp")), Join(project));
+        QCOMPARE(ReadFile(Path("p.mtp")),
+                 Join(ProjectOf({FirstCell(), SecondCell(), twin(3), one})));
 
-        // Deleting the second removes that one alone; undo brings it back in its place.
-        model.DeleteCellWithUndo(5, 2);
-        QCOMPARE(model.CellCount(), 2);
-        QCOMPARE(model.FindCell(5), model.GetCell(0));
-        QCOMPARE(model.GetCell(0)->Count(), 3);
-        QCOMPARE(param(), QByteArray("42"));
-        model.Undo();
+        // Operations by number reach that cell alone.
+        QVERIFY(model.RenameCellWithUndo(3, "Dritte"));
+        QCOMPARE(model.GetCell(0)->Name, FirstCell()[1].substr(5));
+        QCOMPARE(model.GetCell(2)->Name, std::string("Dritte"));
+        model.DeleteCellWithUndo(3);
         QCOMPARE(model.CellCount(), 3);
-        QCOMPARE(model.GetCell(2)->Name, std::string("Zwilling"));
-        QCOMPARE(param(), QByteArray("42"));
+        QCOMPARE(model.GetCell(0)->Count(), 3);
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
+        QVERIFY(!MoltraneGetBlockParam(model.Engine, Id(3, 1)));
+        model.Undo();
+        QCOMPARE(model.GetCell(2)->Name, std::string("Dritte"));
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(3, 1))), QByteArray("7"));
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(5, 1))), QByteArray("42"));
+        QCOMPARE(MessageBoxTexts(recorder).size(), 1);
+    }
+
+    void restoredCellWhoseNumberIsTakenGetsAFreeOne() {
+        TQuendalModel model;
+        QVERIFY(Load(model, ProjectOf({FirstCell(), SecondCell()})));
+        platform::DialogRecorder recorder;
+        model.DeleteCellWithUndo(2);
+        // Taken behind the undo stack's back.
+        QVERIFY(model.CreateCellAt(-1, 2));
+        model.Undo();
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QString::fromUtf8(
+                     "Programmzelle 2 ist doppelt vorhanden und erhält die Nummer 1.")});
+        QCOMPARE(model.CellCount(), 3);
+        const TBlockList* restored = model.GetCell(1);
+        QCOMPARE(restored->CellNumber, uint16_t(1));
+        QCOMPARE(restored->Name, std::string("Ende"));
+        QCOMPARE(restored->Get(1)->GetInput(0)->SourceId, Id(1, 1));
+        QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(1, 1))), QByteArray("3"));
+        QCOMPARE(model.GetCell(2)->CellNumber, uint16_t(2));
+        // The redo removes the cell that came back, not the one that took its number.
         model.Redo();
         QCOMPARE(model.CellCount(), 2);
-        QCOMPARE(model.GetCell(0)->Count(), 3);
-        model.Undo();
-
-        // Deleting the first hands its page to the second.
-        model.DeleteCellWithUndo(5, 0);
-        QCOMPARE(model.FindCell(5)->Name, std::string("Zwilling"));
-        QCOMPARE(param(), QByteArray("7"));
-        QCOMPARE(MessageBoxTexts(recorder).size(), 1);
+        QCOMPARE(model.GetCell(1)->CellNumber, uint16_t(2));
+        QCOMPARE(model.GetCell(1)->Count(), 0);
     }
 
     void cellAfterDuplicateFollowsInEngineOrder() {
@@ -762,17 +796,18 @@ private slots:
         const TLines third = Cell(9, "Neun",
                                   {GraphBlock({Id(9, 1), 700, {"9"}, {}, 10, 10}),
                                    GraphBlock({Id(9, 2), 104, {"2"}, {Id(9, 1)}, 110, 10})});
-        const TLines project = ProjectOf({FirstCell(), SecondCell(), FirstCell(), third});
+        const TLines project = ProjectOf({SecondCell(), FirstCell(), SecondCell(), third});
         TQuendalModel model;
         QVERIFY(Load(model, project));
         QCOMPARE(MessageBoxTexts(recorder),
-                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 5!")});
+                 QStringList{QString::fromUtf8(
+                     "Programmzelle 2 ist doppelt vorhanden und erhält die Nummer 1.")});
         QCOMPARE(model.CellCount(), 4);
         const QByteArray loaded = Compile(model.Engine);
         QVERIFY2(!loaded.startsWith("failed"), loaded.constData());
 
-        // The refused duplicate adds no page: the cell after it still comes last.
-        ReferenceEngine reference({FirstCell(), SecondCell(), third});
+        // The pages stand in file order, the renumbered one in its place.
+        ReferenceEngine reference({SecondCell(), FirstCell(), SecondCell(1), third});
         QVERIFY(reference.pushed);
         QCOMPARE(Compile(reference.engine), loaded);
     }

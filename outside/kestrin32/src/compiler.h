@@ -36,7 +36,8 @@ struct CompileMessage {
 
 struct CompileOutput {
     Program program;
-    std::vector<CompileMessage> errors; // sorted by line; empty on success
+    std::vector<CompileMessage> errors; // the first ones by line; empty on success
+    int errorCount = 0;                 // all errors found, also those not listed
 };
 
 CompileOutput Compile(std::string_view source);

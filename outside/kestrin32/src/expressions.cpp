@@ -7,8 +7,19 @@
 namespace kestrin::detail {
 
 void Parser::report(int line, std::string text) {
-    if (errors_.size() < kMaxErrors)
-        errors_.push_back(CompileMessage{line, std::move(text)});
+    ++errorCount_;
+    errors_.push_back(CompileMessage{line, std::move(text)});
+    if (errors_.size() >= 2 * kMaxErrors)
+        keepFirstErrors();
+}
+
+// The first kMaxErrors by line, those of one line in the order found.
+void Parser::keepFirstErrors() {
+    std::stable_sort(
+        errors_.begin(), errors_.end(),
+        [](const CompileMessage& a, const CompileMessage& b) { return a.line < b.line; });
+    if (errors_.size() > kMaxErrors)
+        errors_.resize(kMaxErrors);
 }
 
 std::string Parser::name() {

@@ -121,7 +121,7 @@ int Library::compile() {
     }
     if (!out.errors.empty()) {
         writeMessages(out.errors);
-        return static_cast<int>(std::min<size_t>(out.errors.size(), 0xFFFF) << 16 |
+        return static_cast<int>(static_cast<uint32_t>(std::min(out.errorCount, 0xFFFF)) << 16 |
                                 LinotrexCompileErrors);
     }
     program_ = std::move(out.program);

@@ -185,7 +185,9 @@ private:
         next();
     }
     std::string name();
+    // Counts every error; keeps only the first kMaxErrors by line.
     void report(int line, std::string text);
+    void keepFirstErrors();
 
     // Code
     void emit(uint8_t byte) {
@@ -297,6 +299,7 @@ private:
     std::vector<std::pair<uint16_t, uint16_t>> starts_; // address, line
     std::vector<uint16_t> waitJumps_;
     std::vector<CompileMessage> errors_;
+    int errorCount_ = 0;
     int statementCount_ = 0;
     int nesting_ = 0;
     int nodes_ = 0;           // expression nodes of the current statement

@@ -745,10 +745,9 @@ CompileOutput Parser::run() {
     if (code_.size() > kMaxImage)
         report(tokens_.back().line, "Programm zu lang (" + std::to_string(code_.size()) + " von " +
                                         std::to_string(kMaxImage) + " Bytes)");
-    std::stable_sort(
-        errors_.begin(), errors_.end(),
-        [](const CompileMessage& a, const CompileMessage& b) { return a.line < b.line; });
+    keepFirstErrors();
     out.errors = std::move(errors_);
+    out.errorCount = errorCount_;
     if (!out.errors.empty())
         return out;
     for (const Fixup& fx : fixups_) {

@@ -1,11 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "bench/common/cellbench.h"
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/quendalmodel.h"
 #include "graphical/tests/projectfixture.h"
+#include "platform/qt/dialogs.h"
 
 using namespace fixture;
 
@@ -74,6 +76,25 @@ void BM_SaveProject(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100 * 50);
 }
 BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
+
+// Place 0 is the wire line of a few million points; the others follow LongLinePlace.
+void BM_LoadLongLine(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lang.mtp");
+    WriteFile(path, LongLineProject(LongLinePlace(state.range(0))));
+    // The wire's message is answered here: the benchmark measures the reading.
+    platform::DialogRecorder boxes;
+    for (auto _ : state) {
+        TQuendalModel model;
+        model.LoadFromFile(path);
+        benchmark::DoNotOptimize(model.CellCount());
+    }
+    state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
+}
+BENCHMARK(BM_LoadLongLine)
+    ->ArgName("place")
+    ->DenseRange(WireLine, SectionLine)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <typeinfo>
 
+#include "platform/qt/ansi.h"
+
 TCellDisplay& CellDisplay() {
     static TCellDisplay display;
     return display;
@@ -110,8 +112,16 @@ namespace {
 constexpr char Escape = '\x1B';
 }
 
+bool IsMarkerLine(std::string_view line) {
+    static constexpr std::string_view markers[] = {
+        "#COMMENT_START", "#COMMENT_END", "#TABLE_START", "#TABLE_END",     "#CELL_START",
+        "#CELL_END",      "#BLOCK_START", "#BLOCK_END",   "#DLLDATA_START", "#DLLDATA_END"};
+    return !line.empty() && line[0] == '#' &&
+           std::find(std::begin(markers), std::end(markers), line) != std::end(markers);
+}
+
 std::string EscapeTextLine(const std::string& line, bool force) {
-    const bool needed = force || (!line.empty() && (line[0] == '#' || line[0] == Escape)) ||
+    const bool needed = force || (!line.empty() && line[0] == Escape) || IsMarkerLine(line) ||
                         line.find_first_of("\r\n") != std::string::npos;
     if (!needed)
         return line;
@@ -142,6 +152,20 @@ std::string UnescapeTextLine(const std::string& line) {
         out += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
     }
     return out;
+}
+
+namespace {
+constexpr qsizetype MostQuoted = 80;
+}
+
+QString MessageQuote(std::string_view text) {
+    if (text.size() <= size_t(MostQuoted))
+        return platform::AnsiToQString(text);
+    return platform::AnsiToQString(text.substr(0, size_t(MostQuoted))) + QStringLiteral("...");
+}
+
+QString MessageQuote(const QString& text) {
+    return text.size() <= MostQuoted ? text : text.left(MostQuoted) + QStringLiteral("...");
 }
 
 std::string JoinLines(const TLines& lines) {
@@ -189,7 +213,7 @@ bool PasteLinesFromClipboard(const char* format, TLines& lines) {
     return true;
 }
 
-bool ParseInt(const std::string& text, int& value) {
+bool ParseInt(std::string_view text, int& value) {
     if (text.empty())
         return false;
     const char* first = text.data();
@@ -205,30 +229,35 @@ bool ParseInt(const std::string& text, int& value) {
 }
 
 bool TTokenString::SkipPast(char c) {
-    const size_t at = Text.find(c);
+    const size_t at = text_.find(c, position_);
     if (at == std::string::npos)
         return false;
-    Text.erase(0, at + 1);
+    position_ = at + 1;
+    return true;
+}
+
+bool TTokenString::NextView(std::string_view& token) {
+    if (!HasMore())
+        return false;
+    size_t at = text_.find(Separator, position_);
+    if (at == std::string::npos)
+        at = text_.size();
+    token = std::string_view(text_).substr(position_, at - position_);
+    position_ = std::min(at + 1, text_.size());
     return true;
 }
 
 bool TTokenString::NextToken(std::string& token) {
-    if (Text.empty())
+    std::string_view view;
+    if (!NextView(view))
         return false;
-    const size_t at = Text.find(Separator);
-    if (at == std::string::npos) {
-        token = Text;
-        Text.clear();
-    } else {
-        token = Text.substr(0, at);
-        Text.erase(0, at + 1);
-    }
+    token.assign(view);
     return true;
 }
 
 bool TTokenString::NextInt(int& value) {
-    std::string token;
-    return NextToken(token) && ParseInt(token, value);
+    std::string_view token;
+    return NextView(token) && ParseInt(token, value);
 }
 
 // ---- wires
@@ -429,55 +458,43 @@ std::string TInputLine::AsText() const {
     return text;
 }
 
-bool TInputLine::FromText(const std::string& text, bool* cut) {
+TWireRead TInputLine::FromText(std::string_view text) {
     TTokenString tokens;
     tokens.SetText(text);
-    bool ok = true;
-    int value = 0;
     PointCount = 0;
-    if (cut)
-        *cut = false;
+    TWireRead result = TWireRead::Whole;
+    int source = 0, kind = 0;
     tokens.SetSeparator(',');
-    if (tokens.NextInt(value)) {
-        SourceId = value;
-        tokens.SetSeparator(':');
-        if (tokens.NextInt(value)) {
-            Kind = static_cast<int8_t>(value & 0xFF);
-            InputLetter = static_cast<int8_t>(((value >> 16) & 0xFFFF) - 1);
-            tokens.SetSeparator(',');
-            // The store holds 21 points; more make the text invalid.
-            bool overlong = false;
-            while (ok && tokens.HasMore()) {
-                int x = 0, y = 0;
-                ok = tokens.NextInt(x) && tokens.NextInt(y);
-                if (!ok)
-                    break;
-                if (PointCount < MaxWirePoints) {
-                    Points[PointCount++] = QPoint(x, y);
-                    continue;
-                }
-                overlong = true;
-                if (!cut) {
-                    ok = false;
-                    break;
-                }
-                // Cut to the first 20 points and the last, which lies on the destination.
-                Points[MaxWirePoints - 1] = QPoint(x, y);
-            }
-            if (overlong) {
-                if (cut && ok)
-                    *cut = true;
-                ok = false;
-            }
-        } else {
-            ok = false;
-        }
+    if (!tokens.NextInt(source)) {
+        result = TWireRead::Failed;
     } else {
-        ok = false;
+        SourceId = source;
+        tokens.SetSeparator(':');
+        if (!tokens.NextInt(kind))
+            result = TWireRead::Failed;
+    }
+    if (result == TWireRead::Whole) {
+        Kind = static_cast<int8_t>(kind & 0xFF);
+        InputLetter = static_cast<int8_t>(((kind >> 16) & 0xFFFF) - 1);
+        tokens.SetSeparator(',');
+        while (tokens.HasMore()) {
+            int x = 0, y = 0;
+            if (!tokens.NextInt(x) || !tokens.NextInt(y)) {
+                result = TWireRead::Failed;
+                break;
+            }
+            if (PointCount < MaxWirePoints) {
+                Points[PointCount++] = QPoint(x, y);
+                continue;
+            }
+            // The store keeps the first 20 points and the last, which lies on the destination.
+            result = TWireRead::Cut;
+            Points[MaxWirePoints - 1] = QPoint(x, y);
+        }
     }
     UpdateEntrySide();
     UpdateBounds();
-    return ok;
+    return result;
 }
 
 void TInputLine::UpdateBounds() {
@@ -679,32 +696,30 @@ void TBlock::SetCellNumber(uint16_t cell) {
     ID = static_cast<int32_t>((uint32_t(cell) << 16) | LocalNumber());
 }
 
-bool RectInCellRange(const TRect& r) {
-    const int corners[] = {r.Left, r.Top, r.Right, r.Bottom};
-    return std::all_of(std::begin(corners), std::end(corners),
-                       [](int c) { return c >= -MaxCellCoordinate && c <= MaxCellCoordinate; });
-}
-
-bool ReadRectLine(const std::string& line, TRect& r) {
+TRectRead ReadRectLine(std::string_view line, TRect& r) {
+    // Wide enough that no field read, nor a size added to it, overflows.
+    int64_t fields[4] = {r.Left, r.Top, r.Right, r.Bottom};
+    const int64_t width = int64_t(r.Right) - r.Left, height = int64_t(r.Bottom) - r.Top;
     TTokenString tokens;
     tokens.SetText(line);
-    for (int* field : {&r.Left, &r.Top, &r.Right, &r.Bottom}) {
-        if (!tokens.NextInt(*field))
-            return false;
-    }
-    return true;
+    int read = 0;
+    for (int value = 0; read < 4 && tokens.NextInt(value); ++read)
+        fields[read] = value;
+    if (read < 3)
+        fields[2] = fields[0] + width;
+    if (read < 4)
+        fields[3] = fields[1] + height;
+    if (std::any_of(std::begin(fields), std::end(fields),
+                    [](int64_t c) { return c < -MaxCellCoordinate || c > MaxCellCoordinate; }))
+        return TRectRead::Outside;
+    r = {int(fields[0]), int(fields[1]), int(fields[2]), int(fields[3])};
+    return read == 4 ? TRectRead::Whole : TRectRead::Part;
 }
 
 bool TBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     if (index >= lines.size())
         return false;
-    TRect r;
-    const bool read = ReadRectLine(lines[index++], r);
-    // A rectangle outside the cell is never taken over.
-    if (!RectInCellRange(r))
-        return false;
-    Rect = r;
-    return read;
+    return ReadRectLine(lines[index++], Rect) == TRectRead::Whole;
 }
 
 bool TBlock::SaveBaseLines(TLines& lines) const {

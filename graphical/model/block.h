@@ -12,6 +12,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/include/quendal32.h"
@@ -25,6 +26,21 @@ using TLines = std::vector<std::string>;
 class EBlockError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Undo and redo read back texts whose faults (a block without a type or of one the catalogue
+// lacks, a picture that cannot be loaded) the user was told of when the text came in; while a
+// scope lives, those faults are not reported again.
+class TReadBackScope {
+public:
+    TReadBackScope() { ++depth_; }
+    ~TReadBackScope() { --depth_; }
+    TReadBackScope(const TReadBackScope&) = delete;
+    TReadBackScope& operator=(const TReadBackScope&) = delete;
+    static bool Active() { return depth_ > 0; }
+
+private:
+    static inline int depth_ = 0;
 };
 
 // The display settings the cells are drawn with; kept by the main window and its option
@@ -71,13 +87,18 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
+// The area a cell is drawn in, on screen and in print.
+constexpr int CellDrawingArea = 2000;
 // The range of cell coordinates: far beyond the drawing area that pasting below the last
 // block can grow, yet far from where sizes and offsets would overflow.
 constexpr int MaxCellCoordinate = 1 << 20;
-// True when all four coordinates lie within that range; others come from a damaged file.
-bool RectInCellRange(const TRect& r);
-// Reads "left,top,right,bottom"; false when a number is missing.
-bool ReadRectLine(const std::string& line, TRect& r);
+// How a rectangle line "left,top,right,bottom" was read into a rectangle.
+enum class TRectRead {
+    Whole,
+    Part,    // a number is missing: the fields read are taken, the rectangle keeps its size
+    Outside, // it lies outside the cell's range (a damaged file) and is not taken
+};
+TRectRead ReadRectLine(std::string_view line, TRect& r);
 
 // Non-empty common area.
 bool RectsIntersect(const TRect& a, const TRect& b);
@@ -97,12 +118,21 @@ int SideOf(QPoint a, QPoint b);
 QPoint RectCenter(const TRect& r);
 QPoint ConnectionPoint(const TRect& r, QPoint towards);
 
-// Marker-safe form of a free text line (comment, parameter or table line). A line that
-// begins with "#" or with the escape byte, or holds a CR or LF, is written as the escape byte
-// 0x1B followed by the line with 0x1B, CR and LF spelled 0x1B 0x1B, 0x1B "r", 0x1B "n". Older
-// texts never hold that byte, so they read as before.
+// A line that the project, cell or block reader takes as a section or block marker.
+bool IsMarkerLine(std::string_view line);
+
+// Marker-safe form of a free text line (comment, parameter or table line). A marker line, a
+// line that begins with the escape byte 0x1B, or one that holds a CR or LF is written as the
+// escape byte followed by the line with 0x1B, CR and LF spelled 0x1B 0x1B, 0x1B "r", 0x1B "n";
+// every other line stands as it is. Older texts never begin with that byte, so they read as
+// before.
 std::string EscapeTextLine(const std::string& line, bool force = false);
 std::string UnescapeTextLine(const std::string& line);
+
+// A line or name of a text as a message quotes it: its start, cut behind 80 characters, for a
+// damaged file's line may be megabytes long.
+QString MessageQuote(std::string_view text);
+QString MessageQuote(const QString& text);
 
 // Lines joined with CR LF after each, and a text split at CR LF or LF (no empty last line).
 std::string JoinLines(const TLines& lines);
@@ -115,22 +145,41 @@ bool ClipboardHasLines(const char* format);
 // False, and no lines, when the clipboard holds nothing under that name.
 bool PasteLinesFromClipboard(const char* format, TLines& lines);
 
-// Reads a line from the front, token by token.
+// Reads a line from the front, token by token. The line is read by position, never shortened:
+// reading a line costs its length.
 class TTokenString {
 public:
-    std::string Text;
     char Separator = ',';
 
-    void SetText(const std::string& line) { Text = line; }
+    void SetText(std::string_view line) {
+        text_.assign(line);
+        position_ = 0;
+    }
     void SetSeparator(char c) { Separator = c; }
     bool SkipPast(char c);
     bool NextToken(std::string& token);
     bool NextInt(int& value);
-    bool HasMore() const { return !Text.empty(); }
+    bool HasMore() const { return position_ < text_.size(); }
+    // The part not read yet.
+    std::string_view Rest() const { return std::string_view(text_).substr(position_); }
+    void SkipRest() { position_ = text_.size(); }
+
+private:
+    bool NextView(std::string_view& token);
+
+    std::string text_;
+    size_t position_ = 0;
 };
 
 // Decimal 32-bit number filling the whole text.
-bool ParseInt(const std::string& text, int& value);
+bool ParseInt(std::string_view text, int& value);
+
+// How a wire text was read.
+enum class TWireRead {
+    Whole,
+    Cut,    // more points than the store holds: the first 20 and the last are kept
+    Failed, // a token that is not a number; the points read before it stay
+};
 
 // A wire from a source block's output into one input of its destination.
 class TInputLine {
@@ -162,10 +211,7 @@ public:
     bool Equals(const TInputLine& other) const;
     void Assign(const TInputLine& other);
     std::string AsText() const;
-    // False at the first token that is not a number or beyond 21 points; the points read so
-    // far stay. With cut given, a wire of more points that reads otherwise keeps its first 20
-    // points and its last, and cut is set.
-    bool FromText(const std::string& text, bool* cut = nullptr);
+    TWireRead FromText(std::string_view text);
 
     void Draw(QPainter& canvas) const;
     void DrawSelected(QPainter& canvas) const;

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "framework/utils.h"
 #include "graphical/model/blockcatalogue.h"
@@ -16,7 +17,6 @@ const char* const BlocksClipboardFormat = "Tavrissel plus Blocks";
 namespace {
 
 constexpr int MaxLocalNumber = 65534;
-constexpr int DrawingArea = 2000;
 constexpr int TitleHeight = 30;
 
 QString Ansi(const std::string& text) {
@@ -30,6 +30,12 @@ bool NumberBehind(const std::string& line, size_t keyLength, int& value) {
 
 bool IsUnknownType(const TBlock& block) {
     return block.KindCode() == 2 && static_cast<const TGraphBlock&>(block).UnknownType();
+}
+
+void ShowTooManyBlocks() {
+    ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
+                                "Zu viele Bl\xC3\xB6"
+                                "cke in dieser Programmzelle!"));
 }
 
 } // namespace
@@ -49,6 +55,8 @@ TBlockList::~TBlockList() = default;
 
 TBlock* TBlockList::FindBlock(int32_t id) const {
     const uint16_t local = uint16_t(id & 0xFFFF);
+    if (!lookup_.empty())
+        return lookup_[local];
     for (const auto& block : blocks_) {
         if (block->LocalNumber() == local)
             return block.get();
@@ -64,9 +72,7 @@ int32_t TBlockList::NewBlockId() const {
     while (n <= MaxLocalNumber && used[n])
         ++n;
     if (n > MaxLocalNumber) {
-        ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
-                                    "Zu viele Bl\xC3\xB6"
-                                    "cke in dieser Programmzelle!"));
+        ShowTooManyBlocks();
         return 0;
     }
     return MakeId(n);
@@ -141,15 +147,15 @@ bool TBlockList::DeleteBlock(int32_t id) {
 namespace {
 
 // Creates a block from its alias and "ID=" line and reads its lines; null after a message when
-// the alias or the "ID=" line is bad. A rectangle out of the cell's range refuses the block
-// (refused set). Index stops behind the block's lines.
+// the alias or the "ID=" line is bad. A rectangle out of the cell's range is not taken: the
+// block keeps the place of a new block (moved set). Index stops behind the block's lines.
 std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHandle engine,
-                                  bool& refused) {
-    refused = false;
+                                  bool& moved) {
+    moved = false;
     const std::string alias = index < lines.size() ? lines[index] : std::string();
     TBlockFactory factory = FindBlockClass(alias);
     if (!factory) {
-        ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(Ansi(alias)));
+        ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(MessageQuote(alias)));
         return nullptr;
     }
     ++index;
@@ -157,23 +163,49 @@ std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHand
     if (index >= lines.size() || lines[index].compare(0, 3, "ID=") != 0 ||
         !NumberBehind(lines[index], 3, id)) {
         ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: %1!")
-                      .arg(Ansi(index < lines.size() ? lines[index] : std::string())));
+                      .arg(MessageQuote(index < lines.size() ? lines[index] : std::string())));
         return nullptr;
     }
     ++index;
-    TRect area;
-    if (index < lines.size()) {
-        // A short line leaves zeros, which are in range.
-        ReadRectLine(lines[index], area);
-        if (!RectInCellRange(area)) {
-            refused = true;
-            return nullptr;
-        }
-    }
     std::unique_ptr<TBlock> block = factory(id, engine);
+    if (index < lines.size()) {
+        TRect probe = block->Rect;
+        moved = ReadRectLine(lines[index], probe) == TRectRead::Outside;
+    }
     // Its own lines' result does not stop the reader: the block keeps what it read.
     block->LoadFromLines(lines, index);
     return block;
+}
+
+// A function block's type as its lines gave it, unless the text is read back.
+void ReportBlockType(const TBlock& block) {
+    if (block.KindCode() != 2 || TReadBackScope::Active())
+        return;
+    const auto& graph = static_cast<const TGraphBlock&>(block);
+    if (!graph.HasType)
+        ShowErrorFmt("Block %d in Zelle %d hat keinen Blocktyp!", block.LocalNumber(),
+                     int(uint32_t(block.ID) >> 16));
+    else if (graph.UnknownType())
+        ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(graph.TypeId));
+}
+
+// One message for each block kept against its lines: a new number (oldId differs from newId)
+// or a new place.
+void ReportKeptBlock(int32_t oldId, int32_t newId, bool moved) {
+    const int local = newId & 0xFFFF, cell = int(uint32_t(newId) >> 16);
+    if (oldId == newId)
+        ShowErrorFmt("Block %d in Zelle %d lag au\xC3\x9F"
+                     "erhalb der Zelle und wurde neu platziert!",
+                     local, cell);
+    else if (!moved)
+        ShowErrorFmt("Ung\xC3\xBCltige Block-ID: ID=%d! Der Block erh\xC3\xA4lt die Nummer %d in "
+                     "Zelle %d.",
+                     oldId, local, cell);
+    else
+        ShowErrorFmt("Ung\xC3\xBCltige Block-ID: ID=%d! Der Block erh\xC3\xA4lt die Nummer %d in "
+                     "Zelle %d und wurde neu platziert, da er au\xC3\x9F"
+                     "erhalb der Zelle lag.",
+                     oldId, local, cell);
 }
 
 // Steps behind the next end marker, or up to the next block's start when that comes first;
@@ -188,10 +220,10 @@ bool SkipToNextBlock(const TLines& lines, size_t& index) {
     return true;
 }
 
-} // namespace
-
-bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
-                       std::vector<std::unique_ptr<TBlock>>& blocks, bool reportUnknownTypes) {
+// The block sections as ReadBlockSections reads them; moved tells for each block read whether
+// its rectangle lay outside the cell's range.
+bool ReadSections(const TLines& lines, size_t index, EngineHandle engine,
+                  std::vector<std::unique_ptr<TBlock>>& blocks, std::vector<bool>& moved) {
     bool result = true;
     while (index < lines.size()) {
         if (lines[index].empty()) {
@@ -199,28 +231,41 @@ bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
             continue;
         }
         if (lines[index] != "#BLOCK_START") {
-            ShowError(QStringLiteral("Falscher Blockbeginn in Zeile:\r%1").arg(Ansi(lines[index])));
+            ShowError(QStringLiteral("Falscher Blockbeginn in Zeile:\r%1")
+                          .arg(MessageQuote(lines[index])));
             return false;
         }
         ++index;
-        bool refused = false;
-        std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, refused);
-        if (!block && !refused)
+        bool outside = false;
+        std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, outside);
+        if (!block)
             return false;
-        if (block) {
-            // Kept as read, drawn without a picture; its add pass fails.
-            if (reportUnknownTypes && IsUnknownType(*block))
-                ShowError(QStringLiteral("Unbekannter Blocktyp %1!")
-                              .arg(static_cast<TGraphBlock&>(*block).TypeId));
-            blocks.push_back(std::move(block));
-        }
-        if (refused || index >= lines.size() || lines[index] != "#BLOCK_END") {
+        // Kept as read; a block without a known type is drawn without a picture and its add
+        // pass fails.
+        ReportBlockType(*block);
+        blocks.push_back(std::move(block));
+        moved.push_back(outside);
+        if (index >= lines.size() || lines[index] != "#BLOCK_END") {
             result = false;
             if (!SkipToNextBlock(lines, index))
                 return false;
             continue;
         }
         ++index;
+    }
+    return result;
+}
+
+} // namespace
+
+bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
+                       std::vector<std::unique_ptr<TBlock>>& blocks) {
+    std::vector<bool> moved;
+    const size_t first = blocks.size();
+    const bool result = ReadSections(lines, index, engine, blocks, moved);
+    for (size_t i = 0; i < moved.size(); ++i) {
+        if (moved[i])
+            ReportKeptBlock(blocks[first + i]->ID, blocks[first + i]->ID, true);
     }
     return result;
 }
@@ -233,8 +278,8 @@ bool TBlockList::InsertBlockFromLines(const TLines& lines, TRect& extent) {
     if (lines.empty())
         return false;
     size_t index = 0;
-    bool refused = false;
-    std::unique_ptr<TBlock> block = ReadBlock(lines, index, Engine, refused);
+    bool moved = false;
+    std::unique_ptr<TBlock> block = ReadBlock(lines, index, Engine, moved);
     if (!block || FindBlock(block->ID))
         return false;
     TBlock* added = block.get();
@@ -278,15 +323,19 @@ bool TBlockList::Assign(const TBlockList& source) {
 }
 
 void TBlockList::DropDanglingInputs(bool report) {
+    // A table of the local numbers, not a search for each wire.
+    std::vector<bool> present(MaxLocalNumber + 2, false);
+    for (const auto& block : blocks_)
+        present[block->LocalNumber()] = true;
     for (auto& block : blocks_) {
         if (block->KindCode() != 2)
             continue;
         for (int i = 0; i < MaxInputs; ++i) {
             const TInputLine* wire = block->GetInput(i);
-            if (!wire || FindBlock(wire->SourceId))
+            if (!wire || present[wire->SourceId & 0xFFFF])
                 continue;
             if (report)
-                ReportDroppedWire(block->ID, std::to_string(i));
+                ReportDroppedWire(block->ID, i);
             block->SetInputLine(i, nullptr);
         }
     }
@@ -336,8 +385,7 @@ void TBlockList::PlaceBlock(int index, const TRect& area) {
     block->Rect = r;
 }
 
-bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride,
-                               bool reportUnknownTypes) {
+bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride) {
     if (lines.empty())
         return false;
     size_t index = 0;
@@ -358,30 +406,156 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         ++index;
     }
     std::vector<std::unique_ptr<TBlock>> read;
-    bool result = ReadBlockSections(lines, index, Engine, read, reportUnknownTypes);
-    // Local numbers taken, so that a large cell reads without a search per block.
-    std::vector<bool> used(MaxLocalNumber + 2, false);
-    for (const auto& block : blocks_)
-        used[block->LocalNumber()] = true;
-    for (auto& block : read) {
-        const int32_t id = block->ID;
-        if (cellOverride > 0)
+    std::vector<bool> moved;
+    bool result = ReadSections(lines, index, Engine, read, moved);
+    if (cellOverride > 0) {
+        for (auto& block : read)
             block->SetCellNumber(uint16_t(cellOverride));
-        // A block of another cell would enter that cell's engine page; a second block of one
-        // number would shadow the first.
-        const uint16_t local = block->LocalNumber();
-        if ((uint32_t(block->ID) >> 16) != CellNumber || local == 0 || local > MaxLocalNumber ||
-            used[local]) {
-            ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: ID=%1!").arg(id));
-            result = false;
-            continue;
-        }
-        used[local] = true;
-        Add(std::move(block));
     }
+    if (!AppendRead(read, moved))
+        result = false;
     // No wire comes from a block the cell does not hold.
     DropDanglingInputs(true);
     return result;
+}
+
+namespace {
+
+// Wires name their source by its ID: how many blocks that can feed a wire carry each one.
+std::unordered_map<int32_t, int> CountSources(const std::vector<std::unique_ptr<TBlock>>& blocks) {
+    std::unordered_map<int32_t, int> sources;
+    for (const auto& block : blocks) {
+        if (block->KindCode() == 2)
+            ++sources[block->ID];
+    }
+    return sources;
+}
+
+// A wire follows its renumbered source; one whose ID several sources carried cannot tell which
+// of them it came from, and goes.
+void FollowRenumberedSources(const std::vector<std::unique_ptr<TBlock>>& blocks,
+                             const std::unordered_map<int32_t, int>& sources,
+                             const std::unordered_map<int32_t, int32_t>& renamed) {
+    for (const auto& block : blocks) {
+        for (int input = 0; block && input < MaxInputs; ++input) {
+            TInputLine* wire = block->GetInput(input);
+            if (!wire)
+                continue;
+            const auto carried = sources.find(wire->SourceId);
+            if (carried != sources.end() && carried->second > 1) {
+                ReportDroppedWire(block->ID, input);
+                block->SetInputLine(input, nullptr);
+            } else if (const auto to = renamed.find(wire->SourceId); to != renamed.end()) {
+                wire->SourceId = to->second;
+            }
+        }
+    }
+}
+
+} // namespace
+
+bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
+                            const std::vector<bool>& moved) {
+    const std::unordered_map<int32_t, int> sources = CountSources(read);
+    std::vector<bool> used(MaxLocalNumber + 2, false);
+    for (const auto& block : blocks_)
+        used[block->LocalNumber()] = true;
+    // The first block of each valid number keeps it; the others take free numbers after that, so
+    // that no block takes a number that a later one carries. A block of another cell keeps its
+    // local number where that is free.
+    std::vector<int32_t> oldIds;
+    std::vector<bool> renumber;
+    for (const auto& block : read) {
+        const uint16_t local = block->LocalNumber();
+        oldIds.push_back(block->ID);
+        renumber.push_back((uint32_t(block->ID) >> 16) != CellNumber || local == 0 ||
+                           local > MaxLocalNumber || used[local]);
+        if (!renumber.back())
+            used[local] = true;
+    }
+    // Nor a number a wire from a block the text lacks names: the wire must not find a new one.
+    for (const auto& block : read) {
+        for (int input = 0; input < MaxInputs; ++input) {
+            const TInputLine* wire = block->GetInput(input);
+            if (wire && sources.find(wire->SourceId) == sources.end())
+                used[wire->SourceId & 0xFFFF] = true;
+        }
+    }
+    bool result = true;
+    std::unordered_map<int32_t, int32_t> renamed;
+    int next = 1;
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (!renumber[i])
+            continue;
+        int local = read[i]->LocalNumber();
+        if (local == 0 || local > MaxLocalNumber || used[size_t(local)]) {
+            while (next <= MaxLocalNumber && used[size_t(next)])
+                ++next;
+            local = next;
+        }
+        if (local > MaxLocalNumber) {
+            ShowTooManyBlocks();
+            read[i].reset();
+            result = false;
+            continue;
+        }
+        used[size_t(local)] = true;
+        read[i]->ID = MakeId(local);
+        if (const auto carried = sources.find(oldIds[i]);
+            carried != sources.end() && carried->second == 1)
+            renamed.emplace(oldIds[i], read[i]->ID);
+    }
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (read[i] && (renumber[i] || moved[i]))
+            ReportKeptBlock(oldIds[i], read[i]->ID, moved[i]);
+    }
+    FollowRenumberedSources(read, sources, renamed);
+    PlaceMovedBlocks(read, moved);
+    for (auto& block : read) {
+        if (block)
+            Add(std::move(block));
+    }
+    return result;
+}
+
+void TBlockList::PlaceMovedBlocks(std::vector<std::unique_ptr<TBlock>>& read,
+                                  const std::vector<bool>& moved) const {
+    // In rows below every other block, where the user finds them.
+    int bottom = 0;
+    for (const auto& block : blocks_)
+        bottom = std::max(bottom, block->Rect.Bottom);
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (read[i] && !moved[i])
+            bottom = std::max(bottom, read[i]->Rect.Bottom);
+    }
+    std::unordered_map<int32_t, const TBlock*> placed;
+    int x = 0, y = bottom + 20, rowHeight = 0;
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (!read[i] || !moved[i])
+            continue;
+        TRect r = read[i]->Rect;
+        if (x > 0 && x + r.Width() > CellDrawingArea) {
+            x = 0;
+            y += rowHeight + 10;
+            rowHeight = 0;
+        }
+        r.Offset(x - r.Left, y - r.Top);
+        SnapRectToGridUp(r);
+        read[i]->Rect = r;
+        read[i]->RerouteWireEnds();
+        x = r.Right + 10;
+        rowHeight = std::max(rowHeight, r.Height());
+        placed.emplace(read[i]->ID, read[i].get());
+    }
+    // The wires from them start at their new places.
+    for (const auto& block : read) {
+        for (int input = 0; block && !placed.empty() && input < MaxInputs; ++input) {
+            TInputLine* wire = block->GetInput(input);
+            const auto source = wire ? placed.find(wire->SourceId) : placed.end();
+            if (source != placed.end())
+                wire->RouteStart(source->second->Rect);
+        }
+    }
 }
 
 bool TBlockList::SaveToLines(bool withHeader, TLines& lines) const {
@@ -414,6 +588,16 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 bool TBlockList::PushToEngine() {
     MoltraneClearPage(Engine, CellNumber);
     MoltraneSetPageName(Engine, CellNumber, Name.c_str());
+    // Every wire looks up its source: in a table for a large cell, not by a search each.
+    struct Lookup {
+        std::vector<TBlock*>& table;
+        ~Lookup() { table = {}; }
+    } lookup{lookup_};
+    if (Count() > 64) {
+        lookup_.assign(MaxLocalNumber + 2, nullptr);
+        for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it)
+            lookup_[(*it)->LocalNumber()] = it->get();
+    }
     bool result = true;
     for (auto& block : blocks_) {
         if (!block->SyncWithEngine(true, this))
@@ -479,8 +663,8 @@ void TBlockList::RenderCell(QPainter& canvas, int width, int height) const {
 
 QImage TBlockList::CreateCellBitmap() const {
     const TRect extent = GetCellExtent();
-    const int width = std::clamp(extent.Right, 600, DrawingArea);
-    const int height = std::clamp(extent.Bottom, 0, DrawingArea) + TitleHeight;
+    const int width = std::clamp(extent.Right, 600, CellDrawingArea);
+    const int height = std::clamp(extent.Bottom, 0, CellDrawingArea) + TitleHeight;
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter canvas(&image);

@@ -55,10 +55,9 @@ public:
     TRect GetCellExtent() const;
     void PlaceBlock(int index, const TRect& area);
 
-    // Undo reads back blocks the user was told of at load: their unknown types are not
-    // reported again.
-    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride,
-                       bool reportUnknownTypes = true);
+    // Every block read is kept: one whose number is not valid in this cell, or is taken, gets a
+    // free one, and one out of the cell's range a free place; the user is told of each.
+    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride);
     bool SaveToLines(bool withHeader, TLines& lines) const;
     bool SaveSelectedToLines(const std::vector<TBlock*>& selection, TLines& lines) const;
     bool PushToEngine();
@@ -72,13 +71,22 @@ public:
 
 private:
     int32_t MakeId(int local) const { return int32_t((uint32_t(CellNumber) << 16) | local); }
+    // Appends blocks read, numbered and placed as LoadFromLines tells; false when the cell has
+    // no room for one.
+    bool AppendRead(std::vector<std::unique_ptr<TBlock>>& read, const std::vector<bool>& moved);
+    void PlaceMovedBlocks(std::vector<std::unique_ptr<TBlock>>& read,
+                          const std::vector<bool>& moved) const;
+
+    // While a large cell is pushed: its blocks by local number, the first of each.
+    std::vector<TBlock*> lookup_;
 };
 
 // The block sections of a cell text from index on, as the cell reads them: every block read is
-// appended, also one whose own lines failed or whose type the catalogue lacks (reported when
-// asked). A bad section start, class alias or "ID=" line ends the reading after its message.
-// False when a block could not be read or did not end properly.
+// appended, also one whose own lines failed or whose type is missing or unknown to the catalogue
+// (reported unless read back), and one out of the cell's range, which keeps a new block's place
+// (reported). A bad section start, class alias or "ID=" line ends the reading after its
+// message. False when a block could not be read or did not end properly.
 bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
-                       std::vector<std::unique_ptr<TBlock>>& blocks, bool reportUnknownTypes);
+                       std::vector<std::unique_ptr<TBlock>>& blocks);
 // The message that a cell's text (from a file, the clipboard or undo) could not be read whole.
 void ShowCellReadError(int number);

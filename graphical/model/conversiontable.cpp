@@ -61,7 +61,7 @@ std::unique_ptr<TConversionTable> TConversionTable::CreateFromLines(const TLines
         table->ExternFile = lines[1].substr(7);
         if (!TableFileExists(table->ExternFile))
             ShowError(QStringLiteral("Tabelle %1: ung\xFCltige externe Tabellendatei:\r%2")
-                          .arg(Ansi(table->Name), Ansi(table->ExternFile)));
+                          .arg(MessageQuote(table->Name), MessageQuote(table->ExternFile)));
         return table;
     }
     auto table = CreateInternal(name);

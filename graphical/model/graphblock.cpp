@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <map>
-#include <set>
 
 #include "framework/utils.h"
 #include "graphical/dialogs/blockbmpdlg.h"
@@ -50,6 +49,16 @@ void ReportDroppedWire(int32_t id, const std::string& input) {
                  id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
 }
 
+void ReportDroppedWire(int32_t id, int input) {
+    ReportDroppedWire(id, InputNumberText(input));
+}
+
+std::string InputNumberText(int input) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", input);
+    return text;
+}
+
 TBlockFactory FindBlockClass(const std::string& alias) {
     static const std::map<std::string, TBlockFactory> classes = {{"GraphBlock", NewGraphBlock},
                                                                  {"TextBlock", NewTextBlock}};
@@ -80,7 +89,7 @@ std::unique_ptr<TGraphBlock> TGraphBlock::CreateTyped(int32_t id, EngineHandle e
 }
 
 bool TGraphBlock::UnknownType() const {
-    return !BlockCatalogue().Types().empty() && FindBlockTyp(TypeId) == nullptr;
+    return !HasType || (!BlockCatalogue().Types().empty() && FindBlockTyp(TypeId) == nullptr);
 }
 
 void TGraphBlock::TakeCatalogueBitmap() {
@@ -93,11 +102,15 @@ void TGraphBlock::AssignTo(TBlock& target) const {
     TBlock::AssignTo(target);
     auto& copy = static_cast<TGraphBlock&>(target);
     copy.TypeId = TypeId;
+    copy.HasType = HasType;
     copy.TakeCatalogueBitmap();
     copy.BmpFile = BmpFile;
-    if (OwnBitmap)
-        copy.SetBmpFile(BmpFile);
-    copy.Rect = Rect;
+    // The picture loaded, not its file read again: a copy never reports a picture.
+    if (OwnBitmap) {
+        copy.OwnBitmap = true;
+        copy.ownBitmap_ = ownBitmap_;
+        copy.bitmap_ = &copy.ownBitmap_;
+    }
     for (int i = 0; i < MaxInputs; ++i) {
         std::unique_ptr<TInputLine> wire;
         if (inputs_[i]) {
@@ -380,18 +393,19 @@ bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     const bool ok = TBlock::LoadBaseLines(lines, index);
     // A wire that cannot be read is the wire's fault: it is dropped, the block stays.
     while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN")) {
-        const std::string& line = lines[index++];
-        const std::string number = line.substr(2, 2);
+        const std::string_view line = lines[index++];
         int input = -1;
-        const bool numbered = ParseInt(number, input) && line[4] == '=';
+        const bool numbered = ParseInt(line.substr(2, 2), input) && line[4] == '=';
+        // Named as the line names it where it holds no number.
+        const std::string number =
+            numbered ? InputNumberText(input) : std::string(line.substr(2, 2));
         auto wire = std::make_unique<TInputLine>();
-        bool cut = false;
-        const bool read = numbered && wire->FromText(line.substr(5), &cut);
-        if (!numbered || input < 0 || input >= MaxInputs || (!read && !cut)) {
+        const TWireRead read = numbered ? wire->FromText(line.substr(5)) : TWireRead::Failed;
+        if (input < 0 || input >= MaxInputs || read == TWireRead::Failed) {
             ReportDroppedWire(ID, number);
             continue;
         }
-        if (cut)
+        if (read == TWireRead::Cut)
             ShowErrorFmt("Block %d in Zelle %d: Verbindung an Eingang %s auf %d Punkte "
                          "gek\xC3\xBCrzt!",
                          ID & 0xFFFF, int(uint32_t(ID) >> 16), number.c_str(), MaxWirePoints);
@@ -401,16 +415,17 @@ bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
 }
 
 bool TGraphBlock::LoadOwnLines(const TLines& lines, size_t& index) {
-    bool ok = false;
+    // A block cut off before its type line keeps the line behind it (its end, as a rule).
+    HasType = false;
     if (index < lines.size() && StartsWith(lines[index], "TYPE=")) {
         int type = 0;
-        if (ParseInt(lines[index].substr(5, 10), type)) {
+        if (ParseInt(std::string_view(lines[index]).substr(5, 10), type)) {
             TypeId = type;
             TakeCatalogueBitmap();
-            ok = true;
+            HasType = true;
         }
+        ++index;
     }
-    ++index;
     if (index < lines.size() && lines[index] == "#DLLDATA_START") {
         ++index;
         std::string text;
@@ -426,7 +441,7 @@ bool TGraphBlock::LoadOwnLines(const TLines& lines, size_t& index) {
     }
     if (index < lines.size() && StartsWith(lines[index], "BmpFile="))
         SetBmpFile(lines[index++].substr(8));
-    return ok;
+    return HasType;
 }
 
 bool TGraphBlock::SaveBaseLines(TLines& lines) const {
@@ -442,7 +457,8 @@ bool TGraphBlock::SaveBaseLines(TLines& lines) const {
 }
 
 bool TGraphBlock::SaveOwnLines(TLines& lines) const {
-    lines.push_back("TYPE=" + std::to_string(TypeId));
+    if (HasType)
+        lines.push_back("TYPE=" + std::to_string(TypeId));
     if (!ParamText.empty() || HasParam) {
         lines.push_back("#DLLDATA_START");
         if (!ParamText.empty()) {
@@ -492,7 +508,7 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
                     MoltraneCanConnectBlocks(Engine, wire->SourceId, ID);
         }
         if (!valid) {
-            ReportDroppedWire(ID, std::to_string(i));
+            ReportDroppedWire(ID, i);
             SetInputLine(i, nullptr);
             result = false;
             continue;
@@ -614,11 +630,10 @@ void TGraphBlock::SetBmpFile(const std::string& name) {
     if (!name.empty()) {
         const QString path = FindBitmapFile(platform::AnsiToQString(name));
         if (!ownBitmap_.load(path)) {
-            // The name stays and is read again with every undo: each file is reported once.
-            static std::set<QString> reported;
-            if (reported.insert(path).second)
-                ShowError(
-                    QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.").arg(path));
+            // The name stays and is read again with every undo, which does not report it.
+            if (!TReadBackScope::Active())
+                ShowError(QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.")
+                              .arg(MessageQuote(path)));
             TakeCatalogueBitmap();
         } else {
             bitmap_ = &ownBitmap_;
@@ -684,8 +699,8 @@ void TTextBlock::Draw(QPainter& canvas) const {
     canvas.setFont(font);
     canvas.setPen(ColorFromWindows(FontColor));
     canvas.setBrush(Qt::NoBrush);
-    canvas.drawText(Rect.Left, Rect.Top + QFontMetrics(font).ascent(),
-                    platform::AnsiToQString(Text));
+    const QFontMetrics metrics(font);
+    canvas.drawText(Rect.Left, Rect.Top + metrics.ascent(), ShownText(metrics));
     canvas.restore();
 }
 
@@ -694,9 +709,24 @@ bool TTextBlock::EditData(int kind, bool& changed) {
     return kind == 0 && EditDialog(changed);
 }
 
+QString TTextBlock::ShownText(const QFontMetrics& metrics) const {
+    // Measured piece by piece: a text of a damaged file may be megabytes long.
+    constexpr size_t Piece = 4096;
+    if (Text.size() <= Piece)
+        return platform::AnsiToQString(Text);
+    QString shown;
+    int width = 0;
+    for (size_t at = 0; at < Text.size() && Rect.Left + width <= CellDrawingArea; at += Piece) {
+        const QString piece = platform::AnsiToQString(Text.substr(at, Piece));
+        width += metrics.horizontalAdvance(piece);
+        shown += piece;
+    }
+    return shown;
+}
+
 void TTextBlock::UpdateSize() {
     const QFontMetrics metrics(Font());
-    Rect.Right = Rect.Left + metrics.horizontalAdvance(platform::AnsiToQString(Text));
+    Rect.Right = Rect.Left + metrics.horizontalAdvance(ShownText(metrics));
     Rect.Bottom = Rect.Top + metrics.height();
 }
 
@@ -749,7 +779,7 @@ bool TTextBlock::FontFromText(const std::string& line) {
     TTokenString tokens;
     tokens.SetText(line);
     if (!tokens.SkipPast('='))
-        tokens.Text.clear();
+        tokens.SkipRest();
     tokens.SetSeparator(',');
     std::string name;
     int values[6];

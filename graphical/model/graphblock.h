@@ -7,6 +7,8 @@
 
 #include "graphical/model/block.h"
 
+class QFontMetrics;
+
 class TGraphBlock : public TBlock {
 public:
     TGraphBlock(int32_t id, EngineHandle engine);
@@ -15,6 +17,8 @@ public:
     static std::unique_ptr<TGraphBlock> CreateTyped(int32_t id, EngineHandle engine, int typeId);
 
     int32_t TypeId = 0;
+    // False for a block whose lines end before its type line: it is saved without one.
+    bool HasType = true;
     bool OwnBitmap = false;
     std::string BmpFile;
     EngineHandle Engine = nullptr;
@@ -69,7 +73,8 @@ public:
     std::string InputAsText(int index) const override;
     std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const override;
 
-    // The loaded catalogue lacks the type: the block has no engine twin and no picture.
+    // The block has no type, or the loaded catalogue lacks it: the block has no engine twin and
+    // no picture.
     bool UnknownType() const;
     void FetchParam();
     bool EditParam(bool& sizeChanged);
@@ -120,11 +125,19 @@ public:
     bool FontFromText(const std::string& line);
     QFont Font() const;
     void SetFont(const QFont& font, uint32_t color);
+
+private:
+    // The start of the text that reaches past the right edge of the drawing area; what lies
+    // behind is never seen.
+    QString ShownText(const QFontMetrics& metrics) const;
 };
 
 // A wire that the block cannot take is dropped, never handed to the engine; the message names
-// the block and the input.
+// the block and the input, by its two-digit number as the wire's line has it.
+void ReportDroppedWire(int32_t id, int input);
+// For a line whose input is no number: named by the characters that stand for it.
 void ReportDroppedWire(int32_t id, const std::string& input);
+std::string InputNumberText(int input);
 
 QColor ColorFromWindows(uint32_t value);
 uint32_t ColorToWindows(const QColor& color);

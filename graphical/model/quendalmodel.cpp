@@ -443,11 +443,16 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             return true;
         const std::string& line = lines[index];
         const bool sectionStart = line == TableStart || line == CellStart;
-        // A last line of something else is left over from old editors (an end-of-file mark).
-        if (!sectionStart && index + 1 == lines.size())
+        // The last line is not read: a mark left by old editors, or a section cut off behind its
+        // start.
+        if (index + 1 == lines.size()) {
+            if (sectionStart)
+                ShowMissingEnd(line == TableStart ? TableEnd : CellEnd, fileName);
             return true;
+        }
         if (!sectionStart) {
-            ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2").arg(fileName, Ansi(line)));
+            ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2")
+                          .arg(fileName, MessageQuote(line)));
             return false;
         }
         ++index;
@@ -490,11 +495,13 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             }
             taken[size_t(given)] = true;
         }
-        ReadCellAt(CellCount(), number, given, section, true);
+        ReadCellAt(CellCount(), number, given, section);
     }
 }
 
-bool TQuendalModel::ReadCellAt(int index, int number, int given, const TLines& lines, bool report) {
+bool TQuendalModel::ReadCellAt(int index, int number, int given, const TLines& lines) {
+    // Undo reads back what the user was told of.
+    const bool report = !TReadBackScope::Active();
     TBlockList* cell = CreateCellAt(index, given);
     if (!cell) {
         if (report)
@@ -503,9 +510,9 @@ bool TQuendalModel::ReadCellAt(int index, int number, int given, const TLines& l
     }
     bool read = false;
     try {
-        // Read under its own number, so that blocks of other cells are refused as ever.
+        // Read under its own number, so that blocks of other cells are told apart as ever.
         cell->CellNumber = uint16_t(number);
-        read = cell->LoadFromLines(true, lines, 0, report);
+        read = cell->LoadFromLines(true, lines, 0);
     } catch (const std::exception&) {
         read = false;
     }

@@ -206,10 +206,10 @@ public:
     TBlockList* CreateCellAt(int index, int number);
     // A cell made at that position from a cell text with its header, which is read under the
     // text's number; when another cell has that number, the cell with its blocks and wires
-    // takes the free number given, and the user is told after the read. Report: unknown block
-    // types and a failed read are told too. False when the text was not read whole or the
+    // takes the free number given, and the user is told after the read. A failed read is told
+    // too, unless undo reads the cell back. False when the text was not read whole or the
     // cell could not be made.
-    bool ReadCellAt(int index, int number, int given, const TLines& lines, bool report);
+    bool ReadCellAt(int index, int number, int given, const TLines& lines);
     void InsertNewCell(int index);
     void PasteCell(int index);
     void CopyCell(int sourceNumber, int targetNumber);

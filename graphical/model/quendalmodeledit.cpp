@@ -221,7 +221,7 @@ void TQuendalModel::PasteCell(int index) {
     cell->DropDanglingInputs();
     cell->PushToEngine();
     if (!read)
-        ShowCellReadError(number);
+        ShowError(PasteError);
 }
 
 void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
@@ -584,10 +584,10 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     }
     // Read as the cell reads its blocks, with the same messages.
     std::vector<std::unique_ptr<TBlock>> blocks;
-    const bool read = ReadBlockSections(lines, 0, Engine, blocks, true);
+    const bool read = ReadBlockSections(lines, 0, Engine, blocks);
     if (blocks.empty()) {
         if (!read)
-            ShowCellReadError(cell->CellNumber);
+            ShowError(PasteError);
         return;
     }
     int minLeft = INT32_MAX, minTop = INT32_MAX;
@@ -651,7 +651,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     cell->PushToEngine();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
     if (!read)
-        ShowCellReadError(cell->CellNumber);
+        ShowError(PasteError);
 }
 
 namespace {

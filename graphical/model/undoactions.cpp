@@ -33,7 +33,7 @@ TRect Widened(TRect r) {
 
 bool ReadBlocksText(const TLines& lines, EngineHandle engine,
                     std::vector<std::unique_ptr<TBlock>>& blocks) {
-    return ReadBlockSections(lines, 0, engine, blocks, false);
+    return ReadBlockSections(lines, 0, engine, blocks);
 }
 
 // ---- cells
@@ -88,12 +88,13 @@ void TDeleteCellUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
 }
 
 bool TDeleteCellUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     TQuendalModel* project = Project(model);
     // A cell that has taken the number meanwhile keeps it; this one comes back under another.
     int number = CellNumber;
     if (project->FindCell(number) && !project->NextFreeCellNumber(number))
         return false;
-    const bool ok = project->ReadCellAt(Position, CellNumber, number, Lines, false);
+    const bool ok = project->ReadCellAt(Position, CellNumber, number, Lines);
     if (!project->FindCell(number))
         return false;
     // The redo removes the cell that came back.
@@ -136,6 +137,7 @@ void TEditBlockUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
 }
 
 bool TEditBlockUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TEditBlockUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     TBlock* block = project->FindBlock(BlockID);
@@ -174,6 +176,7 @@ void TDeleteBlockUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
 }
 
 bool TDeleteBlockUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TInsertBlockUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     TBlockList* cell = project->FindCell(int(uint32_t(BlockID) >> 16));
@@ -288,6 +291,7 @@ void TDeleteBlocksUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
 }
 
 bool TDeleteBlocksUndoAction::UndoAction(TModel* model, bool isRedo) {
+    TReadBackScope readBack;
     CreateRedoAction<TInsertBlocksUndoAction>(model, isRedo);
     TQuendalModel* project = Project(model);
     project->SetChanged();
@@ -439,7 +443,7 @@ bool TWireUndoAction::UndoAction(TModel* model, bool isRedo) {
     int8_t letter = 0;
     if (Mode < 2) {
         wire = std::make_unique<TInputLine>();
-        if (!wire->FromText(InputText))
+        if (wire->FromText(InputText) != TWireRead::Whole)
             return false;
         wire->UpdateBounds();
         letter = wire->InputLetter;

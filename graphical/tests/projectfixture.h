@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,6 +84,60 @@ inline void AppendCell(TLines& lines, const TLines& cell) {
 
 inline QByteArray Join(const TLines& lines) {
     return QByteArray::fromStdString(JoinLines(lines));
+}
+
+// A project of one cell, a comment and a table whose line at the given place is ten megabytes
+// long, as a damaged file may hold it. The wire's points all lie on one line; its last point
+// is (110,20).
+enum LongLinePlace {
+    WireLine,
+    CommentLine,
+    TableLine,
+    ParameterLine,
+    CommentBlockText,
+    CellName,
+    FontLine,
+    BitmapLine,
+    RectangleLine,
+    SectionLine,
+};
+constexpr size_t LongLineLength = 10'000'000;
+
+inline QByteArray LongLineProject(LongLinePlace place) {
+    std::string wire = "65537,1:";
+    while (wire.size() < LongLineLength)
+        wire += "60,20,";
+    wire += "110,20";
+    const std::string text(LongLineLength, 'x');
+    TLines lines = {"MIRELT Tavrissel plus - project file", "Version=1.0", "1", ""};
+    lines.insert(lines.end(),
+                 {"#COMMENT_START", place == CommentLine ? text : "kurz", "#COMMENT_END", ""});
+    lines.insert(lines.end(),
+                 {"#TABLE_START", "Name=T", place == TableLine ? text : "0;0", "#TABLE_END", ""});
+    TLines cell =
+        Cell(1, place == CellName ? text : "Zelle",
+             {GraphBlock({Id(1, 1), 700, {place == ParameterLine ? text : "1"}, {}, 0, 0}),
+              GraphBlock({Id(1, 2), 104, {"1"}, {Id(1, 1)}, 110, 0}),
+              CommentBlock(Id(1, 3), place == CommentBlockText ? text : "Notiz", 0, 100)});
+    const auto lineOf = [&cell](const std::string& start) -> std::string& {
+        return *std::find_if(cell.begin(), cell.end(), [&start](const std::string& line) {
+            return line.rfind(start, 0) == 0;
+        });
+    };
+    if (place == WireLine)
+        lineOf("IN00=") = "IN00=" + wire;
+    if (place == FontLine)
+        lineOf("Font=") = "Font=" + text + ",8,0,0,0,0,0";
+    if (place == BitmapLine)
+        cell.insert(
+            std::find(std::find(cell.begin(), cell.end(), "TYPE=104"), cell.end(), "#BLOCK_END"),
+            "BmpFile=" + text);
+    if (place == RectangleLine)
+        lineOf("110,0,") = "110,0,170," + std::string(LongLineLength, '4');
+    AppendCell(lines, cell);
+    if (place == SectionLine)
+        lines.insert(lines.end(), {text, ""});
+    return Join(lines);
 }
 
 inline bool WriteFile(const QString& name, const QByteArray& data) {

@@ -278,20 +278,67 @@ private slots:
         QCOMPARE(cell.Count(), 3);
     }
 
-    void wireFromARefusedBlockGoesWithIt() {
+    void blockWithoutTypeIsKeptAndSavedWithoutOne() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text.erase(text.begin() + 18); // block 2's "TYPE=104"
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QStringLiteral("Block 2 in Zelle 1 hat keinen Blocktyp!")});
+        QCOMPARE(cell.Count(), 3);
+        auto* untyped = static_cast<TGraphBlock*>(cell.Get(1));
+        QCOMPARE(untyped->ParamText, std::string("2"));
+        QVERIFY(untyped->GetInput(0) != nullptr);
+        QVERIFY(!cell.PushToEngine());
+        QVERIFY(!untyped->InEngine);
+        TLines saved;
+        cell.SaveToLines(true, saved);
+        QCOMPARE(TLines(saved.begin() + 13, saved.begin() + 23),
+                 TLines(text.begin() + 13, text.begin() + 23));
+
+        // Cut off behind its rectangle.
+        recorder.Clear();
+        TBlockList cut(1, engine_);
+        QVERIFY(!cut.LoadFromLines(false, TLines(text.begin() + 3, text.begin() + 7), 0));
+        QCOMPARE(cut.Count(), 1);
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QStringLiteral("Block 1 in Zelle 1 hat keinen Blocktyp!")});
+    }
+
+    void blockOutOfTheCellsRangeIsKeptBelowTheOthers() {
         platform::DialogRecorder recorder;
         TLines text = SampleCell;
         text[6] = "5,5,65,9999999";
         TBlockList cell(1, engine_);
-        QVERIFY(!cell.LoadFromLines(true, text, 0));
-        QCOMPARE(cell.Count(), 2);
-        QVERIFY(cell.FindBlock(Id(1, 2))->GetInput(0) == nullptr);
-        QCOMPARE(BoxTexts(recorder),
-                 QStringList{QString::fromUtf8(
-                     "Block 2 in Zelle 1: ungültige Verbindung an Eingang 0 entfernt!")});
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder), QStringList{QString::fromUtf8(
+                                         "Block 1 in Zelle 1 lag außerhalb der Zelle und wurde "
+                                         "neu platziert!")});
+        QCOMPARE(cell.Count(), 3);
+        const TBlock* kept = cell.Get(0);
+        QCOMPARE(kept->ID, Id(1, 1));
+        // Its own size, on the grid, below the lowest block; the wire from it starts on it.
+        QCOMPARE(kept->Rect.Top, SnapToGridUp(cell.Get(2)->Rect.Bottom + 20));
+        QCOMPARE(kept->Rect.Left, 5);
+        QCOMPARE(kept->Rect.Width(), GetBlockBitmap(ConstValue)->width());
+        const TInputLine* wire = cell.Get(1)->GetInput(0);
+        QVERIFY(wire != nullptr);
+        QCOMPARE(wire->Points[0], ConnectionPoint(kept->Rect, wire->Points[1]));
+
+        // Saved in its new place, it reads back as it stands.
+        TLines saved;
+        cell.SaveToLines(true, saved);
+        TBlockList again(1, engine_);
+        QVERIFY(again.LoadFromLines(true, saved, 0));
+        TLines resaved;
+        again.SaveToLines(true, resaved);
+        QCOMPARE(resaved, saved);
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
     }
 
-    void blockIdentifiersOutsideTheCellAreRefused() {
+    void blockIdentifiersOutsideTheCellAreRenumbered() {
         // Page 2 exists: a block of cell 1 must not land in it.
         auto block = [](const std::string& id) {
             return TLines{"#BLOCK_START", "TextBlock", "ID=" + id,
@@ -308,32 +355,87 @@ private slots:
         text[text.size() - 4] = "TYPE=700";
         text[text.size() - 3] = "#DLLDATA_START";
         text.insert(text.end() - 2, {"7", "#DLLDATA_END"});
-        auto refused = [](std::initializer_list<const char*> ids) {
+        auto renumbered = [](std::initializer_list<std::pair<const char*, int>> ids, int cell) {
             QStringList texts;
-            for (const char* id : ids)
-                texts << QString::fromUtf8("Ungültige Block-ID: ID=%1!").arg(id);
+            for (const auto& [id, local] : ids)
+                texts << QString::fromUtf8("Ungültige Block-ID: ID=%1! Der Block erhält die "
+                                           "Nummer %2 in Zelle %3.")
+                             .arg(id)
+                             .arg(local)
+                             .arg(cell);
             return texts;
         };
 
+        // Every block is kept; the valid numbers stay, the others take free ones behind them.
         platform::DialogRecorder recorder;
         TBlockList cell(1, engine_);
-        QVERIFY(!cell.LoadFromLines(true, text, 0));
-        QCOMPARE(BoxTexts(recorder), refused({"131074", "65537", "65536", "131071"}));
-        QCOMPARE(cell.Count(), 2);
-        QCOMPARE(cell.Get(0)->ID, Id(1, 1));
-        QCOMPARE(cell.Get(1)->ID, Id(1, 2));
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder),
+                 renumbered({{"131074", 3}, {"65537", 4}, {"65536", 5}, {"131071", 6}}, 1));
+        QCOMPARE(cell.Count(), 6);
+        const int32_t ids[] = {Id(1, 1), Id(1, 3), Id(1, 4), Id(1, 5), Id(1, 6), Id(1, 2)};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(cell.Get(i)->ID, ids[i]);
         QVERIFY(cell.PushToEngine());
         QCOMPARE(QByteArray(MoltraneGetBlockParam(engine_, Id(1, 2))), QByteArray("7"));
         QVERIFY(MoltraneGetBlockParam(engine_, Id(2, 2)) == nullptr);
+        // The save holds them all, with numbers that read back without a message.
+        TLines saved;
+        cell.SaveToLines(true, saved);
         cell.Clear();
+        recorder.Clear();
+        TBlockList again(1, engine_);
+        QVERIFY(again.LoadFromLines(true, saved, 0));
+        QCOMPARE(again.Count(), 6);
+        QVERIFY(recorder.Boxes().empty());
+        again.Clear();
 
         // Read into another cell, the identifiers move there first.
-        recorder.Clear();
         TBlockList moved(2, engine_);
-        QVERIFY(!moved.LoadFromLines(true, text, 2));
-        QCOMPARE(BoxTexts(recorder), refused({"65537", "65536", "131071", "65538"}));
-        QCOMPARE(moved.Count(), 2);
+        QVERIFY(moved.LoadFromLines(true, text, 2));
+        QCOMPARE(BoxTexts(recorder),
+                 renumbered({{"131073", 3}, {"131072", 4}, {"196607", 5}, {"131074", 6}}, 2));
+        QCOMPARE(moved.Count(), 6);
         QCOMPARE(moved.Get(1)->ID, Id(2, 2));
+    }
+
+    void wiresFollowARenumberedSourceWhereItsIdIsOne() {
+        // Block 1 twice, a block of cell 2, and the wires that name them.
+        TLines text = {"ID=1", "NAME=Haupt", ""};
+        for (const TLines& block :
+             {TLines{"#BLOCK_START", "GraphBlock", "ID=65537", "5,5,65,45", "TYPE=700",
+                     "#DLLDATA_START", "1", "#DLLDATA_END", "#BLOCK_END"},
+              TLines{"#BLOCK_START", "GraphBlock", "ID=65537", "5,55,65,95", "TYPE=700",
+                     "#DLLDATA_START", "2", "#DLLDATA_END", "#BLOCK_END"},
+              TLines{"#BLOCK_START", "GraphBlock", "ID=131075", "5,105,65,145", "TYPE=700",
+                     "#DLLDATA_START", "3", "#DLLDATA_END", "#BLOCK_END"},
+              TLines{"#BLOCK_START", "GraphBlock", "ID=65540", "105,5,165,45",
+                     "IN00=65537,1:65,25,105,25", "IN01=131075,1:65,125,105,35",
+                     "IN03=65599,1:65,25,105,25", "TYPE=200", "#BLOCK_END"}})
+            text.insert(text.end(), block.begin(), block.end());
+        platform::DialogRecorder recorder;
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        const QString dropped =
+            QString::fromUtf8("Block 4 in Zelle 1: ungültige Verbindung an Eingang %1 entfernt!");
+        QCOMPARE(BoxTexts(recorder),
+                 (QStringList{QString::fromUtf8("Ungültige Block-ID: ID=65537! Der Block "
+                                                "erhält die Nummer 2 in Zelle 1."),
+                              QString::fromUtf8("Ungültige Block-ID: ID=131075! Der Block "
+                                                "erhält die Nummer 3 in Zelle 1."),
+                              dropped.arg("00"), dropped.arg("03")}));
+        // Block 1 twice: its wire could come from either. The block of cell 2 is the only one
+        // of its ID: its wire follows it.
+        const TBlock* sum = cell.FindBlock(Id(1, 4));
+        QVERIFY(sum->GetInput(0) == nullptr);
+        QCOMPARE(sum->GetInput(1)->SourceId, Id(1, 3));
+        QVERIFY(sum->GetInput(3) == nullptr);
+        QVERIFY(cell.PushToEngine());
+        // The engine holds it at input 1.
+        QCOMPARE(QByteArray(MoltraneGetBlockInputMenuFlags(engine_, Id(1, 3), Id(1, 4))).left(2),
+                 QByteArray(" *"));
+        cell.Clear();
     }
 
     void blocksAreInsertedAndDeleted() {

@@ -250,6 +250,20 @@ private slots:
         BitmapDir.clear();
     }
 
+    void rectangleReadInPartKeepsItsSize() {
+        bool ok = true;
+        auto block =
+            LoadBlock<TGraphBlock>({"GraphBlock", "ID=65537", "100,50,", "TYPE=9999"}, &ok);
+        QVERIFY(!ok);
+        QCOMPARE(block->Rect, (TRect{100, 50, 160, 70}));
+        block = LoadBlock<TGraphBlock>({"GraphBlock", "ID=65537", "100,50,130", "TYPE=9999"}, &ok);
+        QCOMPARE(block->Rect, (TRect{100, 50, 130, 70}));
+        // Out of the cell's range: not taken at all.
+        block = LoadBlock<TGraphBlock>(
+            {"GraphBlock", "ID=65537", "100,50,130,5000000", "TYPE=9999"}, &ok);
+        QCOMPARE(block->Rect, (TRect{0, 0, 60, 20}));
+    }
+
     void commentTextRoundTrips() {
         TTextBlock comment(Id(1, 5), nullptr);
         QCOMPARE(comment.Text, std::string("Kommentar"));
@@ -272,7 +286,7 @@ private slots:
             const TLines saved = SaveBlock(comment);
             QCOMPARE(saved.back(), std::string("Font=Arial,12,255,1,0,0,1"));
             for (const std::string& line : saved)
-                QVERIFY(line.empty() || line[0] != '#');
+                QVERIFY(!IsMarkerLine(line));
             bool ok = false;
             auto loaded = LoadBlock<TTextBlock>(ThroughFile(saved), &ok);
             QVERIFY(ok);

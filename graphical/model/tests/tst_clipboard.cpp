@@ -96,6 +96,16 @@ private slots:
         QVERIFY(EngineOk());
     }
 
+    void cellPasteThatFailsEndsWithThePastesMessage() {
+        // The block's end is missing: the cell holds it, the paste tells of the failure.
+        CopyLinesToClipboard(CellClipboardFormat,
+                             {"ID=1", "NAME=x", "", "#BLOCK_START", "GraphBlock", "ID=65537",
+                              "0,0,60,20", "TYPE=700"});
+        model_->PasteCell(0);
+        QCOMPARE(BoxTexts(*boxes_), QStringList{PasteError});
+        QCOMPARE(model_->GetCell(0)->Count(), 1);
+    }
+
     void nothingToPasteIsReported() {
         std::vector<TBlock*> selection = {model_->FindBlock(Id(1, 1))};
         QPoint where(-1, -1);
@@ -208,7 +218,8 @@ private slots:
         TBlockList* cell = model_->FindCell(2);
         std::vector<TBlock*> selection;
         QPoint where;
-        const QString cellError = QStringLiteral("Fehler beim Lesen der Programmzelle 2!");
+        const QString cellError = QString::fromUtf8("Fehler bei Datenübernahme aus der "
+                                                    "Zwischenablage!");
         const auto paste = [&](const TLines& text) {
             boxes_->Clear();
             CopyLinesToClipboard(BlocksClipboardFormat, text);

@@ -128,11 +128,11 @@ private slots:
         QVERIFY(!cell.PushToEngine());
         const QStringList boxes = BoxTexts(recorder);
         QCOMPARE(boxes.size(), 5);
-        QVERIFY(boxes[0].contains("Block 7 ") && boxes[0].contains("Eingang 1"));
-        QVERIFY(boxes[1].contains("Block 4 ") && boxes[1].contains("Eingang 5"));
+        QVERIFY(boxes[0].contains("Block 7 ") && boxes[0].contains("Eingang 01"));
+        QVERIFY(boxes[1].contains("Block 4 ") && boxes[1].contains("Eingang 05"));
         QVERIFY(boxes[2].contains("Block 5 "));
         QVERIFY(boxes[3].contains("Block 6 "));
-        QVERIFY(boxes[4].contains("Block 7 ") && boxes[4].contains("Eingang 0"));
+        QVERIFY(boxes[4].contains("Block 7 ") && boxes[4].contains("Eingang 00"));
         for (int32_t dest : {65540, 65541, 65542})
             QCOMPARE(static_cast<TGraphBlock*>(cell.FindBlock(dest))->InputCount, 0);
         // The engine saw none of them, only the sound wire.

@@ -96,9 +96,9 @@ private slots:
 
         tokens.SetText("Font=Arial,8");
         QVERIFY(tokens.SkipPast('='));
-        QCOMPARE(tokens.Text, std::string("Arial,8"));
+        QCOMPARE(tokens.Rest(), std::string_view("Arial,8"));
         QVERIFY(!tokens.SkipPast(';'));
-        QCOMPARE(tokens.Text, std::string("Arial,8"));
+        QCOMPARE(tokens.Rest(), std::string_view("Arial,8"));
         std::string token;
         QVERIFY(tokens.NextToken(token));
         QCOMPARE(token, std::string("Arial"));
@@ -106,7 +106,7 @@ private slots:
 
     void wireTextRoundTrips() {
         TInputLine wire;
-        QVERIFY(wire.FromText("65538,1:100,55,150,55"));
+        QCOMPARE(wire.FromText("65538,1:100,55,150,55"), TWireRead::Whole);
         QCOMPARE(wire.SourceId, 65538);
         QCOMPARE(int(wire.Kind), 1);
         QCOMPARE(int(wire.InputLetter), -1);
@@ -115,14 +115,14 @@ private slots:
         QCOMPARE(wire.Bounds, (TRect{96, 51, 154, 59}));
 
         // Input b, text kind: the high word holds letter + 1.
-        QVERIFY(wire.FromText("131073,131074:5,5,5,45"));
+        QCOMPARE(wire.FromText("131073,131074:5,5,5,45"), TWireRead::Whole);
         QCOMPARE(int(wire.InputLetter), 1);
         QCOMPARE(int(wire.Kind), 2);
         QCOMPARE(wire.AsText(), std::string("131073,131074:5,5,5,45"));
         QCOMPARE(wire.Bounds, (TRect{-15, -15, 25, 65}));
 
         // No points: the colon alone.
-        QVERIFY(wire.FromText("7,1:"));
+        QCOMPARE(wire.FromText("7,1:"), TWireRead::Whole);
         QCOMPARE(wire.PointCount, 0);
         QCOMPARE(wire.AsText(), std::string("7,1:"));
         QCOMPARE(wire.Bounds, TRect{});
@@ -130,20 +130,24 @@ private slots:
 
     void wireTextRejectsGarbageAndOverlongWires() {
         TInputLine wire;
-        QVERIFY(!wire.FromText("65538,1:100,55,abc,55"));
+        QCOMPARE(wire.FromText("65538,1:100,55,abc,55"), TWireRead::Failed);
         QCOMPARE(wire.PointCount, 1);
-        QVERIFY(!wire.FromText("65538,1:100,55,150"));
-        QVERIFY(!wire.FromText("x,1:1,2"));
+        QCOMPARE(wire.FromText("65538,1:100,55,150"), TWireRead::Failed);
+        QCOMPARE(wire.FromText("x,1:1,2"), TWireRead::Failed);
 
         std::string text = "1,1:";
         for (int i = 0; i < 21; ++i)
             text += std::to_string(i) + "," + std::to_string(i) + ",";
         text.pop_back();
-        QVERIFY(wire.FromText(text));
+        QCOMPARE(wire.FromText(text), TWireRead::Whole);
         QCOMPARE(wire.PointCount, 21);
         QCOMPARE(wire.AsText(), text);
-        QVERIFY(!wire.FromText(text + ",50,50"));
+        // More points than the store holds: the first 20 and the last.
+        QCOMPARE(wire.FromText(text + ",50,50"), TWireRead::Cut);
         QCOMPARE(wire.PointCount, 21);
+        QCOMPARE(wire.Points[19], QPoint(19, 19));
+        QCOMPARE(wire.Points[20], QPoint(50, 50));
+        QCOMPARE(wire.FromText(text + ",50,50,x,1"), TWireRead::Failed);
     }
 
     void pointStoreHoldsTwentyOnePoints() {

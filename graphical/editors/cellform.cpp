@@ -195,9 +195,8 @@ void TProgramCellForm::UpdateCaption() {
     if (cell_) {
         TQuendalModel* model = QModel();
         const bool breakpoint = model && model->HasBreakpoint(cell_->CellNumber);
-        caption +=
-            QStringLiteral(" - %1%2").arg(platform::AnsiToQString(cell_->Name),
-                                          breakpoint ? QStringLiteral(" [Haltepunkt]") : QString());
+        caption += QStringLiteral(" - %1%2").arg(
+            MessageQuote(cell_->Name), breakpoint ? QStringLiteral(" [Haltepunkt]") : QString());
     }
     setWindowTitle(caption);
 }

@@ -32,7 +32,7 @@ void TTableEditorForm::ModelAttached() {
 void TTableEditorForm::UpdateCaption() {
     QString caption = QStringLiteral("Tabelleneditor");
     if (table_)
-        caption += QStringLiteral(" - %1").arg(platform::AnsiToQString(table_->Name));
+        caption += QStringLiteral(" - %1").arg(MessageQuote(table_->Name));
     setWindowTitle(caption);
 }
 

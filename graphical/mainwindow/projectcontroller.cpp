@@ -293,11 +293,11 @@ void TProjectController::RebuildTree() {
         QTreeWidgetItem* root = NewNode(nullptr, -1, RootText, MakeData(RootKind, 0), imComment);
         tablesNode_ = NewNode(root, -1, TablesText, MakeData(TableKind, 0), imFolderClosed);
         for (const auto& table : model->Tables)
-            NewNode(tablesNode_, -1, platform::AnsiToQString(table->Name),
-                    MakeData(TableKind, table->Number), table->IsInternal ? imTable : imTableFile);
+            NewNode(tablesNode_, -1, MessageQuote(table->Name), MakeData(TableKind, table->Number),
+                    table->IsInternal ? imTable : imTableFile);
         cellsNode_ = NewNode(root, -1, CellsText, MakeData(CellKind, 0), imFolderClosed);
         for (const auto& cell : model->Cells) {
-            QTreeWidgetItem* node = NewNode(cellsNode_, -1, platform::AnsiToQString(cell->Name),
+            QTreeWidgetItem* node = NewNode(cellsNode_, -1, MessageQuote(cell->Name),
                                             MakeData(CellKind, cell->CellNumber), imCell);
             UpdateCellState(node);
         }
@@ -414,7 +414,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
             break;
         }
         const TBlockList* cell = model->FindCell(number);
-        QTreeWidgetItem* node = NewNode(cellsNode_, index, platform::AnsiToQString(cell->Name),
+        QTreeWidgetItem* node = NewNode(cellsNode_, index, MessageQuote(cell->Name),
                                         MakeData(CellKind, uint32_t(number)), imCell);
         UpdateCellState(node);
         SetExpanded(cellsNode_, true);
@@ -448,7 +448,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
         if (busy_)
             break;
         if (QTreeWidgetItem* node = CellNode(number); node && model->FindCell(number)) {
-            node->setText(0, platform::AnsiToQString(model->FindCell(number)->Name));
+            node->setText(0, MessageQuote(model->FindCell(number)->Name));
             tree_->setCurrentItem(node);
         }
         break;
@@ -475,7 +475,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
             break;
         }
         const TConversionTable* table = model->FindTable(number);
-        QTreeWidgetItem* node = NewNode(tablesNode_, index, platform::AnsiToQString(table->Name),
+        QTreeWidgetItem* node = NewNode(tablesNode_, index, MessageQuote(table->Name),
                                         MakeData(TableKind, uint32_t(number)),
                                         table->IsInternal ? imTable : imTableFile);
         SetExpanded(tablesNode_, true);
@@ -487,7 +487,7 @@ void TProjectController::UpdateAspekt(int code, NotifyData data) {
         if (busy_)
             break;
         if (QTreeWidgetItem* node = TableNode(number); node && model->FindTable(number)) {
-            node->setText(0, platform::AnsiToQString(model->FindTable(number)->Name));
+            node->setText(0, MessageQuote(model->FindTable(number)->Name));
             tree_->setCurrentItem(node);
         }
         break;
@@ -838,6 +838,9 @@ void TProjectController::LabelEdited(QTreeWidgetItem* node, const QString& text)
     TQuendalModel* model = GetModel();
     if (!model || !node || !CanEditLabel(node))
         return;
+    // The label may show a long name cut: left as shown, the name stays.
+    if (text == node->text(0))
+        return;
     TFlagGuard guard(updating_);
     const uint32_t data = DataOf(node);
     const int number = int(Lo(data));
@@ -854,7 +857,7 @@ void TProjectController::LabelEdited(QTreeWidgetItem* node, const QString& text)
                        : model->RenameTableWithUndo(number, name);
     }
     if (renamed)
-        node->setText(0, platform::AnsiToQString(name));
+        node->setText(0, MessageQuote(name));
 }
 
 bool TProjectController::DragOver(const QMimeData* mime, QTreeWidgetItem* target,

@@ -129,8 +129,8 @@ bool IsMarkerLine(std::string_view line);
 std::string EscapeTextLine(const std::string& line, bool force = false);
 std::string UnescapeTextLine(const std::string& line);
 
-// A line or name of a text as a message quotes it: its start, cut behind 80 characters, for a
-// damaged file's line may be megabytes long.
+// A line or name of a text as a message, a window title or a tree label shows it: its start, cut
+// behind 80 characters, for a damaged file's line may be megabytes long.
 QString MessageQuote(std::string_view text);
 QString MessageQuote(const QString& text);
 

@@ -323,6 +323,20 @@ private slots:
         QCOMPARE(CellTexts(), QStringList({"Eins"}));
     }
 
+    void aLongNameIsShownCutAndKeptWhole() {
+        const std::string name(100000, 'x');
+        QByteArray text = SampleProject();
+        text.replace("NAME=Zwei", QByteArray("NAME=") + name.c_str());
+        QVERIFY(WriteFile(QDir::current().filePath("long.mtp"), text));
+        QVERIFY(controller_->OpenProject(QDir::current().filePath("long.mtp")));
+        QTreeWidgetItem* node = Cells()->child(1);
+        QVERIFY(node->text(0).size() < 100);
+        QVERIFY(node->text(0).startsWith(QStringLiteral("xxxx")));
+        // an edit of the label that ends as it is shown renames nothing
+        controller_->LabelEdited(node, node->text(0));
+        QCOMPARE(Model()->FindCell(2)->Name, name);
+    }
+
     void secondCellOfOneNumberGetsItsOwnNumber() {
         QByteArray text = SampleProject();
         const QByteArray twin = "#CELL_START\r\nID=2\r\nNAME=Zwilling\r\n\r\n#BLOCK_START\r\n"

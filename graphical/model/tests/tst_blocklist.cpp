@@ -69,12 +69,27 @@ const TLines SampleCell = {"ID=1",
                            "#BLOCK_END",
                            ""};
 
+// The cell text as saved after reading the given one.
+TLines SavedAfterLoad(EngineHandle engine, const TLines& text, bool& read) {
+    TBlockList cell(1, engine);
+    read = cell.LoadFromLines(true, text, 0);
+    TLines saved;
+    cell.SaveToLines(true, saved);
+    return saved;
+}
+
 } // namespace
 
 class TestBlockList : public QObject {
     Q_OBJECT
 
     EngineHandle engine_ = nullptr;
+
+    // The sample cell as saved: the catalogue and the font fix the blocks' sizes.
+    TLines WholeSaved() {
+        bool read = false;
+        return SavedAfterLoad(engine_, SampleCell, read);
+    }
 
 private slots:
     void initTestCase() {
@@ -231,6 +246,41 @@ private slots:
         QCOMPARE(other.Count(), 4);
         QCOMPARE(other.Get(3)->ID, Id(1, 4));
         QVERIFY(recorder.Boxes().empty());
+    }
+
+    void refusedBlockSectionsKeepTheBlocksBehind() {
+        platform::DialogRecorder recorder;
+        const TLines whole = WholeSaved();
+        // The first block has lost its start marker, the second names an unknown class.
+        TLines text = SampleCell;
+        text[14] = "Kasten";
+        text.erase(text.begin() + 3);
+        bool read = true;
+        const TLines saved = SavedAfterLoad(engine_, text, read);
+        QVERIFY(!read);
+        QCOMPARE(TLines(saved.begin() + 3, saved.end()), TLines(whole.begin() + 24, whole.end()));
+    }
+
+    void headerWithoutItsNameLineKeepsTheBlocks() {
+        platform::DialogRecorder recorder;
+        const TLines whole = WholeSaved();
+        for (const TLines& header : {TLines{"ID=1"}, TLines{"ID=1", "ID=1", "NAME=Haupt=Zelle"}}) {
+            TLines text = header;
+            text.insert(text.end(), SampleCell.begin() + 2, SampleCell.end());
+            bool read = true;
+            const TLines saved = SavedAfterLoad(engine_, text, read);
+            QVERIFY(!read);
+            QCOMPARE(TLines(saved.begin() + 3, saved.end()),
+                     TLines(whole.begin() + 3, whole.end()));
+        }
+    }
+
+    void parameterTextWithoutItsEndStopsAtItsBlock() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text.erase(text.begin() + 10);
+        bool read = true;
+        QCOMPARE(SavedAfterLoad(engine_, text, read), WholeSaved());
     }
 
     void unknownBlockTypeIsKeptOutsideTheEngine() {

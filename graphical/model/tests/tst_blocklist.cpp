@@ -283,6 +283,13 @@ private slots:
         QCOMPARE(SavedAfterLoad(engine_, text, read), WholeSaved());
     }
 
+    void wireOfADamagedKindSavesAsRead() {
+        TLines text = SampleCell;
+        text[17] = "IN00=65537,255:65,25,105,25";
+        bool read = false;
+        QCOMPARE(SavedAfterLoad(engine_, text, read)[17], text[17]);
+    }
+
     void unknownBlockTypeIsKeptOutsideTheEngine() {
         platform::DialogRecorder recorder;
         TLines text = SampleCell;

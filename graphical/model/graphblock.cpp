@@ -526,6 +526,9 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
         if ((r >> 16) != i || (r & 0xFFFF) != wire->Kind) {
             ShowError(QStringLiteral("Fehler bei MoltraneConnectBlocks!"));
             result = false;
+            // Connected all the same: the wire takes the engine's kind, the next open is quiet.
+            if ((r >> 16) == i && (r & 0xFFFF) != 0)
+                wire->Kind = static_cast<int8_t>(r & 0xFF);
         }
     }
     if (!ParamText.empty() || HasParam) {

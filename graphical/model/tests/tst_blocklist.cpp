@@ -290,6 +290,22 @@ private slots:
         QCOMPARE(SavedAfterLoad(engine_, text, read)[17], text[17]);
     }
 
+    void wireOfAWrongKindTakesTheEnginesKind() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text[17] = "IN00=65537,3:65,25,105,25";
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QVERIFY(!cell.PushToEngine());
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler bei MoltraneConnectBlocks!")});
+        recorder.Clear();
+        QVERIFY(cell.PushToEngine());
+        QVERIFY(recorder.Boxes().empty());
+        QCOMPARE(int(cell.FindBlock(Id(1, 2))->GetInput(0)->Kind), 1);
+    }
+
     void unknownBlockTypeIsKeptOutsideTheEngine() {
         platform::DialogRecorder recorder;
         TLines text = SampleCell;

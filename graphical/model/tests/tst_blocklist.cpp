@@ -91,6 +91,15 @@ class TestBlockList : public QObject {
         return SavedAfterLoad(engine_, SampleCell, read);
     }
 
+    // The sample cell with one line replaced, read into an empty engine page; empty when the
+    // read fails.
+    TLines LoadSampleWith(TBlockList& cell, size_t line, const std::string& replacement) {
+        TLines text = SampleCell;
+        text[line] = replacement;
+        MoltraneClearPage(engine_, 1);
+        return cell.LoadFromLines(true, text, 0) ? text : TLines();
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(LoadBlockCatalogue());
@@ -292,11 +301,8 @@ private slots:
 
     void wireOfAWrongKindTakesTheEnginesKind() {
         platform::DialogRecorder recorder;
-        TLines text = SampleCell;
-        text[17] = "IN00=65537,3:65,25,105,25";
-        MoltraneClearPage(engine_, 1);
         TBlockList cell(1, engine_);
-        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QVERIFY(!LoadSampleWith(cell, 17, "IN00=65537,3:65,25,105,25").empty());
         QVERIFY(!cell.PushToEngine());
         QCOMPARE(BoxTexts(recorder),
                  QStringList{QStringLiteral("Fehler bei MoltraneConnectBlocks!")});
@@ -308,11 +314,9 @@ private slots:
 
     void unknownBlockTypeIsKeptOutsideTheEngine() {
         platform::DialogRecorder recorder;
-        TLines text = SampleCell;
-        text[7] = "TYPE=505";
-        MoltraneClearPage(engine_, 1);
         TBlockList cell(1, engine_);
-        QVERIFY(cell.LoadFromLines(true, text, 0));
+        const TLines text = LoadSampleWith(cell, 7, "TYPE=505");
+        QVERIFY(!text.empty());
         QCOMPARE(BoxTexts(recorder), QStringList{QStringLiteral("Unbekannter Blocktyp 505!")});
         // Kept as read, with the wire that comes from it.
         QCOMPARE(cell.Count(), 3);

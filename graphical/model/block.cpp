@@ -450,7 +450,7 @@ void TInputLine::Assign(const TInputLine& other) {
 
 std::string TInputLine::AsText() const {
     std::string text = std::to_string(SourceId) + "," +
-                       std::to_string(int(Kind) + 65536 * (int(InputLetter) + 1)) + ":";
+                       std::to_string(int(uint8_t(Kind)) + 65536 * (int(InputLetter) + 1)) + ":";
     for (int i = 0; i < PointCount; ++i)
         text += std::to_string(Points[i].x()) + "," + std::to_string(Points[i].y()) + ",";
     if (PointCount > 0)

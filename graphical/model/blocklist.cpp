@@ -230,16 +230,24 @@ bool ReadSections(const TLines& lines, size_t index, EngineHandle engine,
             ++index;
             continue;
         }
+        // What cannot be read is told and passed over: the blocks behind it are read.
         if (lines[index] != "#BLOCK_START") {
             ShowError(QStringLiteral("Falscher Blockbeginn in Zeile:\r%1")
                           .arg(MessageQuote(lines[index])));
-            return false;
+            result = false;
+            if (!SkipToNextBlock(lines, index))
+                return false;
+            continue;
         }
         ++index;
         bool outside = false;
         std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, outside);
-        if (!block)
-            return false;
+        if (!block) {
+            result = false;
+            if (!SkipToNextBlock(lines, index))
+                return false;
+            continue;
+        }
         // Kept as read; a block without a known type is drawn without a picture and its add
         // pass fails.
         ReportBlockType(*block);
@@ -389,6 +397,7 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
     if (lines.empty())
         return false;
     size_t index = 0;
+    bool header = true;
     if (withHeader) {
         auto keyOf = [](const std::string& line) { return line.substr(0, line.find('=')); };
         if (keyOf(lines[0]) == "ID") {
@@ -398,16 +407,25 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
             CellNumber = uint16_t(cellOverride > 0 ? cellOverride : number);
             ++index;
         }
-        if (index >= lines.size() || keyOf(lines[index]) != "NAME" ||
-            lines[index].find('=') == std::string::npos)
-            return false;
-        // The whole rest is the name, "=" included.
-        Name = lines[index].substr(5);
-        ++index;
+        // A header that lacks its name line, or holds more lines, fails; the blocks behind it
+        // are read all the same.
+        bool named = false, clean = true;
+        for (; index < lines.size() && !lines[index].empty() && lines[index] != "#BLOCK_START";
+             ++index) {
+            if (!named && keyOf(lines[index]) == "NAME" &&
+                lines[index].find('=') != std::string::npos) {
+                // The whole rest is the name, "=" included.
+                Name = lines[index].substr(5);
+                named = true;
+            } else {
+                clean = false;
+            }
+        }
+        header = named && clean;
     }
     std::vector<std::unique_ptr<TBlock>> read;
     std::vector<bool> moved;
-    bool result = ReadSections(lines, index, Engine, read, moved);
+    bool result = ReadSections(lines, index, Engine, read, moved) && header;
     if (cellOverride > 0) {
         for (auto& block : read)
             block->SetCellNumber(uint16_t(cellOverride));

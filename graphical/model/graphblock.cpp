@@ -427,17 +427,26 @@ bool TGraphBlock::LoadOwnLines(const TLines& lines, size_t& index) {
         ++index;
     }
     if (index < lines.size() && lines[index] == "#DLLDATA_START") {
-        ++index;
+        // Without its end the text stops at the block's own end: the next block is not taken in.
+        size_t end = ++index, blockEnd = 0;
+        while (end < lines.size() && lines[end] != "#DLLDATA_END" && lines[end] != "#BLOCK_START") {
+            if (lines[end] == "#BLOCK_END" && !blockEnd)
+                blockEnd = end;
+            ++end;
+        }
+        const bool ended = end < lines.size() && lines[end] == "#DLLDATA_END";
+        if (!ended && blockEnd)
+            end = blockEnd;
         std::string text;
-        while (index < lines.size() && lines[index] != "#DLLDATA_END")
-            text += UnescapeTextLine(lines[index++]) + "\r\n";
-        if (index >= lines.size())
-            return false;
-        ++index;
+        for (; index < end; ++index)
+            text += UnescapeTextLine(lines[index]) + "\r\n";
         if (text.size() > 2)
             text.resize(text.size() - 2);
         ParamText = text;
         HasParam = true;
+        if (!ended)
+            return false;
+        ++index;
     }
     if (index < lines.size() && StartsWith(lines[index], "BmpFile="))
         SetBmpFile(lines[index++].substr(8));
@@ -517,6 +526,9 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
         if ((r >> 16) != i || (r & 0xFFFF) != wire->Kind) {
             ShowError(QStringLiteral("Fehler bei MoltraneConnectBlocks!"));
             result = false;
+            // Connected all the same: the wire takes the engine's kind, the next open is quiet.
+            if ((r >> 16) == i && (r & 0xFFFF) != 0)
+                wire->Kind = static_cast<int8_t>(r & 0xFF);
         }
     }
     if (!ParamText.empty() || HasParam) {

@@ -477,6 +477,11 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         if (index >= lines.size() || lines[index].size() < 4 ||
             lines[index].compare(0, 3, "ID=") != 0 || !ParseInt(lines[index].substr(3), number) ||
             number < 1 || number > 65534) {
+            // A number line cut off by the end of the file.
+            if (index + 1 == lines.size()) {
+                ShowMissingEnd(CellEnd, fileName);
+                return true;
+            }
             ShowError(QStringLiteral("Falsche Zellen-ID in %1!").arg(fileName));
             return false;
         }

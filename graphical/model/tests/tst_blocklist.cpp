@@ -69,12 +69,36 @@ const TLines SampleCell = {"ID=1",
                            "#BLOCK_END",
                            ""};
 
+// The cell text as saved after reading the given one.
+TLines SavedAfterLoad(EngineHandle engine, const TLines& text, bool& read) {
+    TBlockList cell(1, engine);
+    read = cell.LoadFromLines(true, text, 0);
+    TLines saved;
+    cell.SaveToLines(true, saved);
+    return saved;
+}
+
 } // namespace
 
 class TestBlockList : public QObject {
     Q_OBJECT
 
     EngineHandle engine_ = nullptr;
+
+    // The sample cell as saved: the catalogue and the font fix the blocks' sizes.
+    TLines WholeSaved() {
+        bool read = false;
+        return SavedAfterLoad(engine_, SampleCell, read);
+    }
+
+    // The sample cell with one line replaced, read into an empty engine page; empty when the
+    // read fails.
+    TLines LoadSampleWith(TBlockList& cell, size_t line, const std::string& replacement) {
+        TLines text = SampleCell;
+        text[line] = replacement;
+        MoltraneClearPage(engine_, 1);
+        return cell.LoadFromLines(true, text, 0) ? text : TLines();
+    }
 
 private slots:
     void initTestCase() {
@@ -233,13 +257,66 @@ private slots:
         QVERIFY(recorder.Boxes().empty());
     }
 
-    void unknownBlockTypeIsKeptOutsideTheEngine() {
+    void refusedBlockSectionsKeepTheBlocksBehind() {
+        platform::DialogRecorder recorder;
+        const TLines whole = WholeSaved();
+        // The first block has lost its start marker, the second names an unknown class.
+        TLines text = SampleCell;
+        text[14] = "Kasten";
+        text.erase(text.begin() + 3);
+        bool read = true;
+        const TLines saved = SavedAfterLoad(engine_, text, read);
+        QVERIFY(!read);
+        QCOMPARE(TLines(saved.begin() + 3, saved.end()), TLines(whole.begin() + 24, whole.end()));
+    }
+
+    void headerWithoutItsNameLineKeepsTheBlocks() {
+        platform::DialogRecorder recorder;
+        const TLines whole = WholeSaved();
+        for (const TLines& header : {TLines{"ID=1"}, TLines{"ID=1", "ID=1", "NAME=Haupt=Zelle"}}) {
+            TLines text = header;
+            text.insert(text.end(), SampleCell.begin() + 2, SampleCell.end());
+            bool read = true;
+            const TLines saved = SavedAfterLoad(engine_, text, read);
+            QVERIFY(!read);
+            QCOMPARE(TLines(saved.begin() + 3, saved.end()),
+                     TLines(whole.begin() + 3, whole.end()));
+        }
+    }
+
+    void parameterTextWithoutItsEndStopsAtItsBlock() {
         platform::DialogRecorder recorder;
         TLines text = SampleCell;
-        text[7] = "TYPE=505";
-        MoltraneClearPage(engine_, 1);
+        text.erase(text.begin() + 10);
+        bool read = true;
+        QCOMPARE(SavedAfterLoad(engine_, text, read), WholeSaved());
+    }
+
+    void wireOfADamagedKindSavesAsRead() {
+        TLines text = SampleCell;
+        text[17] = "IN00=65537,255:65,25,105,25";
+        bool read = false;
+        QCOMPARE(SavedAfterLoad(engine_, text, read)[17], text[17]);
+    }
+
+    void wireOfAWrongKindTakesTheEnginesKind() {
+        platform::DialogRecorder recorder;
         TBlockList cell(1, engine_);
-        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QVERIFY(!LoadSampleWith(cell, 17, "IN00=65537,3:65,25,105,25").empty());
+        QVERIFY(!cell.PushToEngine());
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler bei MoltraneConnectBlocks!")});
+        recorder.Clear();
+        QVERIFY(cell.PushToEngine());
+        QVERIFY(recorder.Boxes().empty());
+        QCOMPARE(int(cell.FindBlock(Id(1, 2))->GetInput(0)->Kind), 1);
+    }
+
+    void unknownBlockTypeIsKeptOutsideTheEngine() {
+        platform::DialogRecorder recorder;
+        TBlockList cell(1, engine_);
+        const TLines text = LoadSampleWith(cell, 7, "TYPE=505");
+        QVERIFY(!text.empty());
         QCOMPARE(BoxTexts(recorder), QStringList{QStringLiteral("Unbekannter Blocktyp 505!")});
         // Kept as read, with the wire that comes from it.
         QCOMPARE(cell.Count(), 3);

@@ -527,6 +527,7 @@ private slots:
         const QByteArray head = "MIRELT Tavrissel plus - project file\r\nVersion=1.0\r\n1\r\n";
         for (const auto& [text, marker, cells] :
              {std::tuple{sample.left(second + 13), "#CELL_END", 1},
+              std::tuple{sample.left(second + 14), "#CELL_END", 1},
               std::tuple{head + "#TABLE_START", "#TABLE_END", 0}}) {
             platform::DialogRecorder recorder;
             TQuendalModel model;

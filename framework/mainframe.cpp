@@ -33,6 +33,13 @@ bool HintUnderPointer(const QString& hint) {
     return false;
 }
 
+bool DropStaleHint(QString& hint) {
+    if (hint.isEmpty() || HintUnderPointer(hint))
+        return false;
+    hint.clear();
+    return true;
+}
+
 bool InstallQtTranslations(const QString& directory) {
     const QString folder =
         directory.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : directory;

@@ -15,6 +15,8 @@ QString DefaultDesktopFileName();
 // the pointer rests on a widget that carries it. A command that handles events while it runs
 // can keep Qt from ever telling the button below its menu that the pointer left.
 bool HintUnderPointer(const QString& hint);
+// Clears a hint that no longer stands; true when it did.
+bool DropStaleHint(QString& hint);
 
 // Installs Qt's German texts for the standard dialogs and key names from directory (Qt's own
 // translations when empty). False when they are not there; the program runs on in English.

@@ -59,6 +59,12 @@ void ShowError(const QString& msg) {
                          static_cast<platform::Buttons>(platform::Button::Ok));
 }
 
+void ShowWarning(const QString& msg) {
+    platform::MessageBeep(platform::BeepKind::Exclamation);
+    platform::MessageBox(platform::BoxKind::Warning, msg,
+                         static_cast<platform::Buttons>(platform::Button::Ok));
+}
+
 void ShowErrorFmt(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

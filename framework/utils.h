@@ -22,6 +22,8 @@ bool HelpKey(const QKeyEvent* event, int context);
 void ShowError(const QString& msg);
 // The same with a printf-style format (strings as UTF-8).
 void ShowErrorFmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// An exclamation beep, then a warning box with the single button OK.
+void ShowWarning(const QString& msg);
 
 // The first that exists: name itself, "Bitmaps/" + name, "../Bitmaps/" + name; otherwise
 // BitmapDir + "/" + name, also when that does not exist.

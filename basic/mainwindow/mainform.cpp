@@ -617,10 +617,8 @@ bool TMainForm::AppIdle() {
         AppHint();
     }
     // A hint stands only while the pointer rests on what gave it.
-    if (!hint_.isEmpty() && !HintUnderPointer(hint_)) {
-        hint_.clear();
+    if (DropStaleHint(hint_))
         AppHint();
-    }
     bool more = false;
     if (TMDIChildForm* child = ActiveChild())
         more = child->Idle(this);

@@ -740,10 +740,8 @@ bool TTavrisselForm::AppIdle() {
         SimStatusChanged = false;
     }
     // A hint stands only while the pointer rests on what gave it.
-    if (!hint_.isEmpty() && !HintUnderPointer(hint_)) {
-        hint_.clear();
+    if (DropStaleHint(hint_))
         AppHint();
-    }
     if (TMDIChildForm* child = ActiveChild())
         more = child->Idle(this) || more;
     return more;

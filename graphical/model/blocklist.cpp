@@ -32,12 +32,6 @@ bool IsUnknownType(const TBlock& block) {
     return block.KindCode() == 2 && static_cast<const TGraphBlock&>(block).UnknownType();
 }
 
-void ShowTooManyBlocks() {
-    ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
-                                "Zu viele Bl\xC3\xB6"
-                                "cke in dieser Programmzelle!"));
-}
-
 } // namespace
 
 int TCustomBlockList::IndexOf(const TBlock* block) const {
@@ -280,6 +274,16 @@ bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
 
 void ShowCellReadError(int number) {
     ShowError(QStringLiteral("Fehler beim Lesen der Programmzelle %1!").arg(number));
+}
+
+void ShowTooManyBlocks() {
+    ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
+                                "Zu viele Bl\xC3\xB6"
+                                "cke in dieser Programmzelle!"));
+}
+
+void ShowCellNotInserted() {
+    ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
 }
 
 bool TBlockList::InsertBlockFromLines(const TLines& lines, TRect& extent) {

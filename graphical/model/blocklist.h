@@ -84,9 +84,12 @@ private:
 // The block sections of a cell text from index on, as the cell reads them: every block read is
 // appended, also one whose own lines failed or whose type is missing or unknown to the catalogue
 // (reported unless read back), and one out of the cell's range, which keeps a new block's place
-// (reported). A bad section start, class alias or "ID=" line ends the reading after its
-// message. False when a block could not be read or did not end properly.
+// (reported). A bad section start, class alias or "ID=" line is told and passed over up to the
+// next block. False when a block could not be read or did not end properly.
 bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
                        std::vector<std::unique_ptr<TBlock>>& blocks);
 // The message that a cell's text (from a file, the clipboard or undo) could not be read whole.
 void ShowCellReadError(int number);
+// The messages that a cell has no room for another block, and the project none for a cell.
+void ShowTooManyBlocks();
+void ShowCellNotInserted();

@@ -34,8 +34,6 @@ const char* const TableEnd = "#TABLE_END";
 const char* const CellStart = "#CELL_START";
 const char* const CellEnd = "#CELL_END";
 
-constexpr int MaxCellNumber = 65534;
-
 QString Ansi(const std::string& text) {
     return platform::AnsiToQString(text);
 }
@@ -78,12 +76,6 @@ bool CollectSection(const TLines& lines, size_t& index, const char* endMarker, T
         return false;
     ++index;
     return true;
-}
-
-void ShowWarning(const QString& text) {
-    platform::MessageBeep(platform::BeepKind::Exclamation);
-    platform::MessageBox(platform::BoxKind::Warning, text,
-                         static_cast<platform::Buttons>(platform::Button::Ok));
 }
 
 // A file cut off inside a section opens with what it holds; the user is warned.
@@ -476,7 +468,7 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         int number = 0;
         if (index >= lines.size() || lines[index].size() < 4 ||
             lines[index].compare(0, 3, "ID=") != 0 || !ParseInt(lines[index].substr(3), number) ||
-            number < 1 || number > 65534) {
+            number < 1 || number > MaxCellNumber) {
             // A number line cut off by the end of the file.
             if (index + 1 == lines.size()) {
                 ShowMissingEnd(CellEnd, fileName);
@@ -495,7 +487,7 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         if (FindCell(number)) {
             given = int(std::find(taken.begin() + 1, taken.end(), false) - taken.begin());
             if (given > MaxCellNumber) {
-                ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+                ShowCellNotInserted();
                 continue;
             }
             taken[size_t(given)] = true;

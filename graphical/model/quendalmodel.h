@@ -122,6 +122,9 @@ public:
         InputQuery;
 };
 
+// Cells are numbered 1 to this; the number is also the key of the cell's engine page.
+constexpr int MaxCellNumber = 65534;
+
 class TQuendalModel : public TModel {
 public:
     static constexpr int MaxBreakpoints = 50;

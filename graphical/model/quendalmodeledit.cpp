@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "framework/utils.h"
 #include "graphical/model/graphblock.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int MaxCellNumber = 65534;
 constexpr int MaxLocalNumber = 65534;
 
 const QString PasteError = QStringLiteral("Fehler bei Daten\xFC"
@@ -176,7 +176,7 @@ void TQuendalModel::InsertNewCell(int index) {
         return;
     int number = 0;
     if (!NextFreeCellNumber(number) || !CreateCellAt(index, number)) {
-        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        ShowCellNotInserted();
         return;
     }
     auto action = std::make_unique<TInsertCellUndoAction>();
@@ -197,7 +197,7 @@ void TQuendalModel::PasteCell(int index) {
     int number = 0;
     TBlockList* cell = nullptr;
     if (!NextFreeCellNumber(number) || !(cell = CreateCellAt(index, number))) {
-        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        ShowCellNotInserted();
         return;
     }
     auto action = std::make_unique<TInsertCellUndoAction>();
@@ -232,7 +232,7 @@ void TQuendalModel::CopyCell(int sourceNumber, int targetNumber) {
     TBlockList* cell = nullptr;
     if (!source || !NextFreeCellNumber(number) ||
         !(cell = CreateCellAt(IndexOfCell(targetNumber), number))) {
-        ShowError(QStringLiteral("Konnte keine neue Programmzelle einf\xFCgen!"));
+        ShowCellNotInserted();
         return;
     }
     auto action = std::make_unique<TInsertCellUndoAction>();
@@ -522,19 +522,23 @@ bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TB
     return true;
 }
 
-bool IsPasted(const std::vector<std::unique_ptr<TBlock>>& blocks, int32_t id) {
-    return std::any_of(blocks.begin(), blocks.end(),
-                       [id](const auto& block) { return block->ID == id; });
+// The pasted blocks' IDs, looked up once per wire.
+std::unordered_set<int32_t> PastedIds(const std::vector<std::unique_ptr<TBlock>>& blocks) {
+    std::unordered_set<int32_t> ids;
+    for (const auto& block : blocks)
+        ids.insert(block->ID);
+    return ids;
 }
 
 // Drops the pasted blocks' wires from blocks outside the group; with keepFromCell those from a
 // block of the cell stay.
 void DropWiresFromOutside(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
                           bool keepFromCell) {
+    const std::unordered_set<int32_t> pasted = PastedIds(blocks);
     for (auto& block : blocks) {
         for (int input = 0; input < MaxInputs; ++input) {
             const TInputLine* wire = block->GetInput(input);
-            if (!wire || IsPasted(blocks, wire->SourceId))
+            if (!wire || pasted.count(wire->SourceId))
                 continue;
             const TBlock* source = cell.FindBlock(wire->SourceId);
             if (!keepFromCell || !source || source->ID != wire->SourceId)
@@ -600,9 +604,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     DropWiresFromOutside(*cell, blocks, true);
     int32_t shift = 0;
     if (!RenumberSharedLocals(*cell, blocks, shift)) {
-        ShowError(QString::fromUtf8("Einf\xC3\xBCgen nicht m\xC3\xB6glich:\r\n"
-                                    "Zu viele Bl\xC3\xB6"
-                                    "cke in dieser Programmzelle!"));
+        ShowTooManyBlocks();
         return;
     }
     int bottom = 0;
@@ -617,6 +619,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     }
     // Exactly by that distance: no grid snap. A wire from a block of the cell keeps its bends
     // and ends at the block's new place, as when the block is moved.
+    const std::unordered_set<int32_t> pasted = PastedIds(blocks);
     for (auto& block : blocks) {
         if (down == 0)
             continue;
@@ -625,7 +628,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
             TInputLine* wire = block->GetInput(input);
             if (!wire)
                 continue;
-            if (IsPasted(blocks, wire->SourceId)) {
+            if (pasted.count(wire->SourceId)) {
                 for (int i = 0; i < wire->PointCount; ++i)
                     wire->Points[size_t(i)] += QPoint(0, down);
                 wire->UpdateBounds();

@@ -464,17 +464,19 @@ bool OwnsCell(const TQuendalModel& model, const TBlockList* cell) {
                                [cell](const auto& own) { return own.get() == cell; });
 }
 
-// Moves pasted blocks into the cell's numbers. Blocks with distinct local numbers keep them
-// when the cell has none of them (cut blocks pasted back), else their spacing as one run (the
-// shift still to apply); blocks sharing a local number (copied from different cells, or one
-// number twice) each get the next free number, and a wire follows the first block that
-// carried its source's identifier. False when the cell has no room.
+// Moves pasted blocks into the cell's numbers. Blocks with distinct valid local numbers keep
+// them when the cell has none of them (cut blocks pasted back), else their spacing as one run
+// (the shift still to apply); blocks sharing a local number (copied from different cells, or
+// one number twice) or carrying none a cell may hold each get the next free number, and a wire
+// follows the first block that carried its source's identifier. False when the cell has no
+// room.
 bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
                           int32_t& shift) {
     std::set<uint16_t> locals;
     for (const auto& block : blocks)
         locals.insert(block->LocalNumber());
-    if (locals.size() == blocks.size()) {
+    if (locals.size() == blocks.size() && *locals.begin() != 0 &&
+        *locals.rbegin() <= MaxLocalNumber) {
         for (auto& block : blocks)
             block->SetCellNumber(cell.CellNumber);
         shift = 0;

@@ -285,6 +285,22 @@ private slots:
         QCOMPARE(selection[1]->LocalNumber(), uint16_t(60000));
     }
 
+    void blocksWithoutAValidLocalNumberGetFreeOnes() {
+        TLines text = GraphBlock({Id(1, 0), 700, {"1"}, {}, 10, 10});
+        const TLines last = GraphBlock({Id(1, 65535), 104, {"3"}, {Id(1, 0)}, 110, 10});
+        text.insert(text.end(), last.begin(), last.end());
+        CopyLinesToClipboard(BlocksClipboardFormat, text);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(model_->FindCell(2), selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        QCOMPARE(selection[0]->ID, Id(2, 3));
+        QCOMPARE(selection[1]->ID, Id(2, 4));
+        QVERIFY(selection[1]->GetInput(0));
+        QCOMPARE(selection[1]->GetInput(0)->SourceId, Id(2, 3));
+        QVERIFY(EngineOk());
+    }
+
     void blocksSharingALocalNumberEachGetTheirOwn() {
         // Blocks copied from two cells share local number 2; one identifier twice clashes too.
         // The wire follows the block whose identifier it names.

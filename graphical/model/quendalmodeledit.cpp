@@ -117,6 +117,24 @@ void CopyToClipboard(const char* format, const TLines& lines) {
         throw std::runtime_error("Fehler beim Kopieren in die Zwischenablage");
 }
 
+// Whether the engine took the blocks as read, with their parameters; a block of a type the
+// catalogue lacks is told of and kept out.
+template <class Blocks> bool EngineTookAll(const Blocks& blocks) {
+    return std::all_of(blocks.begin(), blocks.end(), [](const auto& block) {
+        if (block->KindCode() != 2)
+            return true;
+        const auto& graph = static_cast<const TGraphBlock&>(*block);
+        if (graph.UnknownType())
+            return true;
+        if (!graph.InEngine)
+            return false;
+        if (graph.ParamText.empty() && !graph.HasParam)
+            return true;
+        const char* text = MoltraneGetBlockParam(graph.Engine, graph.ID);
+        return text && graph.ParamText == text;
+    });
+}
+
 // Cuts, in the cell and in the engine, every wire that comes from one of the blocks.
 void CutWiresFrom(TBlockList& cell, const std::vector<TBlock*>& blocks) {
     for (int i = 0; i < cell.Count(); ++i) {
@@ -220,7 +238,10 @@ void TQuendalModel::PasteCell(int index) {
     MoltraneSetPageName(Engine, number, name.c_str());
     cell->DropDanglingInputs();
     cell->PushToEngine();
-    if (!read)
+    std::vector<const TBlock*> blocks;
+    for (int i = 0; i < cell->Count(); ++i)
+        blocks.push_back(cell->Get(i));
+    if (!read || !EngineTookAll(blocks))
         ShowError(PasteError);
 }
 
@@ -655,7 +676,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     SetChanged();
     cell->PushToEngine();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
-    if (!read)
+    if (!read || !EngineTookAll(selection))
         ShowError(PasteError);
 }
 

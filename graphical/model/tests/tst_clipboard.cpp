@@ -254,6 +254,10 @@ private slots:
         QVERIFY(!static_cast<TGraphBlock*>(selection[0])->InEngine);
         QCOMPARE(cell->Count(), 5);
         QVERIFY(EngineOk());
+        // A parameter the engine refuses is kept as read, and the failure told.
+        QCOMPARE(paste(GraphBlock({Id(1, 1), 101, {"99999999999"}, {}, 10, 10})),
+                 QStringList{cellError});
+        QCOMPARE(selection.size(), size_t(1));
     }
 
     void pastedNumbersStayInsideTheCell() {

@@ -117,6 +117,24 @@ void CopyToClipboard(const char* format, const TLines& lines) {
         throw std::runtime_error("Fehler beim Kopieren in die Zwischenablage");
 }
 
+// Whether the engine took the blocks as read, with their parameters; a block of a type the
+// catalogue lacks is told of and kept out.
+template <class Blocks> bool EngineTookAll(const Blocks& blocks) {
+    return std::all_of(blocks.begin(), blocks.end(), [](const auto& block) {
+        if (block->KindCode() != 2)
+            return true;
+        const auto& graph = static_cast<const TGraphBlock&>(*block);
+        if (graph.UnknownType())
+            return true;
+        if (!graph.InEngine)
+            return false;
+        if (graph.ParamText.empty() && !graph.HasParam)
+            return true;
+        const char* text = MoltraneGetBlockParam(graph.Engine, graph.ID);
+        return text && graph.ParamText == text;
+    });
+}
+
 // Cuts, in the cell and in the engine, every wire that comes from one of the blocks.
 void CutWiresFrom(TBlockList& cell, const std::vector<TBlock*>& blocks) {
     for (int i = 0; i < cell.Count(); ++i) {
@@ -220,7 +238,10 @@ void TQuendalModel::PasteCell(int index) {
     MoltraneSetPageName(Engine, number, name.c_str());
     cell->DropDanglingInputs();
     cell->PushToEngine();
-    if (!read)
+    std::vector<const TBlock*> blocks;
+    for (int i = 0; i < cell->Count(); ++i)
+        blocks.push_back(cell->Get(i));
+    if (!read || !EngineTookAll(blocks))
         ShowError(PasteError);
 }
 
@@ -464,17 +485,19 @@ bool OwnsCell(const TQuendalModel& model, const TBlockList* cell) {
                                [cell](const auto& own) { return own.get() == cell; });
 }
 
-// Moves pasted blocks into the cell's numbers. Blocks with distinct local numbers keep them
-// when the cell has none of them (cut blocks pasted back), else their spacing as one run (the
-// shift still to apply); blocks sharing a local number (copied from different cells, or one
-// number twice) each get the next free number, and a wire follows the first block that
-// carried its source's identifier. False when the cell has no room.
+// Moves pasted blocks into the cell's numbers. Blocks with distinct valid local numbers keep
+// them when the cell has none of them (cut blocks pasted back), else their spacing as one run
+// (the shift still to apply); blocks sharing a local number (copied from different cells, or
+// one number twice) or carrying none a cell may hold each get the next free number, and a wire
+// follows the first block that carried its source's identifier. False when the cell has no
+// room.
 bool RenumberSharedLocals(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
                           int32_t& shift) {
     std::set<uint16_t> locals;
     for (const auto& block : blocks)
         locals.insert(block->LocalNumber());
-    if (locals.size() == blocks.size()) {
+    if (locals.size() == blocks.size() && *locals.begin() != 0 &&
+        *locals.rbegin() <= MaxLocalNumber) {
         for (auto& block : blocks)
             block->SetCellNumber(cell.CellNumber);
         shift = 0;
@@ -653,7 +676,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     SetChanged();
     cell->PushToEngine();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
-    if (!read)
+    if (!read || !EngineTookAll(selection))
         ShowError(PasteError);
 }
 

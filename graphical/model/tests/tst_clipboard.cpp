@@ -254,6 +254,10 @@ private slots:
         QVERIFY(!static_cast<TGraphBlock*>(selection[0])->InEngine);
         QCOMPARE(cell->Count(), 5);
         QVERIFY(EngineOk());
+        // A parameter the engine refuses is kept as read, and the failure told.
+        QCOMPARE(paste(GraphBlock({Id(1, 1), 101, {"99999999999"}, {}, 10, 10})),
+                 QStringList{cellError});
+        QCOMPARE(selection.size(), size_t(1));
     }
 
     void pastedNumbersStayInsideTheCell() {
@@ -286,11 +290,15 @@ private slots:
     }
 
     void blocksSharingALocalNumberEachGetTheirOwn() {
-        // Blocks copied from two cells share local number 2; one identifier twice clashes too.
-        // The wire follows the block whose identifier it names.
-        TLines fromTwoCells = GraphBlock({Id(2, 2), 700, {"1"}, {}, 10, 10});
-        const TLines other = GraphBlock({Id(1, 2), 104, {"3"}, {Id(2, 2)}, 110, 10});
-        fromTwoCells.insert(fromTwoCells.end(), other.begin(), other.end());
+        // Blocks copied from two cells share local number 2; one identifier twice clashes too,
+        // and numbers 0 and 65535 fit no cell. The wire follows the block whose identifier it
+        // names.
+        const auto wiredPair = [](int32_t first, int32_t second) {
+            TLines text = GraphBlock({first, 700, {"1"}, {}, 10, 10});
+            const TLines other = GraphBlock({second, 104, {"3"}, {first}, 110, 10});
+            text.insert(text.end(), other.begin(), other.end());
+            return text;
+        };
         TLines twice = GraphBlock({Id(1, 7), 700, {"1"}, {}, 10, 10});
         const TLines again = GraphBlock({Id(1, 7), 700, {"2"}, {}, 110, 10});
         twice.insert(twice.end(), again.begin(), again.end());
@@ -299,13 +307,14 @@ private slots:
         const QByteArray before = TextOf(*model_);
         std::vector<TBlock*> selection;
         QPoint where;
-        CopyLinesToClipboard(BlocksClipboardFormat, fromTwoCells);
-        model_->PasteBlocks(cell, selection, where);
-        QCOMPARE(selection.size(), size_t(2));
-        QCOMPARE(selection[0]->ID, Id(2, 3));
-        QCOMPARE(selection[1]->ID, Id(2, 4));
-        QVERIFY(selection[1]->GetInput(0));
-        QCOMPARE(selection[1]->GetInput(0)->SourceId, Id(2, 3));
+        const auto pastedAsThreeAndFour = [&](const TLines& text) {
+            CopyLinesToClipboard(BlocksClipboardFormat, text);
+            model_->PasteBlocks(cell, selection, where);
+            return selection.size() == 2 && selection[0]->ID == Id(2, 3) &&
+                   selection[1]->ID == Id(2, 4) && selection[1]->GetInput(0) &&
+                   selection[1]->GetInput(0)->SourceId == Id(2, 3);
+        };
+        QVERIFY(pastedAsThreeAndFour(wiredPair(Id(2, 2), Id(1, 2))));
         QVERIFY(EngineOk());
         const QByteArray once = TextOf(*model_);
 
@@ -330,6 +339,8 @@ private slots:
         model_->Undo();
         model_->Undo();
         QCOMPARE(TextOf(*model_), before);
+        QVERIFY(pastedAsThreeAndFour(wiredPair(Id(1, 0), Id(1, 65535))));
+        QVERIFY(EngineOk());
         QVERIFY(BoxTexts(*boxes_).isEmpty());
     }
 

@@ -479,7 +479,8 @@ TWireRead TInputLine::FromText(std::string_view text) {
         tokens.SetSeparator(',');
         while (tokens.HasMore()) {
             int x = 0, y = 0;
-            if (!tokens.NextInt(x) || !tokens.NextInt(y)) {
+            // A point beyond the cell's range is a damaged number, as a token that is none.
+            if (!tokens.NextInt(x) || !tokens.NextInt(y) || !InCellRange(x) || !InCellRange(y)) {
                 result = TWireRead::Failed;
                 break;
             }
@@ -696,6 +697,28 @@ void TBlock::SetCellNumber(uint16_t cell) {
     ID = static_cast<int32_t>((uint32_t(cell) << 16) | LocalNumber());
 }
 
+namespace {
+
+// The first of a span of that length that ends at the range's end at the latest.
+int FitInRange(int first, int length) {
+    return int(std::min<int64_t>(first, int64_t(MaxCellCoordinate) - length));
+}
+
+} // namespace
+
+void SetRectSize(TRect& r, int width, int height) {
+    width = std::clamp(width, 0, MaxCellCoordinate);
+    height = std::clamp(height, 0, MaxCellCoordinate);
+    r.Left = FitInRange(r.Left, width);
+    r.Top = FitInRange(r.Top, height);
+    r.Right = r.Left + width;
+    r.Bottom = r.Top + height;
+}
+
+int TopInRange(int top, int height) {
+    return FitInRange(top, std::clamp(height, 0, MaxCellCoordinate) + GridSize);
+}
+
 TRectRead ReadRectLine(std::string_view line, TRect& r) {
     // Wide enough that no field read, nor a size added to it, overflows.
     int64_t fields[4] = {r.Left, r.Top, r.Right, r.Bottom};
@@ -709,8 +732,7 @@ TRectRead ReadRectLine(std::string_view line, TRect& r) {
         fields[2] = fields[0] + width;
     if (read < 4)
         fields[3] = fields[1] + height;
-    if (std::any_of(std::begin(fields), std::end(fields),
-                    [](int64_t c) { return c < -MaxCellCoordinate || c > MaxCellCoordinate; }))
+    if (!std::all_of(std::begin(fields), std::end(fields), InCellRange))
         return TRectRead::Outside;
     r = {int(fields[0]), int(fields[1]), int(fields[2]), int(fields[3])};
     return read == 4 ? TRectRead::Whole : TRectRead::Part;

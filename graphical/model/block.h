@@ -92,6 +92,15 @@ constexpr int CellDrawingArea = 2000;
 // The range of cell coordinates: far beyond the drawing area that pasting below the last
 // block can grow, yet far from where sizes and offsets would overflow.
 constexpr int MaxCellCoordinate = 1 << 20;
+constexpr bool InCellRange(int64_t v) {
+    return v >= -MaxCellCoordinate && v <= MaxCellCoordinate;
+}
+// The size update of a block: the rectangle takes the size at its top-left; a size that would
+// carry it beyond the cell's range moves it back in.
+void SetRectSize(TRect& r, int width, int height);
+// The given top, or the one above it where a block of that height, snapped up to the grid,
+// still lies inside the cell's range.
+int TopInRange(int top, int height);
 // How a rectangle line "left,top,right,bottom" was read into a rectangle.
 enum class TRectRead {
     Whole,

@@ -9,7 +9,6 @@
 #include "framework/utils.h"
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/graphblock.h"
-#include "platform/qt/ansi.h"
 
 const char* const CellClipboardFormat = "Tavrissel plus Cell";
 const char* const BlocksClipboardFormat = "Tavrissel plus Blocks";
@@ -18,10 +17,6 @@ namespace {
 
 constexpr int MaxLocalNumber = 65534;
 constexpr int TitleHeight = 30;
-
-QString Ansi(const std::string& text) {
-    return platform::AnsiToQString(text);
-}
 
 // The number behind a key of the given length, at most 10 characters of it.
 bool NumberBehind(const std::string& line, size_t keyLength, int& value) {
@@ -558,10 +553,11 @@ void TBlockList::PlaceMovedBlocks(std::vector<std::unique_ptr<TBlock>>& read,
         TRect r = read[i]->Rect;
         if (x > 0 && x + r.Width() > CellDrawingArea) {
             x = 0;
-            y += rowHeight + 10;
+            y = std::min(y + rowHeight + 10, MaxCellCoordinate);
             rowHeight = 0;
         }
-        r.Offset(x - r.Left, y - r.Top);
+        // Below a block at the end of the range there is no room: the row keeps inside it.
+        r.Offset(x - r.Left, TopInRange(y, r.Height()) - r.Top);
         SnapRectToGridUp(r);
         read[i]->Rect = r;
         read[i]->RerouteWireEnds();
@@ -609,7 +605,9 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 
 bool TBlockList::PushToEngine() {
     MoltraneClearPage(Engine, CellNumber);
-    MoltraneSetPageName(Engine, CellNumber, Name.c_str());
+    // A name another page bears is refused: the page bears none rather than one of its past.
+    if (!MoltraneSetPageName(Engine, CellNumber, Name.c_str()))
+        MoltraneSetPageName(Engine, CellNumber, nullptr);
     // Every wire looks up its source: in a table for a large cell, not by a search each.
     struct Lookup {
         std::vector<TBlock*>& table;
@@ -673,7 +671,9 @@ void TBlockList::RenderCell(QPainter& canvas, int width, int height) const {
     font.setBold(true);
     canvas.setFont(font);
     canvas.setPen(Qt::black);
-    const QString title = QStringLiteral("Zelle %1: \"%2\"").arg(CellNumber).arg(Ansi(Name));
+    // Cut as the window titles cut it: a damaged file's name may be megabytes long.
+    const QString title =
+        QStringLiteral("Zelle %1: \"%2\"").arg(CellNumber).arg(MessageQuote(Name));
     canvas.drawText(0, QFontMetrics(font).ascent(), title);
     canvas.translate(0, TitleHeight);
     const TRect clip{0, 0, width, height - TitleHeight};

@@ -42,6 +42,11 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
+// The largest size the font dialogs offer.
+constexpr int MaxFontSize = 1638;
+// The start of a font or file name that is looked up: a longer name names no font or file.
+constexpr size_t MaxNameUsed = 4096;
+
 } // namespace
 
 void ReportDroppedWire(int32_t id, const std::string& input) {
@@ -350,8 +355,7 @@ void TGraphBlock::UpdateSize() {
             bitmap_ = nullptr;
         return;
     }
-    Rect.Right = Rect.Left + bitmap_->width();
-    Rect.Bottom = Rect.Top + bitmap_->height();
+    SetRectSize(Rect, bitmap_->width(), bitmap_->height());
 }
 
 void TGraphBlock::SetCellNumber(uint16_t cell) {
@@ -470,7 +474,10 @@ bool TGraphBlock::SaveOwnLines(TLines& lines) const {
         lines.push_back("TYPE=" + std::to_string(TypeId));
     if (!ParamText.empty() || HasParam) {
         lines.push_back("#DLLDATA_START");
-        if (!ParamText.empty()) {
+        // A section of one empty line reads as CR LF, and so that text is written.
+        if (ParamText == "\r\n")
+            lines.push_back("");
+        else if (!ParamText.empty()) {
             for (const std::string& line : ParamLines(ParamText))
                 lines.push_back(EscapeTextLine(line));
         }
@@ -489,6 +496,7 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
         // A type the catalogue lacks has no engine twin; the block stays in its cell as read.
         result = !UnknownType() && MoltraneAddBlock(Engine, TypeId, ID) == 1;
         InEngine = result;
+        EngineRefused = !result && !UnknownType();
         if (result)
             UpdateIndexLabel(labelChanged);
         return result;
@@ -520,6 +528,7 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
             ReportDroppedWire(ID, i);
             SetInputLine(i, nullptr);
             result = false;
+            EngineRefused = true;
             continue;
         }
         const int r = MoltraneConnectBlocks(Engine, wire->SourceId, ID, short(i));
@@ -529,11 +538,14 @@ bool TGraphBlock::SyncWithEngine(bool addPass, const TBlockList* cell) {
             // Connected all the same: the wire takes the engine's kind, the next open is quiet.
             if ((r >> 16) == i && (r & 0xFFFF) != 0)
                 wire->Kind = static_cast<int8_t>(r & 0xFF);
+            else
+                EngineRefused = true;
         }
     }
-    if (!ParamText.empty() || HasParam) {
-        if (!MoltraneSetBlockParam(Engine, ID, ParamText.c_str()))
-            result = false;
+    // The engine's answer, not the text it keeps: it may keep a text it refused.
+    if ((!ParamText.empty() || HasParam) && !MoltraneSetBlockParam(Engine, ID, ParamText.c_str())) {
+        result = false;
+        EngineRefused = true;
     }
     UpdateIndexLabel(labelChanged);
     return result;
@@ -640,8 +652,11 @@ void TGraphBlock::SetBmpFile(const std::string& name) {
     }
     BmpFile = name;
     if (!name.empty()) {
-        const QString path = FindBitmapFile(platform::AnsiToQString(name));
-        if (!ownBitmap_.load(path)) {
+        // A name longer than any path is not looked up; it is kept for the save all the same.
+        const QString path = name.size() > MaxNameUsed
+                                 ? platform::AnsiToQString(name.substr(0, MaxNameUsed))
+                                 : FindBitmapFile(platform::AnsiToQString(name));
+        if (name.size() > MaxNameUsed || !ownBitmap_.load(path)) {
             // The name stays and is read again with every undo, which does not report it.
             if (!TReadBackScope::Active())
                 ShowError(QStringLiteral("Die Bitmapdatei %1 kann nicht geladen werden.")
@@ -651,8 +666,11 @@ void TGraphBlock::SetBmpFile(const std::string& name) {
             bitmap_ = &ownBitmap_;
         }
     }
+    // The wire ends follow a new size only: a block read keeps its wires as they were written.
+    const TRect old = Rect;
     UpdateSize();
-    RerouteWireEnds();
+    if (Rect != old)
+        RerouteWireEnds();
 }
 
 void TGraphBlock::UpdateIndexLabel(bool& changed) {
@@ -688,8 +706,9 @@ void TTextBlock::AssignTo(TBlock& target) const {
 }
 
 QFont TTextBlock::Font() const {
-    QFont font(platform::AnsiToQString(FontName));
-    font.setPointSize(FontSize > 0 ? FontSize : 8);
+    // A damaged file's name may be megabytes long; no font bears a name that long.
+    QFont font(platform::AnsiToQString(std::string_view(FontName).substr(0, MaxNameUsed)));
+    font.setPointSize(FontSize > 0 && FontSize <= MaxFontSize ? FontSize : 8);
     font.setBold(FontStyle & Bold);
     font.setItalic(FontStyle & Italic);
     font.setUnderline(FontStyle & Underline);
@@ -738,8 +757,7 @@ QString TTextBlock::ShownText(const QFontMetrics& metrics) const {
 
 void TTextBlock::UpdateSize() {
     const QFontMetrics metrics(Font());
-    Rect.Right = Rect.Left + metrics.horizontalAdvance(ShownText(metrics));
-    Rect.Bottom = Rect.Top + metrics.height();
+    SetRectSize(Rect, metrics.horizontalAdvance(ShownText(metrics)), metrics.height());
 }
 
 void TTextBlock::GetData(int kind, std::string& text) const {
@@ -793,21 +811,31 @@ bool TTextBlock::FontFromText(const std::string& line) {
     if (!tokens.SkipPast('='))
         tokens.SkipRest();
     tokens.SetSeparator(',');
-    std::string name;
-    int values[6];
-    if (!tokens.NextToken(name))
-        return false;
-    for (int& value : values) {
-        if (!tokens.NextInt(value))
-            return false;
+    // Field by field: a bad or missing one keeps its present value, the others are taken.
+    bool whole = tokens.NextToken(FontName);
+    int values[6] = {FontSize,
+                     int(FontColor),
+                     (FontStyle & Bold) ? 1 : 0,
+                     (FontStyle & Italic) ? 1 : 0,
+                     (FontStyle & Underline) ? 1 : 0,
+                     (FontStyle & StrikeOut) ? 1 : 0};
+    for (int i = 0; i < 6; ++i) {
+        int value = 0;
+        if (tokens.NextInt(value) && (i != 0 || (value > 0 && value <= MaxFontSize)))
+            values[i] = value;
+        else
+            whole = false;
     }
-    FontName = name;
     FontSize = values[0];
     FontColor = uint32_t(values[1]);
     FontStyle = (values[2] == 1 ? Bold : 0) | (values[3] == 1 ? Italic : 0) |
                 (values[4] == 1 ? Underline : 0) | (values[5] == 1 ? StrikeOut : 0);
     UpdateSize();
-    return true;
+    if (!whole && !TReadBackScope::Active())
+        ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Werte der Schriftangabe durch die "
+                     "Voreinstellung ersetzt!",
+                     ID & 0xFFFF, int(uint32_t(ID) >> 16));
+    return whole;
 }
 
 bool TTextBlock::EditDialog(bool& changed) {

@@ -30,6 +30,8 @@ public:
     std::string IndexLabel;
     // The engine holds the block: its add pass succeeded and it was not removed since.
     bool InEngine = false;
+    // The engine refused the block, its parameter or one of its wires at the last push.
+    bool EngineRefused = false;
 
     // The picture drawn: the own bitmap, the catalogue's, or null.
     const QImage* Bitmap() const { return bitmap_; }

@@ -288,7 +288,8 @@ protected:
 private:
     // The number of the cell before that position; 0 at the front.
     int PageBefore(int index) const;
-    void AppendTableWithUndo(std::unique_ptr<TConversionTable> table);
+    // The undo takes the table and the table-name counter back to the given value.
+    void AppendTableWithUndo(std::unique_ptr<TConversionTable> table, uint16_t counter);
     bool ReadProject(const QString& fileName, const TLines& lines);
     void PumpMessages();
     void SendInputs();

@@ -117,21 +117,11 @@ void CopyToClipboard(const char* format, const TLines& lines) {
         throw std::runtime_error("Fehler beim Kopieren in die Zwischenablage");
 }
 
-// Whether the engine took the blocks as read, with their parameters; a block of a type the
-// catalogue lacks is told of and kept out.
+// Whether the engine took the blocks with their parameters and wires, by its own answers at
+// their push; a block of a type the catalogue lacks was told of when read and stays out.
 template <class Blocks> bool EngineTookAll(const Blocks& blocks) {
-    return std::all_of(blocks.begin(), blocks.end(), [](const auto& block) {
-        if (block->KindCode() != 2)
-            return true;
-        const auto& graph = static_cast<const TGraphBlock&>(*block);
-        if (graph.UnknownType())
-            return true;
-        if (!graph.InEngine)
-            return false;
-        if (graph.ParamText.empty() && !graph.HasParam)
-            return true;
-        const char* text = MoltraneGetBlockParam(graph.Engine, graph.ID);
-        return text && graph.ParamText == text;
+    return std::none_of(blocks.begin(), blocks.end(), [](const auto& block) {
+        return block->KindCode() == 2 && static_cast<const TGraphBlock&>(*block).EngineRefused;
     });
 }
 
@@ -212,6 +202,7 @@ void TQuendalModel::PasteCell(int index) {
         return;
     }
     platform::WaitCursor wait;
+    const TSimState state = SimState;
     int number = 0;
     TBlockList* cell = nullptr;
     if (!NextFreeCellNumber(number) || !(cell = CreateCellAt(index, number))) {
@@ -220,12 +211,16 @@ void TQuendalModel::PasteCell(int index) {
     }
     auto action = std::make_unique<TInsertCellUndoAction>();
     action->SetUndoData(number);
-    // The undo action and the notification follow even when reading fails.
+    // The undo action and the notification follow even when reading fails; a cell the engine
+    // refuses is taken back without either.
     struct Finish {
         TQuendalModel* model;
         std::unique_ptr<TInsertCellUndoAction>& action;
         int number;
+        bool dropped = false;
         ~Finish() {
+            if (dropped)
+                return;
             model->AddUndoAction(std::move(action), false);
             model->NotifyViews(nmCellInserted, number);
         }
@@ -241,7 +236,13 @@ void TQuendalModel::PasteCell(int index) {
     std::vector<const TBlock*> blocks;
     for (int i = 0; i < cell->Count(); ++i)
         blocks.push_back(cell->Get(i));
-    if (!read || !EngineTookAll(blocks))
+    if (!EngineTookAll(blocks)) {
+        finish.dropped = true;
+        Cells.erase(Cells.begin() + IndexOfCell(number));
+        MoltraneRemovePage(Engine, number);
+        SimState = state;
+    }
+    if (!read || finish.dropped)
         ShowError(PasteError);
 }
 
@@ -356,13 +357,14 @@ bool TQuendalModel::RenameCell(int number, const std::string& name) {
 void TQuendalModel::NewTable(bool internal) {
     if (Refused(*this))
         return;
+    const uint16_t counter = TableNameCounter;
     const std::string name = "Tabelle " + std::to_string(TableNameCounter);
     ++TableNameCounter;
     std::unique_ptr<TConversionTable> table =
         internal ? TConversionTable::CreateInternal(name) : TConversionTable::CreateExternal(name);
     if (!internal && !table->SelectExternalFile())
         return;
-    AppendTableWithUndo(std::move(table));
+    AppendTableWithUndo(std::move(table), counter);
 }
 
 void TQuendalModel::PasteTable() {
@@ -374,15 +376,15 @@ void TQuendalModel::PasteTable() {
         return;
     }
     std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
-    AppendTableWithUndo(std::move(table));
+    AppendTableWithUndo(std::move(table), TableNameCounter);
 }
 
-void TQuendalModel::AppendTableWithUndo(std::unique_ptr<TConversionTable> table) {
+void TQuendalModel::AppendTableWithUndo(std::unique_ptr<TConversionTable> table, uint16_t counter) {
     const int number = TableCount() + 1;
     table->Number = uint16_t(number);
     InsertTable(std::move(table));
     auto action = std::make_unique<TInsertTableUndoAction>();
-    action->SetUndoData(number);
+    action->SetUndoData(number, counter);
     AddUndoAction(std::move(action), false);
 }
 
@@ -553,6 +555,20 @@ std::unordered_set<int32_t> PastedIds(const std::vector<std::unique_ptr<TBlock>>
     return ids;
 }
 
+// The lowest edge or wire point of the blocks.
+int LowestPoint(const std::vector<std::unique_ptr<TBlock>>& blocks) {
+    int lowest = -MaxCellCoordinate;
+    for (const auto& block : blocks) {
+        lowest = std::max(lowest, block->Rect.Bottom);
+        for (int input = 0; input < MaxInputs; ++input) {
+            const TInputLine* wire = block->GetInput(input);
+            for (int i = 0; wire && i < wire->PointCount; ++i)
+                lowest = std::max(lowest, wire->Points[size_t(i)].y());
+        }
+    }
+    return lowest;
+}
+
 // Drops the pasted blocks' wires from blocks outside the group; with keepFromCell those from a
 // block of the cell stay.
 void DropWiresFromOutside(const TBlockList& cell, std::vector<std::unique_ptr<TBlock>>& blocks,
@@ -633,7 +649,9 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
     int bottom = 0;
     for (int i = 0; i < cell->Count(); ++i)
         bottom = std::max(bottom, cell->Get(i)->Rect.Bottom);
-    const int down = bottom + 20 - minTop;
+    // Below the cell's blocks, as far as the cell's range leaves room for the group.
+    const int down = int(std::min<int64_t>(int64_t(bottom) + 20 - minTop,
+                                           int64_t(MaxCellCoordinate) - LowestPoint(blocks)));
     // Shifted numbers would tie a wire from a block outside the group to the wrong block.
     if (shift != 0) {
         DropWiresFromOutside(*cell, blocks, false);
@@ -660,12 +678,7 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
             }
         }
     }
-    where = QPoint(minLeft, bottom + 20);
-    auto action = std::make_unique<TInsertBlocksUndoAction>();
-    action->CellNumber = cell->CellNumber;
-    for (auto& block : blocks)
-        action->SetUndoData(block->ID);
-    AddUndoAction(std::move(action), false);
+    where = QPoint(minLeft, minTop + down);
     TModelChange change;
     change.CellNumber = cell->CellNumber;
     for (auto& block : blocks) {
@@ -673,10 +686,23 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
         change.NewRect = UnionRects(change.NewRect, block->GetExtent());
         cell->Add(std::move(block));
     }
-    SetChanged();
     cell->PushToEngine();
+    // What the engine refuses takes the whole paste back: the cell stays as it was.
+    if (!EngineTookAll(selection)) {
+        for (const TBlock* block : selection)
+            cell->DeleteBlock(block->ID);
+        selection.clear();
+        ShowError(PasteError);
+        return;
+    }
+    auto action = std::make_unique<TInsertBlocksUndoAction>();
+    action->CellNumber = cell->CellNumber;
+    for (const TBlock* block : selection)
+        action->SetUndoData(block->ID);
+    AddUndoAction(std::move(action), false);
+    SetChanged();
     NotifyViews(nmBlocksInserted, NotifyData(&change));
-    if (!read || !EngineTookAll(selection))
+    if (!read)
         ShowError(PasteError);
 }
 

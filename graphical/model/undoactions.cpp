@@ -468,7 +468,10 @@ void TInsertTableUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
 
 bool TInsertTableUndoAction::UndoAction(TModel* model, bool isRedo) {
     CreateRedoAction<TDeleteTableUndoAction>(model, isRedo);
-    return Project(model)->eDeleteTable(TableNumber);
+    if (!Project(model)->eDeleteTable(TableNumber))
+        return false;
+    Project(model)->TableNameCounter = Counter;
+    return true;
 }
 
 void TRenameTableUndoAction::SetUndoData(int number, const std::string& name) {
@@ -516,11 +519,12 @@ bool TDeleteTableUndoAction::SetUndoData(TQuendalModel* model, int number) {
         return false;
     }
     table->SaveToLines(&Lines);
+    Counter = model->TableNameCounter;
     return true;
 }
 
-void TDeleteTableUndoAction::SaveRedoData(TUndoAction* redo, TModel*) {
-    As<TInsertTableUndoAction>(redo)->SetUndoData(TableNumber);
+void TDeleteTableUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
+    As<TInsertTableUndoAction>(redo)->SetUndoData(TableNumber, Project(model)->TableNameCounter);
 }
 
 bool TDeleteTableUndoAction::UndoAction(TModel* model, bool isRedo) {
@@ -534,5 +538,6 @@ bool TDeleteTableUndoAction::UndoAction(TModel* model, bool isRedo) {
     }
     table->Number = TableNumber;
     Project(model)->InsertTable(std::move(table));
+    Project(model)->TableNameCounter = Counter;
     return true;
 }

@@ -132,10 +132,17 @@ public:
     bool UndoAction(TModel* model, bool isRedo) override;
 };
 
+// The table-name counter goes back with the table: a table inserted and taken back again
+// leaves the project's text as it was.
 class TInsertTableUndoAction : public TUndoAction {
 public:
     uint16_t TableNumber = 0;
-    void SetUndoData(int number) { TableNumber = uint16_t(number); }
+    // The counter before the table came in.
+    uint16_t Counter = 1;
+    void SetUndoData(int number, uint16_t counter) {
+        TableNumber = uint16_t(number);
+        Counter = counter;
+    }
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;
 };
@@ -162,6 +169,8 @@ class TDeleteTableUndoAction : public TUndoAction {
 public:
     uint16_t TableNumber = 0;
     TLines Lines;
+    // The counter while the table was there.
+    uint16_t Counter = 1;
     bool SetUndoData(TQuendalModel* model, int number);
     void SaveRedoData(TUndoAction* redo, TModel* model) override;
     bool UndoAction(TModel* model, bool isRedo) override;

@@ -254,7 +254,10 @@ private slots:
         QVERIFY(!other.LoadFromLines(false, text, 0));
         QCOMPARE(other.Count(), 4);
         QCOMPARE(other.Get(3)->ID, Id(1, 4));
-        QVERIFY(recorder.Boxes().empty());
+        // It takes the default font, and the user is told.
+        QCOMPARE(BoxTexts(recorder),
+                 QStringList{QString::fromUtf8("Block 3 in Zelle 1: ungültige Werte der "
+                                               "Schriftangabe durch die Voreinstellung ersetzt!")});
     }
 
     void refusedBlockSectionsKeepTheBlocksBehind() {
@@ -738,6 +741,19 @@ private slots:
         picture = cell.CreateCellBitmap();
         QCOMPARE(picture.width(), 2000);
         QCOMPARE(picture.height(), 2030);
+    }
+
+    void printedTitleIsCutAsTheWindowTitles() {
+        TBlockList cell(1, engine_);
+        cell.Name = std::string(300, 'x');
+        AddPlain(cell, 1, {1940, 0, 2000, 20});
+        const QImage picture = cell.CreateCellBitmap();
+        QCOMPARE(picture.width(), 2000);
+        int far = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 1500; x < 2000; ++x)
+                far += picture.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        QCOMPARE(far, 0);
     }
 };
 

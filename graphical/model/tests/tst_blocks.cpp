@@ -153,6 +153,51 @@ private slots:
         QVERIFY(!ok);
     }
 
+    void parameterOfOneEmptyLineSavesAsOne() {
+        const TLines text = {"GraphBlock",     "ID=1", "0,0,60,20",   "TYPE=700",
+                             "#DLLDATA_START", "",     "#DLLDATA_END"};
+        const TLines saved = SaveBlock(*LoadBlock<TGraphBlock>(text));
+        QCOMPARE(TLines(saved.begin() + 3, saved.end()), TLines(text.begin() + 3, text.end()));
+    }
+
+    void blockAtTheRangeEndStaysInside() {
+        // Its size update would reach beyond the range: it moves back in once, then stays.
+        for (const TLines& text :
+             {TLines{"GraphBlock", "ID=65537", "1048570,20,1048576,60", "TYPE=700"},
+              TLines{"TextBlock", "ID=65538", "1048570,20,1048576,60", "Kommentar",
+                     "Font=MS Sans Serif,8,0,0,0,0,0"}}) {
+            std::unique_ptr<TBlock> block;
+            if (text[0] == "GraphBlock")
+                block = LoadBlock<TGraphBlock>(text);
+            else
+                block = LoadBlock<TTextBlock>(text);
+            QCOMPARE(block->Rect.Right, MaxCellCoordinate);
+            QVERIFY(block->Rect.Width() > 6);
+            const TLines saved = SaveBlock(*block);
+            if (text[0] == "GraphBlock")
+                QCOMPARE(SaveBlock(*LoadBlock<TGraphBlock>(saved)), saved);
+            else
+                QCOMPARE(SaveBlock(*LoadBlock<TTextBlock>(saved)), saved);
+        }
+    }
+
+    void badFontFieldTakesItsDefaultAndIsTold() {
+        platform::DialogRecorder recorder;
+        auto comment = LoadBlock<TTextBlock>(
+            {"TextBlock", "ID=65539", "20,20,80,33", "Hallo", "Font=DejaVu Serif,14,255,1,1,0,x"});
+        QCOMPARE(comment->FontAsText(), std::string("Font=DejaVu Serif,14,255,1,1,0,0"));
+        // A size no font has is bad as well; the rectangle stays a text's.
+        comment = LoadBlock<TTextBlock>({"TextBlock", "ID=65539", "20,20,80,33", "Hallo",
+                                         "Font=DejaVu Serif,2147483647,255,0,0,0,0"});
+        QCOMPARE(comment->FontAsText(), std::string("Font=DejaVu Serif,8,255,0,0,0,0"));
+        QVERIFY(comment->Rect.Width() > 0 && comment->Rect.Width() < 200);
+        QVERIFY(comment->Rect.Height() > 0 && comment->Rect.Height() < 50);
+        const QString told = QString::fromUtf8("Block 3 in Zelle 1: ungültige Werte der "
+                                               "Schriftangabe durch die Voreinstellung ersetzt!");
+        QCOMPARE(recorder.Boxes().size(), size_t(2));
+        QCOMPARE(recorder.Boxes()[1].text, told);
+    }
+
     void badBlockLinesFail() {
         bool ok = true;
         auto block = LoadBlock<TGraphBlock>({"GraphBlock", "ID=1", "0,0,x,20", "TYPE=700"}, &ok);
@@ -304,9 +349,11 @@ private slots:
     }
 
     void commentFontNeedsAllSevenValues() {
+        platform::DialogRecorder recorder;
         TTextBlock comment(Id(1, 5), nullptr);
+        // The fields read are taken, the missing ones keep their values.
         QVERIFY(!comment.FontFromText("Font=Arial,10,0,1"));
-        QCOMPARE(comment.FontName, std::string("MS Sans Serif"));
+        QCOMPARE(comment.FontAsText(), std::string("Font=Arial,10,0,1,0,0,0"));
         QVERIFY(comment.FontFromText("Egal=Arial,10,0,0,1,0,0"));
         QCOMPARE(comment.FontName, std::string("Arial"));
         bool ok = true;

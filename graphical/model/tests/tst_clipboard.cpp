@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "framework/utils.h"
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/graphblock.h"
 #include "graphical/tests/edittestmodel.h"
@@ -254,10 +255,87 @@ private slots:
         QVERIFY(!static_cast<TGraphBlock*>(selection[0])->InEngine);
         QCOMPARE(cell->Count(), 5);
         QVERIFY(EngineOk());
-        // A parameter the engine refuses is kept as read, and the failure told.
+        // A parameter the engine refuses takes the paste back, and the failure is told.
         QCOMPARE(paste(GraphBlock({Id(1, 1), 101, {"99999999999"}, {}, 10, 10})),
                  QStringList{cellError});
-        QCOMPARE(selection.size(), size_t(1));
+        QVERIFY(selection.empty());
+    }
+
+    void pasteTheEngineRefusesLeavesTheProjectAsItWas() {
+        // There are two byte ports: the engine refuses port 6, though it keeps the text.
+        const TLines port = GraphBlock({Id(1, 1), 101, {"6"}, {}, 10, 10});
+        TLines cellText = {"ID=1", "NAME=Port", ""};
+        cellText.insert(cellText.end(), port.begin(), port.end());
+        const QByteArray before = TextOf(*model_);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        CopyLinesToClipboard(BlocksClipboardFormat, port);
+        model_->PasteBlocks(model_->FindCell(2), selection, where);
+        CopyLinesToClipboard(CellClipboardFormat, cellText);
+        model_->PasteCell(0);
+        QCOMPARE(BoxTexts(*boxes_), (QStringList{PasteError, PasteError}));
+        QVERIFY(selection.empty());
+        QCOMPARE(TextOf(*model_), before);
+        QCOMPARE(model_->UndoCount(), 0);
+        QVERIFY(view_.events.empty());
+        QVERIFY(EngineOk());
+    }
+
+    void pastedBlocksLandInsideTheCellsRange() {
+        TBlockList* cell = model_->FindCell(2);
+        TRect extent;
+        QVERIFY(cell->InsertBlockFromLines(
+            {"GraphBlock", "ID=" + std::to_string(Id(2, 9)), "10,1048500,70,1048540", "TYPE=700"},
+            extent));
+        cell->PushToEngine();
+        model_->CopyBlocksToClipboard(model_->FindCell(1),
+                                      {model_->FindBlock(Id(1, 1)), model_->FindBlock(Id(1, 3))});
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(cell, selection, where);
+        QCOMPARE(selection.size(), size_t(2));
+        for (const TBlock* block : selection) {
+            QVERIFY(block->Rect.Bottom <= MaxCellCoordinate);
+            QVERIFY(block->GetWiresRect().Bottom <= MaxCellCoordinate + 4);
+        }
+        QCOMPARE(where.y(), selection[0]->Rect.Top);
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
+    void pastedBlocksWithAPictureKeepTheirWireEnds() {
+        QTemporaryDir bitmaps;
+        QImage picture(50, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(bitmaps.filePath("eigen.bmp")));
+        BitmapDir = bitmaps.path();
+        // Pasted 57 pixels down: the wire's points leave the grid, and there they stay.
+        TLines text = GraphBlock({Id(1, 1), 700, {"1"}, {}, 10, 13});
+        TLines own = GraphBlock({Id(1, 2), 104, {"1"}, {Id(1, 1)}, 110, 13});
+        own.insert(own.end() - 2, "BmpFile=eigen.bmp");
+        text.insert(text.end(), own.begin(), own.end());
+        CopyLinesToClipboard(BlocksClipboardFormat, text);
+        std::vector<TBlock*> selection;
+        QPoint where;
+        model_->PasteBlocks(model_->FindCell(2), selection, where);
+        QCOMPARE(where, QPoint(10, 70));
+        const QByteArray pasted = TextOf(*model_);
+        model_->Undo();
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), pasted);
+        QCOMPARE(TextOf(*LoadModel(pasted)), pasted);
+        BitmapDir.clear();
+        QVERIFY(BoxTexts(*boxes_).isEmpty());
+    }
+
+    void undoingATablePasteTakesTheNameCounterBack() {
+        model_->CopyTableToClipboard(1);
+        const QByteArray before = TextOf(*model_);
+        model_->PasteTable();
+        const QByteArray pasted = TextOf(*model_);
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), before);
+        model_->Redo();
+        QCOMPARE(TextOf(*model_), pasted);
     }
 
     void pastedNumbersStayInsideTheCell() {

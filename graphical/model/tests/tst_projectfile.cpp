@@ -377,6 +377,20 @@ private slots:
         QCOMPARE(model.GetCell(1)->Count(), 3);
     }
 
+    void parameterTheEngineRefusesOpensWithTheCellsMessage() {
+        // Byte port 6 of two: the block keeps its text and the file is saved as read.
+        platform::DialogRecorder recorder;
+        const TLines project =
+            ProjectOf({Cell(1, "Port", {GraphBlock({Id(1, 1), 101, {"6"}, {}, 10, 10})})});
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 QStringList{QStringLiteral("Fehler beim Lesen der Programmzelle 1!")});
+        QCOMPARE(model.GetCell(0)->Count(), 1);
+        QVERIFY(model.Save());
+        QCOMPARE(ReadFile(Path("p.mtp")).count("\r\n6\r\n"), 1);
+    }
+
     void damagedCellKeepsWhatItHolds() {
         const QByteArray sample = Addierer();
         const QByteArray sumType = "TYPE=200\r\n";
@@ -589,6 +603,8 @@ private slots:
             break;
         case FontLine:
             QCOMPARE(comment->FontName, text);
+            // The font is looked up by the name's start.
+            QVERIFY(comment->Font().family().size() < 10000);
             break;
         case BitmapLine:
             QCOMPARE(static_cast<const TGraphBlock*>(cell.Get(1))->BmpFile, text);
@@ -811,6 +827,54 @@ private slots:
         ReferenceEngine reference({SecondCell(), FirstCell(), SecondCell(1), third});
         QVERIFY(reference.pushed);
         QCOMPARE(Compile(reference.engine), loaded);
+    }
+
+    void numbersAtTheRangeEndsReachAFixpoint() {
+        // A block at the end of the range, one near the bottom, one beyond it that is placed
+        // below them, and a wire whose points would overflow.
+        TLines wired = GraphBlock({Id(1, 4), 104, {"1"}, {Id(1, 1)}, 110, 10});
+        wired[4] = "IN00=65537,1:75,35,2147483647,35,-2147483648,35,115,35";
+        TLines beyond = GraphBlock({Id(1, 3), 700, {"3"}, {}, 10, 10});
+        beyond[3] = "10,10,70,5000000";
+        TLines limit = GraphBlock({Id(1, 1), 700, {"1"}, {}, 10, 10});
+        limit[3] = "1048570,20,1048576,60";
+        TLines low = GraphBlock({Id(1, 2), 700, {"2"}, {}, 10, 10});
+        low[3] = "10,1048500,70,1048540";
+        platform::DialogRecorder recorder;
+        TQuendalModel model;
+        QVERIFY(Load(model, ProjectOf({Cell(1, "Eins", {limit, low, beyond, wired})})));
+        const QStringList told = {
+            QString::fromUtf8("Block 4 in Zelle 1: ungültige Verbindung an Eingang 00 entfernt!"),
+            QString::fromUtf8(
+                "Block 3 in Zelle 1 lag außerhalb der Zelle und wurde neu platziert!")};
+        QCOMPARE(MessageBoxTexts(recorder), told);
+        for (int i = 0; i < model.GetCell(0)->Count(); ++i)
+            QVERIFY(model.GetCell(0)->Get(i)->Rect.Bottom <= MaxCellCoordinate &&
+                    model.GetCell(0)->Get(i)->Rect.Right <= MaxCellCoordinate);
+        QVERIFY(model.Save());
+        const QByteArray saved = ReadFile(Path("p.mtp"));
+        TQuendalModel again;
+        QVERIFY(again.LoadFromFile(Path("p.mtp")));
+        QCOMPARE(MessageBoxTexts(recorder), told);
+        QVERIFY(again.Save());
+        QCOMPARE(ReadFile(Path("p.mtp")), saved);
+    }
+
+    void secondCellOfOneNameBearsNoDefaultPageName() {
+        // The engine gives the name to the first page alone; the second page keeps no name
+        // of its past, so no jump reaches it by one.
+        const auto named = [](int number) {
+            return Cell(number, "Doppelt",
+                        {GraphBlock({Id(number, 1), 700, {"1"}, {}, 10, 10}),
+                         GraphBlock({Id(number, 2), 104, {"1"}, {Id(number, 1)}, 110, 10})});
+        };
+        const TLines jump =
+            Cell(3, "Sprung", {GraphBlock({Id(3, 1), 1000, {"Zelle 2"}, {}, 10, 10})});
+        TQuendalModel model;
+        QVERIFY(Load(model, ProjectOf({named(1), named(2), jump})));
+        QVERIFY(Compile(model.Engine).startsWith("failed"));
+        QVERIFY(model.RenameCellWithUndo(2, "Zelle 2"));
+        QVERIFY(!Compile(model.Engine).startsWith("failed"));
     }
 
     void saveWithoutNameFails() {

@@ -150,6 +150,14 @@ private slots:
         QCOMPARE(wire.FromText(text + ",50,50,x,1"), TWireRead::Failed);
     }
 
+    void wirePointsBeyondTheCellRangeFail() {
+        TInputLine wire;
+        QCOMPARE(wire.FromText("65537,1:75,35,2147483647,35,-2147483648,35,115,35"),
+                 TWireRead::Failed);
+        QCOMPARE(wire.FromText("65537,1:75,35,1048577,35"), TWireRead::Failed);
+        QCOMPARE(wire.FromText("65537,1:-1048576,35,1048576,35"), TWireRead::Whole);
+    }
+
     void pointStoreHoldsTwentyOnePoints() {
         TInputLine wire;
         for (int i = 0; i < 25; ++i)

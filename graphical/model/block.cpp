@@ -112,6 +112,10 @@ namespace {
 constexpr char Escape = '\x1B';
 }
 
+bool IsBlockBoundary(std::string_view line) {
+    return line == "#BLOCK_START" || line == "#BLOCK_END";
+}
+
 bool IsMarkerLine(std::string_view line) {
     static constexpr std::string_view markers[] = {
         "#COMMENT_START", "#COMMENT_END", "#TABLE_START", "#TABLE_END",     "#CELL_START",
@@ -738,6 +742,11 @@ TRectRead ReadRectLine(std::string_view line, TRect& r) {
     return read == 4 ? TRectRead::Whole : TRectRead::Part;
 }
 
+bool IsRectLine(std::string_view line) {
+    int value = 0;
+    return ParseInt(line.substr(0, line.find(',')), value);
+}
+
 bool TBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     if (index >= lines.size())
         return false;
@@ -751,12 +760,73 @@ bool TBlock::SaveBaseLines(TLines& lines) const {
     return true;
 }
 
-bool TBlock::LoadFromLines(const TLines& lines, size_t& index) {
-    // The own lines are read also behind a damaged rectangle line: the block keeps its type.
-    const bool base = LoadBaseLines(lines, index);
-    const bool own = LoadOwnLines(lines, index);
+bool TBlock::LoadFromLines(const TLines& lines, size_t& index, TSectionRead* read) {
+    TSectionRead own;
+    if (read)
+        own.Skip = read->Skip;
+    size_t end = index;
+    while (end < lines.size() && !IsBlockBoundary(lines[end]))
+        ++end;
+    bool ok = true;
+    // Each line by what it is: what no kind claims is the rectangle or free text.
+    std::vector<std::string_view> free;
+    for (size_t i = index; i < end;) {
+        if (i == own.Skip) {
+            ++i;
+            continue;
+        }
+        const size_t at = i;
+        switch (LoadOwnLine(lines, i, end)) {
+        case TOwnLine::None:
+            // A marker the block does not know is no text of it: a text's marker is escaped.
+            if (IsMarkerLine(lines[i]))
+                own.Damaged = true;
+            else
+                free.push_back(lines[i]);
+            ++i;
+            break;
+        case TOwnLine::Failed:
+            ok = false;
+            break;
+        case TOwnLine::Repeated:
+        case TOwnLine::Missing:
+            own.Damaged = true;
+            break;
+        case TOwnLine::Read:
+            break;
+        }
+        if (i == at)
+            ++i;
+    }
+    // The first line that stands for a rectangle is it; the own lines are read also behind a
+    // damaged one, so the block keeps its type.
+    auto rect = std::find_if(free.begin(), free.end(), [](std::string_view line) {
+        TRect probe;
+        return IsRectLine(line) && ReadRectLine(line, probe) != TRectRead::Part;
+    });
+    if (rect == free.end())
+        rect = std::find_if(free.begin(), free.end(), IsRectLine);
+    own.Rect = TRectRead::Missing;
+    if (rect != free.end()) {
+        own.Rect = ReadRectLine(*rect, Rect);
+        // A copy of it where the text belongs is not taken for the text.
+        const std::string_view line = *rect;
+        free.erase(rect);
+        if (!free.empty() && free.front() == line) {
+            free.erase(free.begin());
+            own.Damaged = true;
+        }
+    }
+    const TOwnLine rest = LoadFreeLines(free);
+    if (rest != TOwnLine::Read)
+        ok = false;
+    if (rest == TOwnLine::Missing || !free.empty())
+        own.Damaged = true;
     UpdateSize();
-    return base && own;
+    index = end;
+    if (read)
+        *read = own;
+    return ok && own.Rect == TRectRead::Whole;
 }
 
 bool TBlock::SaveToLines(TLines& lines) const {

@@ -106,8 +106,11 @@ enum class TRectRead {
     Whole,
     Part,    // a number is missing: the fields read are taken, the rectangle keeps its size
     Outside, // it lies outside the cell's range (a damaged file) and is not taken
+    Missing, // the block's lines hold none: it keeps a new block's size
 };
 TRectRead ReadRectLine(std::string_view line, TRect& r);
+// A line that stands for a rectangle: its text up to the first comma is a number.
+bool IsRectLine(std::string_view line);
 
 // Non-empty common area.
 bool RectsIntersect(const TRect& a, const TRect& b);
@@ -129,6 +132,8 @@ QPoint ConnectionPoint(const TRect& r, QPoint towards);
 
 // A line that the project, cell or block reader takes as a section or block marker.
 bool IsMarkerLine(std::string_view line);
+// A line that ends a block's section: the start of the next block or its own end.
+bool IsBlockBoundary(std::string_view line);
 
 // Marker-safe form of a free text line (comment, parameter or table line). A marker line, a
 // line that begins with the escape byte 0x1B, or one that holds a CR or LF is written as the
@@ -276,8 +281,17 @@ public:
     virtual void SetCellNumber(uint16_t cell);
     virtual void GetData(int, std::string&) const {}
     virtual bool SetData(int, const std::string&) { return false; }
+    // The rectangle line, then the input lines: the program's own form, read by position.
     virtual bool LoadBaseLines(const TLines& lines, size_t& index);
-    virtual bool LoadOwnLines(const TLines&, size_t&) { return true; }
+    // Reads the block's own line at index (a parameter section runs up to end at most) and
+    // steps behind what it read: None when the line is none of the block's kinds, Failed when
+    // it is not read whole, Repeated when the block has that line already.
+    enum class TOwnLine { None, Read, Failed, Repeated, Missing };
+    virtual TOwnLine LoadOwnLine(const TLines&, size_t&, size_t) { return TOwnLine::None; }
+    // Takes what it needs out of the lines no kind claimed (the rectangle aside), in order;
+    // Failed when its own lines are not whole, Missing when one it needs is not there. Lines
+    // left over are not the block's.
+    virtual TOwnLine LoadFreeLines(std::vector<std::string_view>&) { return TOwnLine::Read; }
     virtual bool SaveBaseLines(TLines& lines) const;
     virtual bool SaveOwnLines(TLines&) const { return true; }
     // The cell is passed so that the connect pass can check each wire's source.
@@ -289,7 +303,15 @@ public:
     // A new block of the same class (the virtual constructor).
     virtual std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const = 0;
 
-    bool LoadFromLines(const TLines& lines, size_t& index);
+    // How a block's section was read beyond what LoadFromLines answers.
+    struct TSectionRead {
+        size_t Skip = size_t(-1); // a line passed over (the "ID=" line out of its place)
+        TRectRead Rect = TRectRead::Whole;
+        bool Damaged = false; // a line repeated or unknown, or a line the block needs missing
+    };
+    // Reads the block's section from index up to the next block's start or end, each line by
+    // what it is, and steps to that marker. The first line of a number is the rectangle.
+    bool LoadFromLines(const TLines& lines, size_t& index, TSectionRead* read = nullptr);
     bool SaveToLines(TLines& lines) const;
     TRect GetExtent() const { return UnionRects(Rect, GetWiresRect()); }
     bool WiresIntersect(const TRect& r) const { return RectsIntersect(GetWiresRect(), r); }

@@ -29,6 +29,63 @@ bool IsUnknownType(const TBlock& block) {
 
 } // namespace
 
+TDroppedWires::TDroppedWires(uint16_t cell) : cell_(cell) {
+    if (!outer_)
+        outer_ = this;
+}
+
+bool TDroppedWires::Add(int32_t id, const std::string& input) {
+    if (!outer_)
+        return false;
+    outer_->entries_.push_back({id, input});
+    return true;
+}
+
+TDroppedWires::~TDroppedWires() {
+    if (outer_ != this)
+        return;
+    outer_ = nullptr;
+    // In the order the cells first came up, each with its wires in the order they went.
+    constexpr int MostListed = 20;
+    std::vector<int> cells;
+    for (const Entry& entry : entries_) {
+        const int cell = cell_ ? cell_ : int(uint32_t(entry.id) >> 16);
+        if (std::find(cells.begin(), cells.end(), cell) == cells.end())
+            cells.push_back(cell);
+    }
+    try {
+        for (const int cell : cells) {
+            QStringList listed;
+            int count = 0;
+            const Entry* only = nullptr;
+            for (const Entry& entry : entries_) {
+                if ((cell_ ? cell_ : int(uint32_t(entry.id) >> 16)) != cell)
+                    continue;
+                only = &entry;
+                if (++count <= MostListed)
+                    listed << QStringLiteral("Block %1, Eingang %2")
+                                  .arg(entry.id & 0xFFFF)
+                                  .arg(QString::fromStdString(entry.input));
+            }
+            if (count == 1) {
+                ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s "
+                             "entfernt!",
+                             only->id & 0xFFFF, cell, only->input.c_str());
+                continue;
+            }
+            if (count > MostListed)
+                listed << QStringLiteral("... und %1 weitere").arg(count - MostListed);
+            ShowError(QString::fromUtf8("In Zelle %1 wurden %2 ung\xC3\xBCltige Verbindungen "
+                                        "entfernt:\r")
+                          .arg(cell)
+                          .arg(count) +
+                      listed.join(QLatin1Char('\r')));
+        }
+    } catch (...) {
+        // A message that cannot be shown must not leave the destructor.
+    }
+}
+
 int TCustomBlockList::IndexOf(const TBlock* block) const {
     for (int i = 0; i < Count(); ++i) {
         if (blocks_[i].get() == block)
@@ -135,34 +192,69 @@ bool TBlockList::DeleteBlock(int32_t id) {
 
 namespace {
 
-// Creates a block from its alias and "ID=" line and reads its lines; null after a message when
-// the alias or the "ID=" line is bad. A rectangle out of the cell's range is not taken: the
-// block keeps the place of a new block (moved set). Index stops behind the block's lines.
+bool StartsWith(const std::string& line, std::string_view prefix) {
+    return std::string_view(line).starts_with(prefix);
+}
+
+// The section holds a line a block is made of, beside its alias and number.
+bool HoldsBlockLines(const TLines& lines, size_t index, size_t end) {
+    for (; index < end; ++index) {
+        if (IsRectLine(lines[index]) || StartsWith(lines[index], "TYPE=") ||
+            StartsWith(lines[index], "Font="))
+            return true;
+    }
+    return false;
+}
+
+// Creates a block from its section (its alias, its "ID=" line and the rest up to the next
+// block's start or end) and reads it; null after a message when the alias is unknown, the
+// number line holds no number, or the section holds nothing a block is made of. A block whose
+// number line is lost is kept with the number 0 (note.IdLost). A rectangle out of the cell's range,
+// or none, is not taken: the block keeps the place of a new block. Index stops at the marker behind
+// the section.
 std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHandle engine,
-                                  bool& moved) {
-    moved = false;
-    const std::string alias = index < lines.size() ? lines[index] : std::string();
+                                  TBlockNote& note) {
+    size_t end = index;
+    while (end < lines.size() && !IsBlockBoundary(lines[end]))
+        ++end;
+    const std::string alias = index < end ? lines[index] : std::string();
     TBlockFactory factory = FindBlockClass(alias);
     if (!factory) {
         ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(MessageQuote(alias)));
+        index = end;
         return nullptr;
     }
     ++index;
+    // The "ID=" line in its place, else wherever it stands in the section; out of its place
+    // only one of a number counts, for a comment's text may read so too.
+    size_t idAt = index;
+    while (idAt < end && !StartsWith(lines[idAt], "ID="))
+        ++idAt;
     int id = 0;
-    if (index >= lines.size() || lines[index].compare(0, 3, "ID=") != 0 ||
-        !NumberBehind(lines[index], 3, id)) {
-        ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: %1!")
-                      .arg(MessageQuote(index < lines.size() ? lines[index] : std::string())));
-        return nullptr;
+    const bool numbered = idAt < end && NumberBehind(lines[idAt], 3, id);
+    if (!numbered && idAt != index)
+        idAt = end;
+    if (!numbered) {
+        // A number line that holds no number is refused, as is a section that holds no more
+        // than its alias.
+        if (idAt < end || !HoldsBlockLines(lines, index, end)) {
+            ShowError(QString::fromUtf8("Ung\xC3\xBCltige Block-ID: %1!")
+                          .arg(MessageQuote(index < end ? lines[index] : std::string())));
+            index = end;
+            return nullptr;
+        }
+        note.IdLost = true;
     }
-    ++index;
+    TBlock::TSectionRead read;
+    if (idAt == index)
+        ++index;
+    else if (idAt < end)
+        read.Skip = idAt;
     std::unique_ptr<TBlock> block = factory(id, engine);
-    if (index < lines.size()) {
-        TRect probe = block->Rect;
-        moved = ReadRectLine(lines[index], probe) == TRectRead::Outside;
-    }
     // Its own lines' result does not stop the reader: the block keeps what it read.
-    block->LoadFromLines(lines, index);
+    block->LoadFromLines(lines, index, &read);
+    note.Rect = read.Rect;
+    note.Damaged = read.Damaged;
     return block;
 }
 
@@ -178,29 +270,40 @@ void ReportBlockType(const TBlock& block) {
         ShowError(QStringLiteral("Unbekannter Blocktyp %1!").arg(graph.TypeId));
 }
 
-// One message for each block kept against its lines: a new number (oldId differs from newId)
-// or a new place.
-void ReportKeptBlock(int32_t oldId, int32_t newId, bool moved) {
+// One message for each block kept against its lines: a new number (oldId differs from newId,
+// or the block had none) or a new place. newId names the cell the block ends up in.
+void ReportKeptBlock(const TBlockNote& note, int32_t oldId, int32_t newId) {
     const int local = newId & 0xFFFF, cell = int(uint32_t(newId) >> 16);
-    if (oldId == newId)
-        ShowErrorFmt("Block %d in Zelle %d lag au\xC3\x9F"
-                     "erhalb der Zelle und wurde neu platziert!",
-                     local, cell);
-    else if (!moved)
-        ShowErrorFmt("Ung\xC3\xBCltige Block-ID: ID=%d! Der Block erh\xC3\xA4lt die Nummer %d in "
-                     "Zelle %d.",
-                     oldId, local, cell);
-    else
-        ShowErrorFmt("Ung\xC3\xBCltige Block-ID: ID=%d! Der Block erh\xC3\xA4lt die Nummer %d in "
-                     "Zelle %d und wurde neu platziert, da er au\xC3\x9F"
-                     "erhalb der Zelle lag.",
-                     oldId, local, cell);
+    const bool moved = note.Moved();
+    const QString why = note.Rect == TRectRead::Missing
+                            ? QString::fromUtf8("keine Koordinaten hatte")
+                            : QString::fromUtf8("au\xC3\x9F"
+                                                "erhalb der Zelle lag");
+    if (!note.IdLost && oldId == newId) {
+        if (note.Rect == TRectRead::Missing)
+            ShowErrorFmt("Block %d in Zelle %d hatte keine Koordinaten und wurde neu platziert!",
+                         local, cell);
+        else
+            ShowErrorFmt("Block %d in Zelle %d lag au\xC3\x9F"
+                         "erhalb der Zelle und wurde neu platziert!",
+                         local, cell);
+        return;
+    }
+    const QString head = note.IdLost
+                             ? QStringLiteral("Fehlende Block-ID!")
+                             : QString::fromUtf8("Ung\xC3\xBCltige Block-ID: ID=%1!").arg(oldId);
+    QString text = head + QString::fromUtf8(" Der Block erh\xC3\xA4lt die Nummer %1 in Zelle %2")
+                              .arg(local)
+                              .arg(cell);
+    if (moved)
+        text += QStringLiteral(" und wurde neu platziert, da er %1").arg(why);
+    ShowError(text + QLatin1Char('.'));
 }
 
 // Steps behind the next end marker, or up to the next block's start when that comes first;
 // false when neither follows.
 bool SkipToNextBlock(const TLines& lines, size_t& index) {
-    while (index < lines.size() && lines[index] != "#BLOCK_END" && lines[index] != "#BLOCK_START")
+    while (index < lines.size() && !IsBlockBoundary(lines[index]))
         ++index;
     if (index >= lines.size())
         return false;
@@ -209,10 +312,10 @@ bool SkipToNextBlock(const TLines& lines, size_t& index) {
     return true;
 }
 
-// The block sections as ReadBlockSections reads them; moved tells for each block read whether
-// its rectangle lay outside the cell's range.
+// The block sections as ReadBlockSections reads them, a note for each block read. A
+// "#BLOCK_START" line always starts a block: it ends the one before it.
 bool ReadSections(const TLines& lines, size_t index, EngineHandle engine,
-                  std::vector<std::unique_ptr<TBlock>>& blocks, std::vector<bool>& moved) {
+                  std::vector<std::unique_ptr<TBlock>>& blocks, std::vector<TBlockNote>& notes) {
     bool result = true;
     while (index < lines.size()) {
         if (lines[index].empty()) {
@@ -229,26 +332,22 @@ bool ReadSections(const TLines& lines, size_t index, EngineHandle engine,
             continue;
         }
         ++index;
-        bool outside = false;
-        std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, outside);
-        if (!block) {
+        TBlockNote note;
+        std::unique_ptr<TBlock> block = ReadBlock(lines, index, engine, note);
+        if (!block || note.Damaged)
             result = false;
-            if (!SkipToNextBlock(lines, index))
-                return false;
-            continue;
+        if (block) {
+            // Kept as read; a block without a known type is drawn without a picture and its
+            // add pass fails.
+            ReportBlockType(*block);
+            blocks.push_back(std::move(block));
+            notes.push_back(note);
         }
-        // Kept as read; a block without a known type is drawn without a picture and its add
-        // pass fails.
-        ReportBlockType(*block);
-        blocks.push_back(std::move(block));
-        moved.push_back(outside);
-        if (index >= lines.size() || lines[index] != "#BLOCK_END") {
+        // Ended by its end marker, else by the next block's start or the text's end.
+        if (index < lines.size() && lines[index] == "#BLOCK_END")
+            ++index;
+        else
             result = false;
-            if (!SkipToNextBlock(lines, index))
-                return false;
-            continue;
-        }
-        ++index;
     }
     return result;
 }
@@ -257,12 +356,13 @@ bool ReadSections(const TLines& lines, size_t index, EngineHandle engine,
 
 bool ReadBlockSections(const TLines& lines, size_t index, EngineHandle engine,
                        std::vector<std::unique_ptr<TBlock>>& blocks) {
-    std::vector<bool> moved;
+    std::vector<TBlockNote> notes;
     const size_t first = blocks.size();
-    const bool result = ReadSections(lines, index, engine, blocks, moved);
-    for (size_t i = 0; i < moved.size(); ++i) {
-        if (moved[i])
-            ReportKeptBlock(blocks[first + i]->ID, blocks[first + i]->ID, true);
+    const bool result = ReadSections(lines, index, engine, blocks, notes);
+    // A block without a number gets one where it lands.
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i].Moved() && !notes[i].IdLost)
+            ReportKeptBlock(notes[i], blocks[first + i]->ID, blocks[first + i]->ID);
     }
     return result;
 }
@@ -285,9 +385,9 @@ bool TBlockList::InsertBlockFromLines(const TLines& lines, TRect& extent) {
     if (lines.empty())
         return false;
     size_t index = 0;
-    bool moved = false;
-    std::unique_ptr<TBlock> block = ReadBlock(lines, index, Engine, moved);
-    if (!block || FindBlock(block->ID))
+    TBlockNote note;
+    std::unique_ptr<TBlock> block = ReadBlock(lines, index, Engine, note);
+    if (!block || note.IdLost || FindBlock(block->ID))
         return false;
     TBlock* added = block.get();
     Add(std::move(block));
@@ -392,7 +492,8 @@ void TBlockList::PlaceBlock(int index, const TRect& area) {
     block->Rect = r;
 }
 
-bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride) {
+bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOverride,
+                               int finalNumber) {
     if (lines.empty())
         return false;
     size_t index = 0;
@@ -422,14 +523,16 @@ bool TBlockList::LoadFromLines(bool withHeader, const TLines& lines, int cellOve
         }
         header = named && clean;
     }
+    const uint16_t shown = uint16_t(finalNumber > 0 ? finalNumber : CellNumber);
+    TDroppedWires dropped(shown);
     std::vector<std::unique_ptr<TBlock>> read;
-    std::vector<bool> moved;
-    bool result = ReadSections(lines, index, Engine, read, moved) && header;
+    std::vector<TBlockNote> notes;
+    bool result = ReadSections(lines, index, Engine, read, notes) && header;
     if (cellOverride > 0) {
         for (auto& block : read)
             block->SetCellNumber(uint16_t(cellOverride));
     }
-    if (!AppendRead(read, moved))
+    if (!AppendRead(read, notes, shown))
         result = false;
     // No wire comes from a block the cell does not hold.
     DropDanglingInputs(true);
@@ -472,7 +575,7 @@ void FollowRenumberedSources(const std::vector<std::unique_ptr<TBlock>>& blocks,
 } // namespace
 
 bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
-                            const std::vector<bool>& moved) {
+                            const std::vector<TBlockNote>& notes, uint16_t shown) {
     const std::unordered_map<int32_t, int> sources = CountSources(read);
     std::vector<bool> used(MaxLocalNumber + 2, false);
     for (const auto& block : blocks_)
@@ -519,15 +622,16 @@ bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
         used[size_t(local)] = true;
         read[i]->ID = MakeId(local);
         if (const auto carried = sources.find(oldIds[i]);
-            carried != sources.end() && carried->second == 1)
+            !notes[i].IdLost && carried != sources.end() && carried->second == 1)
             renamed.emplace(oldIds[i], read[i]->ID);
     }
     for (size_t i = 0; i < read.size(); ++i) {
-        if (read[i] && (renumber[i] || moved[i]))
-            ReportKeptBlock(oldIds[i], read[i]->ID, moved[i]);
+        if (read[i] && (renumber[i] || notes[i].Moved()))
+            ReportKeptBlock(notes[i], oldIds[i],
+                            int32_t((uint32_t(shown) << 16) | read[i]->LocalNumber()));
     }
     FollowRenumberedSources(read, sources, renamed);
-    PlaceMovedBlocks(read, moved);
+    PlaceMovedBlocks(read, notes);
     for (auto& block : read) {
         if (block)
             Add(std::move(block));
@@ -536,19 +640,19 @@ bool TBlockList::AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
 }
 
 void TBlockList::PlaceMovedBlocks(std::vector<std::unique_ptr<TBlock>>& read,
-                                  const std::vector<bool>& moved) const {
+                                  const std::vector<TBlockNote>& notes) const {
     // In rows below every other block, where the user finds them.
     int bottom = 0;
     for (const auto& block : blocks_)
         bottom = std::max(bottom, block->Rect.Bottom);
     for (size_t i = 0; i < read.size(); ++i) {
-        if (read[i] && !moved[i])
+        if (read[i] && !notes[i].Moved())
             bottom = std::max(bottom, read[i]->Rect.Bottom);
     }
     std::unordered_map<int32_t, const TBlock*> placed;
     int x = 0, y = bottom + 20, rowHeight = 0;
     for (size_t i = 0; i < read.size(); ++i) {
-        if (!read[i] || !moved[i])
+        if (!read[i] || !notes[i].Moved())
             continue;
         TRect r = read[i]->Rect;
         if (x > 0 && x + r.Width() > CellDrawingArea) {
@@ -604,6 +708,7 @@ bool TBlockList::SaveSelectedToLines(const std::vector<TBlock*>& selection, TLin
 }
 
 bool TBlockList::PushToEngine() {
+    TDroppedWires dropped(CellNumber);
     MoltraneClearPage(Engine, CellNumber);
     // A name another page bears is refused: the page bears none rather than one of its past.
     if (!MoltraneSetPageName(Engine, CellNumber, Name.c_str()))

@@ -12,6 +12,38 @@ class QPaintDevice;
 extern const char* const CellClipboardFormat;
 extern const char* const BlocksClipboardFormat;
 
+// How the cell reader found a block's section.
+struct TBlockNote {
+    TRectRead Rect = TRectRead::Whole;
+    // A line repeated or unknown, or one the block needs missing.
+    bool Damaged = false;
+    // No "ID=" line: the block is read with the number 0 and kept with a free one.
+    bool IdLost = false;
+    bool Moved() const { return Rect == TRectRead::Outside || Rect == TRectRead::Missing; }
+};
+
+// While a scope lives, the wires dropped from the blocks read or pushed are gathered; the
+// outermost scope tells them when it ends, in one message per cell. A cell number other than 0
+// names the cell they are told under, else each block's number does.
+class TDroppedWires {
+public:
+    explicit TDroppedWires(uint16_t cell = 0);
+    ~TDroppedWires();
+    TDroppedWires(const TDroppedWires&) = delete;
+    TDroppedWires& operator=(const TDroppedWires&) = delete;
+    // False when no scope lives: the caller tells the wire itself.
+    static bool Add(int32_t id, const std::string& input);
+
+private:
+    struct Entry {
+        int32_t id;
+        std::string input;
+    };
+    static inline TDroppedWires* outer_ = nullptr;
+    uint16_t cell_;
+    std::vector<Entry> entries_;
+};
+
 // An ordered list of blocks that owns them.
 class TCustomBlockList {
 public:
@@ -57,7 +89,8 @@ public:
 
     // Every block read is kept: one whose number is not valid in this cell, or is taken, gets a
     // free one, and one out of the cell's range a free place; the user is told of each.
-    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride);
+    // finalNumber: the number the cell moves into after the read; the messages name it.
+    bool LoadFromLines(bool withHeader, const TLines& lines, int cellOverride, int finalNumber = 0);
     bool SaveToLines(bool withHeader, TLines& lines) const;
     bool SaveSelectedToLines(const std::vector<TBlock*>& selection, TLines& lines) const;
     bool PushToEngine();
@@ -73,9 +106,10 @@ private:
     int32_t MakeId(int local) const { return int32_t((uint32_t(CellNumber) << 16) | local); }
     // Appends blocks read, numbered and placed as LoadFromLines tells; false when the cell has
     // no room for one.
-    bool AppendRead(std::vector<std::unique_ptr<TBlock>>& read, const std::vector<bool>& moved);
+    bool AppendRead(std::vector<std::unique_ptr<TBlock>>& read,
+                    const std::vector<TBlockNote>& notes, uint16_t shown);
     void PlaceMovedBlocks(std::vector<std::unique_ptr<TBlock>>& read,
-                          const std::vector<bool>& moved) const;
+                          const std::vector<TBlockNote>& notes) const;
 
     // While a large cell is pushed: its blocks by local number, the first of each.
     std::vector<TBlock*> lookup_;

@@ -50,6 +50,8 @@ constexpr size_t MaxNameUsed = 4096;
 } // namespace
 
 void ReportDroppedWire(int32_t id, const std::string& input) {
+    if (TDroppedWires::Add(id, input))
+        return;
     ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!",
                  id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
 }
@@ -395,66 +397,90 @@ bool TGraphBlock::SetData(int kind, const std::string& text) {
 
 bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     const bool ok = TBlock::LoadBaseLines(lines, index);
-    // A wire that cannot be read is the wire's fault: it is dropped, the block stays.
-    while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN")) {
-        const std::string_view line = lines[index++];
-        int input = -1;
-        const bool numbered = ParseInt(line.substr(2, 2), input) && line[4] == '=';
-        // Named as the line names it where it holds no number.
-        const std::string number =
-            numbered ? InputNumberText(input) : std::string(line.substr(2, 2));
-        auto wire = std::make_unique<TInputLine>();
-        const TWireRead read = numbered ? wire->FromText(line.substr(5)) : TWireRead::Failed;
-        if (input < 0 || input >= MaxInputs || read == TWireRead::Failed) {
-            ReportDroppedWire(ID, number);
-            continue;
-        }
-        if (read == TWireRead::Cut)
-            ShowErrorFmt("Block %d in Zelle %d: Verbindung an Eingang %s auf %d Punkte "
-                         "gek\xC3\xBCrzt!",
-                         ID & 0xFFFF, int(uint32_t(ID) >> 16), number.c_str(), MaxWirePoints);
-        SetInputLine(input, std::move(wire));
-    }
+    while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN"))
+        LoadWireLine(lines[index++]);
     return ok;
 }
 
-bool TGraphBlock::LoadOwnLines(const TLines& lines, size_t& index) {
-    // A block cut off before its type line keeps the line behind it (its end, as a rule).
-    HasType = false;
-    if (index < lines.size() && StartsWith(lines[index], "TYPE=")) {
-        int type = 0;
-        if (ParseInt(std::string_view(lines[index]).substr(5, 10), type)) {
-            TypeId = type;
-            TakeCatalogueBitmap();
-            HasType = true;
-        }
-        ++index;
+void TGraphBlock::LoadWireLine(std::string_view line) {
+    // A wire that cannot be read is the wire's fault: it is dropped, the block stays.
+    int input = -1;
+    const bool numbered = line.size() >= 6 && ParseInt(line.substr(2, 2), input) && line[4] == '=';
+    // Named as the line names it where it holds no number.
+    const std::string number = numbered ? InputNumberText(input) : std::string(line.substr(2, 2));
+    auto wire = std::make_unique<TInputLine>();
+    const TWireRead read = numbered ? wire->FromText(line.substr(5)) : TWireRead::Failed;
+    if (input < 0 || input >= MaxInputs || read == TWireRead::Failed) {
+        ReportDroppedWire(ID, number);
+        return;
     }
-    if (index < lines.size() && lines[index] == "#DLLDATA_START") {
+    if (read == TWireRead::Cut)
+        ShowErrorFmt("Block %d in Zelle %d: Verbindung an Eingang %s auf %d Punkte "
+                     "gek\xC3\xBCrzt!",
+                     ID & 0xFFFF, int(uint32_t(ID) >> 16), number.c_str(), MaxWirePoints);
+    SetInputLine(input, std::move(wire));
+}
+
+TBlock::TOwnLine TGraphBlock::LoadOwnLine(const TLines& lines, size_t& index, size_t end) {
+    const std::string& line = lines[index];
+    // A line that begins with "IN" is a wire, whatever else it holds.
+    if (StartsWith(line, "IN")) {
+        LoadWireLine(lines[index++]);
+        return TOwnLine::Read;
+    }
+    if (StartsWith(line, "TYPE=")) {
+        ++index;
+        if (reading_.type)
+            return TOwnLine::Repeated;
+        int type = 0;
+        if (!ParseInt(std::string_view(line).substr(5, 10), type))
+            return TOwnLine::Failed;
+        TypeId = type;
+        TakeCatalogueBitmap();
+        reading_.type = true;
+        return TOwnLine::Read;
+    }
+    if (line == "#DLLDATA_START") {
         // Without its end the text stops at the block's own end: the next block is not taken in.
-        size_t end = ++index, blockEnd = 0;
-        while (end < lines.size() && lines[end] != "#DLLDATA_END" && lines[end] != "#BLOCK_START") {
-            if (lines[end] == "#BLOCK_END" && !blockEnd)
-                blockEnd = end;
-            ++end;
-        }
-        const bool ended = end < lines.size() && lines[end] == "#DLLDATA_END";
-        if (!ended && blockEnd)
-            end = blockEnd;
+        size_t stop = ++index;
+        while (stop < end && lines[stop] != "#DLLDATA_END")
+            ++stop;
+        const bool ended = stop < end;
+        const size_t first = index;
+        index = ended ? stop + 1 : stop;
+        if (HasParam)
+            return TOwnLine::Repeated;
         std::string text;
-        for (; index < end; ++index)
-            text += UnescapeTextLine(lines[index]) + "\r\n";
+        for (size_t i = first; i < stop; ++i)
+            text += UnescapeTextLine(lines[i]) + "\r\n";
         if (text.size() > 2)
             text.resize(text.size() - 2);
         ParamText = text;
         HasParam = true;
-        if (!ended)
-            return false;
-        ++index;
+        return ended ? TOwnLine::Read : TOwnLine::Failed;
     }
-    if (index < lines.size() && StartsWith(lines[index], "BmpFile="))
-        SetBmpFile(lines[index++].substr(8));
-    return HasType;
+    if (line == "#DLLDATA_END") {
+        ++index;
+        return TOwnLine::Repeated;
+    }
+    if (StartsWith(line, "BmpFile=")) {
+        ++index;
+        if (reading_.bitmap)
+            return TOwnLine::Repeated;
+        // Taken once the rectangle is read: the picture sets the size and the wire ends.
+        reading_.bitmap = std::string(line.substr(8));
+        return TOwnLine::Read;
+    }
+    return TOwnLine::None;
+}
+
+TBlock::TOwnLine TGraphBlock::LoadFreeLines(std::vector<std::string_view>&) {
+    // A block without a type line keeps the line behind it (its end, as a rule).
+    HasType = reading_.type;
+    if (reading_.bitmap)
+        SetBmpFile(*reading_.bitmap);
+    reading_ = {};
+    return HasType ? TOwnLine::Read : TOwnLine::Failed;
 }
 
 bool TGraphBlock::SaveBaseLines(TLines& lines) const {
@@ -778,13 +804,30 @@ bool TTextBlock::SetData(int kind, const std::string& text) {
     return ok;
 }
 
-bool TTextBlock::LoadOwnLines(const TLines& lines, size_t& index) {
-    if (index + 2 > lines.size())
-        return false;
-    Text = UnescapeTextLine(lines[index]);
-    const bool ok = FontFromText(lines[index + 1]);
-    index += 2;
-    return ok;
+TBlock::TOwnLine TTextBlock::LoadFreeLines(std::vector<std::string_view>& free) {
+    // The font is the last "Font=" line, for the text may begin so too; without one it is the
+    // line behind the text. The text is the first line besides it.
+    size_t font = free.size();
+    for (size_t i = free.size(); i-- > 0;) {
+        if (free[i].starts_with("Font=")) {
+            font = i;
+            break;
+        }
+    }
+    if (font == free.size() && free.size() >= 2)
+        font = 1;
+    const size_t text = font == 0 ? 1 : 0;
+    const bool hasText = text < free.size(), hasFont = font < free.size();
+    if (hasText)
+        Text = UnescapeTextLine(std::string(free[text]));
+    const bool ok = hasFont && FontFromText(std::string(free[font]));
+    for (const size_t i : {std::max(text, font), std::min(text, font)}) {
+        if (i < free.size())
+            free.erase(free.begin() + std::ptrdiff_t(i));
+    }
+    if (!hasText || !hasFont)
+        return TOwnLine::Missing;
+    return ok ? TOwnLine::Read : TOwnLine::Failed;
 }
 
 bool TTextBlock::SaveOwnLines(TLines& lines) const {

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QImage>
 
+#include <optional>
+
 #include "graphical/model/block.h"
 
 class QFontMetrics;
@@ -65,7 +67,8 @@ public:
     void GetData(int kind, std::string& text) const override;
     bool SetData(int kind, const std::string& text) override;
     bool LoadBaseLines(const TLines& lines, size_t& index) override;
-    bool LoadOwnLines(const TLines& lines, size_t& index) override;
+    TOwnLine LoadOwnLine(const TLines& lines, size_t& index, size_t end) override;
+    TOwnLine LoadFreeLines(std::vector<std::string_view>& free) override;
     bool SaveBaseLines(TLines& lines) const override;
     bool SaveOwnLines(TLines& lines) const override;
     bool SyncWithEngine(bool addPass, const TBlockList* cell) override;
@@ -87,6 +90,14 @@ public:
 
 private:
     void TakeCatalogueBitmap();
+    // One "IN.." line: the wire is set at its input, or dropped with a message.
+    void LoadWireLine(std::string_view line);
+
+    // What the lines read so far held.
+    struct {
+        bool type = false;
+        std::optional<std::string> bitmap;
+    } reading_;
 
     std::array<std::unique_ptr<TInputLine>, MaxInputs> inputs_;
     const QImage* bitmap_ = nullptr;
@@ -118,7 +129,7 @@ public:
     void UpdateSize() override;
     void GetData(int kind, std::string& text) const override;
     bool SetData(int kind, const std::string& text) override;
-    bool LoadOwnLines(const TLines& lines, size_t& index) override;
+    TOwnLine LoadFreeLines(std::vector<std::string_view>& free) override;
     bool SaveOwnLines(TLines& lines) const override;
     std::unique_ptr<TBlock> CreateSame(int32_t id, EngineHandle engine) const override;
 

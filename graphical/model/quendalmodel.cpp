@@ -68,14 +68,23 @@ TLines SplitFileLines(const QByteArray& data) {
     return lines;
 }
 
-// Collects the lines up to the end marker and steps past it; false when the file ends first.
+bool IsSectionStart(const std::string& line) {
+    return line == TableStart || line == CellStart;
+}
+
+// Collects the lines up to the end marker and steps past it, or up to the next section's start,
+// which always begins a section of its own; false when the end marker is missing. The empty
+// lines the writer puts between sections are not taken into an unended one.
 bool CollectSection(const TLines& lines, size_t& index, const char* endMarker, TLines& section) {
-    while (index < lines.size() && lines[index] != endMarker)
+    while (index < lines.size() && lines[index] != endMarker && !IsSectionStart(lines[index]))
         section.push_back(lines[index++]);
-    if (index >= lines.size())
-        return false;
-    ++index;
-    return true;
+    if (index < lines.size() && lines[index] == endMarker) {
+        ++index;
+        return true;
+    }
+    while (!section.empty() && section.back().empty())
+        section.pop_back();
+    return false;
 }
 
 // A file cut off inside a section opens with what it holds; the user is warned.
@@ -428,21 +437,42 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
     std::vector<bool> taken = CellNumbersOfFile(lines);
     for (const auto& cell : Cells)
         taken[cell->CellNumber] = true;
+    // The damaged tables of the file, told in one message when the reader is done.
+    struct DamagedTables {
+        const QString& fileName;
+        QStringList named;
+        bool unended = false, renamed = false;
+        ~DamagedTables() {
+            if (renamed)
+                ShowWarning(QString::fromUtf8("Besch\xC3\xA4"
+                                              "digte Tabellen in %1 wurden mit allen "
+                                              "Zeilen gelesen:\r%2")
+                                .arg(fileName, named.join(QLatin1Char('\r'))));
+            else if (unended)
+                ShowMissingEnd(TableEnd, fileName);
+        }
+    } damaged{fileName, {}};
     for (;;) {
         while (index < lines.size() && lines[index].empty())
             ++index;
         if (index >= lines.size())
             return true;
         const std::string& line = lines[index];
-        const bool sectionStart = line == TableStart || line == CellStart;
         // The last line is not read: a mark left by old editors, or a section cut off behind its
         // start.
         if (index + 1 == lines.size()) {
-            if (sectionStart)
-                ShowMissingEnd(line == TableStart ? TableEnd : CellEnd, fileName);
+            if (line == TableStart)
+                damaged.unended = true;
+            else if (line == CellStart)
+                ShowMissingEnd(CellEnd, fileName);
             return true;
         }
-        if (!sectionStart) {
+        // An end marker whose section has ended already.
+        if (line == TableEnd || line == CellEnd) {
+            ++index;
+            continue;
+        }
+        if (!IsSectionStart(line)) {
             ShowError(QStringLiteral("Falscher Zellenbeginn in %1:\r%2")
                           .arg(fileName, MessageQuote(line)));
             return false;
@@ -450,10 +480,29 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
         ++index;
         if (line == TableStart) {
             TLines section;
-            if (!CollectSection(lines, index, TableEnd, section))
-                ShowMissingEnd(TableEnd, fileName);
+            const bool ended = CollectSection(lines, index, TableEnd, section);
             if (section.empty())
                 continue;
+            // A table without its name line keeps its lines under a new default name.
+            QString note;
+            if (section[0].compare(0, 5, "Name=") != 0) {
+                std::string name;
+                do
+                    name = "Tabelle " + std::to_string(TableNameCounter++);
+                while (std::any_of(Tables.begin(), Tables.end(),
+                                   [&](const auto& table) { return table->Name == name; }));
+                section.insert(section.begin(), "Name=" + name);
+                note = QStringLiteral("ohne Namen");
+                damaged.renamed = true;
+            }
+            if (!ended) {
+                note += QString(note.isEmpty() ? "" : ", ") + QStringLiteral("ohne ") +
+                        QLatin1String(TableEnd);
+                damaged.unended = true;
+            }
+            if (!note.isEmpty())
+                damaged.named << QStringLiteral("%1 (%2)").arg(MessageQuote(section[0].substr(5)),
+                                                               note);
             try {
                 std::unique_ptr<TConversionTable> table =
                     TConversionTable::CreateFromLines(section);
@@ -465,10 +514,12 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
             continue;
         }
 
+        // A cell start right behind another: the first is empty.
+        if (IsSectionStart(lines[index]))
+            continue;
         int number = 0;
-        if (index >= lines.size() || lines[index].size() < 4 ||
-            lines[index].compare(0, 3, "ID=") != 0 || !ParseInt(lines[index].substr(3), number) ||
-            number < 1 || number > MaxCellNumber) {
+        if (lines[index].size() < 4 || lines[index].compare(0, 3, "ID=") != 0 ||
+            !ParseInt(lines[index].substr(3), number) || number < 1 || number > MaxCellNumber) {
             // A number line cut off by the end of the file.
             if (index + 1 == lines.size()) {
                 ShowMissingEnd(CellEnd, fileName);
@@ -506,20 +557,25 @@ bool TQuendalModel::ReadCellAt(int index, int number, int given, const TLines& l
         return false;
     }
     bool read = false;
-    try {
-        // Read under its own number, so that blocks of other cells are told apart as ever.
-        cell->CellNumber = uint16_t(number);
-        read = cell->LoadFromLines(true, lines, 0);
-    } catch (const std::exception&) {
-        read = false;
-    }
-    MoveCellIntoNumber(*cell, given);
     bool pushed = false;
-    try {
-        // Pushed also after a failure: the engine holds the page name and what was read.
-        pushed = cell->PushToEngine();
-    } catch (const std::exception&) {
-        pushed = false;
+    {
+        // The wires dropped while reading and pushing, told in one message.
+        TDroppedWires dropped{uint16_t(given)};
+        try {
+            // Read under its own number, so that blocks of other cells are told apart as ever;
+            // the messages name the number it ends up in.
+            cell->CellNumber = uint16_t(number);
+            read = cell->LoadFromLines(true, lines, 0, given);
+        } catch (const std::exception&) {
+            read = false;
+        }
+        MoveCellIntoNumber(*cell, given);
+        try {
+            // Pushed also after a failure: the engine holds the page name and what was read.
+            pushed = cell->PushToEngine();
+        } catch (const std::exception&) {
+            pushed = false;
+        }
     }
     if (report && !(read && pushed))
         ShowCellReadError(number);

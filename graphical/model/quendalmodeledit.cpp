@@ -228,11 +228,15 @@ void TQuendalModel::PasteCell(int index) {
     const std::string name = cell->Name;
     // A text with the header, or the blocks alone.
     const bool withHeader = !lines.empty() && lines[0] != "#BLOCK_START";
-    const bool read = cell->LoadFromLines(withHeader, lines, number);
-    cell->Name = name;
-    MoltraneSetPageName(Engine, number, name.c_str());
-    cell->DropDanglingInputs();
-    cell->PushToEngine();
+    bool read = false;
+    {
+        TDroppedWires dropped{uint16_t(number)};
+        read = cell->LoadFromLines(withHeader, lines, number);
+        cell->Name = name;
+        MoltraneSetPageName(Engine, number, name.c_str());
+        cell->DropDanglingInputs();
+        cell->PushToEngine();
+    }
     std::vector<const TBlock*> blocks;
     for (int i = 0; i < cell->Count(); ++i)
         blocks.push_back(cell->Get(i));
@@ -375,6 +379,9 @@ void TQuendalModel::PasteTable() {
         ShowError(PasteError);
         return;
     }
+    // A table without its name line keeps its lines under a new default name.
+    if (lines[0].compare(0, 5, "Name=") != 0)
+        lines.insert(lines.begin(), "Name=Tabelle " + std::to_string(TableNameCounter++));
     std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
     AppendTableWithUndo(std::move(table), TableNameCounter);
 }
@@ -625,7 +632,9 @@ void TQuendalModel::PasteBlocks(TBlockList* cell, std::vector<TBlock*>& selectio
         ShowError(PasteError);
         return;
     }
-    // Read as the cell reads its blocks, with the same messages.
+    // Read as the cell reads its blocks, with the same messages; the wires dropped on the way
+    // are told in one.
+    TDroppedWires dropped(cell->CellNumber);
     std::vector<std::unique_ptr<TBlock>> blocks;
     const bool read = ReadBlockSections(lines, 0, Engine, blocks);
     if (blocks.empty()) {

@@ -295,6 +295,62 @@ private slots:
         QCOMPARE(SavedAfterLoad(engine_, text, read), WholeSaved());
     }
 
+    void blockStartAlwaysStartsABlock() {
+        // A block cut off behind its number line: the intact block behind it is read.
+        const TLines text = {"#BLOCK_START",   "GraphBlock", "ID=65540",      "#BLOCK_START",
+                             "GraphBlock",     "ID=65541",   "315,15,375,55", "TYPE=700",
+                             "#DLLDATA_START", "4715",       "#DLLDATA_END",  "#BLOCK_END"};
+        platform::DialogRecorder recorder;
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(!cell.LoadFromLines(false, text, 0));
+        const auto* intact = static_cast<const TGraphBlock*>(cell.FindBlock(Id(1, 5)));
+        QVERIFY(intact != nullptr);
+        QCOMPARE(intact->Rect.Left, 315);
+        QCOMPARE(intact->ParamText, std::string("4715"));
+    }
+
+    void blockWithoutItsNumberLineGetsAFreeOne() {
+        platform::DialogRecorder recorder;
+        TLines text = SampleCell;
+        text.erase(text.begin() + 15); // block 2's "ID=65538"
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder), QStringList{QString::fromUtf8(
+                                         "Fehlende Block-ID! Der Block erhält die Nummer 2 in "
+                                         "Zelle 1.")});
+        TLines saved;
+        cell.SaveToLines(true, saved);
+        QCOMPARE(saved, WholeSaved());
+    }
+
+    void linesAreReadByWhatTheyAre() {
+        platform::DialogRecorder recorder;
+        // Block 2 without its rectangle: the wire line stays a wire, the block goes below.
+        TLines text = SampleCell;
+        text.erase(text.begin() + 16);
+        MoltraneClearPage(engine_, 1);
+        TBlockList cell(1, engine_);
+        QVERIFY(cell.LoadFromLines(true, text, 0));
+        QCOMPARE(BoxTexts(recorder), QStringList{QString::fromUtf8(
+                                         "Block 2 in Zelle 1 hatte keine Koordinaten und wurde "
+                                         "neu platziert!")});
+        const TBlock* placed = cell.FindBlock(Id(1, 2));
+        QVERIFY(placed->Rect.Top > cell.Get(2)->Rect.Bottom);
+        QCOMPARE(placed->GetInput(0)->SourceId, Id(1, 1));
+        // The comment's rectangle and text swapped, block 1's type line doubled: each line is
+        // taken for what it is, the second copy is not taken.
+        recorder.Clear();
+        text = SampleCell;
+        std::swap(text[27], text[28]);
+        text.insert(text.begin() + 7, "TYPE=700");
+        bool read = true;
+        QCOMPARE(SavedAfterLoad(engine_, text, read), WholeSaved());
+        QVERIFY(!read);
+        QVERIFY(recorder.Boxes().empty());
+    }
+
     void wireOfADamagedKindSavesAsRead() {
         TLines text = SampleCell;
         text[17] = "IN00=65537,255:65,25,105,25";
@@ -497,14 +553,15 @@ private slots:
         MoltraneClearPage(engine_, 1);
         TBlockList cell(1, engine_);
         QVERIFY(cell.LoadFromLines(true, text, 0));
-        const QString dropped =
-            QString::fromUtf8("Block 4 in Zelle 1: ungültige Verbindung an Eingang %1 entfernt!");
+        // The wires dropped are told in one message.
         QCOMPARE(BoxTexts(recorder),
                  (QStringList{QString::fromUtf8("Ungültige Block-ID: ID=65537! Der Block "
                                                 "erhält die Nummer 2 in Zelle 1."),
                               QString::fromUtf8("Ungültige Block-ID: ID=131075! Der Block "
                                                 "erhält die Nummer 3 in Zelle 1."),
-                              dropped.arg("00"), dropped.arg("03")}));
+                              QString::fromUtf8("In Zelle 1 wurden 2 ungültige Verbindungen "
+                                                "entfernt:\rBlock 4, Eingang 00\rBlock 4, "
+                                                "Eingang 03")}));
         // Block 1 twice: its wire could come from either. The block of cell 2 is the only one
         // of its ID: its wire follows it.
         const TBlock* sum = cell.FindBlock(Id(1, 4));

@@ -127,12 +127,12 @@ private slots:
         QVERIFY(cell.LoadFromLines(true, text, 0));
         QVERIFY(!cell.PushToEngine());
         const QStringList boxes = BoxTexts(recorder);
-        QCOMPARE(boxes.size(), 5);
+        // One message for the read, one listing the wires the push dropped.
+        QCOMPARE(boxes.size(), 2);
         QVERIFY(boxes[0].contains("Block 7 ") && boxes[0].contains("Eingang 01"));
-        QVERIFY(boxes[1].contains("Block 4 ") && boxes[1].contains("Eingang 05"));
-        QVERIFY(boxes[2].contains("Block 5 "));
-        QVERIFY(boxes[3].contains("Block 6 "));
-        QVERIFY(boxes[4].contains("Block 7 ") && boxes[4].contains("Eingang 00"));
+        for (const char* wire : {"Block 4, Eingang 05", "Block 5, Eingang 00",
+                                 "Block 6, Eingang 00", "Block 7, Eingang 00"})
+            QVERIFY(boxes[1].contains(wire));
         for (int32_t dest : {65540, 65541, 65542})
             QCOMPARE(static_cast<TGraphBlock*>(cell.FindBlock(dest))->InputCount, 0);
         // The engine saw none of them, only the sound wire.
@@ -161,10 +161,10 @@ private slots:
                                                 "IN-1=65537,1:0,0,9,9", "TYPE=200"})}),
                                    0));
         const QStringList boxes = BoxTexts(recorder);
-        QCOMPARE(boxes.size(), 3);
-        QVERIFY(boxes[0].contains("Block 2 ") && boxes[0].contains("Eingang 16"));
-        QVERIFY(boxes[1].contains("Block 2 ") && boxes[1].contains("Eingang 99"));
-        QVERIFY(boxes[2].contains("Block 2 ") && boxes[2].contains("Eingang -1"));
+        QCOMPARE(boxes.size(), 1);
+        for (const char* wire :
+             {"Block 2, Eingang 16", "Block 2, Eingang 99", "Block 2, Eingang -1"})
+            QVERIFY(boxes[0].contains(wire));
         QCOMPARE(static_cast<TGraphBlock*>(cell.FindBlock(B2))->InputCount, 0);
         QVERIFY(cell.PushToEngine());
         QCOMPARE(QByteArray(MoltraneGetBlockInputMenuFlags(engine_, B1, B2)).left(2),

@@ -738,6 +738,58 @@ private slots:
         QCOMPARE(QByteArray(MoltraneGetBlockParam(model.Engine, Id(1, 1))), QByteArray("42"));
     }
 
+    void damagedTablesKeepTheirLines_data() {
+        QTest::addColumn<QByteArray>("tables");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no end") << QByteArray("#TABLE_START|Name=A|0 0||#TABLE_START|Name=B|1 1|"
+                                              "#TABLE_END")
+                                << QStringList{"A:0 0", "B:1 1"}
+                                << QStringLiteral("Fehlendes #TABLE_END in %1!");
+        QTest::newRow("start twice")
+            << QByteArray("#TABLE_START|#TABLE_START|Name=A|0 0|#TABLE_END") << QStringList{"A:0 0"}
+            << QString();
+        QTest::newRow("no name")
+            << QByteArray("#TABLE_START|0 0|3 3|#TABLE_END") << QStringList{"Tabelle 4:0 0|3 3"}
+            << QString::fromUtf8("Beschädigte Tabellen in %1 wurden mit allen Zeilen gelesen:\r"
+                                 "Tabelle 4 (ohne Namen)");
+    }
+
+    void damagedTablesKeepTheirLines() {
+        QFETCH(QByteArray, tables);
+        QFETCH(QStringList, names);
+        QFETCH(QString, told);
+        platform::DialogRecorder recorder;
+        TLines project = {Header, "Version=1.0", "4", ""};
+        for (const QByteArray& line : tables.split('|'))
+            project.push_back(line.toStdString());
+        TQuendalModel model;
+        QVERIFY(Load(model, project));
+        QCOMPARE(MessageBoxTexts(recorder),
+                 told.isEmpty() ? QStringList() : QStringList{told.arg(Path("p.mtp"))});
+        QStringList read;
+        for (int i = 0; i < model.TableCount(); ++i) {
+            const TConversionTable* table = model.GetTable(i);
+            QStringList lines;
+            for (const std::string& line : *table->Lines)
+                lines << QString::fromStdString(line);
+            read << QString::fromStdString(table->Name) + ":" + lines.join('|');
+        }
+        QCOMPARE(read, names);
+    }
+
+    void blockRenumberedInASecondCellIsToldWhereItEndsUp() {
+        platform::DialogRecorder recorder;
+        const TLines first = Cell(1, "Eins", {GraphBlock({Id(1, 1), 700, {"1"}, {}, 10, 10})});
+        const TLines second = Cell(1, "Zwei", {GraphBlock({Id(3, 1), 700, {"2"}, {}, 10, 10})});
+        TQuendalModel model;
+        QVERIFY(Load(model, ProjectOf({first, second})));
+        QCOMPARE(MessageBoxTexts(recorder).first(),
+                 QString::fromUtf8("Ungültige Block-ID: ID=196609! Der Block erhält die Nummer 1 "
+                                   "in Zelle 2."));
+        QCOMPARE(model.GetCell(1)->Get(0)->ID, Id(2, 1));
+    }
+
     void secondCellOfOneNumberGetsAFreeNumber() {
         platform::DialogRecorder recorder;
         const auto twin = [](int number) {

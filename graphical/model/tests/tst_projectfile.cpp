@@ -896,9 +896,9 @@ private slots:
         TQuendalModel model;
         QVERIFY(Load(model, ProjectOf({Cell(1, "Eins", {limit, low, beyond, wired})})));
         const QStringList told = {
-            QString::fromUtf8("Block 4 in Zelle 1: ungültige Verbindung an Eingang 00 entfernt!"),
             QString::fromUtf8(
-                "Block 3 in Zelle 1 lag außerhalb der Zelle und wurde neu platziert!")};
+                "Block 3 in Zelle 1 lag außerhalb der Zelle und wurde neu platziert!"),
+            QString::fromUtf8("Block 4 in Zelle 1: ungültige Verbindung an Eingang 00 entfernt!")};
         QCOMPARE(MessageBoxTexts(recorder), told);
         for (int i = 0; i < model.GetCell(0)->Count(); ++i)
             QVERIFY(model.GetCell(0)->Get(i)->Rect.Bottom <= MaxCellCoordinate &&

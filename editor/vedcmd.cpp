@@ -267,7 +267,7 @@ void TVedCommandTable::LoadFromFile(const std::string& fileName) {
 
 void TVedCommandTable::SaveToFile(const std::string& fileName) const {
     if (const platform::SaveFailure failure = platform::SaveWholeFile(fileName, SaveToText()))
-        throw std::system_error(failure.error, std::generic_category(), failure.path);
+        throw platform::ESaveError(failure);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -131,17 +131,21 @@ void ReadDesktopFile(const QString& fileName, const std::function<void(TDesktopR
 }
 
 void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktopWriter&)>& write) {
+    const QString message = QStringLiteral("Konnte die Desktopdatei nicht erstellen!");
+    platform::SaveFailure failure;
     try {
         TDesktopWriter writer;
         write(writer);
         const QByteArray& data = writer.Data();
-        if (platform::SaveWholeFile(
-                QFile::encodeName(fileName).toStdString(),
-                std::string_view(data.constData(), static_cast<size_t>(data.size()))))
-            throw EDesktopError(fileName);
+        failure = platform::SaveWholeFile(
+            QFile::encodeName(fileName).toStdString(),
+            std::string_view(data.constData(), static_cast<size_t>(data.size())));
     } catch (const std::exception&) {
-        ShowError(QStringLiteral("Konnte die Desktopdatei nicht erstellen!"));
+        ShowError(message);
+        return;
     }
+    if (failure)
+        ShowError(message + QStringLiteral("\r") + SaveFailureText(failure));
 }
 
 void SaveDesktopChildren(TDesktopWriter& writer, QMdiArea* area) {

@@ -55,7 +55,8 @@ void WriteMainWindowPlace(TWinRegistry& reg, const QString& section, const QMain
 // no way to the next record, gives "Konnte die Desktopdatei nicht lesen!"; the windows already
 // created stay.
 void ReadDesktopFile(const QString& fileName, const std::function<void(TDesktopReader&)>& read);
-// Writes the file anew; a failure gives "Konnte die Desktopdatei nicht erstellen!".
+// Writes the file anew; a failure gives "Konnte die Desktopdatei nicht erstellen!", a failed
+// write with its reason and what became of the old file.
 void WriteDesktopFile(const QString& fileName, const std::function<void(TDesktopWriter&)>& write);
 // The count of MDI children, then one record per child from the back to the front one, the
 // active one last, so that reading them back restores the stacking and the active window. A record

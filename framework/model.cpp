@@ -5,7 +5,6 @@
 #include "platform/qt/dialogs.h"
 #include "platform/savefile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -225,25 +224,21 @@ bool TModel::DoLoad(const QString&) {
     return true;
 }
 
-bool TModel::DoSave(const QString&) {
+bool TModel::DoSave(const QString&, std::string&) {
     return true;
 }
 
 bool TModel::SaveTo(const QString& target) {
-    platform::TFileSave save(QFile::encodeName(target).toStdString());
-    platform::SaveFailure failure = save.Begin();
-    if (!failure) {
-        saveTarget_ = target;
-        const bool written = DoSave(QFile::decodeName(QByteArray::fromStdString(save.Path())));
-        saveTarget_.clear();
-        if (!written) // DoSave has told why
-            return false;
-        failure = save.Commit();
-    }
+    std::string content;
+    if (!DoSave(target, content)) // DoSave has told why
+        return false;
+    const platform::SaveFailure failure =
+        platform::SaveWholeFile(QFile::encodeName(target).toStdString(), content);
     if (failure)
-        ShowError(FileErrorText(
-            QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(failure.path))),
-            failure.error));
+        ShowError(SaveFailureText(
+            failure, QStringLiteral("%1 ist noch ge\u00F6ffnet; speichern Sie es unter einem "
+                                    "anderen Namen.")
+                         .arg(GetDisplayName())));
     return !failure;
 }
 

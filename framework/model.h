@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 class TMDIChildForm;
@@ -121,22 +122,17 @@ protected:
     // For a subclass whose edits bypass the undo stacks.
     void SetModified(bool modified) { modified_ = modified; }
     virtual bool DoLoad(const QString& fileName);
-    // Writes the document to fileName (when saving, a temporary file beside the target, or the
-    // target itself where its folder takes no new files).
-    virtual bool DoSave(const QString& fileName);
-    // The file the document is being saved as while DoSave writes: the name a message about
-    // the write names.
-    const QString& SaveTarget() const { return saveTarget_; }
+    // The document's file content for a save as fileName; false (having told why) when nothing
+    // is to be saved. The save itself writes the content.
+    virtual bool DoSave(const QString& fileName, std::string& content);
 
 private:
-    // Writes through a temporary file that replaces target only after a complete write, or in
-    // place where the folder takes no new files.
+    // Writes DoSave's content as target; a failure is shown and leaves the model as it is.
     bool SaveTo(const QString& target);
     void PopAction(std::deque<std::unique_ptr<TUndoAction>>& stack, TUndoAction* action);
     void FreeIfUnused();
 
     QString fileName_;
-    QString saveTarget_;
     bool autoFree_ = false;
     std::vector<TMDIChildForm*> views_;
     std::vector<TSpecialView*> specialViews_;

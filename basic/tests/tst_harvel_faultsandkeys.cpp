@@ -17,6 +17,7 @@
 #include "framework/tests/menuclick.h"
 #include "framework/winregistry.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/sizelimit.h"
 #include "platform/tests/writeprotect.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@
 #include <QtTest>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 using namespace harvel;
@@ -96,6 +98,8 @@ private slots:
     }
 
     void failedSaveLeavesFileAndWindowAsTheyWere() {
+        if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+            QSKIP(why.c_str());
         auto form = testing::StartMainForm();
         const std::string old = "PRINT 1\r\n";
         const QString path = File("fest.bas", old);
@@ -133,6 +137,8 @@ private slots:
     }
 
     void aFolderTakingNoNewFilesGetsTheTextWithoutABackup() {
+        if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+            QSKIP(why.c_str());
         auto form = testing::StartMainForm();
         const QString path = File("zu.bas", "PRINT 1\r\n");
         TEditorForm* editor = Open(*form, path);
@@ -154,6 +160,51 @@ private slots:
         QCOMPARE(Contents(path), std::string("XPRINT 1\r\n"));
         QVERIFY(!editor->TextEditor()->GetModified());
         QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("zu.BAK"))));
+    }
+
+    void aDiskFillingUpLeavesTheSourceAsItWas() {
+        // a size limit stands in for a full disk, in a writable folder and in one that takes no
+        // new files
+        auto form = testing::StartMainForm();
+        std::string old;
+        for (int line = 1; line <= 300; ++line)
+            old += "PRINT " + std::to_string(line) + "\r\n";
+        const QString path = File("voll.bas", old);
+        TEditorForm* editor = Open(*form, path);
+        QVERIFY(editor);
+        std::string added, saved;
+        for (int line = 1; line <= 100; ++line) {
+            added += "REM " + std::string(40, 'X') + "\n";
+            saved += "REM " + std::string(40, 'X') + "\r\n";
+        }
+        editor->TextEditor()->InsertText(added);
+        form->AppIdle();
+        for (const bool closedFolder : {false, true}) {
+            std::optional<TClosedFolder> closed;
+            if (closedFolder) {
+                if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+                    QSKIP(why.c_str());
+                closed.emplace(path);
+            }
+            TSizeLimit limit(5000);
+            platform::DialogRecorder recorder;
+            ChooseItem(*form, "FileSaveItem");
+            ExpectBeepAndError(recorder, QStringLiteral("Fehler beim Schreiben der Datei %1:\rDie "
+                                                        "Datei ist zu gro\u00DF\rDie Datei auf dem "
+                                                        "Datentr\u00E4ger ist unver\u00E4ndert.")
+                                             .arg(path));
+        }
+        QCOMPARE(Contents(path), old);
+        QVERIFY(editor->TextEditor()->GetModified());
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("voll.bas")});
+        // the text goes elsewhere
+        const QString other = dir->filePath(QStringLiteral("anders.bas"));
+        platform::DialogRecorder recorder;
+        recorder.QueueSaveName(other);
+        ChooseItem(*form, "FileSaveAsItem");
+        QCOMPARE(Contents(other), saved + old);
+        QVERIFY(!editor->TextEditor()->GetModified());
     }
 
     void pastingALineTooLongFromTheMenuShowsTheError() {

@@ -134,8 +134,9 @@ void TVedCustomTextFileEditor::SaveToFile(const std::string& name) {
     platform::SaveFailure backup;
     const platform::SaveFailure failure = platform::SaveWholeFile(
         name, text, makeBackup_ ? std::optional(backupExt_) : std::nullopt, &backup);
-    if (failure)
-        throw std::system_error(failure.error, std::generic_category(), failure.path);
+    if (failure) // the text stays, modified
+        throw platform::ESaveError(
+            failure, "Der Text ist noch im Fenster; speichern Sie ihn unter einem anderen Namen.");
     SetModified(false);
     if (backup)
         platform::MessageBox(

@@ -1,7 +1,13 @@
 #include "framework/desktop.h"
+#include "framework/mdiframe.h"
+#include "platform/qt/dialogs.h"
+#include "platform/tests/sizelimit.h"
+#include "platform/tests/writeprotect.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
+#include <optional>
 
 class DesktopTest : public QObject {
     Q_OBJECT
@@ -111,6 +117,41 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EDesktopError, writer.EndRecord());
         writer.BeginRecord();
         QVERIFY_THROWS_EXCEPTION(EDesktopError, writer.Data());
+    }
+
+    void aDesktopFileTheDiskCannotHoldStaysAsItWas() {
+        // a size limit stands in for a full disk, in a writable folder and in one that takes no
+        // new files
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("test.DSK"));
+        WriteDesktopFile(name, [](TDesktopWriter& writer) { writer.WriteInteger(1); });
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray old = file.readAll();
+        file.close();
+        for (const bool closedFolder : {false, true}) {
+            std::optional<TClosedFolder> closed;
+            if (closedFolder) {
+                if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+                    QSKIP(why.c_str());
+                closed.emplace(name);
+            }
+            TSizeLimit limit(5000);
+            platform::DialogRecorder recorder;
+            WriteDesktopFile(name, [](TDesktopWriter& writer) {
+                writer.WriteString(QString(6000, QLatin1Char('x')));
+            });
+            QCOMPARE(recorder.Boxes().size(), size_t(1));
+            QCOMPARE(recorder.Boxes()[0].text,
+                     QStringLiteral("Konnte die Desktopdatei nicht erstellen!\rFehler beim "
+                                    "Schreiben der Datei %1:\rDie Datei ist zu gro\u00DF\rDie "
+                                    "Datei auf dem Datentr\u00E4ger ist unver\u00E4ndert.")
+                         .arg(name));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("test.DSK")});
     }
 };
 

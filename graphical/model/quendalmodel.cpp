@@ -331,7 +331,7 @@ bool TQuendalModel::CanCompile() const {
 
 // ---------------------------------------------------------------------------------------------
 
-bool TQuendalModel::DoSave(const QString& fileName) {
+bool TQuendalModel::DoSave(const QString& fileName, std::string& data) {
     if (fileName.isEmpty())
         return false;
     TLines lines = {Signature, "Version=1.0", std::to_string(TableNameCounter), ""};
@@ -354,20 +354,13 @@ bool TQuendalModel::DoSave(const QString& fileName) {
         lines.push_back(CellEnd);
         lines.push_back("");
     }
-    std::string data;
     size_t size = 0;
     for (const std::string& line : lines)
         size += line.size() + 2;
+    data.clear();
     data.reserve(size);
     for (const std::string& line : lines)
         data.append(line).append("\r\n");
-    if (const int error =
-            platform::WriteWholeFile(QFile::encodeName(fileName).toStdString(), data)) {
-        ShowError(
-            QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2")
-                .arg(SaveTarget().isEmpty() ? fileName : SaveTarget(), SystemErrorReason(error)));
-        return false;
-    }
     return true;
 }
 

@@ -283,7 +283,7 @@ public:
 
 protected:
     bool DoLoad(const QString& fileName) override;
-    bool DoSave(const QString& fileName) override;
+    bool DoSave(const QString& fileName, std::string& data) override;
 
 private:
     // The number of the cell before that position; 0 at the front.

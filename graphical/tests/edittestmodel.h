@@ -52,10 +52,10 @@ inline QByteArray SampleProject() {
 
 // The project as the program writes it.
 inline QByteArray TextOf(TestModel& model) {
-    const QString path = QDir::current().filePath("text.mtp");
-    if (!model.DoSave(path))
+    std::string content;
+    if (!model.DoSave(QDir::current().filePath("text.mtp"), content))
         return "<not saved>";
-    return ReadFile(path);
+    return QByteArray::fromStdString(content);
 }
 
 // The code the engine's pages compile to, or the compiler's message.

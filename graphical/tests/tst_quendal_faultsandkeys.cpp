@@ -26,7 +26,10 @@
 #include "graphical/mainwindow/tavrisselform.h"
 #include "graphical/model/quendalmodel.h"
 #include "platform/qt/dialogs.h"
+#include "platform/tests/sizelimit.h"
 #include "platform/tests/writeprotect.h"
+
+#include <optional>
 
 namespace {
 
@@ -124,6 +127,8 @@ private slots:
     }
 
     void saveOverAProjectFileThisUserMayNotWriteIsRefused() {
+        if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+            QSKIP(why.c_str());
         std::unique_ptr<TTavrisselForm> form(Start());
         const QString project = WriteProject();
         QVERIFY(form->OpenProject(project));
@@ -151,6 +156,48 @@ private slots:
         ChooseMenuItem(form->menuBar(), form->CommandItem(cmSave));
         QVERIFY(recorder.Events().empty());
         QCOMPARE(Contents(project).count("#CELL_START"), 2);
+        QVERIFY(!form->Model()->Modified());
+        QVERIFY(form->Controller()->CloseProject(true));
+    }
+
+    void aDiskFillingUpLeavesTheProjectAsItWas() {
+        // a size limit stands in for a full disk, in a writable folder and in one that takes no
+        // new files
+        std::unique_ptr<TTavrisselForm> form(Start());
+        const QString project = WriteProject();
+        QVERIFY(form->OpenProject(project));
+        const QByteArray old = Contents(project);
+        form->Model()->SetComment(TLines(300, std::string(40, 'k')));
+        form->EnableButtons();
+        for (const bool closedFolder : {false, true}) {
+            std::optional<TClosedFolder> closed;
+            if (closedFolder) {
+                if (const std::string why = WriteProtectionUnavailable(); !why.empty())
+                    QSKIP(why.c_str());
+                closed.emplace(project);
+            }
+            TSizeLimit limit(5000);
+            platform::DialogRecorder recorder;
+            ChooseMenuItem(form->menuBar(), form->CommandItem(cmSave));
+            const auto& events = recorder.Events();
+            QCOMPARE(events.size(), size_t(2));
+            QCOMPARE(events[1].box.kind, platform::BoxKind::Error);
+            QCOMPARE(events[1].box.text,
+                     QStringLiteral("Fehler beim Schreiben der Datei %1:\rDie Datei ist zu "
+                                    "gro\u00DF\rDie Datei auf dem Datentr\u00E4ger ist "
+                                    "unver\u00E4ndert.")
+                         .arg(project));
+        }
+        QCOMPARE(Contents(project), old);
+        QVERIFY(form->Model()->Modified());
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).filter(".texte.mtp"),
+                 QStringList());
+        // the project goes elsewhere
+        const QString other = dir_.filePath(QStringLiteral("anders.mtp"));
+        platform::DialogRecorder recorder;
+        recorder.QueueSaveName(other);
+        ChooseMenuItem(form->menuBar(), form->CommandItem(cmSaveAs));
+        QCOMPARE(Contents(other).count(QByteArray(40, 'k')), 300);
         QVERIFY(!form->Model()->Modified());
         QVERIFY(form->Controller()->CloseProject(true));
     }

@@ -1,9 +1,12 @@
 #include "platform/qt/failure.h"
 
 #include "platform/qt/dialogs.h"
+#include "platform/savefile.h"
 #include "platform/system.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
 
 #include <exception>
@@ -64,7 +67,27 @@ QString FileErrorText(const QString& name, int code) {
     return name.isEmpty() ? reason : name + QStringLiteral(": ") + reason;
 }
 
+QString SaveFailureText(const platform::SaveFailure& failure, const QString& kept) {
+    const QString name = QDir::toNativeSeparators(QFile::decodeName(failure.path.c_str()));
+    switch (failure.left) {
+    case platform::SaveLeft::Untouched:
+        break;
+    case platform::SaveLeft::Unchanged:
+        return QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2\rDie Datei auf dem "
+                              "Datentr\u00E4ger ist unver\u00E4ndert.")
+            .arg(name, SystemErrorReason(failure.error));
+    case platform::SaveLeft::Damaged:
+        return QStringLiteral("Fehler beim Schreiben der Datei %1:\r%2\rDie Datei auf dem "
+                              "Datentr\u00E4ger ist besch\u00E4digt!")
+                   .arg(name, SystemErrorReason(failure.error)) +
+               (kept.isEmpty() ? QString() : QStringLiteral("\r") + kept);
+    }
+    return FileErrorText(name, failure.error);
+}
+
 QString ErrorText(const std::exception& error) {
+    if (const auto* save = dynamic_cast<const platform::ESaveError*>(&error))
+        return SaveFailureText(save->Failure(), QString::fromUtf8(save->Kept()));
     const QString text = QString::fromLocal8Bit(error.what());
     const auto* system = dynamic_cast<const std::system_error*>(&error);
     if (!system || (system->code().category() != std::generic_category() &&

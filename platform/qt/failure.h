@@ -15,12 +15,20 @@
 #include <type_traits>
 #include <utility>
 
+namespace platform {
+struct SaveFailure;
+}
+
 // The German text of a system error number (errno).
 QString SystemErrorReason(int code);
 // "name: reason", the reason the German text of a system error number.
 QString FileErrorText(const QString& name, int code);
+// The text a failed save is shown with: "name: reason", and, when the write had begun, whether
+// the file on the disk is unchanged or damaged; kept (for a damaged file) tells where the
+// content still is.
+QString SaveFailureText(const platform::SaveFailure& failure, const QString& kept = {});
 // The text a failure is shown with: a system error in German ("name: Zugriff verweigert"),
-// any other exception its own text.
+// a failed save as SaveFailureText, any other exception its own text.
 QString ErrorText(const std::exception& error);
 
 namespace platform {

@@ -8,6 +8,19 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
+// Why the guards below cannot protect anything here; empty when they can. Root takes an
+// ordinary user's file access through setfsuid, which does nothing without CAP_SETUID: a test
+// skips with this reason rather than fail for the wrong one.
+inline std::string WriteProtectionUnavailable() {
+    if (::geteuid() != 0)
+        return {};
+    const int previous = ::setfsuid(65534);
+    const bool switched = ::setfsuid(previous) == 65534;
+    return switched ? std::string()
+                    : "root without CAP_SETUID: setfsuid cannot take an ordinary user's file "
+                      "access, so no file or folder can be made unwritable for this test";
+}
+
 class TWriteGuard {
 public:
     TWriteGuard(const TWriteGuard&) = delete;

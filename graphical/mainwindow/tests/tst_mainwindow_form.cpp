@@ -721,7 +721,10 @@ void TestMainWindow::unwritableDesktopIsReportedAndTheProgramStillCloses() {
     DesktopFileName = dir_.filePath(QStringLiteral("missing/folder/quendal.DSK"));
     platform::DialogRecorder recorder;
     QVERIFY(form->close());
-    QCOMPARE(BoxTexts(recorder), QStringList{"Konnte die Desktopdatei nicht erstellen!"});
+    // the box names the reason
+    QCOMPARE(BoxTexts(recorder),
+             QStringList{"Konnte die Desktopdatei nicht erstellen!\r" + DesktopFileName +
+                         ": Datei oder Verzeichnis nicht gefunden"});
     QVERIFY(!form->Model());
 }
 
@@ -784,7 +787,8 @@ void TestMainWindow::aCloseRefusedByALaterStepAsksAgain() {
     recorder.QueueAnswer(platform::Button::No);
     QVERIFY(form->close());
     QCOMPARE(BoxTexts(recorder),
-             (QStringList{question, "Konnte die Desktopdatei nicht erstellen!"}));
+             (QStringList{question, "Konnte die Desktopdatei nicht erstellen!\r" + DesktopFileName +
+                                        ": Datei oder Verzeichnis nicht gefunden"}));
 }
 
 void TestMainWindow::viewShortcutsWorkAsSoonAsAProjectExists() {

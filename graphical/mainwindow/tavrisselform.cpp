@@ -164,8 +164,8 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     idleHandler_ = new TIdleHandler(
         this, [this] { return AppIdle(); }, [this] { EnableButtons(); });
 
-    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
-                          &TTavrisselForm::NoteFocusChange);
+    focusWatch_ =
+        connect(qApp, &QApplication::focusChanged, this, &TTavrisselForm::NoteFocusChange);
 
     resize(800, 600);
 }

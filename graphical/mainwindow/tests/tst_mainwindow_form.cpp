@@ -5,9 +5,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -1379,6 +1379,7 @@ void TestMainWindow::menusOpenedFromTheKeyboardServeWhatHadTheKeys() {
     QTest::keyClick(tree, Qt::Key_D, Qt::AltModifier);
     QTRY_VERIFY(fileMenu->isVisible());
     QVERIFY(!tree->hasFocus());
+    form->AppIdle();
     QVERIFY(form->CommandItem(cmPrint)->isEnabled());
     leaveMenu(fileMenu);
 
@@ -1438,8 +1439,7 @@ void TestMainWindow::boxesOpenOverTheMainWindow() {
     });
     form->DoFileOpen();
     QVERIFY(!text.isEmpty());
-    QVERIFY2((box.center() - form->geometry().center()).manhattanLength() < 30,
-             qPrintable(text));
+    QVERIFY2((box.center() - form->geometry().center()).manhattanLength() < 30, qPrintable(text));
 }
 
 // Even in a main window at its smallest, a new window starts inside the area.

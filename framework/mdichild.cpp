@@ -191,7 +191,9 @@ void TMDIChildForm::PlaceAt(const QRect& bounds) {
 
 void TMDIChildForm::KeepInsideArea() {
     QMdiArea* area = mdiArea();
-    if (!area || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+    // A hidden area places its windows only as it shows.
+    if (!area || !area->isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         return;
     const QSize room = area->viewport()->size();
     QRect bounds = geometry();

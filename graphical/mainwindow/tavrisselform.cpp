@@ -83,6 +83,11 @@ QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
 }
 
+// The menu bar, or one of its menus, holds the keys while a menu is worked from the keyboard.
+bool IsMenuWidget(const QWidget* widget) {
+    return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget);
+}
+
 // Every window the desktop file can hold, registered here before the desktop is read.
 void RegisterDesktopWindowClasses() {
     RegisterMDIChildClass<TProgramCellForm>("TProgramCellForm");
@@ -573,15 +578,6 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
 bool TTavrisselForm::TextWindowHasCommands() const {
     return !TreeHasKeys() && dynamic_cast<TTextEditForm*>(ActiveChild()) != nullptr;
 }
-
-namespace {
-
-// The menu bar, or one of its menus, holds the keys while a menu is worked from the keyboard.
-bool IsMenuWidget(const QWidget* widget) {
-    return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget);
-}
-
-} // namespace
 
 void TTavrisselForm::NoteFocusChange(QWidget* old, QWidget* now) {
     if (IsMenuWidget(now) && !IsMenuWidget(old))

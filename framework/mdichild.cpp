@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace {
 
@@ -183,6 +184,26 @@ TWindowState TMDIChildForm::FormWindowState() const {
     return wsNormal;
 }
 
+void TMDIChildForm::PlaceAt(const QRect& bounds) {
+    ownPlace_ = true;
+    setGeometry(bounds);
+}
+
+void TMDIChildForm::KeepInsideArea() {
+    QMdiArea* area = mdiArea();
+    // A hidden area places its windows only as it shows.
+    if (!area || !area->isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        return;
+    const QSize room = area->viewport()->size();
+    QRect bounds = geometry();
+    bounds.setSize(bounds.size().boundedTo(room).expandedTo(minimumSize()));
+    bounds.moveLeft(std::max(0, std::min(bounds.left(), room.width() - bounds.width())));
+    bounds.moveTop(std::max(0, std::min(bounds.top(), room.height() - bounds.height())));
+    if (bounds != geometry())
+        setGeometry(bounds);
+}
+
 void TMDIChildForm::TrackNormalBounds() {
     if (isVisible() && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
         normalBounds_ = geometry();
@@ -226,6 +247,9 @@ void TMDIChildForm::showEvent(QShowEvent* event) {
         if (initialBounds_.isValid()) {
             setGeometry(initialBounds_);
             normalBounds_ = initialBounds_;
+        } else if (!ownPlace_) {
+            // The area's own placing puts a window wider than it partly left of it.
+            KeepInsideArea();
         }
         if (initialState_ == wsMaximized)
             showMaximized();

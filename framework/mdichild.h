@@ -74,6 +74,9 @@ public:
     void FinishCreate();
 
 protected:
+    // Places the window at its own stored rectangle; the MDI area's place is then left alone.
+    void PlaceAt(const QRect& bounds);
+
     // Every handler of every window (show, resize, close, and those of the windows built on this
     // one) runs guarded here.
     bool event(QEvent* event) override;
@@ -85,6 +88,8 @@ protected:
 
 private:
     void TrackNormalBounds();
+    // Moves (and if need be shrinks) the window into its MDI area's visible part.
+    void KeepInsideArea();
 
     TModel* model_ = nullptr;
     bool attached_ = false;
@@ -92,6 +97,7 @@ private:
     QRect initialBounds_;
     TWindowState initialState_ = wsNormal;
     bool stateApplied_ = false;
+    bool ownPlace_ = false;
 };
 
 // Window classes by name, for the desktop reader. A class registers once at start-up.

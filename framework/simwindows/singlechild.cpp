@@ -24,7 +24,7 @@ TSingleChildForm::TSingleChildForm(TModel* model, TWindowRect& place, QWidget* p
 void TSingleChildForm::showEvent(QShowEvent* event) {
     // A maximize or minimize shows the window again, at the size of its new state.
     if (!place_.Empty() && FormWindowState() == wsNormal)
-        setGeometry(place_.ToQRect());
+        PlaceAt(place_.ToQRect());
     TMDIChildForm::showEvent(event);
     AfterShow();
 }

@@ -83,6 +83,11 @@ QString ProgramDirectory() {
     return QString::fromStdString(platform::ProgramDirectory());
 }
 
+// The menu bar, or one of its menus, holds the keys while a menu is worked from the keyboard.
+bool IsMenuWidget(const QWidget* widget) {
+    return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget);
+}
+
 // Every window the desktop file can hold, registered here before the desktop is read.
 void RegisterDesktopWindowClasses() {
     RegisterMDIChildClass<TProgramCellForm>("TProgramCellForm");
@@ -164,10 +169,14 @@ TTavrisselForm::TTavrisselForm(QWidget* parent) : QMainWindow(parent) {
     idleHandler_ = new TIdleHandler(
         this, [this] { return AppIdle(); }, [this] { EnableButtons(); });
 
+    focusWatch_ =
+        connect(qApp, &QApplication::focusChanged, this, &TTavrisselForm::NoteFocusChange);
+
     resize(800, 600);
 }
 
 TTavrisselForm::~TTavrisselForm() {
+    disconnect(focusWatch_);
     idleHandler_->Stop();
     setAcceptDrops(false);
     if (printHooks_) {
@@ -567,11 +576,18 @@ bool TTavrisselForm::IsCommandEnabled(int cmd, bool& enabled) {
 }
 
 bool TTavrisselForm::TextWindowHasCommands() const {
-    return !TreeHasFocus() && dynamic_cast<TTextEditForm*>(ActiveChild()) != nullptr;
+    return !TreeHasKeys() && dynamic_cast<TTextEditForm*>(ActiveChild()) != nullptr;
 }
 
-bool TTavrisselForm::TreeHasFocus() const {
-    return cellTree_->hasFocus();
+void TTavrisselForm::NoteFocusChange(QWidget* old, QWidget* now) {
+    if (IsMenuWidget(now) && !IsMenuWidget(old))
+        treeHadKeysBeforeMenu_ = old == cellTree_;
+}
+
+bool TTavrisselForm::TreeHasKeys() const {
+    if (cellTree_->hasFocus())
+        return true;
+    return treeHadKeysBeforeMenu_ && IsMenuWidget(QApplication::focusWidget());
 }
 
 // A label editor of the tree is a visible child of its viewport.
@@ -584,7 +600,7 @@ bool TTavrisselForm::TreeEditing() const {
 }
 
 TTavrisselForm::Mode TTavrisselForm::CommandMode() const {
-    if (TreeHasFocus())
+    if (TreeHasKeys())
         return Mode::Tree;
     const bool appActive =
         QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
@@ -611,7 +627,7 @@ void TTavrisselForm::DoChildCommand(int cmd) {
     bool enabled = true;
     if ((cmd == cmUndo || cmd == cmRedo) && IsCommandEnabled(cmd, enabled) && !enabled)
         return;
-    if (TreeHasFocus()) {
+    if (TreeHasKeys()) {
         if (controller_)
             controller_->DoCommand(cmd);
     } else if (TMDIChildForm* child = ActiveChild())

@@ -172,7 +172,9 @@ private:
     void FormClose();
     void WriteDesktop();
     Mode CommandMode() const;
-    bool TreeHasFocus() const;
+    // The tree has the keys, or had them when the menu bar took them from the keyboard.
+    bool TreeHasKeys() const;
+    void NoteFocusChange(QWidget* old, QWidget* now);
     // The active window is a table or comment editor and the tree does not take the commands.
     bool TextWindowHasCommands() const;
     bool TreeEditing() const;
@@ -212,6 +214,8 @@ private:
     bool closing_ = false;
     bool printHooks_ = false;
     bool savedCellGridVisible_ = true;
+    bool treeHadKeysBeforeMenu_ = false;
+    QMetaObject::Connection focusWatch_;
 };
 
 extern QPointer<TTavrisselForm> TavrisselForm;

@@ -1,6 +1,5 @@
 #include "graphical/model/graphblock.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -13,6 +12,7 @@
 #include "graphical/model/blockcatalogue.h"
 #include "graphical/model/blocklist.h"
 #include "platform/qt/ansi.h"
+#include "platform/qt/dialogs.h"
 
 namespace {
 
@@ -659,7 +659,7 @@ bool TGraphBlock::EditParam(bool& sizeChanged) {
 
 bool TGraphBlock::EditBitmap(bool& changed) {
     changed = false;
-    TBlockBitmapDlg dialog(QApplication::activeWindow());
+    TBlockBitmapDlg dialog(platform::DialogOwner());
     dialog.SetFileName(platform::AnsiToQString(BmpFile));
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -883,7 +883,7 @@ bool TTextBlock::FontFromText(const std::string& line) {
 
 bool TTextBlock::EditDialog(bool& changed) {
     changed = false;
-    TCommentBlockDlg dialog(QApplication::activeWindow());
+    TCommentBlockDlg dialog(platform::DialogOwner());
     dialog.SetText(platform::AnsiToQString(Text));
     dialog.SetCommentFont(Font(), ColorFromWindows(FontColor));
     if (dialog.exec() != QDialog::Accepted)

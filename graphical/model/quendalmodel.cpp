@@ -1,6 +1,5 @@
 #include "graphical/model/quendalmodel.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -713,7 +712,7 @@ std::function<bool(QPrinter&)> TQuendalModel::PrintDialog;
 void TQuendalModel::PrintProgram(int cellNumber) {
     QPrinter printer(QPrinter::HighResolution);
     const bool confirmed = PrintDialog ? PrintDialog(printer) : [&printer] {
-        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        QPrintDialog dialog(&printer, platform::DialogOwner());
         return dialog.exec() == QDialog::Accepted;
     }();
     if (!confirmed)

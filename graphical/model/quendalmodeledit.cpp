@@ -1,7 +1,6 @@
 // The project's edit operations: cells, tables, blocks and wires changed together with their
 // engine pages, each edit recorded as an undo action before it happens; the clipboard
 // transfers and the watch list.
-#include <QApplication>
 #include <QInputDialog>
 
 #include <algorithm>
@@ -1049,7 +1048,7 @@ std::function<std::optional<QString>(const QString&, const QString&, const QStri
     TWatchEntry::InputQuery = [](const QString& caption, const QString& prompt,
                                  const QString& value) -> std::optional<QString> {
     bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+    const QString text = QInputDialog::getText(platform::DialogOwner(), caption, prompt,
                                                QLineEdit::Normal, value, &ok);
     if (!ok)
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -51,8 +52,7 @@ Button ShowRealBox(const MessageBoxRequest& request) {
         icon = QMessageBox::Question;
         break;
     }
-    QMessageBox box(icon, request.caption, request.text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, request.caption, request.text, QMessageBox::NoButton, DialogOwner());
     struct Label {
         Button button;
         const char* text;
@@ -84,7 +84,7 @@ Button ShowRealBox(const MessageBoxRequest& request) {
 }
 
 std::optional<QString> ShowRealSaveDialog(const SaveDialogRequest& request) {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.fileName,
+    QFileDialog dialog(DialogOwner(), request.title, request.fileName,
                        QtFileFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -95,6 +95,21 @@ std::optional<QString> ShowRealSaveDialog(const SaveDialogRequest& request) {
 }
 
 } // namespace
+
+QWidget* DialogOwner() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->isVisible())
+        return modal;
+    QWidget* active = QApplication::activeWindow();
+    // A tool window belongs to the main window; a dialog that has just closed leaves none active.
+    for (QWidget* widget = active; widget; widget = widget->parentWidget())
+        if (qobject_cast<QMainWindow*>(widget) && widget->isVisible())
+            return widget;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return active;
+}
 
 QString BoxCaption(BoxKind kind) {
     switch (kind) {

@@ -59,6 +59,10 @@ struct SaveDialogRequest {
 // German caption of a box kind ("Fehler", "Warnung", "Information", "Bestätigen").
 QString BoxCaption(BoxKind kind);
 
+// The window a box or dialog opens over: the modal dialog that is open, else the program's
+// main window (also when a tool window is active or none is), else the active window.
+QWidget* DialogOwner();
+
 void MessageBeep(BeepKind kind);
 // Shows a modal box and returns the button pressed (the Cancel or No button, or the only
 // button, when the box is closed otherwise). An empty caption takes the kind's caption.

@@ -7,12 +7,14 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -237,6 +239,9 @@ private slots:
     void aHintLastsWhileThePointerRestsOnItsButton();
     void aShortcutFollowsTheChangeJustBeforeIt();
     void gridButtonsSnapAndShowTheGrid();
+    void menusOpenedFromTheKeyboardServeWhatHadTheKeys();
+    void boxesOpenOverTheMainWindow();
+    void newWindowsLieInsideTheArea();
     // Last: the translations stay installed.
     void qtTextsAreGermanWhenTheTranslationsAreThere();
 
@@ -1352,6 +1357,112 @@ void TestMainWindow::aHintLastsWhileThePointerRestsOnItsButton() {
     form->AppIdle();
     QCOMPARE(form->StatusPanel(1)->text(), QStringLiteral("Bereit"));
     Stop(form);
+}
+
+// Alt+letter hands the keys to the menu bar; the menu still serves the window that had them.
+void TestMainWindow::menusOpenedFromTheKeyboardServeWhatHadTheKeys() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("alt.mtp"), false)));
+    TQuendalModel* model = form->Model();
+    TRecordingForm* child = AddChild(*form, QStringLiteral("Eins"));
+    child->enabled = {cmDelete};
+    QTreeWidget* tree = form->CellTree();
+    QTreeWidgetItem* cells = form->Controller()->CellsNode();
+    tree->setCurrentItem(cells->child(0));
+    form->FocusTree();
+    QTRY_VERIFY(tree->hasFocus());
+    form->DoChildCommand(cmCopy);
+    tree->setCurrentItem(cells);
+    auto leaveMenu = [&](QMenu* menu) {
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(form->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(tree->hasFocus());
+    };
+
+    QMenu* fileMenu = form->Menu("FileMenu");
+    QTest::keyClick(tree, Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(fileMenu->isVisible());
+    QVERIFY(!tree->hasFocus());
+    form->AppIdle();
+    QVERIFY(form->CommandItem(cmPrint)->isEnabled());
+    leaveMenu(fileMenu);
+
+    QMenu* editMenu = form->Menu("EditMenu");
+    QTest::keyClick(tree, Qt::Key_B, Qt::AltModifier);
+    QTRY_VERIFY(editMenu->isVisible());
+    // as the menu opens and at every idle call while it is open
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(form->CommandItem(cmInsertCell)->isEnabled());
+        QVERIFY(form->CommandItem(cmPaste)->isEnabled());
+        QVERIFY(!form->CommandItem(cmDelete)->isEnabled());
+        form->AppIdle();
+    }
+    const int count = model->CellCount();
+    QTest::keyClick(editMenu, Qt::Key_E);
+    QTRY_VERIFY(!editMenu->isVisible());
+    QCOMPARE(model->CellCount(), count + 1);
+    QVERIFY(child->commands.empty());
+
+    // With the window holding the keys, delete is the window's, not the selected cell's.
+    form->MdiArea()->setActiveSubWindow(child);
+    child->setFocus();
+    QTRY_VERIFY(child->hasFocus());
+    tree->setCurrentItem(cells->child(0));
+    QTest::keyClick(child, Qt::Key_B, Qt::AltModifier);
+    QTRY_VERIFY(editMenu->isVisible());
+    QVERIFY(!form->CommandItem(cmInsertCell)->isEnabled());
+    QVERIFY(form->CommandItem(cmDelete)->isEnabled());
+    QTest::keyClick(editMenu, Qt::Key_L);
+    QTRY_VERIFY(!editMenu->isVisible());
+    QCOMPARE(child->commands, std::vector<int>{cmDelete});
+    QCOMPARE(model->CellCount(), count + 1);
+}
+
+// Also right after the open dialog closed, when no window is active yet.
+void TestMainWindow::boxesOpenOverTheMainWindow() {
+    const QString name = dir_.filePath(QStringLiteral("kaputt.mtp"));
+    {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("kein Projekt\r\n");
+    }
+    TTavrisselForm* form = Start();
+    form->setGeometry(10, 40, 520, 400);
+    const QRect screen = form->screen()->geometry();
+    QVERIFY((form->geometry().center() - screen.center()).manhattanLength() > 100);
+    auto open = OnModal<QFileDialog>([name](QFileDialog* dialog) {
+        dialog->selectFile(name);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QRect box;
+    QString text;
+    auto answer = OnModal<QMessageBox>([&](QMessageBox* shown) {
+        box = shown->geometry();
+        text = shown->text();
+        shown->reject();
+    });
+    form->DoFileOpen();
+    QVERIFY(!text.isEmpty());
+    QVERIFY2((box.center() - form->geometry().center()).manhattanLength() < 30, qPrintable(text));
+}
+
+// Even in a main window at its smallest, a new window starts inside the area.
+void TestMainWindow::newWindowsLieInsideTheArea() {
+    TTavrisselForm* form = Start();
+    QVERIFY(form->OpenProject(WriteProject(QStringLiteral("schmal.mtp"), false)));
+    form->resize(1, 1);
+    QTRY_VERIFY(form->MdiArea()->viewport()->width() < TMDIChildForm::MinimumWidth);
+    QTreeWidget* tree = form->CellTree();
+    form->FocusTree();
+    QTRY_VERIFY(tree->hasFocus());
+    tree->setCurrentItem(form->Controller()->CellsNode()->child(0));
+    QTest::keyClick(tree, Qt::Key_Return);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    QTest::keyClick(tree, Qt::Key_Return);
+    const QList<QMdiSubWindow*> windows = form->MdiArea()->subWindowList();
+    QCOMPARE(windows.size(), 2);
+    for (QMdiSubWindow* window : windows)
+        QVERIFY2(window->x() == 0 && window->y() >= 0, qPrintable(window->windowTitle()));
 }
 
 QTEST_MAIN(TestMainWindow)

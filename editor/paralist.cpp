@@ -1009,14 +1009,12 @@ uint16_t TParaList::InsertText(TVedRingMember* actor, int32_t paragraph, int32_t
     uint16_t code = VedOk;
     int i = 0;
     while (i < length && code == VedOk) {
-        const char* lf =
-            static_cast<const char*>(std::memchr(text + i, '\n', static_cast<size_t>(length - i)));
-        const bool lineBreak = lf != nullptr;
-        const int end = lineBreak ? static_cast<int>(lf - text) : length;
-        int pieceEnd = end;
-        while (pieceEnd > i && (text[pieceEnd - 1] == '\r' || text[pieceEnd - 1] == '\n'))
-            --pieceEnd;
-        const int pieceLength = pieceEnd - i;
+        // CR LF, a lone CR and a LF each end one line
+        int end = i;
+        while (end < length && !LineEndLength(text, length, end))
+            ++end;
+        const bool lineBreak = end < length;
+        const int pieceLength = end - i;
         if (lineBreak && position == 1) {
             code = NewParaBefore(actor, paragraph, text + i, pieceLength);
             if (code == VedOk)
@@ -1035,7 +1033,7 @@ uint16_t TParaList::InsertText(TVedRingMember* actor, int32_t paragraph, int32_t
                 }
             }
         }
-        i = lineBreak ? end + 1 : length;
+        i = lineBreak ? end + LineEndLength(text, length, end) : length;
     }
     undo_->EndGroup(previous);
     endParagraph = paragraph;

@@ -150,6 +150,16 @@ int TrailingBlanks(const char* text, int length) {
     return n;
 }
 
+int LineEndLength(const char* text, int length, int index) {
+    if (index < 0 || index >= length)
+        return 0;
+    if (text[index] == '\n')
+        return 1;
+    if (text[index] != '\r')
+        return 0;
+    return index + 1 < length && text[index + 1] == '\n' ? 2 : 1;
+}
+
 std::string ExpandTabs(const char* text, int length, int tabSize) {
     std::string out;
     if (tabSize <= 0)

@@ -35,6 +35,10 @@ int PosOfColumn(const char* text, int length, int column, int tabSize);
 // Number of blanks (spaces, tabs) at the end of the first `length` characters.
 int TrailingBlanks(const char* text, int length);
 
+// Length of the line end at `index` (0-based): 2 for CR LF, 1 for a lone CR or a LF, 0 for
+// any other character. A text holds as many lines as its line ends plus one.
+int LineEndLength(const char* text, int length, int index);
+
 // Text with every tab replaced by blanks up to the next multiple of `tabSize` (counted from
 // the start of the text); empty for a tab size of 0.
 std::string ExpandTabs(const char* text, int length, int tabSize);

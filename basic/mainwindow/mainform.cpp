@@ -548,6 +548,7 @@ TEditorForm* TMainForm::OpenEditor(const QString& fileName) {
                 CanonicalFileName(QString::fromLocal8Bit(editor->TextEditor()->FileName()));
             if (open == wanted) {
                 BringUpChild(*editor, mdiArea_);
+                GiveKeysTo(*editor);
                 return editor;
             }
         }
@@ -570,7 +571,14 @@ TEditorForm* TMainForm::OpenEditor(const QString& fileName) {
     mdiArea_->addSubWindow(form);
     form->show();
     mdiArea_->setActiveSubWindow(form);
+    GiveKeysTo(*form);
     return form;
+}
+
+void TMainForm::GiveKeysTo(TEditorForm& editor) {
+    // also when a tool window had them, as after a shortcut typed there
+    editor.TextEditor()->setFocus();
+    activateWindow();
 }
 
 void TMainForm::HookEditor(QWidget* window) {

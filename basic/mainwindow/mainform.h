@@ -115,6 +115,8 @@ private:
     bool CloseWindows();
     void FormClose();
     void HookEditor(QWidget* window);
+    // The main window becomes active with the editor's text holding the keys.
+    void GiveKeysTo(TEditorForm& editor);
 
     QMdiArea* mdiArea_ = nullptr;
     TDockToolbar* dockToolbar_ = nullptr;

@@ -98,6 +98,8 @@ void TAnalogPortForm::FirstShowSetup() {
     const TPortImage& ports = Linotrex().Ports();
     for (int channel = 1; channel <= 8; ++channel)
         adBars_[channel - 1]->SetValue(ports.analogIn[channel - 1]);
+    // outputs the program wrote before the window opened
+    ShowOutputs();
     resize(clientSize_);
 }
 
@@ -120,6 +122,11 @@ void TAnalogPortForm::RefreshAnalogPorts() {
         if (ports.analogChanged[channel - 1])
             adBars_[channel - 1]->SetValue(ports.analogIn[channel - 1]);
     }
+    ShowOutputs();
+}
+
+void TAnalogPortForm::ShowOutputs() {
+    const TPortImage& ports = Linotrex().Ports();
     for (int output = 1; output <= 2; ++output)
         daBars_[output - 1]->SetValue(ports.analogOut[output - 1]);
 }

@@ -36,6 +36,8 @@ protected:
 private:
     void OnAnalogChanged(int channel);
     void OnDAChanged(int output);
+    // Both output bars take the port image's values.
+    void ShowOutputs();
 
     std::array<TMireltAnalogBar*, 8> adBars_{};
     std::array<QLabel*, 8> adLabels_{};

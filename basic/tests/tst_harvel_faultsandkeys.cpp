@@ -3,7 +3,8 @@
 // takes no new files gets the text saved without its backup, and says so; Esc from the
 // source window stops a run; each source window keeps its own keys; a restart shows the
 // restored source windows from their stored top line; a step or run over a PAUSE waits it
-// out and goes on; a source holding a NUL byte is not compiled.
+// out and goes on; a source holding a NUL byte is not compiled; a lone CR ends a line for the
+// editor as for the compiler.
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
@@ -434,6 +435,34 @@ private slots:
         // the message window has led to the line
         int column = 0;
         QCOMPARE(editor->TextEditor()->GetCaretPosition(column), 2);
+    }
+
+    void aLoneCREndsALineForTheEditorAsForTheCompiler() {
+        auto form = testing::StartMainForm();
+        // the undeclared c behind LF, a lone CR and CR LF, then in a file of CRs only
+        const struct {
+            const char* name;
+            std::string text;
+            int line;
+        } files[] = {{"gemischt.bas", "DIM a AS WORD\r\na = 1\nPRINT a\rPRINT 2\r\nc = 3\r\n", 5},
+                     {"nurcr.bas", "DIM a AS WORD\ra = 1\rPRINT a\rc = 3\r", 4}};
+        for (const auto& file : files) {
+            TEditorForm* editor = Open(*form, File(file.name, file.text));
+            QVERIFY(editor);
+            QTest::keySequence(editor->TextEditor(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+            QStringList shown;
+            for (const TMessageLine& line : Messages())
+                shown << line.text;
+            QCOMPARE(
+                shown.mid(1, 2),
+                (QStringList{QStringLiteral("  1 Fehler gefunden:"),
+                             QStringLiteral("Zeile %1: unbekannter Name 'C'").arg(file.line)}));
+            // the message window has led to the line that holds it
+            int column = 0;
+            QCOMPARE(editor->TextEditor()->GetCaretPosition(column), file.line);
+            const std::string shownLine = editor->TextEditor()->GetLineString(file.line);
+            QVERIFY2(shownLine == "c = 3", shownLine.c_str());
+        }
     }
 
     void eachSourceWindowKeepsItsOwnKeys() {

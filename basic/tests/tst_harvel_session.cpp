@@ -1,7 +1,8 @@
 // The BASIC program as a user meets it, through its main window: a debugging session that a
 // stray key leaves alone, a run that stops on the first statement, exit with several windows,
-// settings at a start without a stored main window, port keys of any layout, text on its
-// columns, the watch word at the caret, the printout and the About box.
+// settings at a start without a stored main window, port keys of any layout, a new or opened
+// source taking the keys from a port window, text on its columns, the watch word at the caret,
+// the printout and the About box.
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/mainwindow/mainform.h"
@@ -219,6 +220,37 @@ private slots:
         for (int line = 0; line < 16; ++line)
             Linotrex().SetPortLine(line, 0);
         delete DigitalPortForm;
+    }
+
+    void aNewOrOpenedSourceTakesTheKeysFromAPortWindow() {
+        auto form = testing::StartMainForm();
+        const QString chosen = File("offen.bas", "");
+        const auto oldChoose = TMainForm::ChooseOpenFile;
+        TMainForm::ChooseOpenFile = [chosen](QWidget*) { return chosen; };
+        form->NamedItem("ViewDigPortItem")->trigger();
+        TDigitalPortForm* ports = DigitalPortForm;
+        // new, open, and open once more the file that is open already
+        for (const auto key : {Qt::Key_N, Qt::Key_O, Qt::Key_O}) {
+            ports->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(ports));
+            QTest::keySequence(ports, QKeySequence(Qt::CTRL | key));
+            // the window system's word on the active window comes with the pending events
+            QCoreApplication::processEvents();
+            TEditorForm* editor = form->ActiveEditor();
+            QVERIFY(editor);
+            QTRY_COMPARE(QApplication::activeWindow(), form.get());
+            QVERIFY(editor->TextEditor()->hasFocus());
+            QTest::keyClicks(QApplication::focusWidget(), "5");
+            QCOMPARE(PortLevels(), 0);
+        }
+        QCOMPARE(Editors(*form).size(), 2);
+        QCOMPARE(form->ActiveEditor()->TextEditor()->GetLineString(1), std::string("55"));
+        TMainForm::ChooseOpenFile = oldChoose;
+        delete DigitalPortForm;
+        platform::DialogRecorder recorder;
+        recorder.QueueAnswer(platform::Button::No);
+        recorder.QueueAnswer(platform::Button::No);
+        QVERIFY(form->close());
     }
 
     void colouredKeywordsStayOnTheirColumns() {

@@ -1,4 +1,5 @@
-// The find and replace dialogs driving a real editor with real clicks.
+// The find and replace dialogs driving a real editor with real clicks; each Alt letter reaches
+// its own control.
 #include "editor/vedexcept.h"
 #include "editor/widgets/vededit.h"
 #include "editor/widgets/vedfinddialog.h"
@@ -6,8 +7,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace ved;
@@ -93,6 +96,40 @@ private slots:
         dialog.FromStartBox()->setChecked(true);
         QTest::mouseClick(dialog.ReplaceAllButton(), Qt::LeftButton);
         QCOMPARE(editor.Text(), std::string("gr\xFCn  gr\xFCn\ngr\xFCn"));
+    }
+
+    void everyAltLetterReachesItsOwnControl() {
+        for (const bool replace : {false, true}) {
+            TVedEditor editor;
+            TVedFindDialog dialog(&editor, replace);
+            dialog.FindEdit()->setText(QStringLiteral("x")); // enables the buttons
+            dialog.show();
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            platform::DialogRecorder recorder; // the clicked searches find nothing
+            QList<QKeyCombination> used;
+            for (QWidget* control : dialog.findChildren<QWidget*>()) {
+                auto* label = qobject_cast<QLabel*>(control);
+                auto* button = qobject_cast<QAbstractButton*>(control);
+                const QKeySequence key = QKeySequence::mnemonic(label    ? label->text()
+                                                                : button ? button->text()
+                                                                         : QString());
+                if (key.isEmpty())
+                    continue;
+                QVERIFY2(!used.contains(key[0]), qPrintable(key.toString()));
+                used.push_back(key[0]);
+                if (label) {
+                    dialog.FindEdit()->setFocus();
+                    QTest::keySequence(&dialog, key);
+                    QVERIFY2(label->buddy()->hasFocus(), qPrintable(label->text()));
+                } else {
+                    QSignalSpy pressed(button, &QAbstractButton::pressed);
+                    QTest::keySequence(&dialog, key);
+                    QVERIFY2(pressed.count() == 1, qPrintable(button->text()));
+                }
+            }
+            QCOMPARE(used.size(), replace ? 10 : 7);
+        }
     }
 
     void editErrorsReachTheUser() {

@@ -5,6 +5,7 @@
 #include "platform/tests/writeprotect.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -83,6 +84,30 @@ private slots:
         f.editor->InsertText("p\n\nq");
         f.editor->SaveToFile(Path("e.txt").toStdString());
         QCOMPARE(ReadAll(Path("e.txt")), std::string("p\r\n\r\nq\r\n"));
+    }
+
+    void aLoneCREndsALineAsCRLFAndLFDo() {
+        FileForm f;
+        // a CR-only file, and CR, LF and CR LF mixed; the counted lines agree in the warning
+        platform::DialogRecorder recorder;
+        f.editor->SetParaLengthLimit(4);
+        WriteAll(Path("cr.txt"), "a\rbb\r\rabcdef\r");
+        f.editor->LoadFromFile(Path("cr.txt").toStdString());
+        QCOMPARE(f.editor->Text(), std::string("a\nbb\n\nabcd\nef\n"));
+        QCOMPARE(recorder.Boxes().size(), size_t(1));
+        QVERIFY(recorder.Boxes()[0].text.endsWith(QStringLiteral("(Zeile 4).")));
+        f.editor->SetParaLengthLimit(100);
+        WriteAll(Path("mixed.txt"), "a\rb\nc\r\n\r\nd\n\re");
+        f.editor->LoadFromFile(Path("mixed.txt").toStdString());
+        QCOMPARE(f.editor->Text(), std::string("a\nb\nc\n\nd\n\ne\n"));
+        // saved with the editor's own line end
+        f.editor->SaveToFile(Path("mixed.txt").toStdString());
+        QCOMPARE(ReadAll(Path("mixed.txt")), std::string("a\r\nb\r\nc\r\n\r\nd\r\n\r\ne\r\n"));
+        // a pasted text splits the same way
+        f.editor->Clear();
+        QApplication::clipboard()->setText(QStringLiteral("x\ry\n\rz\r\n"));
+        f.editor->PasteFromClipboard();
+        QCOMPARE(f.editor->Text(), std::string("x\ny\n\nz\n"));
     }
 
     void saveFailureKeepsOriginal() {
@@ -174,7 +199,9 @@ private slots:
         QCOMPARE(f.editor->GetPara(4), std::string("ende"));
         const auto boxes = recorder.Boxes();
         QCOMPARE(boxes.size(), size_t(1));
-        QVERIFY(boxes[0].text.contains(QStringLiteral("Zeile 2")));
+        QCOMPARE(boxes[0].text, Path("long.txt") + QStringLiteral(": Zu lange Zeilen wurden beim "
+                                                                  "Laden gek\u00FCrzt oder "
+                                                                  "geteilt (Zeile 2)."));
         // a file within the limits loads silently
         recorder.Clear();
         f.editor->LoadFromFile(Path("ok.txt").toStdString());

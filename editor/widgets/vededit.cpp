@@ -869,14 +869,16 @@ uint16_t TVedCustomEditor::InsertText(const std::string& text) {
              (text[static_cast<size_t>(end)] == '\r' || text[static_cast<size_t>(end)] == '\n');
              ++moved)
             ++end;
+        // a CR LF stays one line end
+        if (end < total && LineEndLength(text.data(), total, end - 1) == 2)
+            ++end;
         // a piece that cannot fit as a whole goes in not at all
         int32_t breaks = 0, bytes = 0;
-        for (int i = start; i < end; ++i) {
-            const char c = text[static_cast<size_t>(i)];
-            if (c == '\n')
-                ++breaks;
-            else if (c != '\r')
-                ++bytes;
+        for (int i = start; i < end;) {
+            const int lineEnd = LineEndLength(text.data(), end, i);
+            breaks += lineEnd ? 1 : 0;
+            bytes += lineEnd ? 0 : 1;
+            i += std::max(lineEnd, 1);
         }
         if (breaks > 0 &&
             (code = List().CheckRoom(caretPara_, breaks, int64_t(bytes) + 2 * breaks)) != VedOk)

@@ -37,9 +37,9 @@ TVedFindDialog::TVedFindDialog(TVedCustomEditor* editor, bool replace, QWidget* 
     if (replace) {
         replaceEdit_ = new QLineEdit;
         replaceEdit_->setMaxLength(255);
-        form->addRow(QStringLiteral("&Ersetzen durch:"), replaceEdit_);
+        form->addRow(QStringLiteral("Ersetzen &durch:"), replaceEdit_);
     }
-    matchCase_ = new QCheckBox(QStringLiteral("&Gro\u00DF-/Kleinschreibung beachten"));
+    matchCase_ = new QCheckBox(QStringLiteral("Gro\u00DF-/&Kleinschreibung beachten"));
     wholeWords_ = new QCheckBox(QStringLiteral("Nur &ganze W\u00F6rter"));
     backwards_ = new QCheckBox(QStringLiteral("&R\u00FCckw\u00E4rts suchen"));
     fromStart_ = new QCheckBox(QStringLiteral("Vom &Anfang an"));

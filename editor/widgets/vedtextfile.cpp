@@ -1,4 +1,5 @@
-// The editor bound to a text file: one paragraph per line, CR LF on disk.
+// The editor bound to a text file: one paragraph per line; CR LF, CR or LF ends a line on
+// load, CR LF on save.
 #include "editor/widgets/vededit.h"
 
 #include "editor/vedexcept.h"
@@ -70,12 +71,9 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
         if (!in)
             ThrowFileError(fileName_);
         ClearAll(false);
-        std::string line;
         int number = 0;
-        while (std::getline(in, line)) {
+        auto addLine = [&](std::string line) {
             ++number;
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
             bool altered = false;
             if (line.size() > MaxLineLength) {
                 line.resize(MaxLineLength);
@@ -90,6 +88,18 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
                 altered = true;
             if (altered)
                 changed.push_back(number);
+        };
+        // CR LF, a lone CR and a LF each end one line; a LF ends a chunk
+        std::string chunk;
+        while (std::getline(in, chunk)) {
+            const bool endsInLF = !in.eof();
+            if (endsInLF && !chunk.empty() && chunk.back() == '\r')
+                chunk.pop_back();
+            size_t start = 0;
+            for (size_t cr; (cr = chunk.find('\r', start)) != std::string::npos; start = cr + 1)
+                addLine(chunk.substr(start, cr - start));
+            if (endsInLF || start < chunk.size())
+                addLine(chunk.substr(start));
         }
         if (in.bad())
             ThrowFileError(fileName_);
@@ -111,9 +121,9 @@ void TVedCustomTextFileEditor::LoadFromFile(const std::string& name) {
             lines += QStringLiteral(", ...");
         platform::MessageBox(
             platform::BoxKind::Warning,
-            QStringLiteral("Zu lange Zeilen wurden beim Laden gek\u00FCrzt oder geteilt "
-                           "(Zeile %1).")
-                .arg(lines),
+            QStringLiteral("%1: Zu lange Zeilen wurden beim Laden gek\u00FCrzt oder geteilt "
+                           "(Zeile %2).")
+                .arg(QString::fromLocal8Bit(fileName_), lines),
             static_cast<platform::Buttons>(platform::Button::Ok));
     }
 }

@@ -1,5 +1,6 @@
 // The analog and digital port windows against the wrapper's port image and the library: mouse,
-// keys and the popup drive the inputs, the value bar's edges, and the stored analog values.
+// keys and the popup drive the inputs, outputs shown from the first show, the value bar's edges,
+// and the stored analog values.
 #include "basic/editors/editorchild.h"
 #include "basic/library/linotrex.h"
 #include "basic/simwindows/analogbar.h"
@@ -188,6 +189,22 @@ private slots:
 
         delete source;
         Linotrex().Watches().clear();
+    }
+
+    void outputsWrittenBeforeTheWindowOpensShowAtOnce() {
+        TEditorForm* source = TMDIChildForm::Create<TEditorForm>(nullptr, std::string());
+        source->show();
+        source->TextEditor()->InsertText("DA[1] = 77\r\nDA[2] = 3\r\nPRINT 1\r\n");
+        source->DoCommand(250);
+        QVERIFY(Linotrex().Compiled());
+        source->DoCommand(304);
+        source->DoCommand(304);
+        QCOMPARE(LinotrexGetDAC(Linotrex().Handle(), 1), 3);
+        TAnalogPortForm* form = ShowAnalogPortWindow(nullptr);
+        QCOMPARE(form->DABar(1)->Value(), 77);
+        QCOMPARE(form->lblDA(1)->text(), QStringLiteral("77"));
+        QCOMPARE(form->DABar(2)->Value(), 3);
+        delete source;
     }
 
     void degenerateBarKeepsItsMinimum() {

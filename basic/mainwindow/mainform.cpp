@@ -427,6 +427,8 @@ void TMainForm::OpenSearchDialog(bool replace, const QPoint& at, const QString& 
     dialog->raise();
     dialog->activateWindow();
     dialog->FindEdit()->setFocus();
+    // What the user types replaces the preset word rather than adding to it.
+    dialog->FindEdit()->selectAll();
 }
 
 void TMainForm::DialogOnFind(ved::TVedFindDialog* dialog) {

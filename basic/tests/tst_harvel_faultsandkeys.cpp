@@ -265,6 +265,20 @@ private slots:
         QVERIFY(!wrapper.IsCompiledFor(editor));
     }
 
+    void typingInTheFindDialogReplacesThePresetWord() {
+        auto form = testing::StartMainForm();
+        TEditorForm* editor = Open(*form, File("suche.bas", "PRINT 1\r\n"));
+        QVERIFY(editor);
+        form->AppIdle();
+        QTest::keySequence(editor->TextEditor(), QKeySequence(Qt::CTRL | Qt::Key_F));
+        ved::TVedFindDialog* dialog = form->FindDialog();
+        QTRY_VERIFY(dialog->isVisible());
+        QCOMPARE(dialog->FindEdit()->text(), QStringLiteral("PRINT"));
+        QTest::keyClicks(dialog->FindEdit(), QStringLiteral("LOOP"));
+        QCOMPARE(dialog->FindEdit()->text(), QStringLiteral("LOOP"));
+        dialog->close();
+    }
+
     void escapeInTheSourceWindowStopsARun() {
         platform::DialogRecorder recorder; // the terminal and messages stay quiet
         TLinotrex& wrapper = Linotrex();

@@ -35,16 +35,9 @@ std::string BackupName(const std::string& name, const std::optional<std::string>
 // data written at the start of fd; written is told how far it got.
 int WriteFromStart(int fd, std::string_view data, size_t& written) {
     written = 0;
-    while (written < data.size()) {
-        const ssize_t n =
-            ::pwrite(fd, data.data() + written, data.size() - written, static_cast<off_t>(written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        written += static_cast<size_t>(n);
-    }
-    return 0;
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return errno;
+    return WriteAll(fd, data, &written);
 }
 
 bool FolderRefuses(int error) {

@@ -116,8 +116,10 @@ int ReadAll(int fd, std::string& content) {
     }
 }
 
-int WriteAll(int fd, std::string_view data) {
-    size_t done = 0;
+int WriteAll(int fd, std::string_view data, size_t* written) {
+    size_t local = 0;
+    size_t& done = written ? *written : local;
+    done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR)

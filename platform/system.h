@@ -26,8 +26,9 @@ std::string SystemErrorText(int code);
 int WriteAccessError(const std::string& path);
 // Reads the open file fd to its end, appending to content; 0, or the system error number.
 int ReadAll(int fd, std::string& content);
-// Writes all of data to the open file fd; 0, or the system error number.
-int WriteAll(int fd, std::string_view data);
+// Writes all of data to the open file fd; 0, or the system error number. written, when
+// given, is told how far it got.
+int WriteAll(int fd, std::string_view data, size_t* written = nullptr);
 // The whole file at path into content; 0, or the system error number.
 int ReadWholeFile(const std::string& path, std::string& content);
 // data as the whole file at path (created or emptied first); 0, or the system error number.

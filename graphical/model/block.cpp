@@ -112,8 +112,10 @@ namespace {
 constexpr char Escape = '\x1B';
 }
 
-bool IsBlockBoundary(std::string_view line) {
-    return line == "#BLOCK_START" || line == "#BLOCK_END";
+size_t BlockSectionEnd(const TLines& lines, size_t index) {
+    while (index < lines.size() && lines[index] != "#BLOCK_START" && lines[index] != "#BLOCK_END")
+        ++index;
+    return index;
 }
 
 bool IsMarkerLine(std::string_view line) {
@@ -764,9 +766,7 @@ bool TBlock::LoadFromLines(const TLines& lines, size_t& index, TSectionRead* rea
     TSectionRead own;
     if (read)
         own.Skip = read->Skip;
-    size_t end = index;
-    while (end < lines.size() && !IsBlockBoundary(lines[end]))
-        ++end;
+    const size_t end = BlockSectionEnd(lines, index);
     bool ok = true;
     // Each line by what it is: what no kind claims is the rectangle or free text.
     std::vector<std::string_view> free;

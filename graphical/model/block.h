@@ -132,8 +132,9 @@ QPoint ConnectionPoint(const TRect& r, QPoint towards);
 
 // A line that the project, cell or block reader takes as a section or block marker.
 bool IsMarkerLine(std::string_view line);
-// A line that ends a block's section: the start of the next block or its own end.
-bool IsBlockBoundary(std::string_view line);
+// Where the block's section that holds line index ends: at the next block's start or its own
+// end, or at the end of the lines.
+size_t BlockSectionEnd(const TLines& lines, size_t index);
 
 // Marker-safe form of a free text line (comment, parameter or table line). A marker line, a
 // line that begins with the escape byte 0x1B, or one that holds a CR or LF is written as the

@@ -47,9 +47,12 @@ TDroppedWires::~TDroppedWires() {
     outer_ = nullptr;
     // In the order the cells first came up, each with its wires in the order they went.
     constexpr int MostListed = 20;
+    const auto cellOf = [this](const Entry& entry) {
+        return cell_ ? int(cell_) : int(uint32_t(entry.id) >> 16);
+    };
     std::vector<int> cells;
     for (const Entry& entry : entries_) {
-        const int cell = cell_ ? cell_ : int(uint32_t(entry.id) >> 16);
+        const int cell = cellOf(entry);
         if (std::find(cells.begin(), cells.end(), cell) == cells.end())
             cells.push_back(cell);
     }
@@ -59,7 +62,7 @@ TDroppedWires::~TDroppedWires() {
             int count = 0;
             const Entry* only = nullptr;
             for (const Entry& entry : entries_) {
-                if ((cell_ ? cell_ : int(uint32_t(entry.id) >> 16)) != cell)
+                if (cellOf(entry) != cell)
                     continue;
                 only = &entry;
                 if (++count <= MostListed)
@@ -68,9 +71,7 @@ TDroppedWires::~TDroppedWires() {
                                   .arg(QString::fromStdString(entry.input));
             }
             if (count == 1) {
-                ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s "
-                             "entfernt!",
-                             only->id & 0xFFFF, cell, only->input.c_str());
+                ShowDroppedWire(only->id & 0xFFFF, cell, only->input);
                 continue;
             }
             if (count > MostListed)
@@ -192,15 +193,11 @@ bool TBlockList::DeleteBlock(int32_t id) {
 
 namespace {
 
-bool StartsWith(const std::string& line, std::string_view prefix) {
-    return std::string_view(line).starts_with(prefix);
-}
-
 // The section holds a line a block is made of, beside its alias and number.
 bool HoldsBlockLines(const TLines& lines, size_t index, size_t end) {
     for (; index < end; ++index) {
-        if (IsRectLine(lines[index]) || StartsWith(lines[index], "TYPE=") ||
-            StartsWith(lines[index], "Font="))
+        if (IsRectLine(lines[index]) || lines[index].starts_with("TYPE=") ||
+            lines[index].starts_with("Font="))
             return true;
     }
     return false;
@@ -214,9 +211,7 @@ bool HoldsBlockLines(const TLines& lines, size_t index, size_t end) {
 // the section.
 std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHandle engine,
                                   TBlockNote& note) {
-    size_t end = index;
-    while (end < lines.size() && !IsBlockBoundary(lines[end]))
-        ++end;
+    const size_t end = BlockSectionEnd(lines, index);
     const std::string alias = index < end ? lines[index] : std::string();
     TBlockFactory factory = FindBlockClass(alias);
     if (!factory) {
@@ -228,7 +223,7 @@ std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHand
     // The "ID=" line in its place, else wherever it stands in the section; out of its place
     // only one of a number counts, for a comment's text may read so too.
     size_t idAt = index;
-    while (idAt < end && !StartsWith(lines[idAt], "ID="))
+    while (idAt < end && !lines[idAt].starts_with("ID="))
         ++idAt;
     int id = 0;
     const bool numbered = idAt < end && NumberBehind(lines[idAt], 3, id);
@@ -245,16 +240,13 @@ std::unique_ptr<TBlock> ReadBlock(const TLines& lines, size_t& index, EngineHand
         }
         note.IdLost = true;
     }
-    TBlock::TSectionRead read;
     if (idAt == index)
         ++index;
     else if (idAt < end)
-        read.Skip = idAt;
+        note.Skip = idAt;
     std::unique_ptr<TBlock> block = factory(id, engine);
     // Its own lines' result does not stop the reader: the block keeps what it read.
-    block->LoadFromLines(lines, index, &read);
-    note.Rect = read.Rect;
-    note.Damaged = read.Damaged;
+    block->LoadFromLines(lines, index, &note);
     return block;
 }
 
@@ -303,8 +295,7 @@ void ReportKeptBlock(const TBlockNote& note, int32_t oldId, int32_t newId) {
 // Steps behind the next end marker, or up to the next block's start when that comes first;
 // false when neither follows.
 bool SkipToNextBlock(const TLines& lines, size_t& index) {
-    while (index < lines.size() && !IsBlockBoundary(lines[index]))
-        ++index;
+    index = BlockSectionEnd(lines, index);
     if (index >= lines.size())
         return false;
     if (lines[index] == "#BLOCK_END")

@@ -12,11 +12,8 @@ class QPaintDevice;
 extern const char* const CellClipboardFormat;
 extern const char* const BlocksClipboardFormat;
 
-// How the cell reader found a block's section.
-struct TBlockNote {
-    TRectRead Rect = TRectRead::Whole;
-    // A line repeated or unknown, or one the block needs missing.
-    bool Damaged = false;
+// How the cell reader found a block's section: as the block read it, and its number line.
+struct TBlockNote : TBlock::TSectionRead {
     // No "ID=" line: the block is read with the number 0 and kept with a free one.
     bool IdLost = false;
     bool Moved() const { return Rect == TRectRead::Outside || Rect == TRectRead::Missing; }

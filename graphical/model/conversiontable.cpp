@@ -16,10 +16,6 @@ QString Ansi(const std::string& text) {
     return platform::AnsiToQString(text);
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 bool TableFileExists(const std::string& name) {
     return QFileInfo(FindTableFile(Ansi(name))).isFile();
 }
@@ -52,11 +48,11 @@ std::unique_ptr<TConversionTable> TConversionTable::CreateInternal(const std::st
 }
 
 std::unique_ptr<TConversionTable> TConversionTable::CreateFromLines(const TLines& lines) {
-    if (lines.empty() || !StartsWith(lines[0], "Name="))
+    if (lines.empty() || !lines[0].starts_with("Name="))
         return CreateInternal("Tabelle ???");
     // The whole name: a table's name is its label and must not be cut.
     const std::string name = lines[0].substr(5);
-    if (lines.size() > 1 && StartsWith(lines[1], "Extern=")) {
+    if (lines.size() > 1 && lines[1].starts_with("Extern=")) {
         auto table = CreateExternal(name);
         table->ExternFile = lines[1].substr(7);
         if (!TableFileExists(table->ExternFile))
@@ -80,7 +76,7 @@ void TConversionTable::SaveToLines(TLines* lines) const {
     } else if (Lines) {
         for (size_t i = 0; i < Lines->size(); ++i) {
             // A first line reading like a reference stays a table line.
-            const bool looksExternal = i == 0 && StartsWith((*Lines)[i], "Extern=");
+            const bool looksExternal = i == 0 && (*Lines)[i].starts_with("Extern=");
             text.push_back(EscapeTextLine((*Lines)[i], looksExternal));
         }
     }

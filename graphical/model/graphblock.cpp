@@ -38,10 +38,6 @@ TLines ParamLines(const std::string& text) {
     }
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
 // The largest size the font dialogs offer.
 constexpr int MaxFontSize = 1638;
 // The start of a font or file name that is looked up: a longer name names no font or file.
@@ -49,11 +45,14 @@ constexpr size_t MaxNameUsed = 4096;
 
 } // namespace
 
+void ShowDroppedWire(int local, int cell, const std::string& input) {
+    ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!", local,
+                 cell, input.c_str());
+}
+
 void ReportDroppedWire(int32_t id, const std::string& input) {
-    if (TDroppedWires::Add(id, input))
-        return;
-    ShowErrorFmt("Block %d in Zelle %d: ung\xC3\xBCltige Verbindung an Eingang %s entfernt!",
-                 id & 0xFFFF, int(uint32_t(id) >> 16), input.c_str());
+    if (!TDroppedWires::Add(id, input))
+        ShowDroppedWire(id & 0xFFFF, int(uint32_t(id) >> 16), input);
 }
 
 void ReportDroppedWire(int32_t id, int input) {
@@ -397,7 +396,7 @@ bool TGraphBlock::SetData(int kind, const std::string& text) {
 
 bool TGraphBlock::LoadBaseLines(const TLines& lines, size_t& index) {
     const bool ok = TBlock::LoadBaseLines(lines, index);
-    while (index < lines.size() && lines[index].size() >= 6 && StartsWith(lines[index], "IN"))
+    while (index < lines.size() && lines[index].size() >= 6 && lines[index].starts_with("IN"))
         LoadWireLine(lines[index++]);
     return ok;
 }
@@ -424,11 +423,11 @@ void TGraphBlock::LoadWireLine(std::string_view line) {
 TBlock::TOwnLine TGraphBlock::LoadOwnLine(const TLines& lines, size_t& index, size_t end) {
     const std::string& line = lines[index];
     // A line that begins with "IN" is a wire, whatever else it holds.
-    if (StartsWith(line, "IN")) {
+    if (line.starts_with("IN")) {
         LoadWireLine(lines[index++]);
         return TOwnLine::Read;
     }
-    if (StartsWith(line, "TYPE=")) {
+    if (line.starts_with("TYPE=")) {
         ++index;
         if (reading_.type)
             return TOwnLine::Repeated;
@@ -463,7 +462,7 @@ TBlock::TOwnLine TGraphBlock::LoadOwnLine(const TLines& lines, size_t& index, si
         ++index;
         return TOwnLine::Repeated;
     }
-    if (StartsWith(line, "BmpFile=")) {
+    if (line.starts_with("BmpFile=")) {
         ++index;
         if (reading_.bitmap)
             return TOwnLine::Repeated;

@@ -150,6 +150,8 @@ private:
 void ReportDroppedWire(int32_t id, int input);
 // For a line whose input is no number: named by the characters that stand for it.
 void ReportDroppedWire(int32_t id, const std::string& input);
+// The message of one dropped wire, told under the given cell.
+void ShowDroppedWire(int local, int cell, const std::string& input);
 std::string InputNumberText(int input);
 
 QColor ColorFromWindows(uint32_t value);

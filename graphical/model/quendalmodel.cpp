@@ -383,6 +383,15 @@ bool TQuendalModel::DoLoad(const QString& fileName) {
     }
 }
 
+std::string TQuendalModel::FreshTableName() {
+    std::string name;
+    do
+        name = "Tabelle " + std::to_string(TableNameCounter++);
+    while (std::any_of(Tables.begin(), Tables.end(),
+                       [&](const auto& table) { return table->Name == name; }));
+    return name;
+}
+
 bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
     if (lines.empty() || lines[0] != Signature) {
         ShowError(QStringLiteral("%1 ist keine g\xFCltige Projektdatei!").arg(fileName));
@@ -477,13 +486,8 @@ bool TQuendalModel::ReadProject(const QString& fileName, const TLines& lines) {
                 continue;
             // A table without its name line keeps its lines under a new default name.
             QString note;
-            if (section[0].compare(0, 5, "Name=") != 0) {
-                std::string name;
-                do
-                    name = "Tabelle " + std::to_string(TableNameCounter++);
-                while (std::any_of(Tables.begin(), Tables.end(),
-                                   [&](const auto& table) { return table->Name == name; }));
-                section.insert(section.begin(), "Name=" + name);
+            if (!section[0].starts_with("Name=")) {
+                section.insert(section.begin(), "Name=" + FreshTableName());
                 note = QStringLiteral("ohne Namen");
                 damaged.renamed = true;
             }

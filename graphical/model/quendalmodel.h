@@ -291,6 +291,9 @@ private:
     // The undo takes the table and the table-name counter back to the given value.
     void AppendTableWithUndo(std::unique_ptr<TConversionTable> table, uint16_t counter);
     bool ReadProject(const QString& fileName, const TLines& lines);
+    // The next default name no table bears, for a table without a name line; the counter moves
+    // past it.
+    std::string FreshTableName();
     void PumpMessages();
     void SendInputs();
     void TerminalOutput();

@@ -379,8 +379,8 @@ void TQuendalModel::PasteTable() {
         return;
     }
     // A table without its name line keeps its lines under a new default name.
-    if (lines[0].compare(0, 5, "Name=") != 0)
-        lines.insert(lines.begin(), "Name=Tabelle " + std::to_string(TableNameCounter++));
+    if (!lines[0].starts_with("Name="))
+        lines.insert(lines.begin(), "Name=" + FreshTableName());
     std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
     AppendTableWithUndo(std::move(table), TableNameCounter);
 }

@@ -18,10 +18,6 @@ template <class T> T* As(TUndoAction* action) {
     return static_cast<T*>(action);
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 TRect Widened(TRect r) {
     if (r.IsEmpty())
         return r;
@@ -359,7 +355,7 @@ void TMoveBlocksUndoAction::SaveRedoData(TUndoAction* redo, TModel* model) {
     const TBlockList* cell = Project(model)->FindCell(CellNumber);
     for (const std::string& line : Lines) {
         int id = 0;
-        if (!StartsWith(line, "ID=") || !ParseInt(line.substr(3), id))
+        if (!line.starts_with("ID=") || !ParseInt(line.substr(3), id))
             continue;
         const TBlock* block = cell ? cell->FindBlock(id) : nullptr;
         if (!block) {
@@ -390,7 +386,7 @@ bool TMoveBlocksUndoAction::UndoAction(TModel* model, bool isRedo) {
     while (ok && index < Lines.size()) {
         int id = 0;
         TBlock* block = nullptr;
-        if (StartsWith(Lines[index], "ID=") && ParseInt(Lines[index].substr(3), id))
+        if (Lines[index].starts_with("ID=") && ParseInt(Lines[index].substr(3), id))
             block = cell->FindBlock(id);
         if (!block) {
             ShowError(QStringLiteral(

@@ -378,11 +378,13 @@ void TQuendalModel::PasteTable() {
         ShowError(PasteError);
         return;
     }
-    // A table without its name line keeps its lines under a new default name.
+    // A table without its name line keeps its lines under a new default name; the undo takes
+    // the counter back to before it.
+    const uint16_t counter = TableNameCounter;
     if (!lines[0].starts_with("Name="))
         lines.insert(lines.begin(), "Name=" + FreshTableName());
     std::unique_ptr<TConversionTable> table = TConversionTable::CreateFromLines(lines);
-    AppendTableWithUndo(std::move(table), TableNameCounter);
+    AppendTableWithUndo(std::move(table), counter);
 }
 
 void TQuendalModel::AppendTableWithUndo(std::unique_ptr<TConversionTable> table, uint16_t counter) {

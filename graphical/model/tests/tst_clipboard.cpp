@@ -336,6 +336,12 @@ private slots:
         QCOMPARE(TextOf(*model_), before);
         model_->Redo();
         QCOMPARE(TextOf(*model_), pasted);
+        // also for a table that comes without its name line and is given one
+        CopyLinesToClipboard(TableClipboardFormat, {"0 0", "3 3"});
+        const QByteArray unnamed = TextOf(*model_);
+        model_->PasteTable();
+        model_->Undo();
+        QCOMPARE(TextOf(*model_), unnamed);
     }
 
     void pastedNumbersStayInsideTheCell() {
